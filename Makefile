@@ -1,0 +1,21 @@
+# Set-up, build and test in one command each; see README.md.
+BUILD ?= build
+JOBS ?= $(shell nproc)
+
+.PHONY: test build deps bench clean
+
+test: build
+	cd $(BUILD) && ctest --output-on-failure -j $(JOBS)
+
+build: deps
+	cmake -S . -B $(BUILD) -DCMAKE_BUILD_TYPE=RelWithDebInfo
+	cmake --build $(BUILD) -j $(JOBS)
+
+deps:
+	bash scripts/install-deps.sh
+
+bench: build
+	$(BUILD)/orthelev_bench
+
+clean:
+	rm -rf $(BUILD)

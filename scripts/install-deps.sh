@@ -1,0 +1,34 @@
+#!/usr/bin/env bash
+# Installs the Debian packages the build and the tests need, only those missing.
+# Runs as root (CI and fresh machines); as another user it only reports what is missing.
+set -euo pipefail
+
+packages=(cmake make g++ googletest libgtest-dev libgmock-dev libbenchmark-dev locales)
+
+missing=()
+for p in "${packages[@]}"; do
+  dpkg-query -W -f='${Status}' "$p" 2>/dev/null | grep -q 'install ok installed' || missing+=("$p")
+done
+
+as_root() {
+  if [ "$(id -u)" -eq 0 ]; then "$@"; else
+    echo "install-deps: needs root for: $*" >&2; return 1; fi
+}
+
+if [ ${#missing[@]} -gt 0 ]; then
+  echo "install-deps: installing ${missing[*]}"
+  export DEBIAN_FRONTEND=noninteractive
+  as_root apt-get update -qq
+  as_root apt-get install -y -qq --no-install-recommends "${missing[@]}"
+fi
+
+# The number-format tests run the process in a decimal-comma locale.
+if ! locale -a 2>/dev/null | grep -qi '^de_DE\.utf-\?8$'; then
+  if [ "$(id -u)" -eq 0 ]; then
+    sed -i 's/^# *\(de_DE.UTF-8 UTF-8\)/\1/' /etc/locale.gen 2>/dev/null || true
+    grep -q '^de_DE.UTF-8 UTF-8' /etc/locale.gen 2>/dev/null || echo 'de_DE.UTF-8 UTF-8' >> /etc/locale.gen
+    locale-gen >/dev/null || echo "install-deps: locale-gen failed; decimal-comma tests will skip" >&2
+  else
+    echo "install-deps: de_DE.UTF-8 locale missing; decimal-comma tests will skip" >&2
+  fi
+fi

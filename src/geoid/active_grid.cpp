@@ -1,0 +1,91 @@
+#include "geoid/active_grid.hpp"
+
+#include <cmath>
+#include <cstring>
+#include <limits>
+
+#include "settings/number_format.hpp"
+#include "ui/services/window_services.hpp"
+
+namespace orthelev {
+
+void ActiveGrid::Reset() {
+  file.Close();
+  open = false;
+  nrows = ncols = nlat = nlon = prePad = 0;
+  glamn = glomn = dgla = dglo = glamx = glomx = 0;
+  wraps = false;
+}
+
+ActiveGrid& TheActiveGrid() {
+  static ActiveGrid grid;
+  return grid;
+}
+
+double NodesPerDegree(double spacing) { return std::nearbyint(100.0 / spacing) / 100.0; }
+
+void SetActiveGeometry(const GridSpec& spec) {
+  ActiveGrid& g = TheActiveGrid();
+  g.nrows = spec.nrows;
+  g.ncols = spec.ncols;
+  g.glamn = spec.glamn;
+  g.glomn = spec.glomn;
+  g.dgla = spec.dgla;
+  g.dglo = spec.dglo;
+  g.nlat = spec.nlat;
+  g.nlon = spec.nlon;
+  g.prePad = spec.prePad;
+  g.glamx = g.glamn + (g.nlat - 1) / NodesPerDegree(g.dgla);
+  g.glomx = g.glomn + g.nlon / NodesPerDegree(g.dglo);
+  g.wraps = g.glomn <= 0.00001 && g.glomx + 0.00001 >= 360;
+}
+
+bool OpenGrid(const std::string& fileName, double glamn, double glomn, double dgla, double dglo,
+              std::int32_t nrows, std::int32_t ncols, std::int32_t nlat, std::int32_t nlon,
+              std::int32_t prePad) {
+  ActiveGrid& grid = TheActiveGrid();
+  grid.file.Close();
+  const std::string path(TrimControlAndBlanks(AppSettings().dataFolder + fileName));
+  if (!grid.file.Open(path)) {
+    Window().ShowMessageBox("Geoid file is not found: \r\n" + fileName);
+    return false;
+  }
+  GridSpec spec;
+  spec.nrows = nrows;
+  spec.ncols = ncols;
+  spec.glamn = glamn;
+  spec.glomn = glomn;
+  spec.dgla = dgla;
+  spec.dglo = dglo;
+  spec.nlat = nlat;
+  spec.nlon = nlon;
+  spec.prePad = prePad;
+  SetActiveGeometry(spec);
+  return true;
+}
+
+void CloseGrid() {
+  ActiveGrid& grid = TheActiveGrid();
+  grid.file.Close();
+  grid.open = false;
+}
+
+float ReadGridNode(std::int32_t row, std::int32_t column) {
+  ActiveGrid& g = TheActiveGrid();
+  constexpr float kMissing = std::numeric_limits<float>::quiet_NaN();
+  if (g.wraps) {
+    if (column < 0)
+      column += g.nlon;
+    else if (column >= g.nlon)
+      column -= g.nlon;
+  }
+  if (row < 0 || row >= g.nlat || column < 0 || column >= g.nlon) return kMissing;
+  const std::int64_t word = static_cast<std::int64_t>(row) * g.ncols + column + g.prePad;
+  std::uint32_t bits = 0;
+  if (!g.file.ReadWord(4 * word, bits)) return kMissing;
+  float value;
+  std::memcpy(&value, &bits, sizeof value);
+  return std::fabs(static_cast<double>(value)) < 200.0 ? value : kMissing;
+}
+
+}  // namespace orthelev

@@ -1,0 +1,57 @@
+#pragma once
+// The one geoid grid open for lookups. Conventions of every grid file:
+// nodes are little-endian IEEE single-precision values; node (row r,
+// column c) begins at byte 4 * (r * ncols + c + prePad); row 0 is the
+// northern edge and rows run south, row nlat - 1 lying at glamn; column 0
+// lies at glomn and columns run east. A grid wraps in longitude when
+// glomn <= 0.00001 and glomx + 0.00001 >= 360.
+
+#include <cstdint>
+#include <string>
+
+#include "geoid/grid_file.hpp"
+#include "settings/settings.hpp"
+
+namespace orthelev {
+
+struct ActiveGrid {
+  GridFile file;      // held from a successful open to the next open or CloseGrid
+  bool open = false;  // set by the model selection from the open's result
+  std::int32_t nrows = 0, ncols = 0, nlat = 0, nlon = 0, prePad = 0;
+  double glamn = 0, glomn = 0, dgla = 0, dglo = 0;
+  double glamx = 0;  // latitude of row 0
+  double glomx = 0;  // one spacing east of the last column
+  bool wraps = false;
+
+  // Closes the file and returns every value to its start value.
+  void Reset();
+};
+
+ActiveGrid& TheActiveGrid();
+
+// Nodes per degree as the grid's arithmetic uses them: the integer nearest
+// to 100 / spacing (ties to even), divided by 100.
+double NodesPerDegree(double spacing);
+
+// Copies the geometry into the active grid and derives glamx, glomx and the
+// wrap flag. Used by every way of opening a grid.
+void SetActiveGeometry(const GridSpec& spec);
+
+// Opens DataFolder + fileName with the given geometry as the active grid.
+// On failure shows "Geoid file is not found: " CR LF fileName, holds no file,
+// leaves the stored values as they were and returns false. Does not set
+// `open`; the caller records the result there.
+bool OpenGrid(const std::string& fileName, double glamn, double glomn, double dgla, double dglo,
+              std::int32_t nrows, std::int32_t ncols, std::int32_t nlat, std::int32_t nlon,
+              std::int32_t prePad);
+
+// Releases the file and clears `open`.
+void CloseGrid();
+
+// The value of node (row, column) in metres, or NaN when the node lies
+// outside the grid, cannot be read, or holds a value of magnitude 200 or
+// more (NaN, infinities and sentinels such as 999.0). On a wrapping grid
+// column -1 is column nlon - 1 and column nlon is column 0.
+float ReadGridNode(std::int32_t row, std::int32_t column);
+
+}  // namespace orthelev

@@ -1,0 +1,82 @@
+#include "geoid/grid_file.hpp"
+
+#include <fcntl.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
+#include <cerrno>
+
+namespace orthelev {
+
+GridFile::~GridFile() { Close(); }
+
+bool GridFile::Open(const std::string& path) {
+  Close();
+  fd_ = ::open(path.c_str(), O_RDONLY | O_CLOEXEC);
+  if (fd_ < 0) return false;
+  struct stat info {};
+  if (::fstat(fd_, &info) != 0 || S_ISDIR(info.st_mode)) {
+    Close();
+    return false;
+  }
+  return true;
+}
+
+void GridFile::Close() {
+  if (fd_ >= 0) ::close(fd_);  // nothing useful to do about a failed close of a read-only file
+  fd_ = -1;
+  ForgetBlocks();
+}
+
+void GridFile::ForgetBlocks() {
+  std::fill(tags_.begin(), tags_.end(), -1);
+  std::fill(lengths_.begin(), lengths_.end(), 0);
+}
+
+std::int64_t GridFile::Size() const {
+  struct stat info {};
+  if (fd_ < 0 || ::fstat(fd_, &info) != 0) return -1;
+  return static_cast<std::int64_t>(info.st_size);
+}
+
+bool GridFile::ReadExact(std::int64_t offset, void* data, std::int64_t count) const {
+  if (fd_ < 0 || offset < 0 || count < 0) return false;
+  auto* out = static_cast<unsigned char*>(data);
+  while (count > 0) {
+    const ssize_t got = ::pread(fd_, out, static_cast<size_t>(count), static_cast<off_t>(offset));
+    if (got < 0 && errno == EINTR) continue;
+    if (got <= 0) return false;
+    out += got;
+    offset += got;
+    count -= got;
+  }
+  return true;
+}
+
+bool GridFile::Load(std::int64_t block, std::size_t slot) {
+  if (!blocks_) {
+    blocksStorage_ = std::make_unique<unsigned char[]>(kCacheBytes);
+    blocks_ = blocksStorage_.get();
+  }
+  unsigned char* data = &blocks_[slot * kBlockBytes];
+  const off_t start = static_cast<off_t>(block * kBlockBytes);
+  std::int64_t length = 0;
+  // A short block is kept as it is: it is the end of the file.
+  while (length < kBlockBytes) {
+    const ssize_t got = ::pread(fd_, data + length, static_cast<size_t>(kBlockBytes - length),
+                                start + static_cast<off_t>(length));
+    if (got < 0 && errno == EINTR) continue;
+    if (got < 0) {
+      tags_[slot] = -1;
+      lengths_[slot] = 0;
+      return false;
+    }
+    if (got == 0) break;
+    length += got;
+  }
+  tags_[slot] = block;
+  lengths_[slot] = static_cast<std::int32_t>(length);
+  return true;
+}
+
+}  // namespace orthelev

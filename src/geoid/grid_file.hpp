@@ -1,0 +1,76 @@
+#pragma once
+// A geoid grid file held open for node reads, with a bounded cache of file
+// blocks over positioned reads. The grid is never read whole: a node costs a
+// lookup in the cache and, on a miss, one read of its 4 KiB block.
+//
+// Guarantees: a cached value is always the value the file had when its
+// block was read; a read past the end of the file (also one truncated while
+// open) fails instead of crashing; the cache never holds more than
+// kCacheBytes whatever the size of the grid. Offsets are 64-bit.
+
+#include <cstdint>
+#include <memory>
+#include <string>
+#include <vector>
+
+namespace orthelev {
+
+class GridFile {
+ public:
+  static constexpr std::int64_t kBlockBytes = 4096;
+  static constexpr std::int64_t kCacheBytes = 16 << 20;  // at most 4096 blocks
+
+  GridFile() = default;
+  ~GridFile();
+  GridFile(const GridFile&) = delete;
+  GridFile& operator=(const GridFile&) = delete;
+
+  // Opens the file for reading; false (and closed) when it cannot be opened.
+  bool Open(const std::string& path);
+  void Close();
+  bool IsOpen() const { return fd_ >= 0; }
+
+  // Size in bytes at the time of the call; -1 when closed or on error.
+  std::int64_t Size() const;
+
+  // Reads `count` bytes at `offset` straight from the file (no cache);
+  // false unless all of them could be read.
+  bool ReadExact(std::int64_t offset, void* data, std::int64_t count) const;
+
+  // Reads the 4 bytes at `offset` (a multiple of 4) into `word` through the
+  // block cache; false when the file is closed, offset is negative or the
+  // file ends before offset + 4.
+  bool ReadWord(std::int64_t offset, std::uint32_t& word) {
+    const std::int64_t block = offset >> kBlockShift;
+    if (offset >= 0 && fd_ >= 0) {
+      const std::size_t slot = static_cast<std::size_t>(block) & kSlotMask;
+      if (tags_[slot] == block || Load(block, slot)) {
+        const std::int64_t inBlock = offset & (kBlockBytes - 1);
+        if (inBlock + 4 <= lengths_[slot]) {
+          const unsigned char* p = &blocks_[slot * kBlockBytes + inBlock];
+          word = std::uint32_t(p[0]) | std::uint32_t(p[1]) << 8 | std::uint32_t(p[2]) << 16 |
+                 std::uint32_t(p[3]) << 24;
+          return true;
+        }
+      }
+    }
+    return false;
+  }
+
+ private:
+  static constexpr int kBlockShift = 12;
+  static constexpr std::size_t kSlots = kCacheBytes / kBlockBytes;
+  static constexpr std::size_t kSlotMask = kSlots - 1;
+
+  bool Load(std::int64_t block, std::size_t slot);
+  void ForgetBlocks();
+
+  int fd_ = -1;
+  // Direct-mapped: block b lives in slot b % kSlots. Allocated on first use.
+  std::vector<std::int64_t> tags_ = std::vector<std::int64_t>(kSlots, -1);
+  std::vector<std::int32_t> lengths_ = std::vector<std::int32_t>(kSlots, 0);
+  std::unique_ptr<unsigned char[]> blocksStorage_;
+  unsigned char* blocks_ = nullptr;
+};
+
+}  // namespace orthelev

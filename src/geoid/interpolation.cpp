@@ -1,0 +1,122 @@
+#include "geoid/interpolation.hpp"
+
+#include <cmath>
+#include <limits>
+
+#include "geoid/active_grid.hpp"
+
+namespace orthelev {
+
+namespace {
+
+constexpr double kNaN = std::numeric_limits<double>::quiet_NaN();
+
+// Grid positions far beyond any grid cannot be truncated to 32-bit indices.
+bool IndexableGridPosition(double position) { return std::fabs(position) < 1e9; }
+
+// The node, or NaN (as a double) when it is missing.
+double Node(std::int32_t row, std::int32_t column) { return ReadGridNode(row, column); }
+
+// |f| within 0.00001 of 0 or 1 snaps to that node line.
+int SnapOffset(double fraction) {
+  if (std::fabs(fraction) < 0.00001) return 0;
+  if (std::fabs(1 - fraction) < 0.00001) return 1;
+  return -1;
+}
+
+double SplineWindow(int n, double row, double column) {
+  const auto c0 = static_cast<std::int32_t>(std::trunc(column - n / 2.0));
+  const auto r0 = static_cast<std::int32_t>(std::trunc(row - n / 2.0));
+  float values[kMaxSplineWindow], second[kMaxSplineWindow], work[kMaxSplineWindow];
+  float rowResults[kMaxSplineWindow];
+  for (int i = 1; i <= n; ++i) {
+    for (int j = 1; j <= n; ++j) {
+      const float v = ReadGridNode(r0 + i, c0 + j);
+      if (std::isnan(v)) return BilinearAt(row, column);
+      values[j - 1] = v;
+    }
+    SplineSetup(n, values, second, work);
+    rowResults[i - 1] = static_cast<float>(SplineValue(n, values, second, column - c0));
+  }
+  SplineSetup(n, rowResults, second, work);
+  return SplineValue(n, rowResults, second, row - r0);
+}
+
+}  // namespace
+
+double InterpolateGeoid(int n, double lat, double lon) {
+  if (n > kMaxSplineWindow || std::isnan(lat) || std::isnan(lon)) return kNaN;
+  const ActiveGrid& g = TheActiveGrid();
+  if (lon < 0)
+    lon += 360;
+  else if (lon > 360)
+    lon -= 360;
+  if (lat > 90)
+    lat = 90;
+  else if (lat < -90.00001)
+    lat = -90;
+  if (g.glomx > 360 && lon < g.glomn) lon += 360;
+
+  const double lonPer100 = std::nearbyint(100 / g.dglo);
+  const double latPer100 = std::nearbyint(100 / g.dgla);
+  const double column = (lon - g.glomn) * lonPer100 / 100;
+  const double row = (g.glamx - lat) * latPer100 / 100;
+  if (!IndexableGridPosition(row) || !IndexableGridPosition(column)) return kNaN;
+
+  if (n > 2 && 90 - std::fabs(lat) > g.dgla * (n / 2.0 + 1)) return SplineWindow(n, row, column);
+  return BilinearAt(row, column);
+}
+
+double BilinearAt(double row, double column) {
+  if (!IndexableGridPosition(row) || !IndexableGridPosition(column)) return kNaN;
+  const ActiveGrid& g = TheActiveGrid();
+  const auto c = static_cast<std::int32_t>(std::trunc(column));
+  const auto r = static_cast<std::int32_t>(std::trunc(row));
+  if (c < 0 || c > g.nlon || r < 0 || r > g.nlat) return kNaN;
+  const double fc = column - c, fr = row - r;
+  const int sc = SnapOffset(fc), sr = SnapOffset(fr);
+
+  if (sc >= 0 && sr >= 0) return Node(r + sr, c + sc);
+  if (sr >= 0) {
+    const double a = Node(r + sr, c), b = Node(r + sr, c + 1);
+    return a * (1 - fc) + b * fc;  // NaN if either is missing
+  }
+  if (sc >= 0) {
+    const double a = Node(r, c + sc), b = Node(r + 1, c + sc);
+    return a * (1 - fr) + b * fr;
+  }
+  const double n00 = Node(r, c), n10 = Node(r + 1, c), n01 = Node(r, c + 1),
+               n11 = Node(r + 1, c + 1);
+  return n00 * (1 - fc) * (1 - fr) + n10 * fr * (1 - fc) + n01 * fc * (1 - fr) + n11 * fc * fr;
+}
+
+void SplineSetup(int n, const float* y, float* r, float* q) {
+  // 1-based in the published algorithm: Y(K) is y[K - 1].
+  q[0] = 0;
+  r[0] = 0;
+  for (int k = 1; k < n - 1; ++k) {
+    const auto p = static_cast<float>(static_cast<double>(q[k - 1]) / 2 + 2);
+    q[k] = static_cast<float>(-0.5 / p);
+    r[k] = static_cast<float>(
+        (3 * (static_cast<double>(y[k + 1]) - 2 * static_cast<double>(y[k]) + y[k - 1]) -
+         static_cast<double>(r[k - 1]) / 2) /
+        p);
+  }
+  r[n - 1] = 0;
+  for (int k = n - 2; k >= 1; --k)
+    r[k] = static_cast<float>(static_cast<double>(q[k]) * r[k + 1] + r[k]);
+}
+
+double SplineValue(int n, const float* y, const float* r, double x) {
+  auto Y = [y](int k) { return static_cast<double>(y[k - 1]); };
+  auto R = [r](int k) { return static_cast<double>(r[k - 1]); };
+  if (x < 1) return Y(1) + (x - 1) * (Y(2) - Y(1) - R(2) / 6);
+  if (x > n) return Y(n) + (x - n) * (Y(n) - Y(n - 1) + R(n - 1) / 6);
+  int j = static_cast<int>(x);
+  if (j > n - 1) j = n - 1;
+  const double t = x - j;
+  return Y(j) + t * ((Y(j + 1) - Y(j) - R(j) / 3 - R(j + 1) / 6) +
+                     t * (R(j) / 2 + t * (R(j + 1) - R(j)) / 6));
+}
+
+}  // namespace orthelev

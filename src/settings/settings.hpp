@@ -1,0 +1,123 @@
+#pragma once
+// Every user-adjustable value of the program, with its settings-file key,
+// default and start value, and the conversions between a value and the text
+// the settings file holds ("text", "whole number", "real", "yes/no", "byte").
+
+#include <cstdint>
+#include <string>
+#include <string_view>
+#include <vector>
+
+#include "ui/services/window_services.hpp"
+
+namespace orthelev {
+
+// The parameters of one geoid grid model. Angles in degrees, north and east
+// positive; counts in nodes or 4-byte words.
+struct GridSpec {
+  std::string title;  // model-list title (a ";"-list for GSI)
+  std::string fname;  // file name relative to the DataFolder (a ";"-list for GSI)
+  std::int32_t nrows = 0;   // rows stored in the file
+  std::int32_t ncols = 0;   // row stride in 4-byte words
+  double glamn = 0;         // latitude of the southernmost row
+  double glomn = 0;         // longitude of column 0
+  double dgla = 0;          // latitude spacing
+  double dglo = 0;          // longitude spacing
+  std::int32_t nlat = 0;    // rows of nodes
+  std::int32_t nlon = 0;    // nodes per row
+  std::int32_t prePad = 0;  // 4-byte words before the first node of each row
+
+  bool operator==(const GridSpec&) const = default;
+};
+
+// Sections of the built-in models.
+inline constexpr std::string_view kSectionEgm25 = "EGM2008_25";
+inline constexpr std::string_view kSectionEgm10 = "EGM2008_10";
+inline constexpr std::string_view kSectionGsi = "GSI";
+
+// The default GridSpec of a built-in model's section; all zero for others.
+GridSpec DefaultGridSpec(std::string_view section);
+
+// The remembered folder, file name and filter of one use of the file dialog.
+struct SDialog {
+  std::string SInitDir;
+  std::string SFileName;
+  std::string SFilter;
+};
+
+// Text defaults of the Option, Custom Geoid and CSVitem keys.
+namespace defaults {
+inline constexpr std::string_view kDecimal = "4";
+inline constexpr std::string_view kPostfix = "_g";
+inline constexpr std::string_view kNmeaExt = ".nme.nmea.nma.txt.text.ubx";
+inline constexpr std::string_view kCsvExt = ".csv.pos";
+inline constexpr std::int32_t kNoPosition = 2147483647;  // MainTop/MainLeft: none stored
+inline constexpr std::string_view kCustomExt = ".cdat";
+inline constexpr std::string_view kCsvValid = "VALID";
+inline constexpr std::string_view kCsvLatitude = "LATITUDE,Lat,LATITUDE N/S,latitude(deg)";
+inline constexpr std::string_view kCsvNS = "N/S,NS";
+inline constexpr std::string_view kCsvLongitude = "LONGITUDE,Lon,Long,LONGITUDE E/W,longitude(deg)";
+inline constexpr std::string_view kCsvEW = "E/W,EW";
+inline constexpr std::string_view kCsvHeight = "HEIGHT,Elevation,Altitude,Alt,height(m)";
+inline constexpr std::string_view kCsvGeoid = "Geoid";
+inline constexpr std::string_view kCsvDate = "DATE,Date Created,UTC DATE,Date / Time,UTC,GPST,JST";
+inline const FontChoice kJapaneseFont{128, "Tahoma", 8};
+}  // namespace defaults
+
+// The column-title lists of the CSVitem section, each a ","-list.
+struct CsvItemTitles {
+  std::string valid, latitude, ns, longitude, ew, height, geoid, date;
+};
+
+struct Settings {
+  std::string versionTitle;      // "Orthelev Ver2.06"; never read from the file
+  std::string storedVersion;     // the file's Version value, for the migration
+  std::string settingsFileName;  // full path of the settings file
+
+  std::string decimal, postfix, dataPath, nmeaExt, csvExt;
+  std::string dataFolder;  // where grid files are looked up, ends in a separator
+  std::int32_t mainTop = 0, mainLeft = 0;
+
+  GridSpec egm25, egm10, gsi;
+  std::string customFname;
+  std::string customExt{defaults::kCustomExt};
+
+  FontChoice font;  // start value: charset 0, "Tahoma", 8
+  FontChoice japaneseFont = defaults::kJapaneseFont;
+
+  CsvItemTitles csvItems;
+  std::vector<std::string> csvInfo;    // "name=value" rows, in table order
+  std::vector<std::string> csvOption;  // "name=value" rows, in table order
+
+  SDialog browseDialog;  // SInitDir is the OpenPath setting
+  SDialog gridDialog;    // locating a geoid file
+
+  // The GridSpec of a built-in model's section; nullptr for other names.
+  GridSpec* GridSection(std::string_view section);
+
+  void Reset() { *this = Settings{}; }
+};
+
+// The program's settings, at their start values until the load.
+Settings& AppSettings();
+
+// "Orthelev Ver" + major + "." + the minor as two digits.
+std::string VersionTitle();
+
+// --- Conversions between values and settings-file text -------------------
+
+// Whole number: decimal, or hexadecimal after "0x"/"0X" when the text is
+// longer than two characters; anything else (empty included) gives fallback.
+std::int32_t ReadWholeNumber(std::string_view text, std::int32_t fallback);
+// Real: "." decimal; text that is no number gives fallback.
+double ReadReal(std::string_view text, double fallback);
+// Yes/no: a whole number, anything but 0 meaning yes.
+bool ReadYesNo(std::string_view text, bool fallback);
+// Byte: a whole number of which only the low 8 bits count.
+std::uint8_t ReadByte(std::string_view text, std::uint8_t fallback);
+
+std::string WholeNumberText(std::int64_t value);
+std::string RealText(double value);  // at most 15 significant digits
+std::string YesNoText(bool value);   // "1" or "0"
+
+}  // namespace orthelev

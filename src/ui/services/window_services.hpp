@@ -1,0 +1,114 @@
+#pragma once
+// The only way the logic (geoid models, conversions, settings) reaches the
+// windows: status bar, pending events, report, message boxes, busy cursor,
+// the few main-window controls the logic reads or writes, and the four
+// program-wide flags.
+//
+// Implementations: the Qt windows (desktop program), ConsoleWindowServices
+// (console front end) and RecordingWindowServices (tests). Texts are UTF-8
+// byte strings; a CR LF inside a report text starts a new report line.
+
+#include <string>
+#include <vector>
+
+namespace orthelev {
+
+enum class MessageKind { Warning, Error, Information, Confirmation, Custom };
+enum class MessageButton { Ok = 1 };
+
+enum class WindowState { Normal, Minimized };
+
+struct ScreenRect {
+  int left = 0, top = 0, right = 0, bottom = 0;
+  int Width() const { return right - left; }
+  int Height() const { return bottom - top; }
+};
+
+struct FontChoice {
+  int charset = 0;
+  std::string name = "Tahoma";
+  int sizePoints = 8;
+};
+
+class WindowServices {
+ public:
+  virtual ~WindowServices() = default;
+
+  // Status bar (the first and only panel).
+  virtual void SetStatusText(const std::string& text) = 0;
+  virtual std::string StatusText() const = 0;
+  // Handles every waiting window event; the only point at which Esc can set
+  // AbortRequested during a long operation.
+  virtual void ProcessPendingEvents() = 0;
+  virtual void SetBusyCursor(bool busy) = 0;
+
+  // Report window.
+  virtual void AppendReportLine(const std::string& text) = 0;
+  virtual void ClearReport() = 0;
+  virtual void ShowReport() = 0;
+
+  // Modal message box; every caller passes Error and Ok and ignores the result.
+  virtual MessageButton ShowMessageBox(const std::string& text,
+                                       MessageKind kind = MessageKind::Error,
+                                       MessageButton buttons = MessageButton::Ok,
+                                       int helpContext = 0) = 0;
+
+  // ComboBoxGeoid.
+  virtual std::string GeoidModelText() const = 0;
+  virtual void SetGeoidModelText(const std::string& text) = 0;
+  virtual void SetGeoidModelItems(const std::vector<std::string>& items) = 0;
+  virtual std::string GeoidModelItem(int index) const = 0;  // "" past the end
+  virtual int FindGeoidModelItem(const std::string& text) const = 0;  // -1 when none
+  virtual void ClearGeoidModelSelection() = 0;
+
+  // CheckBoxSpline.
+  virtual bool SplineChecked() const = 0;
+  virtual void SetSplineChecked(bool checked) = 0;
+  virtual bool SplineVisible() const = 0;
+  virtual void SetSplineVisible(bool visible) = 0;
+
+  // Labels and edits.
+  virtual void SetWaitingText(const std::string& text) = 0;  // LabelWaiting
+  virtual std::string LatitudeText() const = 0;               // EditLat
+  virtual void SetLatitudeText(const std::string& text) = 0;
+  virtual std::string LongitudeText() const = 0;              // EditLon
+  virtual void SetLongitudeText(const std::string& text) = 0;
+  virtual void SetGeoidText(const std::string& text) = 0;     // EditGeoid
+  virtual std::string SourceText() const = 0;                 // EditSorce
+  virtual void SetSourceText(const std::string& text) = 0;
+  virtual bool ConvertEnabled() const = 0;                    // ButtonConvert
+  virtual void SetConvertEnabled(bool enabled) = 0;
+
+  // The main window, in screen pixels.
+  virtual int MainTop() const = 0;
+  virtual int MainLeft() const = 0;
+  virtual void SetMainTopLeft(int top, int left) = 0;
+  virtual ScreenRect MainRect() const = 0;
+  virtual void SetMainWindowState(WindowState state) = 0;
+  virtual void RestoreApplication() = 0;
+  virtual void ShowMainWindow() = 0;
+  virtual void HideMainWindow() = 0;
+  virtual void FocusBrowseButton() = 0;
+  virtual void CloseMainWindow() = 0;
+  virtual void SetFont(const FontChoice& font) = 0;  // main and report windows
+};
+
+// Program-wide flags shared by the windows and the logic; all false at start.
+struct ProgramFlags {
+  bool initialized = false;     // first activation has begun
+  bool startHidden = false;     // hidden start, window not shown yet
+  bool quitWhenDone = false;    // close after the command-line batch
+  bool abortRequested = false;  // Esc pressed during a batch
+
+  void Reset() { *this = ProgramFlags{}; }
+};
+
+ProgramFlags& Flags();
+
+// The window services the logic calls. Until one is installed, a silent
+// in-memory implementation answers (message boxes OK at once).
+WindowServices& Window();
+// Installs services (not owned); nullptr goes back to the silent default.
+void InstallWindowServices(WindowServices* services);
+
+}  // namespace orthelev

@@ -1,0 +1,75 @@
+#pragma once
+// Window services for tests: records every status text, report line and
+// message box in order, and answers message boxes OK at once. Install it
+// with the ProgramState fixture below, which also resets program-wide state.
+
+#include <gtest/gtest.h>
+
+#include <functional>
+#include <string>
+#include <vector>
+
+#include "geoid/active_grid.hpp"
+#include "settings/settings.hpp"
+#include "ui/services/memory_window_services.hpp"
+
+namespace orthelev::testing {
+
+class RecordingWindowServices : public MemoryWindowServices {
+ public:
+  std::vector<std::string> statuses;
+  std::vector<std::string> reportLines;
+  std::vector<std::string> messages;
+  // Everything in call order, prefixed "status: ", "report: ", "message: ",
+  // "clear report", "show report", "events".
+  std::vector<std::string> events;
+  int pendingEventCalls = 0;
+
+  void SetStatusText(const std::string& text) override {
+    MemoryWindowServices::SetStatusText(text);
+    statuses.push_back(text);
+    events.push_back("status: " + text);
+  }
+  void ProcessPendingEvents() override {
+    ++pendingEventCalls;
+    if (onPendingEvents) onPendingEvents();
+  }
+  void AppendReportLine(const std::string& text) override {
+    reportLines.push_back(text);
+    events.push_back("report: " + text);
+  }
+  void ClearReport() override {
+    reportLines.clear();
+    events.push_back("clear report");
+  }
+  void ShowReport() override { events.push_back("show report"); }
+  MessageButton ShowMessageBox(const std::string& text, MessageKind, MessageButton buttons,
+                               int) override {
+    messages.push_back(text);
+    events.push_back("message: " + text);
+    return buttons;
+  }
+
+  // Runs inside ProcessPendingEvents, as a user's key press would.
+  std::function<void()> onPendingEvents;
+};
+
+// Fixture: fresh settings, flags and grid, with a recording window installed.
+class ProgramState : public ::testing::Test {
+ protected:
+  void SetUp() override {
+    AppSettings().Reset();
+    Flags().Reset();
+    TheActiveGrid().Reset();
+    InstallWindowServices(&window);
+  }
+  void TearDown() override {
+    InstallWindowServices(nullptr);
+    TheActiveGrid().Reset();
+    AppSettings().Reset();
+    Flags().Reset();
+  }
+  RecordingWindowServices window;
+};
+
+}  // namespace orthelev::testing
