@@ -1,0 +1,40 @@
+#pragma once
+// The one log reader both converters share: a log delivered as 8-bit lines
+// (CR, LF, CR LF and LF CR alike end a line; runs of terminators give no
+// empty lines), with SiRF (A0 A2 .. B0 B3), UBX (B5 62, length-framed) and
+// MTK (04 24, length-framed) binary packets delivered whole in place of a
+// line. Bytes are never converted.
+//
+// Calling order: OpenLogFile, ReadLogLine while !LogEof(), CloseLogFile.
+
+#include <cstdint>
+#include <string>
+#include <string_view>
+
+namespace orthelev {
+
+// Opens the log for the shared reader and resets it; false (and LogEof set)
+// when the file cannot be opened.
+bool OpenLogFile(const std::string& path);
+
+// The next line or packet, without its terminator. After the call LogEof()
+// tells whether the end of the data was reached in this call; the returned
+// string may still hold a last line that had no terminator.
+std::string ReadLogLine();
+
+bool LogEof();
+// True when a read failed in the middle of the log (the data ends there and
+// LogEof is set); the converters report it as a read error.
+bool LogReadFailed();
+std::int64_t LogBytesRead();  // bytes delivered by block reads since the open
+std::int64_t LogFileSize();   // size at the open
+
+// Closes the log; false when closing reported an error.
+bool CloseLogFile();
+
+// Tolerant conversions: text trimmed of bytes at or below the blank; empty
+// or malformed text (and overflow) gives 0.
+double SafeStrToFloat(std::string_view text);
+std::int32_t SafeStrToInt(std::string_view text);  // decimal, "$" or "0x" hex
+
+}  // namespace orthelev
