@@ -40,20 +40,28 @@ inline void WriteFramedGrid(const std::string& path, std::int32_t nlat, std::int
   ::close(fd);
 }
 
-// A sparse EGM2008 2.5' file (149,368,328 bytes, zeros) with the nodes of
-// rows [r0, r1] x columns [c0, c1] set from `value`.
-inline void WriteSparseEgm25(const std::string& path, std::int32_t r0, std::int32_t r1,
-                             std::int32_t c0, std::int32_t c1, const NodeValue& value) {
-  const int fd = ::open(path.c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0644);
-  if (fd < 0 || ::ftruncate(fd, 149368328) != 0) throw std::runtime_error("cannot create " + path);
+// Sets the nodes of rows [r0, r1] x columns [c0, c1] of a grid file with
+// row stride `ncols` words and `prePad` leading words, creating the file
+// sparse (zeros) at `fileBytes` long if needed; other nodes are kept.
+inline void PokeNodes(const std::string& path, std::int64_t fileBytes, std::int32_t ncols,
+                      std::int32_t prePad, std::int32_t r0, std::int32_t r1, std::int32_t c0,
+                      std::int32_t c1, const NodeValue& value) {
+  const int fd = ::open(path.c_str(), O_WRONLY | O_CREAT, 0644);
+  if (fd < 0 || ::ftruncate(fd, fileBytes) != 0) throw std::runtime_error("cannot create " + path);
   for (std::int32_t r = r0; r <= r1; ++r)
     for (std::int32_t c = c0; c <= c1; ++c) {
       std::string word;
       AppendFloat(word, value(r, c));
-      const off_t offset = 4 * (static_cast<off_t>(r) * 8642 + c + 1);
+      const off_t offset = 4 * (static_cast<off_t>(r) * ncols + c + prePad);
       if (::pwrite(fd, word.data(), 4, offset) != 4) throw std::runtime_error("cannot write");
     }
   ::close(fd);
+}
+
+// A sparse EGM2008 2.5' file (149,368,328 bytes) with the given nodes set.
+inline void WriteSparseEgm25(const std::string& path, std::int32_t r0, std::int32_t r1,
+                             std::int32_t c0, std::int32_t c1, const NodeValue& value) {
+  PokeNodes(path, 149368328, 8642, 1, r0, r1, c0, c1, value);
 }
 
 // A custom geoid file: the nodes, then the 40-byte trailer.
