@@ -6,6 +6,7 @@
 #include <vector>
 
 #include "geoid/active_grid.hpp"
+#include "geoid/custom_geoid.hpp"
 #include "support/grid_writer.hpp"
 #include "support/recording_window_services.hpp"
 #include "support/temp_dir.hpp"
@@ -40,16 +41,21 @@ double ReferenceSpline(const std::vector<double>& y, double x /* 1-based */) {
          (t * t * t - t) * mb / 6;
 }
 
-double ReferenceSplineWindow(int n, double row, double column) {
+template <typename Nodes>
+double ReferenceSplineWindow(int n, double row, double column, Nodes nodes) {
   const int r0 = static_cast<int>(std::trunc(row - n / 2.0));
   const int c0 = static_cast<int>(std::trunc(column - n / 2.0));
   std::vector<double> columnValues;
   for (int i = 1; i <= n; ++i) {
     std::vector<double> rowValues;
-    for (int j = 1; j <= n; ++j) rowValues.push_back(Surface(r0 + i, c0 + j));
+    for (int j = 1; j <= n; ++j) rowValues.push_back(nodes(r0 + i, c0 + j));
     columnValues.push_back(ReferenceSpline(rowValues, column - c0));
   }
   return ReferenceSpline(columnValues, row - r0);
+}
+
+double ReferenceSplineWindow(int n, double row, double column) {
+  return ReferenceSplineWindow(n, row, column, Surface);
 }
 
 double ReferenceBilinear(double row, double column) {
@@ -169,6 +175,18 @@ TEST_F(Egm25Interpolation, NoGridOpen) {
   EXPECT_TRUE(std::isnan(InterpolateGeoid(0, kLat, kLon)));
 }
 
+class CustomWorld : public testing::ProgramState {
+ protected:
+  void SetUp() override {
+    ProgramState::SetUp();
+    testing::WriteBytes(dir.File("world.cdat"),
+                        testing::CustomGridBytes(181, 360, -90, 0, 1, 1, Periodic));
+    ASSERT_TRUE(OpenCustomGeoid(dir.File("world.cdat")));
+  }
+  static float Periodic(std::int32_t r, std::int32_t c);
+  TempDir dir;
+};
+
 class GsiInterpolation : public testing::ProgramState {
  protected:
   void SetUp() override {
@@ -192,6 +210,22 @@ TEST_F(GsiInterpolation, EdgesOfANonWrappingGrid) {
   EXPECT_TRUE(std::isnan(InterpolateGeoid(0, 35, 150.01)));
   EXPECT_TRUE(std::isnan(InterpolateGeoid(0, 35, 119.975)));
   EXPECT_NEAR(InterpolateGeoid(0, 35, 150), Surface(900, 1200), 1e-5);
+}
+
+// Periodic in longitude, so that columns -1 and 359 hold the same value.
+float CustomWorld::Periodic(std::int32_t r, std::int32_t c) {
+  return static_cast<float>(30 + 2 * std::sin(r * 1.3) + 1.5 * std::cos(c * 7 * M_PI / 180));
+}
+
+TEST_F(CustomWorld, SplineWindowAcrossTheSeam) {
+  // A 1-degree global grid: at longitude 0.3 the window spans columns -2..3,
+  // at 359.7 columns 357..362; both wrap.
+  for (double lon : {0.3, 359.7, -0.3, 180.4}) {
+    const double column = lon < 0 ? lon + 360 : lon;
+    EXPECT_NEAR(InterpolateGeoid(6, 40.4, lon), ReferenceSplineWindow(6, 49.6, column, CustomWorld::Periodic),
+                2e-5)
+        << lon;
+  }
 }
 
 TEST(Spline, ReproducesStraightLinesAndKnots) {
