@@ -357,7 +357,11 @@ std::string ProfileFile::Serialize() const {
       continue;
     }
     bytes += line.raw;
-    if (!line.rawEnded && i + 1 < lines_.size()) bytes += lineEnd;
+    if (line.rawEnded || i + 1 == lines_.size()) continue;
+    // A last line read without its line end gets one before new lines follow;
+    // in UTF-16 a stray odd byte is first completed to a whole code unit.
+    if (encoding_ == ProfileEncoding::Utf16Le && bytes.size() % 2 != 0) bytes += '\0';
+    bytes += lineEnd;
   }
   return bytes;
 }

@@ -61,7 +61,8 @@ class ProfileFile {
   // --- Reading -----------------------------------------------------------
 
   // The value of the key, or nothing when the section or key is missing. An
-  // entry with an empty value gives the empty text.
+  // entry with an empty value gives the empty text. Values come whole, however
+  // long (a cut value would be saved back cut).
   std::optional<std::string> Find(std::string_view section, std::string_view key) const;
   // The value of the key, or `fallback` when the section or key is missing.
   std::string ReadString(std::string_view section, std::string_view key,
