@@ -8,14 +8,15 @@
 #include <string>
 #include <vector>
 
-#include "support/temp_folder.hpp"
+#include "support/folder_entries.hpp"
+#include "support/temp_dir.hpp"
 
 namespace orthelev {
 namespace {
 
 using testing::FolderEntries;
 using testing::ReadBytes;
-using testing::TempFolder;
+using testing::TempDir;
 using testing::WriteBytes;
 
 // Latin-1 text in a file encoding: each byte is the code point of the same
@@ -63,8 +64,8 @@ class ProfileFileTest : public ::testing::Test {
     EXPECT_TRUE(profile.Load(path_)) << profile.Error();
     return profile;
   }
-  TempFolder folder_;
-  const std::string path_ = folder_ / "orthelev.ini";
+  TempDir folder_;
+  const std::string path_ = folder_.File("orthelev.ini");
 };
 
 TEST_F(ProfileFileTest, ReadsValuesTheWayTheWindowsFunctionsDo) {
@@ -265,7 +266,7 @@ TEST_F(ProfileFileTest, CreatesNewFilesAsUtf16WithByteOrderMark) {
   ASSERT_TRUE(fresh.Save()) << fresh.Error();
   EXPECT_EQ(ReadBytes(path_), wide);
 
-  const std::string made = folder_ / "made.ini";
+  const std::string made = folder_.File("made.ini");
   ASSERT_TRUE(ProfileFile::CreateEmpty(made));
   EXPECT_EQ(ReadBytes(made), "\xFF\xFE");
   WriteBytes(made, "[Kept]\n");
@@ -324,18 +325,18 @@ TEST_F(ProfileFileTest, RefusesEntriesThatWouldNotReadBack) {
 
 TEST_F(ProfileFileTest, ReportsFileFailuresAsResults) {
   ProfileFile profile;
-  EXPECT_FALSE(profile.Load(folder_.Path())) << "a folder is no profile file";
+  EXPECT_FALSE(profile.Load(folder_.Path().string())) << "a folder is no profile file";
   EXPECT_FALSE(profile.Error().empty());
   profile.WriteString("Option", "Decimal", "4");
   EXPECT_FALSE(profile.Save()) << "a file that could not be read is never overwritten";
 
-  ASSERT_TRUE(profile.Load(folder_ / "missing/orthelev.ini"));
+  ASSERT_TRUE(profile.Load(folder_.File("missing/orthelev.ini")));
   profile.WriteString("Option", "Decimal", "4");
   EXPECT_FALSE(profile.Save());
   EXPECT_FALSE(profile.Error().empty());
 
-  WriteBytes(folder_ / "plain", "x");
-  EXPECT_FALSE(ProfileFile::CreateEmpty(folder_ / "plain/orthelev.ini"));
+  WriteBytes(folder_.File("plain"), "x");
+  EXPECT_FALSE(ProfileFile::CreateEmpty(folder_.File("plain/orthelev.ini")));
   EXPECT_EQ(FolderEntries(folder_.Path()), (std::vector<std::string>{"plain"}));
 }
 
@@ -367,7 +368,7 @@ TEST_F(ProfileFileTest, AFailedSaveLeavesTheOldFileIntact) {
 }
 
 TEST_F(ProfileFileTest, SaveFollowsASymbolicLinkAndKeepsPermissions) {
-  const std::string real = folder_ / "real.ini";
+  const std::string real = folder_.File("real.ini");
   WriteBytes(real, "[Option]\nDecimal=4\n");
   std::filesystem::permissions(real, std::filesystem::perms(0640));
   std::filesystem::create_symlink(real, path_);

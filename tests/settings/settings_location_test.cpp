@@ -11,7 +11,8 @@
 #include <string>
 #include <vector>
 
-#include "support/temp_folder.hpp"
+#include "support/folder_entries.hpp"
+#include "support/temp_dir.hpp"
 
 namespace orthelev {
 namespace {
@@ -19,7 +20,7 @@ namespace {
 using namespace std::chrono_literals;
 using testing::FolderEntries;
 using testing::ReadBytes;
-using testing::TempFolder;
+using testing::TempDir;
 using testing::WriteBytes;
 namespace fs = std::filesystem;
 
@@ -61,12 +62,12 @@ class SettingsLocationTest : public ::testing::Test {
     where.folderWritable = [](const std::string&) { return false; };
     return where;
   }
-  TempFolder root_;
-  const std::string bin_ = root_ / "bin";
+  TempDir root_;
+  const std::string bin_ = root_.File("bin");
   const std::string beside_ = bin_ + "/orthelev.ini";
-  const std::string configFolder_ = root_ / "config/orthelev/";
+  const std::string configFolder_ = root_.File("config/orthelev/");
   const std::string target_ = configFolder_ + "orthelev.ini";
-  SettingsLocation where_{bin_ + "/orthelev", "orthelev", root_ / "config"};
+  SettingsLocation where_{bin_ + "/orthelev", "orthelev", root_.File("config")};
 };
 
 TEST_F(SettingsLocationTest, NamesThePathFromTheGivenName) {
@@ -87,7 +88,7 @@ TEST_F(SettingsLocationTest, NamesThePathFromTheGivenName) {
       {"/a/b/../c/x.ini", "orthelev", "orthelev", "/a/c/x.ini"},
   };
   for (const Case& c : cases) {
-    SettingsLocation where{bin_ + "/" + c.programFile, c.baseName, root_ / "config"};
+    SettingsLocation where{bin_ + "/" + c.programFile, c.baseName, root_.File("config")};
     where.folderWritable = [](const std::string&) { return true; };
     const SettingsPathResult result = SettingsFilePath(c.name, where);
     EXPECT_TRUE(result.ok) << c.name;
@@ -101,23 +102,25 @@ TEST_F(SettingsLocationTest, WritableProgramFolderKeepsTheFileBesideTheProgram) 
   EXPECT_EQ(result.path, beside_);
   EXPECT_EQ(FolderEntries(bin_), (std::vector<std::string>{"orthelev"}))
       << "no settings file and no probe file are left";
-  EXPECT_FALSE(fs::exists(root_ / "config"));
+  EXPECT_FALSE(fs::exists(root_.File("config")));
 }
 
 TEST_F(SettingsLocationTest, ProbeTellsWhetherAFolderTakesNewFiles) {
   EXPECT_TRUE(ProbeFolderWritable(bin_));
   EXPECT_TRUE(ProbeFolderWritable(bin_ + "/"));
   EXPECT_EQ(FolderEntries(bin_), (std::vector<std::string>{"orthelev"}));
-  EXPECT_FALSE(ProbeFolderWritable(root_ / "missing"));
+  EXPECT_FALSE(ProbeFolderWritable(root_.File("missing")));
   EXPECT_FALSE(ProbeFolderWritable(bin_ + "/orthelev")) << "a folder path under a regular file";
 }
 
 TEST_F(SettingsLocationTest, ProbeSeesAReadOnlyFolder) {
   fs::permissions(bin_, fs::perms(0555));
   const bool bypassed = ::access(bin_.c_str(), W_OK) == 0;  // root ignores the mode bits
-  if (bypassed) GTEST_SKIP() << "this user can write read-only folders";
-  EXPECT_FALSE(ProbeFolderWritable(bin_));
+  const bool probed = ProbeFolderWritable(bin_);
   const SettingsPathResult result = SettingsFilePath("", where_);
+  fs::permissions(bin_, fs::perms(0755));  // so that the folder can be removed
+  if (bypassed) GTEST_SKIP() << "this user can write read-only folders";
+  EXPECT_FALSE(probed);
   ASSERT_TRUE(result.ok) << result.error;
   EXPECT_EQ(result.path, target_);
 }
@@ -143,7 +146,7 @@ TEST_F(SettingsLocationTest, UnwritableProgramFolderUsesThePerUserCopy) {
   };
   for (const Case& c : cases) {
     SCOPED_TRACE(c.name);
-    fs::remove_all(root_ / "config");
+    fs::remove_all(root_.File("config"));
     fs::remove(beside_);
     const auto makeTarget = [&] {
       if (!c.target) return;
@@ -172,12 +175,12 @@ TEST_F(SettingsLocationTest, UnwritableProgramFolderUsesThePerUserCopy) {
 }
 
 TEST_F(SettingsLocationTest, FailuresCarryTheirTexts) {
-  WriteBytes(root_ / "plain", "x");
+  WriteBytes(root_.File("plain"), "x");
   SettingsLocation where = Unwritable();
-  where.configHome = root_ / "plain";
+  where.configHome = root_.File("plain");
   SettingsPathResult result = SettingsFilePath("", where);
   EXPECT_FALSE(result.ok);
-  EXPECT_EQ(result.error, "Cannot create : " + root_.Path() + "/plain/orthelev/");
+  EXPECT_EQ(result.error, "Cannot create : " + root_.Path().string() + "/plain/orthelev/");
 
   where.configHome = "";
   result = SettingsFilePath("", where);
@@ -194,7 +197,7 @@ TEST_F(SettingsLocationTest, FailuresCarryTheirTexts) {
 }
 
 TEST_F(SettingsLocationTest, NewestFileTimeTakesTheLaterTime) {
-  EXPECT_EQ(NewestFileTime(root_ / "missing"), 0);
+  EXPECT_EQ(NewestFileTime(root_.File("missing")), 0);
   EXPECT_EQ(NewestFileTime(bin_), 0) << "a folder is no settings file";
 
   const auto future = fs::file_time_type::clock::now() + 24h;
