@@ -60,13 +60,6 @@ std::string NameOf(const std::string& path) {
   return slash == std::string::npos ? path : path.substr(slash + 1);
 }
 
-mode_t ModeFor(const std::string& target, int mode) {
-  if (mode >= 0) return static_cast<mode_t>(mode) & 07777;
-  struct stat info {};
-  if (::stat(target.c_str(), &info) == 0 && S_ISREG(info.st_mode)) return info.st_mode & 07777;
-  return DefaultNewFileMode();
-}
-
 }  // namespace
 
 bool ReadWholeFile(const std::string& path, std::string& bytes, std::string& error,
@@ -107,14 +100,27 @@ bool ReadWholeFile(const std::string& path, std::string& bytes, std::string& err
 bool WriteFileAtomically(const std::string& path, std::string_view bytes, std::string& error,
                          int mode) {
   const std::string target = ResolveLink(path);
+  struct stat old {};
+  const bool replacing = ::stat(target.c_str(), &old) == 0 && S_ISREG(old.st_mode);
+  // The rename below would get past a write-protected file; it stays protected.
+  if (replacing && ::access(target.c_str(), W_OK) != 0) {
+    error = Reason("Cannot write", path, errno);
+    return false;
+  }
   std::string temp = FolderOf(target) + "/." + NameOf(target) + ".XXXXXX";
   const int fd = ::mkstemp(temp.data());
   if (fd < 0) {
     error = Reason("Cannot write", path, errno);
     return false;
   }
-  const bool written = ::fchmod(fd, ModeFor(target, mode)) == 0 && WriteAll(fd, bytes) &&
-                       ::fsync(fd) == 0;
+  const mode_t newMode = mode >= 0      ? static_cast<mode_t>(mode) & 07777
+                         : replacing ? old.st_mode & 07777
+                                     : DefaultNewFileMode();
+  if (replacing && ::fchown(fd, old.st_uid, old.st_gid) != 0) {
+    // Only root can hand the file to another owner; for anyone else the
+    // owner is already theirs, so there is nothing to keep.
+  }
+  const bool written = ::fchmod(fd, newMode) == 0 && WriteAll(fd, bytes) && ::fsync(fd) == 0;
   const int writeErrno = errno;
   const bool closed = CloseChecked(fd);
   if (!written || !closed) {
@@ -134,7 +140,8 @@ bool CopyFileReplacing(const std::string& from, const std::string& to, std::stri
   std::string bytes;
   if (!ReadWholeFile(from, bytes, error)) return false;
   struct stat info {};
-  const int mode = ::stat(from.c_str(), &info) == 0 ? static_cast<int>(info.st_mode & 07777) : -1;
+  const int mode =
+      ::stat(from.c_str(), &info) == 0 ? static_cast<int>((info.st_mode & 07777) | S_IWUSR) : -1;
   return WriteFileAtomically(to, bytes, error, mode);
 }
 

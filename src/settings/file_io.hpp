@@ -23,14 +23,16 @@ bool ReadWholeFile(const std::string& path, std::string& bytes, std::string& err
 // file in the same folder, flushes it to the disk and renames it over the
 // target, so that on any failure the old file stays as it was and no
 // temporary file remains. A symbolic link is followed and its target
+// replaced. An existing file that the user may not write is refused, not
 // replaced. Permission bits: `mode` when it is not negative, else those of
-// the replaced file, else the usual 0666 less the umask. False, with a
-// reason in `error`, on failure.
+// the replaced file (whose owner is kept where allowed), else the usual 0666
+// less the umask. False, with a reason in `error`, on failure.
 bool WriteFileAtomically(const std::string& path, std::string_view bytes, std::string& error,
                          int mode = -1);
 
 // Copies the regular file `from` over `to` (replacing it) with the same
-// atomic write, keeping the source's permission bits.
+// atomic write, keeping the source's permission bits but making the copy
+// writable by its owner, who is to save into it.
 bool CopyFileReplacing(const std::string& from, const std::string& to, std::string& error);
 
 }  // namespace orthelev

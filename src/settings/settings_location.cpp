@@ -5,6 +5,7 @@
 #include <sys/stat.h>
 #include <unistd.h>
 
+#include <algorithm>
 #include <climits>
 #include <cstdlib>
 #include <filesystem>
@@ -122,14 +123,16 @@ SettingsPathResult SettingsFilePath(const std::string& name, const SettingsLocat
 }
 
 SettingsPathResult RelocateSettingsFile(const std::string& path, const SettingsLocation& where) {
-  if (where.folderWritable(FolderOf(path))) return {true, path, ""};
+  const std::string folderOfPath = FolderOf(path);
+  if (where.folderWritable ? where.folderWritable(folderOfPath) : ProbeFolderWritable(folderOfPath))
+    return {true, path, ""};
 
   std::string configHome = where.configHome;
   while (configHome.size() > 1 && configHome.back() == '/') configHome.pop_back();
   const std::string folder =
       (configHome.empty() ? "" : WithTrailingSlash(configHome)) + BaseNameOf(where) + "/";
-  std::error_code error;
   if (configHome.empty()) return Failure("Cannot create : " + folder);
+  std::error_code error;
   if (!std::filesystem::is_directory(folder, error)) {
     std::filesystem::create_directories(folder, error);
     if (error || !std::filesystem::is_directory(folder, error))

@@ -2,6 +2,7 @@
 
 #include <gtest/gtest.h>
 #include <sys/resource.h>
+#include <unistd.h>
 
 #include <csignal>
 #include <functional>
@@ -365,6 +366,19 @@ TEST_F(ProfileFileTest, AFailedSaveLeavesTheOldFileIntact) {
   ASSERT_TRUE(profile.Save()) << "the document is kept for another try";
   EXPECT_EQ(profile.ReadString("CSV_Info", "Logger", "").size(), 4096u);
   EXPECT_EQ(FolderEntries(folder_.Path()), (std::vector<std::string>{"orthelev.ini"}));
+}
+
+TEST_F(ProfileFileTest, AWriteProtectedFileIsNotReplaced) {
+  const std::string original = "[Option]\nDecimal=4\n";
+  ProfileFile profile = LoadBytes(original);
+  std::filesystem::permissions(path_, std::filesystem::perms(0444));
+  profile.WriteString("Option", "Decimal", "6");
+  const bool saved = profile.Save();
+  const bool bypassed = ::access(path_.c_str(), W_OK) == 0;  // root ignores the mode bits
+  std::filesystem::permissions(path_, std::filesystem::perms(0644));
+  if (bypassed) GTEST_SKIP() << "this user can write read-only files";
+  EXPECT_FALSE(saved);
+  EXPECT_EQ(ReadBytes(path_), original);
 }
 
 TEST_F(ProfileFileTest, SaveFollowsASymbolicLinkAndKeepsPermissions) {

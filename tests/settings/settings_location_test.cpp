@@ -174,6 +174,15 @@ TEST_F(SettingsLocationTest, UnwritableProgramFolderUsesThePerUserCopy) {
   }
 }
 
+TEST_F(SettingsLocationTest, TheCopyCanBeSavedInto) {
+  WriteBytes(beside_, "beside");
+  fs::permissions(beside_, fs::perms(0444));
+  const SettingsPathResult result = SettingsFilePath("", Unwritable());
+  ASSERT_TRUE(result.ok) << result.error;
+  EXPECT_EQ(ReadBytes(target_), "beside");
+  EXPECT_EQ(fs::status(target_).permissions(), fs::perms(0644));
+}
+
 TEST_F(SettingsLocationTest, FailuresCarryTheirTexts) {
   WriteBytes(root_.File("plain"), "x");
   SettingsLocation where = Unwritable();
