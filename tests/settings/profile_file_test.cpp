@@ -294,6 +294,13 @@ TEST_F(ProfileFileTest, RoundTripsTextBeyondEightBits) {
   EXPECT_EQ(again.ReadString("Font", "FontName", ""), gothic);
   EXPECT_EQ(again.ReadString("Option", "Latitude", ""), emoji);
 
+  // Windows-1252 differs from Latin-1 in 0x80..0x9F.
+  ProfileFile euro = LoadBytes("[Option]\r\nPrice=\x80 5\r\n");
+  EXPECT_EQ(euro.ReadString("Option", "Price", ""), "\xE2\x82\xAC 5");
+  euro.WriteString("Option", "Quote", "\xE2\x80\x9Cx\xE2\x80\x9D");
+  ASSERT_TRUE(euro.Save());
+  EXPECT_EQ(ReadBytes(path_), "[Option]\r\nPrice=\x80 5\r\nQuote=\x93x\x94\r\n");
+
   // An 8-bit file that must take such a value becomes UTF-16LE as a whole.
   ProfileFile ansi = LoadBytes("[Option]\r\nName=Caf\xE9\r\n");
   ASSERT_EQ(ansi.Encoding(), ProfileEncoding::Cp1252);
