@@ -3,9 +3,9 @@
 #include <gtest/gtest.h>
 
 #include <cmath>
-#include <cstdio>
 #include <string>
 
+#include "support/nmea_text.hpp"
 #include "support/recording_window_services.hpp"
 #include "support/synthetic_grid.hpp"
 #include "support/temp_folder.hpp"
@@ -14,20 +14,11 @@ namespace orthelev {
 namespace {
 
 using testing::ProgramState;
+using testing::Signed;
 using testing::SyntheticGrid;
 using testing::TempFolder;
 
 constexpr float kTokyoN = 36.7081f;
-
-// The NMEA checksum, worked out here on its own: "*" and two upper-case hex
-// digits of the XOR of everything between "$" and the end of `body`.
-std::string Signed(const std::string& body) {
-  unsigned sum = 0;
-  for (size_t i = 1; i < body.size(); ++i) sum ^= static_cast<unsigned char>(body[i]);
-  char hex[4];
-  std::snprintf(hex, sizeof hex, "%02X", sum);
-  return body + "*" + hex;
-}
 
 // A grid over 30-40 N, 130-145 E holding N = 36.7081 everywhere.
 class NmeaSentenceTest : public ProgramState {
