@@ -23,6 +23,12 @@ class MemoryWindowServices : public WindowServices {
     return buttons;
   }
 
+  // Answers as a cancelled dialog: the record stays as it was.
+  bool RunOpenDialog(SDialog&, std::vector<std::string>& chosen) override {
+    chosen.clear();
+    return false;
+  }
+
   std::string GeoidModelText() const override { return modelText_; }
   void SetGeoidModelText(const std::string& text) override { modelText_ = text; }
   void SetGeoidModelItems(const std::vector<std::string>& items) override { modelItems_ = items; }

@@ -24,6 +24,15 @@ struct ScreenRect {
   int Height() const { return bottom - top; }
 };
 
+// The remembered folder, file name and filter of one use of the file dialog.
+// The filter is "description|pattern|description|pattern...", patterns of
+// one description separated by ";".
+struct SDialog {
+  std::string SInitDir;
+  std::string SFileName;
+  std::string SFilter;
+};
+
 struct FontChoice {
   int charset = 0;
   std::string name = "Tahoma";
@@ -52,6 +61,13 @@ class WindowServices {
                                        MessageKind kind = MessageKind::Error,
                                        MessageButton buttons = MessageButton::Ok,
                                        int helpContext = 0) = 0;
+
+  // The file-open dialog (one file per choice), opened in dialog.SInitDir
+  // with dialog.SFileName and dialog.SFilter. Afterwards `dialog` holds the
+  // dialog's folder, file name (the chosen file's full path after a
+  // confirmed choice, the old name after a cancel) and filter, and `chosen`
+  // the full paths of the chosen files. True when the user confirmed.
+  virtual bool RunOpenDialog(SDialog& dialog, std::vector<std::string>& chosen) = 0;
 
   // ComboBoxGeoid.
   virtual std::string GeoidModelText() const = 0;
