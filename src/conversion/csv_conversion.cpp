@@ -123,7 +123,7 @@ std::int32_t WriteCorrectedCopy(const std::string& inputPath, CsvLayout& layout,
   const std::string fileName = FileNameOf(inputPath);
   const std::string outputPath = CsvOutputPath(inputPath);
   LogOutputFile output;
-  if (!output.Create(outputPath, inputPath) || !output.WriteLine(layout.headerText)) {
+  if (!output.Create(outputPath) || !output.WriteLine(layout.headerText)) {
     output.Close();
     CloseLogFile();
     return ReportUnwritable(outputPath);

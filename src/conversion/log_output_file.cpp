@@ -1,19 +1,18 @@
 #include "conversion/log_output_file.hpp"
 
-#include <cerrno>
 #include <fcntl.h>
 #include <sys/stat.h>
 #include <unistd.h>
+
+#include <cerrno>
+
+#include "conversion/log_reader.hpp"
 
 namespace orthelev {
 
 namespace {
 
 constexpr std::size_t kBufferBytes = 1 << 16;
-
-bool SameFile(const struct stat& a, const struct stat& b) {
-  return a.st_dev == b.st_dev && a.st_ino == b.st_ino;
-}
 
 bool WriteAll(int fd, const char* data, std::size_t size) {
   while (size > 0) {
@@ -32,17 +31,17 @@ LogOutputFile::~LogOutputFile() {
   if (fd_ >= 0) ::close(fd_);
 }
 
-bool LogOutputFile::Create(const std::string& path, const std::string& inputPath) {
+bool LogOutputFile::Create(const std::string& path) {
   Close();
   failed_ = false;
-  struct stat input {};
-  if (::stat(inputPath.c_str(), &input) != 0) return false;
-  // Opened without truncation: an output that turns out to be the input
-  // itself must be left as it is.
+  // Opened without truncation: an output that turns out to be the log being
+  // read must be left as it is.
   const int fd = ::open(path.c_str(), O_WRONLY | O_CREAT | O_CLOEXEC, 0666);
   if (fd < 0) return false;
-  struct stat output {};
-  if (::fstat(fd, &output) != 0 || SameFile(input, output) || ::ftruncate(fd, 0) != 0) {
+  struct stat st {};
+  // Like O_TRUNC, emptying applies to regular files only (not to devices).
+  if (LogIsSameFile(fd) || ::fstat(fd, &st) != 0 ||
+      (S_ISREG(st.st_mode) && ::ftruncate(fd, 0) != 0)) {
     ::close(fd);
     return false;
   }

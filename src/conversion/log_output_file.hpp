@@ -16,9 +16,9 @@ class LogOutputFile {
   LogOutputFile& operator=(const LogOutputFile&) = delete;
 
   // Creates the file at `path`, or empties an existing one, for writing.
-  // Refuses (false, nothing changed) when `path` names the same file as
-  // `inputPath`, also through a link; false when it cannot be created.
-  bool Create(const std::string& path, const std::string& inputPath);
+  // Refuses (false, nothing changed) when `path` names the log open in the
+  // shared reader, also through a link; false when it cannot be created.
+  bool Create(const std::string& path);
 
   // Appends the line and CR LF; false once any write has failed.
   bool WriteLine(std::string_view line);
