@@ -37,6 +37,18 @@ inline std::string ReadBytes(const fs::path& path) {
   return std::string(std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>());
 }
 
+// Items between commas, without trimming (no limit on their number).
+inline std::vector<std::string> SplitAtCommas(const std::string& line) {
+  std::vector<std::string> items(1);
+  for (char c : line) {
+    if (c == ',')
+      items.emplace_back();
+    else
+      items.back() += c;
+  }
+  return items;
+}
+
 // The geometry of a synthetic grid without framing words; rows run south
 // from north = south + (rows - 1) * spacing.
 struct SyntheticGrid {
