@@ -3,15 +3,13 @@
 #include <gtest/gtest.h>
 
 #include <cstdio>
-#include <filesystem>
-#include <fstream>
 #include <string>
 #include <vector>
 
+#include "support/temp_folder.hpp"
+
 namespace orthelev {
 namespace {
-
-namespace fs = std::filesystem;
 
 struct Delivered {
   std::string line;
@@ -34,19 +32,8 @@ void PrintTo(const Delivered& d, std::ostream* os) {
 
 class LogReaderTest : public ::testing::Test {
  protected:
-  void SetUp() override {
-    dir_ = fs::temp_directory_path() / ("orthelev_reader_" + std::to_string(::getpid()));
-    fs::create_directories(dir_);
-  }
-  void TearDown() override {
-    CloseLogFile();
-    fs::remove_all(dir_);
-  }
-  std::string Write(const std::string& bytes) {
-    const fs::path path = dir_ / "log.nmea";
-    std::ofstream(path, std::ios::binary | std::ios::trunc) << bytes;
-    return path.string();
-  }
+  void TearDown() override { CloseLogFile(); }
+  std::string Write(const std::string& bytes) { return folder_.Write("log.nmea", bytes); }
   // Every call's result up to and including the one that sets LogEof.
   std::vector<Delivered> ReadAll(const std::string& bytes) {
     EXPECT_TRUE(OpenLogFile(Write(bytes)));
@@ -57,7 +44,7 @@ class LogReaderTest : public ::testing::Test {
     } while (!LogEof() && out.size() < 100000);
     return out;
   }
-  fs::path dir_;
+  testing::TempFolder folder_;
 };
 
 std::string Bytes(std::initializer_list<int> values) {
@@ -158,8 +145,8 @@ TEST_F(LogReaderTest, CountsBytesByBlocksAndKeepsEofAfterTheEnd) {
 }
 
 TEST_F(LogReaderTest, RefusesMissingFilesAndFolders) {
-  for (const fs::path& path : {dir_ / "missing.nmea", dir_}) {
-    EXPECT_FALSE(OpenLogFile(path.string())) << path;
+  for (const std::string& path : {folder_.Path("missing.nmea"), folder_.Slash()}) {
+    EXPECT_FALSE(OpenLogFile(path)) << path;
     EXPECT_TRUE(LogEof());
     EXPECT_EQ(ReadLogLine(), "");
   }

@@ -99,6 +99,9 @@ struct ProgramFlags {
   bool startHidden = false;     // hidden start, window not shown yet
   bool quitWhenDone = false;    // close after the command-line batch
   bool abortRequested = false;  // Esc pressed during a batch
+  // UseSpline: the conversions interpolate with the 6 x 6 spline window when
+  // set, bilinearly otherwise. Set by the model selection and the batch.
+  bool useSpline = false;
 
   void Reset() { *this = ProgramFlags{}; }
 };
