@@ -1,16 +1,12 @@
 #pragma once
-// Program-wide state of the log conversions that outlives one file: the
-// interpolation choice of the running batch, the logger profile found by the
-// last CSV header analysis and the CSV date-check flag.
+// Program-wide state of the CSV conversion that outlives one file: the
+// logger profile found by the last header analysis and the date-check flag.
 
 #include <string>
 
 namespace orthelev {
 
 struct ConversionState {
-  // UseSpline: true interpolates with the 6 x 6 spline window, false
-  // bilinearly. Set by the batch driver (and the model selection).
-  bool useSpline = false;
   // DateTimeFormatError: a CSV record with a "GPST" date column held a date
   // without "/". Set by the record parser, cleared by the batch driver
   // before each file.

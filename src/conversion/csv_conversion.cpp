@@ -5,8 +5,8 @@
 #include "conversion/conversion_state.hpp"
 #include "conversion/csv_layout.hpp"
 #include "conversion/csv_record.hpp"
-#include "conversion/log_output_file.hpp"
 #include "conversion/log_reader.hpp"
+#include "conversion/output_file.hpp"
 #include "geoid/interpolation.hpp"
 #include "settings/number_format.hpp"
 #include "settings/settings.hpp"
@@ -17,7 +17,6 @@ namespace orthelev {
 namespace {
 
 constexpr std::int32_t kProgressInterval = 1024;
-constexpr int kSplineWindow = 6;
 constexpr int kBilinear = 0;
 constexpr std::int32_t kFailed = -1;
 constexpr std::int32_t kRefused = -2;
@@ -28,10 +27,6 @@ struct CsvCounters {
   std::int32_t outside = 0;  // records outside the model or without a position
   double diffSum = 0;        // sum of file geoid - N over corrected records
 };
-
-std::string FileNameOf(const std::string& path) {
-  return path.substr(path.find_last_of('/') + 1);
-}
 
 void ShowStatusAndReport(const std::string& text) {
   Window().SetStatusText(text);
@@ -100,9 +95,9 @@ enum class RecordLoopEnd { Finished, WriteFailed };
 
 // Writes the current record, when there is one, and every further one until
 // the data ends or Esc is pressed; events are let through after every 1024th.
-RecordLoopEnd ConvertRecords(CsvLayout& layout, bool haveRecord, LogOutputFile& output,
+RecordLoopEnd ConvertRecords(CsvLayout& layout, bool haveRecord, OutputFile& output,
                              CsvCounters& counters, const std::string& fileName) {
-  const int window = Conversion().useSpline ? kSplineWindow : kBilinear;
+  const int window = Flags().useSpline ? kMaxSplineWindow : kBilinear;
   const int decimals = CsvDecimals();
   for (; haveRecord && !Flags().abortRequested;
        haveRecord = ReadCsvRecord(layout)) {
@@ -121,9 +116,10 @@ RecordLoopEnd ConvertRecords(CsvLayout& layout, bool haveRecord, LogOutputFile& 
 std::int32_t WriteCorrectedCopy(const std::string& inputPath, CsvLayout& layout,
                                 bool haveRecord) {
   const std::string fileName = FileNameOf(inputPath);
-  const std::string outputPath = CsvOutputPath(inputPath);
-  LogOutputFile output;
-  if (!output.Create(outputPath) || !output.WriteLine(layout.headerText)) {
+  const std::string outputPath = OutputPathFor(inputPath, AppSettings().postfix);
+  OutputFile output;
+  if (output.Create(outputPath) != OutputFile::CreateResult::Created ||
+      !output.WriteLine(layout.headerText)) {
     output.Close();
     CloseLogFile();
     return ReportUnwritable(outputPath);
@@ -170,13 +166,6 @@ std::int32_t ConvertCsvFile(const std::string& inputPath) {
   Window().AppendReportLine(" CSV: " + fileName);
   Window().ProcessPendingEvents();
   return WriteCorrectedCopy(inputPath, layout, haveRecord);
-}
-
-std::string CsvOutputPath(const std::string& inputPath) {
-  const std::size_t nameStart = inputPath.find_last_of('/') + 1;
-  std::size_t dot = inputPath.find_last_of('.');
-  if (dot == std::string::npos || dot < nameStart) dot = inputPath.size();
-  return inputPath.substr(0, dot) + AppSettings().postfix + inputPath.substr(dot);
 }
 
 std::string ReplaceCsvColumn(std::string_view line, double value, std::int32_t column,

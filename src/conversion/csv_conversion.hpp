@@ -10,18 +10,14 @@
 
 namespace orthelev {
 
-// Converts the log at `inputPath`. Returns the number of record lines
+// Converts the log at `inputPath` into OutputPathFor(inputPath, Postfix),
+// never into the log itself. Returns the number of record lines
 // written (also after an Esc abort), -1 when the log cannot be read, its
 // first record fails the date check or the output cannot be written, and -2
 // when the file has no column-name line or its logger is refused
-// (MslWithoutGeoid). Interpolates with the spline window when UseSpline is
-// set, bilinearly otherwise.
+// (MslWithoutGeoid). Interpolates with the spline window when
+// Flags().useSpline is set, bilinearly otherwise.
 std::int32_t ConvertCsvFile(const std::string& inputPath);
-
-// The output path: `inputPath` with the Postfix setting inserted before the
-// extension of its last component ("/logs/track.csv" gives
-// "/logs/track_g.csv", "/logs/track" gives "/logs/track_g").
-std::string CsvOutputPath(const std::string& inputPath);
 
 // The decimals of written values: the Decimal setting, 4 when it is not a
 // whole number of at least 1.

@@ -16,9 +16,8 @@ namespace orthelev {
 namespace {
 
 using testing::CsvFixture;
-using testing::OpenSyntheticGrid;
-using testing::ReadBytes;
 using testing::SyntheticGrid;
+using testing::TempFolder;
 using Lines = std::vector<std::string>;
 namespace fs = std::filesystem;
 using namespace std::string_literals;
@@ -53,30 +52,18 @@ class CsvConversionTest : public CsvFixture {
   void SetUp() override {
     CsvFixture::SetUp();
     // A constant model over 30..40 N, 130..140 E.
-    OpenSyntheticGrid(dir_, "model.grd", SyntheticGrid{30, 130, 0.05, 201, 201},
-                      [](double, double) { return kModelN; });
+    OpenModel(SyntheticGrid{30, 130, 0.05, 0.05, 201, 201}, [](double, double) { return kModelN; });
   }
 
-  std::string Path(const std::string& name) const { return (dir_ / name).string(); }
+  std::string Path(const std::string& name) const { return folder_.Path(name); }
   std::string Output(const std::string& name) const {
-    return ReadBytes(dir_ / CsvOutputPath(name));
+    return TempFolder::Read(OutputOf(Path(name)));
   }
-  bool OutputExists(const std::string& name) const {
-    return fs::exists(dir_ / CsvOutputPath(name));
-  }
+  bool OutputExists(const std::string& name) const { return fs::exists(OutputOf(Path(name))); }
   std::int32_t Convert(const std::string& name, const std::string& bytes) {
     return ConvertCsvFile(Write(name, bytes));
   }
 };
-
-TEST_F(CsvConversionTest, OutputPaths) {
-  AppSettings().postfix = "_g";
-  EXPECT_EQ(CsvOutputPath("/logs/track.csv"), "/logs/track_g.csv");
-  EXPECT_EQ(CsvOutputPath("/logs/track"), "/logs/track_g");
-  EXPECT_EQ(CsvOutputPath("/logs.d/track"), "/logs.d/track_g");
-  EXPECT_EQ(CsvOutputPath("/logs/track.tar.CSV"), "/logs/track.tar_g.CSV");
-  EXPECT_EQ(CsvOutputPath("track.pos"), "track_g.pos");
-}
 
 TEST_F(CsvConversionTest, RewritesHeightAndGeoid) {
   const std::string kGeoidHeader = "DATE,LATITUDE,LONGITUDE,HEIGHT,Geoid\r\n";
@@ -243,11 +230,11 @@ TEST_F(CsvConversionTest, NeverOverwritesItsInput) {
     window.messages.clear();
     AppSettings().postfix = c.postfix;
     const std::string path = Write("track.csv", input);
-    const std::string outputPath = CsvOutputPath(path);
+    const std::string outputPath = OutputOf(path);
     if (outputPath != path) fs::remove_all(outputPath);
     c.prepare(path, outputPath);
     EXPECT_EQ(ConvertCsvFile(path), -1) << outputPath;
-    EXPECT_EQ(ReadBytes(path), input) << outputPath;
+    EXPECT_EQ(TempFolder::Read(path), input) << outputPath;
     EXPECT_EQ(window.statuses, Lines{" track.csv  CSV file ..."});
     EXPECT_EQ(window.reportLines, (Lines{" CSV: track.csv", "  Can't create: " + outputPath}));
     EXPECT_EQ(window.messages, Lines{"Can't create: " + outputPath});
@@ -266,7 +253,7 @@ TEST_F(CsvConversionTest, WriteFailureStopsAndCloses) {
   struct rlimit saved {};
   ASSERT_EQ(::getrlimit(RLIMIT_FSIZE, &saved), 0);
   const std::string path = Write("big.csv", FixedRecords(20000));
-  const std::string outputPath = CsvOutputPath(path);
+  const std::string outputPath = OutputOf(path);
   const std::size_t descriptors = OpenDescriptors();
   ::signal(SIGXFSZ, SIG_IGN);
   struct rlimit limited = saved;
@@ -280,7 +267,7 @@ TEST_F(CsvConversionTest, WriteFailureStopsAndCloses) {
   EXPECT_EQ(window.reportLines, (Lines{" CSV: big.csv", "  Can't create: " + outputPath}));
   EXPECT_EQ(window.messages, Lines{"Can't create: " + outputPath});
   EXPECT_EQ(OpenDescriptors(), descriptors);
-  EXPECT_EQ(ReadBytes(path), FixedRecords(20000));
+  EXPECT_EQ(TempFolder::Read(path), FixedRecords(20000));
 }
 
 TEST_F(CsvConversionTest, ShowsProgressEvery1024Records) {

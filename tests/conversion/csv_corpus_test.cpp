@@ -15,16 +15,16 @@
 #include "conversion/csv_conversion.hpp"
 #include "conversion/csv_record.hpp"
 #include "csv_test_files.hpp"
+#include "support/nmea_text.hpp"
 #include "settings/number_format.hpp"
 
 namespace orthelev {
 namespace {
 
 using testing::CsvFixture;
-using testing::OpenSyntheticGrid;
-using testing::ReadBytes;
 using testing::SplitAtCommas;
 using testing::SyntheticGrid;
+using testing::TempFolder;
 namespace fs = std::filesystem;
 
 // Four decimals written, plus float node and spline rounding.
@@ -116,16 +116,16 @@ TEST_F(CsvCorpusTest, EveryLogKeepsItsLinesAndHeights) {
   const std::vector<fs::path> logs = CorpusLogs();
   if (logs.empty()) GTEST_SKIP() << "corpus not found at " << ORTHELEV_CORPUS_DIR;
   // A linear model over 20..60 N, 0..150 E.
-  OpenSyntheticGrid(dir_, "linear.grd", SyntheticGrid{20, 0, 0.5, 81, 301}, ModelN);
+  OpenModel(SyntheticGrid{20, 0, 0.5, 0.5, 81, 301}, ModelN);
   for (bool spline : {true, false}) {
-    Conversion().useSpline = spline;
+    Flags().useSpline = spline;
     int converted = 0;
     for (const fs::path& log : logs) {
       SCOPED_TRACE(log.string());
-      const fs::path link = dir_ / log.filename();
+      const fs::path link = folder_.Path(log.filename().string());
       fs::remove(link);
       fs::create_symlink(log, link);
-      const fs::path output = CsvOutputPath(link.string());
+      const fs::path output = OutputOf(link.string());
       fs::remove(output);
       const std::int32_t result = ConvertCsvFile(link.string());
       SCOPED_TRACE("result " + std::to_string(result));
@@ -134,7 +134,7 @@ TEST_F(CsvCorpusTest, EveryLogKeepsItsLinesAndHeights) {
         continue;
       }
       ++converted;
-      CheckConverted(ReadBytes(log), ReadBytes(output), result);
+      CheckConverted(TempFolder::Read(log.string()), TempFolder::Read(output.string()), result);
     }
     EXPECT_GT(converted, 0);
   }

@@ -13,16 +13,16 @@
 #include "conversion/conversion_state.hpp"
 #include "conversion/csv_conversion.hpp"
 #include "csv_test_files.hpp"
+#include "support/nmea_text.hpp"
 #include "settings/number_format.hpp"
 
 namespace orthelev {
 namespace {
 
 using testing::CsvFixture;
-using testing::OpenSyntheticGrid;
-using testing::ReadBytes;
 using testing::SplitAtCommas;
 using testing::SyntheticGrid;
+using testing::TempFolder;
 
 constexpr int kRecords = 120000;
 // Written values have four decimals; float nodes and single-precision
@@ -110,8 +110,8 @@ bool LeadingNumber(const std::string& item, double& value, std::string& rest) {
 class CsvEndToEndTest : public CsvFixture, public ::testing::WithParamInterface<bool> {};
 
 TEST_P(CsvEndToEndTest, EveryLineMatchesTheModel) {
-  OpenSyntheticGrid(dir_, "linear.grd", SyntheticGrid{30, 130, 0.05, 201, 201}, ModelN);
-  Conversion().useSpline = GetParam();
+  OpenModel(SyntheticGrid{30, 130, 0.05, 0.05, 201, 201}, ModelN);
+  Flags().useSpline = GetParam();
 
   Numbers numbers;
   std::vector<GeneratedRecord> records;
@@ -124,7 +124,7 @@ TEST_P(CsvEndToEndTest, EveryLineMatchesTheModel) {
   const std::string path = Write("generated.csv", input);
   ASSERT_EQ(ConvertCsvFile(path), kRecords);
 
-  const std::vector<std::string> lines = SplitLines(ReadBytes(CsvOutputPath(path)));
+  const std::vector<std::string> lines = SplitLines(TempFolder::Read(OutputOf(path)));
   ASSERT_EQ(lines.size(), records.size() + 1);
   EXPECT_EQ(lines[0], kHeader);
   int inside = 0, outside = 0;
