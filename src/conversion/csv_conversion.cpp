@@ -116,7 +116,7 @@ RecordLoopEnd ConvertRecords(CsvLayout& layout, bool haveRecord, OutputFile& out
 std::int32_t WriteCorrectedCopy(const std::string& inputPath, CsvLayout& layout,
                                 bool haveRecord) {
   const std::string fileName = FileNameOf(inputPath);
-  const std::string outputPath = OutputPathFor(inputPath, AppSettings().postfix);
+  const std::string outputPath = OutputPathFor(inputPath, EffectivePostfix());
   OutputFile output;
   if (output.Create(outputPath) != OutputFile::CreateResult::Created ||
       !output.WriteLine(layout.headerText)) {

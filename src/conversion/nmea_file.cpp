@@ -70,7 +70,7 @@ std::int32_t ConvertNmeaFile(const std::string& inputPath) {
   const std::string fileName = FileNameOf(inputPath);
   if (!OpenLogFile(inputPath)) return ReportCannotOpen(fileName);
 
-  const std::string outputPath = OutputPathFor(inputPath, AppSettings().postfix);
+  const std::string outputPath = OutputPathFor(inputPath, EffectivePostfix());
   OutputFile output;
   if (output.Create(outputPath) != OutputFile::CreateResult::Created) {
     CloseLogFile();
