@@ -99,7 +99,11 @@ class WindowServices {
   virtual int MainTop() const = 0;
   virtual int MainLeft() const = 0;
   virtual void SetMainTopLeft(int top, int left) = 0;
-  virtual ScreenRect MainRect() const = 0;
+  virtual ScreenRect MainRect() const = 0;  // outer rectangle
+  // Work area (without task bars) of the monitor nearest the main window.
+  virtual ScreenRect WorkArea() const = 0;
+  // Horizontal display resolution of the main window, dots per inch.
+  virtual int DisplayDpi() const = 0;
   virtual void SetMainWindowState(WindowState state) = 0;
   virtual void RestoreApplication() = 0;
   virtual void ShowMainWindow() = 0;
