@@ -3,7 +3,6 @@
 // peak resident memory of converting a 1 GiB log.
 
 #include <benchmark/benchmark.h>
-#include <fcntl.h>
 #include <sys/resource.h>
 #include <sys/wait.h>
 #include <unistd.h>
@@ -13,11 +12,12 @@
 #include <filesystem>
 #include <fstream>
 #include <string>
-#include <vector>
 
 #include "../tests/support/nmea_text.hpp"
 #include "../tests/support/synthetic_grid.hpp"
+#include "../tests/support/temp_dir.hpp"
 #include "conversion/nmea_file.hpp"
+#include "plain_copy.hpp"
 #include "settings/number_format.hpp"
 #include "settings/settings.hpp"
 #include "ui/services/window_services.hpp"
@@ -58,24 +58,18 @@ std::string TrackLog(int sentences) {
 class Workspace {
  public:
   Workspace() {
-    folder_ = fs::temp_directory_path() / ("orthelev_bench_" + std::to_string(::getpid()));
-    fs::create_directories(folder_);
     AppSettings().decimal = "4";
     AppSettings().postfix = "_g";
-    ok_ = testing::SyntheticGrid{}.WriteAndOpen(Slash(), "linear.grd", [](double lat, double lon) {
+    ok_ = testing::SyntheticGrid{}.WriteAndOpen(dir_.Folder(), "linear.grd", [](double lat, double lon) {
       return static_cast<float>(20 + 0.5 * (lat - 30) + 0.3 * (lon - 130));
     });
   }
-  ~Workspace() {
-    CloseGrid();
-    fs::remove_all(folder_);
-  }
+  ~Workspace() { CloseGrid(); }
   bool Ok() const { return ok_; }
-  std::string Slash() const { return folder_.string() + "/"; }
-  std::string Path(const std::string& name) const { return (folder_ / name).string(); }
+  std::string Path(const std::string& name) const { return dir_.File(name); }
 
  private:
-  fs::path folder_;
+  testing::TempDir dir_;
   bool ok_ = false;
 };
 
@@ -108,25 +102,18 @@ void BM_NmeaConversion(benchmark::State& state) {
 BENCHMARK(BM_NmeaConversion)->Arg(1)->Arg(0)->Unit(benchmark::kMillisecond)->UseRealTime();
 
 // The same file copied with read/write through a 64 KiB buffer.
-void BM_PlainCopy(benchmark::State& state) {
+void BM_NmeaPlainCopy(benchmark::State& state) {
   const std::string& path = TrackLogPath();
   const std::string copy = TheWorkspace().Path("copy.nmea");
-  std::vector<char> buffer(64 * 1024);
   std::int64_t bytes = 0;
   for (auto _ : state) {
-    const int in = ::open(path.c_str(), O_RDONLY);
-    const int out = ::open(copy.c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0644);
-    bytes = 0;
-    for (ssize_t got; (got = ::read(in, buffer.data(), buffer.size())) > 0; bytes += got)
-      if (::write(out, buffer.data(), static_cast<size_t>(got)) != got)
-        return state.SkipWithError("write failed");
-    ::close(in);
-    ::close(out);
+    bytes = bench::PlainCopy(path, copy);
+    if (bytes < 0) return state.SkipWithError("copy failed");
   }
   state.SetItemsProcessed(state.iterations() * kSentences);
   state.SetBytesProcessed(state.iterations() * bytes);
 }
-BENCHMARK(BM_PlainCopy)->Unit(benchmark::kMillisecond)->UseRealTime();
+BENCHMARK(BM_NmeaPlainCopy)->Unit(benchmark::kMillisecond)->UseRealTime();
 
 // Writes a log of at least `bytes` bytes by repeating a track.
 bool WriteBigLog(const std::string& path, std::int64_t bytes, std::int64_t& sentences) {
