@@ -167,12 +167,6 @@ TEST_F(NmeaFileTest, RefusesFilesItCannotOpenOrCreate) {
          return in;
        },
        {"  Can't create: " + out}, {"Can't create: " + out}, {}},
-      {"empty postfix names the input itself",
-       [&] {
-         AppSettings().postfix = "";
-         return in;
-       },
-       {"  Can't create: " + in}, {"Can't create: " + in}, {}},
   };
   for (const auto& c : cases) {
     std::filesystem::remove_all(out);
