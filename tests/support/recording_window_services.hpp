@@ -50,6 +50,11 @@ class RecordingWindowServices : public MemoryWindowServices {
     return buttons;
   }
 
+  void ShowGeneralError(const std::string& text) override {
+    messages.push_back(text);
+    events.push_back("error: " + text);
+  }
+
   // The file dialog answers these in turn: a full path confirms it, an
   // empty text cancels; with none left the dialog is cancelled. Each showing
   // is recorded as the record it was opened with.
