@@ -56,10 +56,7 @@ class CsvWorkspace {
     Settings& s = AppSettings();
     s.decimal = "4";
     s.postfix = "_g";
-    s.csvItems = {std::string(defaults::kCsvValid),     std::string(defaults::kCsvLatitude),
-                  std::string(defaults::kCsvNS),        std::string(defaults::kCsvLongitude),
-                  std::string(defaults::kCsvEW),        std::string(defaults::kCsvHeight),
-                  std::string(defaults::kCsvGeoid),     std::string(defaults::kCsvDate)};
+    s.csvItems = DefaultCsvItemTitles();
     if (s.csvInfo.empty()) MergeDefaultProfiles();
     return testing::SyntheticGrid{}.WriteAndOpen(folder_.string() + "/", "csv_linear.grd",
                                                  [](double lat, double lon) {

@@ -25,10 +25,7 @@ class CsvFixture : public ProgramState {
     Settings& s = AppSettings();
     s.decimal = "4";
     s.postfix = "_g";
-    s.csvItems = {std::string(defaults::kCsvValid),     std::string(defaults::kCsvLatitude),
-                  std::string(defaults::kCsvNS),        std::string(defaults::kCsvLongitude),
-                  std::string(defaults::kCsvEW),        std::string(defaults::kCsvHeight),
-                  std::string(defaults::kCsvGeoid),     std::string(defaults::kCsvDate)};
+    s.csvItems = DefaultCsvItemTitles();
     MergeDefaultProfiles();
   }
   void TearDown() override {
