@@ -29,6 +29,11 @@ struct CsvCounters {
   double diffSum = 0;        // sum of file geoid - N over corrected records
 };
 
+std::int32_t CloseUnreadable(const std::string& fileName) {
+  CloseLogFile();
+  return ReportCannotOpen(fileName);
+}
+
 std::int32_t RefuseFile(const std::string& text, const std::string& fileName) {
   Window().SetStatusText(text + fileName);
   Window().AppendReportLine(text + fileName);
@@ -107,18 +112,12 @@ std::int32_t ConvertCsvFile(const std::string& inputPath) {
 
   CsvLayout layout;
   const bool headerFound = AnalyseCsvHeader(layout);
-  if (LogReadFailed()) {
-    CloseLogFile();
-    return ReportCannotOpen(fileName);
-  }
+  if (LogReadFailed()) return CloseUnreadable(fileName);
   if (!headerFound) return RefuseFile("  Unknown CSV log file : ", fileName);
   if (Conversion().mslWithoutGeoid) return RefuseFile("  MSL input without Geoid : ", fileName);
 
   const bool haveRecord = ReadCsvRecord(layout);
-  if (LogReadFailed()) {
-    CloseLogFile();
-    return ReportCannotOpen(fileName);
-  }
+  if (LogReadFailed()) return CloseUnreadable(fileName);
   if (Conversion().dateTimeFormatError) {
     Window().AppendReportLine(" CSV: " + fileName);
     CloseLogFile();
