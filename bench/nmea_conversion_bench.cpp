@@ -15,6 +15,7 @@
 #include <string>
 #include <vector>
 
+#include "../tests/support/nmea_text.hpp"
 #include "../tests/support/synthetic_grid.hpp"
 #include "conversion/nmea_file.hpp"
 #include "settings/number_format.hpp"
@@ -27,13 +28,6 @@ namespace {
 namespace fs = std::filesystem;
 
 constexpr int kSentences = 200000;
-
-std::string Checksummed(const std::string& body) {
-  unsigned sum = 0;
-  for (size_t i = 1; i < body.size(); ++i) sum ^= static_cast<unsigned char>(body[i]);
-  constexpr char kHex[] = "0123456789ABCDEF";
-  return body + "*" + kHex[sum >> 4] + kHex[sum & 15];
-}
 
 std::string DegreesMinutes(double degrees, int degreeDigits) {
   const int whole = static_cast<int>(degrees);
@@ -52,7 +46,7 @@ std::string TrackLog(int sentences) {
   for (int i = 0; i < sentences; ++i) {
     const double t = i * 1e-4;
     const double lat = 35 + 3 * std::sin(t), lon = 137 + 5 * std::cos(0.7 * t);
-    log += Checksummed("$GPGGA,1200" + FormatInt(i % 60) + ".00," + DegreesMinutes(lat, 2) +
+    log += testing::Signed("$GPGGA,1200" + FormatInt(i % 60) + ".00," + DegreesMinutes(lat, 2) +
                        ",N," + DegreesMinutes(lon, 3) + ",E,1,08,1.0," +
                        FormatFixed(50 + 10 * std::sin(i * 0.01), 3) + ",M,39.2,M,,") +
            "\r\n";

@@ -70,9 +70,23 @@ void CloseGrid() {
   grid.open = false;
 }
 
+namespace {
+
+constexpr float kMissing = std::numeric_limits<float>::quiet_NaN();
+
+// The node value of 4 little-endian bytes, or NaN for magnitudes of 200 and more.
+float NodeValue(const unsigned char* p) {
+  const std::uint32_t bits = std::uint32_t(p[0]) | std::uint32_t(p[1]) << 8 |
+                             std::uint32_t(p[2]) << 16 | std::uint32_t(p[3]) << 24;
+  float value;
+  std::memcpy(&value, &bits, sizeof value);
+  return std::fabs(static_cast<double>(value)) < 200.0 ? value : kMissing;
+}
+
+}  // namespace
+
 float ReadGridNode(std::int32_t row, std::int32_t column) {
   ActiveGrid& g = TheActiveGrid();
-  constexpr float kMissing = std::numeric_limits<float>::quiet_NaN();
   if (g.wraps) {
     if (column < 0)
       column += g.nlon;
@@ -81,11 +95,23 @@ float ReadGridNode(std::int32_t row, std::int32_t column) {
   }
   if (row < 0 || row >= g.nlat || column < 0 || column >= g.nlon) return kMissing;
   const std::int64_t word = static_cast<std::int64_t>(row) * g.ncols + column + g.prePad;
-  std::uint32_t bits = 0;
-  if (!g.file.ReadWord(4 * word, bits)) return kMissing;
-  float value;
-  std::memcpy(&value, &bits, sizeof value);
-  return std::fabs(static_cast<double>(value)) < 200.0 ? value : kMissing;
+  const unsigned char* bytes = g.file.CachedBytes(4 * word, 4);
+  return bytes ? NodeValue(bytes) : kMissing;
+}
+
+bool ReadGridNodes(std::int32_t row, std::int32_t column, int count, float* values) {
+  ActiveGrid& g = TheActiveGrid();
+  const bool inside = row >= 0 && row < g.nlat && column >= 0 && column + count <= g.nlon;
+  const unsigned char* bytes = nullptr;
+  if (inside) {
+    const std::int64_t word = static_cast<std::int64_t>(row) * g.ncols + column + g.prePad;
+    bytes = g.file.CachedBytes(4 * word, 4 * count);
+  }
+  for (int i = 0; i < count; ++i) {
+    values[i] = bytes ? NodeValue(bytes + 4 * i) : ReadGridNode(row, column + i);
+    if (std::isnan(values[i])) return false;
+  }
+  return true;
 }
 
 }  // namespace orthelev

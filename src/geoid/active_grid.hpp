@@ -54,4 +54,9 @@ void CloseGrid();
 // column -1 is column nlon - 1 and column nlon is column 0.
 float ReadGridNode(std::int32_t row, std::int32_t column);
 
+// Reads nodes (row, column) .. (row, column + count - 1) into `values`, as
+// ReadGridNode would one by one, stopping at the first missing node: false
+// then. Serves a window row from one cache lookup where it can.
+bool ReadGridNodes(std::int32_t row, std::int32_t column, int count, float* values);
+
 }  // namespace orthelev

@@ -1,7 +1,8 @@
 #pragma once
 // A geoid grid file held open for node reads, with a bounded cache of file
 // blocks over positioned reads. The grid is never read whole: a node costs a
-// lookup in the cache and, on a miss, one read of its 4 KiB block.
+// lookup in the cache and, on a miss, one read of its 512-byte block (small
+// blocks keep the cost of a miss low for scattered points).
 //
 // Guarantees: a cached value is always the value the file had when its
 // block was read; a read past the end of the file (also one truncated while
@@ -17,7 +18,7 @@ namespace orthelev {
 
 class GridFile {
  public:
-  static constexpr std::int64_t kBlockBytes = 4096;
+  static constexpr std::int64_t kBlockBytes = 512;
   static constexpr std::int64_t kCacheBytes = 16 << 20;  // at most 4096 blocks
 
   GridFile() = default;
@@ -37,28 +38,21 @@ class GridFile {
   // false unless all of them could be read.
   bool ReadExact(std::int64_t offset, void* data, std::int64_t count) const;
 
-  // Reads the 4 bytes at `offset` (a multiple of 4) into `word` through the
-  // block cache; false when the file is closed, offset is negative or the
-  // file ends before offset + 4.
-  bool ReadWord(std::int64_t offset, std::uint32_t& word) {
+  // The `count` bytes at `offset` inside the cache, loading their block if
+  // needed; nullptr when they cross a block boundary, lie past the end of
+  // the file, or the file is closed. Valid until the next read.
+  const unsigned char* CachedBytes(std::int64_t offset, std::int64_t count) {
     const std::int64_t block = offset >> kBlockShift;
-    if (offset >= 0 && fd_ >= 0) {
-      const std::size_t slot = static_cast<std::size_t>(block) & kSlotMask;
-      if (tags_[slot] == block || Load(block, slot)) {
-        const std::int64_t inBlock = offset & (kBlockBytes - 1);
-        if (inBlock + 4 <= lengths_[slot]) {
-          const unsigned char* p = &blocks_[slot * kBlockBytes + inBlock];
-          word = std::uint32_t(p[0]) | std::uint32_t(p[1]) << 8 | std::uint32_t(p[2]) << 16 |
-                 std::uint32_t(p[3]) << 24;
-          return true;
-        }
-      }
-    }
-    return false;
+    const std::int64_t inBlock = offset & (kBlockBytes - 1);
+    if (offset < 0 || fd_ < 0 || inBlock + count > kBlockBytes) return nullptr;
+    const std::size_t slot = static_cast<std::size_t>(block) & kSlotMask;
+    if (tags_[slot] != block && !Load(block, slot)) return nullptr;
+    if (inBlock + count > lengths_[slot]) return nullptr;
+    return &blocks_[slot * kBlockBytes + inBlock];
   }
 
  private:
-  static constexpr int kBlockShift = 12;
+  static constexpr int kBlockShift = 9;
   static constexpr std::size_t kSlots = kCacheBytes / kBlockBytes;
   static constexpr std::size_t kSlotMask = kSlots - 1;
 

@@ -30,11 +30,7 @@ double SplineWindow(int n, double row, double column) {
   float values[kMaxSplineWindow], second[kMaxSplineWindow], work[kMaxSplineWindow];
   float rowResults[kMaxSplineWindow];
   for (int i = 1; i <= n; ++i) {
-    for (int j = 1; j <= n; ++j) {
-      const float v = ReadGridNode(r0 + i, c0 + j);
-      if (std::isnan(v)) return BilinearAt(row, column);
-      values[j - 1] = v;
-    }
+    if (!ReadGridNodes(r0 + i, c0 + 1, n, values)) return BilinearAt(row, column);
     SplineSetup(n, values, second, work);
     rowResults[i - 1] = static_cast<float>(SplineValue(n, values, second, column - c0));
   }

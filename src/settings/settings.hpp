@@ -38,13 +38,6 @@ inline constexpr std::string_view kSectionGsi = "GSI";
 // The default GridSpec of a built-in model's section; all zero for others.
 GridSpec DefaultGridSpec(std::string_view section);
 
-// The remembered folder, file name and filter of one use of the file dialog.
-struct SDialog {
-  std::string SInitDir;
-  std::string SFileName;
-  std::string SFilter;
-};
-
 // Text defaults of the Option, Custom Geoid and CSVitem keys.
 namespace defaults {
 inline constexpr std::string_view kDecimal = "4";

@@ -50,6 +50,24 @@ class RecordingWindowServices : public MemoryWindowServices {
     return buttons;
   }
 
+  // The file dialog answers these in turn: a full path confirms it, an
+  // empty text cancels; with none left the dialog is cancelled. Each showing
+  // is recorded as the record it was opened with.
+  std::vector<std::string> dialogAnswers;
+  std::vector<SDialog> dialogsShown;
+  bool RunOpenDialog(SDialog& dialog, std::vector<std::string>& chosen) override {
+    dialogsShown.push_back(dialog);
+    events.push_back("dialog: " + dialog.SFilter);
+    chosen.clear();
+    if (dialogAnswers.empty()) return false;
+    const std::string answer = dialogAnswers.front();
+    dialogAnswers.erase(dialogAnswers.begin());
+    if (answer.empty()) return false;
+    dialog.SFileName = answer;
+    chosen.push_back(answer);
+    return true;
+  }
+
   // Runs inside ProcessPendingEvents, as a user's key press would.
   std::function<void()> onPendingEvents;
 };

@@ -23,6 +23,12 @@ class MemoryWindowServices : public WindowServices {
     return buttons;
   }
 
+  // Answers as a cancelled dialog: the record stays as it was.
+  bool RunOpenDialog(SDialog&, std::vector<std::string>& chosen) override {
+    chosen.clear();
+    return false;
+  }
+
   std::string GeoidModelText() const override { return modelText_; }
   void SetGeoidModelText(const std::string& text) override { modelText_ = text; }
   void SetGeoidModelItems(const std::vector<std::string>& items) override { modelItems_ = items; }
@@ -53,6 +59,14 @@ class MemoryWindowServices : public WindowServices {
   int MainLeft() const override { return rect_.left; }
   void SetMainTopLeft(int top, int left) override;
   ScreenRect MainRect() const override { return rect_; }
+  ScreenRect WorkArea() const override { return workArea_; }
+  void SetWorkArea(const ScreenRect& area) { workArea_ = area; }
+  void SetMainSize(int width, int height) {
+    rect_.right = rect_.left + width;
+    rect_.bottom = rect_.top + height;
+  }
+  int DisplayDpi() const override { return dpi_; }
+  void SetDisplayDpi(int dpi) { dpi_ = dpi; }
   void SetMainWindowState(WindowState state) override { state_ = state; }
   void RestoreApplication() override { state_ = WindowState::Normal; }
   void ShowMainWindow() override { visible_ = true; }
@@ -80,7 +94,9 @@ class MemoryWindowServices : public WindowServices {
   std::string geoid_;
   std::string source_;
   bool convertEnabled_ = true;
-  ScreenRect rect_{0, 0, 0, 0};
+  ScreenRect rect_{0, 0, 550, 220};
+  ScreenRect workArea_{0, 0, 1920, 1040};
+  int dpi_ = 96;
   WindowState state_ = WindowState::Normal;
   bool visible_ = false;
   bool closed_ = false;

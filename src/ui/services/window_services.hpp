@@ -24,6 +24,15 @@ struct ScreenRect {
   int Height() const { return bottom - top; }
 };
 
+// The remembered folder, file name and filter of one use of the file dialog.
+// The filter is "description|pattern|description|pattern...", patterns of
+// one description separated by ";".
+struct SDialog {
+  std::string SInitDir;
+  std::string SFileName;
+  std::string SFilter;
+};
+
 struct FontChoice {
   int charset = 0;
   std::string name = "Tahoma";
@@ -52,6 +61,13 @@ class WindowServices {
                                        MessageKind kind = MessageKind::Error,
                                        MessageButton buttons = MessageButton::Ok,
                                        int helpContext = 0) = 0;
+
+  // The file-open dialog (one file per choice), opened in dialog.SInitDir
+  // with dialog.SFileName and dialog.SFilter. Afterwards `dialog` holds the
+  // dialog's folder, file name (the chosen file's full path after a
+  // confirmed choice, the old name after a cancel) and filter, and `chosen`
+  // the full paths of the chosen files. True when the user confirmed.
+  virtual bool RunOpenDialog(SDialog& dialog, std::vector<std::string>& chosen) = 0;
 
   // ComboBoxGeoid.
   virtual std::string GeoidModelText() const = 0;
@@ -83,7 +99,11 @@ class WindowServices {
   virtual int MainTop() const = 0;
   virtual int MainLeft() const = 0;
   virtual void SetMainTopLeft(int top, int left) = 0;
-  virtual ScreenRect MainRect() const = 0;
+  virtual ScreenRect MainRect() const = 0;  // outer rectangle
+  // Work area (without task bars) of the monitor nearest the main window.
+  virtual ScreenRect WorkArea() const = 0;
+  // Horizontal display resolution of the main window, dots per inch.
+  virtual int DisplayDpi() const = 0;
   virtual void SetMainWindowState(WindowState state) = 0;
   virtual void RestoreApplication() = 0;
   virtual void ShowMainWindow() = 0;

@@ -1,0 +1,83 @@
+#include "geoid/custom_geoid.hpp"
+
+#include <cmath>
+#include <cstring>
+
+#include "geoid/active_grid.hpp"
+#include "ui/services/window_services.hpp"
+
+namespace orthelev {
+
+namespace {
+
+template <typename T>
+T FromLittleEndian(const unsigned char* bytes) {
+  static_assert(sizeof(T) == 4 || sizeof(T) == 8);
+  std::uint64_t bits = 0;
+  for (size_t i = 0; i < sizeof(T); ++i) bits |= std::uint64_t(bytes[i]) << (8 * i);
+  T value;
+  if constexpr (sizeof(T) == 4) {
+    const auto narrow = static_cast<std::uint32_t>(bits);
+    std::memcpy(&value, &narrow, sizeof value);
+  } else {
+    std::memcpy(&value, &bits, sizeof value);
+  }
+  return value;
+}
+
+GridSpec TrailerGeometry(const unsigned char* t) {
+  GridSpec spec;
+  spec.nrows = FromLittleEndian<std::int32_t>(t);
+  spec.ncols = FromLittleEndian<std::int32_t>(t + 4);
+  spec.glamn = FromLittleEndian<double>(t + 8);
+  spec.glomn = FromLittleEndian<double>(t + 16);
+  spec.dgla = FromLittleEndian<double>(t + 24);
+  spec.dglo = FromLittleEndian<double>(t + 32);
+  spec.nlat = spec.nrows;
+  spec.nlon = spec.ncols;
+  spec.prePad = 0;
+  return spec;
+}
+
+// A spacing the grid arithmetic can use: finite, positive, and giving at
+// least one node per 100 degrees after rounding (no division by zero).
+bool UsableSpacing(double spacing) {
+  return std::isfinite(spacing) && spacing > 0 && NodesPerDegree(spacing) > 0;
+}
+
+bool ValidTrailer(const GridSpec& s, std::int64_t fileSize) {
+  if (s.nrows <= 0 || s.ncols <= 0) return false;
+  if (!UsableSpacing(s.dgla) || !UsableSpacing(s.dglo)) return false;
+  if (!std::isfinite(s.glamn) || !std::isfinite(s.glomn)) return false;
+  return fileSize == 4 * static_cast<std::int64_t>(s.nrows) * s.ncols + kCustomTrailerBytes;
+}
+
+}  // namespace
+
+bool OpenCustomGeoid(const std::string& path) {
+  ActiveGrid& grid = TheActiveGrid();
+  grid.file.Close();
+  if (!grid.file.Open(path)) {
+    Window().ShowMessageBox("Geoid file is not found: \r\n" + path);
+    return false;
+  }
+  const std::int64_t size = grid.file.Size();
+  unsigned char trailer[kCustomTrailerBytes] = {};
+  const bool readable = size >= kCustomTrailerBytes &&
+                        grid.file.ReadExact(size - kCustomTrailerBytes, trailer, sizeof trailer);
+  if (size < 0 || (size >= kCustomTrailerBytes && !readable)) {
+    grid.file.Close();
+    Window().ShowMessageBox("Geoid file is not found: \r\n" + path);
+    return false;
+  }
+  const GridSpec spec = TrailerGeometry(trailer);
+  if (!readable || !ValidTrailer(spec, size)) {
+    grid.file.Close();
+    Window().ShowMessageBox("Illegal Custom geoid file: \r\n\r\n" + path);
+    return false;
+  }
+  SetActiveGeometry(spec);
+  return true;
+}
+
+}  // namespace orthelev

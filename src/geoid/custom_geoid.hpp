@@ -1,0 +1,22 @@
+#pragma once
+// Custom geoid files: float32 nodes, row 0 at the northern edge, rows of
+// ncols values west to east, followed by a 40-byte little-endian trailer:
+//   int32 nrows, int32 ncols, double glamn, glomn, dgla, dglo (degrees).
+// Longitudes are east-positive with glomn in 0..360. The file is valid when
+// its size is exactly 4 * nrows * ncols + 40 bytes.
+
+#include <cstdint>
+#include <string>
+
+namespace orthelev {
+
+inline constexpr std::int64_t kCustomTrailerBytes = 40;
+
+// Opens the custom geoid file at `path` (a full path) as the active grid
+// with the geometry of its trailer. A file that cannot be opened shows
+// "Geoid file is not found: " CR LF path; one whose size or trailer is not
+// valid shows "Illegal Custom geoid file: " CR LF CR LF path. False then,
+// with no file held.
+bool OpenCustomGeoid(const std::string& path);
+
+}  // namespace orthelev

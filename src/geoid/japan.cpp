@@ -1,0 +1,210 @@
+#include "geoid/japan.hpp"
+
+#include <cmath>
+#include <cstdio>
+#include <cstring>
+#include <fstream>
+#include <limits>
+#include <memory>
+#include <vector>
+
+#include "geoid/active_grid.hpp"
+#include "settings/number_format.hpp"
+#include "settings/settings.hpp"
+#include "ui/services/window_services.hpp"
+
+namespace orthelev {
+
+namespace {
+
+bool IsSeparator(char c) { return c == ' ' || c == ','; }
+
+void SkipSeparators(std::string_view& line) {
+  while (!line.empty() && IsSeparator(line.front())) line.remove_prefix(1);
+}
+
+// Splits the next token off the front of the line. `last` tells whether it
+// was the rest of the line (no separator followed it).
+std::string_view NextToken(std::string_view& line, bool& last) {
+  SkipSeparators(line);
+  size_t end = 0;
+  while (end < line.size() && !IsSeparator(line[end])) ++end;
+  const std::string_view token = line.substr(0, end);
+  last = end == line.size();
+  line.remove_prefix(end);
+  SkipSeparators(line);
+  return token;
+}
+
+bool UsableSpacing(double spacing) {
+  return std::isfinite(spacing) && spacing > 0 && NodesPerDegree(spacing) > 0;
+}
+
+// The missing value as the companion stores it: the quiet NaN 00 00 C0 FF.
+constexpr unsigned char kMissingBytes[4] = {0x00, 0x00, 0xC0, 0xFF};
+
+void PutFloatLE(float value, unsigned char* out) {
+  if (std::isnan(value)) {
+    std::copy(kMissingBytes, kMissingBytes + 4, out);
+    return;
+  }
+  std::uint32_t bits;
+  std::memcpy(&bits, &value, sizeof bits);
+  for (int i = 0; i < 4; ++i) out[i] = static_cast<unsigned char>(bits >> (8 * i));
+}
+
+// Reads text lines, ending at LF with a CR before it dropped.
+class AsciiGridReader {
+ public:
+  explicit AsciiGridReader(const std::string& path) : in_(path, std::ios::binary) {}
+  bool IsOpen() const { return in_.is_open(); }
+  bool AtEnd() { return in_.peek() == std::ifstream::traits_type::eof(); }
+  bool Failed() const { return in_.bad(); }
+  std::string NextLine() {
+    std::string line;
+    std::getline(in_, line);
+    if (!line.empty() && line.back() == '\r') line.pop_back();
+    return line;
+  }
+
+ private:
+  std::ifstream in_;
+};
+
+// The grid as read: row 0 is the first (southernmost) row of the file.
+struct DataArray {
+  std::int32_t nlat = 0, nlon = 0;
+  std::vector<float> values;
+  float* Row(std::int32_t r) { return values.data() + static_cast<std::int64_t>(r) * nlon; }
+};
+
+bool ReadGridValues(AsciiGridReader& reader, const std::string& path, DataArray& data) {
+  std::string current = reader.NextLine();
+  std::string_view rest = current;
+  for (std::int32_t r = 0; r < data.nlat; ++r) {
+    float* row = data.Row(r);
+    for (std::int32_t c = 0; c < data.nlon; ++c) {
+      if (rest.empty()) {
+        if (reader.AtEnd()) {
+          Window().ShowMessageBox("Data is insufficient: " + path);
+          return false;
+        }
+        current = reader.NextLine();
+        rest = current;
+      }
+      double value = 0;
+      if (!NextRealToken(rest, value)) return false;
+      const auto v = static_cast<float>(value);
+      row[c] = std::fabs(static_cast<double>(v)) < 200 ? v : std::numeric_limits<float>::quiet_NaN();
+    }
+    Window().ProcessPendingEvents();
+  }
+  return !reader.Failed();
+}
+
+// Writes the rows northernmost first to a temporary file, then renames it
+// into place, so that a failed write never leaves a short companion.
+bool WriteCompanion(DataArray& data, const std::string& target) {
+  const std::string temporary = target + ".part";
+  std::FILE* out = std::fopen(temporary.c_str(), "wb");
+  if (!out) return false;
+  std::vector<unsigned char> bytes(static_cast<size_t>(data.nlon) * 4);
+  bool ok = true;
+  for (std::int32_t r = data.nlat - 1; r >= 0 && ok; --r) {
+    const float* row = data.Row(r);
+    for (std::int32_t c = 0; c < data.nlon; ++c) PutFloatLE(row[c], &bytes[size_t(c) * 4]);
+    ok = std::fwrite(bytes.data(), 1, bytes.size(), out) == bytes.size();
+    Window().ProcessPendingEvents();
+  }
+  ok = std::fclose(out) == 0 && ok;
+  ok = ok && std::rename(temporary.c_str(), target.c_str()) == 0;
+  if (!ok) std::remove(temporary.c_str());
+  return ok;
+}
+
+bool FileExists(const std::string& path) {
+  std::ifstream probe(path, std::ios::binary);
+  return probe.is_open();
+}
+
+}  // namespace
+
+bool NextRealToken(std::string_view& line, double& value) {
+  bool last = false;
+  const std::string_view token = NextToken(line, last);
+  if (ParseReal(token, value)) return true;
+  value = std::numeric_limits<double>::quiet_NaN();
+  return last;
+}
+
+bool NextIntToken(std::string_view& line, std::int32_t& value) {
+  bool last = false;
+  const std::string_view token = NextToken(line, last);
+  if (ParseInt32(token, value)) return true;
+  value = 0;
+  return last;
+}
+
+bool ParseGsiHeader(std::string_view line) {
+  double glamn = 0, glomn = 0, dgla = 0, dglo = 0;
+  std::int32_t nlat = 0, nlon = 0, unused = 0;
+  if (!NextRealToken(line, glamn) || !NextRealToken(line, glomn) || !NextRealToken(line, dgla) ||
+      !NextRealToken(line, dglo) || !NextIntToken(line, nlat) || !NextIntToken(line, nlon) ||
+      !NextIntToken(line, unused))
+    return false;
+  if (!std::isfinite(glamn) || !std::isfinite(glomn) || !UsableSpacing(dgla) ||
+      !UsableSpacing(dglo) || nlat <= 0 || nlon <= 0 ||
+      static_cast<std::int64_t>(nlat) * nlon > kMaxGsiNodes)
+    return false;
+  GridSpec& gsi = AppSettings().gsi;
+  gsi.glamn = glamn;
+  gsi.glomn = glomn;
+  gsi.dgla = dgla;
+  gsi.dglo = dglo;
+  gsi.nlat = gsi.nrows = nlat;
+  gsi.nlon = gsi.ncols = nlon;
+  return true;
+}
+
+bool ConvertGsiGrid(const std::string& path) {
+  AsciiGridReader reader(path);
+  if (!reader.IsOpen() || !ParseGsiHeader(reader.NextLine())) return false;
+  DataArray data;
+  data.nlat = AppSettings().gsi.nlat;
+  data.nlon = AppSettings().gsi.nlon;
+  data.values.resize(static_cast<size_t>(data.nlat) * static_cast<size_t>(data.nlon));
+  if (!ReadGridValues(reader, path, data)) return false;
+  return WriteCompanion(data, path + ".dat");
+}
+
+bool PrepareGsiGrid(const std::string& name) {
+  WindowServices& window = Window();
+  ActiveGrid& grid = TheActiveGrid();
+  const std::string asciiPath = AppSettings().dataFolder + name;
+  const std::string companion = asciiPath + ".dat";
+  grid.file.Close();
+  bool held = grid.file.Open(companion);
+  if (!held) {
+    if (!FileExists(asciiPath)) {
+      window.SetStatusText(" Error.");
+      window.ShowMessageBox("Geoid file is not found:\r\n" + asciiPath);
+    } else {
+      window.SetBusyCursor(true);
+      window.SetStatusText(" Converting to binary file...");
+      window.SetWaitingText("Please waiting:  Convert to binary file...");
+      window.ProcessPendingEvents();
+      if (ConvertGsiGrid(asciiPath)) {
+        held = grid.file.Open(companion);
+        window.SetStatusText(held ? " Completed." : " Error.");
+      } else {
+        window.SetStatusText(" Error.");
+        window.ShowMessageBox("Can not create:\r\n" + companion);
+      }
+    }
+  }
+  window.SetBusyCursor(false);
+  window.SetWaitingText("");
+  return held;
+}
+
+}  // namespace orthelev

@@ -1,0 +1,139 @@
+#include "geoid/model_selection.hpp"
+
+#include <filesystem>
+
+#include "geoid/active_grid.hpp"
+#include "geoid/custom_geoid.hpp"
+#include "geoid/japan.hpp"
+#include "settings/settings.hpp"
+#include "ui/services/file_dialog.hpp"
+#include "ui/services/window_services.hpp"
+
+namespace orthelev {
+
+namespace {
+
+bool FileExists(const std::string& path) {
+  std::error_code error;
+  return !path.empty() && std::filesystem::is_regular_file(path, error);
+}
+
+std::string FileNamePart(const std::string& path) {
+  return std::filesystem::path(path).filename().string();
+}
+
+std::string FolderWithSeparator(const std::string& path) {
+  std::string folder = std::filesystem::path(path).parent_path().string();
+  if (folder.empty() || folder.back() != std::filesystem::path::preferred_separator)
+    folder += std::filesystem::path::preferred_separator;
+  return folder;
+}
+
+// The file a model reads and the filter of the dialog that asks for it.
+struct ModelFile {
+  std::string name;
+  std::string filter;
+};
+
+ModelFile FileOfModel(int index) {
+  Settings& s = AppSettings();
+  if (index == kCustomModelIndex)
+    return {s.customFname, "Custom Geoid file(*" + s.customExt + ")|*" + s.customExt};
+  if (index == 1) return {s.egm25.fname, "Geoid file|" + s.egm25.fname};
+  if (index == 2) return {s.egm10.fname, "Geoid file|" + s.egm10.fname};
+  const std::vector<std::string> names = SplitList(s.gsi.fname);
+  const size_t entry = static_cast<size_t>(index - kFirstGsiModelIndex);
+  const std::string name = entry < names.size() ? names[entry] : std::string();
+  return {name, "Geoid file|" + name};
+}
+
+bool IsFound(int index, const std::string& name) {
+  const std::string& folder = AppSettings().dataFolder;
+  if (name.empty()) return false;
+  if (index >= kFirstGsiModelIndex && FileExists(folder + name + ".dat")) return true;
+  return FileExists(folder + name);
+}
+
+bool OpenBuiltIn(const GridSpec& g, const std::string& fileName) {
+  return OpenGrid(fileName, g.glamn, g.glomn, g.dgla, g.dglo, g.nrows, g.ncols, g.nlat, g.nlon,
+                  g.prePad);
+}
+
+bool OpenModel(int index, const std::string& name) {
+  Settings& s = AppSettings();
+  WindowServices& window = Window();
+  if (index == kCustomModelIndex) {
+    window.SetWaitingText(FileNamePart(s.customFname));
+    return !s.customFname.empty() && OpenCustomGeoid(s.dataFolder + s.customFname);
+  }
+  if (index == 1 || index == 2) {
+    window.SetGeoidModelText(window.GeoidModelItem(index));
+    return OpenBuiltIn(index == 1 ? s.egm25 : s.egm10, index == 1 ? s.egm25.fname : s.egm10.fname);
+  }
+  if (name.empty()) {
+    // A GSI title without a file name at its position.
+    window.SetStatusText(" Error.");
+    window.ShowMessageBox("Geoid file is not found: \r\n" + window.GeoidModelText());
+    return false;
+  }
+  if (!PrepareGsiGrid(name)) return false;
+  Flags().useSpline = window.SplineChecked();
+  window.SetSplineVisible(true);
+  return OpenBuiltIn(s.gsi, name + ".dat");
+}
+
+}  // namespace
+
+std::vector<std::string> SplitList(const std::string& list) {
+  std::vector<std::string> entries;
+  if (list.empty()) return entries;
+  size_t start = 0;
+  for (size_t end; (end = list.find(';', start)) != std::string::npos; start = end + 1)
+    entries.push_back(list.substr(start, end - start));
+  entries.push_back(list.substr(start));
+  return entries;
+}
+
+void SelectGeoidModel() {
+  WindowServices& window = Window();
+  Settings& s = AppSettings();
+  const int index = window.FindGeoidModelItem(window.GeoidModelText());
+  Flags().useSpline = true;
+  window.SetSplineVisible(false);
+  window.SetWaitingText("");
+  if (index < 0) {
+    window.SetGeoidModelText(s.egm25.fname);
+    return;
+  }
+  ModelFile file = FileOfModel(index);
+  if (Flags().initialized && !IsFound(index, file.name)) {
+    const std::string located = AskForGridFile(file.name, file.filter);
+    if (index == kCustomModelIndex) s.customFname = located;
+  }
+  TheActiveGrid().open = OpenModel(index, file.name);
+}
+
+std::string AskForGridFile(const std::string& name, const std::string& filter) {
+  Settings& s = AppSettings();
+  SDialog& record = DialogRecord(DialogUse::GeoidFile);
+  record.SInitDir = s.dataFolder;
+  record.SFileName = name;
+  record.SFilter = filter;
+  if (!ExecuteFileDialog(DialogUse::GeoidFile)) return name;
+  s.dataFolder = FolderWithSeparator(record.SFileName);
+  s.dataPath = s.dataFolder;
+  return FileNamePart(record.SFileName);
+}
+
+void ComboBoxGeoidSelect() {
+  if (!Flags().initialized) return;
+  WindowServices& window = Window();
+  window.SetStatusText("");
+  window.SetWaitingText("");
+  if (window.GeoidModelText() == window.GeoidModelItem(kCustomModelIndex))
+    AppSettings().customFname.clear();
+  SelectGeoidModel();
+  CloseGrid();
+}
+
+}  // namespace orthelev

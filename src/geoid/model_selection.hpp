@@ -1,0 +1,33 @@
+#pragma once
+// Turning the model box's text into an open geoid grid. The model list has
+// fixed positions: 0 "Custom Geoid", 1 the EGM2008 2.5' title, 2 the
+// EGM2008 1' title, 3 and on the GSI titles in list order.
+
+#include <string>
+#include <vector>
+
+namespace orthelev {
+
+inline constexpr int kCustomModelIndex = 0;
+inline constexpr int kFirstGsiModelIndex = 3;
+inline constexpr const char* kCustomModelTitle = "Custom Geoid";
+
+// The entries of a ";"-separated list, in order (an empty text gives none).
+std::vector<std::string> SplitList(const std::string& list);
+
+// Opens the model the box's text names as the active grid (asking for a
+// missing file, converting a GSIGEO grid on first use) and sets UseSpline.
+// Afterwards TheActiveGrid().open tells whether a model is open.
+void SelectGeoidModel();
+
+// Lets the user locate `name` with the geoid-file dialog. On a confirmed
+// choice DataFolder and the DataPath setting move to the chosen file's
+// folder and the chosen file name (without folder) is returned; otherwise
+// `name` unchanged.
+std::string AskForGridFile(const std::string& name, const std::string& filter);
+
+// The model box's selection handler: validates the picked model by opening
+// it, then closes it again. Ignored before the first activation.
+void ComboBoxGeoidSelect();
+
+}  // namespace orthelev

@@ -1,0 +1,38 @@
+#pragma once
+// Whole-file reading and crash-safe replacement of small files (settings
+// files and their copies). Every failure is returned with a reason; nothing
+// throws.
+
+#include <cstddef>
+#include <string>
+#include <string_view>
+
+namespace orthelev {
+
+// Largest file ReadWholeFile accepts by default: settings files are a few
+// kilobytes, so anything near this is not one.
+inline constexpr std::size_t kMaxSmallFileBytes = 16u << 20;
+
+// Reads the whole regular file at `path` into `bytes`. False, with a reason
+// in `error`, when it cannot be opened or read, is not a regular file, or is
+// larger than `maxBytes`.
+bool ReadWholeFile(const std::string& path, std::string& bytes, std::string& error,
+                   std::size_t maxBytes = kMaxSmallFileBytes);
+
+// Replaces (or creates) the file at `path` with `bytes`: writes a temporary
+// file in the same folder, flushes it to the disk and renames it over the
+// target, so that on any failure the old file stays as it was and no
+// temporary file remains. A symbolic link is followed and its target
+// replaced. An existing file that the user may not write is refused, not
+// replaced. Permission bits: `mode` when it is not negative, else those of
+// the replaced file (whose owner is kept where allowed), else the usual 0666
+// less the umask. False, with a reason in `error`, on failure.
+bool WriteFileAtomically(const std::string& path, std::string_view bytes, std::string& error,
+                         int mode = -1);
+
+// Copies the regular file `from` over `to` (replacing it) with the same
+// atomic write, keeping the source's permission bits but making the copy
+// writable by its owner, who is to save into it.
+bool CopyFileReplacing(const std::string& from, const std::string& to, std::string& error);
+
+}  // namespace orthelev

@@ -1,0 +1,78 @@
+#include "settings/file_types.hpp"
+
+#include <gtest/gtest.h>
+
+#include "settings/settings.hpp"
+
+namespace orthelev {
+namespace {
+
+TEST(BuildOpenFilter, MakesTheDialogFilterFromTheLists) {
+  struct Case {
+    const char* nmea;
+    const char* csv;
+    const char* expected;
+  };
+  const Case cases[] = {
+      {".nme.nmea.nma.txt.text.ubx", ".csv.pos",
+       "NMEA+CSV file (*.nme, *.nmea, *.nma, *.txt, *.text, *.ubx, *.csv, *.pos)"
+       "|*.nme;*.nmea;*.nma;*.txt;*.text;*.ubx;*.csv;*.pos"
+       "|NMEA file (*.nme, *.nmea, *.nma, *.txt, *.text, *.ubx)"
+       "|*.nme;*.nmea;*.nma;*.txt;*.text;*.ubx"
+       "|CSV file (*.csv, *.pos)|*.csv;*.pos|All file (*.*)|*.*"},
+      {".NMEA.Txt", ".csv",
+       "NMEA+CSV file (*.NMEA, *.Txt, *.csv)|*.NMEA;*.Txt;*.csv|NMEA file (*.NMEA, *.Txt)"
+       "|*.NMEA;*.Txt|CSV file (*.csv)|*.csv|All file (*.*)|*.*"},
+      {"", ".csv.pos",
+       "NMEA+CSV file (, *.csv, *.pos)|;*.csv;*.pos|NMEA file ()||CSV file (*.csv, *.pos)"
+       "|*.csv;*.pos|All file (*.*)|*.*"},
+      {".nmea", "",
+       "NMEA+CSV file (*.nmea)|*.nmea|NMEA file (*.nmea)|*.nmea|CSV file ()||All file (*.*)|*.*"},
+      {".nmea", "csv.pos",
+       "NMEA+CSV file (*.nmeacsv, *.pos)|*.nmeacsv;*.pos|NMEA file (*.nmea)|*.nmea"
+       "|CSV file (v, *.pos)|v;*.pos|All file (*.*)|*.*"},
+  };
+  for (const Case& c : cases)
+    EXPECT_EQ(BuildOpenFilter(c.nmea, c.csv), c.expected) << c.nmea << " / " << c.csv;
+}
+
+TEST(BuildOpenFilter, ReadsTheSettings) {
+  AppSettings().Reset();
+  AppSettings().nmeaExt = ".nmea";
+  AppSettings().csvExt = ".csv";
+  EXPECT_EQ(BuildOpenFilterFromSettings(), BuildOpenFilter(".nmea", ".csv"));
+  AppSettings().Reset();
+}
+
+TEST(LogFileTypeOf, LooksTheExtensionUpInTheCsvListFirst) {
+  struct Case {
+    const char* path;
+    const char* csv;
+    LogFileType expected;
+  };
+  const char* nmea = ".nme.nmea.nma.txt.text.ubx";
+  const Case cases[] = {
+      {"/logs/a.csv", ".csv.pos", LogFileType::Csv},
+      {"/logs/A.POS", ".csv.pos", LogFileType::Csv},
+      {"/logs/day1.NMEA", ".csv.pos", LogFileType::Nmea},
+      {"/logs/day1.nmea.txt", ".csv.pos", LogFileType::Nmea},
+      {"/logs/c.xyz", ".csv.pos", LogFileType::Unknown},
+      {"/logs/a.cs", ".csv.pos", LogFileType::Unknown},
+      {"/logs/a.sv", ".csv.pos", LogFileType::Unknown},
+      {"/logs/noext", ".csv.pos", LogFileType::Csv},
+      {"/logs.d/noext", ".csv.pos", LogFileType::Csv},
+      {"/logs/a.txt", ".CSV.Txt", LogFileType::Csv},
+  };
+  for (const Case& c : cases)
+    EXPECT_EQ(LogFileTypeOf(c.path, c.csv, nmea), c.expected) << c.path << " with " << c.csv;
+
+  AppSettings().Reset();
+  AppSettings().csvExt = ".csv";
+  AppSettings().nmeaExt = ".nmea";
+  EXPECT_EQ(LogFileTypeOf("b.nmea"), LogFileType::Nmea);
+  EXPECT_EQ(LogFileTypeOf("b.pos"), LogFileType::Unknown);
+  AppSettings().Reset();
+}
+
+}  // namespace
+}  // namespace orthelev
