@@ -17,6 +17,7 @@
 
 #include "../tests/support/nmea_text.hpp"
 #include "../tests/support/synthetic_grid.hpp"
+#include "../tests/support/temp_dir.hpp"
 #include "conversion/nmea_file.hpp"
 #include "settings/number_format.hpp"
 #include "settings/settings.hpp"
@@ -58,24 +59,18 @@ std::string TrackLog(int sentences) {
 class Workspace {
  public:
   Workspace() {
-    folder_ = fs::temp_directory_path() / ("orthelev_bench_" + std::to_string(::getpid()));
-    fs::create_directories(folder_);
     AppSettings().decimal = "4";
     AppSettings().postfix = "_g";
-    ok_ = testing::SyntheticGrid{}.WriteAndOpen(Slash(), "linear.grd", [](double lat, double lon) {
+    ok_ = testing::SyntheticGrid{}.WriteAndOpen(dir_.Folder(), "linear.grd", [](double lat, double lon) {
       return static_cast<float>(20 + 0.5 * (lat - 30) + 0.3 * (lon - 130));
     });
   }
-  ~Workspace() {
-    CloseGrid();
-    fs::remove_all(folder_);
-  }
+  ~Workspace() { CloseGrid(); }
   bool Ok() const { return ok_; }
-  std::string Slash() const { return folder_.string() + "/"; }
-  std::string Path(const std::string& name) const { return (folder_ / name).string(); }
+  std::string Path(const std::string& name) const { return dir_.File(name); }
 
  private:
-  fs::path folder_;
+  testing::TempDir dir_;
   bool ok_ = false;
 };
 

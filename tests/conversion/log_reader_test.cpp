@@ -6,7 +6,7 @@
 #include <string>
 #include <vector>
 
-#include "support/temp_folder.hpp"
+#include "support/temp_dir.hpp"
 
 namespace orthelev {
 namespace {
@@ -44,7 +44,7 @@ class LogReaderTest : public ::testing::Test {
     } while (!LogEof() && out.size() < 100000);
     return out;
   }
-  testing::TempFolder folder_;
+  testing::TempDir folder_;
 };
 
 std::string Bytes(std::initializer_list<int> values) {
@@ -145,7 +145,7 @@ TEST_F(LogReaderTest, CountsBytesByBlocksAndKeepsEofAfterTheEnd) {
 }
 
 TEST_F(LogReaderTest, RefusesMissingFilesAndFolders) {
-  for (const std::string& path : {folder_.Path("missing.nmea"), folder_.Slash()}) {
+  for (const std::string& path : {folder_.File("missing.nmea"), folder_.Folder()}) {
     EXPECT_FALSE(OpenLogFile(path)) << path;
     EXPECT_TRUE(LogEof());
     EXPECT_EQ(ReadLogLine(), "");

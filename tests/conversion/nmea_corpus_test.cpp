@@ -14,14 +14,15 @@
 #include "support/nmea_text.hpp"
 #include "support/recording_window_services.hpp"
 #include "support/synthetic_grid.hpp"
-#include "support/temp_folder.hpp"
+#include "support/temp_dir.hpp"
 
 namespace orthelev {
 namespace {
 
 namespace fs = std::filesystem;
 using testing::SplitAtCommas;
-using testing::TempFolder;
+using testing::ReadBytes;
+using testing::TempDir;
 
 std::string WithoutCrLf(std::string text) {
   std::erase_if(text, [](char c) { return c == '\r' || c == '\n'; });
@@ -53,12 +54,12 @@ class NmeaCorpusTest : public testing::ProgramState {};
 TEST_F(NmeaCorpusTest, ConvertsEveryLogKeepingWhatMustBeKept) {
   const fs::path corpus = fs::path(ORTHELEV_CORPUS_DIR) / "nmea";
   if (!fs::is_directory(corpus)) GTEST_SKIP() << corpus << " not present";
-  TempFolder folder;
+  TempDir folder;
   AppSettings().decimal = "4";
   AppSettings().postfix = "_g";
   Flags().useSpline = true;
   testing::SyntheticGrid world{-90, 0, 1, 1, 181, 360};
-  ASSERT_TRUE(world.WriteAndOpen(folder.Slash(), "world.grd", [](double lat, double lon) {
+  ASSERT_TRUE(world.WriteAndOpen(folder.Folder(), "world.grd", [](double lat, double lon) {
     return static_cast<float>(30 * std::cos(lat * M_PI / 180) * std::sin(lon * M_PI / 180));
   }));
 
@@ -67,12 +68,12 @@ TEST_F(NmeaCorpusTest, ConvertsEveryLogKeepingWhatMustBeKept) {
     SCOPED_TRACE(entry.path().string());
     ++files;
     // A link beside which the output can be written; the log itself is only read.
-    const fs::path link = folder.Path(entry.path().filename().string());
+    const fs::path link = folder.File(entry.path().filename().string());
     fs::create_symlink(entry.path(), link);
     const std::int32_t records = ConvertNmeaFile(link.string());
     ASSERT_GE(records, 0);
-    const std::string output = TempFolder::Read(
-        folder.Path(link.stem().string() + "_g" + link.extension().string()));
+    const std::string output = ReadBytes(
+        folder.File(link.stem().string() + "_g" + link.extension().string()));
 
     ASSERT_TRUE(OpenLogFile(entry.path().string()));
     std::string delivered;
@@ -93,7 +94,7 @@ TEST_F(NmeaCorpusTest, ConvertsEveryLogKeepingWhatMustBeKept) {
     CloseLogFile();
     EXPECT_EQ(at, output.size()) << "lines added";
     // Packets keep their inner CR and LF bytes; text lines lose their terminators.
-    EXPECT_TRUE(WithoutCrLf(delivered) == WithoutCrLf(TempFolder::Read(entry.path().string())))
+    EXPECT_TRUE(WithoutCrLf(delivered) == WithoutCrLf(ReadBytes(entry.path().string())))
         << "bytes lost";
     EXPECT_LE(corrected, records);
     totalCorrected += corrected;

@@ -14,7 +14,7 @@
 #include "support/nmea_text.hpp"
 #include "support/recording_window_services.hpp"
 #include "support/synthetic_grid.hpp"
-#include "support/temp_folder.hpp"
+#include "support/temp_dir.hpp"
 
 namespace orthelev {
 namespace {
@@ -23,7 +23,8 @@ using testing::ProgramState;
 using testing::Signed;
 using testing::SplitAtCommas;
 using testing::SyntheticGrid;
-using testing::TempFolder;
+using testing::ReadBytes;
+using testing::TempDir;
 
 constexpr int kSentences = 100000;
 
@@ -71,11 +72,11 @@ Generated Generate(std::mt19937& random, int i) {
 class NmeaEndToEndTest : public ProgramState, public ::testing::WithParamInterface<bool> {};
 
 TEST_P(NmeaEndToEndTest, EveryLineMatchesTheLinearGeoid) {
-  TempFolder folder;
+  TempDir folder;
   AppSettings().decimal = "4";
   AppSettings().postfix = "_g";
   Flags().useSpline = GetParam();
-  ASSERT_TRUE(SyntheticGrid{}.WriteAndOpen(folder.Slash(), "linear.grd", [](double lat, double lon) {
+  ASSERT_TRUE(SyntheticGrid{}.WriteAndOpen(folder.Folder(), "linear.grd", [](double lat, double lon) {
     return static_cast<float>(LinearGeoid(lat, lon));
   }));
 
@@ -90,7 +91,7 @@ TEST_P(NmeaEndToEndTest, EveryLineMatchesTheLinearGeoid) {
   const std::string path = folder.Write("generated.nmea", input);
   ASSERT_EQ(ConvertNmeaFile(path), kSentences);
 
-  const std::string output = TempFolder::Read(folder.Path("generated_g.nmea"));
+  const std::string output = ReadBytes(folder.File("generated_g.nmea"));
   size_t at = 0;
   int corrected = 0, outside = 0;
   double diffSum = 0;

@@ -13,7 +13,7 @@
 #include "conversion/output_file.hpp"
 #include "support/recording_window_services.hpp"
 #include "support/synthetic_grid.hpp"
-#include "support/temp_folder.hpp"
+#include "support/temp_dir.hpp"
 
 namespace orthelev {
 namespace {
@@ -21,7 +21,8 @@ namespace {
 using ::testing::ElementsAre;
 using testing::ProgramState;
 using testing::SyntheticGrid;
-using testing::TempFolder;
+using testing::ReadBytes;
+using testing::TempDir;
 
 const std::string kGga = "$GPGGA,021530.00,3540.6300,N,13944.8700,E,1,09,0.9,45.300,M,39.200,M,,*50";
 const std::string kGgaOut =
@@ -41,7 +42,7 @@ class NmeaFileTest : public ProgramState {
     AppSettings().decimal = "4";
     AppSettings().postfix = "_g";
     Flags().useSpline = true;
-    ASSERT_TRUE(SyntheticGrid{}.WriteAndOpen(folder_.Slash(), "tokyo.grd",
+    ASSERT_TRUE(SyntheticGrid{}.WriteAndOpen(folder_.Folder(), "tokyo.grd",
                                              [](double, double) { return 36.7081f; }));
   }
   std::string Lines(const std::vector<std::string>& lines) {
@@ -49,7 +50,7 @@ class NmeaFileTest : public ProgramState {
     for (const std::string& line : lines) text += line + "\r\n";
     return text;
   }
-  TempFolder folder_;
+  TempDir folder_;
 };
 
 TEST_F(NmeaFileTest, ConvertsEveryLineAndReportsTheSummary) {
@@ -58,9 +59,9 @@ TEST_F(NmeaFileTest, ConvertsEveryLineAndReportsTheSummary) {
                             kGgaOutside + "\n" + kGga;  // the last line has no line break
   const std::string path = folder_.Write("day1.nmea", input);
   EXPECT_EQ(ConvertNmeaFile(path), 4);
-  EXPECT_EQ(TempFolder::Read(folder_.Path("day1_g.nmea")),
+  EXPECT_EQ(ReadBytes(folder_.File("day1_g.nmea")),
             Lines({"title line", kGgaOut, kGnsOut, packet, "$GPRMC,x", kGgaOutside, kGgaOut}));
-  EXPECT_EQ(TempFolder::Read(path), input);
+  EXPECT_EQ(ReadBytes(path), input);
   EXPECT_THAT(window.events,
               ElementsAre("report:  NMEA: day1.nmea", "status:  day1.nmea  NMEA file ...",
                           "status:  day1.nmea  NMEA file (100.0%)",  // after the title, records 0
@@ -107,14 +108,14 @@ TEST_F(NmeaFileTest, SummarisesFilesWithoutCorrections) {
     std::string expected = c.input;
     for (size_t at = 0; (at = expected.find('\n', at)) != std::string::npos; at += 2)
       expected.insert(at, "\r");
-    EXPECT_EQ(TempFolder::Read(folder_.Path("f_g.nmea")), expected) << c.name;
+    EXPECT_EQ(ReadBytes(folder_.File("f_g.nmea")), expected) << c.name;
   }
 }
 
 TEST_F(NmeaFileTest, WritesCrLfLineEndsWhateverTheInputHad) {
   const std::string path = folder_.Write("t.txt", "a\rb\n\rc\r\n\r\nd\n\n");
   EXPECT_EQ(ConvertNmeaFile(path), 0);
-  EXPECT_EQ(TempFolder::Read(folder_.Path("t_g.txt")), "a\r\nb\r\nc\r\nd\r\n");
+  EXPECT_EQ(ReadBytes(folder_.File("t_g.txt")), "a\r\nb\r\nc\r\nd\r\n");
 }
 
 TEST_F(NmeaFileTest, NamesTheOutputBesideTheInput) {
@@ -138,7 +139,7 @@ TEST_F(NmeaFileTest, NamesTheOutputBesideTheInput) {
 TEST_F(NmeaFileTest, RefusesFilesItCannotOpenOrCreate) {
   const std::string input = kGga + "\n";
   const std::string in = folder_.Write("in.nmea", input);
-  const std::string out = folder_.Path("in_g.nmea");
+  const std::string out = folder_.File("in_g.nmea");
   const struct {
     const char* name;
     std::function<std::string()> prepare;  // gives the input path
@@ -146,7 +147,7 @@ TEST_F(NmeaFileTest, RefusesFilesItCannotOpenOrCreate) {
     std::vector<std::string> messages;
     std::vector<std::string> statuses;
   } cases[] = {
-      {"missing input", [&] { return folder_.Path("missing.nmea"); },
+      {"missing input", [&] { return folder_.File("missing.nmea"); },
        {"  Can not open: missing.nmea"}, {}, {"  Can not open: missing.nmea"}},
       {"output path is a folder",
        [&] {
@@ -183,20 +184,20 @@ TEST_F(NmeaFileTest, RefusesFilesItCannotOpenOrCreate) {
     EXPECT_EQ(window.reportLines, c.report) << c.name;
     EXPECT_EQ(window.messages, c.messages) << c.name;
     EXPECT_EQ(window.statuses, c.statuses) << c.name;
-    EXPECT_EQ(TempFolder::Read(in), input) << c.name;
+    EXPECT_EQ(ReadBytes(in), input) << c.name;
   }
-  EXPECT_FALSE(std::filesystem::exists(folder_.Path("missing_g.nmea")));
+  EXPECT_FALSE(std::filesystem::exists(folder_.File("missing_g.nmea")));
 }
 
 TEST_F(NmeaFileTest, ReportsAReadErrorAsCannotOpenAndClosesBoth) {
   // Reading /proc/self/mem from offset 0 fails after a good open.
-  const std::string in = folder_.Path("mem.nmea");
+  const std::string in = folder_.File("mem.nmea");
   std::filesystem::create_symlink("/proc/self/mem", in);
   EXPECT_EQ(ConvertNmeaFile(in), -1);
   EXPECT_THAT(window.reportLines, ElementsAre(" NMEA: mem.nmea", "  Can not open: mem.nmea"));
   EXPECT_EQ(window.StatusText(), "  Can not open: mem.nmea");
   EXPECT_TRUE(window.messages.empty());
-  EXPECT_TRUE(std::filesystem::exists(folder_.Path("mem_g.nmea")));
+  EXPECT_TRUE(std::filesystem::exists(folder_.File("mem_g.nmea")));
 }
 
 // Limits the size of files this process writes; a write past it fails
@@ -230,10 +231,10 @@ TEST_F(NmeaFileTest, ReportsAWriteErrorAsCannotCreateAndKeepsTheInput) {
     result = ConvertNmeaFile(in);
   }
   EXPECT_EQ(result, -1);
-  const std::string out = folder_.Path("big_g.nmea");
+  const std::string out = folder_.File("big_g.nmea");
   EXPECT_THAT(window.reportLines, ElementsAre(" NMEA: big.nmea", "  Can't create: " + out));
   EXPECT_THAT(window.messages, ElementsAre("Can't create: " + out));
-  EXPECT_EQ(TempFolder::Read(in), input);
+  EXPECT_EQ(ReadBytes(in), input);
   // Whole buffers that fitted were written before the failure.
   EXPECT_LE(std::filesystem::file_size(out), 100000u);
 }
@@ -261,7 +262,7 @@ TEST_F(NmeaFileTest, StopsAtAProgressPointOnceEscIsPressed) {
     EXPECT_EQ(window.StatusText().find("Read:"), std::string::npos);
     std::string expected = "header\r\n";
     for (int i = 1; i < c.linesWritten; ++i) expected += kGgaOut + "\r\n";
-    EXPECT_TRUE(TempFolder::Read(folder_.Path("long_g.nmea")) == expected) << c.pressAtProgress;
+    EXPECT_TRUE(ReadBytes(folder_.File("long_g.nmea")) == expected) << c.pressAtProgress;
   }
 }
 

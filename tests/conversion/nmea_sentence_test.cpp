@@ -8,7 +8,7 @@
 #include "support/nmea_text.hpp"
 #include "support/recording_window_services.hpp"
 #include "support/synthetic_grid.hpp"
-#include "support/temp_folder.hpp"
+#include "support/temp_dir.hpp"
 
 namespace orthelev {
 namespace {
@@ -16,7 +16,8 @@ namespace {
 using testing::ProgramState;
 using testing::Signed;
 using testing::SyntheticGrid;
-using testing::TempFolder;
+using testing::ReadBytes;
+using testing::TempDir;
 
 constexpr float kTokyoN = 36.7081f;
 
@@ -27,14 +28,14 @@ class NmeaSentenceTest : public ProgramState {
     ProgramState::SetUp();
     AppSettings().decimal = "4";
     Flags().useSpline = true;
-    ASSERT_TRUE(SyntheticGrid{}.WriteAndOpen(folder_.Slash(), "tokyo.grd",
+    ASSERT_TRUE(SyntheticGrid{}.WriteAndOpen(folder_.Folder(), "tokyo.grd",
                                              [](double, double) { return kTokyoN; }));
   }
   std::string Correct(std::string line) {
     CorrectSentence(line, counters_);
     return line;
   }
-  TempFolder folder_;
+  TempDir folder_;
   NmeaCounters counters_;
 };
 

@@ -4,14 +4,13 @@
 // tests and benchmarks that need known geoid heights.
 
 #include <cstdint>
-#include <cstdio>
-#include <cstring>
 #include <functional>
 #include <string>
-#include <vector>
 
 #include "geoid/active_grid.hpp"
 #include "settings/settings.hpp"
+#include "grid_writer.hpp"
+#include "temp_dir.hpp"
 
 namespace orthelev::testing {
 
@@ -26,20 +25,11 @@ struct SyntheticGrid {
   // data folder and opens the grid as the active grid. False on failure.
   bool WriteAndOpen(const std::string& folder, const std::string& fileName,
                     const std::function<float(double lat, double lon)>& node) const {
-    std::vector<unsigned char> bytes;
-    bytes.reserve(static_cast<size_t>(nlat) * nlon * 4);
-    for (std::int32_t row = 0; row < nlat; ++row) {
-      for (std::int32_t column = 0; column < nlon; ++column) {
-        const float value = node(NorthLatitude() - row * dgla, glomn + column * dglo);
-        std::uint32_t bits;
-        std::memcpy(&bits, &value, 4);
-        for (int k = 0; k < 4; ++k) bytes.push_back(static_cast<unsigned char>(bits >> (8 * k)));
-      }
-    }
-    std::FILE* f = std::fopen((folder + fileName).c_str(), "wb");
-    if (!f) return false;
-    const bool written = std::fwrite(bytes.data(), 1, bytes.size(), f) == bytes.size();
-    if (std::fclose(f) != 0 || !written) return false;
+    std::string bytes;
+    for (std::int32_t row = 0; row < nlat; ++row)
+      for (std::int32_t column = 0; column < nlon; ++column)
+        AppendFloat(bytes, node(NorthLatitude() - row * dgla, glomn + column * dglo));
+    WriteBytes(folder + fileName, bytes);
     AppSettings().dataFolder = folder;
     const bool opened =
         OpenGrid(fileName, glamn, glomn, dgla, dglo, nlat, nlon, nlat, nlon, 0);
