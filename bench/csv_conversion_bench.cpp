@@ -2,11 +2,9 @@
 // one core) next to a plain read/write copy of the same file.
 
 #include <benchmark/benchmark.h>
-#include <unistd.h>
 
 #include <cmath>
 #include <filesystem>
-#include <fstream>
 #include <string>
 
 #include "../tests/support/synthetic_grid.hpp"
@@ -40,15 +38,8 @@ std::string LoggerExport(int records) {
 // A scratch folder in /tmp holding the log and the grid.
 class CsvWorkspace {
  public:
-  CsvWorkspace() {
-    folder_ = fs::temp_directory_path() / ("orthelev_csv_bench_" + std::to_string(::getpid()));
-    fs::create_directories(folder_);
-    std::ofstream(Path("track.csv"), std::ios::binary) << LoggerExport(kRecords);
-  }
-  ~CsvWorkspace() {
-    CloseGrid();
-    fs::remove_all(folder_);
-  }
+  CsvWorkspace() { dir_.Write("track.csv", LoggerExport(kRecords)); }
+  ~CsvWorkspace() { CloseGrid(); }
 
   // Settings and model for converting: the default CSV titles and profiles,
   // and a linear model over 30..40 N, 130..145 E as the active grid.
@@ -56,21 +47,18 @@ class CsvWorkspace {
     Settings& s = AppSettings();
     s.decimal = "4";
     s.postfix = "_g";
-    s.csvItems = {std::string(defaults::kCsvValid),     std::string(defaults::kCsvLatitude),
-                  std::string(defaults::kCsvNS),        std::string(defaults::kCsvLongitude),
-                  std::string(defaults::kCsvEW),        std::string(defaults::kCsvHeight),
-                  std::string(defaults::kCsvGeoid),     std::string(defaults::kCsvDate)};
+    s.csvItems = DefaultCsvItemTitles();
     if (s.csvInfo.empty()) MergeDefaultProfiles();
-    return testing::SyntheticGrid{}.WriteAndOpen(folder_.string() + "/", "csv_linear.grd",
+    return testing::SyntheticGrid{}.WriteAndOpen(dir_.Folder(), "csv_linear.grd",
                                                  [](double lat, double lon) {
                                                    return static_cast<float>(
                                                        20 + 0.5 * (lat - 30) + 0.3 * (lon - 130));
                                                  });
   }
-  std::string Path(const std::string& name) const { return (folder_ / name).string(); }
+  std::string Path(const std::string& name) const { return dir_.File(name); }
 
  private:
-  fs::path folder_;
+  testing::TempDir dir_;
 };
 
 CsvWorkspace& TheCsvWorkspace() {

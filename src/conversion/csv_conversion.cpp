@@ -2,6 +2,7 @@
 
 #include <cmath>
 
+#include "conversion/conversion_report.hpp"
 #include "conversion/conversion_state.hpp"
 #include "conversion/csv_layout.hpp"
 #include "conversion/csv_record.hpp"
@@ -28,26 +29,16 @@ struct CsvCounters {
   double diffSum = 0;        // sum of file geoid - N over corrected records
 };
 
-void ShowStatusAndReport(const std::string& text) {
-  Window().SetStatusText(text);
-  Window().AppendReportLine(text);
-}
-
-std::int32_t ReportUnreadable(const std::string& fileName) {
-  ShowStatusAndReport("  Can not open: " + fileName);
-  return kFailed;
+std::int32_t CloseUnreadable(const std::string& fileName) {
+  CloseLogFile();
+  return ReportCannotOpen(fileName);
 }
 
 std::int32_t RefuseFile(const std::string& text, const std::string& fileName) {
-  ShowStatusAndReport(text + fileName);
+  Window().SetStatusText(text + fileName);
+  Window().AppendReportLine(text + fileName);
   CloseLogFile();
   return kRefused;
-}
-
-std::int32_t ReportUnwritable(const std::string& outputPath) {
-  Window().AppendReportLine("  Can't create: " + outputPath);
-  Window().ShowMessageBox("Can't create: " + outputPath);
-  return kFailed;
 }
 
 // The record's line as it goes to the output, corrected when the model
@@ -70,27 +61,6 @@ std::string CorrectedRecordLine(CsvLayout& layout, CsvCounters& counters, int wi
   return line;
 }
 
-std::string ProgressText(const std::string& fileName) {
-  const std::int64_t size = LogFileSize();
-  const double percent = size > 0 ? static_cast<double>(LogBytesRead()) * 100.0 / size : 0.0;
-  return " " + fileName + "  CSV file (" + FormatFixed(percent, 1, 3) + "%)";
-}
-
-void AppendSummary(const CsvCounters& counters) {
-  Window().AppendReportLine("    " + FormatInt(counters.records) + " records");
-  if (counters.inside > 0)
-    Window().AppendReportLine("    Geoid diff.  " +
-                              FormatFixed(counters.diffSum / counters.inside, 4, 6) + "m");
-  if (counters.outside > 0) {
-    Window().AppendReportLine("    Number of Geoid outside range = " +
-                              FormatInt(counters.outside) + "/" +
-                              FormatInt(std::int64_t{counters.outside} + counters.inside));
-    if (!Flags().startHidden) Window().ShowReport();
-  }
-  Window().SetStatusText(Window().StatusText() + "  Read:" + FormatInt(counters.records) +
-                         "rec.");
-}
-
 enum class RecordLoopEnd { Finished, WriteFailed };
 
 // Writes the current record, when there is one, and every further one until
@@ -99,14 +69,10 @@ RecordLoopEnd ConvertRecords(CsvLayout& layout, bool haveRecord, OutputFile& out
                              CsvCounters& counters, const std::string& fileName) {
   const int window = Flags().useSpline ? kMaxSplineWindow : kBilinear;
   const int decimals = CsvDecimals();
-  for (; haveRecord && !Flags().abortRequested;
-       haveRecord = ReadCsvRecord(layout)) {
+  for (; haveRecord && !Flags().abortRequested; haveRecord = ReadCsvRecord(layout)) {
     if (!output.WriteLine(CorrectedRecordLine(layout, counters, window, decimals)))
       return RecordLoopEnd::WriteFailed;
-    if (++counters.records % kProgressInterval == 0) {
-      Window().SetStatusText(ProgressText(fileName));
-      Window().ProcessPendingEvents();
-    }
+    if (++counters.records % kProgressInterval == 0) ShowConversionProgress(fileName, "CSV");
   }
   return RecordLoopEnd::Finished;
 }
@@ -122,7 +88,7 @@ std::int32_t WriteCorrectedCopy(const std::string& inputPath, CsvLayout& layout,
       !output.WriteLine(layout.headerText)) {
     output.Close();
     CloseLogFile();
-    return ReportUnwritable(outputPath);
+    return ReportCannotCreate(outputPath);
   }
   CsvCounters counters;
   const bool written = ConvertRecords(layout, haveRecord, output, counters, fileName) ==
@@ -130,9 +96,10 @@ std::int32_t WriteCorrectedCopy(const std::string& inputPath, CsvLayout& layout,
   const bool readFailed = LogReadFailed();
   const bool inputClosed = CloseLogFile();
   const bool outputClosed = output.Close();
-  if (!written || !outputClosed) return ReportUnwritable(outputPath);
-  if (readFailed || !inputClosed) return ReportUnreadable(fileName);
-  if (!Flags().abortRequested) AppendSummary(counters);
+  if (!written || !outputClosed) return ReportCannotCreate(outputPath);
+  if (readFailed || !inputClosed) return ReportCannotOpen(fileName);
+  if (!Flags().abortRequested)
+    AppendConversionSummary(counters.records, counters.inside, counters.outside, counters.diffSum);
   Window().ProcessPendingEvents();
   return counters.records;
 }
@@ -141,22 +108,16 @@ std::int32_t WriteCorrectedCopy(const std::string& inputPath, CsvLayout& layout,
 
 std::int32_t ConvertCsvFile(const std::string& inputPath) {
   const std::string fileName = FileNameOf(inputPath);
-  if (!OpenLogFile(inputPath)) return ReportUnreadable(fileName);
+  if (!OpenLogFile(inputPath)) return ReportCannotOpen(fileName);
 
   CsvLayout layout;
   const bool headerFound = AnalyseCsvHeader(layout);
-  if (LogReadFailed()) {
-    CloseLogFile();
-    return ReportUnreadable(fileName);
-  }
+  if (LogReadFailed()) return CloseUnreadable(fileName);
   if (!headerFound) return RefuseFile("  Unknown CSV log file : ", fileName);
   if (Conversion().mslWithoutGeoid) return RefuseFile("  MSL input without Geoid : ", fileName);
 
   const bool haveRecord = ReadCsvRecord(layout);
-  if (LogReadFailed()) {
-    CloseLogFile();
-    return ReportUnreadable(fileName);
-  }
+  if (LogReadFailed()) return CloseUnreadable(fileName);
   if (Conversion().dateTimeFormatError) {
     Window().AppendReportLine(" CSV: " + fileName);
     CloseLogFile();

@@ -94,6 +94,13 @@ void AppendMissingDefaults(std::vector<std::string>& rows, const auto& defaults)
 
 }  // namespace
 
+CsvItemTitles DefaultCsvItemTitles() {
+  return {std::string(defaults::kCsvValid),  std::string(defaults::kCsvLatitude),
+          std::string(defaults::kCsvNS),     std::string(defaults::kCsvLongitude),
+          std::string(defaults::kCsvEW),     std::string(defaults::kCsvHeight),
+          std::string(defaults::kCsvGeoid),  std::string(defaults::kCsvDate)};
+}
+
 const std::string& CsvLayout::Item(std::int32_t column) const {
   static const std::string kNone;
   return column >= 1 && column <= kMaxCsvFields ? fields[column - 1] : kNone;

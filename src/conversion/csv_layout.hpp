@@ -51,6 +51,9 @@ struct CsvLayout {
   const std::string& Item(std::int32_t column) const;
 };
 
+// The default CSVitem title lists (defaults:: in settings.hpp).
+CsvItemTitles DefaultCsvItemTitles();
+
 // Splits `text` at commas into at most 25 items, each trimmed of blanks and
 // control bytes; the 25th item keeps any further commas. Items past the last
 // are emptied. Returns the number of the last item (a line of blanks gives 1);

@@ -1,9 +1,9 @@
 #include "conversion/nmea_file.hpp"
 
+#include "conversion/conversion_report.hpp"
 #include "conversion/log_reader.hpp"
 #include "conversion/nmea_sentence.hpp"
 #include "conversion/output_file.hpp"
-#include "settings/number_format.hpp"
 #include "settings/settings.hpp"
 #include "ui/services/window_services.hpp"
 
@@ -12,40 +12,6 @@ namespace orthelev {
 namespace {
 
 constexpr std::int32_t kProgressEvery = 1024;
-
-std::int32_t ReportCannotOpen(const std::string& fileName) {
-  const std::string text = "  Can not open: " + fileName;
-  Window().SetStatusText(text);
-  Window().AppendReportLine(text);
-  return -1;
-}
-
-std::int32_t ReportCannotCreate(const std::string& outputPath) {
-  Window().AppendReportLine("  Can't create: " + outputPath);
-  Window().ShowMessageBox("Can't create: " + outputPath);
-  return -1;
-}
-
-void ShowProgress(const std::string& fileName) {
-  const std::int64_t size = LogFileSize();
-  const double percent = size > 0 ? static_cast<double>(LogBytesRead()) * 100.0 / size : 100.0;
-  Window().SetStatusText(" " + fileName + "  NMEA file (" + FormatFixed(percent, 1, 3) + "%)");
-  Window().ProcessPendingEvents();
-}
-
-void AppendSummary(const NmeaCounters& counters) {
-  Window().AppendReportLine("    " + FormatInt(counters.records) + " records");
-  if (counters.corrected > 0)
-    Window().AppendReportLine("    Geoid diff.  " +
-                              FormatFixed(counters.diffSum / counters.corrected, 4, 6) + "m");
-  if (counters.outsideRange > 0) {
-    Window().AppendReportLine("    Number of Geoid outside range = " +
-                              FormatInt(counters.outsideRange) + "/" +
-                              FormatInt(std::int64_t{counters.outsideRange} + counters.corrected));
-    if (!Flags().startHidden) Window().ShowReport();
-  }
-  Window().SetStatusText(Window().StatusText() + "  Read:" + FormatInt(counters.records) + "rec.");
-}
 
 // Passes every line of the open log through CorrectSentence to the output.
 // False when a write failed.
@@ -57,7 +23,7 @@ bool ConvertLines(const std::string& fileName, OutputFile& output, NmeaCounters&
     if (LogReadFailed() || (last && line.empty())) return true;
     CorrectSentence(line, counters);
     if (!output.WriteLine(line)) return false;
-    if (counters.records % kProgressEvery == 0) ShowProgress(fileName);
+    if (counters.records % kProgressEvery == 0) ShowConversionProgress(fileName, "NMEA");
     if (last) return true;
   }
   return true;
@@ -89,7 +55,9 @@ std::int32_t ConvertNmeaFile(const std::string& inputPath) {
   if (readFailed) return ReportCannotOpen(fileName);
   if (!inputClosed) return ReportCannotCreate(outputPath);
 
-  if (!Flags().abortRequested) AppendSummary(counters);
+  if (!Flags().abortRequested)
+    AppendConversionSummary(counters.records, counters.corrected, counters.outsideRange,
+                            counters.diffSum);
   Window().ProcessPendingEvents();
   return counters.records;
 }

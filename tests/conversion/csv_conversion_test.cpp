@@ -17,7 +17,7 @@ namespace {
 
 using testing::CsvFixture;
 using testing::SyntheticGrid;
-using testing::TempFolder;
+using testing::ReadBytes;
 using Lines = std::vector<std::string>;
 namespace fs = std::filesystem;
 using namespace std::string_literals;
@@ -55,9 +55,9 @@ class CsvConversionTest : public CsvFixture {
     OpenModel(SyntheticGrid{30, 130, 0.05, 0.05, 201, 201}, [](double, double) { return kModelN; });
   }
 
-  std::string Path(const std::string& name) const { return folder_.Path(name); }
+  std::string Path(const std::string& name) const { return folder_.File(name); }
   std::string Output(const std::string& name) const {
-    return TempFolder::Read(OutputOf(Path(name)));
+    return ReadBytes(OutputOf(Path(name)));
   }
   bool OutputExists(const std::string& name) const { return fs::exists(OutputOf(Path(name))); }
   std::int32_t Convert(const std::string& name, const std::string& bytes) {
@@ -233,7 +233,7 @@ TEST_F(CsvConversionTest, NeverOverwritesItsInput) {
     if (outputPath != path) fs::remove_all(outputPath);
     c.prepare(path, outputPath);
     EXPECT_EQ(ConvertCsvFile(path), -1) << outputPath;
-    EXPECT_EQ(TempFolder::Read(path), input) << outputPath;
+    EXPECT_EQ(ReadBytes(path), input) << outputPath;
     EXPECT_EQ(window.statuses, Lines{" track.csv  CSV file ..."});
     EXPECT_EQ(window.reportLines, (Lines{" CSV: track.csv", "  Can't create: " + outputPath}));
     EXPECT_EQ(window.messages, Lines{"Can't create: " + outputPath});
@@ -266,7 +266,7 @@ TEST_F(CsvConversionTest, WriteFailureStopsAndCloses) {
   EXPECT_EQ(window.reportLines, (Lines{" CSV: big.csv", "  Can't create: " + outputPath}));
   EXPECT_EQ(window.messages, Lines{"Can't create: " + outputPath});
   EXPECT_EQ(OpenDescriptors(), descriptors);
-  EXPECT_EQ(TempFolder::Read(path), FixedRecords(20000));
+  EXPECT_EQ(ReadBytes(path), FixedRecords(20000));
 }
 
 TEST_F(CsvConversionTest, ShowsProgressEvery1024Records) {

@@ -24,7 +24,7 @@ namespace {
 using testing::CsvFixture;
 using testing::SplitAtCommas;
 using testing::SyntheticGrid;
-using testing::TempFolder;
+using testing::ReadBytes;
 namespace fs = std::filesystem;
 
 // Four decimals written, plus float node and spline rounding.
@@ -122,7 +122,7 @@ TEST_F(CsvCorpusTest, EveryLogKeepsItsLinesAndHeights) {
     int converted = 0;
     for (const fs::path& log : logs) {
       SCOPED_TRACE(log.string());
-      const fs::path link = folder_.Path(log.filename().string());
+      const fs::path link = folder_.File(log.filename().string());
       fs::remove(link);
       fs::create_symlink(log, link);
       const fs::path output = OutputOf(link.string());
@@ -134,7 +134,7 @@ TEST_F(CsvCorpusTest, EveryLogKeepsItsLinesAndHeights) {
         continue;
       }
       ++converted;
-      CheckConverted(TempFolder::Read(log.string()), TempFolder::Read(output.string()), result);
+      CheckConverted(ReadBytes(log.string()), ReadBytes(output.string()), result);
     }
     EXPECT_GT(converted, 0);
   }

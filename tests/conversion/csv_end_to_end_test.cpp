@@ -22,7 +22,7 @@ namespace {
 using testing::CsvFixture;
 using testing::SplitAtCommas;
 using testing::SyntheticGrid;
-using testing::TempFolder;
+using testing::ReadBytes;
 
 constexpr int kRecords = 120000;
 // Written values have four decimals; float nodes and single-precision
@@ -124,7 +124,7 @@ TEST_P(CsvEndToEndTest, EveryLineMatchesTheModel) {
   const std::string path = Write("generated.csv", input);
   ASSERT_EQ(ConvertCsvFile(path), kRecords);
 
-  const std::vector<std::string> lines = SplitLines(TempFolder::Read(OutputOf(path)));
+  const std::vector<std::string> lines = SplitLines(ReadBytes(OutputOf(path)));
   ASSERT_EQ(lines.size(), records.size() + 1);
   EXPECT_EQ(lines[0], kHeader);
   int inside = 0, outside = 0;

@@ -13,7 +13,7 @@
 #include "settings/settings.hpp"
 #include "support/recording_window_services.hpp"
 #include "support/synthetic_grid.hpp"
-#include "support/temp_folder.hpp"
+#include "support/temp_dir.hpp"
 
 namespace orthelev::testing {
 
@@ -25,10 +25,7 @@ class CsvFixture : public ProgramState {
     Settings& s = AppSettings();
     s.decimal = "4";
     s.postfix = "_g";
-    s.csvItems = {std::string(defaults::kCsvValid),     std::string(defaults::kCsvLatitude),
-                  std::string(defaults::kCsvNS),        std::string(defaults::kCsvLongitude),
-                  std::string(defaults::kCsvEW),        std::string(defaults::kCsvHeight),
-                  std::string(defaults::kCsvGeoid),     std::string(defaults::kCsvDate)};
+    s.csvItems = DefaultCsvItemTitles();
     MergeDefaultProfiles();
   }
   void TearDown() override {
@@ -49,12 +46,12 @@ class CsvFixture : public ProgramState {
 
   // Writes the grid into the temporary folder and opens it as the active grid.
   void OpenModel(const SyntheticGrid& grid, double (*geoidHeight)(double, double)) {
-    ASSERT_TRUE(grid.WriteAndOpen(folder_.Slash(), "model.grd", [=](double lat, double lon) {
+    ASSERT_TRUE(grid.WriteAndOpen(folder_.Folder(), "model.grd", [=](double lat, double lon) {
       return static_cast<float>(geoidHeight(lat, lon));
     }));
   }
 
-  TempFolder folder_;
+  TempDir folder_;
 };
 
 }  // namespace orthelev::testing
