@@ -16,15 +16,19 @@ bool EqualIgnoringCase(const std::string& a, const std::string& b) {
 
 }  // namespace
 
+int FindEntryIgnoringCase(const std::vector<std::string>& entries, const std::string& text) {
+  for (size_t i = 0; i < entries.size(); ++i)
+    if (EqualIgnoringCase(entries[i], text)) return static_cast<int>(i);
+  return -1;
+}
+
 std::string MemoryWindowServices::GeoidModelItem(int index) const {
   if (index < 0 || index >= static_cast<int>(modelItems_.size())) return {};
   return modelItems_[static_cast<size_t>(index)];
 }
 
 int MemoryWindowServices::FindGeoidModelItem(const std::string& text) const {
-  for (size_t i = 0; i < modelItems_.size(); ++i)
-    if (EqualIgnoringCase(modelItems_[i], text)) return static_cast<int>(i);
-  return -1;
+  return FindEntryIgnoringCase(modelItems_, text);
 }
 
 void MemoryWindowServices::SetMainTopLeft(int top, int left) {

@@ -7,6 +7,10 @@
 
 namespace orthelev {
 
+// The position of the first entry equal to `text`, letters compared without
+// regard to case; -1 when none.
+int FindEntryIgnoringCase(const std::vector<std::string>& entries, const std::string& text);
+
 class MemoryWindowServices : public WindowServices {
  public:
   void SetStatusText(const std::string& text) override { status_ = text; }

@@ -1,5 +1,8 @@
 #include "ui/services/placement.hpp"
 
+#include <algorithm>
+#include <limits>
+
 namespace orthelev {
 
 void PlaceMainWindow(std::int32_t& top, std::int32_t& left, const ScreenRect& w, int width,
@@ -21,6 +24,44 @@ ScreenPoint CenterOver(const ScreenRect& owner, int width, int height, const Scr
   if (p.left < w.left) p.left = w.left;
   if (p.left > w.right - width) p.left = w.right - width;
   return p;
+}
+
+namespace {
+
+std::int64_t OverlapArea(const ScreenRect& a, const ScreenRect& b) {
+  const std::int64_t width = std::min(a.right, b.right) - std::max(a.left, b.left);
+  const std::int64_t height = std::min(a.bottom, b.bottom) - std::max(a.top, b.top);
+  return width > 0 && height > 0 ? width * height : 0;
+}
+
+// Distance between the rectangles along one axis; 0 when they overlap there.
+std::int64_t Gap(int aLow, int aHigh, int bLow, int bHigh) {
+  if (aHigh <= bLow) return std::int64_t{bLow} - aHigh;
+  if (bHigh <= aLow) return std::int64_t{aLow} - bHigh;
+  return 0;
+}
+
+std::int64_t SquaredDistance(const ScreenRect& a, const ScreenRect& b) {
+  const std::int64_t dx = Gap(a.left, a.right, b.left, b.right);
+  const std::int64_t dy = Gap(a.top, a.bottom, b.top, b.bottom);
+  return dx * dx + dy * dy;
+}
+
+}  // namespace
+
+int NearestMonitor(const ScreenRect& window, const std::vector<ScreenRect>& monitors) {
+  int best = -1;
+  std::int64_t bestOverlap = 0, bestDistance = std::numeric_limits<std::int64_t>::max();
+  for (size_t i = 0; i < monitors.size(); ++i) {
+    const std::int64_t overlap = OverlapArea(window, monitors[i]);
+    const std::int64_t distance = overlap > 0 ? 0 : SquaredDistance(window, monitors[i]);
+    if (overlap > bestOverlap || (bestOverlap == 0 && overlap == 0 && distance < bestDistance)) {
+      best = static_cast<int>(i);
+      bestOverlap = overlap;
+      bestDistance = distance;
+    }
+  }
+  return best;
 }
 
 }  // namespace orthelev

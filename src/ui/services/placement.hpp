@@ -3,6 +3,7 @@
 // pixels with right and bottom outside; divisions truncate toward zero.
 
 #include <cstdint>
+#include <vector>
 
 #include "ui/services/window_services.hpp"
 
@@ -24,5 +25,10 @@ struct ScreenPoint {
   int left = 0, top = 0;
 };
 ScreenPoint CenterOver(const ScreenRect& owner, int width, int height, const ScreenRect& workArea);
+
+// The monitor nearest a window: the one its rectangle overlaps most, else
+// the one at the least distance from it (the first of equals). -1 when
+// `monitors` is empty.
+int NearestMonitor(const ScreenRect& window, const std::vector<ScreenRect>& monitors);
 
 }  // namespace orthelev

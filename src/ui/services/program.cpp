@@ -5,6 +5,7 @@
 #include "conversion/batch.hpp"
 #include "conversion/output_file.hpp"
 #include "geoid/active_grid.hpp"
+#include "settings/file_types.hpp"
 #include "settings/settings.hpp"
 #include "settings/settings_store.hpp"
 #include "ui/services/file_dialog.hpp"
@@ -52,6 +53,22 @@ void ShowAtStoredPlace() {
 }
 
 }  // namespace
+
+void FormCreate() {
+  Settings& s = AppSettings();
+  s.csvInfo.clear();
+  s.csvOption.clear();
+  s.browseDialog = SDialog{};
+  s.gridDialog = SDialog{};
+  s.browseDialog.SFilter = kInitialOpenFilter;
+  s.gridDialog.SFilter = "Cliped GEOID|*.cdat";
+}
+
+std::string ProgramTitle(const std::string& programFile) {
+  const std::string name = FileNameOf(programFile);
+  const std::string title = name.substr(0, name.find('.'));
+  return title.empty() ? title : title.substr(0, 1) + LowerAscii(title.substr(1));
+}
 
 void FormActivate(const SettingsLocation& where, const std::vector<std::string>& parameters) {
   ProgramFlags& flags = Flags();
@@ -150,6 +167,7 @@ char EditSorceKeyPress(char key) {
 }
 
 void DropFiles(const std::vector<std::string>& paths) {
+  if (Batch().running) return;  // the running batch keeps its file list
   Window().SetSourceText(SourceList(paths));
   RunBatch();
 }

@@ -11,6 +11,15 @@
 
 namespace orthelev {
 
+// The main window's creation: empty logger profile tables, both file-dialog
+// records emptied, the source-file dialog's start filter and the geoid-file
+// dialog's filter.
+void FormCreate();
+
+// The program's title: the program file's name up to its first ".", every
+// letter after the first in lower case ("MY.Tool" gives "My").
+std::string ProgramTitle(const std::string& programFile);
+
 // The first activation: sets Initialized, the caption, the settings file's
 // location and the settings, then reads the command line (which may show
 // the window, run a batch and close the window). Later activations after a

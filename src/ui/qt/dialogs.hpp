@@ -1,0 +1,52 @@
+#pragma once
+// The program's modal dialogs: message boxes and Qt's own file-open dialog,
+// each centred over the main window and kept inside its screen's work area
+// when shown.
+
+#include <QFileDialog>
+#include <QMessageBox>
+#include <string>
+#include <vector>
+
+#include "ui/services/window_services.hpp"
+
+namespace orthelev {
+
+// A message box with one OK button, placed over `owner` when shown.
+class PlacedMessageBox : public QMessageBox {
+  Q_OBJECT
+
+ public:
+  PlacedMessageBox(QWidget* owner, const QString& title, const QString& text, Icon icon);
+
+ protected:
+  void showEvent(QShowEvent* event) override;
+
+ private:
+  QWidget* owner_;
+};
+
+// The file-open dialog, placed over `owner` when shown; one file per choice,
+// names that do not exist accepted.
+class PlacedFileDialog : public QFileDialog {
+  Q_OBJECT
+
+ public:
+  explicit PlacedFileDialog(QWidget* owner);
+
+ protected:
+  void showEvent(QShowEvent* event) override;
+
+ private:
+  QWidget* owner_;
+};
+
+// Shows the error message box titled "Error" over `owner` and waits for OK.
+void ShowErrorBox(QWidget* owner, const std::string& text);
+
+// Runs the file-open dialog over `owner` from `dialog` (folder, file name,
+// filter) and writes the dialog's folder, file name and filter back into
+// it; `chosen` gets the chosen files' full paths. True when confirmed.
+bool RunFileDialog(QWidget* owner, SDialog& dialog, std::vector<std::string>& chosen);
+
+}  // namespace orthelev

@@ -1,0 +1,40 @@
+#pragma once
+// The report window: one editable, wrapping text area holding the report of
+// the last batch. Hidden until shown; placed centred over the main window
+// each time it is shown.
+
+#include <QPlainTextEdit>
+#include <QWidget>
+#include <string>
+
+namespace orthelev {
+
+class TFormReport : public QWidget {
+  Q_OBJECT
+
+ public:
+  TFormReport();
+
+  // Adds the text as a new last line; a CR LF (or lone CR or LF) inside it
+  // starts a new line there, and the empty text adds an empty line.
+  void AppendReportLine(const std::string& text);
+  void ClearReport();
+  // Makes the window visible and brings it to the front.
+  void ShowReport();
+  // The report as plain text, lines separated by "\n".
+  std::string ReportText() const;
+
+  // The window the report is centred over when shown (not owned).
+  void SetMainWindow(const QWidget* mainWindow) { mainWindow_ = mainWindow; }
+
+  QPlainTextEdit* Memo1;
+
+ protected:
+  void showEvent(QShowEvent* event) override;
+
+ private:
+  const QWidget* mainWindow_ = nullptr;
+  bool appendedSinceClear_ = false;
+};
+
+}  // namespace orthelev
