@@ -8,9 +8,16 @@
 
 namespace orthelev {
 
+QString WithNewlines(const QString& text) {
+  QString lines = text;
+  lines.replace("\r\n", "\n");
+  lines.replace('\r', '\n');
+  return lines;
+}
+
 PlacedMessageBox::PlacedMessageBox(QWidget* owner, const QString& title, const QString& text,
                                    Icon icon)
-    : QMessageBox(icon, title, text, QMessageBox::Ok, owner), owner_(owner) {
+    : QMessageBox(icon, title, WithNewlines(text), QMessageBox::Ok, owner), owner_(owner) {
   setObjectName("MessageBox");
   setTextFormat(Qt::PlainText);
 }

@@ -12,6 +12,9 @@
 
 namespace orthelev {
 
+// The text with each CR LF or lone CR turned into "\n", Qt's line break.
+QString WithNewlines(const QString& text);
+
 // A message box with one OK button, placed over `owner` when shown.
 class PlacedMessageBox : public QMessageBox {
   Q_OBJECT

@@ -5,6 +5,7 @@
 #include <QTextCursor>
 #include <QVBoxLayout>
 
+#include "ui/qt/dialogs.hpp"
 #include "ui/qt/placement_qt.hpp"
 
 namespace orthelev {
@@ -26,9 +27,7 @@ TFormReport::TFormReport() {
 }
 
 void TFormReport::AppendReportLine(const std::string& text) {
-  QString lines = QString::fromStdString(text);
-  lines.replace("\r\n", "\n");
-  lines.replace('\r', '\n');
+  const QString lines = WithNewlines(QString::fromStdString(text));
   QTextCursor cursor(Memo1->document());
   cursor.movePosition(QTextCursor::End);
   if (appendedSinceClear_ || !Memo1->document()->isEmpty()) cursor.insertBlock();
