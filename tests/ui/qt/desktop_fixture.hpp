@@ -5,6 +5,7 @@
 
 #include <QApplication>
 #include <QMessageBox>
+#include <QPointer>
 #include <QTimer>
 #include <QWidget>
 #include <functional>
@@ -128,7 +129,7 @@ class ModalAnswerer {
 
   Answer answer_;
   QTimer timer_;
-  QWidget* last_ = nullptr;
+  QPointer<QWidget> last_;  // null again once that dialog is gone
 };
 
 }  // namespace orthelev::testing
