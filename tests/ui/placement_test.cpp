@@ -53,5 +53,22 @@ TEST(CenterOver, CentresAndClampsBottomAndRightLast) {
   }
 }
 
+TEST(NearestMonitor, LargestOverlapElseLeastDistance) {
+  const std::vector<ScreenRect> monitors = {{0, 0, 1920, 1040}, {1920, 0, 3200, 1024}};
+  struct Case {
+    ScreenRect window;
+    int want;
+  };
+  const Case cases[] = {
+      {{689, 425, 1231, 614}, 0},
+      {{1600, 425, 2142, 614}, 0},   // more on the left one
+      {{1700, 425, 2242, 614}, 1},   // more on the right one
+      {{4000, 100, 4542, 289}, 1},   // off every screen, right of the second
+      {{-900, 2000, -358, 2189}, 0},  // below and left of the first
+  };
+  for (const Case& c : cases) EXPECT_EQ(NearestMonitor(c.window, monitors), c.want) << c.window.left;
+  EXPECT_EQ(NearestMonitor({0, 0, 10, 10}, {}), -1);
+}
+
 }  // namespace
 }  // namespace orthelev
