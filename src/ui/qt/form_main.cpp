@@ -117,6 +117,7 @@ void TFormMain::CreateControls() {
   LabelReport->setTextFormat(Qt::PlainText);
   LabelReport->setAlignment(Qt::AlignLeft | Qt::AlignVCenter);
   LabelReport->setCursor(Qt::PointingHandCursor);
+  LabelReport->adjustSize();  // sizes itself to its text, unlike the fixed labels
   ButtonConvert = MakeButton(this, "ButtonConvert", "Convert", "Conversion is started", 371, 132, 75, 25);
   ButtonExit = MakeButton(this, "ButtonExit", "Exit", "Close", 456, 132, 75, 25);
 
@@ -226,6 +227,7 @@ bool TFormMain::event(QEvent* event) {
 
 void TFormMain::changeEvent(QEvent* event) {
   QWidget::changeEvent(event);
+  if (event->type() == QEvent::FontChange && LabelReport) LabelReport->adjustSize();
   // Restored by the user after a hidden start: to the stored place.
   if (event->type() == QEvent::WindowStateChange && Flags().startHidden && isVisible() &&
       !isMinimized())

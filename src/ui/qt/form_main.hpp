@@ -88,7 +88,7 @@ class TFormMain : public QWidget {
   QLabel* Label5;
   QLineEdit* EditSorce;
   QPushButton* ButtonBrowse;
-  ClickableLabel* LabelReport;
+  ClickableLabel* LabelReport = nullptr;
   QPushButton* ButtonConvert;
   QPushButton* ButtonExit;
   QStatusBar* StatusBar1;

@@ -55,7 +55,6 @@ class LayoutTest : public QObject {
         {"Label5", "FormMain", {1, 109, 65, 13}, "Source file", ""},
         {"EditSorce", "FormMain", {68, 106, 463, 21}, "", ""},
         {"ButtonBrowse", "FormMain", {68, 132, 75, 25}, "Browse", "OpenDialog is opened"},
-        {"LabelReport", "FormMain", {317, 138, 33, 13}, "Report", ""},
         {"ButtonConvert", "FormMain", {371, 132, 75, 25}, "Convert", "Conversion is started"},
         {"ButtonExit", "FormMain", {456, 132, 75, 25}, "Exit", "Close"},
         {"StatusBar1", "FormMain", {0, 170, 542, 19}, "", ""},
@@ -76,6 +75,11 @@ class LayoutTest : public QObject {
     QCOMPARE(main.LabelReport->cursor().shape(), Qt::PointingHandCursor);
     QCOMPARE(main.font().family(), QString("Tahoma"));
     QCOMPARE(main.font().pointSize(), 8);
+    // The Report label sizes itself to its text, also after a font change.
+    QCOMPARE(main.LabelReport->text(), QString("Report"));
+    QCOMPARE(main.LabelReport->geometry(), QRect(QPoint(317, 138), main.LabelReport->sizeHint()));
+    main.setFont(QFont("Tahoma", 14));
+    QCOMPARE(main.LabelReport->geometry(), QRect(QPoint(317, 138), main.LabelReport->sizeHint()));
   }
 
   void TabOrderFollowsTheDesign() {
