@@ -1,9 +1,9 @@
 #include "geoid/active_grid.hpp"
 
 #include <cmath>
-#include <cstring>
 #include <limits>
 
+#include "geoid/byte_order.hpp"
 #include "settings/number_format.hpp"
 #include "ui/services/window_services.hpp"
 
@@ -76,10 +76,7 @@ constexpr float kMissing = std::numeric_limits<float>::quiet_NaN();
 
 // The node value of 4 little-endian bytes, or NaN for magnitudes of 200 and more.
 float NodeValue(const unsigned char* p) {
-  const std::uint32_t bits = std::uint32_t(p[0]) | std::uint32_t(p[1]) << 8 |
-                             std::uint32_t(p[2]) << 16 | std::uint32_t(p[3]) << 24;
-  float value;
-  std::memcpy(&value, &bits, sizeof value);
+  const auto value = FromLittleEndian<float>(p);
   return std::fabs(static_cast<double>(value)) < 200.0 ? value : kMissing;
 }
 

@@ -1,29 +1,14 @@
 #include "geoid/custom_geoid.hpp"
 
 #include <cmath>
-#include <cstring>
 
 #include "geoid/active_grid.hpp"
+#include "geoid/byte_order.hpp"
 #include "ui/services/window_services.hpp"
 
 namespace orthelev {
 
 namespace {
-
-template <typename T>
-T FromLittleEndian(const unsigned char* bytes) {
-  static_assert(sizeof(T) == 4 || sizeof(T) == 8);
-  std::uint64_t bits = 0;
-  for (size_t i = 0; i < sizeof(T); ++i) bits |= std::uint64_t(bytes[i]) << (8 * i);
-  T value;
-  if constexpr (sizeof(T) == 4) {
-    const auto narrow = static_cast<std::uint32_t>(bits);
-    std::memcpy(&value, &narrow, sizeof value);
-  } else {
-    std::memcpy(&value, &bits, sizeof value);
-  }
-  return value;
-}
 
 GridSpec TrailerGeometry(const unsigned char* t) {
   GridSpec spec;

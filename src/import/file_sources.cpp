@@ -3,11 +3,11 @@
 
 #include <algorithm>
 #include <cmath>
-#include <cstring>
 #include <fstream>
 #include <limits>
 #include <map>
 
+#include "geoid/byte_order.hpp"
 #include "geoid/grid_file.hpp"
 #include "geoid/japan.hpp"
 #include "import/grid_source.hpp"
@@ -18,14 +18,6 @@ namespace orthelev {
 namespace {
 
 constexpr float kMissing = std::numeric_limits<float>::quiet_NaN();
-
-float FloatFromLittleEndian(const unsigned char* bytes) {
-  const std::uint32_t bits = std::uint32_t(bytes[0]) | std::uint32_t(bytes[1]) << 8 |
-                             std::uint32_t(bytes[2]) << 16 | std::uint32_t(bytes[3]) << 24;
-  float value;
-  std::memcpy(&value, &bits, sizeof value);
-  return value;
-}
 
 // Reads text lines, ending at LF with a CR before it dropped.
 class TextLines {
@@ -73,7 +65,7 @@ class EgmRawGrid : public GridSource {
       error = "Cannot read row " + FormatInt(row) + " of the EGM2008 grid.";
       return false;
     }
-    for (std::int32_t c = 0; c < lattice_.columns; ++c) values[c] = FloatFromLittleEndian(&bytes_[4 * c]);
+    for (std::int32_t c = 0; c < lattice_.columns; ++c) values[c] = FromLittleEndian<float>(&bytes_[4 * c]);
     return true;
   }
 

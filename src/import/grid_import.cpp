@@ -1,11 +1,11 @@
 #include "import/grid_import.hpp"
 
 #include <cmath>
-#include <cstring>
 #include <filesystem>
 #include <system_error>
 #include <vector>
 
+#include "geoid/byte_order.hpp"
 #include "import/grid_source.hpp"
 #include "settings/file_io.hpp"
 #include "settings/number_format.hpp"
@@ -15,14 +15,6 @@ namespace {
 
 // The missing value as custom geoid files store it: the quiet NaN 00 00 C0 FF.
 constexpr unsigned char kMissingBytes[4] = {0x00, 0x00, 0xC0, 0xFF};
-
-template <typename T>
-void AppendLittleEndian(std::string& out, T value) {
-  static_assert(sizeof(T) == 4 || sizeof(T) == 8);
-  std::uint64_t bits = 0;
-  std::memcpy(&bits, &value, sizeof value);
-  for (std::size_t i = 0; i < sizeof value; ++i) out.push_back(static_cast<char>(bits >> (8 * i)));
-}
 
 // The reader treats magnitudes of 200 or more as missing; they are stored
 // as the one missing value.
