@@ -321,13 +321,8 @@ std::unique_ptr<GridSource> OpenGsiAsciiGrid(const std::string& path, std::strin
       row[c] = std::fabs(value) < 200 ? static_cast<float>(value) : kMissing;
     }
   }
-  SourceLattice lattice;
-  lattice.rows = geometry.nlat;
-  lattice.columns = geometry.nlon;
-  lattice.southLatitude = geometry.glamn;
-  lattice.westLongitude = geometry.glomn;
-  lattice.latSpacing = geometry.dgla;
-  lattice.lonSpacing = geometry.dglo;
+  const SourceLattice lattice{geometry.nlat, geometry.nlon, geometry.glamn,
+                              geometry.glomn, geometry.dgla,  geometry.dglo};
   return std::make_unique<MemoryGridSource>(lattice, std::move(values));
 }
 
