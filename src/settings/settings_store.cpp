@@ -179,15 +179,21 @@ void AddListEntry(std::string& list, const std::string& entry) {
     list += "," + entry;
 }
 
-// Deletions of the migration reach the file at once; false when they cannot.
-bool DeleteNow(ProfileFile& file, const char* section, const char* key) {
+// Deletions of the migration reach the file at once (unless it is only
+// read); false when they cannot.
+bool DeleteNow(ProfileFile& file, SettingsAccess access, const char* section, const char* key) {
   file.DeleteKey(section, key);
-  return file.Save();
+  return access == SettingsAccess::ReadOnly || file.Save();
+}
+
+bool EraseNow(ProfileFile& file, SettingsAccess access, const char* section) {
+  file.DeleteSection(section);
+  return access == SettingsAccess::ReadOnly || file.Save();
 }
 
 // Brings the settings of a file written by an older version up to date.
 // False when a deletion in the file failed (the load stops there).
-bool Migrate(ProfileFile& file, Settings& s) {
+bool Migrate(ProfileFile& file, SettingsAccess access, Settings& s) {
   const std::string& stored = s.storedVersion;
   if (!(stored < s.versionTitle)) return true;
   const GridSpec gsi = DefaultGridSpec(kSectionGsi);
@@ -200,18 +206,16 @@ bool Migrate(ProfileFile& file, Settings& s) {
     AddListEntry(s.csvItems.latitude, "latitude(deg)");
     AddListEntry(s.csvItems.longitude, "longitude(deg)");
     AddListEntry(s.csvItems.height, "height(m)");
-    if (!DeleteNow(file, kOption, "iBluemask")) return false;
+    if (!DeleteNow(file, access, kOption, "iBluemask")) return false;
   }
   if (stored < "Orthelev Ver1.09") {
     for (const char* key : {"nrows", "ncols", "glamn", "glomn", "dgla", "dglo", "nlat", "nlon",
                             "PrePad", "Spline", "fname"})
-      if (!DeleteNow(file, "GSI2000", key)) return false;
-    file.DeleteSection("GSI2000");
-    file.Save();  // a failure of this erase is ignored
+      if (!DeleteNow(file, access, "GSI2000", key)) return false;
+    EraseNow(file, access, "GSI2000");  // a failure of this erase is ignored
   }
   if (stored < "Orthelev Ver1.10") {
-    file.DeleteSection("CustomGeoid");
-    if (!file.Save()) return false;
+    if (!EraseNow(file, access, "CustomGeoid")) return false;
   }
   if (stored < "Orthelev Ver2.00") s.gsi.fname = gsi.fname;
   return true;
@@ -263,22 +267,37 @@ void WriteAll(SettingsWriter& out, const Settings& s, const WindowServices& wind
 
 void SetNumberFormat() { std::setlocale(LC_NUMERIC, "C"); }
 
-void LoadSettings() {
-  SetNumberFormat();
+namespace {
+
+bool LoadFrom(ProfileFile& file, SettingsAccess access) {
   Settings& s = AppSettings();
   WindowServices& window = Window();
-  if (!ProfileFile::CreateEmpty(s.settingsFileName)) return;
-  ProfileFile file;
-  if (!file.Load(s.settingsFileName)) return;
   const SettingsReader in(file);
   ReadOptions(in, s, window);
   ReadModels(in, s, window);
   ReadFontAndItems(in, s);
-  if (!Migrate(file, s)) return;
+  if (!Migrate(file, access, s)) return false;
   ApplyFont();
   s.csvInfo = file.ReadSectionRows(kCsvInfo);
   MergeDefaultProfiles();
   s.browseDialog.SFilter = BuildOpenFilter(s.nmeaExt, s.csvExt);
+  return true;
+}
+
+}  // namespace
+
+bool LoadSettings(SettingsAccess access) {
+  SetNumberFormat();
+  const std::string& path = AppSettings().settingsFileName;
+  if (access == SettingsAccess::ReadWrite && !ProfileFile::CreateEmpty(path)) return false;
+  ProfileFile file;
+  return file.Load(path) && LoadFrom(file, access);
+}
+
+void LoadDefaultSettings() {
+  SetNumberFormat();
+  ProfileFile empty;
+  LoadFrom(empty, SettingsAccess::ReadOnly);
 }
 
 bool SaveSettings() {
