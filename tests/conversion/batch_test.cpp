@@ -51,7 +51,7 @@ class BatchTest : public testing::ProgramState {
     window.SetSourceText(source);
     RunBatch();
   }
-  // The report from the first line after the file's summary on.
+  // The last `count` lines of the displayed report.
   Lines Tail(size_t count) const {
     const Lines report = window.DisplayedReport();
     return Lines(report.end() - static_cast<long>(std::min(count, report.size())), report.end());
