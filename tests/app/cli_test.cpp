@@ -140,6 +140,32 @@ TEST_F(CliProcess, GsigeoGridIsConvertedOnceAndItsGeometryKept) {
   EXPECT_EQ(run.out, "5.0000\n");
 }
 
+TEST_F(CliProcess, InterruptActsLikeEsc) {
+  const std::string line =
+      testing::Signed("$GPGGA,000010,3540.6300,N,13944.8717,E,1,08,1.0,50.0,M,39.0,M,,") + "\r\n";
+  std::string log;
+  log.reserve(line.size() * 800000);
+  for (int i = 0; i < 800000; ++i) log += line;
+  WriteBytes(logs.File("long.nmea"), log);
+  WriteBytes(logs.File("next.nmea"), line);
+  std::string command = Quoted(ORTHELEV_CLI_PATH);
+  for (const std::string& a : With({"convert", logs.File("long.nmea"), logs.File("next.nmea")}))
+    command += " " + Quoted(a);
+  // Interrupt once the conversion has begun (its first status line is out).
+  const std::string script = command + " > " + Quoted(logs.File("stdout")) + " 2> " +
+                             Quoted(logs.File("stderr")) + " & pid=$!; " +
+                             "for i in $(seq 200); do grep -q 'NMEA file' " +
+                             Quoted(logs.File("stderr")) + " && break; sleep 0.01; done; " +
+                             "kill -INT $pid; wait $pid";
+  const int raw = std::system(("bash -c " + Quoted(script)).c_str());
+  ASSERT_TRUE(WIFEXITED(raw));
+  EXPECT_EQ(WEXITSTATUS(raw), 1);
+  const std::string out = ReadBytes(logs.File("stdout"));
+  EXPECT_GE(out.size(), 25u);
+  EXPECT_EQ(out.substr(out.size() - 25), " *** Aborted by user ***\n") << out;
+  EXPECT_FALSE(fs::exists(logs.File("next_g.nmea")));
+}
+
 TEST_F(CliProcess, ListsTheModels) {
   const CliRun run = Invoke(With({"models"}));
   EXPECT_EQ(run.status, 0);
