@@ -29,6 +29,10 @@ bool LogReadFailed();
 std::int64_t LogBytesRead();  // bytes delivered by block reads since the open
 std::int64_t LogFileSize();   // size at the open
 
+// True when the open file `fd` is the log's own file (same device and
+// inode), whatever path or link it was opened by.
+bool LogIsSameFile(int fd);
+
 // Closes the log; false when closing reported an error.
 bool CloseLogFile();
 

@@ -30,6 +30,13 @@ Settings& AppSettings() {
   return settings;
 }
 
+std::string EffectivePostfix() {
+  const std::string& postfix = AppSettings().postfix;
+  if (postfix.empty() || postfix.find_first_of("/\\") != std::string::npos)
+    return std::string(defaults::kPostfix);
+  return postfix;
+}
+
 std::string VersionTitle() {
   const int minor = ORTHELEV_VERSION_MINOR;
   return "Orthelev Ver" + FormatInt(ORTHELEV_VERSION_MAJOR) + "." + (minor < 10 ? "0" : "") +

@@ -66,12 +66,14 @@ struct Settings {
   std::string versionTitle;      // "Orthelev Ver2.06"; never read from the file
   std::string storedVersion;     // the file's Version value, for the migration
   std::string settingsFileName;  // full path of the settings file
+  std::string programFolder;     // the program file's folder, ending in a separator
 
   std::string decimal, postfix, dataPath, nmeaExt, csvExt;
   std::string dataFolder;  // where grid files are looked up, ends in a separator
   std::int32_t mainTop = 0, mainLeft = 0;
 
   GridSpec egm25, egm10, gsi;
+  bool gsiGeometryChanged = false;  // a GSIGEO header replaced the GSI geometry
   std::string customFname;
   std::string customExt{defaults::kCustomExt};
 
@@ -93,6 +95,10 @@ struct Settings {
 
 // The program's settings, at their start values until the load.
 Settings& AppSettings();
+
+// The Postfix setting as outputs use it: "_g" when it is empty or holds a
+// path separator, so that outputs always stay beside their inputs.
+std::string EffectivePostfix();
 
 // "Orthelev Ver" + major + "." + the minor as two digits.
 std::string VersionTitle();

@@ -50,6 +50,11 @@ class RecordingWindowServices : public MemoryWindowServices {
     return buttons;
   }
 
+  void ShowGeneralError(const std::string& text) override {
+    messages.push_back(text);
+    events.push_back("error: " + text);
+  }
+
   // The file dialog answers these in turn: a full path confirms it, an
   // empty text cancels; with none left the dialog is cancelled. Each showing
   // is recorded as the record it was opened with.
@@ -66,6 +71,21 @@ class RecordingWindowServices : public MemoryWindowServices {
     dialog.SFileName = answer;
     chosen.push_back(answer);
     return true;
+  }
+
+  // The report as the report window shows it: one entry per line, a CR LF
+  // inside an appended text starting a new line.
+  std::vector<std::string> DisplayedReport() const {
+    std::vector<std::string> lines;
+    for (const std::string& text : reportLines) {
+      size_t start = 0, end;
+      while ((end = text.find("\r\n", start)) != std::string::npos) {
+        lines.push_back(text.substr(start, end - start));
+        start = end + 2;
+      }
+      lines.push_back(text.substr(start));
+    }
+    return lines;
   }
 
   // Runs inside ProcessPendingEvents, as a user's key press would.

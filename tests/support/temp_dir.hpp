@@ -7,6 +7,8 @@
 
 namespace orthelev::testing {
 
+inline void WriteBytes(const std::string& path, const std::string& bytes);
+
 class TempDir {
  public:
   TempDir() {
@@ -25,6 +27,11 @@ class TempDir {
   // The folder with a trailing separator, as DataFolder holds it.
   std::string Folder() const { return path_.string() + "/"; }
   std::string File(const std::string& name) const { return (path_ / name).string(); }
+  // Writes the bytes to the named file of the folder; gives its path.
+  std::string Write(const std::string& name, const std::string& bytes) const {
+    WriteBytes(File(name), bytes);
+    return File(name);
+  }
 
  private:
   std::filesystem::path path_;

@@ -19,6 +19,7 @@ class ConsoleWindowServices : public MemoryWindowServices {
   void AppendReportLine(const std::string& text) override;
   MessageButton ShowMessageBox(const std::string& text, MessageKind kind, MessageButton buttons,
                                int helpContext) override;
+  void ShowGeneralError(const std::string& text) override;
 
  private:
   std::FILE* out_;

@@ -55,6 +55,12 @@ class MemoryWindowServices : public WindowServices {
   bool ConvertEnabled() const override { return convertEnabled_; }
   void SetConvertEnabled(bool enabled) override { convertEnabled_ = enabled; }
 
+  void SetMainCaption(const std::string& caption) override { caption_ = caption; }
+  std::string MainCaption() const { return caption_; }
+  void AcceptDroppedFiles() override { acceptsDrops_ = true; }
+  bool AcceptsDroppedFiles() const { return acceptsDrops_; }
+  void ShowGeneralError(const std::string&) override {}
+
   int MainTop() const override { return rect_.top; }
   int MainLeft() const override { return rect_.left; }
   void SetMainTopLeft(int top, int left) override;
@@ -101,6 +107,8 @@ class MemoryWindowServices : public WindowServices {
   bool visible_ = false;
   bool closed_ = false;
   FontChoice font_;
+  std::string caption_;
+  bool acceptsDrops_ = false;
 };
 
 }  // namespace orthelev

@@ -95,6 +95,15 @@ class WindowServices {
   virtual bool ConvertEnabled() const = 0;                    // ButtonConvert
   virtual void SetConvertEnabled(bool enabled) = 0;
 
+  // The main window's caption.
+  virtual void SetMainCaption(const std::string& caption) = 0;
+  // From now on files dropped on the main window start a batch.
+  virtual void AcceptDroppedFiles() = 0;
+  // The general error display for a failure that escaped a handler: a modal
+  // box titled with the program's title, stop symbol, OK. The text comes
+  // ready (see GeneralErrorText).
+  virtual void ShowGeneralError(const std::string& text) = 0;
+
   // The main window, in screen pixels.
   virtual int MainTop() const = 0;
   virtual int MainLeft() const = 0;
@@ -122,6 +131,8 @@ struct ProgramFlags {
   // UseSpline: the conversions interpolate with the 6 x 6 spline window when
   // set, bilinearly otherwise. Set by the model selection and the batch.
   bool useSpline = false;
+  // Bilinear interpolation whatever the model (console front end's --bilinear).
+  bool forceBilinear = false;
 
   void Reset() { *this = ProgramFlags{}; }
 };

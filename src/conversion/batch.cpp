@@ -1,0 +1,131 @@
+#include "conversion/batch.hpp"
+
+#include <string_view>
+
+#include "conversion/conversion_state.hpp"
+#include "conversion/csv_conversion.hpp"
+#include "conversion/nmea_file.hpp"
+#include "conversion/output_file.hpp"
+#include "geoid/active_grid.hpp"
+#include "geoid/model_selection.hpp"
+#include "settings/file_types.hpp"
+#include "settings/number_format.hpp"
+#include "settings/settings.hpp"
+#include "ui/services/window_services.hpp"
+
+namespace orthelev {
+
+namespace {
+
+constexpr const char* kAborted = " *** Aborted by user ***";
+
+std::string_view TrimBlanks(std::string_view text) {
+  while (!text.empty() && text.front() == ' ') text.remove_prefix(1);
+  while (!text.empty() && text.back() == ' ') text.remove_suffix(1);
+  return text;
+}
+
+// The file name without its last extension.
+std::string BaseName(const std::string& name) {
+  const size_t dot = name.rfind('.');
+  return dot == std::string::npos ? name : name.substr(0, dot);
+}
+
+bool IsEarlierOutput(const std::string& name) {
+  const std::string base = BaseName(name), postfix = EffectivePostfix();
+  return base.size() >= postfix.size() &&
+         base.compare(base.size() - postfix.size(), postfix.size(), postfix) == 0;
+}
+
+void EndFile(const std::string& status, const std::string& report) {
+  Window().SetStatusText(status);
+  Window().AppendReportLine("\r\n" + report);
+}
+
+// Re-enables the Convert button and ends the batch however RunBatch ends.
+struct BatchGuard {
+  BatchGuard() {
+    Batch().running = true;
+    Window().SetConvertEnabled(false);
+  }
+  ~BatchGuard() {
+    Window().SetConvertEnabled(true);
+    Batch().running = false;
+  }
+};
+
+}  // namespace
+
+BatchState& Batch() {
+  static BatchState state;
+  return state;
+}
+
+void ConvertOneFile(const std::string& path) {
+  WindowServices& window = Window();
+  Conversion().dateTimeFormatError = false;
+  const std::string name = FileNameOf(path);
+  if (IsEarlierOutput(name)) {
+    window.AppendReportLine(" Skip: " + name);
+    ++Batch().filesSkipped;
+    return;
+  }
+  std::int32_t result = 0;
+  switch (LogFileTypeOf(path)) {
+    case LogFileType::Csv: result = ConvertCsvFile(path); break;
+    case LogFileType::Nmea: result = ConvertNmeaFile(path); break;
+    case LogFileType::Unknown:
+      EndFile(" Unknown file type.", " Unknown file type.");
+      ++Batch().filesUnknown;
+      return;
+  }
+  if (result < 0) ++Batch().filesFailed;
+  if (Flags().abortRequested) return;
+  if (result < 0) {
+    if (Conversion().dateTimeFormatError)
+      EndFile(" Illegal DateTime Format.", " Illegal DateTime Format.");
+    else
+      EndFile(" Done with error.", " Done with error.");
+    if (!Flags().startHidden) window.ShowReport();
+    return;
+  }
+  ++Batch().filesConverted;
+  EndFile(" " + FormatInt(result) + " records" + " done.", " Done.");
+}
+
+void RunBatch() {
+  if (Batch().running) return;
+  Batch().Reset();
+  BatchGuard guard;
+  WindowServices& window = Window();
+  Flags().abortRequested = false;
+  SelectGeoidModel();
+  if (!TheActiveGrid().open) return;
+  Batch().modelOpened = true;
+  window.ClearReport();
+  window.AppendReportLine(" Geoid model: " + window.GeoidModelText() + "\r\n");
+  window.ProcessPendingEvents();
+  Flags().useSpline =
+      !Flags().forceBilinear && (window.SplineChecked() || !window.SplineVisible());
+  if (window.SourceText().empty()) return;
+
+  const std::string source = window.SourceText();
+  std::string_view list = TrimBlanks(source);
+  size_t separator;
+  while ((separator = list.find(';')) != std::string_view::npos && !Flags().abortRequested) {
+    ConvertOneFile(std::string(TrimBlanks(list.substr(0, separator))));
+    list = TrimBlanks(list.substr(separator + 1));
+    window.AppendReportLine("");
+  }
+  if (!list.empty() && !Flags().abortRequested) ConvertOneFile(std::string(list));
+  if (Flags().abortRequested) {
+    Batch().aborted = true;
+    window.SetStatusText(kAborted);
+    window.AppendReportLine(std::string("\r\n") + kAborted);
+  }
+  CloseGrid();
+}
+
+void ButtonConvertClick() { RunBatch(); }
+
+}  // namespace orthelev

@@ -1,0 +1,39 @@
+#pragma once
+// A batch: every file named in the source field (";"-separated), converted
+// one after the other with the model of the model box, with a report.
+
+#include <string>
+
+namespace orthelev {
+
+// What the last batch did, for callers that report an exit status.
+struct BatchState {
+  bool running = false;
+  bool modelOpened = false;
+  int filesConverted = 0;  // ended " Done."
+  int filesFailed = 0;     // conversion result below 0
+  int filesSkipped = 0;    // outputs of an earlier run
+  int filesUnknown = 0;    // extension in neither list
+  bool aborted = false;
+
+  // True when every file ended without error and nothing was aborted.
+  bool Clean() const {
+    return modelOpened && filesFailed == 0 && filesSkipped == 0 && filesUnknown == 0 && !aborted;
+  }
+  void Reset() { *this = BatchState{}; }
+};
+
+BatchState& Batch();
+
+// Converts the files of the source field. A start while a batch runs (Enter
+// in the source field or a drop during a conversion) is ignored.
+void RunBatch();
+
+// Skips outputs of earlier runs, then converts the file by its extension
+// and appends how it ended to the report.
+void ConvertOneFile(const std::string& path);
+
+// The Convert button's handler.
+void ButtonConvertClick();
+
+}  // namespace orthelev

@@ -1,0 +1,43 @@
+#include "conversion/conversion_report.hpp"
+
+#include "conversion/log_reader.hpp"
+#include "settings/number_format.hpp"
+#include "ui/services/window_services.hpp"
+
+namespace orthelev {
+
+std::int32_t ReportCannotOpen(const std::string& fileName) {
+  const std::string text = "  Can not open: " + fileName;
+  Window().SetStatusText(text);
+  Window().AppendReportLine(text);
+  return -1;
+}
+
+std::int32_t ReportCannotCreate(const std::string& outputPath) {
+  Window().AppendReportLine("  Can't create: " + outputPath);
+  Window().ShowMessageBox("Can't create: " + outputPath);
+  return -1;
+}
+
+void ShowConversionProgress(const std::string& fileName, const std::string& kind) {
+  const std::int64_t size = LogFileSize();
+  const double percent = size > 0 ? static_cast<double>(LogBytesRead()) * 100.0 / size : 100.0;
+  Window().SetStatusText(" " + fileName + "  " + kind + " file (" + FormatFixed(percent, 1, 3) +
+                         "%)");
+  Window().ProcessPendingEvents();
+}
+
+void AppendConversionSummary(std::int32_t records, std::int32_t inside, std::int32_t outside,
+                             double diffSum) {
+  Window().AppendReportLine("    " + FormatInt(records) + " records");
+  if (inside > 0)
+    Window().AppendReportLine("    Geoid diff.  " + FormatFixed(diffSum / inside, 4, 6) + "m");
+  if (outside > 0) {
+    Window().AppendReportLine("    Number of Geoid outside range = " + FormatInt(outside) + "/" +
+                              FormatInt(std::int64_t{outside} + inside));
+    if (!Flags().startHidden) Window().ShowReport();
+  }
+  Window().SetStatusText(Window().StatusText() + "  Read:" + FormatInt(records) + "rec.");
+}
+
+}  // namespace orthelev

@@ -1,0 +1,28 @@
+#pragma once
+// Status and report texts that the log conversions share.
+
+#include <cstdint>
+#include <string>
+
+namespace orthelev {
+
+// "  Can not open: " + file name as status text and report line; returns -1.
+std::int32_t ReportCannotOpen(const std::string& fileName);
+
+// "  Can't create: " + output path as report line and "Can't create: " +
+// output path in a message box; returns -1.
+std::int32_t ReportCannotCreate(const std::string& outputPath);
+
+// Status text " <file name>  <kind> file (<percent>%)" with the share of the
+// log read so far, then lets pending events through (where Esc is pressed).
+void ShowConversionProgress(const std::string& fileName, const std::string& kind);
+
+// The summary of a file that was not aborted: the records line, the mean of
+// diffSum (metres) over the `inside` records that got a geoid height
+// ("Geoid diff.", when inside > 0), the outside count of inside + outside
+// (when above 0, also showing the report unless the start is hidden), and
+// "  Read:<records>rec." appended to the status text.
+void AppendConversionSummary(std::int32_t records, std::int32_t inside, std::int32_t outside,
+                             double diffSum);
+
+}  // namespace orthelev

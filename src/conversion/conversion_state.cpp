@@ -1,0 +1,10 @@
+#include "conversion/conversion_state.hpp"
+
+namespace orthelev {
+
+ConversionState& Conversion() {
+  static ConversionState state;
+  return state;
+}
+
+}  // namespace orthelev

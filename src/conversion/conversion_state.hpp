@@ -1,0 +1,25 @@
+#pragma once
+// Program-wide state of the CSV conversion that outlives one file: the
+// logger profile found by the last header analysis and the date-check flag.
+
+#include <string>
+
+namespace orthelev {
+
+struct ConversionState {
+  // DateTimeFormatError: a CSV record with a "GPST" date column held a date
+  // without "/". Set by the record parser, cleared by the batch driver
+  // before each file.
+  bool dateTimeFormatError = false;
+  // ProfileName: the logger profile of the last CSV header analysis.
+  std::string profileName;
+  // MslWithoutGeoid: that logger writes heights above mean sea level and no
+  // geoid column, so its files cannot be corrected.
+  bool mslWithoutGeoid = false;
+
+  void Reset() { *this = ConversionState{}; }
+};
+
+ConversionState& Conversion();
+
+}  // namespace orthelev

@@ -1,0 +1,232 @@
+#include "conversion/csv_layout.hpp"
+
+#include <utility>
+
+#include "conversion/conversion_state.hpp"
+#include "conversion/log_reader.hpp"
+#include "settings/number_format.hpp"
+
+namespace orthelev {
+
+namespace {
+
+struct DefaultRow {
+  std::string_view name, value;
+};
+
+constexpr DefaultRow kDefaultInfoRows[] = {
+    {"Wintec", "Order,Date Created,Bearing,Elevation,Distance from Start,Distance from Last"},
+    {"V-900, VGPS-900", "TAG,LATITUDE N/S,LONGITUDE E/W,VOX"},
+    {"M-241", "M-241"},
+    {"M-241 Ver1.12", "M-241 Ver1.12"},
+    {"M-241 Ver1.13", "M-241 Ver1.13"},
+    {"GT-730FL-S", "Date / Time,Altitude,Ground Speed"},
+};
+
+constexpr DefaultRow kDefaultOptionRows[] = {
+    {"Default", "0,0,0"},
+    {"Wintec", "1,1,0"},
+    {"V-900, VGPS-900", "0,1,1"},
+    {"M-241", "0,1,0"},
+    {"M-241 Ver1.12", "0,1,0"},
+    {"M-241 Ver1.13", "0,1,0"},
+    {"GPSport 245", "0,1,0"},
+    {"ASG-1", "0,1,0"},
+    {"GT-730FL-S", "0,1,0,2,0,1"},
+};
+
+constexpr std::string_view kDefaultProfile = "Default";
+constexpr int kIdentifyingScore = 80;
+
+char AsciiUpper(char c) { return c >= 'a' && c <= 'z' ? static_cast<char>(c - 'a' + 'A') : c; }
+
+std::string AsciiUpper(std::string_view text) {
+  std::string upper(text);
+  for (char& c : upper) c = AsciiUpper(c);
+  return upper;
+}
+
+bool SameNameIgnoringCase(std::string_view a, std::string_view b) {
+  if (a.size() != b.size()) return false;
+  for (std::size_t i = 0; i < a.size(); ++i)
+    if (AsciiUpper(a[i]) != AsciiUpper(b[i])) return false;
+  return true;
+}
+
+// "," + list + ",", the form in which "," + item + "," is looked up.
+std::string CommaFramed(std::string_view list) {
+  std::string framed;
+  framed.reserve(list.size() + 2);
+  framed += ',';
+  framed += list;
+  framed += ',';
+  return framed;
+}
+
+bool IsEntryOf(const std::string& item, const std::string& framedList) {
+  return framedList.find(CommaFramed(item)) != std::string::npos;
+}
+
+// Removes every run of blanks that touches a comma on either side.
+std::string WithoutBlanksAroundCommas(std::string_view text) {
+  std::string out;
+  out.reserve(text.size());
+  for (std::size_t i = 0; i < text.size();) {
+    if (text[i] == ' ') {
+      std::size_t end = i;
+      while (end < text.size() && text[end] == ' ') ++end;
+      const bool touchesComma = (end < text.size() && text[end] == ',') ||
+                                (!out.empty() && out.back() == ',');
+      if (!touchesComma) out.append(text.substr(i, end - i));
+      i = end;
+    } else {
+      out += text[i++];
+    }
+  }
+  return out;
+}
+
+void AppendMissingDefaults(std::vector<std::string>& rows, const auto& defaults) {
+  for (const DefaultRow& row : defaults)
+    if (ProfileValue(rows, row.name).empty())
+      rows.push_back(std::string(row.name) + "=" + std::string(row.value));
+}
+
+}  // namespace
+
+CsvItemTitles DefaultCsvItemTitles() {
+  return {std::string(defaults::kCsvValid),  std::string(defaults::kCsvLatitude),
+          std::string(defaults::kCsvNS),     std::string(defaults::kCsvLongitude),
+          std::string(defaults::kCsvEW),     std::string(defaults::kCsvHeight),
+          std::string(defaults::kCsvGeoid),  std::string(defaults::kCsvDate)};
+}
+
+const std::string& CsvLayout::Item(std::int32_t column) const {
+  static const std::string kNone;
+  return column >= 1 && column <= kMaxCsvFields ? fields[column - 1] : kNone;
+}
+
+std::int32_t SplitCsvFields(std::string_view text, CsvFields& fields) {
+  if (text.empty()) return 0;
+  std::int32_t count = 0;
+  while (count < kMaxCsvFields - 1) {
+    const std::size_t comma = text.find(',');
+    if (comma == std::string_view::npos) break;
+    fields[count++] = TrimControlAndBlanks(text.substr(0, comma));
+    text.remove_prefix(comma + 1);
+  }
+  fields[count++] = TrimControlAndBlanks(text);
+  for (std::int32_t k = count; k < kMaxCsvFields; ++k) fields[k].clear();
+  return count;
+}
+
+std::string NormaliseHeaderLine(std::string_view line) {
+  if (!line.empty() && line.front() == '%') line.remove_prefix(1);
+  return WithoutBlanksAroundCommas(AsciiUpper(TrimControlAndBlanks(line)));
+}
+
+bool ExamineHeaderLine(CsvLayout& layout, std::string_view line, const CsvItemTitles& titles) {
+  const std::pair<const std::string*, std::int32_t*> keys[] = {
+      {&titles.valid, &layout.columns.valid},         {&titles.latitude, &layout.columns.latitude},
+      {&titles.ns, &layout.columns.ns},               {&titles.longitude, &layout.columns.longitude},
+      {&titles.ew, &layout.columns.ew},               {&titles.height, &layout.columns.height},
+      {&titles.geoid, &layout.columns.geoid},         {&titles.date, &layout.columns.date},
+  };
+  std::string framedLists[std::size(keys)];
+  for (std::size_t k = 0; k < std::size(keys); ++k)
+    framedLists[k] = CommaFramed(AsciiUpper(*keys[k].first));
+
+  layout.fieldCount = SplitCsvFields(NormaliseHeaderLine(line), layout.fields);
+  layout.columns = CsvColumns{};
+  for (std::int32_t b = 1; b <= layout.fieldCount; ++b) {
+    const std::string& item = layout.fields[b - 1];
+    for (std::size_t k = 0; k < std::size(keys); ++k) {
+      if (!IsEntryOf(item, framedLists[k])) continue;
+      *keys[k].second = b;
+      if (keys[k].second == &layout.columns.date) layout.gpstDate = item == "GPST";
+    }
+  }
+  return layout.columns.latitude != 0 && layout.columns.longitude != 0;
+}
+
+bool AnalyseCsvHeader(CsvLayout& layout) {
+  const CsvItemTitles& titles = AppSettings().csvItems;
+  layout.headerText.clear();
+  bool found = false;
+  for (int budget = kCsvHeaderLineBudget; !found && !LogEof() && budget > 0; --budget) {
+    const std::string line = ReadLogLine();
+    if (!line.empty()) {
+      if (!layout.headerText.empty()) layout.headerText += "\r\n";
+      layout.headerText += line;
+    }
+    found = ExamineHeaderLine(layout, line, titles);
+  }
+  ConversionState& state = Conversion();
+  state.profileName = IdentifyLogger(layout.fields, layout.fieldCount);
+  ReadLoggerOptions(state.profileName);
+  return found;
+}
+
+std::string IdentifyLogger(const CsvFields& fields, std::int32_t count) {
+  for (const std::string& row : AppSettings().csvInfo) {
+    if (LoggerScore(AsciiUpper(ProfileRowValue(row)), fields, count) >= kIdentifyingScore)
+      return std::string(ProfileRowName(row));
+  }
+  return std::string(kDefaultProfile);
+}
+
+std::int32_t LoggerScore(std::string_view signature, const CsvFields& fields, std::int32_t count) {
+  CsvFields entries;
+  const std::int32_t entryCount = SplitCsvFields(signature, entries);
+  if (entryCount == 0) return 0;
+  const std::string framed = CommaFramed(signature);
+  std::int32_t matches = 0;
+  for (std::int32_t b = 1; b <= count && b <= kMaxCsvFields; ++b)
+    if (IsEntryOf(fields[b - 1], framed)) ++matches;
+  return matches * 100 / entryCount;
+}
+
+std::array<std::int32_t, 6> LoggerOptionFields(std::string_view value) {
+  std::array<std::int32_t, 6> options{};
+  for (std::size_t k = 0; !value.empty() && k < options.size(); ++k) {
+    std::string field;
+    if (value.front() == '"') {
+      value.remove_prefix(1);
+      const std::size_t quote = value.find('"');
+      field = value.substr(0, quote);
+      value.remove_prefix(quote == std::string_view::npos ? value.size() : quote + 1);
+    }
+    const std::size_t comma = value.find(',');
+    field += value.substr(0, comma);
+    value.remove_prefix(comma == std::string_view::npos ? value.size() : comma + 1);
+    options[k] = SafeStrToInt(TrimControlAndBlanks(field));
+  }
+  return options;
+}
+
+void ReadLoggerOptions(const std::string& profileName) {
+  ConversionState& state = Conversion();
+  state.profileName = profileName;
+  const auto options = LoggerOptionFields(ProfileValue(AppSettings().csvOption, profileName));
+  state.mslWithoutGeoid = options[1] != 0;
+}
+
+void MergeDefaultProfiles() {
+  AppendMissingDefaults(AppSettings().csvInfo, kDefaultInfoRows);
+  AppendMissingDefaults(AppSettings().csvOption, kDefaultOptionRows);
+}
+
+std::string_view ProfileRowName(std::string_view row) { return row.substr(0, row.find('=')); }
+
+std::string_view ProfileRowValue(std::string_view row) {
+  const std::size_t equals = row.find('=');
+  return equals == std::string_view::npos ? std::string_view() : row.substr(equals + 1);
+}
+
+std::string_view ProfileValue(const std::vector<std::string>& rows, std::string_view name) {
+  for (const std::string& row : rows)
+    if (SameNameIgnoringCase(ProfileRowName(row), name)) return ProfileRowValue(row);
+  return {};
+}
+
+}  // namespace orthelev

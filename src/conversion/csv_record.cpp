@@ -1,0 +1,79 @@
+#include "conversion/csv_record.hpp"
+
+#include <limits>
+#include <utility>
+
+#include "conversion/conversion_state.hpp"
+#include "conversion/log_reader.hpp"
+#include "settings/number_format.hpp"
+
+namespace orthelev {
+
+namespace {
+
+bool IsNumberCharacter(char c) {
+  return (c >= '0' && c <= '9') || c == '+' || c == '-' || c == '.';
+}
+
+bool HoldsDigit(std::string_view text) {
+  for (char c : text)
+    if (c >= '0' && c <= '9') return true;
+  return false;
+}
+
+bool IsSouthOrWestLetter(std::string_view item, char upper) {
+  return item.size() == 1 && (item[0] == upper || item[0] == upper - 'A' + 'a');
+}
+
+}  // namespace
+
+double ParseCsvNumber(std::string_view text) {
+  std::string kept;
+  for (char c : TrimControlAndBlanks(text))
+    if (IsNumberCharacter(c)) kept += c;
+  return SafeStrToFloat(kept);
+}
+
+double ParseCsvCoordinate(std::string_view text) {
+  const double value = ParseCsvNumber(text);
+  return text.find_first_of("SWsw") != std::string_view::npos ? -value : value;
+}
+
+bool ParseCsvRecordLine(CsvLayout& layout, std::string line) {
+  layout.latitude = 0;
+  layout.longitude = 0;
+  layout.height = std::numeric_limits<double>::quiet_NaN();
+  layout.line = std::move(line);
+  const std::int32_t count = SplitCsvFields(layout.line, layout.fields);
+  if (count == 0) return false;
+  layout.fieldCount = count;
+
+  const CsvColumns& columns = layout.columns;
+  if (columns.latitude != 0) {
+    layout.latitude = ParseCsvCoordinate(layout.Item(columns.latitude));
+    if (columns.ns != 0 && IsSouthOrWestLetter(layout.Item(columns.ns), 'S'))
+      layout.latitude = -layout.latitude;
+  }
+  if (columns.longitude != 0) {
+    layout.longitude = ParseCsvCoordinate(layout.Item(columns.longitude));
+    if (columns.ew != 0 && IsSouthOrWestLetter(layout.Item(columns.ew), 'W'))
+      layout.longitude = -layout.longitude;
+  }
+  layout.positionGiven =
+      HoldsDigit(layout.Item(columns.latitude)) && HoldsDigit(layout.Item(columns.longitude));
+  if (columns.height != 0) layout.height = ParseCsvNumber(layout.Item(columns.height));
+  layout.fileGeoid = columns.geoid != 0 ? ParseCsvNumber(layout.Item(columns.geoid)) : 0;
+
+  if (layout.gpstDate && columns.date != 0 &&
+      layout.Item(columns.date).find('/') == std::string::npos)
+    Conversion().dateTimeFormatError = true;
+  return true;
+}
+
+bool ReadCsvRecord(CsvLayout& layout) {
+  while (!LogEof())
+    if (ParseCsvRecordLine(layout, ReadLogLine())) return true;
+  return false;
+}
+
+}  // namespace orthelev

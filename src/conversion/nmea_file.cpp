@@ -1,0 +1,65 @@
+#include "conversion/nmea_file.hpp"
+
+#include "conversion/conversion_report.hpp"
+#include "conversion/log_reader.hpp"
+#include "conversion/nmea_sentence.hpp"
+#include "conversion/output_file.hpp"
+#include "settings/settings.hpp"
+#include "ui/services/window_services.hpp"
+
+namespace orthelev {
+
+namespace {
+
+constexpr std::int32_t kProgressEvery = 1024;
+
+// Passes every line of the open log through CorrectSentence to the output.
+// False when a write failed.
+bool ConvertLines(const std::string& fileName, OutputFile& output, NmeaCounters& counters) {
+  while (!Flags().abortRequested) {
+    std::string line = ReadLogLine();
+    const bool last = LogEof();
+    // The reader gives an empty string only at the end of the data.
+    if (LogReadFailed() || (last && line.empty())) return true;
+    CorrectSentence(line, counters);
+    if (!output.WriteLine(line)) return false;
+    if (counters.records % kProgressEvery == 0) ShowConversionProgress(fileName, "NMEA");
+    if (last) return true;
+  }
+  return true;
+}
+
+}  // namespace
+
+std::int32_t ConvertNmeaFile(const std::string& inputPath) {
+  Window().ProcessPendingEvents();
+  const std::string fileName = FileNameOf(inputPath);
+  if (!OpenLogFile(inputPath)) return ReportCannotOpen(fileName);
+
+  const std::string outputPath = OutputPathFor(inputPath, EffectivePostfix());
+  OutputFile output;
+  if (output.Create(outputPath) != OutputFile::CreateResult::Created) {
+    CloseLogFile();
+    return ReportCannotCreate(outputPath);
+  }
+  Window().AppendReportLine(" NMEA: " + fileName);
+  Window().SetStatusText(" " + fileName + "  NMEA file ...");
+  Window().ProcessPendingEvents();
+
+  NmeaCounters counters;
+  const bool written = ConvertLines(fileName, output, counters);
+  const bool readFailed = LogReadFailed();
+  const bool inputClosed = CloseLogFile();
+  const bool outputClosed = output.Close();
+  if (!written || !outputClosed) return ReportCannotCreate(outputPath);
+  if (readFailed) return ReportCannotOpen(fileName);
+  if (!inputClosed) return ReportCannotCreate(outputPath);
+
+  if (!Flags().abortRequested)
+    AppendConversionSummary(counters.records, counters.corrected, counters.outsideRange,
+                            counters.diffSum);
+  Window().ProcessPendingEvents();
+  return counters.records;
+}
+
+}  // namespace orthelev

@@ -1,0 +1,184 @@
+#include "conversion/nmea_sentence.hpp"
+
+#include <cmath>
+#include <limits>
+
+#include "conversion/log_reader.hpp"
+#include "geoid/interpolation.hpp"
+#include "settings/number_format.hpp"
+#include "settings/settings.hpp"
+#include "ui/services/window_services.hpp"
+
+namespace orthelev {
+
+namespace {
+
+constexpr double kNaN = std::numeric_limits<double>::quiet_NaN();
+constexpr double kMaxSeparation = 150.0;
+constexpr int kMaxDecimals = 100;
+
+// The address fields, each entry 6 bytes: an address followed by "$" is
+// entry (1-based position of the match) / 6. Entry 0 is a placeholder.
+constexpr std::string_view kSentenceLookup =
+    "$XXXXX$GPGGA$GNGGA$GLGGA$GAGGA$BDGGA$GNGNS$GBGGA$GQGGA$GIGGA$";
+constexpr int kGnsEntry = 6;
+
+constexpr std::string_view kGnsModes = "NADPRFEMS";
+
+int HexDigitValue(char c) {
+  if (c >= '0' && c <= '9') return c - '0';
+  if (c >= 'A' && c <= 'F') return c - 'A' + 10;
+  if (c >= 'a' && c <= 'f') return c - 'a' + 10;
+  return -1;
+}
+
+char UpperAscii(char c) { return c >= 'a' && c <= 'z' ? static_cast<char>(c - 'a' + 'A') : c; }
+
+double OptionalNumber(std::string_view field, double whenEmpty) {
+  return field.empty() ? whenEmpty : SafeStrToFloat(field);
+}
+
+// Position, altitude and the fix's separation from the given field.
+SentenceFix ParseCommonFields(const SentenceFields& fields, int separationField) {
+  SentenceFix fix;
+  fix.latitude = NmeaCoordinate(fields[3], fields[4]);
+  fix.longitude = NmeaCoordinate(fields[5], fields[6]);
+  fix.altitude = OptionalNumber(fields[10], kNaN);
+  fix.separation = OptionalNumber(fields[separationField], 0.0);
+  return fix;
+}
+
+}  // namespace
+
+SentenceFields SplitSentenceFields(std::string_view line) {
+  SentenceFields result;
+  int i = 1;
+  std::string_view rest = line;
+  for (size_t comma; i < SentenceFields::kMaxFields && (comma = rest.find(',')) != rest.npos;
+       ++i) {
+    result.fields[i - 1] = TrimControlAndBlanks(rest.substr(0, comma));
+    rest.remove_prefix(comma + 1);
+  }
+  result.fields[i - 1] = rest.substr(0, rest.find('*'));
+  result.count = i;
+  return result;
+}
+
+SentenceKind LookUpSentence(std::string_view addressField) {
+  std::string key(addressField);
+  key.push_back('$');
+  const size_t found = kSentenceLookup.find(key);
+  if (found == kSentenceLookup.npos) return SentenceKind::None;
+  const size_t entry = (found + 1) / 6;
+  if (entry == 0) return SentenceKind::None;
+  return entry == kGnsEntry ? SentenceKind::Gns : SentenceKind::Gga;
+}
+
+double NmeaCoordinate(std::string_view number, std::string_view hemisphere) {
+  number = TrimControlAndBlanks(number);
+  if (number.empty()) return kNaN;
+  const double v = SafeStrToFloat(number) / 100;
+  const double whole = std::trunc(v);
+  const double degrees = std::fabs(whole + (v - whole) / 0.6);
+  hemisphere = TrimControlAndBlanks(hemisphere);
+  const bool negative = hemisphere.size() == 1 &&
+                        (UpperAscii(hemisphere[0]) == 'S' || UpperAscii(hemisphere[0]) == 'W');
+  return negative ? -degrees : degrees;
+}
+
+SentenceFix ParseGgaFields(const SentenceFields& fields) {
+  SentenceFix fix = ParseCommonFields(fields, 12);
+  fix.fixIndicator = static_cast<std::uint8_t>(SafeStrToInt(fields[7]) & 0xFF);
+  return fix;
+}
+
+SentenceFix ParseGnsFields(const SentenceFields& fields) {
+  SentenceFix fix = ParseCommonFields(fields, 11);
+  fix.fixIndicator = GnsModeIndicator(fields[7]);
+  return fix;
+}
+
+std::uint8_t GnsModeIndicator(std::string_view mode) {
+  char letter = 'N';
+  for (char c : mode)
+    if (c != 'N' && c != ' ') letter = c;
+  const size_t place = kGnsModes.find(letter);
+  return place == kGnsModes.npos ? 0 : static_cast<std::uint8_t>(place);
+}
+
+std::string ReplaceSentenceField(std::string_view line, double value, int decimals, int n) {
+  size_t start = 0;  // just after the (n - 1)-th comma
+  for (int commas = 0; commas < n - 1; ++commas) {
+    const size_t comma = line.find(',', start);
+    if (comma == line.npos) return std::string(line);
+    start = comma + 1;
+  }
+  size_t end = line.find(',', start);
+  if (end == line.npos) end = line.size();
+  std::string result(line.substr(0, start));
+  result += FormatFixed(value, decimals, 6);
+  result += line.substr(end);
+  return result;
+}
+
+std::uint8_t SentenceChecksum(std::string_view line) {
+  const size_t star = line.find('*');
+  const size_t end = star == line.npos ? line.size() : star;
+  std::uint8_t sum = 0;
+  for (size_t i = 1; i < end; ++i) sum ^= static_cast<std::uint8_t>(line[i]);
+  return sum;
+}
+
+std::string RewriteChecksum(std::string_view line) {
+  constexpr char kHex[] = "0123456789ABCDEF";
+  const std::uint8_t sum = SentenceChecksum(line);
+  std::string result(line.substr(0, line.find('*')));
+  result.push_back('*');
+  result.push_back(kHex[sum >> 4]);
+  result.push_back(kHex[sum & 0x0F]);
+  return result;
+}
+
+bool HasWrongChecksum(std::string_view line) {
+  const size_t star = line.find('*');
+  if (star == line.npos) return false;
+  const std::string_view given = TrimControlAndBlanks(line.substr(star + 1));
+  if (given.empty()) return false;
+  if (given.size() != 2) return true;
+  const int high = HexDigitValue(given[0]), low = HexDigitValue(given[1]);
+  return high < 0 || low < 0 || high * 16 + low != SentenceChecksum(line);
+}
+
+int HeightDecimals() {
+  const std::int32_t decimals = SafeStrToInt(AppSettings().decimal);
+  if (decimals < 1) return 4;
+  return decimals > kMaxDecimals ? kMaxDecimals : decimals;
+}
+
+void CorrectSentence(std::string& line, NmeaCounters& counters) {
+  if (line.empty() || line[0] != '$') return;
+  const SentenceFields fields = SplitSentenceFields(line);
+  const SentenceKind kind = LookUpSentence(fields[1]);
+  if (kind == SentenceKind::None) return;
+  ++counters.records;
+  // Re-signing a corrupted sentence would hide the corruption.
+  if (HasWrongChecksum(line)) return;
+
+  const SentenceFix fix = kind == SentenceKind::Gga ? ParseGgaFields(fields) : ParseGnsFields(fields);
+  if (std::isnan(fix.latitude) || std::isnan(fix.longitude)) return;
+  if (!(std::fabs(fix.separation) <= kMaxSeparation)) return;
+  const double n = InterpolateGeoid(Flags().useSpline ? kMaxSplineWindow : 0, fix.latitude,
+                                    fix.longitude);
+  if (fix.fixIndicator > 0 && std::isnan(n)) ++counters.outsideRange;
+  if (std::isnan(fix.altitude) || std::isnan(n)) return;
+
+  ++counters.corrected;
+  counters.diffSum += fix.separation - n;
+  const int decimals = HeightDecimals();
+  const double altitude = (fix.altitude + fix.separation) - n;
+  line = ReplaceSentenceField(line, altitude, decimals, 10);
+  line = ReplaceSentenceField(line, n, decimals, kind == SentenceKind::Gga ? 12 : 11);
+  line = RewriteChecksum(line);
+}
+
+}  // namespace orthelev

@@ -1,0 +1,109 @@
+#include "conversion/output_file.hpp"
+
+#include <fcntl.h>
+#include <unistd.h>
+
+#include <cerrno>
+#include <cstring>
+
+#include "conversion/log_reader.hpp"
+
+namespace orthelev {
+
+namespace {
+
+bool IsSeparator(char c) {
+#ifdef _WIN32
+  if (c == '\\') return true;
+#endif
+  return c == '/';
+}
+
+size_t NameStart(std::string_view path) {
+  size_t i = path.size();
+  while (i > 0 && !IsSeparator(path[i - 1])) --i;
+  return i;
+}
+
+// Writes all bytes, retrying after interruptions and short writes.
+bool WriteAll(int fd, const char* data, size_t count) {
+  while (count > 0) {
+    const ssize_t written = ::write(fd, data, count);
+    if (written < 0 && errno == EINTR) continue;
+    if (written <= 0) return false;
+    data += written;
+    count -= static_cast<size_t>(written);
+  }
+  return true;
+}
+
+}  // namespace
+
+std::string FileNameOf(std::string_view path) { return std::string(path.substr(NameStart(path))); }
+
+std::string OutputPathFor(std::string_view inputPath, std::string_view postfix) {
+  const size_t dot = inputPath.rfind('.');
+  const size_t at = dot != inputPath.npos && dot >= NameStart(inputPath) ? dot : inputPath.size();
+  std::string result(inputPath.substr(0, at));
+  result += postfix;
+  result += inputPath.substr(at);
+  return result;
+}
+
+OutputFile::OutputFile() : buffer_(new char[kBufferBytes]) {}
+
+OutputFile::~OutputFile() {
+  if (fd_ >= 0) ::close(fd_);
+}
+
+OutputFile::CreateResult OutputFile::Create(const std::string& path) {
+  Close();
+  failed_ = false;
+  used_ = 0;
+  // Opened without truncation first: an output that turns out to be the
+  // input itself must keep its bytes.
+  const int fd = ::open(path.c_str(), O_WRONLY | O_CREAT | O_CLOEXEC, 0666);
+  if (fd < 0) return CreateResult::Failed;
+  if (LogIsSameFile(fd)) {
+    ::close(fd);
+    return CreateResult::SameAsInput;
+  }
+  if (::ftruncate(fd, 0) != 0) {
+    ::close(fd);
+    return CreateResult::Failed;
+  }
+  fd_ = fd;
+  return CreateResult::Created;
+}
+
+bool OutputFile::WriteLine(std::string_view bytes) {
+  if (fd_ < 0 || failed_) return false;
+  if (used_ + bytes.size() + 2 > kBufferBytes) {
+    if (!Flush()) return false;
+    if (bytes.size() + 2 > kBufferBytes) {
+      failed_ = !WriteAll(fd_, bytes.data(), bytes.size()) || !WriteAll(fd_, "\r\n", 2);
+      return !failed_;
+    }
+  }
+  std::memcpy(buffer_.get() + used_, bytes.data(), bytes.size());
+  used_ += bytes.size();
+  buffer_[used_++] = '\r';
+  buffer_[used_++] = '\n';
+  return true;
+}
+
+bool OutputFile::Flush() {
+  if (!failed_ && used_ > 0) failed_ = !WriteAll(fd_, buffer_.get(), used_);
+  used_ = 0;
+  return !failed_;
+}
+
+bool OutputFile::Close() {
+  if (fd_ < 0) return true;
+  const bool flushed = Flush();
+  const bool closed = ::close(fd_) == 0;
+  fd_ = -1;
+  return flushed && closed;
+}
+
+}  // namespace orthelev

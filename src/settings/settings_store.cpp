@@ -1,0 +1,362 @@
+#include "settings/settings_store.hpp"
+
+#include <clocale>
+#include <cmath>
+#include <cstdlib>
+#include <filesystem>
+
+#include "conversion/csv_layout.hpp"
+#include "conversion/log_reader.hpp"
+#include "settings/file_types.hpp"
+#include "settings/number_format.hpp"
+#include "settings/profile_file.hpp"
+#include "settings/settings.hpp"
+#include "ui/services/placement.hpp"
+#include "ui/services/window_services.hpp"
+
+namespace orthelev {
+
+namespace {
+
+constexpr const char* kOption = "Option";
+constexpr const char* kCustom = "Custom Geoid";
+constexpr const char* kFont = "Font";
+constexpr const char* kCsvItem = "CSVitem";
+constexpr const char* kCsvInfo = "CSV_Info";
+constexpr const char* kCsvOption = "CSV_Option";
+
+std::string Trimmed(const std::string& text) { return std::string(TrimControlAndBlanks(text)); }
+
+// Typed reads: a missing key or an unreadable value gives the fallback.
+class SettingsReader {
+ public:
+  explicit SettingsReader(const ProfileFile& file) : file_(file) {}
+  std::string Text(const char* section, const char* key, std::string_view fallback) const {
+    return file_.ReadString(section, key, fallback);
+  }
+  std::int32_t Whole(const char* section, const char* key, std::int32_t fallback) const {
+    const auto value = file_.Find(section, key);
+    return value ? ReadWholeNumber(*value, fallback) : fallback;
+  }
+  double Real(const char* section, const char* key, double fallback) const {
+    const auto value = file_.Find(section, key);
+    return value ? ReadReal(*value, fallback) : fallback;
+  }
+  bool YesNo(const char* section, const char* key, bool fallback) const {
+    return Whole(section, key, fallback ? 1 : 0) != 0;
+  }
+
+ private:
+  const ProfileFile& file_;
+};
+
+// Typed writes; a value the file cannot hold is skipped, not fatal.
+class SettingsWriter {
+ public:
+  explicit SettingsWriter(ProfileFile& file) : file_(file) {}
+  void Text(std::string_view section, std::string_view key, std::string_view value) {
+    file_.WriteString(section, key, value);
+  }
+  void Whole(const char* section, const char* key, std::int64_t value) {
+    Text(section, key, WholeNumberText(value));
+  }
+  void Real(const char* section, const char* key, double value) {
+    Text(section, key, RealText(value));
+  }
+
+ private:
+  ProfileFile& file_;
+};
+
+void ReadGeometry(const SettingsReader& in, const char* section, GridSpec& g, const GridSpec& d) {
+  g.nrows = in.Whole(section, "nrows", d.nrows);
+  g.ncols = in.Whole(section, "ncols", d.ncols);
+  g.glamn = in.Real(section, "glamn", d.glamn);
+  g.glomn = in.Real(section, "glomn", d.glomn);
+  g.dgla = in.Real(section, "dgla", d.dgla);
+  g.dglo = in.Real(section, "dglo", d.dglo);
+  g.nlat = in.Whole(section, "nlat", d.nlat);
+  g.nlon = in.Whole(section, "nlon", d.nlon);
+}
+
+void WriteGeometry(SettingsWriter& out, const char* section, const GridSpec& g) {
+  out.Whole(section, "nrows", g.nrows);
+  out.Whole(section, "ncols", g.ncols);
+  out.Real(section, "glamn", g.glamn);
+  out.Real(section, "glomn", g.glomn);
+  out.Real(section, "dgla", g.dgla);
+  out.Real(section, "dglo", g.dglo);
+  out.Whole(section, "nlat", g.nlat);
+  out.Whole(section, "nlon", g.nlon);
+}
+
+void ReadEgmSection(const SettingsReader& in, const char* section, GridSpec& g) {
+  const GridSpec d = DefaultGridSpec(section);
+  g.title = in.Text(section, "title", d.title);
+  g.fname = in.Text(section, "fname", d.fname);
+  if (g.fname.empty()) g.fname = d.fname;
+  ReadGeometry(in, section, g, d);
+  g.prePad = in.Whole(section, "PrePad", d.prePad);
+}
+
+void WriteEgmSection(SettingsWriter& out, const char* section, const GridSpec& g) {
+  out.Text(section, "title", g.title);
+  out.Text(section, "fname", g.fname);
+  WriteGeometry(out, section, g);
+  out.Whole(section, "PrePad", g.prePad);
+}
+
+bool EndsWithFolderMark(const std::string& path) {
+  const char last = path.back();
+  return last == std::filesystem::path::preferred_separator || last == ':';
+}
+
+void ReadOptions(const SettingsReader& in, Settings& s, WindowServices& window) {
+  std::int32_t top = in.Whole(kOption, "MainTop", kNoStoredPosition);
+  std::int32_t left = in.Whole(kOption, "MainLeft", kNoStoredPosition);
+  const ScreenRect rect = window.MainRect();
+  PlaceMainWindow(top, left, window.WorkArea(), rect.Width(), rect.Height());
+  s.mainTop = top;
+  s.mainLeft = left;
+  s.storedVersion = in.Text(kOption, "Version", s.versionTitle);
+  window.SetGeoidModelText(in.Text(kOption, "GeoidModel", window.GeoidModelText()));
+  s.decimal = Trimmed(in.Text(kOption, "Decimal", defaults::kDecimal));
+  if (SafeStrToInt(s.decimal) < 1) s.decimal = defaults::kDecimal;
+  s.postfix = Trimmed(in.Text(kOption, "Postfix", defaults::kPostfix));
+  if (s.postfix.empty()) s.postfix = defaults::kPostfix;
+  s.dataPath = in.Text(kOption, "DataPath", "");
+  if (!s.dataPath.empty() && !EndsWithFolderMark(s.dataPath))
+    s.dataPath += std::filesystem::path::preferred_separator;
+  s.dataFolder = s.dataPath.empty() ? s.programFolder : s.dataPath;
+  s.browseDialog.SInitDir = in.Text(kOption, "OpenPath", s.programFolder);
+  s.nmeaExt = in.Text(kOption, "NMEAext", defaults::kNmeaExt);
+  s.csvExt = in.Text(kOption, "CSVext", defaults::kCsvExt);
+  window.SetLatitudeText(in.Text(kOption, "Latitude", window.LatitudeText()));
+  window.SetLongitudeText(in.Text(kOption, "Longitude", window.LongitudeText()));
+}
+
+void ReadModels(const SettingsReader& in, Settings& s, WindowServices& window) {
+  ReadEgmSection(in, "EGM2008_25", s.egm25);
+  ReadEgmSection(in, "EGM2008_10", s.egm10);
+  const GridSpec gsi = DefaultGridSpec(kSectionGsi);
+  s.gsi.title = in.Text("GSI", "title", gsi.title);
+  s.gsi.fname = in.Text("GSI", "fname", gsi.fname);
+  FillModelList();
+  window.SetSplineVisible(window.FindGeoidModelItem(window.GeoidModelText()) >= 3);
+  ReadGeometry(in, "GSI", s.gsi, gsi);
+  s.gsi.prePad = in.Whole("GSI", "PrePad", gsi.prePad);
+  window.SetSplineChecked(in.YesNo("GSI", "Spline", window.SplineChecked()));
+  s.customFname = in.Text(kCustom, "fname", "");
+  s.customExt = in.Text(kCustom, "Ext", defaults::kCustomExt);
+}
+
+void ReadFontAndItems(const SettingsReader& in, Settings& s) {
+  const FontChoice fallback = UserLocaleIsJapanese() ? s.japaneseFont : s.font;
+  s.font.charset = ReadByte(in.Text(kFont, "Charset", ""), static_cast<std::uint8_t>(fallback.charset));
+  s.font.name = in.Text(kFont, "FontName", fallback.name);
+  s.font.sizePoints = in.Whole(kFont, "FontSize", fallback.sizePoints);
+  CsvItemTitles& t = s.csvItems;
+  t.valid = in.Text(kCsvItem, "Valid", defaults::kCsvValid);
+  t.latitude = in.Text(kCsvItem, "Latitude", defaults::kCsvLatitude);
+  t.ns = in.Text(kCsvItem, "NS", defaults::kCsvNS);
+  t.longitude = in.Text(kCsvItem, "Longitude", defaults::kCsvLongitude);
+  t.ew = in.Text(kCsvItem, "EW", defaults::kCsvEW);
+  t.height = in.Text(kCsvItem, "Height", defaults::kCsvHeight);
+  t.geoid = in.Text(kCsvItem, "Geoid", defaults::kCsvGeoid);
+  t.date = in.Text(kCsvItem, "Date", defaults::kCsvDate);
+}
+
+std::string UpperAscii(std::string text) {
+  for (char& c : text)
+    if (c >= 'a' && c <= 'z') c = static_cast<char>(c - 'a' + 'A');
+  return text;
+}
+
+// Appends `entry` to the ","-list unless an entry equal to it, ignoring
+// letter case, is there already.
+void AddListEntry(std::string& list, const std::string& entry) {
+  if (("," + UpperAscii(list) + ",").find("," + UpperAscii(entry) + ",") == std::string::npos)
+    list += "," + entry;
+}
+
+// Deletions of the migration reach the file at once (unless it is only
+// read); false when they cannot.
+bool DeleteNow(ProfileFile& file, SettingsAccess access, const char* section, const char* key) {
+  file.DeleteKey(section, key);
+  return access == SettingsAccess::ReadOnly || file.Save();
+}
+
+bool EraseNow(ProfileFile& file, SettingsAccess access, const char* section) {
+  file.DeleteSection(section);
+  return access == SettingsAccess::ReadOnly || file.Save();
+}
+
+// Brings the settings of a file written by an older version up to date.
+// False when a deletion in the file failed (the load stops there).
+bool Migrate(ProfileFile& file, SettingsAccess access, Settings& s) {
+  const std::string& stored = s.storedVersion;
+  if (!(stored < s.versionTitle)) return true;
+  const GridSpec gsi = DefaultGridSpec(kSectionGsi);
+  if (stored < "Orthelev Ver2.06") {
+    s.gsi.title = gsi.title;
+    s.gsi.fname = gsi.fname;
+    FillModelList();
+  }
+  if (stored < "Orthelev Ver1.07") {
+    AddListEntry(s.csvItems.latitude, "latitude(deg)");
+    AddListEntry(s.csvItems.longitude, "longitude(deg)");
+    AddListEntry(s.csvItems.height, "height(m)");
+    if (!DeleteNow(file, access, kOption, "iBluemask")) return false;
+  }
+  if (stored < "Orthelev Ver1.09") {
+    for (const char* key : {"nrows", "ncols", "glamn", "glomn", "dgla", "dglo", "nlat", "nlon",
+                            "PrePad", "Spline", "fname"})
+      if (!DeleteNow(file, access, "GSI2000", key)) return false;
+    EraseNow(file, access, "GSI2000");  // a failure of this erase is ignored
+  }
+  if (stored < "Orthelev Ver1.10") {
+    if (!EraseNow(file, access, "CustomGeoid")) return false;
+  }
+  if (stored < "Orthelev Ver2.00") s.gsi.fname = gsi.fname;
+  return true;
+}
+
+void WriteAll(SettingsWriter& out, const Settings& s, const WindowServices& window) {
+  out.Text(kOption, "Version", s.versionTitle);
+  out.Text(kOption, "GeoidModel", window.GeoidModelText());
+  out.Text(kOption, "Decimal", s.decimal);
+  out.Text(kOption, "Postfix", s.postfix);
+  out.Text(kOption, "DataPath", s.dataPath);
+  out.Text(kOption, "OpenPath", s.browseDialog.SInitDir);
+  out.Text(kOption, "NMEAext", s.nmeaExt);
+  out.Text(kOption, "CSVext", s.csvExt);
+  if (!Flags().startHidden) {
+    out.Whole(kOption, "MainTop", window.MainTop());
+    out.Whole(kOption, "MainLeft", window.MainLeft());
+  }
+  out.Text(kOption, "Latitude", window.LatitudeText());
+  out.Text(kOption, "Longitude", window.LongitudeText());
+  WriteEgmSection(out, "EGM2008_25", s.egm25);
+  WriteEgmSection(out, "EGM2008_10", s.egm10);
+  out.Text("GSI", "title", s.gsi.title);
+  out.Text("GSI", "fname", s.gsi.fname);
+  WriteGeometry(out, "GSI", s.gsi);
+  out.Whole("GSI", "PrePad", s.gsi.prePad);
+  out.Text("GSI", "Spline", YesNoText(window.SplineChecked()));
+  out.Text(kCustom, "fname", s.customFname);
+  out.Text(kCustom, "Ext", s.customExt);
+  const CsvItemTitles& t = s.csvItems;
+  out.Text(kCsvItem, "Valid", t.valid);
+  out.Text(kCsvItem, "Latitude", t.latitude);
+  out.Text(kCsvItem, "NS", t.ns);
+  out.Text(kCsvItem, "Longitude", t.longitude);
+  out.Text(kCsvItem, "EW", t.ew);
+  out.Text(kCsvItem, "Height", t.height);
+  out.Text(kCsvItem, "Geoid", t.geoid);
+  out.Text(kCsvItem, "Date", t.date);
+  out.Whole(kFont, "Charset", s.font.charset);
+  out.Text(kFont, "FontName", s.font.name);
+  out.Whole(kFont, "FontSize", s.font.sizePoints);
+  for (const std::string& row : s.csvInfo)
+    out.Text(kCsvInfo, ProfileRowName(row), ProfileRowValue(row));
+  for (const std::string& row : s.csvOption)
+    out.Text(kCsvOption, ProfileRowName(row), ProfileRowValue(row));
+}
+
+}  // namespace
+
+void SetNumberFormat() { std::setlocale(LC_NUMERIC, "C"); }
+
+namespace {
+
+bool LoadFrom(ProfileFile& file, SettingsAccess access) {
+  Settings& s = AppSettings();
+  WindowServices& window = Window();
+  const SettingsReader in(file);
+  ReadOptions(in, s, window);
+  ReadModels(in, s, window);
+  ReadFontAndItems(in, s);
+  if (!Migrate(file, access, s)) return false;
+  ApplyFont();
+  s.csvInfo = file.ReadSectionRows(kCsvInfo);
+  MergeDefaultProfiles();
+  s.browseDialog.SFilter = BuildOpenFilter(s.nmeaExt, s.csvExt);
+  return true;
+}
+
+}  // namespace
+
+bool LoadSettings(SettingsAccess access) {
+  SetNumberFormat();
+  const std::string& path = AppSettings().settingsFileName;
+  if (access == SettingsAccess::ReadWrite && !ProfileFile::CreateEmpty(path)) return false;
+  ProfileFile file;
+  return file.Load(path) && LoadFrom(file, access);
+}
+
+void LoadDefaultSettings() {
+  SetNumberFormat();
+  ProfileFile empty;
+  LoadFrom(empty, SettingsAccess::ReadOnly);
+}
+
+bool SaveSettings() {
+  ProfileFile file;
+  if (!file.Load(AppSettings().settingsFileName)) return false;
+  SettingsWriter out(file);
+  WriteAll(out, AppSettings(), Window());
+  return file.Save();
+}
+
+bool SaveGsiGeometry() {
+  ProfileFile file;
+  if (!file.Load(AppSettings().settingsFileName)) return false;
+  SettingsWriter out(file);
+  WriteGeometry(out, "GSI", AppSettings().gsi);
+  return file.Save();
+}
+
+void FillModelList() {
+  const Settings& s = AppSettings();
+  std::vector<std::string> items = {kCustom, s.egm25.title, s.egm10.title};
+  std::string titles = ListToLines(s.gsi.title);
+  for (size_t start = 0; !titles.empty() && start <= titles.size();) {
+    const size_t end = titles.find("\r\n", start);
+    items.push_back(titles.substr(start, end - start));
+    if (end == std::string::npos) break;
+    start = end + 2;
+  }
+  WindowServices& window = Window();
+  const std::string text = window.GeoidModelText();
+  window.SetGeoidModelItems(items);
+  window.SetGeoidModelText(text);
+}
+
+std::string ListToLines(const std::string& list) {
+  std::string lines;
+  size_t start = 0;
+  while (start < list.size()) {
+    size_t end = list.find(';', start);
+    if (end == std::string::npos) end = list.size();
+    lines += list.substr(start, end - start) + "\r\n";
+    start = end + 1;
+  }
+  return Trimmed(lines);
+}
+
+void ApplyFont() {
+  FontChoice font = AppSettings().font;
+  const int dpi = Window().DisplayDpi();
+  if (dpi > 0) font.sizePoints = static_cast<int>(std::lround(font.sizePoints * 96.0 / dpi));
+  Window().SetFont(font);
+}
+
+bool UserLocaleIsJapanese() {
+  for (const char* variable : {"LC_ALL", "LC_MESSAGES", "LANG"}) {
+    const char* value = std::getenv(variable);
+    if (value && *value) return std::string_view(value).substr(0, 2) == "ja";
+  }
+  return false;
+}
+
+}  // namespace orthelev

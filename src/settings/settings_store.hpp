@@ -1,0 +1,51 @@
+#pragma once
+// Loading the settings file once at start-up (with the migration of files
+// written by older versions), saving it once at close, and what the load
+// applies to the main window: the font and the model list.
+
+#include <string>
+
+namespace orthelev {
+
+// Makes every number the program writes or reads use "." as the decimal
+// separator for the rest of the run (forces LC_NUMERIC to "C").
+void SetNumberFormat();
+
+enum class SettingsAccess {
+  ReadWrite,  // the desktop program: creates a missing file, migrates on disk
+  ReadOnly,   // the console front end: reads only, migrates in memory
+};
+
+// Reads every key of AppSettings().settingsFileName into the settings and
+// the main window's controls, creating the file (UTF-16LE, only its
+// byte-order mark) when it is missing. Stops quietly at the first failure;
+// false then.
+bool LoadSettings(SettingsAccess access = SettingsAccess::ReadWrite);
+
+// What the load gives for an empty settings file: every default.
+void LoadDefaultSettings();
+
+// Writes every saved key into the settings file; keys it does not write stay
+// as they are. Reports nothing; false when the file could not be written.
+bool SaveSettings();
+
+// Writes only the GSI geometry (nrows, ncols, glamn, glomn, dgla, dglo,
+// nlat, nlon) into the settings file, creating it when missing.
+bool SaveGsiGeometry();
+
+// Replaces the model box's entries: "Custom Geoid", the two EGM2008 titles,
+// then the GSI titles; the box's text stays.
+void FillModelList();
+
+// The ";"-list as lines joined by CR LF, trimmed of blanks and control
+// characters at both ends ("a;b;" gives "a\r\nb").
+std::string ListToLines(const std::string& list);
+
+// Applies the font settings to both windows, scaled to the display so that
+// the text keeps its size in pixels at 96 dots per inch.
+void ApplyFont();
+
+// True when the user's locale (LC_ALL, else LC_MESSAGES, else LANG) is Japanese.
+bool UserLocaleIsJapanese();
+
+}  // namespace orthelev

@@ -1,0 +1,157 @@
+#include "ui/services/program.hpp"
+
+#include <filesystem>
+
+#include "conversion/batch.hpp"
+#include "conversion/output_file.hpp"
+#include "geoid/active_grid.hpp"
+#include "settings/settings.hpp"
+#include "settings/settings_store.hpp"
+#include "ui/services/file_dialog.hpp"
+#include "ui/services/window_services.hpp"
+
+namespace orthelev {
+
+namespace {
+
+std::string LowerAscii(std::string text) {
+  for (char& c : text)
+    if (c >= 'A' && c <= 'Z') c = static_cast<char>(c - 'A' + 'a');
+  return text;
+}
+
+bool IsSettingsFile(const std::string& path) {
+  return LowerAscii(std::filesystem::path(path).extension().string()) == ".ini";
+}
+
+// The paths joined by ";", settings files left out.
+std::string SourceList(const std::vector<std::string>& paths) {
+  std::string list;
+  for (const std::string& path : paths)
+    if (!IsSettingsFile(path)) list += path + ";";
+  if (!list.empty()) list.pop_back();
+  return list;
+}
+
+void ApplySwitch(const std::string& parameter) {
+  char letter = parameter.back();
+  if (parameter == "--hidden") letter = 'H';
+  if (parameter == "--quit") letter = 'Q';
+  if (letter >= 'a' && letter <= 'z') letter = static_cast<char>(letter - 'a' + 'A');
+  if (letter == 'H') Flags().startHidden = true;
+  if (letter == 'Q') Flags().quitWhenDone = true;
+}
+
+void ShowAtStoredPlace() {
+  WindowServices& window = Window();
+  window.SetMainWindowState(WindowState::Normal);
+  window.RestoreApplication();
+  window.ShowMainWindow();
+  window.FocusBrowseButton();
+  window.SetMainTopLeft(AppSettings().mainTop, AppSettings().mainLeft);
+}
+
+}  // namespace
+
+void FormActivate(const SettingsLocation& where, const std::vector<std::string>& parameters) {
+  ProgramFlags& flags = Flags();
+  WindowServices& window = Window();
+  if (flags.initialized) {
+    if (flags.startHidden) {
+      window.SetMainTopLeft(AppSettings().mainTop, AppSettings().mainLeft);
+      flags.startHidden = false;
+    }
+    return;
+  }
+  flags.initialized = true;
+  Settings& s = AppSettings();
+  s.versionTitle = VersionTitle();
+  window.SetMainCaption(s.versionTitle);
+  s.programFolder = ProgramFolder(where.programFile);
+  const SettingsPathResult location = SettingsFilePath("", where);
+  if (!location.ok) {
+    window.ShowGeneralError(GeneralErrorText(location.error));
+    return;
+  }
+  s.settingsFileName = location.path;
+  LoadSettings();
+  TheActiveGrid().file.Close();
+  window.ClearGeoidModelSelection();
+  ReadCommandLine(parameters);
+  window.AcceptDroppedFiles();
+}
+
+void FormClose() {
+  WindowServices& window = Window();
+  window.SetStatusText(" " + FileNameOf(AppSettings().settingsFileName) + "  saving...");
+  window.ProcessPendingEvents();
+  SaveSettings();
+  AppSettings().csvInfo.clear();
+  AppSettings().csvOption.clear();
+  TheActiveGrid().file.Close();
+  TheActiveGrid().open = false;
+}
+
+std::string GeneralErrorText(const std::string& text) {
+  if (!text.empty() && static_cast<unsigned char>(text.back()) > '.') return text + ".";
+  return text;
+}
+
+bool IsSwitchParameter(const std::string& parameter) {
+  if (parameter == "--hidden" || parameter == "--quit") return true;
+  if (parameter.size() < 2 || parameter[0] != '/') return false;
+  for (size_t i = 1; i < parameter.size(); ++i) {
+    const char c = parameter[i];
+    if (!((c >= 'a' && c <= 'z') || (c >= 'A' && c <= 'Z'))) return false;
+  }
+  std::error_code error;
+  return !std::filesystem::exists(parameter, error);
+}
+
+void ReadCommandLine(const std::vector<std::string>& parameters) {
+  std::vector<std::string> files;
+  for (const std::string& parameter : parameters) {
+    if (IsSwitchParameter(parameter))
+      ApplySwitch(parameter);
+    else
+      files.push_back(parameter);
+  }
+  const std::string list = SourceList(files);
+  ProgramFlags& flags = Flags();
+  if (list.empty()) flags.startHidden = flags.quitWhenDone = false;
+  Window().SetSourceText(list);
+  if (!flags.startHidden) ShowAtStoredPlace();
+  if (!list.empty()) RunBatch();
+  if (flags.quitWhenDone) Window().CloseMainWindow();
+}
+
+void ButtonBrowseClick() {
+  WindowServices& window = Window();
+  if (!window.ConvertEnabled()) return;
+  std::vector<std::string> chosen;
+  if (!ExecuteFileDialog(DialogUse::SourceFiles, &chosen)) return;
+  SDialog& record = DialogRecord(DialogUse::SourceFiles);
+  std::string folder = std::filesystem::path(record.SFileName).parent_path().string();
+  if (folder.empty() || folder.back() != std::filesystem::path::preferred_separator)
+    folder += std::filesystem::path::preferred_separator;
+  record.SInitDir = folder;
+  std::string list;
+  for (const std::string& path : chosen) list += path + ";";
+  if (!list.empty()) list.pop_back();
+  window.SetSourceText(list);
+  window.SetStatusText("");
+  RunBatch();
+}
+
+char EditSorceKeyPress(char key) {
+  if (key != '\r') return key;
+  RunBatch();
+  return 0;
+}
+
+void DropFiles(const std::vector<std::string>& paths) {
+  Window().SetSourceText(SourceList(paths));
+  RunBatch();
+}
+
+}  // namespace orthelev

@@ -1,0 +1,53 @@
+#pragma once
+// The program's handlers that are not tied to one widget: the first
+// activation (caption, settings file, settings, command line), closing,
+// and the ways a batch is started: Browse, Enter in the source field,
+// dropped files and the command line.
+
+#include <string>
+#include <vector>
+
+#include "settings/settings_location.hpp"
+
+namespace orthelev {
+
+// The first activation: sets Initialized, the caption, the settings file's
+// location and the settings, then reads the command line (which may show
+// the window, run a batch and close the window). Later activations after a
+// hidden start move the window to its stored place once. A settings file
+// that cannot be placed goes to the general error display and ends the
+// sequence.
+void FormActivate(const SettingsLocation& where, const std::vector<std::string>& parameters);
+
+// Closing the main window: the saving text, the save, then the tables and
+// the grid file are released.
+void FormClose();
+
+// The text of the general error display: a "." is appended when the last
+// character's code is above that of ".".
+std::string GeneralErrorText(const std::string& text);
+
+// Parameters that are switches: "/" followed by letters only that names no
+// existing file (its last letter counts: H hidden start, Q quit when done),
+// "--hidden" and "--quit". Everything else is a file.
+bool IsSwitchParameter(const std::string& parameter);
+
+// Files and switches of the command line: fills the source field, shows
+// and places the window unless the start is hidden, runs the batch, closes
+// the window when asked to. Switches without files have no effect.
+void ReadCommandLine(const std::vector<std::string>& parameters);
+
+// The Browse button: the source-file dialog, then a batch of the chosen
+// files. Does nothing while a batch runs or when the dialog is cancelled.
+void ButtonBrowseClick();
+
+// Enter (13) in the source field starts a batch and is consumed (0 comes
+// back); other keys come back unchanged.
+char EditSorceKeyPress(char key);
+
+// Files dropped on the main window (full paths): all but ".ini" files,
+// joined by ";", become the source field, and a batch starts (also when
+// none is left).
+void DropFiles(const std::vector<std::string>& paths);
+
+}  // namespace orthelev

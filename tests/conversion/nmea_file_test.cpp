@@ -1,0 +1,264 @@
+#include "conversion/nmea_file.hpp"
+
+#include <gmock/gmock.h>
+#include <gtest/gtest.h>
+#include <sys/resource.h>
+#include <unistd.h>
+
+#include <csignal>
+#include <filesystem>
+#include <string>
+#include <vector>
+
+#include "conversion/output_file.hpp"
+#include "support/recording_window_services.hpp"
+#include "support/synthetic_grid.hpp"
+#include "support/temp_dir.hpp"
+
+namespace orthelev {
+namespace {
+
+using ::testing::ElementsAre;
+using testing::ProgramState;
+using testing::SyntheticGrid;
+using testing::ReadBytes;
+using testing::TempDir;
+
+const std::string kGga = "$GPGGA,021530.00,3540.6300,N,13944.8700,E,1,09,0.9,45.300,M,39.200,M,,*50";
+const std::string kGgaOut =
+    "$GPGGA,021530.00,3540.6300,N,13944.8700,E,1,09,0.9,47.7919,M,36.7081,M,,*54";
+const std::string kGns = "$GNGNS,021530.00,3540.6300,N,13944.8700,E,AN,09,0.9,45.300,39.200,,*6B";
+const std::string kGnsOut =
+    "$GNGNS,021530.00,3540.6300,N,13944.8700,E,AN,09,0.9,47.7919,36.7081,,*6F";
+// Outside the grid (1 N, 1 E) with a fix.
+const std::string kGgaOutside =
+    "$GPGGA,021530.00,0100.0000,N,00100.0000,E,1,09,0.9,45.300,M,39.200,M,,*53";
+
+// A grid over 30-40 N, 130-145 E holding N = 36.7081 everywhere.
+class NmeaFileTest : public ProgramState {
+ protected:
+  void SetUp() override {
+    ProgramState::SetUp();
+    AppSettings().decimal = "4";
+    AppSettings().postfix = "_g";
+    Flags().useSpline = true;
+    ASSERT_TRUE(SyntheticGrid{}.WriteAndOpen(folder_.Folder(), "tokyo.grd",
+                                             [](double, double) { return 36.7081f; }));
+  }
+  std::string Lines(const std::vector<std::string>& lines) {
+    std::string text;
+    for (const std::string& line : lines) text += line + "\r\n";
+    return text;
+  }
+  TempDir folder_;
+};
+
+TEST_F(NmeaFileTest, ConvertsEveryLineAndReportsTheSummary) {
+  const std::string packet("\xB5\x62\x01\x02\x00\x00\x0A\x0D", 8);
+  const std::string input = "title line\n" + kGga + "\r" + kGns + "\n\n" + packet + "$GPRMC,x\r\n" +
+                            kGgaOutside + "\n" + kGga;  // the last line has no line break
+  const std::string path = folder_.Write("day1.nmea", input);
+  EXPECT_EQ(ConvertNmeaFile(path), 4);
+  EXPECT_EQ(ReadBytes(folder_.File("day1_g.nmea")),
+            Lines({"title line", kGgaOut, kGnsOut, packet, "$GPRMC,x", kGgaOutside, kGgaOut}));
+  EXPECT_EQ(ReadBytes(path), input);
+  EXPECT_THAT(window.events,
+              ElementsAre("report:  NMEA: day1.nmea", "status:  day1.nmea  NMEA file ...",
+                          "status:  day1.nmea  NMEA file (100.0%)",  // after the title, records 0
+                          "report:     4 records", "report:     Geoid diff.  2.4919m",
+                          "report:     Number of Geoid outside range = 1/4", "show report",
+                          "status:  day1.nmea  NMEA file (100.0%)  Read:4rec."));
+  EXPECT_TRUE(window.messages.empty());
+}
+
+TEST_F(NmeaFileTest, SummarisesFilesWithoutCorrections) {
+  const struct {
+    const char* name;
+    std::string input;
+    bool startHidden;
+    int records;
+    std::vector<std::string> report;
+    int progressTexts;
+    std::string status;
+    bool reportShown;
+  } cases[] = {
+      {"empty file", "", false, 0, {" NMEA: f.nmea", "    0 records"}, 0,
+       " f.nmea  NMEA file ...  Read:0rec.", false},
+      {"no GGA or GNS", "a\nb\nc\n", false, 0, {" NMEA: f.nmea", "    0 records"}, 3,
+       " f.nmea  NMEA file (100.0%)  Read:0rec.", false},
+      {"all outside the model", kGgaOutside + "\n" + kGgaOutside + "\n", false, 2,
+       {" NMEA: f.nmea", "    2 records", "    Number of Geoid outside range = 2/2"}, 0,
+       " f.nmea  NMEA file ...  Read:2rec.", true},
+      {"all outside, hidden start", kGgaOutside + "\n", true, 1,
+       {" NMEA: f.nmea", "    1 records", "    Number of Geoid outside range = 1/1"}, 0,
+       " f.nmea  NMEA file ...  Read:1rec.", false},
+  };
+  for (const auto& c : cases) {
+    window.events.clear();
+    window.reportLines.clear();
+    window.statuses.clear();
+    Flags().startHidden = c.startHidden;
+    EXPECT_EQ(ConvertNmeaFile(folder_.Write("f.nmea", c.input)), c.records) << c.name;
+    EXPECT_EQ(window.reportLines, c.report) << c.name;
+    EXPECT_EQ(window.StatusText(), c.status) << c.name;
+    EXPECT_EQ(static_cast<int>(window.statuses.size()), 2 + c.progressTexts) << c.name;
+    const bool shown = std::find(window.events.begin(), window.events.end(), "show report") !=
+                       window.events.end();
+    EXPECT_EQ(shown, c.reportShown) << c.name;
+    std::string expected = c.input;
+    for (size_t at = 0; (at = expected.find('\n', at)) != std::string::npos; at += 2)
+      expected.insert(at, "\r");
+    EXPECT_EQ(ReadBytes(folder_.File("f_g.nmea")), expected) << c.name;
+  }
+}
+
+TEST_F(NmeaFileTest, WritesCrLfLineEndsWhateverTheInputHad) {
+  const std::string path = folder_.Write("t.txt", "a\rb\n\rc\r\n\r\nd\n\n");
+  EXPECT_EQ(ConvertNmeaFile(path), 0);
+  EXPECT_EQ(ReadBytes(folder_.File("t_g.txt")), "a\r\nb\r\nc\r\nd\r\n");
+}
+
+TEST_F(NmeaFileTest, NamesTheOutputBesideTheInput) {
+  const struct {
+    const char* input;
+    const char* postfix;
+    const char* output;
+  } cases[] = {
+      {"/logs/day1.nmea", "_g", "/logs/day1_g.nmea"},
+      {"/logs/day1.NMEA", "_g", "/logs/day1_g.NMEA"},
+      {"/logs/day1", "_g", "/logs/day1_g"},
+      {"/logs.v1/day1", "_g", "/logs.v1/day1_g"},
+      {"/logs/a.b.nmea", "-geoid", "/logs/a.b-geoid.nmea"},
+      {"day1.nmea", "", "day1.nmea"},
+  };
+  for (const auto& c : cases) EXPECT_EQ(OutputPathFor(c.input, c.postfix), c.output) << c.input;
+  EXPECT_EQ(FileNameOf("/logs.v1/day1.nmea"), "day1.nmea");
+  EXPECT_EQ(FileNameOf("day1"), "day1");
+}
+
+TEST_F(NmeaFileTest, RefusesFilesItCannotOpenOrCreate) {
+  const std::string input = kGga + "\n";
+  const std::string in = folder_.Write("in.nmea", input);
+  const std::string out = folder_.File("in_g.nmea");
+  const struct {
+    const char* name;
+    std::function<std::string()> prepare;  // gives the input path
+    std::vector<std::string> report;
+    std::vector<std::string> messages;
+    std::vector<std::string> statuses;
+  } cases[] = {
+      {"missing input", [&] { return folder_.File("missing.nmea"); },
+       {"  Can not open: missing.nmea"}, {}, {"  Can not open: missing.nmea"}},
+      {"output path is a folder",
+       [&] {
+         std::filesystem::create_directory(out);
+         return in;
+       },
+       {"  Can't create: " + out}, {"Can't create: " + out}, {}},
+      {"output is the input through a link",
+       [&] {
+         std::filesystem::create_symlink(in, out);
+         return in;
+       },
+       {"  Can't create: " + out}, {"Can't create: " + out}, {}},
+      {"output is the input through a hard link",
+       [&] {
+         std::filesystem::create_hard_link(in, out);
+         return in;
+       },
+       {"  Can't create: " + out}, {"Can't create: " + out}, {}},
+  };
+  for (const auto& c : cases) {
+    std::filesystem::remove_all(out);
+    AppSettings().postfix = "_g";
+    window.reportLines.clear();
+    window.messages.clear();
+    window.statuses.clear();
+    EXPECT_EQ(ConvertNmeaFile(c.prepare()), -1) << c.name;
+    EXPECT_EQ(window.reportLines, c.report) << c.name;
+    EXPECT_EQ(window.messages, c.messages) << c.name;
+    EXPECT_EQ(window.statuses, c.statuses) << c.name;
+    EXPECT_EQ(ReadBytes(in), input) << c.name;
+  }
+  EXPECT_FALSE(std::filesystem::exists(folder_.File("missing_g.nmea")));
+}
+
+TEST_F(NmeaFileTest, ReportsAReadErrorAsCannotOpenAndClosesBoth) {
+  // Reading /proc/self/mem from offset 0 fails after a good open.
+  const std::string in = folder_.File("mem.nmea");
+  std::filesystem::create_symlink("/proc/self/mem", in);
+  EXPECT_EQ(ConvertNmeaFile(in), -1);
+  EXPECT_THAT(window.reportLines, ElementsAre(" NMEA: mem.nmea", "  Can not open: mem.nmea"));
+  EXPECT_EQ(window.StatusText(), "  Can not open: mem.nmea");
+  EXPECT_TRUE(window.messages.empty());
+  EXPECT_TRUE(std::filesystem::exists(folder_.File("mem_g.nmea")));
+}
+
+// Limits the size of files this process writes; a write past it fails
+// (EFBIG) instead of raising SIGXFSZ.
+class FileSizeLimit {
+ public:
+  explicit FileSizeLimit(rlim_t bytes) {
+    getrlimit(RLIMIT_FSIZE, &saved_);
+    oldHandler_ = std::signal(SIGXFSZ, SIG_IGN);
+    rlimit limit = saved_;
+    limit.rlim_cur = bytes;
+    setrlimit(RLIMIT_FSIZE, &limit);
+  }
+  ~FileSizeLimit() {
+    setrlimit(RLIMIT_FSIZE, &saved_);
+    std::signal(SIGXFSZ, oldHandler_);
+  }
+
+ private:
+  rlimit saved_{};
+  void (*oldHandler_)(int) = nullptr;
+};
+
+TEST_F(NmeaFileTest, ReportsAWriteErrorAsCannotCreateAndKeepsTheInput) {
+  std::string input;
+  for (int i = 0; i < 5000; ++i) input += kGga + "\n";
+  const std::string in = folder_.Write("big.nmea", input);
+  std::int32_t result;
+  {
+    FileSizeLimit limit(100000);
+    result = ConvertNmeaFile(in);
+  }
+  EXPECT_EQ(result, -1);
+  const std::string out = folder_.File("big_g.nmea");
+  EXPECT_THAT(window.reportLines, ElementsAre(" NMEA: big.nmea", "  Can't create: " + out));
+  EXPECT_THAT(window.messages, ElementsAre("Can't create: " + out));
+  EXPECT_EQ(ReadBytes(in), input);
+  // Whole buffers that fitted were written before the failure.
+  EXPECT_LE(std::filesystem::file_size(out), 100000u);
+}
+
+TEST_F(NmeaFileTest, StopsAtAProgressPointOnceEscIsPressed) {
+  std::string input = "header\n";
+  for (int i = 0; i < 5000; ++i) input += kGga + "\n";
+  const std::string in = folder_.Write("long.nmea", input);
+  const struct {
+    int pressAtProgress;  // the n-th progress text, counting from 1
+    int records;
+    int linesWritten;
+  } cases[] = {{1, 0, 1}, {2, 1024, 1025}, {3, 2048, 2049}, {5, 4096, 4097}};
+  for (const auto& c : cases) {
+    Flags().abortRequested = false;
+    window.reportLines.clear();
+    window.SetStatusText("");
+    int progress = 0;
+    window.onPendingEvents = [&] {
+      if (window.StatusText().find("NMEA file (") != std::string::npos && ++progress == c.pressAtProgress)
+        Flags().abortRequested = true;
+    };
+    EXPECT_EQ(ConvertNmeaFile(in), c.records);
+    EXPECT_THAT(window.reportLines, ElementsAre(" NMEA: long.nmea"));
+    EXPECT_EQ(window.StatusText().find("Read:"), std::string::npos);
+    std::string expected = "header\r\n";
+    for (int i = 1; i < c.linesWritten; ++i) expected += kGgaOut + "\r\n";
+    EXPECT_TRUE(ReadBytes(folder_.File("long_g.nmea")) == expected) << c.pressAtProgress;
+  }
+}
+
+}  // namespace
+}  // namespace orthelev
