@@ -454,5 +454,21 @@ TEST(ImportOptions, ParseRegion) {
   }
 }
 
+TEST(ImportOptions, ParseGridSourceFormat) {
+  const std::pair<const char*, GridSourceFormat> names[] = {{"auto", GridSourceFormat::kDetect},
+                                                            {"egm2008", GridSourceFormat::kEgm2008Raw},
+                                                            {"gsigeo", GridSourceFormat::kGsiAscii},
+                                                            {"raster", GridSourceFormat::kRaster}};
+  for (const auto& [text, expected] : names) {
+    GridSourceFormat format = GridSourceFormat::kDetect;
+    EXPECT_TRUE(ParseGridSourceFormat(text, format)) << text;
+    EXPECT_EQ(format, expected) << text;
+  }
+  GridSourceFormat format = GridSourceFormat::kRaster;
+  EXPECT_FALSE(ParseGridSourceFormat("EGM2008", format));
+  EXPECT_FALSE(ParseGridSourceFormat("", format));
+  EXPECT_EQ(format, GridSourceFormat::kRaster);
+}
+
 }  // namespace
 }  // namespace orthelev
