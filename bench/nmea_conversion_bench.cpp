@@ -1,11 +1,8 @@
 // NMEA conversion throughput (GGA sentences and bytes per second, warm page
-// cache, one core) next to a plain read/write copy of the same file, and the
-// peak resident memory of converting a 1 GiB log.
+// cache, one core) next to a plain read/write copy of the same file. The peak
+// memory of converting a 1 GiB log is measured by bench/peak_rss_1gib.sh.
 
 #include <benchmark/benchmark.h>
-#include <sys/resource.h>
-#include <sys/wait.h>
-#include <unistd.h>
 
 #include <cmath>
 #include <cstdio>
@@ -114,54 +111,6 @@ void BM_NmeaPlainCopy(benchmark::State& state) {
   state.SetBytesProcessed(state.iterations() * bytes);
 }
 BENCHMARK(BM_NmeaPlainCopy)->Unit(benchmark::kMillisecond)->UseRealTime();
-
-// Writes a log of at least `bytes` bytes by repeating a track.
-bool WriteBigLog(const std::string& path, std::int64_t bytes, std::int64_t& sentences) {
-  const int chunkSentences = 10000;
-  const std::string chunk = TrackLog(chunkSentences);
-  std::ofstream out(path, std::ios::binary);
-  sentences = 0;
-  for (std::int64_t written = 0; written < bytes; written += chunk.size()) {
-    out.write(chunk.data(), static_cast<std::streamsize>(chunk.size()));
-    sentences += chunkSentences;
-  }
-  return static_cast<bool>(out.flush());
-}
-
-// Converts a 1 GiB log in a child process and reports the child's peak
-// resident set (the counters are in MiB), so that nothing else this
-// benchmark program did counts in it.
-void BM_NmeaPeakRss1GiB(benchmark::State& state) {
-  if (!TheWorkspace().Ok()) return state.SkipWithError("grid not written");
-  Flags().useSpline = true;
-  const std::string path = TheWorkspace().Path("big.nmea");
-  std::int64_t sentences = 0;
-  if (!WriteBigLog(path, std::int64_t{1} << 30, sentences)) {
-    fs::remove(path);
-    return state.SkipWithError("could not write the 1 GiB log");
-  }
-  double peakMiB = 0;
-  for (auto _ : state) {
-    const pid_t child = ::fork();
-    if (child == 0) _exit(ConvertNmeaFile(path) == static_cast<std::int32_t>(sentences) ? 0 : 1);
-    int status = 0;
-    rusage usage{};
-    if (child < 0 || ::wait4(child, &status, 0, &usage) != child || !WIFEXITED(status) ||
-        WEXITSTATUS(status) != 0) {
-      state.SkipWithError("conversion in the child failed");
-      break;
-    }
-    peakMiB = usage.ru_maxrss / 1024.0;  // ru_maxrss is in KiB
-  }
-  const auto bytes = static_cast<std::int64_t>(fs::file_size(path));
-  fs::remove(path);
-  fs::remove(TheWorkspace().Path("big_g.nmea"));
-  state.counters["peak_rss_MiB"] = peakMiB;
-  state.counters["log_MiB"] = static_cast<double>(bytes) / (1 << 20);
-  state.SetItemsProcessed(state.iterations() * sentences);
-  state.SetBytesProcessed(state.iterations() * bytes);
-}
-BENCHMARK(BM_NmeaPeakRss1GiB)->Iterations(1)->Unit(benchmark::kSecond)->UseRealTime();
 
 }  // namespace
 }  // namespace orthelev
