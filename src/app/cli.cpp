@@ -1,5 +1,7 @@
 #include "app/cli.hpp"
 
+#include "app/cli_import.hpp"
+
 #include <csignal>
 #include <filesystem>
 #include <optional>
@@ -26,6 +28,12 @@ constexpr const char* kUsage =
     "usage: orthelev-cli [options] convert FILE...   convert logs, as a batch of these files in this order\n"
     "       orthelev-cli [options] check LAT LON     print the geoid height as the check box would show it\n"
     "       orthelev-cli [options] models            list the model list: index, title, file name, ok|missing\n"
+    "       orthelev-cli import-grid SRC DEST [--region SOUTH,NORTH,WEST,EAST] [--format FORMAT]\n"
+    "                                          write the geoid grid SRC (GTX, GeoTIFF, ISG or any raster\n"
+    "                                          GDAL reads, an EGM2008 raw grid or a GSIGEO ASCII grid) as\n"
+    "                                          the custom geoid file DEST (.cdat), optionally cut to a\n"
+    "                                          region in degrees; FORMAT: auto (default), egm2008, gsigeo\n"
+    "                                          or raster\n"
     "options:\n"
     "  --ini FILE          settings file to read (default: the desktop program's orthelev.ini)\n"
     "  --model TEXT        the model box text for this run (e.g. \"EGM2008 1'x1'\", letter case ignored)\n"
@@ -40,7 +48,8 @@ constexpr const char* kUsage =
     "  --                  ends the options\n"
     "The report goes to standard output, status lines and errors to standard error.\n"
     "Exit status: 0 all files converted (check: a height); 1 a file failed, was skipped or had an\n"
-    "unknown type, or the batch was aborted (check: out of range); 2 usage error or no model.\n";
+    "unknown type, or the batch was aborted (check: out of range; import-grid: it failed); 2 usage\n"
+    "error or no model.\n";
 
 struct Options {
   std::optional<std::string> ini, model, dataDir, custom, postfix, decimal;
@@ -245,6 +254,7 @@ int RunCli(int argc, char** argv, std::FILE* out, std::FILE* err) {
     std::fputs((VersionTitle() + "\n").c_str(), out);
     return kExitOk;
   }
+  if (options.command == "import-grid") return ImportGridCommand(options.arguments, out, err);
   CliWindowServices window(out, err);
   window.SetQuiet(options.quiet);
   InstallWindowServices(&window);

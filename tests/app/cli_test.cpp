@@ -166,6 +166,26 @@ TEST_F(CliProcess, InterruptActsLikeEsc) {
   EXPECT_FALSE(fs::exists(logs.File("next_g.nmea")));
 }
 
+TEST_F(CliProcess, ImportsAGridAsACustomModel) {
+  // The GSIGEO grid of the fixture, cut to its northern two rows and eastern two columns.
+  const std::string cdat = logs.File("cut.cdat");
+  CliRun run = Invoke({"import-grid", data.File("gsigeo2011_ver2_2.asc"), cdat, "--region",
+                       "35.5,36,139.5,140"});
+  EXPECT_EQ(run.status, 0) << run.err;
+  EXPECT_EQ(ReadBytes(cdat).size(), 4u * 2 * 2 + 40);
+  run = Invoke({"--ini", ini, "--custom", cdat, "check", "36", "140"});
+  EXPECT_EQ(run.out, "9.0000\n");
+  run = Invoke({"--ini", ini, "--custom", cdat, "check", "35", "139"});
+  EXPECT_EQ(run.out, "Out of range.\n");
+
+  EXPECT_EQ(Invoke({"import-grid", data.File("gsigeo2011_ver2_2.asc")}).status, 2);
+  EXPECT_EQ(Invoke({"import-grid", "a", "b", "--region", "north"}).status, 2);
+  run = Invoke({"import-grid", logs.File("none.gtx"), cdat});
+  EXPECT_EQ(run.status, 1);
+  EXPECT_NE(run.err.find("orthelev-cli: import-grid: "), std::string::npos);
+  EXPECT_EQ(ReadBytes(cdat).size(), 4u * 2 * 2 + 40);  // the earlier file stays
+}
+
 TEST_F(CliProcess, ListsTheModels) {
   const CliRun run = Invoke(With({"models"}));
   EXPECT_EQ(run.status, 0);
