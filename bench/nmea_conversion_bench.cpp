@@ -15,6 +15,7 @@
 #include "../tests/support/temp_dir.hpp"
 #include "conversion/nmea_file.hpp"
 #include "plain_copy.hpp"
+#include "track_logs.hpp"
 #include "settings/number_format.hpp"
 #include "settings/settings.hpp"
 #include "ui/services/window_services.hpp"
@@ -25,31 +26,6 @@ namespace {
 namespace fs = std::filesystem;
 
 constexpr int kSentences = 200000;
-
-std::string DegreesMinutes(double degrees, int degreeDigits) {
-  const int whole = static_cast<int>(degrees);
-  std::string d = FormatInt(whole);
-  d.insert(0, degreeDigits - d.size(), '0');
-  std::string m = FormatFixed((degrees - whole) * 60, 4, 7);
-  for (char& c : m)
-    if (c == ' ') c = '0';
-  return d + m;
-}
-
-// GGA sentences of a receiver driving around inside the grid, CR LF ended.
-std::string TrackLog(int sentences) {
-  std::string log;
-  log.reserve(static_cast<size_t>(sentences) * 80);
-  for (int i = 0; i < sentences; ++i) {
-    const double t = i * 1e-4;
-    const double lat = 35 + 3 * std::sin(t), lon = 137 + 5 * std::cos(0.7 * t);
-    log += testing::Signed("$GPGGA,1200" + FormatInt(i % 60) + ".00," + DegreesMinutes(lat, 2) +
-                       ",N," + DegreesMinutes(lon, 3) + ",E,1,08,1.0," +
-                       FormatFixed(50 + 10 * std::sin(i * 0.01), 3) + ",M,39.2,M,,") +
-           "\r\n";
-  }
-  return log;
-}
 
 // A scratch folder in /tmp with the grid open and settings for converting.
 class Workspace {
@@ -78,7 +54,7 @@ Workspace& TheWorkspace() {
 const std::string& TrackLogPath() {
   static const std::string path = [] {
     const std::string p = TheWorkspace().Path("track.nmea");
-    std::ofstream(p, std::ios::binary) << TrackLog(kSentences);
+    std::ofstream(p, std::ios::binary) << bench::GgaTrack(kSentences);
     return p;
   }();
   return path;

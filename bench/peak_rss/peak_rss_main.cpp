@@ -12,7 +12,7 @@
 #include <fstream>
 #include <string>
 
-#include "../../tests/support/nmea_text.hpp"
+#include "../track_logs.hpp"
 #include "../../tests/support/synthetic_grid.hpp"
 #include "../../tests/support/temp_dir.hpp"
 #include "conversion/csv_conversion.hpp"
@@ -26,27 +26,13 @@ namespace {
 
 using namespace orthelev;
 
-std::string DegreesMinutes(double degrees, int degreeDigits) {
-  const int whole = static_cast<int>(degrees);
-  std::string d = FormatInt(whole);
-  d.insert(0, degreeDigits - d.size(), '0');
-  std::string m = FormatFixed((degrees - whole) * 60, 4, 7);
-  for (char& c : m)
-    if (c == ' ') c = '0';
-  return d + m;
-}
-
-// 10,000 records of a track inside the synthetic grid (30..40 N, 130..145 E).
+// 10,000 records of a track inside the synthetic grid.
 std::string Chunk(bool nmea) {
+  if (nmea) return bench::GgaTrack(10000);
   std::string text;
-  for (int i = 0; i < 10000; ++i) {
-    const double t = i * 1e-3, lat = 35 + 3 * std::sin(t), lon = 137 + 5 * std::cos(0.7 * t);
-    if (nmea)
-      text += testing::Signed("$GPGGA,120000.00," + DegreesMinutes(lat, 2) + ",N," +
-                              DegreesMinutes(lon, 3) + ",E,1,08,1.0,50.000,M,39.2,M,,") + "\r\n";
-    else
-      text += FormatFixed(lat, 7) + "," + FormatFixed(lon, 7) + ",50.000\r\n";
-  }
+  for (int i = 0; i < 10000; ++i)
+    text += FormatFixed(bench::TrackLatitude(i), 7) + "," + FormatFixed(bench::TrackLongitude(i), 7) +
+            ",50.000\r\n";
   return text;
 }
 

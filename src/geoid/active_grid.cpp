@@ -24,17 +24,17 @@ ActiveGrid& TheActiveGrid() {
 
 double NodesPerDegree(double spacing) { return std::nearbyint(100.0 / spacing) / 100.0; }
 
-void SetActiveGeometry(const GridSpec& spec) {
+void SetActiveGeometry(const GridSpec& geometry) {
   ActiveGrid& g = TheActiveGrid();
-  g.nrows = spec.nrows;
-  g.ncols = spec.ncols;
-  g.glamn = spec.glamn;
-  g.glomn = spec.glomn;
-  g.dgla = spec.dgla;
-  g.dglo = spec.dglo;
-  g.nlat = spec.nlat;
-  g.nlon = spec.nlon;
-  g.prePad = spec.prePad;
+  g.nrows = geometry.nrows;
+  g.ncols = geometry.ncols;
+  g.glamn = geometry.glamn;
+  g.glomn = geometry.glomn;
+  g.dgla = geometry.dgla;
+  g.dglo = geometry.dglo;
+  g.nlat = geometry.nlat;
+  g.nlon = geometry.nlon;
+  g.prePad = geometry.prePad;
   g.glamx = g.glamn + (g.nlat - 1) / NodesPerDegree(g.dgla);
   g.glomx = g.glomn + g.nlon / NodesPerDegree(g.dglo);
   g.wraps = g.glomn <= 0.00001 && g.glomx + 0.00001 >= 360;
@@ -50,17 +50,17 @@ bool OpenGrid(const std::string& fileName, double glamn, double glomn, double dg
     Window().ShowMessageBox("Geoid file is not found: \r\n" + fileName);
     return false;
   }
-  GridSpec spec;
-  spec.nrows = nrows;
-  spec.ncols = ncols;
-  spec.glamn = glamn;
-  spec.glomn = glomn;
-  spec.dgla = dgla;
-  spec.dglo = dglo;
-  spec.nlat = nlat;
-  spec.nlon = nlon;
-  spec.prePad = prePad;
-  SetActiveGeometry(spec);
+  GridSpec geometry;
+  geometry.nrows = nrows;
+  geometry.ncols = ncols;
+  geometry.glamn = glamn;
+  geometry.glomn = glomn;
+  geometry.dgla = dgla;
+  geometry.dglo = dglo;
+  geometry.nlat = nlat;
+  geometry.nlon = nlon;
+  geometry.prePad = prePad;
+  SetActiveGeometry(geometry);
   return true;
 }
 

@@ -11,17 +11,17 @@ namespace orthelev {
 namespace {
 
 GridSpec TrailerGeometry(const unsigned char* t) {
-  GridSpec spec;
-  spec.nrows = FromLittleEndian<std::int32_t>(t);
-  spec.ncols = FromLittleEndian<std::int32_t>(t + 4);
-  spec.glamn = FromLittleEndian<double>(t + 8);
-  spec.glomn = FromLittleEndian<double>(t + 16);
-  spec.dgla = FromLittleEndian<double>(t + 24);
-  spec.dglo = FromLittleEndian<double>(t + 32);
-  spec.nlat = spec.nrows;
-  spec.nlon = spec.ncols;
-  spec.prePad = 0;
-  return spec;
+  GridSpec geometry;
+  geometry.nrows = FromLittleEndian<std::int32_t>(t);
+  geometry.ncols = FromLittleEndian<std::int32_t>(t + 4);
+  geometry.glamn = FromLittleEndian<double>(t + 8);
+  geometry.glomn = FromLittleEndian<double>(t + 16);
+  geometry.dgla = FromLittleEndian<double>(t + 24);
+  geometry.dglo = FromLittleEndian<double>(t + 32);
+  geometry.nlat = geometry.nrows;
+  geometry.nlon = geometry.ncols;
+  geometry.prePad = 0;
+  return geometry;
 }
 
 // A spacing the grid arithmetic can use: finite, positive, and giving at
@@ -55,13 +55,13 @@ bool OpenCustomGeoid(const std::string& path) {
     Window().ShowMessageBox("Geoid file is not found: \r\n" + path);
     return false;
   }
-  const GridSpec spec = TrailerGeometry(trailer);
-  if (!readable || !ValidTrailer(spec, size)) {
+  const GridSpec geometry = TrailerGeometry(trailer);
+  if (!readable || !ValidTrailer(geometry, size)) {
     grid.file.Close();
     Window().ShowMessageBox("Illegal Custom geoid file: \r\n\r\n" + path);
     return false;
   }
-  SetActiveGeometry(spec);
+  SetActiveGeometry(geometry);
   return true;
 }
 

@@ -94,43 +94,43 @@ class GridImport : public testing::ProgramState {
 double PixelLatitude(const RasterSpec& s, int row) { return s.transform[3] + (row + 0.5) * s.transform[5]; }
 double PixelLongitude(const RasterSpec& s, int col) { return s.transform[0] + (col + 0.5) * s.transform[1]; }
 
-void WriteHeights(const std::string& path, const RasterSpec& spec) {
-  testing::WriteRaster(path, spec, [&spec](int r, int c) {
-    if (spec.noData && r == 1 && c == 1) return static_cast<float>(*spec.noData);
-    return Height(PixelLatitude(spec, r), PixelLongitude(spec, c));
+void WriteHeights(const std::string& path, const RasterSpec& geometry) {
+  testing::WriteRaster(path, geometry, [&geometry](int r, int c) {
+    if (geometry.noData && r == 1 && c == 1) return static_cast<float>(*geometry.noData);
+    return Height(PixelLatitude(geometry, r), PixelLongitude(geometry, c));
   });
 }
 
 RasterSpec Raster(const char* driver, int rows, int columns, double west, double north, double spacing) {
-  RasterSpec spec;
-  spec.driver = driver;
-  spec.rows = rows;
-  spec.columns = columns;
-  spec.transform = {west, spacing, 0, north, 0, -spacing};
-  return spec;
+  RasterSpec geometry;
+  geometry.driver = driver;
+  geometry.rows = rows;
+  geometry.columns = columns;
+  geometry.transform = {west, spacing, 0, north, 0, -spacing};
+  return geometry;
 }
 
-RasterSpec WithNoData(RasterSpec spec, double noData) {
-  spec.noData = noData;
-  return spec;
+RasterSpec WithNoData(RasterSpec geometry, double noData) {
+  geometry.noData = noData;
+  return geometry;
 }
 
-RasterSpec WithAreaOrPoint(RasterSpec spec, const char* areaOrPoint) {
-  spec.areaOrPoint = areaOrPoint;
-  return spec;
+RasterSpec WithAreaOrPoint(RasterSpec geometry, const char* areaOrPoint) {
+  geometry.areaOrPoint = areaOrPoint;
+  return geometry;
 }
 
-RasterSpec SouthUp(RasterSpec spec) {
-  spec.transform[3] -= spec.rows * -spec.transform[5];
-  spec.transform[5] = -spec.transform[5];
-  return spec;
+RasterSpec SouthUp(RasterSpec geometry) {
+  geometry.transform[3] -= geometry.rows * -geometry.transform[5];
+  geometry.transform[5] = -geometry.transform[5];
+  return geometry;
 }
 
 TEST_F(GridImport, Rasters) {
   struct Case {
     const char* what;
     const char* file;
-    RasterSpec spec;
+    RasterSpec geometry;
     std::optional<Region> region;
     std::int32_t nrows, ncols;
     double glamn, glomn, spacing;
@@ -161,12 +161,12 @@ TEST_F(GridImport, Rasters) {
   for (const Case& c : cases) {
     SCOPED_TRACE(c.what);
     const std::string source = dir.File(c.file);
-    WriteHeights(source, c.spec);
+    WriteHeights(source, c.geometry);
     ASSERT_TRUE(Import(source, c.region)) << error;
     ExpectGeometry(c.nrows, c.ncols, c.glamn, c.glomn, c.spacing);
     EXPECT_EQ(TheActiveGrid().wraps, c.wraps);
     std::vector<std::pair<double, double>> missing;
-    if (c.spec.noData) missing.emplace_back(PixelLatitude(c.spec, 1), PixelLongitude(c.spec, 1));
+    if (c.geometry.noData) missing.emplace_back(PixelLatitude(c.geometry, 1), PixelLongitude(c.geometry, 1));
     ExpectHeightsAtNodes(missing);
     CloseGrid();
     std::filesystem::remove(source);
@@ -220,7 +220,7 @@ TEST_F(GridImport, Refusals) {
   metres.crs.clear();
   struct Case {
     const char* what;
-    RasterSpec spec;
+    RasterSpec geometry;
     std::optional<Region> region;
     const char* reason;
   };
@@ -236,7 +236,7 @@ TEST_F(GridImport, Refusals) {
   for (const Case& c : cases) {
     SCOPED_TRACE(c.what);
     const std::string source = dir.File("source.tif");
-    WriteHeights(source, c.spec);
+    WriteHeights(source, c.geometry);
     EXPECT_FALSE(Import(source, c.region));
     EXPECT_NE(error.find(c.reason), std::string::npos) << error;
     ExpectNothingWritten();

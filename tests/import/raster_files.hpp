@@ -26,28 +26,28 @@ struct RasterSpec {
 
 using PixelValue = std::function<float(int row, int column)>;
 
-inline void WriteRaster(const std::string& path, const RasterSpec& spec, const PixelValue& value) {
+inline void WriteRaster(const std::string& path, const RasterSpec& geometry, const PixelValue& value) {
   GDALAllRegister();
-  GDALDriver* driver = GetGDALDriverManager()->GetDriverByName(spec.driver.c_str());
-  if (!driver) throw std::runtime_error("no GDAL driver " + spec.driver);
-  GDALDataset* dataset = driver->Create(path.c_str(), spec.columns, spec.rows, 1, GDT_Float32, nullptr);
+  GDALDriver* driver = GetGDALDriverManager()->GetDriverByName(geometry.driver.c_str());
+  if (!driver) throw std::runtime_error("no GDAL driver " + geometry.driver);
+  GDALDataset* dataset = driver->Create(path.c_str(), geometry.columns, geometry.rows, 1, GDT_Float32, nullptr);
   if (!dataset) throw std::runtime_error("cannot create " + path);
-  if (!spec.areaOrPoint.empty()) dataset->SetMetadataItem(GDALMD_AREA_OR_POINT, spec.areaOrPoint.c_str());
-  if (spec.georeferenced) {
-    std::array<double, 6> transform = spec.transform;
+  if (!geometry.areaOrPoint.empty()) dataset->SetMetadataItem(GDALMD_AREA_OR_POINT, geometry.areaOrPoint.c_str());
+  if (geometry.georeferenced) {
+    std::array<double, 6> transform = geometry.transform;
     dataset->SetGeoTransform(transform.data());
   }
-  if (!spec.crs.empty()) {
+  if (!geometry.crs.empty()) {
     OGRSpatialReference crs;
-    crs.SetFromUserInput(spec.crs.c_str());
+    crs.SetFromUserInput(geometry.crs.c_str());
     dataset->SetSpatialRef(&crs);
   }
   GDALRasterBand* band = dataset->GetRasterBand(1);
-  if (spec.noData) band->SetNoDataValue(*spec.noData);
-  std::vector<float> line(static_cast<std::size_t>(spec.columns));
-  for (int r = 0; r < spec.rows; ++r) {
-    for (int c = 0; c < spec.columns; ++c) line[static_cast<std::size_t>(c)] = value(r, c);
-    if (band->RasterIO(GF_Write, 0, r, spec.columns, 1, line.data(), spec.columns, 1, GDT_Float32, 0, 0,
+  if (geometry.noData) band->SetNoDataValue(*geometry.noData);
+  std::vector<float> line(static_cast<std::size_t>(geometry.columns));
+  for (int r = 0; r < geometry.rows; ++r) {
+    for (int c = 0; c < geometry.columns; ++c) line[static_cast<std::size_t>(c)] = value(r, c);
+    if (band->RasterIO(GF_Write, 0, r, geometry.columns, 1, line.data(), geometry.columns, 1, GDT_Float32, 0, 0,
                        nullptr) != CE_None)
       throw std::runtime_error("cannot write " + path);
   }
