@@ -166,33 +166,13 @@ void PrepareSettings(const Options& o, const char* argv0, ConsoleWindowServices&
   if (o.decimal) s.decimal = *o.decimal;
 }
 
-// The file a model reads and whether it is at hand.
-std::string ModelFileName(int index) {
-  const Settings& s = AppSettings();
-  if (index == kCustomModelIndex) return s.customFname;
-  if (index == 1) return s.egm25.fname;
-  if (index == 2) return s.egm10.fname;
-  const std::vector<std::string> names = SplitList(s.gsi.fname);
-  const size_t entry = static_cast<size_t>(index - kFirstGsiModelIndex);
-  return entry < names.size() ? names[entry] : "";
-}
-
-bool ModelFileAtHand(int index, const std::string& name) {
-  std::error_code error;
-  const std::string path = AppSettings().dataFolder + name;
-  if (name.empty()) return false;
-  if (index >= kFirstGsiModelIndex && std::filesystem::is_regular_file(path + ".dat", error))
-    return true;
-  return std::filesystem::is_regular_file(path, error);
-}
-
 int ListModels(const ConsoleWindowServices& window, std::FILE* out) {
   const std::vector<std::string>& items = window.GeoidModelItems();
   for (size_t i = 0; i < items.size(); ++i) {
     const int index = static_cast<int>(i);
     const std::string name = ModelFileName(index);
     const std::string line = FormatInt(index) + "\t" + items[i] + "\t" + name + "\t" +
-                             (ModelFileAtHand(index, name) ? "ok" : "missing") + "\n";
+                             (ModelFileFound(index, name) ? "ok" : "missing") + "\n";
     std::fputs(line.c_str(), out);
   }
   return kExitOk;
