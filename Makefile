@@ -2,7 +2,10 @@
 BUILD ?= build
 JOBS ?= $(shell nproc)
 
-.PHONY: test build deps bench clean
+.PHONY: test demo build deps bench clean
+
+demo: build
+	bash scripts/demo.sh $(BUILD)
 
 test: build
 	cd $(BUILD) && ctest --output-on-failure -j $(JOBS)

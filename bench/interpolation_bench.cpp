@@ -28,11 +28,11 @@ class SyntheticEgm25 {
   SyntheticEgm25() {
     folder_ = std::filesystem::temp_directory_path() / ("orthelev-bench-" + std::to_string(getpid()));
     std::filesystem::create_directories(folder_);
-    const GridSpec spec = DefaultGridSpec(kSectionEgm25);
-    Write((folder_ / spec.fname).string(), spec);
+    const GridSpec geometry = DefaultGridSpec(kSectionEgm25);
+    Write((folder_ / geometry.fname).string(), geometry);
     AppSettings().dataFolder = folder_.string() + "/";
-    ok_ = OpenGrid(spec.fname, spec.glamn, spec.glomn, spec.dgla, spec.dglo, spec.nrows,
-                   spec.ncols, spec.nlat, spec.nlon, spec.prePad);
+    ok_ = OpenGrid(geometry.fname, geometry.glamn, geometry.glomn, geometry.dgla, geometry.dglo, geometry.nrows,
+                   geometry.ncols, geometry.nlat, geometry.nlon, geometry.prePad);
   }
   ~SyntheticEgm25() {
     TheActiveGrid().Reset();
@@ -42,13 +42,13 @@ class SyntheticEgm25 {
   bool Ok() const { return ok_; }
 
  private:
-  static void Write(const std::string& path, const GridSpec& spec) {
+  static void Write(const std::string& path, const GridSpec& geometry) {
     std::FILE* out = std::fopen(path.c_str(), "wb");
     if (!out) return;
-    std::vector<float> row(static_cast<size_t>(spec.ncols));
-    for (int r = 0; r < spec.nrows; ++r) {
+    std::vector<float> row(static_cast<size_t>(geometry.ncols));
+    for (int r = 0; r < geometry.nrows; ++r) {
       row.front() = row.back() = 999.0f;  // framing words
-      for (int c = 0; c < spec.nlon; ++c)
+      for (int c = 0; c < geometry.nlon; ++c)
         row[c + 1] = static_cast<float>(30 * std::sin(r * 0.003) * std::cos(c * 0.002) +
                                         5 * std::sin(r * 0.05 + c * 0.07));
       std::fwrite(row.data(), 4, row.size(), out);

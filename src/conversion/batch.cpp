@@ -105,7 +105,8 @@ void RunBatch() {
   window.ClearReport();
   window.AppendReportLine(" Geoid model: " + window.GeoidModelText() + "\r\n");
   window.ProcessPendingEvents();
-  Flags().useSpline = window.SplineChecked() || !window.SplineVisible();
+  Flags().useSpline =
+      !Flags().forceBilinear && (window.SplineChecked() || !window.SplineVisible());
   if (window.SourceText().empty()) return;
 
   const std::string source = window.SourceText();

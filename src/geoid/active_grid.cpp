@@ -1,9 +1,9 @@
 #include "geoid/active_grid.hpp"
 
 #include <cmath>
-#include <cstring>
 #include <limits>
 
+#include "geoid/byte_order.hpp"
 #include "settings/number_format.hpp"
 #include "ui/services/window_services.hpp"
 
@@ -24,17 +24,17 @@ ActiveGrid& TheActiveGrid() {
 
 double NodesPerDegree(double spacing) { return std::nearbyint(100.0 / spacing) / 100.0; }
 
-void SetActiveGeometry(const GridSpec& spec) {
+void SetActiveGeometry(const GridSpec& geometry) {
   ActiveGrid& g = TheActiveGrid();
-  g.nrows = spec.nrows;
-  g.ncols = spec.ncols;
-  g.glamn = spec.glamn;
-  g.glomn = spec.glomn;
-  g.dgla = spec.dgla;
-  g.dglo = spec.dglo;
-  g.nlat = spec.nlat;
-  g.nlon = spec.nlon;
-  g.prePad = spec.prePad;
+  g.nrows = geometry.nrows;
+  g.ncols = geometry.ncols;
+  g.glamn = geometry.glamn;
+  g.glomn = geometry.glomn;
+  g.dgla = geometry.dgla;
+  g.dglo = geometry.dglo;
+  g.nlat = geometry.nlat;
+  g.nlon = geometry.nlon;
+  g.prePad = geometry.prePad;
   g.glamx = g.glamn + (g.nlat - 1) / NodesPerDegree(g.dgla);
   g.glomx = g.glomn + g.nlon / NodesPerDegree(g.dglo);
   g.wraps = g.glomn <= 0.00001 && g.glomx + 0.00001 >= 360;
@@ -50,17 +50,17 @@ bool OpenGrid(const std::string& fileName, double glamn, double glomn, double dg
     Window().ShowMessageBox("Geoid file is not found: \r\n" + fileName);
     return false;
   }
-  GridSpec spec;
-  spec.nrows = nrows;
-  spec.ncols = ncols;
-  spec.glamn = glamn;
-  spec.glomn = glomn;
-  spec.dgla = dgla;
-  spec.dglo = dglo;
-  spec.nlat = nlat;
-  spec.nlon = nlon;
-  spec.prePad = prePad;
-  SetActiveGeometry(spec);
+  GridSpec geometry;
+  geometry.nrows = nrows;
+  geometry.ncols = ncols;
+  geometry.glamn = glamn;
+  geometry.glomn = glomn;
+  geometry.dgla = dgla;
+  geometry.dglo = dglo;
+  geometry.nlat = nlat;
+  geometry.nlon = nlon;
+  geometry.prePad = prePad;
+  SetActiveGeometry(geometry);
   return true;
 }
 
@@ -76,10 +76,7 @@ constexpr float kMissing = std::numeric_limits<float>::quiet_NaN();
 
 // The node value of 4 little-endian bytes, or NaN for magnitudes of 200 and more.
 float NodeValue(const unsigned char* p) {
-  const std::uint32_t bits = std::uint32_t(p[0]) | std::uint32_t(p[1]) << 8 |
-                             std::uint32_t(p[2]) << 16 | std::uint32_t(p[3]) << 24;
-  float value;
-  std::memcpy(&value, &bits, sizeof value);
+  const auto value = FromLittleEndian<float>(p);
   return std::fabs(static_cast<double>(value)) < 200.0 ? value : kMissing;
 }
 

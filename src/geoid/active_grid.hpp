@@ -35,7 +35,7 @@ double NodesPerDegree(double spacing);
 
 // Copies the geometry into the active grid and derives glamx, glomx and the
 // wrap flag. Used by every way of opening a grid.
-void SetActiveGeometry(const GridSpec& spec);
+void SetActiveGeometry(const GridSpec& geometry);
 
 // Opens DataFolder + fileName with the given geometry as the active grid.
 // On failure shows "Geoid file is not found: " CR LF fileName, holds no file,

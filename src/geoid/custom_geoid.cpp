@@ -1,42 +1,27 @@
 #include "geoid/custom_geoid.hpp"
 
 #include <cmath>
-#include <cstring>
 
 #include "geoid/active_grid.hpp"
+#include "geoid/byte_order.hpp"
 #include "ui/services/window_services.hpp"
 
 namespace orthelev {
 
 namespace {
 
-template <typename T>
-T FromLittleEndian(const unsigned char* bytes) {
-  static_assert(sizeof(T) == 4 || sizeof(T) == 8);
-  std::uint64_t bits = 0;
-  for (size_t i = 0; i < sizeof(T); ++i) bits |= std::uint64_t(bytes[i]) << (8 * i);
-  T value;
-  if constexpr (sizeof(T) == 4) {
-    const auto narrow = static_cast<std::uint32_t>(bits);
-    std::memcpy(&value, &narrow, sizeof value);
-  } else {
-    std::memcpy(&value, &bits, sizeof value);
-  }
-  return value;
-}
-
 GridSpec TrailerGeometry(const unsigned char* t) {
-  GridSpec spec;
-  spec.nrows = FromLittleEndian<std::int32_t>(t);
-  spec.ncols = FromLittleEndian<std::int32_t>(t + 4);
-  spec.glamn = FromLittleEndian<double>(t + 8);
-  spec.glomn = FromLittleEndian<double>(t + 16);
-  spec.dgla = FromLittleEndian<double>(t + 24);
-  spec.dglo = FromLittleEndian<double>(t + 32);
-  spec.nlat = spec.nrows;
-  spec.nlon = spec.ncols;
-  spec.prePad = 0;
-  return spec;
+  GridSpec geometry;
+  geometry.nrows = FromLittleEndian<std::int32_t>(t);
+  geometry.ncols = FromLittleEndian<std::int32_t>(t + 4);
+  geometry.glamn = FromLittleEndian<double>(t + 8);
+  geometry.glomn = FromLittleEndian<double>(t + 16);
+  geometry.dgla = FromLittleEndian<double>(t + 24);
+  geometry.dglo = FromLittleEndian<double>(t + 32);
+  geometry.nlat = geometry.nrows;
+  geometry.nlon = geometry.ncols;
+  geometry.prePad = 0;
+  return geometry;
 }
 
 // A spacing the grid arithmetic can use: finite, positive, and giving at
@@ -70,13 +55,13 @@ bool OpenCustomGeoid(const std::string& path) {
     Window().ShowMessageBox("Geoid file is not found: \r\n" + path);
     return false;
   }
-  const GridSpec spec = TrailerGeometry(trailer);
-  if (!readable || !ValidTrailer(spec, size)) {
+  const GridSpec geometry = TrailerGeometry(trailer);
+  if (!readable || !ValidTrailer(geometry, size)) {
     grid.file.Close();
     Window().ShowMessageBox("Illegal Custom geoid file: \r\n\r\n" + path);
     return false;
   }
-  SetActiveGeometry(spec);
+  SetActiveGeometry(geometry);
   return true;
 }
 

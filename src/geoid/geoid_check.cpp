@@ -92,7 +92,8 @@ void ButtonCalcClick() {
   window.ProcessPendingEvents();
   const double lat = ParseCoordinate(window.LatitudeText());
   const double lon = ParseCoordinate(window.LongitudeText());
-  const bool bilinear = window.SplineVisible() && !window.SplineChecked();
+  const bool bilinear =
+      Flags().forceBilinear || (window.SplineVisible() && !window.SplineChecked());
   const double height = InterpolateGeoid(bilinear ? 0 : kMaxSplineWindow, lat, lon);
   window.SetGeoidText(std::isnan(height) ? "Out of range." : FormatFixed(height, 4, 6));
 }

@@ -163,6 +163,7 @@ bool ParseGsiHeader(std::string_view line) {
   gsi.dglo = dglo;
   gsi.nlat = gsi.nrows = nlat;
   gsi.nlon = gsi.ncols = nlon;
+  AppSettings().gsiGeometryChanged = true;
   return true;
 }
 

@@ -36,22 +36,10 @@ struct ModelFile {
 };
 
 ModelFile FileOfModel(int index) {
-  Settings& s = AppSettings();
-  if (index == kCustomModelIndex)
-    return {s.customFname, "Custom Geoid file(*" + s.customExt + ")|*" + s.customExt};
-  if (index == 1) return {s.egm25.fname, "Geoid file|" + s.egm25.fname};
-  if (index == 2) return {s.egm10.fname, "Geoid file|" + s.egm10.fname};
-  const std::vector<std::string> names = SplitList(s.gsi.fname);
-  const size_t entry = static_cast<size_t>(index - kFirstGsiModelIndex);
-  const std::string name = entry < names.size() ? names[entry] : std::string();
+  const std::string name = ModelFileName(index);
+  const std::string& ext = AppSettings().customExt;
+  if (index == kCustomModelIndex) return {name, "Custom Geoid file(*" + ext + ")|*" + ext};
   return {name, "Geoid file|" + name};
-}
-
-bool IsFound(int index, const std::string& name) {
-  const std::string& folder = AppSettings().dataFolder;
-  if (name.empty()) return false;
-  if (index >= kFirstGsiModelIndex && FileExists(folder + name + ".dat")) return true;
-  return FileExists(folder + name);
 }
 
 bool OpenBuiltIn(const GridSpec& g, const std::string& fileName) {
@@ -84,6 +72,23 @@ bool OpenModel(int index, const std::string& name) {
 
 }  // namespace
 
+std::string ModelFileName(int index) {
+  const Settings& s = AppSettings();
+  if (index == kCustomModelIndex) return s.customFname;
+  if (index == 1) return s.egm25.fname;
+  if (index == 2) return s.egm10.fname;
+  const std::vector<std::string> names = SplitList(s.gsi.fname);
+  const size_t entry = static_cast<size_t>(index - kFirstGsiModelIndex);
+  return entry < names.size() ? names[entry] : std::string();
+}
+
+bool ModelFileFound(int index, const std::string& name) {
+  const std::string& folder = AppSettings().dataFolder;
+  if (name.empty()) return false;
+  if (index >= kFirstGsiModelIndex && FileExists(folder + name + ".dat")) return true;
+  return FileExists(folder + name);
+}
+
 std::vector<std::string> SplitList(const std::string& list) {
   std::vector<std::string> entries;
   if (list.empty()) return entries;
@@ -106,7 +111,7 @@ void SelectGeoidModel() {
     return;
   }
   ModelFile file = FileOfModel(index);
-  if (Flags().initialized && !IsFound(index, file.name)) {
+  if (Flags().initialized && !ModelFileFound(index, file.name)) {
     const std::string located = AskForGridFile(file.name, file.filter);
     if (index == kCustomModelIndex) s.customFname = located;
   }

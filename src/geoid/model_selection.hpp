@@ -15,6 +15,14 @@ inline constexpr const char* kCustomModelTitle = "Custom Geoid";
 // The entries of a ";"-separated list, in order (an empty text gives none).
 std::vector<std::string> SplitList(const std::string& list);
 
+// The file the model at `index` of the list reads, without folder ("" when
+// the list has no file for it); a GSIGEO entry names its ASCII grid.
+std::string ModelFileName(int index);
+
+// True when the model's file (or, for GSIGEO, its ".dat" companion) is in
+// the DataFolder.
+bool ModelFileFound(int index, const std::string& name);
+
 // Opens the model the box's text names as the active grid (asking for a
 // missing file, converting a GSIGEO grid on first use) and sets UseSpline.
 // Afterwards TheActiveGrid().open tells whether a model is open.

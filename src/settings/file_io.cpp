@@ -99,6 +99,13 @@ bool ReadWholeFile(const std::string& path, std::string& bytes, std::string& err
 
 bool WriteFileAtomically(const std::string& path, std::string_view bytes, std::string& error,
                          int mode) {
+  return WriteFileAtomicallyFrom(
+      path, [bytes](const ByteSink& put, std::string&) { return put(bytes); }, error, mode);
+}
+
+bool WriteFileAtomicallyFrom(const std::string& path,
+                             const std::function<bool(const ByteSink& put, std::string& error)>& produce,
+                             std::string& error, int mode) {
   const std::string target = ResolveLink(path);
   struct stat old {};
   const bool replacing = ::stat(target.c_str(), &old) == 0 && S_ISREG(old.st_mode);
@@ -120,11 +127,22 @@ bool WriteFileAtomically(const std::string& path, std::string_view bytes, std::s
     // Only root can hand the file to another owner; for anyone else the
     // owner is already theirs, so there is nothing to keep.
   }
-  const bool written = ::fchmod(fd, newMode) == 0 && WriteAll(fd, bytes) && ::fsync(fd) == 0;
-  const int writeErrno = errno;
-  const bool closed = CloseChecked(fd);
-  if (!written || !closed) {
-    error = Reason("Cannot write", path, written ? errno : writeErrno);
+  int writeErrno = 0;  // the first failure of the file itself
+  const auto failed = [&writeErrno] {
+    if (writeErrno == 0) writeErrno = errno != 0 ? errno : EIO;
+  };
+  const ByteSink put = [fd, &failed](std::string_view bytes) {
+    if (WriteAll(fd, bytes)) return true;
+    failed();
+    return false;
+  };
+  if (::fchmod(fd, newMode) != 0) failed();
+  const bool produced = writeErrno == 0 && produce(put, error);
+  if (produced && writeErrno == 0 && ::fsync(fd) != 0) failed();
+  if (!CloseChecked(fd)) failed();
+  if (!produced || writeErrno != 0) {
+    // A producer that gave up for a reason of its own keeps that reason.
+    if (writeErrno != 0) error = Reason("Cannot write", path, writeErrno);
     ::unlink(temp.c_str());
     return false;
   }

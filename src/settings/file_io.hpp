@@ -4,6 +4,7 @@
 // throws.
 
 #include <cstddef>
+#include <functional>
 #include <string>
 #include <string_view>
 
@@ -29,6 +30,18 @@ bool ReadWholeFile(const std::string& path, std::string& bytes, std::string& err
 // less the umask. False, with a reason in `error`, on failure.
 bool WriteFileAtomically(const std::string& path, std::string_view bytes, std::string& error,
                          int mode = -1);
+
+// Hands one piece of the new content to the file being written; false when
+// it could not be written.
+using ByteSink = std::function<bool(std::string_view bytes)>;
+
+// WriteFileAtomically for content made piece by piece (large files): calls
+// `produce` once with a sink for the pieces. When `produce` returns false the
+// write is abandoned, the old file stays as it was and `error` keeps the
+// reason `produce` put there (a failed piece gives the write's own reason).
+bool WriteFileAtomicallyFrom(const std::string& path,
+                             const std::function<bool(const ByteSink& put, std::string& error)>& produce,
+                             std::string& error, int mode = -1);
 
 // Copies the regular file `from` over `to` (replacing it) with the same
 // atomic write, keeping the source's permission bits but making the copy

@@ -73,6 +73,7 @@ struct Settings {
   std::int32_t mainTop = 0, mainLeft = 0;
 
   GridSpec egm25, egm10, gsi;
+  bool gsiGeometryChanged = false;  // a GSIGEO header replaced the GSI geometry
   std::string customFname;
   std::string customExt{defaults::kCustomExt};
 

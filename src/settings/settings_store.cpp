@@ -68,27 +68,48 @@ class SettingsWriter {
   ProfileFile& file_;
 };
 
+// The geometry keys of a grid section, in file order.
+struct WholeKey {
+  const char* key;
+  std::int32_t GridSpec::*member;
+};
+struct RealKey {
+  const char* key;
+  double GridSpec::*member;
+};
+constexpr WholeKey kCountKeys[] = {{"nrows", &GridSpec::nrows}, {"ncols", &GridSpec::ncols}};
+constexpr RealKey kAngleKeys[] = {{"glamn", &GridSpec::glamn}, {"glomn", &GridSpec::glomn},
+                                  {"dgla", &GridSpec::dgla},   {"dglo", &GridSpec::dglo}};
+constexpr WholeKey kNodeKeys[] = {{"nlat", &GridSpec::nlat}, {"nlon", &GridSpec::nlon}};
+
 void ReadGeometry(const SettingsReader& in, const char* section, GridSpec& g, const GridSpec& d) {
-  g.nrows = in.Whole(section, "nrows", d.nrows);
-  g.ncols = in.Whole(section, "ncols", d.ncols);
-  g.glamn = in.Real(section, "glamn", d.glamn);
-  g.glomn = in.Real(section, "glomn", d.glomn);
-  g.dgla = in.Real(section, "dgla", d.dgla);
-  g.dglo = in.Real(section, "dglo", d.dglo);
-  g.nlat = in.Whole(section, "nlat", d.nlat);
-  g.nlon = in.Whole(section, "nlon", d.nlon);
+  for (const WholeKey& k : kCountKeys) g.*k.member = in.Whole(section, k.key, d.*k.member);
+  for (const RealKey& k : kAngleKeys) g.*k.member = in.Real(section, k.key, d.*k.member);
+  for (const WholeKey& k : kNodeKeys) g.*k.member = in.Whole(section, k.key, d.*k.member);
 }
 
 void WriteGeometry(SettingsWriter& out, const char* section, const GridSpec& g) {
-  out.Whole(section, "nrows", g.nrows);
-  out.Whole(section, "ncols", g.ncols);
-  out.Real(section, "glamn", g.glamn);
-  out.Real(section, "glomn", g.glomn);
-  out.Real(section, "dgla", g.dgla);
-  out.Real(section, "dglo", g.dglo);
-  out.Whole(section, "nlat", g.nlat);
-  out.Whole(section, "nlon", g.nlon);
+  for (const WholeKey& k : kCountKeys) out.Whole(section, k.key, g.*k.member);
+  for (const RealKey& k : kAngleKeys) out.Real(section, k.key, g.*k.member);
+  for (const WholeKey& k : kNodeKeys) out.Whole(section, k.key, g.*k.member);
 }
+
+// The CSVitem keys, in file order, with their defaults.
+struct TitleKey {
+  const char* key;
+  std::string CsvItemTitles::*member;
+  std::string_view fallback;
+};
+constexpr TitleKey kTitleKeys[] = {
+    {"Valid", &CsvItemTitles::valid, defaults::kCsvValid},
+    {"Latitude", &CsvItemTitles::latitude, defaults::kCsvLatitude},
+    {"NS", &CsvItemTitles::ns, defaults::kCsvNS},
+    {"Longitude", &CsvItemTitles::longitude, defaults::kCsvLongitude},
+    {"EW", &CsvItemTitles::ew, defaults::kCsvEW},
+    {"Height", &CsvItemTitles::height, defaults::kCsvHeight},
+    {"Geoid", &CsvItemTitles::geoid, defaults::kCsvGeoid},
+    {"Date", &CsvItemTitles::date, defaults::kCsvDate},
+};
 
 void ReadEgmSection(const SettingsReader& in, const char* section, GridSpec& g) {
   const GridSpec d = DefaultGridSpec(section);
@@ -155,15 +176,7 @@ void ReadFontAndItems(const SettingsReader& in, Settings& s) {
   s.font.charset = ReadByte(in.Text(kFont, "Charset", ""), static_cast<std::uint8_t>(fallback.charset));
   s.font.name = in.Text(kFont, "FontName", fallback.name);
   s.font.sizePoints = in.Whole(kFont, "FontSize", fallback.sizePoints);
-  CsvItemTitles& t = s.csvItems;
-  t.valid = in.Text(kCsvItem, "Valid", defaults::kCsvValid);
-  t.latitude = in.Text(kCsvItem, "Latitude", defaults::kCsvLatitude);
-  t.ns = in.Text(kCsvItem, "NS", defaults::kCsvNS);
-  t.longitude = in.Text(kCsvItem, "Longitude", defaults::kCsvLongitude);
-  t.ew = in.Text(kCsvItem, "EW", defaults::kCsvEW);
-  t.height = in.Text(kCsvItem, "Height", defaults::kCsvHeight);
-  t.geoid = in.Text(kCsvItem, "Geoid", defaults::kCsvGeoid);
-  t.date = in.Text(kCsvItem, "Date", defaults::kCsvDate);
+  for (const TitleKey& k : kTitleKeys) s.csvItems.*k.member = in.Text(kCsvItem, k.key, k.fallback);
 }
 
 std::string UpperAscii(std::string text) {
@@ -179,15 +192,21 @@ void AddListEntry(std::string& list, const std::string& entry) {
     list += "," + entry;
 }
 
-// Deletions of the migration reach the file at once; false when they cannot.
-bool DeleteNow(ProfileFile& file, const char* section, const char* key) {
+// Deletions of the migration reach the file at once (unless it is only
+// read); false when they cannot.
+bool DeleteNow(ProfileFile& file, SettingsAccess access, const char* section, const char* key) {
   file.DeleteKey(section, key);
-  return file.Save();
+  return access == SettingsAccess::ReadOnly || file.Save();
+}
+
+bool EraseNow(ProfileFile& file, SettingsAccess access, const char* section) {
+  file.DeleteSection(section);
+  return access == SettingsAccess::ReadOnly || file.Save();
 }
 
 // Brings the settings of a file written by an older version up to date.
 // False when a deletion in the file failed (the load stops there).
-bool Migrate(ProfileFile& file, Settings& s) {
+bool Migrate(ProfileFile& file, SettingsAccess access, Settings& s) {
   const std::string& stored = s.storedVersion;
   if (!(stored < s.versionTitle)) return true;
   const GridSpec gsi = DefaultGridSpec(kSectionGsi);
@@ -200,18 +219,16 @@ bool Migrate(ProfileFile& file, Settings& s) {
     AddListEntry(s.csvItems.latitude, "latitude(deg)");
     AddListEntry(s.csvItems.longitude, "longitude(deg)");
     AddListEntry(s.csvItems.height, "height(m)");
-    if (!DeleteNow(file, kOption, "iBluemask")) return false;
+    if (!DeleteNow(file, access, kOption, "iBluemask")) return false;
   }
   if (stored < "Orthelev Ver1.09") {
     for (const char* key : {"nrows", "ncols", "glamn", "glomn", "dgla", "dglo", "nlat", "nlon",
                             "PrePad", "Spline", "fname"})
-      if (!DeleteNow(file, "GSI2000", key)) return false;
-    file.DeleteSection("GSI2000");
-    file.Save();  // a failure of this erase is ignored
+      if (!DeleteNow(file, access, "GSI2000", key)) return false;
+    EraseNow(file, access, "GSI2000");  // a failure of this erase is ignored
   }
   if (stored < "Orthelev Ver1.10") {
-    file.DeleteSection("CustomGeoid");
-    if (!file.Save()) return false;
+    if (!EraseNow(file, access, "CustomGeoid")) return false;
   }
   if (stored < "Orthelev Ver2.00") s.gsi.fname = gsi.fname;
   return true;
@@ -241,15 +258,7 @@ void WriteAll(SettingsWriter& out, const Settings& s, const WindowServices& wind
   out.Text("GSI", "Spline", YesNoText(window.SplineChecked()));
   out.Text(kCustom, "fname", s.customFname);
   out.Text(kCustom, "Ext", s.customExt);
-  const CsvItemTitles& t = s.csvItems;
-  out.Text(kCsvItem, "Valid", t.valid);
-  out.Text(kCsvItem, "Latitude", t.latitude);
-  out.Text(kCsvItem, "NS", t.ns);
-  out.Text(kCsvItem, "Longitude", t.longitude);
-  out.Text(kCsvItem, "EW", t.ew);
-  out.Text(kCsvItem, "Height", t.height);
-  out.Text(kCsvItem, "Geoid", t.geoid);
-  out.Text(kCsvItem, "Date", t.date);
+  for (const TitleKey& k : kTitleKeys) out.Text(kCsvItem, k.key, s.csvItems.*k.member);
   out.Whole(kFont, "Charset", s.font.charset);
   out.Text(kFont, "FontName", s.font.name);
   out.Whole(kFont, "FontSize", s.font.sizePoints);
@@ -263,22 +272,37 @@ void WriteAll(SettingsWriter& out, const Settings& s, const WindowServices& wind
 
 void SetNumberFormat() { std::setlocale(LC_NUMERIC, "C"); }
 
-void LoadSettings() {
-  SetNumberFormat();
+namespace {
+
+bool LoadFrom(ProfileFile& file, SettingsAccess access) {
   Settings& s = AppSettings();
   WindowServices& window = Window();
-  if (!ProfileFile::CreateEmpty(s.settingsFileName)) return;
-  ProfileFile file;
-  if (!file.Load(s.settingsFileName)) return;
   const SettingsReader in(file);
   ReadOptions(in, s, window);
   ReadModels(in, s, window);
   ReadFontAndItems(in, s);
-  if (!Migrate(file, s)) return;
+  if (!Migrate(file, access, s)) return false;
   ApplyFont();
   s.csvInfo = file.ReadSectionRows(kCsvInfo);
   MergeDefaultProfiles();
   s.browseDialog.SFilter = BuildOpenFilter(s.nmeaExt, s.csvExt);
+  return true;
+}
+
+}  // namespace
+
+bool LoadSettings(SettingsAccess access) {
+  SetNumberFormat();
+  const std::string& path = AppSettings().settingsFileName;
+  if (access == SettingsAccess::ReadWrite && !ProfileFile::CreateEmpty(path)) return false;
+  ProfileFile file;
+  return file.Load(path) && LoadFrom(file, access);
+}
+
+void LoadDefaultSettings() {
+  SetNumberFormat();
+  ProfileFile empty;
+  LoadFrom(empty, SettingsAccess::ReadOnly);
 }
 
 bool SaveSettings() {

@@ -11,10 +11,19 @@ namespace orthelev {
 // separator for the rest of the run (forces LC_NUMERIC to "C").
 void SetNumberFormat();
 
+enum class SettingsAccess {
+  ReadWrite,  // the desktop program: creates a missing file, migrates on disk
+  ReadOnly,   // the console front end: reads only, migrates in memory
+};
+
 // Reads every key of AppSettings().settingsFileName into the settings and
 // the main window's controls, creating the file (UTF-16LE, only its
-// byte-order mark) when it is missing. Stops quietly at the first failure.
-void LoadSettings();
+// byte-order mark) when it is missing. Stops quietly at the first failure;
+// false then.
+bool LoadSettings(SettingsAccess access = SettingsAccess::ReadWrite);
+
+// What the load gives for an empty settings file: every default.
+void LoadDefaultSettings();
 
 // Writes every saved key into the settings file; keys it does not write stay
 // as they are. Reports nothing; false when the file could not be written.

@@ -37,7 +37,7 @@ float Encoded(std::int32_t r, std::int32_t c) { return static_cast<float>(r * 0.
 
 TEST_F(ActiveGridTest, DerivedGeometryOfTheBuiltInModels) {
   struct Case {
-    GridSpec spec;
+    GridSpec geometry;
     double glamx, glomx;
     bool wraps;
   };
@@ -54,11 +54,11 @@ TEST_F(ActiveGridTest, DerivedGeometryOfTheBuiltInModels) {
   };
   testing::WriteBytes(dir.File("any"), "");
   for (const Case& c : cases) {
-    ASSERT_TRUE(Open("any", c.spec));
+    ASSERT_TRUE(Open("any", c.geometry));
     const ActiveGrid& g = TheActiveGrid();
-    EXPECT_DOUBLE_EQ(g.glamx, c.glamx) << c.spec.title;
-    EXPECT_DOUBLE_EQ(g.glomx, c.glomx) << c.spec.title;
-    EXPECT_EQ(g.wraps, c.wraps) << c.spec.title;
+    EXPECT_DOUBLE_EQ(g.glamx, c.glamx) << c.geometry.title;
+    EXPECT_DOUBLE_EQ(g.glomx, c.glomx) << c.geometry.title;
+    EXPECT_EQ(g.wraps, c.wraps) << c.geometry.title;
   }
   EXPECT_EQ(NodesPerDegree(0.0416666666666667), 24);
   EXPECT_EQ(NodesPerDegree(0.016667), 60);
@@ -113,11 +113,11 @@ TEST_F(ActiveGridTest, WrappingAndEdges) {
 TEST_F(ActiveGridTest, OutOfRangeValuesReadAsMissing) {
   const float values[] = {999.0f, -200.0f, NAN, INFINITY, 199.99f, -199.99f, 200.0f};
   const bool missing[] = {true, true, true, true, false, false, true};
-  GridSpec spec{"", "values", 1, 7, 0, 0, 1, 1, 1, 7, 0};
+  GridSpec geometry{"", "values", 1, 7, 0, 0, 1, 1, 1, 7, 0};
   std::string bytes;
   for (float v : values) testing::AppendFloat(bytes, v);
   testing::WriteBytes(dir.File("values"), bytes);
-  ASSERT_TRUE(Open("values", spec));
+  ASSERT_TRUE(Open("values", geometry));
   for (int c = 0; c < 7; ++c) {
     const float v = ReadGridNode(0, c);
     EXPECT_EQ(std::isnan(v), missing[c]) << values[c];
@@ -196,8 +196,8 @@ TEST_F(ActiveGridTest, GridsBeyondTwoGibibytes) {
   testing::AppendFloat(word, 12.5f);
   ASSERT_EQ(::pwrite(fd, word.data(), 4, last), 4);
   ::close(fd);
-  GridSpec spec{"", "huge", 30000, 30000, 0, 0, 0.001, 0.001, 30000, 30000, 0};
-  ASSERT_TRUE(Open("huge", spec));
+  GridSpec geometry{"", "huge", 30000, 30000, 0, 0, 0.001, 0.001, 30000, 30000, 0};
+  ASSERT_TRUE(Open("huge", geometry));
   EXPECT_EQ(ReadGridNode(29999, 29999), 12.5f);
   EXPECT_EQ(ReadGridNode(29999, 29998), 0.0f);
 }

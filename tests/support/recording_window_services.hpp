@@ -73,6 +73,21 @@ class RecordingWindowServices : public MemoryWindowServices {
     return true;
   }
 
+  // The report as the report window shows it: one entry per line, a CR LF
+  // inside an appended text starting a new line.
+  std::vector<std::string> DisplayedReport() const {
+    std::vector<std::string> lines;
+    for (const std::string& text : reportLines) {
+      size_t start = 0, end;
+      while ((end = text.find("\r\n", start)) != std::string::npos) {
+        lines.push_back(text.substr(start, end - start));
+        start = end + 2;
+      }
+      lines.push_back(text.substr(start));
+    }
+    return lines;
+  }
+
   // Runs inside ProcessPendingEvents, as a user's key press would.
   std::function<void()> onPendingEvents;
 };

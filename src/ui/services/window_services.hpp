@@ -131,6 +131,8 @@ struct ProgramFlags {
   // UseSpline: the conversions interpolate with the 6 x 6 spline window when
   // set, bilinearly otherwise. Set by the model selection and the batch.
   bool useSpline = false;
+  // Bilinear interpolation whatever the model (console front end's --bilinear).
+  bool forceBilinear = false;
 
   void Reset() { *this = ProgramFlags{}; }
 };

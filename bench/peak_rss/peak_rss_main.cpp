@@ -1,0 +1,82 @@
+// Peak resident memory of converting a 1 GiB log, in a process that does
+// nothing else: writes the log in a scratch folder, converts it, prints the
+// throughput and getrusage's peak, and removes the files.
+// Usage: orthelev_peak_rss nmea|csv [MiB]
+
+#include <sys/resource.h>
+
+#include <chrono>
+#include <cmath>
+#include <cstdio>
+#include <filesystem>
+#include <fstream>
+#include <string>
+
+#include "../track_logs.hpp"
+#include "../../tests/support/synthetic_grid.hpp"
+#include "../../tests/support/temp_dir.hpp"
+#include "conversion/csv_conversion.hpp"
+#include "conversion/csv_layout.hpp"
+#include "conversion/nmea_file.hpp"
+#include "settings/number_format.hpp"
+#include "settings/settings.hpp"
+#include "ui/services/window_services.hpp"
+
+namespace {
+
+using namespace orthelev;
+
+// 10,000 records of a track inside the synthetic grid.
+std::string Chunk(bool nmea) {
+  if (nmea) return bench::GgaTrack(10000);
+  std::string text;
+  for (int i = 0; i < 10000; ++i)
+    text += FormatFixed(bench::TrackLatitude(i), 7) + "," + FormatFixed(bench::TrackLongitude(i), 7) +
+            ",50.000\r\n";
+  return text;
+}
+
+}  // namespace
+
+int main(int argc, char** argv) {
+  const bool nmea = argc < 2 || std::string(argv[1]) != "csv";
+  const std::int64_t mebibytes = argc >= 3 ? std::atoll(argv[2]) : 1024;
+  testing::TempDir dir;
+  AppSettings().decimal = "4";
+  AppSettings().postfix = "_g";
+  AppSettings().csvItems = DefaultCsvItemTitles();
+  MergeDefaultProfiles();
+  Flags().useSpline = true;
+  if (!testing::SyntheticGrid{}.WriteAndOpen(dir.Folder(), "grid", [](double lat, double lon) {
+        return static_cast<float>(20 + 0.5 * (lat - 30) + 0.3 * (lon - 130));
+      })) {
+    std::fputs("could not write the grid\n", stderr);
+    return 1;
+  }
+  const std::string path = dir.File(nmea ? "big.nmea" : "big.csv");
+  std::int64_t records = 0;
+  {
+    std::ofstream out(path, std::ios::binary);
+    if (!nmea) out << "LATITUDE,LONGITUDE,HEIGHT\r\n";
+    const std::string chunk = Chunk(nmea);
+    for (std::int64_t written = 0; written < mebibytes << 20; written += chunk.size()) {
+      out.write(chunk.data(), static_cast<std::streamsize>(chunk.size()));
+      records += 10000;
+    }
+    if (!out.flush()) {
+      std::fputs("could not write the log\n", stderr);
+      return 1;
+    }
+  }
+  const auto start = std::chrono::steady_clock::now();
+  const std::int32_t result = nmea ? ConvertNmeaFile(path) : ConvertCsvFile(path);
+  const double seconds = std::chrono::duration<double>(std::chrono::steady_clock::now() - start).count();
+  rusage usage{};
+  getrusage(RUSAGE_SELF, &usage);
+  const double logMiB = static_cast<double>(std::filesystem::file_size(path)) / (1 << 20);
+  std::printf("%s log %.0f MiB, %lld records converted (result %d) in %.1f s: %.0f records/s, "
+              "peak RSS %.1f MiB\n",
+              nmea ? "NMEA" : "CSV", logMiB, static_cast<long long>(records), result, seconds,
+              records / seconds, usage.ru_maxrss / 1024.0);
+  return result == records ? 0 : 1;
+}

@@ -1,0 +1,42 @@
+#pragma once
+// Generated receiver tracks for the benchmarks: GGA sentences of a receiver
+// driving around inside the synthetic test grid (30..40 N, 130..145 E).
+
+#include <cmath>
+#include <string>
+
+#include "../tests/support/nmea_text.hpp"
+#include "settings/number_format.hpp"
+
+namespace orthelev::bench {
+
+// Degrees as NMEA writes them: ddmm.mmmm (or dddmm.mmmm).
+inline std::string DegreesMinutes(double degrees, int degreeDigits) {
+  const int whole = static_cast<int>(degrees);
+  std::string d = FormatInt(whole);
+  d.insert(0, degreeDigits - d.size(), '0');
+  std::string m = FormatFixed((degrees - whole) * 60, 4, 7);
+  for (char& c : m)
+    if (c == ' ') c = '0';
+  return d + m;
+}
+
+// Latitude and longitude of the i-th fix of the track.
+inline double TrackLatitude(int i) { return 35 + 3 * std::sin(i * 1e-4); }
+inline double TrackLongitude(int i) { return 137 + 5 * std::cos(0.7 * i * 1e-4); }
+
+// `sentences` GGA sentences of the track, CR LF ended.
+inline std::string GgaTrack(int sentences) {
+  std::string log;
+  log.reserve(static_cast<size_t>(sentences) * 80);
+  for (int i = 0; i < sentences; ++i) {
+    log += testing::Signed("$GPGGA,1200" + FormatInt(i % 60) + ".00," +
+                           DegreesMinutes(TrackLatitude(i), 2) + ",N," +
+                           DegreesMinutes(TrackLongitude(i), 3) + ",E,1,08,1.0," +
+                           FormatFixed(50 + 10 * std::sin(i * 0.01), 3) + ",M,39.2,M,,") +
+           "\r\n";
+  }
+  return log;
+}
+
+}  // namespace orthelev::bench

@@ -1,0 +1,14 @@
+#pragma once
+// The console front end `orthelev-cli`: the desktop program's logic for
+// scripts, servers and tests, reporting through the console.
+
+#include <cstdio>
+
+namespace orthelev {
+
+// Runs the console front end with the program's arguments (argv[0] is the
+// program file) and returns the exit status: 0 success, 1 a file or point
+// failed (or the batch was aborted), 2 usage error or no model could be opened.
+int RunCli(int argc, char** argv, std::FILE* out = stdout, std::FILE* err = stderr);
+
+}  // namespace orthelev

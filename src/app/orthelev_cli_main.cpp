@@ -1,0 +1,3 @@
+#include "app/cli.hpp"
+
+int main(int argc, char** argv) { return orthelev::RunCli(argc, argv); }

@@ -1,0 +1,353 @@
+// The grid readers that need no GDAL: EGM2008 raw grids, GSIGEO ASCII grids
+// and ISG text grids.
+
+#include <algorithm>
+#include <cmath>
+#include <fstream>
+#include <limits>
+#include <map>
+
+#include "geoid/byte_order.hpp"
+#include "geoid/grid_file.hpp"
+#include "geoid/japan.hpp"
+#include "import/grid_source.hpp"
+#include "settings/number_format.hpp"
+#include "settings/settings.hpp"
+
+namespace orthelev {
+namespace {
+
+constexpr float kMissing = std::numeric_limits<float>::quiet_NaN();
+
+// Reads text lines, ending at LF with a CR before it dropped.
+class TextLines {
+ public:
+  explicit TextLines(const std::string& path) : in_(path, std::ios::binary) {}
+  bool IsOpen() const { return in_.is_open(); }
+  bool Next(std::string& line) {
+    if (!std::getline(in_, line)) return false;
+    if (!line.empty() && line.back() == '\r') line.pop_back();
+    ++number_;
+    return true;
+  }
+  int Number() const { return number_; }
+
+ private:
+  std::ifstream in_;
+  int number_ = 0;
+};
+
+// The first line of a file, at most `limit` bytes of it.
+std::string FirstLine(const std::string& path, std::size_t limit) {
+  std::ifstream in(path, std::ios::binary);
+  std::string line;
+  char c;
+  while (line.size() < limit && in.get(c) && c != '\n') line.push_back(c);
+  if (!line.empty() && line.back() == '\r') line.pop_back();
+  return line;
+}
+
+class EgmRawGrid : public GridSource {
+ public:
+  EgmRawGrid(int nodesPerDegree) {
+    lattice_.rows = 180 * nodesPerDegree + 1;
+    lattice_.columns = 360 * nodesPerDegree;
+    lattice_.southLatitude = -90;
+    lattice_.westLongitude = 0;
+    lattice_.latSpacing = lattice_.lonSpacing = 1.0 / nodesPerDegree;
+    bytes_.resize(static_cast<std::size_t>(lattice_.columns) * 4);
+  }
+  GridFile& File() { return file_; }
+  const SourceLattice& Lattice() const override { return lattice_; }
+  bool ReadRow(std::int32_t row, float* values, std::string& error) override {
+    const std::int64_t stride = 4 * (static_cast<std::int64_t>(lattice_.columns) + 2);
+    if (!file_.ReadExact(row * stride + 4, bytes_.data(), static_cast<std::int64_t>(bytes_.size()))) {
+      error = "Cannot read row " + FormatInt(row) + " of the EGM2008 grid.";
+      return false;
+    }
+    for (std::int32_t c = 0; c < lattice_.columns; ++c) values[c] = FromLittleEndian<float>(&bytes_[4 * c]);
+    return true;
+  }
+
+ private:
+  SourceLattice lattice_;
+  GridFile file_;
+  std::vector<unsigned char> bytes_;
+};
+
+// The GSI geometry a header line gives, without touching the program's own
+// GSI settings (ParseGsiHeader writes them).
+bool ReadGsiHeader(std::string_view line, GridSpec& geometry) {
+  GridSpec& gsi = AppSettings().gsi;
+  const GridSpec saved = gsi;
+  const bool parsed = ParseGsiHeader(line);
+  geometry = gsi;
+  gsi = saved;
+  return parsed;
+}
+
+// --- ISG ----------------------------------------------------------------
+
+using IsgHeader = std::map<std::string, std::string>;
+
+std::string LowerCase(std::string_view text) {
+  std::string lower(text);
+  for (char& c : lower)
+    if (c >= 'A' && c <= 'Z') c = static_cast<char>(c - 'A' + 'a');
+  return lower;
+}
+
+bool ReadIsgHeader(TextLines& lines, IsgHeader& header, std::string& error) {
+  std::string line;
+  bool inside = false;
+  while (lines.Next(line)) {
+    if (line.rfind("begin_of_head", 0) == 0) {
+      inside = true;
+    } else if (line.rfind("end_of_head", 0) == 0) {
+      if (inside) return true;
+    } else if (inside) {
+      const std::size_t split = line.find_first_of(":=");
+      if (split == std::string::npos) continue;
+      header[LowerCase(TrimControlAndBlanks(std::string_view(line).substr(0, split)))] =
+          std::string(TrimControlAndBlanks(std::string_view(line).substr(split + 1)));
+    }
+  }
+  error = "The ISG header is not complete (no end_of_head line).";
+  return false;
+}
+
+// An angle in decimal degrees, or as degrees, minutes and seconds (any
+// characters between the three numbers, such as 15°30'00").
+bool ParseIsgAngle(std::string_view text, bool dms, double& value) {
+  if (!dms) return ParseReal(text, value);
+  const bool negative = !text.empty() && text.front() == '-';
+  if (negative) text.remove_prefix(1);
+  double parts[3] = {0, 0, 0};
+  int count = 0;
+  while (!text.empty() && count < 3) {
+    std::size_t end = 0;
+    while (end < text.size() && ((text[end] >= '0' && text[end] <= '9') || text[end] == '.')) ++end;
+    if (end == 0) return false;
+    if (!ParseReal(text.substr(0, end), parts[count++])) return false;
+    text.remove_prefix(end);
+    while (!text.empty() && !(text.front() >= '0' && text.front() <= '9')) text.remove_prefix(1);
+  }
+  if (count == 0 || !text.empty()) return false;
+  value = parts[0] + parts[1] / 60 + parts[2] / 3600;
+  if (negative) value = -value;
+  return true;
+}
+
+bool HeaderValueIs(const IsgHeader& header, const std::string& key, std::string_view expected) {
+  const auto found = header.find(key);
+  if (found == header.end()) return true;
+  std::string compact;
+  for (char c : LowerCase(found->second))
+    if (c != ' ') compact.push_back(c);
+  return compact == expected;
+}
+
+// The positions of `count` nodes between the header limits `min` and `max`
+// with the stated spacing: on the limits themselves (node registration) or
+// half a spacing inside them (cell registration).
+bool IsgAxis(double min, double max, double spacing, std::int32_t count, double& first, double& step) {
+  const double span = max - min;
+  if (count > 1 && std::fabs(span / (count - 1) / spacing - 1) < 1e-3) {
+    step = span / (count - 1);
+    first = min;
+    return true;
+  }
+  if (count == 1 && std::fabs(span) < 1e-9 * spacing) {
+    step = spacing;
+    first = min;
+    return true;
+  }
+  if (std::fabs(span / count / spacing - 1) < 1e-3) {
+    step = span / count;
+    first = min + step / 2;
+    return true;
+  }
+  return false;
+}
+
+bool IsgGeometry(const IsgHeader& header, SourceLattice& lattice, double& noData, std::string& error) {
+  const char* required[] = {"lat min", "lat max", "lon min", "lon max", "delta lat", "delta lon", "nrows", "ncols"};
+  for (const char* key : required)
+    if (!header.count(key)) {
+      error = "The ISG header has no \"" + std::string(key) + "\".";
+      return false;
+    }
+  if (!HeaderValueIs(header, "coord type", "geodetic")) {
+    error = "The ISG grid is projected; only latitude/longitude grids can be imported.";
+    return false;
+  }
+  if (!HeaderValueIs(header, "data format", "grid") || !HeaderValueIs(header, "data ordering", "n-to-s,w-to-e")) {
+    error = "The ISG file is not a grid ordered north to south, west to east.";
+    return false;
+  }
+  const bool dms = !HeaderValueIs(header, "coord units", "deg");
+  double latMin, latMax, lonMin, lonMax, dLat, dLon;
+  std::int32_t rows, columns;
+  if (!ParseIsgAngle(header.at("lat min"), dms, latMin) || !ParseIsgAngle(header.at("lat max"), dms, latMax) ||
+      !ParseIsgAngle(header.at("lon min"), dms, lonMin) || !ParseIsgAngle(header.at("lon max"), dms, lonMax) ||
+      !ParseIsgAngle(header.at("delta lat"), dms, dLat) || !ParseIsgAngle(header.at("delta lon"), dms, dLon) ||
+      !ParseInt32(header.at("nrows"), rows) || !ParseInt32(header.at("ncols"), columns) || rows <= 0 ||
+      columns <= 0 || !(dLat > 0) || !(dLon > 0) ||
+      static_cast<std::int64_t>(rows) * columns > kMaxGsiNodes) {
+    error = "The ISG header's limits, spacings or sizes are not usable.";
+    return false;
+  }
+  noData = std::numeric_limits<double>::quiet_NaN();
+  if (header.count("nodata") && !ParseReal(header.at("nodata"), noData)) {
+    error = "The ISG header's nodata value is not a number.";
+    return false;
+  }
+  lattice.rows = rows;
+  lattice.columns = columns;
+  if (!IsgAxis(latMin, latMax, dLat, rows, lattice.southLatitude, lattice.latSpacing) ||
+      !IsgAxis(lonMin, lonMax, dLon, columns, lattice.westLongitude, lattice.lonSpacing)) {
+    error = "The ISG header's limits do not agree with its spacings and sizes.";
+    return false;
+  }
+  return true;
+}
+
+bool IsBlank(char c) { return c == ' ' || c == '\t'; }
+
+bool ReadIsgValues(TextLines& lines, double noData, std::vector<float>& values, std::string& error) {
+  std::string line;
+  std::size_t filled = 0;
+  while (filled < values.size() && lines.Next(line)) {
+    std::string_view rest = line;
+    while (filled < values.size()) {
+      while (!rest.empty() && IsBlank(rest.front())) rest.remove_prefix(1);
+      if (rest.empty()) break;
+      std::size_t end = 0;
+      while (end < rest.size() && !IsBlank(rest[end])) ++end;
+      double value = 0;
+      if (!ParseReal(rest.substr(0, end), value)) {
+        error = "Line " + FormatInt(lines.Number()) + " of the ISG grid holds a value that is not a number.";
+        return false;
+      }
+      rest.remove_prefix(end);
+      const bool missing = value == noData || static_cast<float>(value) == static_cast<float>(noData);
+      values[filled++] = missing ? kMissing : static_cast<float>(value);
+    }
+  }
+  if (filled < values.size()) {
+    error = "The ISG grid has " + FormatInt(static_cast<std::int64_t>(filled)) + " values instead of " +
+            FormatInt(static_cast<std::int64_t>(values.size())) + ".";
+    return false;
+  }
+  return true;
+}
+
+}  // namespace
+
+bool MemoryGridSource::ReadRow(std::int32_t row, float* values, std::string& error) {
+  if (row < 0 || row >= lattice_.rows) {
+    error = "No row " + FormatInt(row) + " in the grid.";
+    return false;
+  }
+  const auto begin = values_.begin() + static_cast<std::ptrdiff_t>(row) * lattice_.columns;
+  std::copy(begin, begin + lattice_.columns, values);
+  return true;
+}
+
+int EgmRawNodesPerDegree(std::int64_t fileBytes, bool anySpacing) {
+  for (int k = 1; k <= 600; ++k) {
+    if (!anySpacing && k != 24 && k != 60) continue;
+    if (4 * (180 * std::int64_t(k) + 1) * (360 * std::int64_t(k) + 2) == fileBytes) return k;
+  }
+  return 0;
+}
+
+std::unique_ptr<GridSource> OpenEgmRawGrid(const std::string& path, bool anySpacing, std::string& error) {
+  GridFile probe;
+  if (!probe.Open(path)) {
+    error = "Cannot open " + path + ".";
+    return nullptr;
+  }
+  const int nodesPerDegree = EgmRawNodesPerDegree(probe.Size(), anySpacing);
+  if (nodesPerDegree == 0) {
+    error = path + " is not an EGM2008 grid: its size (" + FormatInt(probe.Size()) +
+            " bytes) fits no global grid of framed rows.";
+    return nullptr;
+  }
+  auto grid = std::make_unique<EgmRawGrid>(nodesPerDegree);
+  if (!grid->File().Open(path)) {
+    error = "Cannot open " + path + ".";
+    return nullptr;
+  }
+  return grid;
+}
+
+bool LooksLikeGsiAsciiGrid(const std::string& path) {
+  GridSpec geometry;
+  return ReadGsiHeader(FirstLine(path, 4096), geometry);
+}
+
+std::unique_ptr<GridSource> OpenGsiAsciiGrid(const std::string& path, std::string& error) {
+  TextLines lines(path);
+  std::string line;
+  GridSpec geometry;
+  if (!lines.IsOpen()) {
+    error = "Cannot open " + path + ".";
+    return nullptr;
+  }
+  if (!lines.Next(line) || !ReadGsiHeader(line, geometry)) {
+    error = path + " is not a GSIGEO grid: its first line is no grid header.";
+    return nullptr;
+  }
+  std::vector<float> values(static_cast<std::size_t>(geometry.nlat) * static_cast<std::size_t>(geometry.nlon));
+  std::string_view rest;
+  // The file runs from the southernmost row; the source gives the northernmost first.
+  for (std::int32_t r = geometry.nlat - 1; r >= 0; --r) {
+    float* row = values.data() + static_cast<std::ptrdiff_t>(r) * geometry.nlon;
+    for (std::int32_t c = 0; c < geometry.nlon; ++c) {
+      if (rest.empty()) {
+        if (!lines.Next(line)) {
+          error = "The GSIGEO grid has fewer values than its header's " + FormatInt(geometry.nlat) +
+                  " rows of " + FormatInt(geometry.nlon) + ".";
+          return nullptr;
+        }
+        rest = line;
+      }
+      double value = 0;
+      if (!NextRealToken(rest, value)) {
+        error = "Line " + FormatInt(lines.Number()) + " of the GSIGEO grid holds a value that is not a number.";
+        return nullptr;
+      }
+      row[c] = std::fabs(value) < 200 ? static_cast<float>(value) : kMissing;
+    }
+  }
+  const SourceLattice lattice{geometry.nlat, geometry.nlon, geometry.glamn,
+                              geometry.glomn, geometry.dgla,  geometry.dglo};
+  return std::make_unique<MemoryGridSource>(lattice, std::move(values));
+}
+
+bool LooksLikeIsgGrid(const std::string& path) {
+  std::ifstream in(path, std::ios::binary);
+  std::string start(4096, '\0');
+  in.read(start.data(), static_cast<std::streamsize>(start.size()));
+  start.resize(static_cast<std::size_t>(in.gcount()));
+  const std::size_t begin = start.find("begin_of_head");
+  return begin != std::string::npos && start.find('\0') == std::string::npos;
+}
+
+std::unique_ptr<GridSource> OpenIsgGrid(const std::string& path, std::string& error) {
+  TextLines lines(path);
+  if (!lines.IsOpen()) {
+    error = "Cannot open " + path + ".";
+    return nullptr;
+  }
+  IsgHeader header;
+  SourceLattice lattice;
+  double noData = 0;
+  if (!ReadIsgHeader(lines, header, error) || !IsgGeometry(header, lattice, noData, error)) return nullptr;
+  std::vector<float> values(static_cast<std::size_t>(lattice.rows) * static_cast<std::size_t>(lattice.columns));
+  if (!ReadIsgValues(lines, noData, values, error)) return nullptr;
+  return std::make_unique<MemoryGridSource>(lattice, std::move(values));
+}
+
+}  // namespace orthelev

@@ -1,0 +1,77 @@
+#pragma once
+// Readers of the grids an import takes its nodes from. Each gives its node
+// lattice (import_plan.hpp) and its rows, northernmost first, west to east,
+// in metres, with missing values (no-data, NaN) as NaN.
+
+#include <cstdint>
+#include <memory>
+#include <string>
+#include <utility>
+#include <vector>
+
+#include "import/import_plan.hpp"
+
+namespace orthelev {
+
+class GridSource {
+ public:
+  virtual ~GridSource() = default;
+  virtual const SourceLattice& Lattice() const = 0;
+  // Fills `values` (Lattice().columns entries) with row `row`, 0 being the
+  // northernmost. False, with a reason in `error`, when it cannot be read.
+  virtual bool ReadRow(std::int32_t row, float* values, std::string& error) = 0;
+};
+
+// A grid held whole in memory, rows northernmost first.
+class MemoryGridSource : public GridSource {
+ public:
+  MemoryGridSource(const SourceLattice& lattice, std::vector<float> values)
+      : lattice_(lattice), values_(std::move(values)) {}
+  const SourceLattice& Lattice() const override { return lattice_; }
+  bool ReadRow(std::int32_t row, float* values, std::string& error) override;
+
+ private:
+  SourceLattice lattice_;
+  std::vector<float> values_;
+};
+
+// EGM2008 raw grids: global, rows from 90° N to 90° S, each row a 4-byte
+// framing word, the 360 * k nodes from 0° E eastwards (little-endian float32)
+// and a second framing word, for k nodes per degree. The size of such a file
+// is 4 * (180k + 1) * (360k + 2) bytes.
+
+// Nodes per degree of an EGM2008 raw grid file of `fileBytes` bytes: 24 and
+// 60 (the published 2.5' and 1' grids) when `anySpacing` is false, any whole
+// number up to 600 otherwise; 0 when the size fits none.
+int EgmRawNodesPerDegree(std::int64_t fileBytes, bool anySpacing);
+
+// Opens the EGM2008 raw grid at `path` (see EgmRawNodesPerDegree). Nullptr,
+// with a reason in `error`, when it cannot be opened or its size fits no grid.
+std::unique_ptr<GridSource> OpenEgmRawGrid(const std::string& path, bool anySpacing, std::string& error);
+
+// True when the first line of the file at `path` is a GSIGEO ASCII grid
+// header (glamn glomn dgla dglo nlat nlon ...).
+bool LooksLikeGsiAsciiGrid(const std::string& path);
+
+// Reads the GSIGEO ASCII grid at `path` whole, with the program's GSIGEO
+// rules: values row after row from the south, values of magnitude 200 or
+// more missing. The program's GSI settings are left as they were.
+std::unique_ptr<GridSource> OpenGsiAsciiGrid(const std::string& path, std::string& error);
+
+// True when the file at `path` starts with an ISG header (begin_of_head ...).
+bool LooksLikeIsgGrid(const std::string& path);
+
+// Reads the ISG geoid grid at `path` (ISG 1.0, 1.01 and 2.0 text layout,
+// node-registered or cell-registered, decimal or degree-minute-second
+// coordinates, rows north to south). Nullptr, with a reason in `error`,
+// for projected or sparse grids, other data orderings and malformed files.
+std::unique_ptr<GridSource> OpenIsgGrid(const std::string& path, std::string& error);
+
+// Opens any raster GDAL reads (GTX, GeoTIFF, ISG, ...), band 1. Node i lies
+// at the centre of pixel i. Nullptr, with a reason in `error`, for files
+// GDAL cannot open, rasters without georeferencing, rotated or sheared
+// rasters, projected or other non-geographic coordinate systems, and complex
+// pixel types. `opened` tells whether GDAL recognised the file at all.
+std::unique_ptr<GridSource> OpenGdalRaster(const std::string& path, bool& opened, std::string& error);
+
+}  // namespace orthelev

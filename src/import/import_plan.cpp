@@ -1,0 +1,198 @@
+#include "import/import_plan.hpp"
+
+#include <algorithm>
+#include <cmath>
+
+#include "settings/number_format.hpp"
+
+namespace orthelev {
+namespace {
+
+// How far (in spacings) a position may miss a node and still be that node.
+constexpr double kNodeTolerance = 1e-6;
+// Relative difference allowed between a spacing and the reader's spacing.
+constexpr double kSpacingTolerance = 1e-4;
+// A custom geoid file's byte offsets are signed 32-bit quantities.
+constexpr std::int64_t kMaxFileBytes = 2147483647;
+
+// Index of the first node at or after `offset` degrees from node 0.
+std::int64_t FirstNodeFrom(double offset, double spacing) {
+  return static_cast<std::int64_t>(std::ceil(offset / spacing - kNodeTolerance));
+}
+
+// Index of the last node at or before `offset` degrees from node 0.
+std::int64_t LastNodeTo(double offset, double spacing) {
+  return static_cast<std::int64_t>(std::floor(offset / spacing + kNodeTolerance));
+}
+
+// The longitudes a plan takes: `width` degrees east of `west` (folded into
+// [0, 360)), or every longitude.
+struct LongitudeSpan {
+  bool full = true;
+  double west = 0, width = 0;
+};
+
+bool CheckRegion(const Region& r, std::string& error) {
+  if (!std::isfinite(r.south) || !std::isfinite(r.north) || !std::isfinite(r.west) ||
+      !std::isfinite(r.east)) {
+    error = "The region's limits must be numbers.";
+    return false;
+  }
+  if (r.south > r.north) {
+    error = "The region is empty: its south limit " + FormatGeneral(r.south) +
+            " lies north of its north limit " + FormatGeneral(r.north) + ".";
+    return false;
+  }
+  if (r.south < -90 || r.north > 90) {
+    error = "The region's latitudes must lie within -90 to 90 degrees.";
+    return false;
+  }
+  return true;
+}
+
+LongitudeSpan SpanOf(const std::optional<Region>& region, double spacing) {
+  LongitudeSpan span;
+  if (!region) return span;
+  double width = region->east - region->west;
+  if (width >= 360 - kNodeTolerance * spacing) return span;
+  if (width < 0) width = std::max(0.0, width + 360);
+  span.full = false;
+  span.west = NormalizedLongitude(region->west);
+  span.width = width;
+  return span;
+}
+
+bool PlanRows(const SourceLattice& s, double dlat, const std::optional<Region>& region,
+              ImportPlan& plan, std::string& error) {
+  const double northLatitude = s.southLatitude + (s.rows - 1) * dlat;
+  if (!std::isfinite(s.southLatitude) || s.southLatitude < -90 - kNodeTolerance * dlat ||
+      northLatitude > 90 + kNodeTolerance * dlat) {
+    error = "The grid's rows reach beyond 90 degrees of latitude (" +
+            FormatGeneral(s.southLatitude) + " to " + FormatGeneral(northLatitude) +
+            "): it is not a latitude/longitude grid.";
+    return false;
+  }
+  std::int64_t first = 0, last = s.rows - 1;
+  if (region) {
+    first = std::max<std::int64_t>(first, FirstNodeFrom(northLatitude - region->north, dlat));
+    last = std::min<std::int64_t>(last, LastNodeTo(northLatitude - region->south, dlat));
+  }
+  if (first > last) {
+    error = "The region holds no row of the grid, whose rows run from " +
+            FormatGeneral(s.southLatitude) + " to " + FormatGeneral(northLatitude) + " degrees.";
+    return false;
+  }
+  plan.firstRow = static_cast<std::int32_t>(first);
+  plan.rowCount = static_cast<std::int32_t>(last - first + 1);
+  plan.glamn = s.southLatitude + static_cast<double>(s.rows - 1 - last) * dlat;
+  return true;
+}
+
+// Columns of a source that covers the whole circle with n distinct columns.
+void PlanGlobalColumns(const SourceLattice& s, double dlon, std::int64_t n, const LongitudeSpan& span,
+                       ImportPlan& plan) {
+  // Column j of the source lies at start + (j + shift) * dlon, where start
+  // is the first node at or east of 0°.
+  const double west = NormalizedLongitude(s.westLongitude);
+  const auto shift = static_cast<std::int64_t>(std::floor(west / dlon + kNodeTolerance));
+  double start = west - static_cast<double>(shift) * dlon;
+  if (start < kNodeTolerance * dlon) start = 0;
+  std::int64_t first = 0, count = n;
+  // Nodes between the meridians (pixel centres at half a spacing): repeat
+  // the first column after the last so that every longitude lies between two
+  // nodes, the reader's wrap needing a node on 0°.
+  if (span.full && start > 0) count = n + 1;
+  if (!span.full) {
+    first = FirstNodeFrom(span.west - start, dlon);
+    count = std::min(n, LastNodeTo(span.west + span.width - start, dlon) - first + 1);
+  }
+  plan.sourceColumns.clear();
+  for (std::int64_t k = first; k < first + count; ++k)
+    plan.sourceColumns.push_back(static_cast<std::int32_t>(((k - shift) % n + n) % n));
+  plan.glomn = NormalizedLongitude(start + static_cast<double>(first) * dlon);
+}
+
+void PlanRegionalColumns(const SourceLattice& s, double dlon, const LongitudeSpan& span,
+                         ImportPlan& plan) {
+  const double west = NormalizedLongitude(s.westLongitude);
+  std::int64_t first = 0, last = s.columns - 1;
+  if (!span.full) {
+    // The span may meet the grid a turn east or west of where it was given.
+    std::int64_t best = 0;
+    for (int turn = -1; turn <= 1; ++turn) {
+      const double from = span.west + 360.0 * turn - west;
+      const std::int64_t a = std::max<std::int64_t>(0, FirstNodeFrom(from, dlon));
+      const std::int64_t b = std::min<std::int64_t>(s.columns - 1, LastNodeTo(from + span.width, dlon));
+      if (b - a + 1 > best) best = b - a + 1, first = a, last = b;
+    }
+    if (best == 0) last = first - 1;
+  }
+  plan.sourceColumns.clear();
+  for (std::int64_t j = first; j <= last; ++j) plan.sourceColumns.push_back(static_cast<std::int32_t>(j));
+  plan.glomn = NormalizedLongitude(west + static_cast<double>(first) * dlon);
+}
+
+// Distinct columns around the circle, or 0 when the grid is not global.
+std::int64_t GlobalColumnCount(const SourceLattice& s, double dlon) {
+  const double perCircle = 360 / dlon;
+  const double n = std::nearbyint(perCircle);
+  if (std::fabs(perCircle - n) > kNodeTolerance * n || s.columns < n) return 0;
+  return static_cast<std::int64_t>(n);
+}
+
+}  // namespace
+
+double NormalizedLongitude(double longitude) {
+  double folded = std::fmod(longitude, 360.0);
+  if (folded < 0) folded += 360;
+  if (folded > 360 - 1e-9 || std::fabs(folded) < 1e-9) folded = 0;
+  return folded;
+}
+
+bool ReaderSpacing(double spacing, double& snapped) {
+  if (!std::isfinite(spacing) || spacing <= 0 || spacing > 200) return false;
+  const double per100 = std::nearbyint(100 / spacing);
+  if (per100 < 1) return false;
+  snapped = 100 / per100;
+  return std::fabs(spacing / snapped - 1) <= kSpacingTolerance;
+}
+
+bool PlanImport(const SourceLattice& source, const std::optional<Region>& region, ImportPlan& plan,
+                std::string& error) {
+  plan = ImportPlan{};
+  if (source.rows <= 0 || source.columns <= 0) {
+    error = "The grid has no nodes.";
+    return false;
+  }
+  if (!ReaderSpacing(source.latSpacing, plan.dgla) || !ReaderSpacing(source.lonSpacing, plan.dglo)) {
+    error = "The grid spacing (" + FormatGeneral(source.latSpacing) + " by " +
+            FormatGeneral(source.lonSpacing) +
+            " degrees) is not supported: it must divide 100 degrees into a whole number of steps.";
+    return false;
+  }
+  if (!std::isfinite(source.westLongitude)) {
+    error = "The grid's longitudes are not numbers.";
+    return false;
+  }
+  if (region && !CheckRegion(*region, error)) return false;
+  if (!PlanRows(source, plan.dgla, region, plan, error)) return false;
+  const LongitudeSpan span = SpanOf(region, plan.dglo);
+  if (const std::int64_t n = GlobalColumnCount(source, plan.dglo); n > 0)
+    PlanGlobalColumns(source, plan.dglo, n, span, plan);
+  else
+    PlanRegionalColumns(source, plan.dglo, span, plan);
+  if (plan.sourceColumns.empty()) {
+    error = "The region holds no column of the grid.";
+    return false;
+  }
+  const std::int64_t bytes =
+      4 * static_cast<std::int64_t>(plan.rowCount) * static_cast<std::int64_t>(plan.sourceColumns.size()) + 40;
+  if (bytes > kMaxFileBytes) {
+    error = "The imported grid would take " + FormatInt(bytes) +
+            " bytes; a custom geoid file must stay below 2 GiB. Cut a region.";
+    return false;
+  }
+  return true;
+}
+
+}  // namespace orthelev

@@ -1,0 +1,64 @@
+#pragma once
+// Which nodes of a source grid an import takes, and the geometry of the
+// custom geoid file they make. Pure arithmetic on node positions; no file
+// is touched here.
+//
+// Node positions are what the geoid reader addresses: a grid is a lattice of
+// nodes (not of cells), row 0 northernmost, column 0 westernmost. Output
+// longitudes are normalised so that glomn lies in [0, 360); a global source
+// (its columns cover the whole circle) is rotated so that its first column is
+// the first node at or east of 0° and keeps exactly 360 / spacing columns,
+// dropping repeated columns such as a second 180° meridian.
+
+#include <cstdint>
+#include <optional>
+#include <string>
+#include <vector>
+
+namespace orthelev {
+
+// A latitude/longitude box in degrees, north and east positive. The box runs
+// east from `west` to `east`; when `east` is less than `west` it crosses the
+// 180° (or 0°) meridian, so 170 to -170 is 20 degrees wide. A box 360 degrees
+// wide (such as -180 to 180) takes every longitude.
+struct Region {
+  double south = 0, north = 0, west = 0, east = 0;
+};
+
+// The node lattice of a source grid, as its reader found it.
+struct SourceLattice {
+  std::int32_t rows = 0;     // rows of nodes; row 0 is the northernmost
+  std::int32_t columns = 0;  // nodes per row, west to east
+  double southLatitude = 0;  // latitude of the last (southernmost) row, degrees
+  double westLongitude = 0;  // longitude of column 0, degrees, any value
+  double latSpacing = 0;     // degrees between rows, positive
+  double lonSpacing = 0;     // degrees between columns, positive
+};
+
+// What to copy: source rows firstRow .. firstRow + rowCount - 1, and for each
+// output column the source column it takes (repeats allowed when a global
+// grid is rotated or closed at its seam).
+struct ImportPlan {
+  std::int32_t firstRow = 0;
+  std::int32_t rowCount = 0;
+  std::vector<std::int32_t> sourceColumns;
+  double glamn = 0, glomn = 0, dgla = 0, dglo = 0;  // the custom file's trailer values
+};
+
+// Spacings the reader can address: its arithmetic uses the whole number of
+// nodes per 100 degrees nearest to 100 / spacing, so a spacing is accepted
+// when it lies within 1e-4 (relative) of 100 / that number, and is replaced
+// by it. False for other spacings (0.3° or 3° for instance).
+bool ReaderSpacing(double spacing, double& snapped);
+
+// Longitude folded into [0, 360); values within 1e-9 degrees of 360 become 0.
+double NormalizedLongitude(double longitude);
+
+// Plans the import of `source`, cut to `region` when one is given. False,
+// with a reason in `error`, for a spacing the reader cannot address, nodes
+// beyond ±90° latitude, a malformed region, a region that holds no node of
+// the grid, and a result of 2 GiB or more.
+bool PlanImport(const SourceLattice& source, const std::optional<Region>& region, ImportPlan& plan,
+                std::string& error);
+
+}  // namespace orthelev

@@ -1,0 +1,181 @@
+#include "conversion/batch.hpp"
+
+#include <gtest/gtest.h>
+
+#include <filesystem>
+
+#include "geoid/active_grid.hpp"
+#include "support/grid_writer.hpp"
+#include "support/nmea_text.hpp"
+#include "support/recording_window_services.hpp"
+#include "support/temp_dir.hpp"
+#include "settings/settings_store.hpp"
+
+namespace orthelev {
+namespace {
+
+using testing::ReadBytes;
+using testing::TempDir;
+using testing::WriteBytes;
+using Lines = std::vector<std::string>;
+namespace fs = std::filesystem;
+
+std::string Gga(int second) {
+  return testing::Signed("$GPGGA,0000" + std::to_string(10 + second % 50) +
+                         ",3540.6300,N,13944.8717,E,1,08,1.0,50.0,M,39.0,M,,") + "\r\n";
+}
+
+class BatchTest : public testing::ProgramState {
+ protected:
+  void SetUp() override {
+    ProgramState::SetUp();
+    Settings& s = AppSettings();
+    s.programFolder = s.dataFolder = dir.Folder();
+    LoadDefaultSettings();
+    s.dataFolder = dir.Folder();
+    WriteBytes(dir.File("world.cdat"),
+               testing::CustomGridBytes(181, 360, -90, 0, 1, 1, [](int r, int c) {
+                 return static_cast<float>(30 + 0.01 * r - 0.02 * c);
+               }));
+    s.customFname = "world.cdat";
+    window.SetGeoidModelText("Custom Geoid");
+    Flags().initialized = true;
+  }
+  std::string Log(const std::string& name, int sentences = 3) {
+    std::string text;
+    for (int i = 0; i < sentences; ++i) text += Gga(i);
+    WriteBytes(dir.File(name), text);
+    return dir.File(name);
+  }
+  void Run(const std::string& source) {
+    window.SetSourceText(source);
+    RunBatch();
+  }
+  // The last `count` lines of the displayed report.
+  Lines Tail(size_t count) const {
+    const Lines report = window.DisplayedReport();
+    return Lines(report.end() - static_cast<long>(std::min(count, report.size())), report.end());
+  }
+  TempDir dir;
+};
+
+TEST_F(BatchTest, ReportOfConvertedSkippedAndUnknownFiles) {
+  Run(Log("a.nmea") + ";" + Log("b_g.nmea") + ";" + dir.File("c.xyz"));
+  const Lines report = window.DisplayedReport();
+  ASSERT_GE(report.size(), 3u);
+  EXPECT_EQ(report[0], " Geoid model: Custom Geoid");
+  EXPECT_EQ(report[1], "");
+  EXPECT_EQ(report[2], " NMEA: a.nmea");
+  EXPECT_EQ(Tail(7), (Lines{"", " Done.", "", " Skip: b_g.nmea", "", "", " Unknown file type."}));
+  EXPECT_EQ(window.StatusText(), " Unknown file type.");
+  EXPECT_TRUE(fs::exists(dir.File("a_g.nmea")));
+  EXPECT_FALSE(fs::exists(dir.File("b_g_g.nmea")));
+  EXPECT_FALSE(TheActiveGrid().open);
+  EXPECT_TRUE(window.ConvertEnabled());
+  EXPECT_FALSE(Batch().Clean());
+  EXPECT_EQ(Batch().filesSkipped, 1);
+  EXPECT_EQ(Batch().filesUnknown, 1);
+}
+
+TEST_F(BatchTest, EachFileEndsWithItsOwnOutcome) {
+  // A skipped file and a failed one do not spoil the files after them.
+  Run(";" + Log("a.nmea") + ";" + Log("x_g.nmea") + ";" + Log("d.nmea"));
+  const Lines report = window.DisplayedReport();
+  EXPECT_EQ(std::count(report.begin(), report.end(), " Done with error."), 1);
+  EXPECT_EQ(std::count(report.begin(), report.end(), " Done."), 2);
+  EXPECT_EQ(window.StatusText(), " 3 records done.");
+  EXPECT_EQ(Batch().filesFailed, 1);
+  EXPECT_EQ(Batch().filesConverted, 2);
+  EXPECT_EQ(std::count(window.events.begin(), window.events.end(), "show report"), 1);
+}
+
+TEST_F(BatchTest, ListEdgeCases) {
+  struct Case {
+    const char* what;
+    std::string source;
+    Lines tail;
+  };
+  const std::string a = Log("a.nmea");
+  const Case cases[] = {
+      {"empty source", "", {" Geoid model: Custom Geoid", ""}},
+      {"trailing separator", "  " + a + " ; ", {"", " Done.", ""}},
+      {"upper-case extension", Log("LOG.NMEA"), {"", " Done."}},
+      {"longer extension", dir.File("log.nmeax"), {"", " Unknown file type."}},
+  };
+  for (const Case& c : cases) {
+    window.reportLines.clear();
+    window.statuses.clear();
+    Run(c.source);
+    EXPECT_EQ(Tail(c.tail.size()), c.tail) << c.what;
+  }
+}
+
+TEST_F(BatchTest, EmptySourceLeavesTheModelOpenAndNoStatus) {
+  Run("");
+  EXPECT_EQ(window.DisplayedReport(), (Lines{" Geoid model: Custom Geoid", ""}));
+  EXPECT_TRUE(window.statuses.empty());
+  EXPECT_TRUE(TheActiveGrid().open);
+  EXPECT_TRUE(Batch().Clean());
+}
+
+TEST_F(BatchTest, PostfixDecidesSkipsCaseSensitively) {
+  Run(Log("track_g.nmea") + ";" + Log("track_G.nmea"));
+  EXPECT_TRUE(fs::exists(dir.File("track_G_g.nmea")));
+  EXPECT_FALSE(fs::exists(dir.File("track_g_g.nmea")));
+  AppSettings().postfix = "../elsewhere";  // never leaves the input's folder
+  Run(Log("walk.nmea"));
+  EXPECT_TRUE(fs::exists(dir.File("walk_g.nmea")));
+  EXPECT_EQ(window.StatusText(), " 3 records done.");
+}
+
+TEST_F(BatchTest, EscStopsTheBatchBeforeTheNextFile) {
+  struct Case {
+    const char* what;
+    bool lastFile;
+    Lines tail;
+  };
+  for (const Case& c : {Case{"with a file after it", false, {"", "", " *** Aborted by user ***"}},
+                        Case{"during the last file", true, {"", " *** Aborted by user ***"}}}) {
+    int calls = 0;
+    window.onPendingEvents = [&] {
+      if (++calls == 2) Flags().abortRequested = true;  // at the first progress point
+    };
+    fs::remove(dir.File("next_g.nmea"));
+    const std::string big = Log("big.nmea", 3000);
+    Run(c.lastFile ? big : big + ";" + Log("next.nmea"));
+    EXPECT_EQ(Tail(c.tail.size()), c.tail) << c.what;
+    EXPECT_EQ(window.StatusText(), " *** Aborted by user ***") << c.what;
+    EXPECT_FALSE(fs::exists(dir.File("next_g.nmea"))) << c.what;
+    EXPECT_TRUE(Batch().aborted);
+    EXPECT_FALSE(TheActiveGrid().open);
+  }
+}
+
+TEST_F(BatchTest, StrayEscIsForgottenAndNestedStartsIgnored) {
+  Flags().abortRequested = true;  // Esc pressed while no batch ran
+  window.onPendingEvents = [&] { RunBatch(); };  // Enter or a drop during the batch
+  Run(Log("a.nmea"));
+  EXPECT_EQ(window.StatusText(), " 3 records done.");
+  const Lines report = window.DisplayedReport();
+  EXPECT_EQ(std::count(report.begin(), report.end(), " Geoid model: Custom Geoid"), 1);
+}
+
+TEST_F(BatchTest, ModelThatCannotOpenLeavesTheReport) {
+  window.reportLines = {"earlier report"};
+  AppSettings().customFname = "missing.cdat";
+  Run(Log("a.nmea"));
+  EXPECT_EQ(window.reportLines, Lines{"earlier report"});
+  EXPECT_TRUE(window.ConvertEnabled());
+  EXPECT_FALSE(fs::exists(dir.File("a_g.nmea")));
+  EXPECT_FALSE(Batch().modelOpened);
+}
+
+TEST_F(BatchTest, HiddenStartShowsNoReport) {
+  Flags().startHidden = true;
+  Run(dir.File("absent.nmea"));
+  EXPECT_EQ(window.StatusText(), " Done with error.");
+  EXPECT_EQ(std::count(window.events.begin(), window.events.end(), "show report"), 0);
+}
+
+}  // namespace
+}  // namespace orthelev
