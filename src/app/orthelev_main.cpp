@@ -2,6 +2,7 @@
 // conversions, geoid models and settings.
 
 #include <QApplication>
+#include <QIcon>
 #include <cstdio>
 #include <cstring>
 #include <string>
@@ -48,6 +49,8 @@ bool AnsweredInformationRequest(int argc, char* argv[]) {
 int main(int argc, char* argv[]) {
   if (AnsweredInformationRequest(argc, argv)) return 0;
   QApplication application(argc, argv);  // takes its own options out of argv
+  QGuiApplication::setDesktopFileName("orthelev");  // the installed desktop entry
+  QApplication::setWindowIcon(QIcon::fromTheme("orthelev"));
   // QApplication has switched the process to the user's locale; numbers
   // stay "." (the settings load makes sure of it again).
   orthelev::SetNumberFormat();
