@@ -98,30 +98,12 @@ class EscapeCounter : public QObject {
 
 }  // namespace
 
-class ConversionTest : public QObject {
+class ConversionTest : public DesktopTestCase {
   Q_OBJECT
 
- private:
-  ProgramFolder* folder_ = nullptr;
-  std::unique_ptr<DesktopProgram> program_;
-
-  TFormMain& Main() { return program_->FormMain; }
-
-  void StartActivated(std::vector<std::string> parameters = {}) {
-    program_ = StartProgram(folder_->Location(), std::move(parameters));
-    Main().ApplicationEvents1Idle();
-  }
-
  private slots:
-  void init() { folder_ = new ProgramFolder; }
-  void cleanup() {
-    program_.reset();
-    delete folder_;
-    ResetProgramState();
-  }
-
   void CheckByClickAndByEnterInEitherEdit() {
-    StartActivated();
+    Start();
     const QString expected = QString::number(LinearGeoid(35 + 40 / 60.0 + 37.8 / 3600, 139 + 44 / 60.0 + 52.3 / 3600), 'f', 4);
     const std::function<void()> roads[] = {
         [this] { QTest::mouseClick(Main().ButtonCalc, Qt::LeftButton); },
@@ -172,16 +154,16 @@ class ConversionTest : public QObject {
          }},
     };
     for (const Road& road : roads) {
-      cleanup();
-      init();
-      StartActivated();
+      program_.reset();
+      folder_ = std::make_unique<ProgramFolder>();
+      Start();
       const std::string input = folder_->WriteNmea("day1.nmea", 3);
       road.start(Main(), input);
       QVERIFY2(std::filesystem::exists(folder_->File("day1_g.nmea")), road.name);
       QCOMPARE(FirstLine(folder_->File("day1_g.nmea")), kCorrectedSentence);
       QCOMPARE(Main().EditSorce->text().toStdString(), input);
       QCOMPARE(Main().StatusText(), std::string(" 3 records done."));
-      const std::string report = program_->FormReport.ReportText();
+      const std::string report = Report().ReportText();
       QVERIFY2(report.find(" Geoid model: Custom Geoid\n") == 0, report.c_str());
       QVERIFY2(report.find(" NMEA: day1.nmea") != std::string::npos, report.c_str());
       QVERIFY2(report.find(" Done.") != std::string::npos, report.c_str());
@@ -196,7 +178,7 @@ class ConversionTest : public QObject {
   }
 
   void CancelledBrowseChangesNothing() {
-    StartActivated();
+    Start();
     Main().EditSorce->setText("typed");
     Main().SetStatusText(" before");
     const SDialog before = AppSettings().browseDialog;
@@ -208,12 +190,12 @@ class ConversionTest : public QObject {
     QCOMPARE(AppSettings().browseDialog.SInitDir, before.SInitDir);
     QCOMPARE(AppSettings().browseDialog.SFileName, before.SFileName);
     QCOMPARE(AppSettings().browseDialog.SFilter, before.SFilter);
-    QCOMPARE(program_->FormReport.ReportText(), std::string());
+    QCOMPARE(Report().ReportText(), std::string());
   }
 
   void DropsLeaveSettingsFilesOutAndAlwaysStartABatch() {
     const std::string settings = folder_->SettingsFile();
-    program_ = StartProgram(folder_->Location());
+    Start({}, false);
     QVERIFY(!Drop(&Main(), {settings}));  // not before the first activation
     Main().ApplicationEvents1Idle();
     const std::string a = folder_->WriteNmea("a.nmea", 2), b = folder_->WriteNmea("b.nmea", 2);
@@ -223,11 +205,11 @@ class ConversionTest : public QObject {
     QVERIFY(std::filesystem::exists(folder_->File("b_g.nmea")));
     QVERIFY(Drop(&Main(), {settings}));
     QCOMPARE(Main().EditSorce->text(), QString());
-    QCOMPARE(program_->FormReport.ReportText(), std::string(" Geoid model: Custom Geoid\n"));
+    QCOMPARE(Report().ReportText(), std::string(" Geoid model: Custom Geoid\n"));
   }
 
   void EscStopsALongConversionAndGoesOnToTheWidget() {
-    StartActivated();
+    Start();
     const std::string input = folder_->WriteNmea("long.nmea", 40000);
     Main().EditSorce->setText(QString::fromStdString(input));
     EscapeCounter reached;
@@ -237,7 +219,7 @@ class ConversionTest : public QObject {
     QVERIFY(esc.Done());
     QCOMPARE(reached.presses, 1);
     QCOMPARE(Main().StatusText(), std::string(" *** Aborted by user ***"));
-    const std::string report = program_->FormReport.ReportText();
+    const std::string report = Report().ReportText();
     QVERIFY2(report.size() > 26 && report.substr(report.size() - 26) == "\n\n *** Aborted by user ***",
              report.c_str());
     QVERIFY(LineCount(folder_->File("long_g.nmea")) < 40000);
@@ -245,7 +227,7 @@ class ConversionTest : public QObject {
   }
 
   void StartsWhileABatchRunsAreIgnored() {
-    StartActivated();
+    Start();
     const std::string input = folder_->WriteNmea("long.nmea", 20000);
     const std::string other = folder_->WriteNmea("other.nmea", 2);
     Main().EditSorce->setText(QString::fromStdString(input));
@@ -268,7 +250,7 @@ class ConversionTest : public QObject {
   }
 
   void CloseDuringABatchStopsItThenClosesAndSaves() {
-    StartActivated();
+    Start();
     const std::string input = folder_->WriteNmea("long.nmea", 40000);
     Main().EditSorce->setText(QString::fromStdString(input));
     QSignalSpy closed(&Main(), &TFormMain::closed);
@@ -281,7 +263,7 @@ class ConversionTest : public QObject {
     QVERIFY(exit.Done());
     QCOMPARE(closed.count(), 1);
     QVERIFY(!Main().isVisible());
-    QVERIFY(program_->FormReport.ReportText().find(" *** Aborted by user ***") != std::string::npos);
+    QVERIFY(Report().ReportText().find(" *** Aborted by user ***") != std::string::npos);
     ProfileFile file;
     QVERIFY(file.Load(folder_->SettingsFile()));
     QCOMPARE(*file.Find("Option", "MainLeft"), std::string("689"));
@@ -290,10 +272,10 @@ class ConversionTest : public QObject {
 
   void HiddenQuittingCommandLineShowsNoWindow() {
     const std::string day1 = folder_->WriteNmea("day1.nmea", 3);
-    program_ = StartProgram(folder_->Location(), {day1, folder_->File("missing.nmea"), "/h", "/Q"});
+    Start({day1, folder_->File("missing.nmea"), "/h", "/Q"}, false);
     ShowCounter shows;
     Main().installEventFilter(&shows);
-    program_->FormReport.installEventFilter(&shows);
+    Report().installEventFilter(&shows);
     QSignalSpy closed(&Main(), &TFormMain::closed);
     ModalAnswerer answerer;
     QTest::qWait(1);  // the first idle moment
@@ -301,7 +283,7 @@ class ConversionTest : public QObject {
     QCOMPARE(shows.shows, 0);
     QVERIFY(answerer.seen.empty());
     QCOMPARE(FirstLine(folder_->File("day1_g.nmea")), kCorrectedSentence);
-    QVERIFY(program_->FormReport.ReportText().find("  Can not open: missing.nmea") != std::string::npos);
+    QVERIFY(Report().ReportText().find("  Can not open: missing.nmea") != std::string::npos);
     ProfileFile file;
     QVERIFY(file.Load(folder_->SettingsFile()));
     QVERIFY(file.Find("Option", "Version"));

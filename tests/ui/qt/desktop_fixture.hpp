@@ -88,6 +88,33 @@ inline std::unique_ptr<DesktopProgram> StartProgram(const SettingsLocation& wher
   return std::make_unique<DesktopProgram>(where, std::move(parameters));
 }
 
+// Base of the test classes that drive started windows: each test function
+// gets a fresh program folder; Start() opens the program on it.
+class DesktopTestCase : public QObject {
+  Q_OBJECT
+
+ protected:
+  // Starts the program with the parameters and, when `activate`, runs its
+  // first activation.
+  void Start(std::vector<std::string> parameters = {}, bool activate = true) {
+    program_ = StartProgram(folder_->Location(), std::move(parameters));
+    if (activate) Main().ApplicationEvents1Idle();
+  }
+  TFormMain& Main() { return program_->FormMain; }
+  TFormReport& Report() { return program_->FormReport; }
+
+  std::unique_ptr<ProgramFolder> folder_;
+  std::unique_ptr<DesktopProgram> program_;
+
+ private slots:
+  void init() { folder_ = std::make_unique<ProgramFolder>(); }
+  void cleanup() {
+    program_.reset();
+    folder_.reset();
+    ResetProgramState();
+  }
+};
+
 // What a modal dialog showed when it was answered.
 struct SeenDialog {
   QString title, text;

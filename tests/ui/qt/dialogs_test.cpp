@@ -12,15 +12,10 @@
 
 namespace orthelev::testing {
 
-class DialogsTest : public QObject {
+class DialogsTest : public DesktopTestCase {
   Q_OBJECT
 
  private:
-  ProgramFolder* folder_ = nullptr;
-  std::unique_ptr<DesktopProgram> program_;
-
-  TFormMain& Main() { return program_->FormMain; }
-
   // Picks the model at `index` in the model box as the user would.
   void PickModel(int index) {
     Main().ComboBoxGeoid->setCurrentIndex(index);
@@ -28,18 +23,8 @@ class DialogsTest : public QObject {
   }
 
  private slots:
-  void init() {
-    folder_ = new ProgramFolder;
-    program_ = StartProgram(folder_->Location());
-    Main().ApplicationEvents1Idle();
-  }
-  void cleanup() {
-    program_.reset();
-    delete folder_;
-    ResetProgramState();
-  }
-
   void MessageBoxIsCentredOverTheMainWindowInsideItsScreen() {
+    Start();
     struct Case {
       QPoint mainAt;
       const char* expect;  // where the box ends up
@@ -75,6 +60,7 @@ class DialogsTest : public QObject {
   }
 
   void PickedModelWithAMissingFileIsLocatedThroughTheDialog() {
+    Start();
     ModalAnswerer answerer([this](QWidget* dialog) {
       auto* files = qobject_cast<QFileDialog*>(dialog);
       QVERIFY(files);
@@ -97,6 +83,7 @@ class DialogsTest : public QObject {
   }
 
   void CancelledSearchForAModelFileEndsInTheErrorBox() {
+    Start();
     ModalAnswerer answerer([](QWidget* dialog) {
       if (qobject_cast<QFileDialog*>(dialog))
         static_cast<QDialog*>(dialog)->reject();
@@ -133,59 +120,49 @@ class DialogsTest : public QObject {
 
 ORTHELEV_QT_TEST(DialogsTest);
 
-class ReportLabelTest : public QObject {
+class ReportLabelTest : public DesktopTestCase {
   Q_OBJECT
 
- private:
-  ProgramFolder* folder_ = nullptr;
-  std::unique_ptr<DesktopProgram> program_;
-
  private slots:
-  void init() {
-    folder_ = new ProgramFolder;
-    program_ = StartProgram(folder_->Location());
-    program_->FormMain.ApplicationEvents1Idle();
-  }
-  void cleanup() {
-    program_.reset();
-    delete folder_;
-    ResetProgramState();
-  }
 
   void ClickingReportShowsThenHides() {
-    TFormReport& report = program_->FormReport;
-    QTest::mouseClick(program_->FormMain.LabelReport, Qt::LeftButton);
+    Start();
+    TFormReport& report = Report();
+    QTest::mouseClick(Main().LabelReport, Qt::LeftButton);
     QVERIFY(report.isVisible());
     // Centred over the main window (689, 425, 542 x 189).
     QCOMPARE(report.frameGeometry().topLeft(), QPoint(689 + (542 - 426) / 2, 425 + (189 - 286) / 2));
-    QTest::mouseClick(program_->FormMain.LabelReport, Qt::LeftButton);
+    QTest::mouseClick(Main().LabelReport, Qt::LeftButton);
     QVERIFY(!report.isVisible());
   }
 
   void MinimisedReportIsRestoredMaximisedOneStays() {
-    TFormReport& report = program_->FormReport;
+    Start();
+    TFormReport& report = Report();
     report.showMinimized();
-    QTest::mouseClick(program_->FormMain.LabelReport, Qt::LeftButton);
+    QTest::mouseClick(Main().LabelReport, Qt::LeftButton);
     QVERIFY(report.isVisible());
     QVERIFY(!report.isMinimized());
     report.showMaximized();
-    QTest::mouseClick(program_->FormMain.LabelReport, Qt::LeftButton);
+    QTest::mouseClick(Main().LabelReport, Qt::LeftButton);
     QVERIFY(report.isVisible());
     QVERIFY(report.isMaximized());
   }
 
   void HiddenStartKeepsTheReportHidden() {
+    Start();
     Flags().startHidden = true;
-    QTest::mouseClick(program_->FormMain.LabelReport, Qt::LeftButton);
-    QVERIFY(!program_->FormReport.isVisible());
+    QTest::mouseClick(Main().LabelReport, Qt::LeftButton);
+    QVERIFY(!Report().isVisible());
   }
 
   void FailedFilePopsTheReportUp() {
-    program_->FormMain.EditSorce->setText(QString::fromStdString(folder_->File("missing.nmea")));
-    QTest::mouseClick(program_->FormMain.ButtonConvert, Qt::LeftButton);
-    QVERIFY(program_->FormReport.isVisible());
-    QCOMPARE(program_->FormMain.StatusText(), std::string(" Done with error."));
-    const std::string report = program_->FormReport.ReportText();
+    Start();
+    Main().EditSorce->setText(QString::fromStdString(folder_->File("missing.nmea")));
+    QTest::mouseClick(Main().ButtonConvert, Qt::LeftButton);
+    QVERIFY(Report().isVisible());
+    QCOMPARE(Main().StatusText(), std::string(" Done with error."));
+    const std::string report = Report().ReportText();
     QVERIFY2(report.find("  Can not open: missing.nmea\n\n Done with error.") != std::string::npos,
              report.c_str());
   }
