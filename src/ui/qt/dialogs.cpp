@@ -41,8 +41,21 @@ void PlacedFileDialog::showEvent(QShowEvent* event) {
   if (owner_) PlaceOver(this, owner_);
 }
 
-void ShowErrorBox(QWidget* owner, const std::string& text) {
-  PlacedMessageBox box(owner, "Error", QString::fromStdString(text), QMessageBox::Critical);
+void ShowMessageBoxOf(QWidget* owner, MessageKind kind, const std::string& text,
+                      const std::string& programTitle) {
+  struct Look {
+    QString title;
+    QMessageBox::Icon icon;
+  };
+  Look look{"Error", QMessageBox::Critical};
+  switch (kind) {
+    case MessageKind::Error: break;
+    case MessageKind::Warning: look = {"Warning", QMessageBox::Warning}; break;
+    case MessageKind::Information: look = {"Information", QMessageBox::Information}; break;
+    case MessageKind::Confirmation: look = {"Confirm", QMessageBox::Question}; break;
+    case MessageKind::Custom: look = {QString::fromStdString(programTitle), QMessageBox::NoIcon}; break;
+  }
+  PlacedMessageBox box(owner, look.title, QString::fromStdString(text), look.icon);
   box.exec();
 }
 

@@ -44,8 +44,11 @@ class PlacedFileDialog : public QFileDialog {
   QWidget* owner_;
 };
 
-// Shows the error message box titled "Error" over `owner` and waits for OK.
-void ShowErrorBox(QWidget* owner, const std::string& text);
+// Shows the message box of `kind` over `owner` and waits for OK: titled
+// "Error" with the error symbol for errors, "Warning", "Information" and
+// "Confirm" for the others, and the program's title for custom boxes.
+void ShowMessageBoxOf(QWidget* owner, MessageKind kind, const std::string& text,
+                      const std::string& programTitle);
 
 // Runs the file-open dialog over `owner` from `dialog` (folder, file name,
 // filter) and writes the dialog's folder, file name and filter back into

@@ -156,8 +156,10 @@ void TFormMain::ApplicationEvents1Idle() {
   if (Flags().initialized) return;
   hide();
   FormActivate();
-  // After a hidden start the window waits minimised for the user.
-  if (Flags().startHidden && !closePending_ && !closed_) showMinimized();
+  // After a hidden start, or when the settings file could not be placed, the
+  // window waits minimised for the user: a program without any window could
+  // be neither restored nor closed.
+  if (!isVisible() && !closePending_ && !closed_) showMinimized();
 }
 
 void TFormMain::FormActivate() {

@@ -41,9 +41,9 @@ void QtWindowServices::AppendReportLine(const std::string& text) { report_.Appen
 void QtWindowServices::ClearReport() { report_.ClearReport(); }
 void QtWindowServices::ShowReport() { report_.ShowReport(); }
 
-MessageButton QtWindowServices::ShowMessageBox(const std::string& text, MessageKind, MessageButton buttons,
-                                               int) {
-  ShowErrorBox(&main_, text);
+MessageButton QtWindowServices::ShowMessageBox(const std::string& text, MessageKind kind,
+                                               MessageButton buttons, int) {
+  ShowMessageBoxOf(&main_, kind, text, programTitle_);
   return buttons;
 }
 

@@ -59,6 +59,29 @@ class DialogsTest : public DesktopTestCase {
     }
   }
 
+  void EachKindHasItsTitleAndSymbol() {
+    Start();
+    const struct {
+      MessageKind kind;
+      const char* title;
+      QMessageBox::Icon icon;
+    } kinds[] = {
+        {MessageKind::Error, "Error", QMessageBox::Critical},
+        {MessageKind::Warning, "Warning", QMessageBox::Warning},
+        {MessageKind::Information, "Information", QMessageBox::Information},
+        {MessageKind::Confirmation, "Confirm", QMessageBox::Question},
+        {MessageKind::Custom, "orthelev", QMessageBox::NoIcon},
+    };
+    for (const auto& k : kinds) {
+      ModalAnswerer answerer;
+      Window().ShowMessageBox("Line 1\r\nLine 2", k.kind);
+      QCOMPARE(answerer.seen.size(), size_t{1});
+      QCOMPARE(answerer.seen[0].title, QString(k.title));
+      QCOMPARE(answerer.seen[0].icon, k.icon);
+      QCOMPARE(answerer.seen[0].text, QString("Line 1\nLine 2"));
+    }
+  }
+
   void PickedModelWithAMissingFileIsLocatedThroughTheDialog() {
     Start();
     ModalAnswerer answerer([this](QWidget* dialog) {
