@@ -140,6 +140,17 @@ class StartupTest : public QObject {
     QVERIFY(Flags().initialized);
   }
 
+  void BusyCursorIsProgramWideAndDoesNotStack() {
+    ProgramFolder folder;
+    auto program = StartProgram(folder.Location());
+    Window().SetBusyCursor(true);
+    Window().SetBusyCursor(true);
+    QVERIFY(QApplication::overrideCursor());
+    QCOMPARE(QApplication::overrideCursor()->shape(), Qt::WaitCursor);
+    Window().SetBusyCursor(false);
+    QVERIFY(!QApplication::overrideCursor());
+  }
+
   void FailureEscapingAHandlerIsShownAndTheWindowGoesOn() {
     ProgramFolder folder;
     auto program = StartProgram(folder.Location());
