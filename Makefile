@@ -4,7 +4,10 @@ JOBS ?= $(shell nproc)
 
 .PHONY: test demo build deps bench clean
 
-demo: build
+# The demo needs only the console front end.
+demo: deps
+	cmake -S . -B $(BUILD) -DCMAKE_BUILD_TYPE=RelWithDebInfo
+	cmake --build $(BUILD) -j $(JOBS) --target orthelev-cli
 	bash scripts/demo.sh $(BUILD)
 
 test: build
