@@ -9,6 +9,8 @@
 #include <string>
 #include <vector>
 
+#include "conversion/batch.hpp"
+#include "conversion/conversion_state.hpp"
 #include "geoid/active_grid.hpp"
 #include "settings/settings.hpp"
 #include "ui/services/memory_window_services.hpp"
@@ -92,13 +94,16 @@ class RecordingWindowServices : public MemoryWindowServices {
   std::function<void()> onPendingEvents;
 };
 
-// Fixture: fresh settings, flags and grid, with a recording window installed.
+// Fixture: fresh settings, flags, grid and conversion state, with a
+// recording window installed.
 class ProgramState : public ::testing::Test {
  protected:
   void SetUp() override {
     AppSettings().Reset();
     Flags().Reset();
     TheActiveGrid().Reset();
+    Conversion().Reset();
+    Batch().Reset();
     InstallWindowServices(&window);
   }
   void TearDown() override {
