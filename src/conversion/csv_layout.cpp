@@ -4,6 +4,7 @@
 
 #include "conversion/conversion_state.hpp"
 #include "conversion/log_reader.hpp"
+#include "settings/ascii_text.hpp"
 #include "settings/number_format.hpp"
 
 namespace orthelev {
@@ -38,20 +39,6 @@ constexpr DefaultRow kDefaultOptionRows[] = {
 constexpr std::string_view kDefaultProfile = "Default";
 constexpr int kIdentifyingScore = 80;
 
-char AsciiUpper(char c) { return c >= 'a' && c <= 'z' ? static_cast<char>(c - 'a' + 'A') : c; }
-
-std::string AsciiUpper(std::string_view text) {
-  std::string upper(text);
-  for (char& c : upper) c = AsciiUpper(c);
-  return upper;
-}
-
-bool SameNameIgnoringCase(std::string_view a, std::string_view b) {
-  if (a.size() != b.size()) return false;
-  for (std::size_t i = 0; i < a.size(); ++i)
-    if (AsciiUpper(a[i]) != AsciiUpper(b[i])) return false;
-  return true;
-}
 
 // "," + list + ",", the form in which "," + item + "," is looked up.
 std::string CommaFramed(std::string_view list) {
@@ -122,7 +109,7 @@ std::int32_t SplitCsvFields(std::string_view text, CsvFields& fields) {
 
 std::string NormaliseHeaderLine(std::string_view line) {
   if (!line.empty() && line.front() == '%') line.remove_prefix(1);
-  return WithoutBlanksAroundCommas(AsciiUpper(TrimControlAndBlanks(line)));
+  return WithoutBlanksAroundCommas(UpperAscii(TrimControlAndBlanks(line)));
 }
 
 bool ExamineHeaderLine(CsvLayout& layout, std::string_view line, const CsvItemTitles& titles) {
@@ -134,7 +121,7 @@ bool ExamineHeaderLine(CsvLayout& layout, std::string_view line, const CsvItemTi
   };
   std::string framedLists[std::size(keys)];
   for (std::size_t k = 0; k < std::size(keys); ++k)
-    framedLists[k] = CommaFramed(AsciiUpper(*keys[k].first));
+    framedLists[k] = CommaFramed(UpperAscii(*keys[k].first));
 
   layout.fieldCount = SplitCsvFields(NormaliseHeaderLine(line), layout.fields);
   layout.columns = CsvColumns{};
@@ -169,7 +156,7 @@ bool AnalyseCsvHeader(CsvLayout& layout) {
 
 std::string IdentifyLogger(const CsvFields& fields, std::int32_t count) {
   for (const std::string& row : AppSettings().csvInfo) {
-    if (LoggerScore(AsciiUpper(ProfileRowValue(row)), fields, count) >= kIdentifyingScore)
+    if (LoggerScore(UpperAscii(ProfileRowValue(row)), fields, count) >= kIdentifyingScore)
       return std::string(ProfileRowName(row));
   }
   return std::string(kDefaultProfile);
@@ -225,7 +212,7 @@ std::string_view ProfileRowValue(std::string_view row) {
 
 std::string_view ProfileValue(const std::vector<std::string>& rows, std::string_view name) {
   for (const std::string& row : rows)
-    if (SameNameIgnoringCase(ProfileRowName(row), name)) return ProfileRowValue(row);
+    if (EqualIgnoringAsciiCase(ProfileRowName(row), name)) return ProfileRowValue(row);
   return {};
 }
 

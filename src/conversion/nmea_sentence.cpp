@@ -5,6 +5,7 @@
 
 #include "conversion/log_reader.hpp"
 #include "geoid/interpolation.hpp"
+#include "settings/ascii_text.hpp"
 #include "settings/number_format.hpp"
 #include "settings/settings.hpp"
 #include "ui/services/window_services.hpp"
@@ -31,8 +32,6 @@ int HexDigitValue(char c) {
   if (c >= 'a' && c <= 'f') return c - 'a' + 10;
   return -1;
 }
-
-char UpperAscii(char c) { return c >= 'a' && c <= 'z' ? static_cast<char>(c - 'a' + 'A') : c; }
 
 double OptionalNumber(std::string_view field, double whenEmpty) {
   return field.empty() ? whenEmpty : SafeStrToFloat(field);

@@ -7,6 +7,7 @@
 #include "geoid/active_grid.hpp"
 #include "geoid/interpolation.hpp"
 #include "geoid/model_selection.hpp"
+#include "settings/ascii_text.hpp"
 #include "settings/number_format.hpp"
 #include "ui/services/window_services.hpp"
 
@@ -60,7 +61,7 @@ double ParseCoordinate(const std::string& input) {
   std::string text;
   for (char c : input) {
     if (c == '"') continue;
-    text += (c >= 'a' && c <= 'z') ? static_cast<char>(c - 'a' + 'A') : c;
+    text += UpperAscii(c);
   }
   std::string_view t = TrimControlAndBlanks(text);
   if (t.empty()) return kNaN;

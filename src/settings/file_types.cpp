@@ -1,5 +1,6 @@
 #include "settings/file_types.hpp"
 
+#include "settings/ascii_text.hpp"
 #include "settings/settings.hpp"
 
 namespace orthelev {
@@ -17,13 +18,6 @@ std::string ReplaceAll(std::string_view text, std::string_view from, std::string
 
 // The first two characters dropped (fewer when the text is shorter).
 std::string DropTwo(const std::string& text) { return text.size() > 2 ? text.substr(2) : ""; }
-
-std::string LowerAscii(std::string_view text) {
-  std::string lower(text);
-  for (char& c : lower)
-    if (c >= 'A' && c <= 'Z') c = static_cast<char>(c + ('a' - 'A'));
-  return lower;
-}
 
 std::string ExtensionOf(std::string_view path) {
   const std::size_t slash = path.rfind('/');

@@ -7,6 +7,7 @@
 #include <cerrno>
 #include <cstring>
 
+#include "settings/ascii_text.hpp"
 #include "settings/file_io.hpp"
 #include "settings/text_encoding.hpp"
 
@@ -26,14 +27,7 @@ std::string_view Trim(std::string_view text) {
   return text;
 }
 
-char FoldCase(char c) { return c >= 'A' && c <= 'Z' ? static_cast<char>(c + ('a' - 'A')) : c; }
-
-bool SameName(std::string_view a, std::string_view b) {
-  if (a.size() != b.size()) return false;
-  for (std::size_t i = 0; i < a.size(); ++i)
-    if (FoldCase(a[i]) != FoldCase(b[i])) return false;
-  return true;
-}
+bool SameName(std::string_view a, std::string_view b) { return EqualIgnoringAsciiCase(a, b); }
 
 bool HasLineBreak(std::string_view text) { return text.find_first_of("\r\n") != text.npos; }
 

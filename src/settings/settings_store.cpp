@@ -7,6 +7,7 @@
 
 #include "conversion/csv_layout.hpp"
 #include "conversion/log_reader.hpp"
+#include "settings/ascii_text.hpp"
 #include "settings/file_types.hpp"
 #include "settings/number_format.hpp"
 #include "settings/profile_file.hpp"
@@ -177,12 +178,6 @@ void ReadFontAndItems(const SettingsReader& in, Settings& s) {
   s.font.name = in.Text(kFont, "FontName", fallback.name);
   s.font.sizePoints = in.Whole(kFont, "FontSize", fallback.sizePoints);
   for (const TitleKey& k : kTitleKeys) s.csvItems.*k.member = in.Text(kCsvItem, k.key, k.fallback);
-}
-
-std::string UpperAscii(std::string text) {
-  for (char& c : text)
-    if (c >= 'a' && c <= 'z') c = static_cast<char>(c - 'a' + 'A');
-  return text;
 }
 
 // Appends `entry` to the ","-list unless an entry equal to it, ignoring

@@ -1,24 +1,12 @@
 #include "ui/services/memory_window_services.hpp"
 
-#include <algorithm>
-#include <cctype>
+#include "settings/ascii_text.hpp"
 
 namespace orthelev {
 
-namespace {
-
-bool EqualIgnoringCase(const std::string& a, const std::string& b) {
-  return std::equal(a.begin(), a.end(), b.begin(), b.end(), [](char x, char y) {
-    return std::tolower(static_cast<unsigned char>(x)) ==
-           std::tolower(static_cast<unsigned char>(y));
-  });
-}
-
-}  // namespace
-
 int FindEntryIgnoringCase(const std::vector<std::string>& entries, const std::string& text) {
   for (size_t i = 0; i < entries.size(); ++i)
-    if (EqualIgnoringCase(entries[i], text)) return static_cast<int>(i);
+    if (EqualIgnoringAsciiCase(entries[i], text)) return static_cast<int>(i);
   return -1;
 }
 

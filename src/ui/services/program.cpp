@@ -5,6 +5,7 @@
 #include "conversion/batch.hpp"
 #include "conversion/output_file.hpp"
 #include "geoid/active_grid.hpp"
+#include "settings/ascii_text.hpp"
 #include "settings/file_types.hpp"
 #include "settings/settings.hpp"
 #include "settings/settings_store.hpp"
@@ -14,12 +15,6 @@
 namespace orthelev {
 
 namespace {
-
-std::string LowerAscii(std::string text) {
-  for (char& c : text)
-    if (c >= 'A' && c <= 'Z') c = static_cast<char>(c - 'A' + 'a');
-  return text;
-}
 
 bool IsSettingsFile(const std::string& path) {
   return LowerAscii(std::filesystem::path(path).extension().string()) == ".ini";
@@ -38,7 +33,7 @@ void ApplySwitch(const std::string& parameter) {
   char letter = parameter.back();
   if (parameter == "--hidden") letter = 'H';
   if (parameter == "--quit") letter = 'Q';
-  if (letter >= 'a' && letter <= 'z') letter = static_cast<char>(letter - 'a' + 'A');
+  letter = UpperAscii(letter);
   if (letter == 'H') Flags().startHidden = true;
   if (letter == 'Q') Flags().quitWhenDone = true;
 }
