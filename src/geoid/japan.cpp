@@ -9,6 +9,7 @@
 #include <vector>
 
 #include "geoid/active_grid.hpp"
+#include "settings/file_io.hpp"
 #include "settings/number_format.hpp"
 #include "settings/settings.hpp"
 #include "ui/services/window_services.hpp"
@@ -102,29 +103,25 @@ bool ReadGridValues(AsciiGridReader& reader, const std::string& path, DataArray&
   return !reader.Failed();
 }
 
-// Writes the rows northernmost first to a temporary file, then renames it
-// into place, so that a failed write never leaves a short companion.
+// Writes the rows northernmost first. The file is written beside its name
+// and renamed into place, so that a failed write never leaves a short
+// companion.
 bool WriteCompanion(DataArray& data, const std::string& target) {
-  const std::string temporary = target + ".part";
-  std::FILE* out = std::fopen(temporary.c_str(), "wb");
-  if (!out) return false;
-  std::vector<unsigned char> bytes(static_cast<size_t>(data.nlon) * 4);
-  bool ok = true;
-  for (std::int32_t r = data.nlat - 1; r >= 0 && ok; --r) {
-    const float* row = data.Row(r);
-    for (std::int32_t c = 0; c < data.nlon; ++c) PutFloatLE(row[c], &bytes[size_t(c) * 4]);
-    ok = std::fwrite(bytes.data(), 1, bytes.size(), out) == bytes.size();
-    Window().ProcessPendingEvents();
-  }
-  ok = std::fclose(out) == 0 && ok;
-  ok = ok && std::rename(temporary.c_str(), target.c_str()) == 0;
-  if (!ok) std::remove(temporary.c_str());
-  return ok;
-}
-
-bool FileExists(const std::string& path) {
-  std::ifstream probe(path, std::ios::binary);
-  return probe.is_open();
+  std::string error;
+  return WriteFileAtomicallyFrom(
+      target,
+      [&data](const ByteSink& put, std::string&) {
+        std::string bytes(static_cast<size_t>(data.nlon) * 4, '\0');
+        for (std::int32_t r = data.nlat - 1; r >= 0; --r) {
+          const float* row = data.Row(r);
+          for (std::int32_t c = 0; c < data.nlon; ++c)
+            PutFloatLE(row[c], reinterpret_cast<unsigned char*>(&bytes[size_t(c) * 4]));
+          if (!put(bytes)) return false;
+          Window().ProcessPendingEvents();
+        }
+        return true;
+      },
+      error);
 }
 
 }  // namespace

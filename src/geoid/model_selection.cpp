@@ -5,6 +5,7 @@
 #include "geoid/active_grid.hpp"
 #include "geoid/custom_geoid.hpp"
 #include "geoid/japan.hpp"
+#include "settings/file_io.hpp"
 #include "settings/settings.hpp"
 #include "ui/services/file_dialog.hpp"
 #include "ui/services/window_services.hpp"
@@ -12,11 +13,6 @@
 namespace orthelev {
 
 namespace {
-
-bool FileExists(const std::string& path) {
-  std::error_code error;
-  return !path.empty() && std::filesystem::is_regular_file(path, error);
-}
 
 std::string FileNamePart(const std::string& path) {
   return std::filesystem::path(path).filename().string();

@@ -1,5 +1,7 @@
 #include "settings/file_io.hpp"
 
+#include <filesystem>
+
 #include <fcntl.h>
 #include <sys/stat.h>
 #include <unistd.h>
@@ -161,6 +163,11 @@ bool CopyFileReplacing(const std::string& from, const std::string& to, std::stri
   const int mode =
       ::stat(from.c_str(), &info) == 0 ? static_cast<int>((info.st_mode & 07777) | S_IWUSR) : -1;
   return WriteFileAtomically(to, bytes, error, mode);
+}
+
+bool FileExists(const std::string& path) {
+  std::error_code error;
+  return !path.empty() && std::filesystem::is_regular_file(path, error);
 }
 
 }  // namespace orthelev

@@ -43,6 +43,9 @@ bool WriteFileAtomicallyFrom(const std::string& path,
                              const std::function<bool(const ByteSink& put, std::string& error)>& produce,
                              std::string& error, int mode = -1);
 
+// True when a regular file (or a link to one) is at `path`.
+bool FileExists(const std::string& path);
+
 // Copies the regular file `from` over `to` (replacing it) with the same
 // atomic write, keeping the source's permission bits but making the copy
 // writable by its owner, who is to save into it.

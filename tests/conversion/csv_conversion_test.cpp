@@ -1,8 +1,6 @@
 #include "conversion/csv_conversion.hpp"
 
 #include <gtest/gtest.h>
-#include <signal.h>
-#include <sys/resource.h>
 
 #include <algorithm>
 #include <filesystem>
@@ -11,6 +9,7 @@
 
 #include "conversion/conversion_state.hpp"
 #include "csv_test_files.hpp"
+#include "support/file_size_limit.hpp"
 
 namespace orthelev {
 namespace {
@@ -249,18 +248,15 @@ std::string FixedRecords(int count, const std::string& height = "100.000") {
 }
 
 TEST_F(CsvConversionTest, WriteFailureStopsAndCloses) {
-  struct rlimit saved {};
-  ASSERT_EQ(::getrlimit(RLIMIT_FSIZE, &saved), 0);
   const std::string path = Write("big.csv", FixedRecords(20000));
   const std::string outputPath = OutputOf(path);
   const std::size_t descriptors = OpenDescriptors();
-  ::signal(SIGXFSZ, SIG_IGN);
-  struct rlimit limited = saved;
-  limited.rlim_cur = 100000;  // bytes a file may grow to
-  ASSERT_EQ(::setrlimit(RLIMIT_FSIZE, &limited), 0);
-  const std::int32_t result = ConvertCsvFile(path);
-  ::setrlimit(RLIMIT_FSIZE, &saved);
-  ::signal(SIGXFSZ, SIG_DFL);
+  std::int32_t result = 0;
+  {
+    testing::FileSizeLimit limit(100000);  // bytes a file may grow to
+    ASSERT_TRUE(limit.Active());
+    result = ConvertCsvFile(path);
+  }
 
   EXPECT_EQ(result, -1);
   EXPECT_EQ(window.reportLines, (Lines{" CSV: big.csv", "  Can't create: " + outputPath}));

@@ -2,15 +2,14 @@
 
 #include <gmock/gmock.h>
 #include <gtest/gtest.h>
-#include <sys/resource.h>
 #include <unistd.h>
 
-#include <csignal>
 #include <filesystem>
 #include <string>
 #include <vector>
 
 #include "conversion/output_file.hpp"
+#include "support/file_size_limit.hpp"
 #include "support/recording_window_services.hpp"
 #include "support/synthetic_grid.hpp"
 #include "support/temp_dir.hpp"
@@ -194,34 +193,13 @@ TEST_F(NmeaFileTest, ReportsAReadErrorAsCannotOpenAndClosesBoth) {
   EXPECT_TRUE(std::filesystem::exists(folder_.File("mem_g.nmea")));
 }
 
-// Limits the size of files this process writes; a write past it fails
-// (EFBIG) instead of raising SIGXFSZ.
-class FileSizeLimit {
- public:
-  explicit FileSizeLimit(rlim_t bytes) {
-    getrlimit(RLIMIT_FSIZE, &saved_);
-    oldHandler_ = std::signal(SIGXFSZ, SIG_IGN);
-    rlimit limit = saved_;
-    limit.rlim_cur = bytes;
-    setrlimit(RLIMIT_FSIZE, &limit);
-  }
-  ~FileSizeLimit() {
-    setrlimit(RLIMIT_FSIZE, &saved_);
-    std::signal(SIGXFSZ, oldHandler_);
-  }
-
- private:
-  rlimit saved_{};
-  void (*oldHandler_)(int) = nullptr;
-};
-
 TEST_F(NmeaFileTest, ReportsAWriteErrorAsCannotCreateAndKeepsTheInput) {
   std::string input;
   for (int i = 0; i < 5000; ++i) input += kGga + "\n";
   const std::string in = folder_.Write("big.nmea", input);
   std::int32_t result;
   {
-    FileSizeLimit limit(100000);
+    testing::FileSizeLimit limit(100000);
     result = ConvertNmeaFile(in);
   }
   EXPECT_EQ(result, -1);

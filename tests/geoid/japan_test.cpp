@@ -7,6 +7,7 @@
 #include <filesystem>
 
 #include "geoid/active_grid.hpp"
+#include "support/file_size_limit.hpp"
 #include "support/recording_window_services.hpp"
 #include "support/temp_dir.hpp"
 
@@ -182,10 +183,13 @@ TEST_F(GsiConversion, FailuresReportAndLeaveNoCompanion) {
   }
 }
 
-TEST_F(GsiConversion, UnwritableFolderLeavesNoCompanion) {
-  WriteBytes(dir.File("g.asc"), "20 120 0.5 0.5 1 2 1\n1 2\n");
-  // A companion path that names a folder cannot be created.
-  std::filesystem::create_directory(dir.File("g.asc.dat.part"));
+TEST_F(GsiConversion, FailedWriteLeavesNoCompanion) {
+  std::string grid = "20 120 0.5 0.5 2 20 1\n";
+  for (int i = 0; i < 40; ++i) grid += "1.5 ";
+  WriteBytes(dir.File("g.asc"), grid + "\n");
+  // The companion (160 bytes) cannot be written whole.
+  testing::FileSizeLimit limit(100);
+  ASSERT_TRUE(limit.Active());
   EXPECT_FALSE(ConvertGsiGrid(dir.File("g.asc")));
   EXPECT_FALSE(std::filesystem::exists(dir.File("g.asc.dat")));
 }

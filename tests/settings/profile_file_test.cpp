@@ -1,14 +1,13 @@
 #include "settings/profile_file.hpp"
 
 #include <gtest/gtest.h>
-#include <sys/resource.h>
 #include <unistd.h>
 
-#include <csignal>
 #include <functional>
 #include <string>
 #include <vector>
 
+#include "support/file_size_limit.hpp"
 #include "support/folder_entries.hpp"
 #include "support/temp_dir.hpp"
 
@@ -355,15 +354,12 @@ TEST_F(ProfileFileTest, AFailedSaveLeavesTheOldFileIntact) {
   ProfileFile profile = LoadBytes(original);
   profile.WriteString("CSV_Info", "Logger", std::string(4096, 'x'));
 
-  rlimit old{};
-  ASSERT_EQ(getrlimit(RLIMIT_FSIZE, &old), 0);
-  const auto oldHandler = std::signal(SIGXFSZ, SIG_IGN);
-  rlimit small = old;
-  small.rlim_cur = 1024;
-  ASSERT_EQ(setrlimit(RLIMIT_FSIZE, &small), 0);
-  const bool saved = profile.Save();
-  setrlimit(RLIMIT_FSIZE, &old);
-  std::signal(SIGXFSZ, oldHandler);
+  bool saved = true;
+  {
+    testing::FileSizeLimit limit(1024);
+    ASSERT_TRUE(limit.Active());
+    saved = profile.Save();
+  }
 
   EXPECT_FALSE(saved);
   EXPECT_FALSE(profile.Error().empty());

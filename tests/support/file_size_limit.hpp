@@ -1,0 +1,36 @@
+#pragma once
+// Limits the size of files this process writes while the object lives: a
+// write past the limit fails (EFBIG) instead of raising SIGXFSZ. Forces
+// write failures even where root ignores permissions.
+
+#include <sys/resource.h>
+
+#include <csignal>
+
+namespace orthelev::testing {
+
+class FileSizeLimit {
+ public:
+  explicit FileSizeLimit(rlim_t bytes) {
+    getrlimit(RLIMIT_FSIZE, &saved_);
+    oldHandler_ = std::signal(SIGXFSZ, SIG_IGN);
+    rlimit limit = saved_;
+    limit.rlim_cur = bytes;
+    active_ = setrlimit(RLIMIT_FSIZE, &limit) == 0;
+  }
+  ~FileSizeLimit() {
+    setrlimit(RLIMIT_FSIZE, &saved_);
+    std::signal(SIGXFSZ, oldHandler_);
+  }
+  FileSizeLimit(const FileSizeLimit&) = delete;
+  FileSizeLimit& operator=(const FileSizeLimit&) = delete;
+
+  bool Active() const { return active_; }
+
+ private:
+  rlimit saved_{};
+  void (*oldHandler_)(int) = nullptr;
+  bool active_ = false;
+};
+
+}  // namespace orthelev::testing
