@@ -13,6 +13,7 @@
 #include "geoid/geoid_check.hpp"
 #include "geoid/model_selection.hpp"
 #include "settings/number_format.hpp"
+#include "settings/paths.hpp"
 #include "settings/settings.hpp"
 #include "settings/settings_location.hpp"
 #include "settings/settings_store.hpp"
@@ -75,11 +76,6 @@ class CliWindowServices : public ConsoleWindowServices {
     if (interrupted) Flags().abortRequested = true;
   }
 };
-
-std::string WithSeparator(std::string folder) {
-  if (folder.empty() || folder.back() != '/') folder += '/';
-  return folder;
-}
 
 std::string Absolute(const std::string& path) {
   std::error_code error;
@@ -152,11 +148,11 @@ void PrepareSettings(const Options& o, const char* argv0, ConsoleWindowServices&
   }
   if (s.settingsFileName.empty() || !LoadSettings(SettingsAccess::ReadOnly)) LoadDefaultSettings();
 
-  if (o.dataDir) s.dataFolder = WithSeparator(Absolute(*o.dataDir));
+  if (o.dataDir) s.dataFolder = WithTrailingSeparator(Absolute(*o.dataDir));
   if (o.custom) {
-    const std::filesystem::path custom = Absolute(*o.custom);
-    s.dataFolder = WithSeparator(custom.parent_path().string());
-    s.customFname = custom.filename().string();
+    const std::string custom = Absolute(*o.custom);
+    s.dataFolder = FolderOf(custom);
+    s.customFname = FileNameOf(custom);
     window.SetGeoidModelText(kCustomModelTitle);
   }
   if (o.model) window.SetGeoidModelText(*o.model);

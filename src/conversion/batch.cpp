@@ -10,6 +10,7 @@
 #include "geoid/model_selection.hpp"
 #include "settings/file_types.hpp"
 #include "settings/number_format.hpp"
+#include "settings/paths.hpp"
 #include "settings/settings.hpp"
 #include "ui/services/window_services.hpp"
 

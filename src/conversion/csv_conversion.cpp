@@ -10,6 +10,7 @@
 #include "conversion/output_file.hpp"
 #include "geoid/interpolation.hpp"
 #include "settings/number_format.hpp"
+#include "settings/paths.hpp"
 #include "settings/settings.hpp"
 #include "ui/services/window_services.hpp"
 

@@ -7,23 +7,11 @@
 #include <cstring>
 
 #include "conversion/log_reader.hpp"
+#include "settings/paths.hpp"
 
 namespace orthelev {
 
 namespace {
-
-bool IsSeparator(char c) {
-#ifdef _WIN32
-  if (c == '\\') return true;
-#endif
-  return c == '/';
-}
-
-size_t NameStart(std::string_view path) {
-  size_t i = path.size();
-  while (i > 0 && !IsSeparator(path[i - 1])) --i;
-  return i;
-}
 
 // Writes all bytes, retrying after interruptions and short writes.
 bool WriteAll(int fd, const char* data, size_t count) {
@@ -39,11 +27,9 @@ bool WriteAll(int fd, const char* data, size_t count) {
 
 }  // namespace
 
-std::string FileNameOf(std::string_view path) { return std::string(path.substr(NameStart(path))); }
-
 std::string OutputPathFor(std::string_view inputPath, std::string_view postfix) {
   const size_t dot = inputPath.rfind('.');
-  const size_t at = dot != inputPath.npos && dot >= NameStart(inputPath) ? dot : inputPath.size();
+  const size_t at = dot != inputPath.npos && dot >= FileNameStart(inputPath) ? dot : inputPath.size();
   std::string result(inputPath.substr(0, at));
   result += postfix;
   result += inputPath.substr(at);

@@ -9,9 +9,6 @@
 
 namespace orthelev {
 
-// The last component of a path (after the last "/"; also "\" on Windows).
-std::string FileNameOf(std::string_view path);
-
 // The input path with `postfix` put before the extension of its last
 // component ("C:/logs/day1.nmea" -> "C:/logs/day1_g.nmea", "day1" -> "day1_g").
 std::string OutputPathFor(std::string_view inputPath, std::string_view postfix);

@@ -1,11 +1,11 @@
 #include "geoid/model_selection.hpp"
 
-#include <filesystem>
 
 #include "geoid/active_grid.hpp"
 #include "geoid/custom_geoid.hpp"
 #include "geoid/japan.hpp"
 #include "settings/file_io.hpp"
+#include "settings/paths.hpp"
 #include "settings/settings.hpp"
 #include "ui/services/file_dialog.hpp"
 #include "ui/services/window_services.hpp"
@@ -13,17 +13,6 @@
 namespace orthelev {
 
 namespace {
-
-std::string FileNamePart(const std::string& path) {
-  return std::filesystem::path(path).filename().string();
-}
-
-std::string FolderWithSeparator(const std::string& path) {
-  std::string folder = std::filesystem::path(path).parent_path().string();
-  if (folder.empty() || folder.back() != std::filesystem::path::preferred_separator)
-    folder += std::filesystem::path::preferred_separator;
-  return folder;
-}
 
 // The file a model reads and the filter of the dialog that asks for it.
 struct ModelFile {
@@ -47,7 +36,7 @@ bool OpenModel(int index, const std::string& name) {
   Settings& s = AppSettings();
   WindowServices& window = Window();
   if (index == kCustomModelIndex) {
-    window.SetWaitingText(FileNamePart(s.customFname));
+    window.SetWaitingText(FileNameOf(s.customFname));
     return !s.customFname.empty() && OpenCustomGeoid(s.dataFolder + s.customFname);
   }
   if (index == 1 || index == 2) {
@@ -121,9 +110,9 @@ std::string AskForGridFile(const std::string& name, const std::string& filter) {
   record.SFileName = name;
   record.SFilter = filter;
   if (!ExecuteFileDialog(DialogUse::GeoidFile)) return name;
-  s.dataFolder = FolderWithSeparator(record.SFileName);
+  s.dataFolder = FolderOf(record.SFileName);
   s.dataPath = s.dataFolder;
-  return FileNamePart(record.SFileName);
+  return FileNameOf(record.SFileName);
 }
 
 void ComboBoxGeoidSelect() {

@@ -1,7 +1,5 @@
 #include "settings/file_io.hpp"
 
-#include <filesystem>
-
 #include <fcntl.h>
 #include <sys/stat.h>
 #include <unistd.h>
@@ -10,7 +8,10 @@
 #include <climits>
 #include <cstdlib>
 #include <cstring>
+#include <filesystem>
 #include <vector>
+
+#include "settings/paths.hpp"
 
 namespace orthelev {
 namespace {
@@ -51,16 +52,6 @@ std::string ResolveLink(const std::string& path) {
   return resolved;
 }
 
-std::string FolderOf(const std::string& path) {
-  const std::size_t slash = path.rfind('/');
-  if (slash == std::string::npos) return ".";
-  return slash == 0 ? "/" : path.substr(0, slash);
-}
-
-std::string NameOf(const std::string& path) {
-  const std::size_t slash = path.rfind('/');
-  return slash == std::string::npos ? path : path.substr(slash + 1);
-}
 
 }  // namespace
 
@@ -116,7 +107,7 @@ bool WriteFileAtomicallyFrom(const std::string& path,
     error = Reason("Cannot write", path, errno);
     return false;
   }
-  std::string temp = FolderOf(target) + "/." + NameOf(target) + ".XXXXXX";
+  std::string temp = FolderOf(target) + "." + FileNameOf(target) + ".XXXXXX";
   const int fd = ::mkstemp(temp.data());
   if (fd < 0) {
     error = Reason("Cannot write", path, errno);

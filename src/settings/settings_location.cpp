@@ -14,29 +14,15 @@
 #include <vector>
 
 #include "settings/file_io.hpp"
+#include "settings/paths.hpp"
 
 namespace orthelev {
 namespace {
 
-std::string WithTrailingSlash(std::string folder) {
-  if (folder.empty() || folder.back() != '/') folder += '/';
-  return folder;
-}
-
-// Folder of a path, with its trailing "/"; "./" for a bare name.
-std::string FolderOf(const std::string& path) {
-  const std::size_t slash = path.rfind('/');
-  return slash == std::string::npos ? "./" : path.substr(0, slash + 1);
-}
-
-std::string NameOf(const std::string& path) {
-  const std::size_t slash = path.rfind('/');
-  return slash == std::string::npos ? path : path.substr(slash + 1);
-}
 
 // The program file's name without its last extension.
 std::string BaseNameOf(const std::string& programFile) {
-  std::string name = NameOf(programFile);
+  std::string name = FileNameOf(programFile);
   const std::size_t dot = name.rfind('.');
   if (dot != std::string::npos && dot > 0) name.erase(dot);
   return name;
@@ -77,7 +63,7 @@ SettingsPathResult Failure(std::string text) { return {false, "", std::move(text
 }  // namespace
 
 bool ProbeFolderWritable(const std::string& folder) {
-  std::string name = WithTrailingSlash(folder) + "$$$XXXXXX.tmp";
+  std::string name = WithTrailingSeparator(folder) + "$$$XXXXXX.tmp";
   const int fd = ::mkstemps(name.data(), 4);
   if (fd < 0) return false;
   ::close(fd);
@@ -89,7 +75,7 @@ bool ProbeFolderWritable(const std::string& folder) {
 
 std::string ConfigHomeFrom(const char* xdgConfigHome, const char* home) {
   if (IsAbsolute(xdgConfigHome)) return xdgConfigHome;
-  if (IsAbsolute(home)) return WithTrailingSlash(home) + ".config";
+  if (IsAbsolute(home)) return WithTrailingSeparator(home) + ".config";
   return "";
 }
 
@@ -130,7 +116,7 @@ SettingsPathResult RelocateSettingsFile(const std::string& path, const SettingsL
   std::string configHome = where.configHome;
   while (configHome.size() > 1 && configHome.back() == '/') configHome.pop_back();
   const std::string folder =
-      (configHome.empty() ? "" : WithTrailingSlash(configHome)) + BaseNameOf(where) + "/";
+      (configHome.empty() ? "" : WithTrailingSeparator(configHome)) + BaseNameOf(where) + "/";
   if (configHome.empty()) return Failure("Cannot create : " + folder);
   std::error_code error;
   if (!std::filesystem::is_directory(folder, error)) {
@@ -139,7 +125,7 @@ SettingsPathResult RelocateSettingsFile(const std::string& path, const SettingsL
       return Failure("Cannot create : " + folder);
   }
 
-  const std::string target = folder + NameOf(path);
+  const std::string target = folder + FileNameOf(path);
   std::string copyError;
   if (NewestFileTime(path) > NewestFileTime(target) &&
       !CopyFileReplacing(path, target, copyError))

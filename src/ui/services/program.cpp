@@ -7,6 +7,7 @@
 #include "geoid/active_grid.hpp"
 #include "settings/ascii_text.hpp"
 #include "settings/file_types.hpp"
+#include "settings/paths.hpp"
 #include "settings/settings.hpp"
 #include "settings/settings_store.hpp"
 #include "ui/services/file_dialog.hpp"
@@ -143,10 +144,7 @@ void ButtonBrowseClick() {
   std::vector<std::string> chosen;
   if (!ExecuteFileDialog(DialogUse::SourceFiles, &chosen)) return;
   SDialog& record = DialogRecord(DialogUse::SourceFiles);
-  std::string folder = std::filesystem::path(record.SFileName).parent_path().string();
-  if (folder.empty() || folder.back() != std::filesystem::path::preferred_separator)
-    folder += std::filesystem::path::preferred_separator;
-  record.SInitDir = folder;
+  record.SInitDir = FolderOf(record.SFileName);
   std::string list;
   for (const std::string& path : chosen) list += path + ";";
   if (!list.empty()) list.pop_back();
