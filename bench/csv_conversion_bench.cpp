@@ -11,9 +11,9 @@
 #include "plain_copy.hpp"
 #include "conversion/csv_conversion.hpp"
 #include "conversion/csv_layout.hpp"
-#include "settings/number_format.hpp"
+#include "base/number_format.hpp"
 #include "settings/settings.hpp"
-#include "ui/services/window_services.hpp"
+#include "services/window_services.hpp"
 
 namespace orthelev {
 namespace {

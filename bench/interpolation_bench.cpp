@@ -31,8 +31,7 @@ class SyntheticEgm25 {
     const GridSpec geometry = DefaultGridSpec(kSectionEgm25);
     Write((folder_ / geometry.fname).string(), geometry);
     AppSettings().dataFolder = folder_.string() + "/";
-    ok_ = OpenGrid(geometry.fname, geometry.glamn, geometry.glomn, geometry.dgla, geometry.dglo, geometry.nrows,
-                   geometry.ncols, geometry.nlat, geometry.nlon, geometry.prePad);
+    ok_ = OpenGrid(AppSettings().dataFolder, geometry.fname, geometry);
   }
   ~SyntheticEgm25() {
     TheActiveGrid().Reset();

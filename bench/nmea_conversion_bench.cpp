@@ -16,9 +16,9 @@
 #include "conversion/nmea_file.hpp"
 #include "plain_copy.hpp"
 #include "track_logs.hpp"
-#include "settings/number_format.hpp"
+#include "base/number_format.hpp"
 #include "settings/settings.hpp"
-#include "ui/services/window_services.hpp"
+#include "services/window_services.hpp"
 
 namespace orthelev {
 namespace {

@@ -6,7 +6,7 @@
 #include <string>
 
 #include "../tests/support/nmea_text.hpp"
-#include "settings/number_format.hpp"
+#include "base/number_format.hpp"
 
 namespace orthelev::bench {
 

@@ -1,3 +1,3 @@
-#include "app/cli.hpp"
+#include "console/cli.hpp"
 
 int main(int argc, char** argv) { return orthelev::RunCli(argc, argv); }

@@ -11,7 +11,7 @@
 #include "settings/settings.hpp"
 #include "settings/settings_location.hpp"
 #include "settings/settings_store.hpp"
-#include "ui/qt/desktop_program.hpp"
+#include "qt/desktop_program.hpp"
 
 namespace {
 

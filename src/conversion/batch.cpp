@@ -7,12 +7,12 @@
 #include "conversion/nmea_file.hpp"
 #include "conversion/output_file.hpp"
 #include "geoid/active_grid.hpp"
-#include "geoid/model_selection.hpp"
+#include "models/model_selection.hpp"
 #include "settings/file_types.hpp"
-#include "settings/number_format.hpp"
-#include "settings/paths.hpp"
+#include "base/number_format.hpp"
+#include "base/paths.hpp"
 #include "settings/settings.hpp"
-#include "ui/services/window_services.hpp"
+#include "services/window_services.hpp"
 
 namespace orthelev {
 

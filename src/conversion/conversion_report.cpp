@@ -1,8 +1,8 @@
 #include "conversion/conversion_report.hpp"
 
 #include "conversion/log_reader.hpp"
-#include "settings/number_format.hpp"
-#include "ui/services/window_services.hpp"
+#include "base/number_format.hpp"
+#include "services/window_services.hpp"
 
 namespace orthelev {
 

@@ -9,10 +9,10 @@
 #include "conversion/log_reader.hpp"
 #include "conversion/output_file.hpp"
 #include "geoid/interpolation.hpp"
-#include "settings/number_format.hpp"
-#include "settings/paths.hpp"
+#include "base/number_format.hpp"
+#include "base/paths.hpp"
 #include "settings/settings.hpp"
-#include "ui/services/window_services.hpp"
+#include "services/window_services.hpp"
 
 namespace orthelev {
 

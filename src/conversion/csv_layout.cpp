@@ -4,37 +4,12 @@
 
 #include "conversion/conversion_state.hpp"
 #include "conversion/log_reader.hpp"
-#include "settings/ascii_text.hpp"
-#include "settings/number_format.hpp"
+#include "base/ascii_text.hpp"
+#include "base/number_format.hpp"
 
 namespace orthelev {
 
 namespace {
-
-struct DefaultRow {
-  std::string_view name, value;
-};
-
-constexpr DefaultRow kDefaultInfoRows[] = {
-    {"Wintec", "Order,Date Created,Bearing,Elevation,Distance from Start,Distance from Last"},
-    {"V-900, VGPS-900", "TAG,LATITUDE N/S,LONGITUDE E/W,VOX"},
-    {"M-241", "M-241"},
-    {"M-241 Ver1.12", "M-241 Ver1.12"},
-    {"M-241 Ver1.13", "M-241 Ver1.13"},
-    {"GT-730FL-S", "Date / Time,Altitude,Ground Speed"},
-};
-
-constexpr DefaultRow kDefaultOptionRows[] = {
-    {"Default", "0,0,0"},
-    {"Wintec", "1,1,0"},
-    {"V-900, VGPS-900", "0,1,1"},
-    {"M-241", "0,1,0"},
-    {"M-241 Ver1.12", "0,1,0"},
-    {"M-241 Ver1.13", "0,1,0"},
-    {"GPSport 245", "0,1,0"},
-    {"ASG-1", "0,1,0"},
-    {"GT-730FL-S", "0,1,0,2,0,1"},
-};
 
 constexpr std::string_view kDefaultProfile = "Default";
 constexpr int kIdentifyingScore = 80;
@@ -73,11 +48,6 @@ std::string WithoutBlanksAroundCommas(std::string_view text) {
   return out;
 }
 
-void AppendMissingDefaults(std::vector<std::string>& rows, const auto& defaults) {
-  for (const DefaultRow& row : defaults)
-    if (ProfileValue(rows, row.name).empty())
-      rows.push_back(std::string(row.name) + "=" + std::string(row.value));
-}
 
 }  // namespace
 
@@ -196,24 +166,6 @@ void ReadLoggerOptions(const std::string& profileName) {
   state.profileName = profileName;
   const auto options = LoggerOptionFields(ProfileValue(AppSettings().csvOption, profileName));
   state.mslWithoutGeoid = options[1] != 0;
-}
-
-void MergeDefaultProfiles() {
-  AppendMissingDefaults(AppSettings().csvInfo, kDefaultInfoRows);
-  AppendMissingDefaults(AppSettings().csvOption, kDefaultOptionRows);
-}
-
-std::string_view ProfileRowName(std::string_view row) { return row.substr(0, row.find('=')); }
-
-std::string_view ProfileRowValue(std::string_view row) {
-  const std::size_t equals = row.find('=');
-  return equals == std::string_view::npos ? std::string_view() : row.substr(equals + 1);
-}
-
-std::string_view ProfileValue(const std::vector<std::string>& rows, std::string_view name) {
-  for (const std::string& row : rows)
-    if (EqualIgnoringAsciiCase(ProfileRowName(row), name)) return ProfileRowValue(row);
-  return {};
 }
 
 }  // namespace orthelev

@@ -14,6 +14,7 @@
 #include <string_view>
 #include <vector>
 
+#include "settings/logger_profiles.hpp"
 #include "settings/settings.hpp"
 
 namespace orthelev {
@@ -91,18 +92,5 @@ std::array<std::int32_t, 6> LoggerOptionFields(std::string_view value);
 // Sets ProfileName and MslWithoutGeoid (option field 2 not 0) from the first
 // CSV_Option row named `profileName` (no row: all options 0).
 void ReadLoggerOptions(const std::string& profileName);
-
-// Completes the CSV_Info and CSV_Option tables with every default row whose
-// name has no row with a non-empty value yet, in the default order.
-void MergeDefaultProfiles();
-
-// "name=value" rows: the text before the first "=" (all of it when there is
-// none) and the text after it ("" when there is none).
-std::string_view ProfileRowName(std::string_view row);
-std::string_view ProfileRowValue(std::string_view row);
-
-// The value of the first row named `name` (letters compared without regard
-// to case), or "" when there is none.
-std::string_view ProfileValue(const std::vector<std::string>& rows, std::string_view name);
 
 }  // namespace orthelev

@@ -5,7 +5,7 @@
 
 #include "conversion/conversion_state.hpp"
 #include "conversion/log_reader.hpp"
-#include "settings/number_format.hpp"
+#include "base/number_format.hpp"
 
 namespace orthelev {
 

@@ -6,7 +6,7 @@
 
 #include <cerrno>
 
-#include "settings/number_format.hpp"
+#include "base/number_format.hpp"
 
 namespace orthelev {
 
@@ -183,24 +183,6 @@ bool CloseLogFile() {
   const int fd = r.fd;
   r.fd = -1;
   return ::close(fd) == 0;
-}
-
-double SafeStrToFloat(std::string_view text) {
-  double value = 0;
-  return ParseReal(TrimControlAndBlanks(text), value) ? value : 0.0;
-}
-
-std::int32_t SafeStrToInt(std::string_view text) {
-  text = TrimControlAndBlanks(text);
-  std::int32_t value = 0;
-  bool ok;
-  if (!text.empty() && text.front() == '$')
-    ok = ParseHexInt32(text.substr(1), value);
-  else if (text.size() > 2 && text[0] == '0' && (text[1] == 'x' || text[1] == 'X'))
-    ok = ParseHexInt32(text.substr(2), value);
-  else
-    ok = ParseInt32(text, value);
-  return ok ? value : 0;
 }
 
 }  // namespace orthelev

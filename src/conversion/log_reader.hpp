@@ -36,9 +36,5 @@ bool LogIsSameFile(int fd);
 // Closes the log; false when closing reported an error.
 bool CloseLogFile();
 
-// Tolerant conversions: text trimmed of bytes at or below the blank; empty
-// or malformed text (and overflow) gives 0.
-double SafeStrToFloat(std::string_view text);
-std::int32_t SafeStrToInt(std::string_view text);  // decimal, "$" or "0x" hex
 
 }  // namespace orthelev

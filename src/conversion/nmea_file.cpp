@@ -4,9 +4,9 @@
 #include "conversion/log_reader.hpp"
 #include "conversion/nmea_sentence.hpp"
 #include "conversion/output_file.hpp"
-#include "settings/paths.hpp"
+#include "base/paths.hpp"
 #include "settings/settings.hpp"
-#include "ui/services/window_services.hpp"
+#include "services/window_services.hpp"
 
 namespace orthelev {
 

@@ -5,10 +5,10 @@
 
 #include "conversion/log_reader.hpp"
 #include "geoid/interpolation.hpp"
-#include "settings/ascii_text.hpp"
-#include "settings/number_format.hpp"
+#include "base/ascii_text.hpp"
+#include "base/number_format.hpp"
 #include "settings/settings.hpp"
-#include "ui/services/window_services.hpp"
+#include "services/window_services.hpp"
 
 namespace orthelev {
 

@@ -7,7 +7,7 @@
 #include <cstring>
 
 #include "conversion/log_reader.hpp"
-#include "settings/paths.hpp"
+#include "base/paths.hpp"
 
 namespace orthelev {
 

@@ -3,9 +3,9 @@
 #include <cmath>
 #include <limits>
 
-#include "geoid/byte_order.hpp"
-#include "settings/number_format.hpp"
-#include "ui/services/window_services.hpp"
+#include "base/byte_order.hpp"
+#include "base/number_format.hpp"
+#include "services/window_services.hpp"
 
 namespace orthelev {
 
@@ -40,26 +40,14 @@ void SetActiveGeometry(const GridSpec& geometry) {
   g.wraps = g.glomn <= 0.00001 && g.glomx + 0.00001 >= 360;
 }
 
-bool OpenGrid(const std::string& fileName, double glamn, double glomn, double dgla, double dglo,
-              std::int32_t nrows, std::int32_t ncols, std::int32_t nlat, std::int32_t nlon,
-              std::int32_t prePad) {
+bool OpenGrid(const std::string& folder, const std::string& fileName, const GridSpec& geometry) {
   ActiveGrid& grid = TheActiveGrid();
   grid.file.Close();
-  const std::string path(TrimControlAndBlanks(AppSettings().dataFolder + fileName));
+  const std::string path(TrimControlAndBlanks(folder + fileName));
   if (!grid.file.Open(path)) {
     Window().ShowMessageBox("Geoid file is not found: \r\n" + fileName);
     return false;
   }
-  GridSpec geometry;
-  geometry.nrows = nrows;
-  geometry.ncols = ncols;
-  geometry.glamn = glamn;
-  geometry.glomn = glomn;
-  geometry.dgla = dgla;
-  geometry.dglo = dglo;
-  geometry.nlat = nlat;
-  geometry.nlon = nlon;
-  geometry.prePad = prePad;
   SetActiveGeometry(geometry);
   return true;
 }

@@ -10,7 +10,7 @@
 #include <string>
 
 #include "geoid/grid_file.hpp"
-#include "settings/settings.hpp"
+#include "geoid/grid_spec.hpp"
 
 namespace orthelev {
 
@@ -37,13 +37,12 @@ double NodesPerDegree(double spacing);
 // wrap flag. Used by every way of opening a grid.
 void SetActiveGeometry(const GridSpec& geometry);
 
-// Opens DataFolder + fileName with the given geometry as the active grid.
-// On failure shows "Geoid file is not found: " CR LF fileName, holds no file,
-// leaves the stored values as they were and returns false. Does not set
-// `open`; the caller records the result there.
-bool OpenGrid(const std::string& fileName, double glamn, double glomn, double dgla, double dglo,
-              std::int32_t nrows, std::int32_t ncols, std::int32_t nlat, std::int32_t nlon,
-              std::int32_t prePad);
+// Opens folder + fileName (the DataFolder and a model's file) with the
+// geometry of `geometry` (its title and fname are not used) as the active
+// grid. On failure shows "Geoid file is not found: " CR LF fileName, holds no
+// file, leaves the stored values as they were and returns false. Does not
+// set `open`; the caller records the result there.
+bool OpenGrid(const std::string& folder, const std::string& fileName, const GridSpec& geometry);
 
 // Releases the file and clears `open`.
 void CloseGrid();

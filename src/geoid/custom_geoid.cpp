@@ -3,8 +3,8 @@
 #include <cmath>
 
 #include "geoid/active_grid.hpp"
-#include "geoid/byte_order.hpp"
-#include "ui/services/window_services.hpp"
+#include "base/byte_order.hpp"
+#include "services/window_services.hpp"
 
 namespace orthelev {
 

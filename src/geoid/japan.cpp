@@ -6,13 +6,13 @@
 #include <fstream>
 #include <limits>
 #include <memory>
+#include <optional>
 #include <vector>
 
 #include "geoid/active_grid.hpp"
-#include "settings/file_io.hpp"
-#include "settings/number_format.hpp"
-#include "settings/settings.hpp"
-#include "ui/services/window_services.hpp"
+#include "base/file_io.hpp"
+#include "base/number_format.hpp"
+#include "services/window_services.hpp"
 
 namespace orthelev {
 
@@ -142,67 +142,38 @@ bool NextIntToken(std::string_view& line, std::int32_t& value) {
   return last;
 }
 
-bool ParseGsiHeader(std::string_view line) {
+std::optional<GridSpec> ParseGsiHeader(std::string_view line) {
   double glamn = 0, glomn = 0, dgla = 0, dglo = 0;
   std::int32_t nlat = 0, nlon = 0, unused = 0;
   if (!NextRealToken(line, glamn) || !NextRealToken(line, glomn) || !NextRealToken(line, dgla) ||
       !NextRealToken(line, dglo) || !NextIntToken(line, nlat) || !NextIntToken(line, nlon) ||
       !NextIntToken(line, unused))
-    return false;
+    return std::nullopt;
   if (!std::isfinite(glamn) || !std::isfinite(glomn) || !UsableSpacing(dgla) ||
       !UsableSpacing(dglo) || nlat <= 0 || nlon <= 0 ||
       static_cast<std::int64_t>(nlat) * nlon > kMaxGsiNodes)
-    return false;
-  GridSpec& gsi = AppSettings().gsi;
-  gsi.glamn = glamn;
-  gsi.glomn = glomn;
-  gsi.dgla = dgla;
-  gsi.dglo = dglo;
-  gsi.nlat = gsi.nrows = nlat;
-  gsi.nlon = gsi.ncols = nlon;
-  AppSettings().gsiGeometryChanged = true;
-  return true;
+    return std::nullopt;
+  GridSpec geometry;
+  geometry.glamn = glamn;
+  geometry.glomn = glomn;
+  geometry.dgla = dgla;
+  geometry.dglo = dglo;
+  geometry.nlat = geometry.nrows = nlat;
+  geometry.nlon = geometry.ncols = nlon;
+  return geometry;
 }
 
-bool ConvertGsiGrid(const std::string& path) {
+bool ConvertGsiGrid(const std::string& path, std::optional<GridSpec>& header) {
   AsciiGridReader reader(path);
-  if (!reader.IsOpen() || !ParseGsiHeader(reader.NextLine())) return false;
+  if (!reader.IsOpen()) return false;
+  header = ParseGsiHeader(reader.NextLine());
+  if (!header) return false;
   DataArray data;
-  data.nlat = AppSettings().gsi.nlat;
-  data.nlon = AppSettings().gsi.nlon;
+  data.nlat = header->nlat;
+  data.nlon = header->nlon;
   data.values.resize(static_cast<size_t>(data.nlat) * static_cast<size_t>(data.nlon));
   if (!ReadGridValues(reader, path, data)) return false;
   return WriteCompanion(data, path + ".dat");
-}
-
-bool PrepareGsiGrid(const std::string& name) {
-  WindowServices& window = Window();
-  ActiveGrid& grid = TheActiveGrid();
-  const std::string asciiPath = AppSettings().dataFolder + name;
-  const std::string companion = asciiPath + ".dat";
-  grid.file.Close();
-  bool held = grid.file.Open(companion);
-  if (!held) {
-    if (!FileExists(asciiPath)) {
-      window.SetStatusText(" Error.");
-      window.ShowMessageBox("Geoid file is not found:\r\n" + asciiPath);
-    } else {
-      window.SetBusyCursor(true);
-      window.SetStatusText(" Converting to binary file...");
-      window.SetWaitingText("Please waiting:  Convert to binary file...");
-      window.ProcessPendingEvents();
-      if (ConvertGsiGrid(asciiPath)) {
-        held = grid.file.Open(companion);
-        window.SetStatusText(held ? " Completed." : " Error.");
-      } else {
-        window.SetStatusText(" Error.");
-        window.ShowMessageBox("Can not create:\r\n" + companion);
-      }
-    }
-  }
-  window.SetBusyCursor(false);
-  window.SetWaitingText("");
-  return held;
 }
 
 }  // namespace orthelev

@@ -7,12 +7,11 @@
 #include <limits>
 #include <map>
 
-#include "geoid/byte_order.hpp"
+#include "base/byte_order.hpp"
 #include "geoid/grid_file.hpp"
 #include "geoid/japan.hpp"
 #include "import/grid_source.hpp"
-#include "settings/number_format.hpp"
-#include "settings/settings.hpp"
+#include "base/number_format.hpp"
 
 namespace orthelev {
 namespace {
@@ -75,15 +74,10 @@ class EgmRawGrid : public GridSource {
   std::vector<unsigned char> bytes_;
 };
 
-// The GSI geometry a header line gives, without touching the program's own
-// GSI settings (ParseGsiHeader writes them).
 bool ReadGsiHeader(std::string_view line, GridSpec& geometry) {
-  GridSpec& gsi = AppSettings().gsi;
-  const GridSpec saved = gsi;
-  const bool parsed = ParseGsiHeader(line);
-  geometry = gsi;
-  gsi = saved;
-  return parsed;
+  const std::optional<GridSpec> header = ParseGsiHeader(line);
+  if (header) geometry = *header;
+  return header.has_value();
 }
 
 // --- ISG ----------------------------------------------------------------

@@ -11,7 +11,7 @@
 #include <numbers>
 
 #include "import/grid_source.hpp"
-#include "settings/number_format.hpp"
+#include "base/number_format.hpp"
 
 namespace orthelev {
 namespace {

@@ -5,10 +5,10 @@
 #include <system_error>
 #include <vector>
 
-#include "geoid/byte_order.hpp"
+#include "base/byte_order.hpp"
 #include "import/grid_source.hpp"
-#include "settings/file_io.hpp"
-#include "settings/number_format.hpp"
+#include "base/file_io.hpp"
+#include "base/number_format.hpp"
 
 namespace orthelev {
 namespace {

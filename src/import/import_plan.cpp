@@ -3,7 +3,7 @@
 #include <algorithm>
 #include <cmath>
 
-#include "settings/number_format.hpp"
+#include "base/number_format.hpp"
 
 namespace orthelev {
 namespace {

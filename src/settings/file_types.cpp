@@ -1,6 +1,6 @@
 #include "settings/file_types.hpp"
 
-#include "settings/ascii_text.hpp"
+#include "base/ascii_text.hpp"
 #include "settings/settings.hpp"
 
 namespace orthelev {

@@ -7,9 +7,9 @@
 #include <cerrno>
 #include <cstring>
 
-#include "settings/ascii_text.hpp"
-#include "settings/file_io.hpp"
-#include "settings/text_encoding.hpp"
+#include "base/ascii_text.hpp"
+#include "base/file_io.hpp"
+#include "base/text_encoding.hpp"
 
 namespace orthelev {
 namespace {

@@ -1,6 +1,6 @@
 #include "settings/settings.hpp"
 
-#include "settings/number_format.hpp"
+#include "base/number_format.hpp"
 
 namespace orthelev {
 

@@ -13,8 +13,8 @@
 #include <system_error>
 #include <vector>
 
-#include "settings/file_io.hpp"
-#include "settings/paths.hpp"
+#include "base/file_io.hpp"
+#include "base/paths.hpp"
 
 namespace orthelev {
 namespace {

@@ -5,15 +5,14 @@
 #include <cstdlib>
 #include <filesystem>
 
-#include "conversion/csv_layout.hpp"
-#include "conversion/log_reader.hpp"
-#include "settings/ascii_text.hpp"
+#include "settings/logger_profiles.hpp"
+#include "base/ascii_text.hpp"
 #include "settings/file_types.hpp"
-#include "settings/number_format.hpp"
+#include "base/number_format.hpp"
 #include "settings/profile_file.hpp"
 #include "settings/settings.hpp"
-#include "ui/services/placement.hpp"
-#include "ui/services/window_services.hpp"
+#include "services/placement.hpp"
+#include "services/window_services.hpp"
 
 namespace orthelev {
 

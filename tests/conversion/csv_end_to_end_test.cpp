@@ -14,7 +14,7 @@
 #include "conversion/csv_conversion.hpp"
 #include "csv_test_files.hpp"
 #include "support/nmea_text.hpp"
-#include "settings/number_format.hpp"
+#include "base/number_format.hpp"
 
 namespace orthelev {
 namespace {

@@ -6,6 +6,7 @@
 #include <string>
 #include <vector>
 
+#include "base/number_format.hpp"
 #include "support/temp_dir.hpp"
 
 namespace orthelev {

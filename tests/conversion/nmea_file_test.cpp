@@ -9,13 +9,13 @@
 #include <vector>
 
 #include "conversion/output_file.hpp"
-#include "settings/paths.hpp"
+#include "base/paths.hpp"
 #include "support/file_size_limit.hpp"
-#include "settings/paths.hpp"
+#include "base/paths.hpp"
 #include "support/recording_window_services.hpp"
-#include "settings/paths.hpp"
+#include "base/paths.hpp"
 #include "support/synthetic_grid.hpp"
-#include "settings/paths.hpp"
+#include "base/paths.hpp"
 #include "support/temp_dir.hpp"
 
 namespace orthelev {

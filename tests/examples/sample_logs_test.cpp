@@ -7,7 +7,7 @@
 #include <string>
 #include <vector>
 
-#include "settings/number_format.hpp"
+#include "base/number_format.hpp"
 #include "support/temp_dir.hpp"
 
 namespace orthelev {

@@ -22,8 +22,7 @@ class ActiveGridTest : public testing::ProgramState {
     AppSettings().dataFolder = dir.Folder();
   }
   bool Open(const std::string& name, const GridSpec& s) {
-    return OpenGrid(name, s.glamn, s.glomn, s.dgla, s.dglo, s.nrows, s.ncols, s.nlat, s.nlon,
-                    s.prePad);
+    return OpenGrid(AppSettings().dataFolder, name, s);
   }
   TempDir dir;
 };

@@ -83,8 +83,7 @@ class Egm25Interpolation : public testing::ProgramState {
   }
   void Reopen() {
     const GridSpec s = DefaultGridSpec(kSectionEgm25);
-    ASSERT_TRUE(OpenGrid("egm25", s.glamn, s.glomn, s.dgla, s.dglo, s.nrows, s.ncols, s.nlat,
-                         s.nlon, s.prePad));
+    ASSERT_TRUE(OpenGrid(AppSettings().dataFolder, "egm25", s));
   }
   void SetNode(int r, int c, float v) {
     testing::WriteSparseEgm25(dir.File("egm25"), r, r, c, c, [v](int, int) { return v; });
@@ -197,8 +196,7 @@ class GsiInterpolation : public testing::ProgramState {
                        Surface);
     testing::PokeNodes(dir.File("gsi.dat"), 4LL * s.nlat * s.nlon, s.ncols, 0, 895, 905, 1195,
                        1200, Surface);
-    ASSERT_TRUE(OpenGrid("gsi.dat", s.glamn, s.glomn, s.dgla, s.dglo, s.nrows, s.ncols, s.nlat,
-                         s.nlon, s.prePad));
+    ASSERT_TRUE(OpenGrid(AppSettings().dataFolder, "gsi.dat", s));
   }
   TempDir dir;
 };

@@ -5,8 +5,8 @@
 #include <cmath>
 #include <cstring>
 #include <filesystem>
+#include <optional>
 
-#include "geoid/active_grid.hpp"
 #include "support/file_size_limit.hpp"
 #include "support/recording_window_services.hpp"
 #include "support/temp_dir.hpp"
@@ -22,8 +22,6 @@ class GsiConversion : public testing::ProgramState {
  protected:
   void SetUp() override {
     ProgramState::SetUp();
-    AppSettings().gsi = DefaultGridSpec(kSectionGsi);
-    AppSettings().dataFolder = dir.Folder();
   }
   std::vector<float> Companion(const std::string& name) {
     const std::string bytes = ReadBytes(dir.File(name + ".dat"));
@@ -77,23 +75,7 @@ TEST(GsiTokens, SeparatorsAndBadTokens) {
   EXPECT_EQ(last, 0);
 }
 
-TEST_F(GsiConversion, HeaderReplacesTheGeometry) {
-  AppSettings().gsi.prePad = 3;
-  ASSERT_TRUE(ParseGsiHeader("20 120 0.016667 0.025 1801 1201 1 sample"));
-  const GridSpec& g = AppSettings().gsi;
-  EXPECT_EQ(g.glamn, 20);
-  EXPECT_EQ(g.glomn, 120);
-  EXPECT_EQ(g.dgla, 0.016667);
-  EXPECT_EQ(g.dglo, 0.025);
-  EXPECT_EQ(g.nlat, 1801);
-  EXPECT_EQ(g.nrows, 1801);
-  EXPECT_EQ(g.nlon, 1201);
-  EXPECT_EQ(g.ncols, 1201);
-  EXPECT_EQ(g.prePad, 3);
-  EXPECT_EQ(g.title, DefaultGridSpec(kSectionGsi).title);
-}
-
-TEST_F(GsiConversion, UnusableHeadersAreRefusedUntouched) {
+TEST_F(GsiConversion, UnusableHeadersAreRefused) {
   const char* headers[] = {
       "sample header",                     // no numbers
       "20 120 0.016667 0.025 0 1201 1",    // no rows
@@ -104,8 +86,7 @@ TEST_F(GsiConversion, UnusableHeadersAreRefusedUntouched) {
       "20 120 0.016667 0.025 100000 100000 1",  // 10^10 nodes
   };
   for (const char* header : headers) {
-    EXPECT_FALSE(ParseGsiHeader(header)) << header;
-    EXPECT_EQ(AppSettings().gsi, DefaultGridSpec(kSectionGsi)) << header;
+    EXPECT_FALSE(ParseGsiHeader(header).has_value()) << header;
   }
 }
 
@@ -118,7 +99,8 @@ TEST_F(GsiConversion, CompanionHoldsRowsNorthFirst) {
              "\r\n"
              "999.0\r\n"
              "-199.5 7.25 extra values are ignored\r\n");
-  ASSERT_TRUE(ConvertGsiGrid(dir.File("g.asc")));
+  std::optional<GridSpec> header;
+  ASSERT_TRUE(ConvertGsiGrid(dir.File("g.asc"), header));
   const std::vector<float> v = Companion("g.asc");
   ASSERT_EQ(v.size(), 6u);
   // File order: 1.5 2.5 | 3.5 (blank line) | 999.0 -199.5; the north row comes first.
@@ -131,56 +113,9 @@ TEST_F(GsiConversion, CompanionHoldsRowsNorthFirst) {
   const std::string bytes = ReadBytes(dir.File("g.asc.dat"));
   EXPECT_EQ(bytes.substr(0, 4), std::string("\x00\x00\xC0\xFF", 4));
   EXPECT_EQ(bytes.substr(12, 4), std::string("\x00\x00\xC0\xFF", 4));
-  EXPECT_EQ(AppSettings().gsi.nlat, 3);
-  EXPECT_EQ(AppSettings().gsi.nlon, 2);
-}
-
-TEST_F(GsiConversion, PrepareConvertsOnceThenOpensTheCompanion) {
-  WriteBytes(dir.File("gsigeo.asc"), "20 120 0.5 0.5 2 2 1\n1 2\n3 4\n");
-  ASSERT_TRUE(PrepareGsiGrid("gsigeo.asc"));
-  EXPECT_EQ(window.statuses,
-            (std::vector<std::string>{" Converting to binary file...", " Completed."}));
-  EXPECT_EQ(window.WaitingText(), "");
-  EXPECT_FALSE(window.Busy());
-  EXPECT_TRUE(window.messages.empty());
-  EXPECT_TRUE(TheActiveGrid().file.IsOpen());
-  EXPECT_GE(window.pendingEventCalls, 5);  // before converting, after each row read and written
-
-  // Later selections open the companion without the ASCII file.
-  std::filesystem::remove(dir.File("gsigeo.asc"));
-  window.statuses.clear();
-  ASSERT_TRUE(PrepareGsiGrid("gsigeo.asc"));
-  EXPECT_TRUE(window.statuses.empty());
-}
-
-TEST_F(GsiConversion, FailuresReportAndLeaveNoCompanion) {
-  struct Case {
-    const char* what;
-    const char* content;  // nullptr: no ASCII file
-    std::vector<std::string> messages;
-  };
-  const std::string folder = dir.Folder();
-  const Case cases[] = {
-      {"missing", nullptr, {"Geoid file is not found:\r\n" + folder + "g.asc"}},
-      {"insufficient", "20 120 0.5 0.5 2 2 1\n1 2\n3\n",
-       {"Data is insufficient: " + folder + "g.asc", "Can not create:\r\n" + folder + "g.asc.dat"}},
-      {"bad token", "20 120 0.5 0.5 2 2 1\n1 x 2\n3 4\n",
-       {"Can not create:\r\n" + folder + "g.asc.dat"}},
-      {"bad header", "20 120 0 0.5 2 2 1\n1 2\n3 4\n",
-       {"Can not create:\r\n" + folder + "g.asc.dat"}},
-  };
-  for (const Case& c : cases) {
-    window.messages.clear();
-    window.statuses.clear();
-    std::filesystem::remove(dir.File("g.asc"));
-    if (c.content) WriteBytes(dir.File("g.asc"), c.content);
-    EXPECT_FALSE(PrepareGsiGrid("g.asc")) << c.what;
-    EXPECT_EQ(window.messages, c.messages) << c.what;
-    EXPECT_EQ(window.statuses.back(), " Error.") << c.what;
-    EXPECT_FALSE(std::filesystem::exists(dir.File("g.asc.dat"))) << c.what;
-    EXPECT_FALSE(TheActiveGrid().file.IsOpen()) << c.what;
-    EXPECT_FALSE(window.Busy());
-  }
+  ASSERT_TRUE(header.has_value());
+  EXPECT_EQ(header->nlat, 3);
+  EXPECT_EQ(header->nlon, 2);
 }
 
 TEST_F(GsiConversion, FailedWriteLeavesNoCompanion) {
@@ -190,7 +125,8 @@ TEST_F(GsiConversion, FailedWriteLeavesNoCompanion) {
   // The companion (160 bytes) cannot be written whole.
   testing::FileSizeLimit limit(100);
   ASSERT_TRUE(limit.Active());
-  EXPECT_FALSE(ConvertGsiGrid(dir.File("g.asc")));
+  std::optional<GridSpec> header;
+  EXPECT_FALSE(ConvertGsiGrid(dir.File("g.asc"), header));
   EXPECT_FALSE(std::filesystem::exists(dir.File("g.asc.dat")));
 }
 

@@ -9,7 +9,7 @@
 #include "geoid/custom_geoid.hpp"
 #include "geoid/interpolation.hpp"
 #include "import/raster_files.hpp"
-#include "settings/number_format.hpp"
+#include "base/number_format.hpp"
 #include "support/folder_entries.hpp"
 #include "support/grid_writer.hpp"
 #include "support/recording_window_services.hpp"

@@ -15,7 +15,7 @@
 #include "geoid/custom_geoid.hpp"
 #include "geoid/interpolation.hpp"
 #include "import/grid_import.hpp"
-#include "settings/number_format.hpp"
+#include "base/number_format.hpp"
 #include "support/recording_window_services.hpp"
 #include "support/temp_dir.hpp"
 

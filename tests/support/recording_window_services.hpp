@@ -13,7 +13,7 @@
 #include "conversion/conversion_state.hpp"
 #include "geoid/active_grid.hpp"
 #include "settings/settings.hpp"
-#include "ui/services/memory_window_services.hpp"
+#include "services/memory_window_services.hpp"
 
 namespace orthelev::testing {
 

@@ -31,8 +31,14 @@ struct SyntheticGrid {
         AppendFloat(bytes, node(NorthLatitude() - row * dgla, glomn + column * dglo));
     WriteBytes(folder + fileName, bytes);
     AppSettings().dataFolder = folder;
-    const bool opened =
-        OpenGrid(fileName, glamn, glomn, dgla, dglo, nlat, nlon, nlat, nlon, 0);
+    GridSpec geometry;
+    geometry.glamn = glamn;
+    geometry.glomn = glomn;
+    geometry.dgla = dgla;
+    geometry.dglo = dglo;
+    geometry.nrows = geometry.nlat = nlat;
+    geometry.ncols = geometry.nlon = nlon;
+    const bool opened = OpenGrid(folder, fileName, geometry);
     TheActiveGrid().open = opened;
     return opened;
   }

@@ -1,0 +1,147 @@
+#include "base/number_format.hpp"
+
+#include <charconv>
+#include <cmath>
+#include <limits>
+#include <system_error>
+
+namespace orthelev {
+
+namespace {
+
+// True when `value` lies exactly halfway between two multiples of
+// 10^-decimals, i.e. value * 2 * 10^decimals is an odd integer exactly.
+bool IsExactDecimalTie(double value, int decimals) {
+  if (decimals < 0 || decimals > 22) return false;  // 10^22 is the last exact power
+  const double scale = 2.0 * std::pow(10.0, decimals);
+  const double product = value * scale;
+  if (!std::isfinite(product) || std::fabs(product) > 9007199254740992.0) return false;
+  if (product != std::trunc(product) || std::fma(value, scale, -product) != 0.0) return false;
+  return std::fmod(std::fabs(product), 2.0) == 1.0;
+}
+
+// std::to_chars rounds exact ties to even; nudging one step away from zero
+// turns such a tie into a value that rounds away from zero instead.
+double AwayFromZeroOnTie(double value, int decimals) {
+  if (!IsExactDecimalTie(value, decimals)) return value;
+  return std::nextafter(value, value < 0 ? -std::numeric_limits<double>::infinity()
+                                         : std::numeric_limits<double>::infinity());
+}
+
+std::string NonFinite(double value) {
+  if (std::isnan(value)) return "NAN";
+  return value < 0 ? "-INF" : "INF";
+}
+
+std::string PadLeft(std::string text, int width) {
+  if (static_cast<int>(text.size()) < width) text.insert(0, width - text.size(), ' ');
+  return text;
+}
+
+}  // namespace
+
+std::string FormatFixed(double value, int decimals, int width) {
+  if (!std::isfinite(value)) return PadLeft(NonFinite(value), width);
+  if (decimals < 0) decimals = 0;
+  value = AwayFromZeroOnTie(value, decimals);
+  std::string text(330 + static_cast<size_t>(decimals), '\0');
+  auto [end, ec] = std::to_chars(text.data(), text.data() + text.size(), value,
+                                 std::chars_format::fixed, decimals);
+  text.resize(ec == std::errc() ? static_cast<size_t>(end - text.data()) : 0);
+  return PadLeft(std::move(text), width);
+}
+
+std::string FormatGeneral(double value) {
+  if (!std::isfinite(value)) return NonFinite(value);
+  if (value != 0.0) {
+    // Decimals at which 15 significant digits end, for the tie test.
+    const int exponent = static_cast<int>(std::floor(std::log10(std::fabs(value))));
+    value = AwayFromZeroOnTie(value, 14 - exponent);
+  }
+  char text[64];
+  auto [end, ec] = std::to_chars(text, text + sizeof text, value, std::chars_format::general, 15);
+  return ec == std::errc() ? std::string(text, end) : std::string();
+}
+
+std::string FormatInt(std::int64_t value) {
+  char text[24];
+  auto [end, ec] = std::to_chars(text, text + sizeof text, value);
+  return std::string(text, end);
+}
+
+bool ParseReal(std::string_view text, double& value) {
+  size_t i = 0;
+  const size_t n = text.size();
+  const bool plus = i < n && text[i] == '+';
+  if (i < n && (text[i] == '+' || text[i] == '-')) ++i;
+  size_t digits = 0;
+  while (i < n && text[i] >= '0' && text[i] <= '9') ++i, ++digits;
+  if (i < n && text[i] == '.') {
+    ++i;
+    while (i < n && text[i] >= '0' && text[i] <= '9') ++i, ++digits;
+  }
+  if (digits == 0) return false;
+  if (i < n && (text[i] == 'e' || text[i] == 'E')) {
+    ++i;
+    if (i < n && (text[i] == '+' || text[i] == '-')) ++i;
+    size_t expDigits = 0;
+    while (i < n && text[i] >= '0' && text[i] <= '9') ++i, ++expDigits;
+    if (expDigits == 0) return false;
+  }
+  if (i != n) return false;
+  const char* first = text.data() + (plus ? 1 : 0);
+  double parsed = 0;
+  auto [end, ec] = std::from_chars(first, text.data() + n, parsed);
+  // Out-of-range magnitudes are reported as result_out_of_range; refuse them.
+  if (ec != std::errc() || end != text.data() + n) return false;
+  value = parsed;
+  return true;
+}
+
+bool ParseInt32(std::string_view text, std::int32_t& value) {
+  if (text.empty()) return false;
+  if (text.front() == '+') {
+    text.remove_prefix(1);
+    if (text.empty() || text.front() == '-' || text.front() == '+') return false;
+  }
+  std::int32_t parsed = 0;
+  auto [end, ec] = std::from_chars(text.data(), text.data() + text.size(), parsed);
+  if (ec != std::errc() || end != text.data() + text.size()) return false;
+  value = parsed;
+  return true;
+}
+
+bool ParseHexInt32(std::string_view digits, std::int32_t& value) {
+  if (digits.empty()) return false;
+  std::uint32_t parsed = 0;
+  auto [end, ec] = std::from_chars(digits.data(), digits.data() + digits.size(), parsed, 16);
+  if (ec != std::errc() || end != digits.data() + digits.size()) return false;
+  value = static_cast<std::int32_t>(parsed);  // 0xFFFFFFFF is -1, as in 32-bit registers
+  return true;
+}
+
+std::string_view TrimControlAndBlanks(std::string_view text) {
+  while (!text.empty() && static_cast<unsigned char>(text.front()) <= ' ') text.remove_prefix(1);
+  while (!text.empty() && static_cast<unsigned char>(text.back()) <= ' ') text.remove_suffix(1);
+  return text;
+}
+
+double SafeStrToFloat(std::string_view text) {
+  double value = 0;
+  return ParseReal(TrimControlAndBlanks(text), value) ? value : 0.0;
+}
+
+std::int32_t SafeStrToInt(std::string_view text) {
+  text = TrimControlAndBlanks(text);
+  std::int32_t value = 0;
+  bool ok;
+  if (!text.empty() && text.front() == '$')
+    ok = ParseHexInt32(text.substr(1), value);
+  else if (text.size() > 2 && text[0] == '0' && (text[1] == 'x' || text[1] == 'X'))
+    ok = ParseHexInt32(text.substr(2), value);
+  else
+    ok = ParseInt32(text, value);
+  return ok ? value : 0;
+}
+
+}  // namespace orthelev

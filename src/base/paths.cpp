@@ -1,0 +1,34 @@
+#include "base/paths.hpp"
+
+namespace orthelev {
+
+namespace {
+
+bool IsSeparator(char c) {
+#ifdef _WIN32
+  if (c == '\\') return true;
+#endif
+  return c == '/';
+}
+
+}  // namespace
+
+std::size_t FileNameStart(std::string_view path) {
+  std::size_t i = path.size();
+  while (i > 0 && !IsSeparator(path[i - 1])) --i;
+  return i;
+}
+
+std::string FileNameOf(std::string_view path) { return std::string(path.substr(FileNameStart(path))); }
+
+std::string FolderOf(std::string_view path) {
+  const std::size_t start = FileNameStart(path);
+  return start == 0 ? std::string("./") : std::string(path.substr(0, start));
+}
+
+std::string WithTrailingSeparator(std::string folder) {
+  if (!folder.empty() && !IsSeparator(folder.back())) folder += '/';
+  return folder;
+}
+
+}  // namespace orthelev

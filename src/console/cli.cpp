@@ -1,0 +1,255 @@
+#include "console/cli.hpp"
+
+#include "console/cli_import.hpp"
+
+#include <csignal>
+#include <filesystem>
+#include <optional>
+#include <string>
+#include <vector>
+
+#include "conversion/batch.hpp"
+#include "geoid/active_grid.hpp"
+#include "models/geoid_check.hpp"
+#include "models/model_selection.hpp"
+#include "base/number_format.hpp"
+#include "base/paths.hpp"
+#include "settings/settings.hpp"
+#include "settings/settings_location.hpp"
+#include "settings/settings_store.hpp"
+#include "console/console_window_services.hpp"
+
+namespace orthelev {
+
+namespace {
+
+constexpr int kExitOk = 0, kExitFailed = 1, kExitUsage = 2;
+
+constexpr const char* kUsage =
+    "usage: orthelev-cli [options] convert FILE...   convert logs, as a batch of these files in this order\n"
+    "       orthelev-cli [options] check LAT LON     print the geoid height as the check box would show it\n"
+    "       orthelev-cli [options] models            list the model list: index, title, file name, ok|missing\n"
+    "       orthelev-cli import-grid SRC DEST [--region SOUTH,NORTH,WEST,EAST] [--format FORMAT]\n"
+    "                                          write the geoid grid SRC (GTX, GeoTIFF, ISG or any raster\n"
+    "                                          GDAL reads, an EGM2008 raw grid or a GSIGEO ASCII grid) as\n"
+    "                                          the custom geoid file DEST (.cdat), optionally cut to a\n"
+    "                                          region in degrees; FORMAT: auto (default), egm2008, gsigeo\n"
+    "                                          or raster\n"
+    "options:\n"
+    "  --ini FILE          settings file to read (default: the desktop program's orthelev.ini)\n"
+    "  --model TEXT        the model box text for this run (e.g. \"EGM2008 1'x1'\", letter case ignored)\n"
+    "  --data-dir DIR      the folder of the geoid grid files for this run\n"
+    "  --custom FILE       use FILE as the Custom Geoid model (its folder becomes the data folder)\n"
+    "  --spline            tick the spline box (GSIGEO models interpolate by spline)\n"
+    "  --bilinear          untick it, and interpolate bilinearly for every model\n"
+    "  --postfix TEXT      output name marker for this run (default from the settings, \"_g\")\n"
+    "  --decimal N         decimals of written heights for this run\n"
+    "  --quiet             no status lines on standard error\n"
+    "  --help, --version   print this text or the version, and exit\n"
+    "  --                  ends the options\n"
+    "The report goes to standard output, status lines and errors to standard error.\n"
+    "Exit status: 0 all files converted (check: a height); 1 a file failed, was skipped or had an\n"
+    "unknown type, or the batch was aborted (check: out of range; import-grid: it failed); 2 usage\n"
+    "error or no model.\n";
+
+struct Options {
+  std::optional<std::string> ini, model, dataDir, custom, postfix, decimal;
+  std::optional<bool> spline;
+  bool quiet = false;
+  std::string command;
+  std::vector<std::string> arguments;
+};
+
+// Ctrl-C during a batch acts like Esc: the console's event processing turns
+// the signal into AbortRequested at the conversions' next check point.
+volatile std::sig_atomic_t interrupted = 0;
+
+extern "C" void OnInterrupt(int) {
+  interrupted = 1;
+  std::signal(SIGINT, SIG_DFL);  // a second Ctrl-C ends the program
+}
+
+class CliWindowServices : public ConsoleWindowServices {
+ public:
+  using ConsoleWindowServices::ConsoleWindowServices;
+  void ProcessPendingEvents() override {
+    if (interrupted) Flags().abortRequested = true;
+  }
+};
+
+std::string Absolute(const std::string& path) {
+  std::error_code error;
+  const std::filesystem::path absolute = std::filesystem::absolute(path, error);
+  return error ? path : absolute.lexically_normal().string();
+}
+
+// Parses the options before the command; false with a message on a usage error.
+bool ParseOptions(int argc, char** argv, Options& o, std::string& problem) {
+  int i = 1;
+  auto value = [&](const std::string& name, std::optional<std::string>& into) {
+    if (i + 1 >= argc) {
+      problem = name + " needs a value";
+      return false;
+    }
+    into = argv[++i];
+    return true;
+  };
+  for (; i < argc; ++i) {
+    const std::string a = argv[i];
+    if (a == "--") {
+      ++i;
+      break;
+    }
+    if (a.rfind("--", 0) != 0) break;
+    bool ok = true;
+    if (a == "--ini") ok = value(a, o.ini);
+    else if (a == "--model") ok = value(a, o.model);
+    else if (a == "--data-dir") ok = value(a, o.dataDir);
+    else if (a == "--custom") ok = value(a, o.custom);
+    else if (a == "--postfix") ok = value(a, o.postfix);
+    else if (a == "--decimal") ok = value(a, o.decimal);
+    else if (a == "--spline") o.spline = true;
+    else if (a == "--bilinear") o.spline = false;
+    else if (a == "--quiet") o.quiet = true;
+    else if (a == "--help" || a == "--version") o.command = a;
+    else {
+      problem = "unknown option " + a;
+      return false;
+    }
+    if (!ok) return false;
+    if (!o.command.empty()) return true;
+  }
+  if (i >= argc) {
+    problem = "no command given";
+    return false;
+  }
+  o.command = argv[i++];
+  if (i < argc && std::string(argv[i]) == "--") ++i;  // "check -- -33.86 151.21"
+  for (; i < argc; ++i) o.arguments.push_back(argv[i]);
+  std::int32_t decimals = 0;
+  if (o.decimal && (!ParseInt32(*o.decimal, decimals) || decimals < 1 || decimals > 100)) {
+    problem = "--decimal takes a whole number from 1 to 100";
+    return false;
+  }
+  return true;
+}
+
+// Settings as the desktop program has them, read only, then this run's overrides.
+void PrepareSettings(const Options& o, const char* argv0, ConsoleWindowServices& window) {
+  Settings& s = AppSettings();
+  const SettingsLocation where = CurrentSettingsLocation("orthelev");
+  s.versionTitle = VersionTitle();
+  s.programFolder = ProgramFolder(where.programFile.empty() ? Absolute(argv0) : where.programFile);
+  if (o.ini) {
+    s.settingsFileName = Absolute(*o.ini);
+  } else {
+    const SettingsPathResult path = SettingsFilePath("", where);
+    s.settingsFileName = path.ok ? path.path : "";
+  }
+  if (s.settingsFileName.empty() || !LoadSettings(SettingsAccess::ReadOnly)) LoadDefaultSettings();
+
+  if (o.dataDir) s.dataFolder = WithTrailingSeparator(Absolute(*o.dataDir));
+  if (o.custom) {
+    const std::string custom = Absolute(*o.custom);
+    s.dataFolder = FolderOf(custom);
+    s.customFname = FileNameOf(custom);
+    window.SetGeoidModelText(kCustomModelTitle);
+  }
+  if (o.model) window.SetGeoidModelText(*o.model);
+  if (o.spline) window.SetSplineChecked(*o.spline);
+  Flags().forceBilinear = o.spline == false;
+  if (o.postfix) s.postfix = *o.postfix;
+  if (o.decimal) s.decimal = *o.decimal;
+}
+
+int ListModels(const ConsoleWindowServices& window, std::FILE* out) {
+  const std::vector<std::string>& items = window.GeoidModelItems();
+  for (size_t i = 0; i < items.size(); ++i) {
+    const int index = static_cast<int>(i);
+    const std::string name = ModelFileName(index);
+    const std::string line = FormatInt(index) + "\t" + items[i] + "\t" + name + "\t" +
+                             (ModelFileFound(index, name) ? "ok" : "missing") + "\n";
+    std::fputs(line.c_str(), out);
+  }
+  return kExitOk;
+}
+
+int Check(const Options& o, ConsoleWindowServices& window, std::FILE* out, std::FILE* err) {
+  if (o.arguments.size() != 2) {
+    std::fputs("orthelev-cli: check takes a latitude and a longitude\n", err);
+    return kExitUsage;
+  }
+  window.SetLatitudeText(o.arguments[0]);
+  window.SetLongitudeText(o.arguments[1]);
+  window.SetGeoidText("");
+  ButtonCalcClick();
+  if (!TheActiveGrid().open) return kExitUsage;
+  std::fputs((window.GeoidText() + "\n").c_str(), out);
+  return window.GeoidText() == "Out of range." ? kExitFailed : kExitOk;
+}
+
+int Convert(const Options& o, ConsoleWindowServices& window, std::FILE* err) {
+  if (o.arguments.empty()) {
+    std::fputs("orthelev-cli: convert needs at least one file\n", err);
+    return kExitUsage;
+  }
+  std::string list;
+  for (const std::string& file : o.arguments) list += (list.empty() ? "" : ";") + file;
+  window.SetSourceText(list);
+  interrupted = 0;
+  std::signal(SIGINT, OnInterrupt);
+  RunBatch();
+  std::signal(SIGINT, SIG_DFL);
+  if (!Batch().modelOpened) return kExitUsage;
+  return Batch().Clean() ? kExitOk : kExitFailed;
+}
+
+// After a GSIGEO grid was converted, its header's geometry must reach the
+// settings file: the next run opens the companion with it.
+void KeepGsiGeometry(const Options& o) {
+  Settings& s = AppSettings();
+  if (!s.gsiGeometryChanged) return;
+  if (s.settingsFileName.empty() && !o.ini) return;
+  SaveGsiGeometry();
+}
+
+}  // namespace
+
+int RunCli(int argc, char** argv, std::FILE* out, std::FILE* err) {
+  Options options;
+  std::string problem;
+  if (!ParseOptions(argc, argv, options, problem)) {
+    std::fputs(("orthelev-cli: " + problem + "\n" + kUsage).c_str(), err);
+    return kExitUsage;
+  }
+  if (options.command == "--help") {
+    std::fputs(kUsage, out);
+    return kExitOk;
+  }
+  if (options.command == "--version") {
+    std::fputs((VersionTitle() + "\n").c_str(), out);
+    return kExitOk;
+  }
+  if (options.command == "import-grid") return ImportGridCommand(options.arguments, out, err);
+  CliWindowServices window(out, err);
+  window.SetQuiet(options.quiet);
+  InstallWindowServices(&window);
+  Flags().initialized = true;  // as after the desktop program's first activation
+  PrepareSettings(options, argv[0], window);
+
+  int status = kExitUsage;
+  if (options.command == "convert")
+    status = Convert(options, window, err);
+  else if (options.command == "check")
+    status = Check(options, window, out, err);
+  else if (options.command == "models")
+    status = ListModels(window, out);
+  else
+    std::fputs(("orthelev-cli: unknown command " + options.command + "\n" + kUsage).c_str(), err);
+  KeepGsiGeometry(options);
+  CloseGrid();
+  InstallWindowServices(nullptr);
+  return status;
+}
+
+}  // namespace orthelev

@@ -1,0 +1,128 @@
+#include "models/model_selection.hpp"
+
+
+#include "geoid/active_grid.hpp"
+#include "geoid/custom_geoid.hpp"
+#include "models/gsi_model.hpp"
+#include "base/file_io.hpp"
+#include "base/paths.hpp"
+#include "settings/settings.hpp"
+#include "settings/file_dialog.hpp"
+#include "services/window_services.hpp"
+
+namespace orthelev {
+
+namespace {
+
+// The file a model reads and the filter of the dialog that asks for it.
+struct ModelFile {
+  std::string name;
+  std::string filter;
+};
+
+ModelFile FileOfModel(int index) {
+  const std::string name = ModelFileName(index);
+  const std::string& ext = AppSettings().customExt;
+  if (index == kCustomModelIndex) return {name, "Custom Geoid file(*" + ext + ")|*" + ext};
+  return {name, "Geoid file|" + name};
+}
+
+bool OpenBuiltIn(const GridSpec& g, const std::string& fileName) {
+  return OpenGrid(AppSettings().dataFolder, fileName, g);
+}
+
+bool OpenModel(int index, const std::string& name) {
+  Settings& s = AppSettings();
+  WindowServices& window = Window();
+  if (index == kCustomModelIndex) {
+    window.SetWaitingText(FileNameOf(s.customFname));
+    return !s.customFname.empty() && OpenCustomGeoid(s.dataFolder + s.customFname);
+  }
+  if (index == 1 || index == 2) {
+    window.SetGeoidModelText(window.GeoidModelItem(index));
+    return OpenBuiltIn(index == 1 ? s.egm25 : s.egm10, index == 1 ? s.egm25.fname : s.egm10.fname);
+  }
+  if (name.empty()) {
+    // A GSI title without a file name at its position.
+    window.SetStatusText(" Error.");
+    window.ShowMessageBox("Geoid file is not found: \r\n" + window.GeoidModelText());
+    return false;
+  }
+  if (!PrepareGsiGrid(name)) return false;
+  Flags().useSpline = window.SplineChecked();
+  window.SetSplineVisible(true);
+  return OpenBuiltIn(s.gsi, name + ".dat");
+}
+
+}  // namespace
+
+std::string ModelFileName(int index) {
+  const Settings& s = AppSettings();
+  if (index == kCustomModelIndex) return s.customFname;
+  if (index == 1) return s.egm25.fname;
+  if (index == 2) return s.egm10.fname;
+  const std::vector<std::string> names = SplitList(s.gsi.fname);
+  const size_t entry = static_cast<size_t>(index - kFirstGsiModelIndex);
+  return entry < names.size() ? names[entry] : std::string();
+}
+
+bool ModelFileFound(int index, const std::string& name) {
+  const std::string& folder = AppSettings().dataFolder;
+  if (name.empty()) return false;
+  if (index >= kFirstGsiModelIndex && FileExists(folder + name + ".dat")) return true;
+  return FileExists(folder + name);
+}
+
+std::vector<std::string> SplitList(const std::string& list) {
+  std::vector<std::string> entries;
+  if (list.empty()) return entries;
+  size_t start = 0;
+  for (size_t end; (end = list.find(';', start)) != std::string::npos; start = end + 1)
+    entries.push_back(list.substr(start, end - start));
+  entries.push_back(list.substr(start));
+  return entries;
+}
+
+void SelectGeoidModel() {
+  WindowServices& window = Window();
+  Settings& s = AppSettings();
+  const int index = window.FindGeoidModelItem(window.GeoidModelText());
+  Flags().useSpline = true;
+  window.SetSplineVisible(false);
+  window.SetWaitingText("");
+  if (index < 0) {
+    window.SetGeoidModelText(s.egm25.fname);
+    return;
+  }
+  ModelFile file = FileOfModel(index);
+  if (Flags().initialized && !ModelFileFound(index, file.name)) {
+    const std::string located = AskForGridFile(file.name, file.filter);
+    if (index == kCustomModelIndex) s.customFname = located;
+  }
+  TheActiveGrid().open = OpenModel(index, file.name);
+}
+
+std::string AskForGridFile(const std::string& name, const std::string& filter) {
+  Settings& s = AppSettings();
+  SDialog& record = DialogRecord(DialogUse::GeoidFile);
+  record.SInitDir = s.dataFolder;
+  record.SFileName = name;
+  record.SFilter = filter;
+  if (!ExecuteFileDialog(DialogUse::GeoidFile)) return name;
+  s.dataFolder = FolderOf(record.SFileName);
+  s.dataPath = s.dataFolder;
+  return FileNameOf(record.SFileName);
+}
+
+void ComboBoxGeoidSelect() {
+  if (!Flags().initialized) return;
+  WindowServices& window = Window();
+  window.SetStatusText("");
+  window.SetWaitingText("");
+  if (window.GeoidModelText() == window.GeoidModelItem(kCustomModelIndex))
+    AppSettings().customFname.clear();
+  SelectGeoidModel();
+  CloseGrid();
+}
+
+}  // namespace orthelev

@@ -1,0 +1,168 @@
+#include "program/program.hpp"
+
+#include <filesystem>
+
+#include "conversion/batch.hpp"
+#include "conversion/output_file.hpp"
+#include "geoid/active_grid.hpp"
+#include "base/ascii_text.hpp"
+#include "settings/file_types.hpp"
+#include "base/paths.hpp"
+#include "settings/settings.hpp"
+#include "settings/settings_store.hpp"
+#include "settings/file_dialog.hpp"
+#include "services/window_services.hpp"
+
+namespace orthelev {
+
+namespace {
+
+bool IsSettingsFile(const std::string& path) {
+  return LowerAscii(std::filesystem::path(path).extension().string()) == ".ini";
+}
+
+// The paths joined by ";", settings files left out.
+std::string SourceList(const std::vector<std::string>& paths) {
+  std::string list;
+  for (const std::string& path : paths)
+    if (!IsSettingsFile(path)) list += path + ";";
+  if (!list.empty()) list.pop_back();
+  return list;
+}
+
+void ApplySwitch(const std::string& parameter) {
+  char letter = parameter.back();
+  if (parameter == "--hidden") letter = 'H';
+  if (parameter == "--quit") letter = 'Q';
+  letter = UpperAscii(letter);
+  if (letter == 'H') Flags().startHidden = true;
+  if (letter == 'Q') Flags().quitWhenDone = true;
+}
+
+void ShowAtStoredPlace() {
+  WindowServices& window = Window();
+  window.SetMainWindowState(WindowState::Normal);
+  window.RestoreApplication();
+  window.ShowMainWindow();
+  window.FocusBrowseButton();
+  window.SetMainTopLeft(AppSettings().mainTop, AppSettings().mainLeft);
+}
+
+}  // namespace
+
+void FormCreate() {
+  Settings& s = AppSettings();
+  s.csvInfo.clear();
+  s.csvOption.clear();
+  s.browseDialog = SDialog{};
+  s.gridDialog = SDialog{};
+  s.browseDialog.SFilter = kInitialOpenFilter;
+  s.gridDialog.SFilter = "Cliped GEOID|*.cdat";
+}
+
+std::string ProgramTitle(const std::string& programFile) {
+  const std::string name = FileNameOf(programFile);
+  const std::string title = name.substr(0, name.find('.'));
+  return title.empty() ? title : title.substr(0, 1) + LowerAscii(title.substr(1));
+}
+
+void FormActivate(const SettingsLocation& where, const std::vector<std::string>& parameters) {
+  ProgramFlags& flags = Flags();
+  WindowServices& window = Window();
+  if (flags.initialized) {
+    if (flags.startHidden) {
+      window.SetMainTopLeft(AppSettings().mainTop, AppSettings().mainLeft);
+      flags.startHidden = false;
+    }
+    return;
+  }
+  flags.initialized = true;
+  Settings& s = AppSettings();
+  s.versionTitle = VersionTitle();
+  window.SetMainCaption(s.versionTitle);
+  s.programFolder = ProgramFolder(where.programFile);
+  const SettingsPathResult location = SettingsFilePath("", where);
+  if (!location.ok) {
+    window.ShowGeneralError(GeneralErrorText(location.error));
+    return;
+  }
+  s.settingsFileName = location.path;
+  LoadSettings();
+  TheActiveGrid().file.Close();
+  window.ClearGeoidModelSelection();
+  ReadCommandLine(parameters);
+  window.AcceptDroppedFiles();
+}
+
+void FormClose() {
+  WindowServices& window = Window();
+  window.SetStatusText(" " + FileNameOf(AppSettings().settingsFileName) + "  saving...");
+  window.ProcessPendingEvents();
+  SaveSettings();
+  AppSettings().csvInfo.clear();
+  AppSettings().csvOption.clear();
+  TheActiveGrid().file.Close();
+  TheActiveGrid().open = false;
+}
+
+std::string GeneralErrorText(const std::string& text) {
+  if (!text.empty() && static_cast<unsigned char>(text.back()) > '.') return text + ".";
+  return text;
+}
+
+bool IsSwitchParameter(const std::string& parameter) {
+  if (parameter == "--hidden" || parameter == "--quit") return true;
+  if (parameter.size() < 2 || parameter[0] != '/') return false;
+  for (size_t i = 1; i < parameter.size(); ++i) {
+    const char c = parameter[i];
+    if (!((c >= 'a' && c <= 'z') || (c >= 'A' && c <= 'Z'))) return false;
+  }
+  std::error_code error;
+  return !std::filesystem::exists(parameter, error);
+}
+
+void ReadCommandLine(const std::vector<std::string>& parameters) {
+  std::vector<std::string> files;
+  for (const std::string& parameter : parameters) {
+    if (IsSwitchParameter(parameter))
+      ApplySwitch(parameter);
+    else
+      files.push_back(parameter);
+  }
+  const std::string list = SourceList(files);
+  ProgramFlags& flags = Flags();
+  if (list.empty()) flags.startHidden = flags.quitWhenDone = false;
+  Window().SetSourceText(list);
+  if (!flags.startHidden) ShowAtStoredPlace();
+  if (!list.empty()) RunBatch();
+  if (flags.quitWhenDone) Window().CloseMainWindow();
+}
+
+void ButtonBrowseClick() {
+  WindowServices& window = Window();
+  if (!window.ConvertEnabled()) return;
+  std::vector<std::string> chosen;
+  if (!ExecuteFileDialog(DialogUse::SourceFiles, &chosen)) return;
+  SDialog& record = DialogRecord(DialogUse::SourceFiles);
+  record.SInitDir = FolderOf(record.SFileName);
+  std::string list;
+  for (const std::string& path : chosen) list += path + ";";
+  if (!list.empty()) list.pop_back();
+  window.SetSourceText(list);
+  window.SetStatusText("");
+  RunBatch();
+}
+
+char EditSorceKeyPress(char key) {
+  if (key != '\r') return key;
+  RunBatch();
+  return 0;
+}
+
+void DropFiles(const std::vector<std::string>& paths) {
+  if (Batch().running) return;  // the running batch keeps its file list
+  Window().SetSourceText(SourceList(paths));
+  RunBatch();
+}
+
+}  // namespace orthelev

@@ -1,0 +1,58 @@
+#pragma once
+// The program's modal dialogs: message boxes and Qt's own file-open dialog,
+// each centred over the main window and kept inside its screen's work area
+// when shown.
+
+#include <QFileDialog>
+#include <QMessageBox>
+#include <string>
+#include <vector>
+
+#include "services/window_services.hpp"
+
+namespace orthelev {
+
+// The text with each CR LF or lone CR turned into "\n", Qt's line break.
+QString WithNewlines(const QString& text);
+
+// A message box with one OK button, placed over `owner` when shown.
+class PlacedMessageBox : public QMessageBox {
+  Q_OBJECT
+
+ public:
+  PlacedMessageBox(QWidget* owner, const QString& title, const QString& text, Icon icon);
+
+ protected:
+  void showEvent(QShowEvent* event) override;
+
+ private:
+  QWidget* owner_;
+};
+
+// The file-open dialog, placed over `owner` when shown; one file per choice,
+// names that do not exist accepted.
+class PlacedFileDialog : public QFileDialog {
+  Q_OBJECT
+
+ public:
+  explicit PlacedFileDialog(QWidget* owner);
+
+ protected:
+  void showEvent(QShowEvent* event) override;
+
+ private:
+  QWidget* owner_;
+};
+
+// Shows the message box of `kind` over `owner` and waits for OK: titled
+// "Error" with the error symbol for errors, "Warning", "Information" and
+// "Confirm" for the others, and the program's title for custom boxes.
+void ShowMessageBoxOf(QWidget* owner, MessageKind kind, const std::string& text,
+                      const std::string& programTitle);
+
+// Runs the file-open dialog over `owner` from `dialog` (folder, file name,
+// filter) and writes the dialog's folder, file name and filter back into
+// it; `chosen` gets the chosen files' full paths. True when confirmed.
+bool RunFileDialog(QWidget* owner, SDialog& dialog, std::vector<std::string>& chosen);
+
+}  // namespace orthelev

@@ -1,0 +1,283 @@
+#include "qt/form_main.hpp"
+
+#include <QCloseEvent>
+#include <QDragEnterEvent>
+#include <QDropEvent>
+#include <QFile>
+#include <QKeyEvent>
+#include <QMimeData>
+#include <QMouseEvent>
+#include <QTimer>
+#include <QUrl>
+#include <exception>
+
+#include "conversion/batch.hpp"
+#include "models/geoid_check.hpp"
+#include "models/model_selection.hpp"
+#include "qt/form_report.hpp"
+#include "program/program.hpp"
+#include "services/window_services.hpp"
+
+namespace orthelev {
+
+namespace {
+
+constexpr char kEnter = '\r';
+
+template <typename Widget>
+Widget* Place(Widget* widget, const char* name, int left, int top, int width, int height) {
+  widget->setObjectName(name);
+  widget->setGeometry(left, top, width, height);
+  return widget;
+}
+
+QLabel* MakeLabel(QWidget* parent, const char* name, const char* text, Qt::Alignment alignment,
+                  int left, int top, int width, int height) {
+  auto* label = Place(new QLabel(text, parent), name, left, top, width, height);
+  label->setTextFormat(Qt::PlainText);
+  label->setAlignment(alignment | Qt::AlignVCenter);
+  return label;
+}
+
+QPushButton* MakeButton(QWidget* parent, const char* name, const char* caption, const char* hint,
+                        int left, int top, int width, int height) {
+  auto* button = Place(new QPushButton(caption, parent), name, left, top, width, height);
+  button->setToolTip(hint);
+  button->setAutoDefault(true);  // Enter on a focused button clicks it
+  return button;
+}
+
+QLineEdit* MakeEdit(QWidget* parent, const char* name, const char* text, int left, int top,
+                    int width) {
+  return Place(new QLineEdit(text, parent), name, left, top, width, 21);
+}
+
+bool IsEnter(const QKeyEvent* key) {
+  return key->key() == Qt::Key_Return || key->key() == Qt::Key_Enter;
+}
+
+// A dropped path as the platform's file name: no trailing "/" on folders.
+std::string DroppedPath(const QUrl& url) {
+  std::string path = QFile::encodeName(url.toLocalFile()).toStdString();
+  while (path.size() > 1 && path.back() == '/') path.pop_back();
+  return path;
+}
+
+}  // namespace
+
+void ClickableLabel::mouseReleaseEvent(QMouseEvent* event) {
+  QLabel::mouseReleaseEvent(event);
+  if (event->button() == Qt::LeftButton && rect().contains(event->position().toPoint()))
+    emit clicked();
+}
+
+TFormMain::TFormMain(SettingsLocation where, std::vector<std::string> parameters)
+    : where_(std::move(where)), parameters_(std::move(parameters)) {
+  setObjectName("FormMain");
+  setWindowFlags(Qt::Window | Qt::WindowTitleHint | Qt::WindowSystemMenuHint |
+                 Qt::WindowMinimizeButtonHint | Qt::WindowCloseButtonHint |
+                 Qt::MSWindowsFixedSizeDialogHint);
+  setFont(QFont("Tahoma", 8));
+  setFixedSize(542, 189);  // neither enlarged nor maximised beyond its designed size
+  CreateControls();
+  SetTabOrder();
+  ConnectHandlers();
+  FormCreate();
+  // The first idle moment of the event loop.
+  QTimer::singleShot(0, this, &TFormMain::ApplicationEvents1Idle);
+}
+
+void TFormMain::CreateControls() {
+  const Qt::Alignment right = Qt::AlignRight;
+  GroupBoxSelect = Place(new QGroupBox(" Geoid select ", this), "GroupBoxSelect", 8, 8, 217, 80);
+  Label4 = MakeLabel(GroupBoxSelect, "Label4", "Geoid model", right, 2, 25, 71, 13);
+  ComboBoxGeoid = Place(new QComboBox(GroupBoxSelect), "ComboBoxGeoid", 77, 22, 130, 21);
+  ComboBoxGeoid->setEditable(true);
+  ComboBoxGeoid->setInsertPolicy(QComboBox::NoInsert);
+  ComboBoxGeoid->addItems({"EGM2008 2.5'x2.5'", "EGM2008 1'x1'", "GSIGEO 2011", "Custom Geoid"});
+  ComboBoxGeoid->setEditText("EGM2008 2.5'x2.5'");
+  // Beneath the check box, which covers it while both are shown.
+  LabelWaiting = MakeLabel(GroupBoxSelect, "LabelWaiting", "", Qt::AlignHCenter, 10, 50, 195, 13);
+  CheckBoxSpline = Place(new QCheckBox("Spline interpolation", GroupBoxSelect), "CheckBoxSpline",
+                         77, 49, 122, 17);
+
+  GroupBoxCkeck = Place(new QGroupBox(" Geoid check ", this), "GroupBoxCkeck", 231, 8, 300, 80);
+  Label1 = MakeLabel(GroupBoxCkeck, "Label1", "Latitude", right, 2, 25, 58, 13);
+  EditLat = MakeEdit(GroupBoxCkeck, "EditLat", "35 40 37.8", 62, 22, 95);
+  Label2 = MakeLabel(GroupBoxCkeck, "Label2", "Longitude", right, 2, 50, 58, 13);
+  EditLon = MakeEdit(GroupBoxCkeck, "EditLon", "139 44 52.3", 62, 47, 95);
+  Label3 = MakeLabel(GroupBoxCkeck, "Label3", "Geoid(m)", right, 157, 25, 58, 13);
+  EditGeoid = MakeEdit(GroupBoxCkeck, "EditGeoid", "", 219, 22, 70);
+  ButtonCalc = MakeButton(GroupBoxCkeck, "ButtonCalc", "Check", "Geoid is calculated", 219, 46, 70, 23);
+
+  Label5 = MakeLabel(this, "Label5", "Source file", right, 1, 109, 65, 13);
+  EditSorce = MakeEdit(this, "EditSorce", "", 68, 106, 463);
+  ButtonBrowse = MakeButton(this, "ButtonBrowse", "Browse", "OpenDialog is opened", 68, 132, 75, 25);
+  LabelReport = Place(new ClickableLabel("Report", this), "LabelReport", 317, 138, 33, 13);
+  LabelReport->setTextFormat(Qt::PlainText);
+  LabelReport->setAlignment(Qt::AlignLeft | Qt::AlignVCenter);
+  LabelReport->setCursor(Qt::PointingHandCursor);
+  LabelReport->adjustSize();  // sizes itself to its text, unlike the fixed labels
+  ButtonConvert = MakeButton(this, "ButtonConvert", "Convert", "Conversion is started", 371, 132, 75, 25);
+  ButtonExit = MakeButton(this, "ButtonExit", "Exit", "Close", 456, 132, 75, 25);
+
+  StatusBar1 = Place(new QStatusBar(this), "StatusBar1", 0, 170, 542, 19);
+  StatusBar1->setSizeGripEnabled(false);
+  statusPanel_ = new QLabel(StatusBar1);
+  statusPanel_->setObjectName("StatusPanel");
+  statusPanel_->setTextFormat(Qt::PlainText);
+  statusPanel_->setMinimumWidth(50);
+  StatusBar1->addWidget(statusPanel_, 1);
+}
+
+void TFormMain::SetTabOrder() {
+  const QList<QWidget*> order = {ComboBoxGeoid, CheckBoxSpline, EditLat,      EditLon,
+                                 EditGeoid,     ButtonCalc,     EditSorce,    ButtonBrowse,
+                                 ButtonConvert, ButtonExit};
+  for (qsizetype i = 0; i + 1 < order.size(); ++i) setTabOrder(order[i], order[i + 1]);
+}
+
+void TFormMain::ConnectHandlers() {
+  connect(ComboBoxGeoid, &QComboBox::activated, this, &TFormMain::ComboBoxGeoidSelect);
+  connect(ButtonCalc, &QPushButton::clicked, this, &TFormMain::ButtonCalcClick);
+  connect(ButtonBrowse, &QPushButton::clicked, this, &TFormMain::ButtonBrowseClick);
+  connect(ButtonConvert, &QPushButton::clicked, this, &TFormMain::ButtonConvertClick);
+  connect(ButtonExit, &QPushButton::clicked, this, &TFormMain::ButtonExitClick);
+  connect(LabelReport, &ClickableLabel::clicked, this, &TFormMain::LabelReportClick);
+  for (QLineEdit* edit : {EditLat, EditLon, EditSorce}) edit->installEventFilter(this);
+}
+
+void TFormMain::FormCreate() {
+  orthelev::FormCreate();
+  setWindowState(Qt::WindowMinimized);
+}
+
+void TFormMain::ApplicationEvents1Idle() {
+  if (Flags().initialized) return;
+  hide();
+  FormActivate();
+  // After a hidden start, or when the settings file could not be placed, the
+  // window waits minimised for the user: a program without any window could
+  // be neither restored nor closed.
+  if (!isVisible() && !closePending_ && !closed_) showMinimized();
+}
+
+void TFormMain::FormActivate() {
+  RunHandler([this] { orthelev::FormActivate(where_, parameters_); });
+}
+
+void TFormMain::ComboBoxGeoidSelect() { RunHandler(orthelev::ComboBoxGeoidSelect); }
+
+void TFormMain::ButtonCalcClick() { RunHandler(orthelev::ButtonCalcClick); }
+
+void TFormMain::ButtonBrowseClick() { RunHandler(orthelev::ButtonBrowseClick); }
+
+void TFormMain::ButtonConvertClick() { RunHandler(orthelev::ButtonConvertClick); }
+
+void TFormMain::ButtonExitClick() { close(); }
+
+void TFormMain::LabelReportClick() {
+  RunHandler([this] {
+    if (!report_) return;
+    if (report_->isVisible() && !(report_->windowState() & (Qt::WindowMinimized | Qt::WindowMaximized))) {
+      report_->close();
+    } else if (report_->windowState() & Qt::WindowMinimized) {
+      report_->setWindowState(report_->windowState() & ~Qt::WindowMinimized);
+      report_->show();
+    } else if (!Flags().startHidden) {
+      report_->ShowReport();
+    }
+  });
+}
+
+void TFormMain::DropFiles(const std::vector<std::string>& paths) {
+  RunHandler([&paths] { orthelev::DropFiles(paths); });
+}
+
+void TFormMain::RequestClose() {
+  if (handlerDepth_ > 0)
+    closePending_ = true;
+  else
+    close();
+}
+
+void TFormMain::RunHandler(const std::function<void()>& handler) {
+  ++handlerDepth_;
+  try {
+    handler();
+  } catch (const std::exception& failure) {
+    Window().ShowGeneralError(GeneralErrorText(failure.what()));
+  } catch (...) {
+    Window().ShowGeneralError("Unexpected failure.");
+  }
+  --handlerDepth_;
+  if (handlerDepth_ == 0 && closePending_) {
+    closePending_ = false;
+    close();
+  }
+}
+
+void TFormMain::SetStatusText(const std::string& text) {
+  statusText_ = text;
+  statusPanel_->setText(QString::fromStdString(text));
+}
+
+bool TFormMain::event(QEvent* event) {
+  if (event->type() == QEvent::WindowActivate && !isMinimized()) FormActivate();
+  return QWidget::event(event);
+}
+
+void TFormMain::changeEvent(QEvent* event) {
+  QWidget::changeEvent(event);
+  if (event->type() == QEvent::FontChange && LabelReport) LabelReport->adjustSize();
+  // Restored by the user after a hidden start: to the stored place.
+  if (event->type() == QEvent::WindowStateChange && Flags().startHidden && isVisible() &&
+      !isMinimized())
+    FormActivate();
+}
+
+void TFormMain::closeEvent(QCloseEvent* event) {
+  if (handlerDepth_ > 0) {
+    // A batch (or other long work) is running: stop it as Esc would, and
+    // close once it has ended, so that nothing it uses is released under it.
+    Flags().abortRequested = true;
+    closePending_ = true;
+    event->ignore();
+    return;
+  }
+  try {
+    orthelev::FormClose();
+  } catch (const std::exception& failure) {
+    Window().ShowGeneralError(GeneralErrorText(failure.what()));
+  }
+  closed_ = true;
+  event->accept();
+  if (report_) report_->hide();
+  emit closed();
+}
+
+bool TFormMain::eventFilter(QObject* watched, QEvent* event) {
+  if (event->type() != QEvent::KeyPress || !IsEnter(static_cast<QKeyEvent*>(event)))
+    return QWidget::eventFilter(watched, event);
+  char key = kEnter;
+  if (watched == EditSorce)
+    RunHandler([&key] { key = EditSorceKeyPress(key); });
+  else
+    RunHandler([&key] { key = EditLatKeyPress(key); });
+  return key == 0;
+}
+
+void TFormMain::dragEnterEvent(QDragEnterEvent* event) {
+  for (const QUrl& url : event->mimeData()->urls())
+    if (url.isLocalFile()) return event->acceptProposedAction();
+}
+
+void TFormMain::dropEvent(QDropEvent* event) {
+  std::vector<std::string> paths;
+  for (const QUrl& url : event->mimeData()->urls())
+    if (url.isLocalFile()) paths.push_back(DroppedPath(url));
+  event->acceptProposedAction();
+  DropFiles(paths);
+}
+
+}  // namespace orthelev

@@ -1,0 +1,22 @@
+#pragma once
+// The two uses of the file-open dialog, each remembering its own folder,
+// file name and filter between showings.
+
+#include <string>
+#include <vector>
+
+#include "services/window_services.hpp"
+
+namespace orthelev {
+
+enum class DialogUse { SourceFiles = 1, GeoidFile = 2 };
+
+// The remembered state of a use (AppSettings().browseDialog or .gridDialog).
+SDialog& DialogRecord(DialogUse use);
+
+// Shows the dialog from the use's record and stores the dialog's folder,
+// file name and filter back into it. `chosen` receives the chosen files'
+// full paths. True when the user confirmed a choice.
+bool ExecuteFileDialog(DialogUse use, std::vector<std::string>* chosen = nullptr);
+
+}  // namespace orthelev

@@ -1,0 +1,233 @@
+// orthelev-cli run as a separate process on a temporary data folder.
+
+#include <gtest/gtest.h>
+#include <sys/wait.h>
+
+#include <cmath>
+#include <filesystem>
+#include <string>
+#include <vector>
+
+#include "base/number_format.hpp"
+#include "settings/profile_file.hpp"
+#include "support/grid_writer.hpp"
+#include "support/nmea_text.hpp"
+#include "support/temp_dir.hpp"
+
+namespace orthelev {
+namespace {
+
+using testing::ReadBytes;
+using testing::TempDir;
+using testing::WriteBytes;
+namespace fs = std::filesystem;
+
+struct CliRun {
+  int status = -1;
+  std::string out, err;
+};
+
+std::string Quoted(const std::string& text) {
+  std::string quoted = "'";
+  for (char c : text) quoted += c == '\'' ? std::string("'\\''") : std::string(1, c);
+  return quoted + "'";
+}
+
+// The EGM2008 2.5' nodes around Tokyo hold a plane, so that every
+// interpolation (spline or bilinear) gives the plane's value exactly.
+double Plane(double row, double column) { return 36 + 0.001 * (row - 1300) + 0.002 * (column - 3350); }
+double PlaneAt(double lat, double lon) { return Plane((90 - lat) * 24, lon * 24); }
+
+class CliProcess : public ::testing::Test {
+ protected:
+  void SetUp() override {
+    testing::WriteSparseEgm25(data.File("Und_min2.5x2.5_egm2008_isw=82_WGS84_TideFree_SE"), 1280,
+                              1330, 3330, 3380, [](int r, int c) { return float(Plane(r, c)); });
+    WriteBytes(data.File("gsigeo2011_ver2_2.asc"),
+               "35 139 0.5 0.5 3 3 1 test grid\n"
+               "1 2 3\n4 5 6\n7 8 9\n");
+    WriteBytes(logs.File("bump.cdat"),
+               testing::CustomGridBytes(11, 11, 30, 134, 1, 1, [](int r, int c) {
+                 return r == 5 && c == 5 ? 45.0f : 40.0f;
+               }));
+    ini = logs.File("orthelev.ini");
+  }
+  CliRun Invoke(const std::vector<std::string>& arguments) {
+    std::string command = Quoted(ORTHELEV_CLI_PATH);
+    for (const std::string& a : arguments) command += " " + Quoted(a);
+    command += " > " + Quoted(logs.File("stdout")) + " 2> " + Quoted(logs.File("stderr"));
+    const int raw = std::system(command.c_str());
+    return {WIFEXITED(raw) ? WEXITSTATUS(raw) : -1, ReadBytes(logs.File("stdout")),
+            ReadBytes(logs.File("stderr"))};
+  }
+  std::vector<std::string> Base() { return {"--ini", ini, "--data-dir", data.Path().string()}; }
+  std::vector<std::string> With(std::vector<std::string> extra) {
+    std::vector<std::string> all = Base();
+    all.insert(all.end(), extra.begin(), extra.end());
+    return all;
+  }
+  TempDir data, logs;
+  std::string ini;
+};
+
+std::vector<std::string> Fields(const std::string& line) { return testing::SplitAtCommas(line); }
+
+TEST_F(CliProcess, ConvertsNmeaAndCsvWithTheEgmModel) {
+  const double lat = 35 + 40.63 / 60, lon = 139 + 44.8717 / 60;
+  WriteBytes(logs.File("a.nmea"),
+             testing::Signed("$GPGGA,000010,3540.6300,N,13944.8717,E,1,08,1.0,50.0,M,39.0,M,,") +
+                 "\r\n$GPRMC,unchanged\r\n");
+  WriteBytes(logs.File("b.csv"), "LATITUDE,LONGITUDE,HEIGHT\r\n35.6,139.7,100.0\r\n");
+  const CliRun run = Invoke(With({"convert", logs.File("a.nmea"), logs.File("b.csv")}));
+  EXPECT_EQ(run.status, 0) << run.err;
+  EXPECT_EQ(run.out.rfind(" Geoid model: EGM2008 2.5'x2.5'\n\n NMEA: a.nmea\n", 0), 0u) << run.out;
+  EXPECT_NE(run.out.find(" CSV: b.csv"), std::string::npos) << run.out;
+  EXPECT_NE(run.err.find(" 1 records done."), std::string::npos) << run.err;
+
+  const std::string nmea = ReadBytes(logs.File("a_g.nmea"));
+  const std::vector<std::string> gga = Fields(nmea.substr(0, nmea.find("\r\n")));
+  ASSERT_GE(gga.size(), 12u);
+  const double n = PlaneAt(lat, lon);
+  EXPECT_NEAR(std::stod(gga[11]), n, 0.00006);
+  EXPECT_NEAR(std::stod(gga[9]) + std::stod(gga[11]), 89.0, 0.0002);
+  EXPECT_NE(nmea.find("\r\n$GPRMC,unchanged\r\n"), std::string::npos);
+
+  const std::string csv = ReadBytes(logs.File("b_g.csv"));
+  const std::string record = csv.substr(csv.find("\r\n") + 2);
+  const std::vector<std::string> items = Fields(record.substr(0, record.find("\r\n")));
+  ASSERT_EQ(items.size(), 3u);
+  EXPECT_NEAR(std::stod(items[2]), 100.0 - PlaneAt(35.6, 139.7), 0.00006);
+  EXPECT_FALSE(fs::exists(ini));  // the console front end writes no settings
+}
+
+TEST_F(CliProcess, ChecksAPointAsTheCheckBoxWould) {
+  const double lat = 35.677166666666665, lon = 139.74786111111112;
+  CliRun run = Invoke(With({"check", "35 40 37.8", "139 44 52.3"}));
+  EXPECT_EQ(run.status, 0) << run.err;
+  EXPECT_EQ(run.out, FormatFixed(PlaneAt(lat, lon), 4, 6) + "\n");
+
+  run = Invoke({"--ini", ini, "--custom", logs.File("bump.cdat"), "check", "--", "-33.86", "151.21"});
+  EXPECT_EQ(run.status, 1);
+  EXPECT_EQ(run.out, "Out of range.\n");
+  run = Invoke({"--ini", ini, "--custom", logs.File("bump.cdat"), "check", "S 33 51", "E 151 12"});
+  EXPECT_EQ(run.out, "Out of range.\n");
+
+  const CliRun spline = Invoke({"--ini", ini, "--custom", logs.File("bump.cdat"), "check", "35.3", "139.3"});
+  const CliRun bilinear =
+      Invoke({"--ini", ini, "--custom", logs.File("bump.cdat"), "--bilinear", "check", "35.3", "139.3"});
+  EXPECT_EQ(bilinear.out, "42.4500\n");  // 40 + 5 * 0.7 * (1 - 0.3), interpolated by hand
+  EXPECT_NE(spline.out, bilinear.out);
+}
+
+TEST_F(CliProcess, GsigeoGridIsConvertedOnceAndItsGeometryKept) {
+  WriteBytes(logs.File("c.csv"), "LATITUDE,LONGITUDE,HEIGHT\r\n35.5,139.5,10.0\r\n");
+  CliRun run = Invoke(With({"--model", "gsigeo 2011 VER2.2", "--quiet", "convert", logs.File("c.csv")}));
+  EXPECT_EQ(run.status, 0) << run.err;
+  EXPECT_EQ(run.err, "");
+  EXPECT_TRUE(fs::exists(data.File("gsigeo2011_ver2_2.asc.dat")));
+  ProfileFile file;
+  ASSERT_TRUE(file.Load(ini));
+  EXPECT_EQ(file.Encoding(), ProfileEncoding::Utf16Le);
+  EXPECT_EQ(file.Find("GSI", "nrows"), "3");
+  EXPECT_EQ(file.Find("GSI", "glomn"), "139");
+  EXPECT_EQ(file.Find("GSI", "dgla"), "0.5");
+  EXPECT_FALSE(file.HasSection("Option"));
+
+  // The next run opens the companion with that geometry: node (1, 1) holds 5.
+  fs::remove(data.File("gsigeo2011_ver2_2.asc"));
+  run = Invoke(With({"--model", "GSIGEO 2011 ver2.2", "check", "35.5", "139.5"}));
+  EXPECT_EQ(run.status, 0) << run.err;
+  EXPECT_EQ(run.out, "5.0000\n");
+}
+
+TEST_F(CliProcess, InterruptActsLikeEsc) {
+  const std::string line =
+      testing::Signed("$GPGGA,000010,3540.6300,N,13944.8717,E,1,08,1.0,50.0,M,39.0,M,,") + "\r\n";
+  std::string log;
+  log.reserve(line.size() * 800000);
+  for (int i = 0; i < 800000; ++i) log += line;
+  WriteBytes(logs.File("long.nmea"), log);
+  WriteBytes(logs.File("next.nmea"), line);
+  std::string command = Quoted(ORTHELEV_CLI_PATH);
+  for (const std::string& a : With({"convert", logs.File("long.nmea"), logs.File("next.nmea")}))
+    command += " " + Quoted(a);
+  // Interrupt once the conversion has begun (its first status line is out).
+  const std::string script = command + " > " + Quoted(logs.File("stdout")) + " 2> " +
+                             Quoted(logs.File("stderr")) + " & pid=$!; " +
+                             "for i in $(seq 200); do grep -q 'NMEA file' " +
+                             Quoted(logs.File("stderr")) + " && break; sleep 0.01; done; " +
+                             "kill -INT $pid; wait $pid";
+  const int raw = std::system(("bash -c " + Quoted(script)).c_str());
+  ASSERT_TRUE(WIFEXITED(raw));
+  EXPECT_EQ(WEXITSTATUS(raw), 1);
+  const std::string out = ReadBytes(logs.File("stdout"));
+  EXPECT_GE(out.size(), 25u);
+  EXPECT_EQ(out.substr(out.size() - 25), " *** Aborted by user ***\n") << out;
+  EXPECT_FALSE(fs::exists(logs.File("next_g.nmea")));
+}
+
+TEST_F(CliProcess, ImportsAGridAsACustomModel) {
+  // The GSIGEO grid of the fixture, cut to its northern two rows and eastern two columns.
+  const std::string cdat = logs.File("cut.cdat");
+  CliRun run = Invoke({"import-grid", data.File("gsigeo2011_ver2_2.asc"), cdat, "--region",
+                       "35.5,36,139.5,140"});
+  EXPECT_EQ(run.status, 0) << run.err;
+  EXPECT_EQ(ReadBytes(cdat).size(), 4u * 2 * 2 + 40);
+  run = Invoke({"--ini", ini, "--custom", cdat, "check", "36", "140"});
+  EXPECT_EQ(run.out, "9.0000\n");
+  run = Invoke({"--ini", ini, "--custom", cdat, "check", "35", "139"});
+  EXPECT_EQ(run.out, "Out of range.\n");
+
+  EXPECT_EQ(Invoke({"import-grid", data.File("gsigeo2011_ver2_2.asc")}).status, 2);
+  EXPECT_EQ(Invoke({"import-grid", "a", "b", "--region", "north"}).status, 2);
+  run = Invoke({"import-grid", logs.File("none.gtx"), cdat});
+  EXPECT_EQ(run.status, 1);
+  EXPECT_NE(run.err.find("orthelev-cli: import-grid: "), std::string::npos);
+  EXPECT_EQ(ReadBytes(cdat).size(), 4u * 2 * 2 + 40);  // the earlier file stays
+}
+
+TEST_F(CliProcess, ListsTheModels) {
+  const CliRun run = Invoke(With({"models"}));
+  EXPECT_EQ(run.status, 0);
+  EXPECT_NE(run.out.find("1\tEGM2008 2.5'x2.5'\tUnd_min2.5x2.5_egm2008_isw=82_WGS84_TideFree_SE\tok\n"),
+            std::string::npos)
+      << run.out;
+  EXPECT_NE(run.out.find("2\tEGM2008 1'x1'\tUnd_min1x1_egm2008_isw=82_WGS84_TideFree_SE\tmissing\n"),
+            std::string::npos);
+  EXPECT_NE(run.out.find("3\tGSIGEO 2011 ver2.2\tgsigeo2011_ver2_2.asc\tok\n"), std::string::npos);
+}
+
+TEST_F(CliProcess, ExitStatuses) {
+  WriteBytes(logs.File("a.nmea"), "$GPGGA,no position*00\r\n");
+  WriteBytes(logs.File("a_g.nmea"), "");
+  struct Case {
+    const char* what;
+    std::vector<std::string> arguments;
+    int status;
+    const char* inErr;
+  };
+  const Case cases[] = {
+      {"no command", Base(), 2, "no command given"},
+      {"unknown option", With({"--colour", "convert", "x"}), 2, "unknown option --colour"},
+      {"bad decimals", With({"--decimal", "x", "convert", "x"}), 2, "--decimal takes"},
+      {"unknown command", With({"draw"}), 2, "unknown command draw"},
+      {"no files", With({"convert"}), 2, "needs at least one file"},
+      {"missing model", {"--ini", ini, "--data-dir", logs.Path().string(), "convert", logs.File("a.nmea")},
+       2, "Error: Geoid file is not found: "},
+      {"skipped file", With({"convert", logs.File("a_g.nmea")}), 1, ""},
+      {"unknown type", With({"convert", logs.File("a.xyz")}), 1, " Unknown file type."},
+      {"unreadable file", With({"convert", logs.File("none.nmea")}), 1, "  Can not open: "},
+      {"converted", With({"convert", logs.File("a.nmea")}), 0, " 1 records done."},
+      {"version", {"--version"}, 0, ""},
+  };
+  for (const Case& c : cases) {
+    const CliRun run = Invoke(c.arguments);
+    EXPECT_EQ(run.status, c.status) << c.what << "\n" << run.err;
+    EXPECT_NE(run.err.find(c.inErr), std::string::npos) << c.what << "\n" << run.err;
+  }
+  EXPECT_EQ(Invoke({"--version"}).out, "Orthelev Ver2.06\n");
+  EXPECT_NE(Invoke({"--help"}).out.find("--data-dir DIR"), std::string::npos);
+}
+
+}  // namespace
+}  // namespace orthelev
