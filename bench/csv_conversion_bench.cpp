@@ -1,19 +1,19 @@
 // CSV conversion throughput (records and bytes per second, warm page cache,
 // one core) next to a plain read/write copy of the same file.
 
-#include <benchmark/benchmark.h>
-
 #include <cmath>
 #include <filesystem>
 #include <string>
 
+#include <benchmark/benchmark.h>
+
 #include "../tests/support/synthetic_grid.hpp"
-#include "plain_copy.hpp"
+#include "base/number_format.hpp"
 #include "conversion/csv_conversion.hpp"
 #include "conversion/csv_layout.hpp"
-#include "base/number_format.hpp"
-#include "settings/settings.hpp"
+#include "plain_copy.hpp"
 #include "services/window_services.hpp"
+#include "settings/settings.hpp"
 
 namespace orthelev {
 namespace {
@@ -24,13 +24,15 @@ constexpr int kRecords = 200000;
 
 // An i-Blue 747 style export of a logger driving around inside the grid.
 std::string LoggerExport(int records) {
-  std::string log = "INDEX,RCR,DATE,TIME,VALID,LATITUDE,N/S,LONGITUDE,E/W,HEIGHT,SPEED,DISTANCE,\r\n";
+  std::string log =
+      "INDEX,RCR,DATE,TIME,VALID,LATITUDE,N/S,LONGITUDE,E/W,HEIGHT,SPEED,DISTANCE,\r\n";
   log.reserve(static_cast<size_t>(records) * 90);
   for (int i = 1; i <= records; ++i) {
     const double t = i * 1e-4;
     log += FormatInt(i) + ",T,2024/06/07,12:" + FormatInt(10 + i % 50) + ":00,SPS," +
-           FormatFixed(35 + 3 * std::sin(t), 6) + ",N," + FormatFixed(137 + 5 * std::cos(0.7 * t), 6) +
-           ",E," + FormatFixed(50 + 10 * std::sin(i * 0.01), 3) + " m,12.5,0.000000,\r\n";
+           FormatFixed(35 + 3 * std::sin(t), 6) + ",N," +
+           FormatFixed(137 + 5 * std::cos(0.7 * t), 6) + ",E," +
+           FormatFixed(50 + 10 * std::sin(i * 0.01), 3) + " m,12.5,0.000000,\r\n";
   }
   return log;
 }
@@ -49,11 +51,10 @@ class CsvWorkspace {
     s.postfix = "_g";
     s.csvItems = DefaultCsvItemTitles();
     if (s.csvInfo.empty()) MergeDefaultProfiles();
-    return testing::SyntheticGrid{}.WriteAndOpen(dir_.Folder(), "csv_linear.grd",
-                                                 [](double lat, double lon) {
-                                                   return static_cast<float>(
-                                                       20 + 0.5 * (lat - 30) + 0.3 * (lon - 130));
-                                                 });
+    return testing::SyntheticGrid{}.WriteAndOpen(
+        dir_.Folder(), "csv_linear.grd", [](double lat, double lon) {
+          return static_cast<float>(20 + 0.5 * (lat - 30) + 0.3 * (lon - 130));
+        });
   }
   std::string Path(const std::string& name) const { return dir_.File(name); }
 

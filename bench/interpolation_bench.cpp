@@ -3,17 +3,17 @@
 // exit): a track of consecutive nearby points and random points worldwide,
 // by spline and bilinearly. Items per second = points per second.
 
-#include <benchmark/benchmark.h>
-#include <fcntl.h>
-#include <unistd.h>
-
 #include <cmath>
 #include <cstdio>
 #include <cstring>
+#include <fcntl.h>
 #include <filesystem>
 #include <random>
 #include <string>
+#include <unistd.h>
 #include <vector>
+
+#include <benchmark/benchmark.h>
 
 #include "geoid/active_grid.hpp"
 #include "geoid/interpolation.hpp"
@@ -26,7 +26,8 @@ using namespace orthelev;
 class SyntheticEgm25 {
  public:
   SyntheticEgm25() {
-    folder_ = std::filesystem::temp_directory_path() / ("orthelev-bench-" + std::to_string(getpid()));
+    folder_ =
+        std::filesystem::temp_directory_path() / ("orthelev-bench-" + std::to_string(getpid()));
     std::filesystem::create_directories(folder_);
     const GridSpec geometry = DefaultGridSpec(kSectionEgm25);
     Write((folder_ / geometry.fname).string(), geometry);

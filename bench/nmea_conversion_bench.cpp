@@ -2,23 +2,23 @@
 // cache, one core) next to a plain read/write copy of the same file. The peak
 // memory of converting a 1 GiB log is measured by bench/peak_rss_1gib.sh.
 
-#include <benchmark/benchmark.h>
-
 #include <cmath>
 #include <cstdio>
 #include <filesystem>
 #include <fstream>
 #include <string>
 
+#include <benchmark/benchmark.h>
+
 #include "../tests/support/nmea_text.hpp"
 #include "../tests/support/synthetic_grid.hpp"
 #include "../tests/support/temp_dir.hpp"
+#include "base/number_format.hpp"
 #include "conversion/nmea_file.hpp"
 #include "plain_copy.hpp"
-#include "track_logs.hpp"
-#include "base/number_format.hpp"
-#include "settings/settings.hpp"
 #include "services/window_services.hpp"
+#include "settings/settings.hpp"
+#include "track_logs.hpp"
 
 namespace orthelev {
 namespace {
@@ -33,9 +33,10 @@ class Workspace {
   Workspace() {
     AppSettings().decimal = "4";
     AppSettings().postfix = "_g";
-    ok_ = testing::SyntheticGrid{}.WriteAndOpen(dir_.Folder(), "linear.grd", [](double lat, double lon) {
-      return static_cast<float>(20 + 0.5 * (lat - 30) + 0.3 * (lon - 130));
-    });
+    ok_ = testing::SyntheticGrid{}.WriteAndOpen(
+        dir_.Folder(), "linear.grd", [](double lat, double lon) {
+          return static_cast<float>(20 + 0.5 * (lat - 30) + 0.3 * (lon - 130));
+        });
   }
   ~Workspace() { CloseGrid(); }
   bool Ok() const { return ok_; }
@@ -70,7 +71,8 @@ void BM_NmeaConversion(benchmark::State& state) {
   }
   state.SetItemsProcessed(state.iterations() * kSentences);
   state.SetBytesProcessed(state.iterations() * bytes);
-  state.SetLabel(state.range(0) ? "spline, items = GGA sentences" : "bilinear, items = GGA sentences");
+  state.SetLabel(state.range(0) ? "spline, items = GGA sentences"
+                                : "bilinear, items = GGA sentences");
 }
 BENCHMARK(BM_NmeaConversion)->Arg(1)->Arg(0)->Unit(benchmark::kMillisecond)->UseRealTime();
 

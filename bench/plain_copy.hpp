@@ -2,11 +2,10 @@
 // The baseline of the conversion benchmarks: a file copied with read/write
 // through a 64 KiB buffer, no parsing.
 
-#include <fcntl.h>
-#include <unistd.h>
-
 #include <cstdint>
+#include <fcntl.h>
 #include <string>
+#include <unistd.h>
 #include <vector>
 
 namespace orthelev::bench {

@@ -3,24 +3,23 @@
 // throughput and getrusage's peak, and removes the files.
 // Usage: orthelev_peak_rss nmea|csv [MiB]
 
-#include <sys/resource.h>
-
 #include <chrono>
 #include <cmath>
 #include <cstdio>
 #include <filesystem>
 #include <fstream>
 #include <string>
+#include <sys/resource.h>
 
-#include "../track_logs.hpp"
 #include "../../tests/support/synthetic_grid.hpp"
 #include "../../tests/support/temp_dir.hpp"
+#include "../track_logs.hpp"
+#include "base/number_format.hpp"
 #include "conversion/csv_conversion.hpp"
 #include "conversion/csv_layout.hpp"
 #include "conversion/nmea_file.hpp"
-#include "base/number_format.hpp"
-#include "settings/settings.hpp"
 #include "services/window_services.hpp"
+#include "settings/settings.hpp"
 
 namespace {
 
@@ -31,8 +30,8 @@ std::string Chunk(bool nmea) {
   if (nmea) return bench::GgaTrack(10000);
   std::string text;
   for (int i = 0; i < 10000; ++i)
-    text += FormatFixed(bench::TrackLatitude(i), 7) + "," + FormatFixed(bench::TrackLongitude(i), 7) +
-            ",50.000\r\n";
+    text += FormatFixed(bench::TrackLatitude(i), 7) + "," +
+            FormatFixed(bench::TrackLongitude(i), 7) + ",50.000\r\n";
   return text;
 }
 
@@ -70,13 +69,15 @@ int main(int argc, char** argv) {
   }
   const auto start = std::chrono::steady_clock::now();
   const std::int32_t result = nmea ? ConvertNmeaFile(path) : ConvertCsvFile(path);
-  const double seconds = std::chrono::duration<double>(std::chrono::steady_clock::now() - start).count();
+  const double seconds =
+      std::chrono::duration<double>(std::chrono::steady_clock::now() - start).count();
   rusage usage{};
   getrusage(RUSAGE_SELF, &usage);
   const double logMiB = static_cast<double>(std::filesystem::file_size(path)) / (1 << 20);
-  std::printf("%s log %.0f MiB, %lld records converted (result %d) in %.1f s: %.0f records/s, "
-              "peak RSS %.1f MiB\n",
-              nmea ? "NMEA" : "CSV", logMiB, static_cast<long long>(records), result, seconds,
-              records / seconds, usage.ru_maxrss / 1024.0);
+  std::printf(
+      "%s log %.0f MiB, %lld records converted (result %d) in %.1f s: %.0f records/s, "
+      "peak RSS %.1f MiB\n",
+      nmea ? "NMEA" : "CSV", logMiB, static_cast<long long>(records), result, seconds,
+      records / seconds, usage.ru_maxrss / 1024.0);
   return result == records ? 0 : 1;
 }

@@ -1,17 +1,18 @@
 // The desktop program: the main window and the report window over the
 // conversions, geoid models and settings.
 
-#include <QApplication>
-#include <QIcon>
 #include <cstdio>
 #include <cstring>
 #include <string>
 #include <vector>
 
+#include <QApplication>
+#include <QIcon>
+
+#include "qt/desktop_program.hpp"
 #include "settings/settings.hpp"
 #include "settings/settings_location.hpp"
 #include "settings/settings_store.hpp"
-#include "qt/desktop_program.hpp"
 
 namespace {
 
@@ -48,7 +49,7 @@ bool AnsweredInformationRequest(int argc, char* argv[]) {
 
 int main(int argc, char* argv[]) {
   if (AnsweredInformationRequest(argc, argv)) return 0;
-  QApplication application(argc, argv);  // takes its own options out of argv
+  QApplication application(argc, argv);             // takes its own options out of argv
   QGuiApplication::setDesktopFileName("orthelev");  // the installed desktop entry
   QApplication::setWindowIcon(QIcon::fromTheme("orthelev"));
   // QApplication has switched the process to the user's locale; numbers

@@ -20,7 +20,8 @@ template <typename T>
 T FromLittleEndian(const unsigned char* bytes) {
   static_assert(sizeof(T) == 4 || sizeof(T) == 8);
   detail::SameSizeUnsigned<T> bits = 0;
-  for (std::size_t i = 0; i < sizeof(T); ++i) bits |= detail::SameSizeUnsigned<T>(bytes[i]) << (8 * i);
+  for (std::size_t i = 0; i < sizeof(T); ++i)
+    bits |= detail::SameSizeUnsigned<T>(bytes[i]) << (8 * i);
   T value;
   std::memcpy(&value, &bits, sizeof value);
   return value;
@@ -32,7 +33,8 @@ void AppendLittleEndian(std::string& out, T value) {
   static_assert(sizeof(T) == 4 || sizeof(T) == 8);
   detail::SameSizeUnsigned<T> bits;
   std::memcpy(&bits, &value, sizeof value);
-  for (std::size_t i = 0; i < sizeof(T); ++i) out.push_back(static_cast<char>((bits >> (8 * i)) & 0xFF));
+  for (std::size_t i = 0; i < sizeof(T); ++i)
+    out.push_back(static_cast<char>((bits >> (8 * i)) & 0xFF));
 }
 
 }  // namespace orthelev

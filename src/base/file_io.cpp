@@ -1,14 +1,13 @@
 #include "base/file_io.hpp"
 
-#include <fcntl.h>
-#include <sys/stat.h>
-#include <unistd.h>
-
 #include <cerrno>
 #include <climits>
 #include <cstdlib>
 #include <cstring>
+#include <fcntl.h>
 #include <filesystem>
+#include <sys/stat.h>
+#include <unistd.h>
 #include <vector>
 
 #include "base/paths.hpp"
@@ -51,7 +50,6 @@ std::string ResolveLink(const std::string& path) {
   if (::realpath(path.c_str(), resolved) == nullptr) return path;  // dangling: replace the link
   return resolved;
 }
-
 
 }  // namespace
 
@@ -96,9 +94,10 @@ bool WriteFileAtomically(const std::string& path, std::string_view bytes, std::s
       path, [bytes](const ByteSink& put, std::string&) { return put(bytes); }, error, mode);
 }
 
-bool WriteFileAtomicallyFrom(const std::string& path,
-                             const std::function<bool(const ByteSink& put, std::string& error)>& produce,
-                             std::string& error, int mode) {
+bool WriteFileAtomicallyFrom(
+    const std::string& path,
+    const std::function<bool(const ByteSink& put, std::string& error)>& produce, std::string& error,
+    int mode) {
   const std::string target = ResolveLink(path);
   struct stat old {};
   const bool replacing = ::stat(target.c_str(), &old) == 0 && S_ISREG(old.st_mode);
@@ -113,7 +112,7 @@ bool WriteFileAtomicallyFrom(const std::string& path,
     error = Reason("Cannot write", path, errno);
     return false;
   }
-  const mode_t newMode = mode >= 0      ? static_cast<mode_t>(mode) & 07777
+  const mode_t newMode = mode >= 0   ? static_cast<mode_t>(mode) & 07777
                          : replacing ? old.st_mode & 07777
                                      : DefaultNewFileMode();
   if (replacing && ::fchown(fd, old.st_uid, old.st_gid) != 0) {

@@ -39,9 +39,10 @@ using ByteSink = std::function<bool(std::string_view bytes)>;
 // `produce` once with a sink for the pieces. When `produce` returns false the
 // write is abandoned, the old file stays as it was and `error` keeps the
 // reason `produce` put there (a failed piece gives the write's own reason).
-bool WriteFileAtomicallyFrom(const std::string& path,
-                             const std::function<bool(const ByteSink& put, std::string& error)>& produce,
-                             std::string& error, int mode = -1);
+bool WriteFileAtomicallyFrom(
+    const std::string& path,
+    const std::function<bool(const ByteSink& put, std::string& error)>& produce, std::string& error,
+    int mode = -1);
 
 // True when a regular file (or a link to one) is at `path`.
 bool FileExists(const std::string& path);

@@ -19,7 +19,9 @@ std::size_t FileNameStart(std::string_view path) {
   return i;
 }
 
-std::string FileNameOf(std::string_view path) { return std::string(path.substr(FileNameStart(path))); }
+std::string FileNameOf(std::string_view path) {
+  return std::string(path.substr(FileNameStart(path)));
+}
 
 std::string FolderOf(std::string_view path) {
   const std::size_t start = FileNameStart(path);

@@ -1,23 +1,22 @@
 #include "console/cli.hpp"
 
-#include "console/cli_import.hpp"
-
 #include <csignal>
 #include <filesystem>
 #include <optional>
 #include <string>
 #include <vector>
 
+#include "base/number_format.hpp"
+#include "base/paths.hpp"
+#include "console/cli_import.hpp"
+#include "console/console_window_services.hpp"
 #include "conversion/batch.hpp"
 #include "geoid/active_grid.hpp"
 #include "models/geoid_check.hpp"
 #include "models/model_selection.hpp"
-#include "base/number_format.hpp"
-#include "base/paths.hpp"
 #include "settings/settings.hpp"
 #include "settings/settings_location.hpp"
 #include "settings/settings_store.hpp"
-#include "console/console_window_services.hpp"
 
 namespace orthelev {
 
@@ -26,20 +25,29 @@ namespace {
 constexpr int kExitOk = 0, kExitFailed = 1, kExitUsage = 2;
 
 constexpr const char* kUsage =
-    "usage: orthelev-cli [options] convert FILE...   convert logs, as a batch of these files in this order\n"
-    "       orthelev-cli [options] check LAT LON     print the geoid height as the check box would show it\n"
-    "       orthelev-cli [options] models            list the model list: index, title, file name, ok|missing\n"
+    "usage: orthelev-cli [options] convert FILE...   convert logs, as a batch of these files in "
+    "this order\n"
+    "       orthelev-cli [options] check LAT LON     print the geoid height as the check box would "
+    "show it\n"
+    "       orthelev-cli [options] models            list the model list: index, title, file name, "
+    "ok|missing\n"
     "       orthelev-cli import-grid SRC DEST [--region SOUTH,NORTH,WEST,EAST] [--format FORMAT]\n"
-    "                                          write the geoid grid SRC (GTX, GeoTIFF, ISG or any raster\n"
-    "                                          GDAL reads, an EGM2008 raw grid or a GSIGEO ASCII grid) as\n"
-    "                                          the custom geoid file DEST (.cdat), optionally cut to a\n"
-    "                                          region in degrees; FORMAT: auto (default), egm2008, gsigeo\n"
+    "                                          write the geoid grid SRC (GTX, GeoTIFF, ISG or any "
+    "raster\n"
+    "                                          GDAL reads, an EGM2008 raw grid or a GSIGEO ASCII "
+    "grid) as\n"
+    "                                          the custom geoid file DEST (.cdat), optionally cut "
+    "to a\n"
+    "                                          region in degrees; FORMAT: auto (default), egm2008, "
+    "gsigeo\n"
     "                                          or raster\n"
     "options:\n"
     "  --ini FILE          settings file to read (default: the desktop program's orthelev.ini)\n"
-    "  --model TEXT        the model box text for this run (e.g. \"EGM2008 1'x1'\", letter case ignored)\n"
+    "  --model TEXT        the model box text for this run (e.g. \"EGM2008 1'x1'\", letter case "
+    "ignored)\n"
     "  --data-dir DIR      the folder of the geoid grid files for this run\n"
-    "  --custom FILE       use FILE as the Custom Geoid model (its folder becomes the data folder)\n"
+    "  --custom FILE       use FILE as the Custom Geoid model (its folder becomes the data "
+    "folder)\n"
     "  --spline            tick the spline box (GSIGEO models interpolate by spline)\n"
     "  --bilinear          untick it, and interpolate bilinearly for every model\n"
     "  --postfix TEXT      output name marker for this run (default from the settings, \"_g\")\n"
@@ -49,7 +57,8 @@ constexpr const char* kUsage =
     "  --                  ends the options\n"
     "The report goes to standard output, status lines and errors to standard error.\n"
     "Exit status: 0 all files converted (check: a height); 1 a file failed, was skipped or had an\n"
-    "unknown type, or the batch was aborted (check: out of range; import-grid: it failed); 2 usage\n"
+    "unknown type, or the batch was aborted (check: out of range; import-grid: it failed); 2 "
+    "usage\n"
     "error or no model.\n";
 
 struct Options {
@@ -102,16 +111,26 @@ bool ParseOptions(int argc, char** argv, Options& o, std::string& problem) {
     }
     if (a.rfind("--", 0) != 0) break;
     bool ok = true;
-    if (a == "--ini") ok = value(a, o.ini);
-    else if (a == "--model") ok = value(a, o.model);
-    else if (a == "--data-dir") ok = value(a, o.dataDir);
-    else if (a == "--custom") ok = value(a, o.custom);
-    else if (a == "--postfix") ok = value(a, o.postfix);
-    else if (a == "--decimal") ok = value(a, o.decimal);
-    else if (a == "--spline") o.spline = true;
-    else if (a == "--bilinear") o.spline = false;
-    else if (a == "--quiet") o.quiet = true;
-    else if (a == "--help" || a == "--version") o.command = a;
+    if (a == "--ini")
+      ok = value(a, o.ini);
+    else if (a == "--model")
+      ok = value(a, o.model);
+    else if (a == "--data-dir")
+      ok = value(a, o.dataDir);
+    else if (a == "--custom")
+      ok = value(a, o.custom);
+    else if (a == "--postfix")
+      ok = value(a, o.postfix);
+    else if (a == "--decimal")
+      ok = value(a, o.decimal);
+    else if (a == "--spline")
+      o.spline = true;
+    else if (a == "--bilinear")
+      o.spline = false;
+    else if (a == "--quiet")
+      o.quiet = true;
+    else if (a == "--help" || a == "--version")
+      o.command = a;
     else {
       problem = "unknown option " + a;
       return false;

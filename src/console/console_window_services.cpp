@@ -39,6 +39,8 @@ MessageButton ConsoleWindowServices::ShowMessageBox(const std::string& text, Mes
   return buttons;
 }
 
-void ConsoleWindowServices::ShowGeneralError(const std::string& text) { WriteLine(err_, "Error: " + text); }
+void ConsoleWindowServices::ShowGeneralError(const std::string& text) {
+  WriteLine(err_, "Error: " + text);
+}
 
 }  // namespace orthelev

@@ -2,17 +2,17 @@
 
 #include <string_view>
 
+#include "base/number_format.hpp"
+#include "base/paths.hpp"
 #include "conversion/conversion_state.hpp"
 #include "conversion/csv_conversion.hpp"
 #include "conversion/nmea_file.hpp"
 #include "conversion/output_file.hpp"
 #include "geoid/active_grid.hpp"
 #include "models/model_selection.hpp"
-#include "settings/file_types.hpp"
-#include "base/number_format.hpp"
-#include "base/paths.hpp"
-#include "settings/settings.hpp"
 #include "services/window_services.hpp"
+#include "settings/file_types.hpp"
+#include "settings/settings.hpp"
 
 namespace orthelev {
 
@@ -73,8 +73,12 @@ void ConvertOneFile(const std::string& path) {
   }
   std::int32_t result = 0;
   switch (LogFileTypeOf(path)) {
-    case LogFileType::Csv: result = ConvertCsvFile(path); break;
-    case LogFileType::Nmea: result = ConvertNmeaFile(path); break;
+    case LogFileType::Csv:
+      result = ConvertCsvFile(path);
+      break;
+    case LogFileType::Nmea:
+      result = ConvertNmeaFile(path);
+      break;
     case LogFileType::Unknown:
       EndFile(" Unknown file type.", " Unknown file type.");
       ++Batch().filesUnknown;
@@ -106,8 +110,7 @@ void RunBatch() {
   window.ClearReport();
   window.AppendReportLine(" Geoid model: " + window.GeoidModelText() + "\r\n");
   window.ProcessPendingEvents();
-  Flags().useSpline =
-      !Flags().forceBilinear && (window.SplineChecked() || !window.SplineVisible());
+  Flags().useSpline = !Flags().forceBilinear && (window.SplineChecked() || !window.SplineVisible());
   if (window.SourceText().empty()) return;
 
   const std::string source = window.SourceText();

@@ -1,7 +1,7 @@
 #include "conversion/conversion_report.hpp"
 
-#include "conversion/log_reader.hpp"
 #include "base/number_format.hpp"
+#include "conversion/log_reader.hpp"
 #include "services/window_services.hpp"
 
 namespace orthelev {

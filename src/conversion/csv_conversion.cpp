@@ -2,6 +2,8 @@
 
 #include <cmath>
 
+#include "base/number_format.hpp"
+#include "base/paths.hpp"
 #include "conversion/conversion_report.hpp"
 #include "conversion/conversion_state.hpp"
 #include "conversion/csv_layout.hpp"
@@ -9,10 +11,8 @@
 #include "conversion/log_reader.hpp"
 #include "conversion/output_file.hpp"
 #include "geoid/interpolation.hpp"
-#include "base/number_format.hpp"
-#include "base/paths.hpp"
-#include "settings/settings.hpp"
 #include "services/window_services.hpp"
+#include "settings/settings.hpp"
 
 namespace orthelev {
 
@@ -80,8 +80,7 @@ RecordLoopEnd ConvertRecords(CsvLayout& layout, bool haveRecord, OutputFile& out
 
 // From the first record on: creates the output, converts every record and
 // closes both files.
-std::int32_t WriteCorrectedCopy(const std::string& inputPath, CsvLayout& layout,
-                                bool haveRecord) {
+std::int32_t WriteCorrectedCopy(const std::string& inputPath, CsvLayout& layout, bool haveRecord) {
   const std::string fileName = FileNameOf(inputPath);
   const std::string outputPath = OutputPathFor(inputPath, EffectivePostfix());
   OutputFile output;
@@ -92,8 +91,8 @@ std::int32_t WriteCorrectedCopy(const std::string& inputPath, CsvLayout& layout,
     return ReportCannotCreate(outputPath);
   }
   CsvCounters counters;
-  const bool written = ConvertRecords(layout, haveRecord, output, counters, fileName) ==
-                       RecordLoopEnd::Finished;
+  const bool written =
+      ConvertRecords(layout, haveRecord, output, counters, fileName) == RecordLoopEnd::Finished;
   const bool readFailed = LogReadFailed();
   const bool inputClosed = CloseLogFile();
   const bool outputClosed = output.Close();
@@ -146,8 +145,8 @@ std::string ReplaceCsvColumn(std::string_view line, double value, std::int32_t c
   }
   std::size_t rest = start;
   while (rest < result.size() && result[rest] == ' ') ++rest;
-  while (rest < result.size() && std::string_view("0123456789+-.").find(result[rest]) !=
-                                     std::string_view::npos)
+  while (rest < result.size() &&
+         std::string_view("0123456789+-.").find(result[rest]) != std::string_view::npos)
     ++rest;
   result.replace(start, rest - start, FormatFixed(value, decimals, 3));
   return result;

@@ -2,10 +2,10 @@
 
 #include <utility>
 
-#include "conversion/conversion_state.hpp"
-#include "conversion/log_reader.hpp"
 #include "base/ascii_text.hpp"
 #include "base/number_format.hpp"
+#include "conversion/conversion_state.hpp"
+#include "conversion/log_reader.hpp"
 
 namespace orthelev {
 
@@ -13,7 +13,6 @@ namespace {
 
 constexpr std::string_view kDefaultProfile = "Default";
 constexpr int kIdentifyingScore = 80;
-
 
 // "," + list + ",", the form in which "," + item + "," is looked up.
 std::string CommaFramed(std::string_view list) {
@@ -37,8 +36,8 @@ std::string WithoutBlanksAroundCommas(std::string_view text) {
     if (text[i] == ' ') {
       std::size_t end = i;
       while (end < text.size() && text[end] == ' ') ++end;
-      const bool touchesComma = (end < text.size() && text[end] == ',') ||
-                                (!out.empty() && out.back() == ',');
+      const bool touchesComma =
+          (end < text.size() && text[end] == ',') || (!out.empty() && out.back() == ',');
       if (!touchesComma) out.append(text.substr(i, end - i));
       i = end;
     } else {
@@ -48,14 +47,13 @@ std::string WithoutBlanksAroundCommas(std::string_view text) {
   return out;
 }
 
-
 }  // namespace
 
 CsvItemTitles DefaultCsvItemTitles() {
-  return {std::string(defaults::kCsvValid),  std::string(defaults::kCsvLatitude),
-          std::string(defaults::kCsvNS),     std::string(defaults::kCsvLongitude),
-          std::string(defaults::kCsvEW),     std::string(defaults::kCsvHeight),
-          std::string(defaults::kCsvGeoid),  std::string(defaults::kCsvDate)};
+  return {std::string(defaults::kCsvValid), std::string(defaults::kCsvLatitude),
+          std::string(defaults::kCsvNS),    std::string(defaults::kCsvLongitude),
+          std::string(defaults::kCsvEW),    std::string(defaults::kCsvHeight),
+          std::string(defaults::kCsvGeoid), std::string(defaults::kCsvDate)};
 }
 
 const std::string& CsvLayout::Item(std::int32_t column) const {
@@ -84,10 +82,10 @@ std::string NormaliseHeaderLine(std::string_view line) {
 
 bool ExamineHeaderLine(CsvLayout& layout, std::string_view line, const CsvItemTitles& titles) {
   const std::pair<const std::string*, std::int32_t*> keys[] = {
-      {&titles.valid, &layout.columns.valid},         {&titles.latitude, &layout.columns.latitude},
-      {&titles.ns, &layout.columns.ns},               {&titles.longitude, &layout.columns.longitude},
-      {&titles.ew, &layout.columns.ew},               {&titles.height, &layout.columns.height},
-      {&titles.geoid, &layout.columns.geoid},         {&titles.date, &layout.columns.date},
+      {&titles.valid, &layout.columns.valid}, {&titles.latitude, &layout.columns.latitude},
+      {&titles.ns, &layout.columns.ns},       {&titles.longitude, &layout.columns.longitude},
+      {&titles.ew, &layout.columns.ew},       {&titles.height, &layout.columns.height},
+      {&titles.geoid, &layout.columns.geoid}, {&titles.date, &layout.columns.date},
   };
   std::string framedLists[std::size(keys)];
   for (std::size_t k = 0; k < std::size(keys); ++k)

@@ -42,10 +42,10 @@ struct CsvLayout {
   bool gpstDate = false;  // the date column is named "GPST": dates are checked
 
   // The current record (see ReadCsvRecord).
-  double latitude = 0;   // degrees, north positive
-  double longitude = 0;  // degrees, east positive
+  double latitude = 0;                                       // degrees, north positive
+  double longitude = 0;                                      // degrees, east positive
   double height = std::numeric_limits<double>::quiet_NaN();  // metres; NaN without column
-  double fileGeoid = 0;  // metres, the logger's own geoid height; 0 without column
+  double fileGeoid = 0;        // metres, the logger's own geoid height; 0 without column
   bool positionGiven = false;  // both coordinate items hold at least one digit
 
   // The item of a 1-based column of the current line; "" for column 0.

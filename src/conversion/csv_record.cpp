@@ -3,9 +3,9 @@
 #include <limits>
 #include <utility>
 
+#include "base/number_format.hpp"
 #include "conversion/conversion_state.hpp"
 #include "conversion/log_reader.hpp"
-#include "base/number_format.hpp"
 
 namespace orthelev {
 

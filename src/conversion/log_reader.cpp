@@ -1,10 +1,9 @@
 #include "conversion/log_reader.hpp"
 
+#include <cerrno>
 #include <fcntl.h>
 #include <sys/stat.h>
 #include <unistd.h>
-
-#include <cerrno>
 
 #include "base/number_format.hpp"
 
@@ -152,8 +151,8 @@ std::string ReadLogLine() {
     }
     const unsigned char b = r.buffer[r.position++];
     if (r.packetCount > 0) ++r.packetCount;
-    const bool ends = r.state == PacketState::Text ? TakeTextByte(r, b, line)
-                                                   : TakePacketByte(r, b, line);
+    const bool ends =
+        r.state == PacketState::Text ? TakeTextByte(r, b, line) : TakePacketByte(r, b, line);
     if (ends && r.state != PacketState::Text) {
       r.state = PacketState::Text;
       r.packetCount = 0;

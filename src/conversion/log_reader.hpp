@@ -36,5 +36,4 @@ bool LogIsSameFile(int fd);
 // Closes the log; false when closing reported an error.
 bool CloseLogFile();
 
-
 }  // namespace orthelev

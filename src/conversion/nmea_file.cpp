@@ -1,12 +1,12 @@
 #include "conversion/nmea_file.hpp"
 
+#include "base/paths.hpp"
 #include "conversion/conversion_report.hpp"
 #include "conversion/log_reader.hpp"
 #include "conversion/nmea_sentence.hpp"
 #include "conversion/output_file.hpp"
-#include "base/paths.hpp"
-#include "settings/settings.hpp"
 #include "services/window_services.hpp"
+#include "settings/settings.hpp"
 
 namespace orthelev {
 

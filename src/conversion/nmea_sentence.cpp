@@ -3,12 +3,12 @@
 #include <cmath>
 #include <limits>
 
-#include "conversion/log_reader.hpp"
-#include "geoid/interpolation.hpp"
 #include "base/ascii_text.hpp"
 #include "base/number_format.hpp"
-#include "settings/settings.hpp"
+#include "conversion/log_reader.hpp"
+#include "geoid/interpolation.hpp"
 #include "services/window_services.hpp"
+#include "settings/settings.hpp"
 
 namespace orthelev {
 
@@ -53,8 +53,7 @@ SentenceFields SplitSentenceFields(std::string_view line) {
   SentenceFields result;
   int i = 1;
   std::string_view rest = line;
-  for (size_t comma; i < SentenceFields::kMaxFields && (comma = rest.find(',')) != rest.npos;
-       ++i) {
+  for (size_t comma; i < SentenceFields::kMaxFields && (comma = rest.find(',')) != rest.npos; ++i) {
     result.fields[i - 1] = TrimControlAndBlanks(rest.substr(0, comma));
     rest.remove_prefix(comma + 1);
   }
@@ -163,11 +162,12 @@ void CorrectSentence(std::string& line, NmeaCounters& counters) {
   // Re-signing a corrupted sentence would hide the corruption.
   if (HasWrongChecksum(line)) return;
 
-  const SentenceFix fix = kind == SentenceKind::Gga ? ParseGgaFields(fields) : ParseGnsFields(fields);
+  const SentenceFix fix =
+      kind == SentenceKind::Gga ? ParseGgaFields(fields) : ParseGnsFields(fields);
   if (std::isnan(fix.latitude) || std::isnan(fix.longitude)) return;
   if (!(std::fabs(fix.separation) <= kMaxSeparation)) return;
-  const double n = InterpolateGeoid(Flags().useSpline ? kMaxSplineWindow : 0, fix.latitude,
-                                    fix.longitude);
+  const double n =
+      InterpolateGeoid(Flags().useSpline ? kMaxSplineWindow : 0, fix.latitude, fix.longitude);
   if (fix.fixIndicator > 0 && std::isnan(n)) ++counters.outsideRange;
   if (std::isnan(fix.altitude) || std::isnan(n)) return;
 

@@ -22,10 +22,10 @@ struct NmeaCounters {
 
 // The values of one GGA or GNS sentence.
 struct SentenceFix {
-  double latitude = 0;    // degrees north; NaN when the field is empty
-  double longitude = 0;   // degrees east; NaN when the field is empty
-  double altitude = 0;    // sentence's unit (metres); NaN when the field is empty
-  double separation = 0;  // geoid separation; 0 when the field is empty
+  double latitude = 0;            // degrees north; NaN when the field is empty
+  double longitude = 0;           // degrees east; NaN when the field is empty
+  double altitude = 0;            // sentence's unit (metres); NaN when the field is empty
+  double separation = 0;          // geoid separation; 0 when the field is empty
   std::uint8_t fixIndicator = 0;  // GGA fix quality or GNS mode number; 0 = no fix
 };
 

@@ -1,13 +1,12 @@
 #include "conversion/output_file.hpp"
 
+#include <cerrno>
+#include <cstring>
 #include <fcntl.h>
 #include <unistd.h>
 
-#include <cerrno>
-#include <cstring>
-
-#include "conversion/log_reader.hpp"
 #include "base/paths.hpp"
+#include "conversion/log_reader.hpp"
 
 namespace orthelev {
 
@@ -29,7 +28,8 @@ bool WriteAll(int fd, const char* data, size_t count) {
 
 std::string OutputPathFor(std::string_view inputPath, std::string_view postfix) {
   const size_t dot = inputPath.rfind('.');
-  const size_t at = dot != inputPath.npos && dot >= FileNameStart(inputPath) ? dot : inputPath.size();
+  const size_t at =
+      dot != inputPath.npos && dot >= FileNameStart(inputPath) ? dot : inputPath.size();
   std::string result(inputPath.substr(0, at));
   result += postfix;
   result += inputPath.substr(at);

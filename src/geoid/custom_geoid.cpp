@@ -2,8 +2,8 @@
 
 #include <cmath>
 
-#include "geoid/active_grid.hpp"
 #include "base/byte_order.hpp"
+#include "geoid/active_grid.hpp"
 #include "services/window_services.hpp"
 
 namespace orthelev {

@@ -1,10 +1,9 @@
 #include "geoid/grid_file.hpp"
 
+#include <cerrno>
 #include <fcntl.h>
 #include <sys/stat.h>
 #include <unistd.h>
-
-#include <cerrno>
 
 namespace orthelev {
 
@@ -55,7 +54,8 @@ bool GridFile::ReadExact(std::int64_t offset, void* data, std::int64_t count) co
 
 bool GridFile::Load(std::int64_t block, std::size_t slot) {
   if (!blocks_) {
-    blocksStorage_ = std::make_unique_for_overwrite<unsigned char[]>(kCacheBytes);  // pages touched as used
+    blocksStorage_ =
+        std::make_unique_for_overwrite<unsigned char[]>(kCacheBytes);  // pages touched as used
     blocks_ = blocksStorage_.get();
   }
   unsigned char* data = &blocks_[slot * kBlockBytes];

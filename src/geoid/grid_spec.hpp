@@ -9,8 +9,8 @@ namespace orthelev {
 // The parameters of one geoid grid model. Angles in degrees, north and east
 // positive; counts in nodes or 4-byte words.
 struct GridSpec {
-  std::string title;  // model-list title (a ";"-list for GSI)
-  std::string fname;  // file name relative to the DataFolder (a ";"-list for GSI)
+  std::string title;        // model-list title (a ";"-list for GSI)
+  std::string fname;        // file name relative to the DataFolder (a ";"-list for GSI)
   std::int32_t nrows = 0;   // rows stored in the file
   std::int32_t ncols = 0;   // row stride in 4-byte words
   double glamn = 0;         // latitude of the southernmost row

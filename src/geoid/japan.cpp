@@ -9,9 +9,9 @@
 #include <optional>
 #include <vector>
 
-#include "geoid/active_grid.hpp"
 #include "base/file_io.hpp"
 #include "base/number_format.hpp"
+#include "geoid/active_grid.hpp"
 #include "services/window_services.hpp"
 
 namespace orthelev {
@@ -96,7 +96,8 @@ bool ReadGridValues(AsciiGridReader& reader, const std::string& path, DataArray&
       double value = 0;
       if (!NextRealToken(rest, value)) return false;
       const auto v = static_cast<float>(value);
-      row[c] = std::fabs(static_cast<double>(v)) < 200 ? v : std::numeric_limits<float>::quiet_NaN();
+      row[c] =
+          std::fabs(static_cast<double>(v)) < 200 ? v : std::numeric_limits<float>::quiet_NaN();
     }
     Window().ProcessPendingEvents();
   }

@@ -8,10 +8,10 @@
 #include <map>
 
 #include "base/byte_order.hpp"
+#include "base/number_format.hpp"
 #include "geoid/grid_file.hpp"
 #include "geoid/japan.hpp"
 #include "import/grid_source.hpp"
-#include "base/number_format.hpp"
 
 namespace orthelev {
 namespace {
@@ -60,11 +60,13 @@ class EgmRawGrid : public GridSource {
   const SourceLattice& Lattice() const override { return lattice_; }
   bool ReadRow(std::int32_t row, float* values, std::string& error) override {
     const std::int64_t stride = 4 * (static_cast<std::int64_t>(lattice_.columns) + 2);
-    if (!file_.ReadExact(row * stride + 4, bytes_.data(), static_cast<std::int64_t>(bytes_.size()))) {
+    if (!file_.ReadExact(row * stride + 4, bytes_.data(),
+                         static_cast<std::int64_t>(bytes_.size()))) {
       error = "Cannot read row " + FormatInt(row) + " of the EGM2008 grid.";
       return false;
     }
-    for (std::int32_t c = 0; c < lattice_.columns; ++c) values[c] = FromLittleEndian<float>(&bytes_[4 * c]);
+    for (std::int32_t c = 0; c < lattice_.columns; ++c)
+      values[c] = FromLittleEndian<float>(&bytes_[4 * c]);
     return true;
   }
 
@@ -144,7 +146,8 @@ bool HeaderValueIs(const IsgHeader& header, const std::string& key, std::string_
 // The positions of `count` nodes between the header limits `min` and `max`
 // with the stated spacing: on the limits themselves (node registration) or
 // half a spacing inside them (cell registration).
-bool IsgAxis(double min, double max, double spacing, std::int32_t count, double& first, double& step) {
+bool IsgAxis(double min, double max, double spacing, std::int32_t count, double& first,
+             double& step) {
   const double span = max - min;
   if (count > 1 && std::fabs(span / (count - 1) / spacing - 1) < 1e-3) {
     step = span / (count - 1);
@@ -164,8 +167,10 @@ bool IsgAxis(double min, double max, double spacing, std::int32_t count, double&
   return false;
 }
 
-bool IsgGeometry(const IsgHeader& header, SourceLattice& lattice, double& noData, std::string& error) {
-  const char* required[] = {"lat min", "lat max", "lon min", "lon max", "delta lat", "delta lon", "nrows", "ncols"};
+bool IsgGeometry(const IsgHeader& header, SourceLattice& lattice, double& noData,
+                 std::string& error) {
+  const char* required[] = {"lat min",   "lat max",   "lon min", "lon max",
+                            "delta lat", "delta lon", "nrows",   "ncols"};
   for (const char* key : required)
     if (!header.count(key)) {
       error = "The ISG header has no \"" + std::string(key) + "\".";
@@ -175,19 +180,22 @@ bool IsgGeometry(const IsgHeader& header, SourceLattice& lattice, double& noData
     error = "The ISG grid is projected; only latitude/longitude grids can be imported.";
     return false;
   }
-  if (!HeaderValueIs(header, "data format", "grid") || !HeaderValueIs(header, "data ordering", "n-to-s,w-to-e")) {
+  if (!HeaderValueIs(header, "data format", "grid") ||
+      !HeaderValueIs(header, "data ordering", "n-to-s,w-to-e")) {
     error = "The ISG file is not a grid ordered north to south, west to east.";
     return false;
   }
   const bool dms = !HeaderValueIs(header, "coord units", "deg");
   double latMin, latMax, lonMin, lonMax, dLat, dLon;
   std::int32_t rows, columns;
-  if (!ParseIsgAngle(header.at("lat min"), dms, latMin) || !ParseIsgAngle(header.at("lat max"), dms, latMax) ||
-      !ParseIsgAngle(header.at("lon min"), dms, lonMin) || !ParseIsgAngle(header.at("lon max"), dms, lonMax) ||
-      !ParseIsgAngle(header.at("delta lat"), dms, dLat) || !ParseIsgAngle(header.at("delta lon"), dms, dLon) ||
-      !ParseInt32(header.at("nrows"), rows) || !ParseInt32(header.at("ncols"), columns) || rows <= 0 ||
-      columns <= 0 || !(dLat > 0) || !(dLon > 0) ||
-      static_cast<std::int64_t>(rows) * columns > kMaxGsiNodes) {
+  if (!ParseIsgAngle(header.at("lat min"), dms, latMin) ||
+      !ParseIsgAngle(header.at("lat max"), dms, latMax) ||
+      !ParseIsgAngle(header.at("lon min"), dms, lonMin) ||
+      !ParseIsgAngle(header.at("lon max"), dms, lonMax) ||
+      !ParseIsgAngle(header.at("delta lat"), dms, dLat) ||
+      !ParseIsgAngle(header.at("delta lon"), dms, dLon) || !ParseInt32(header.at("nrows"), rows) ||
+      !ParseInt32(header.at("ncols"), columns) || rows <= 0 || columns <= 0 || !(dLat > 0) ||
+      !(dLon > 0) || static_cast<std::int64_t>(rows) * columns > kMaxGsiNodes) {
     error = "The ISG header's limits, spacings or sizes are not usable.";
     return false;
   }
@@ -208,7 +216,8 @@ bool IsgGeometry(const IsgHeader& header, SourceLattice& lattice, double& noData
 
 bool IsBlank(char c) { return c == ' ' || c == '\t'; }
 
-bool ReadIsgValues(TextLines& lines, double noData, std::vector<float>& values, std::string& error) {
+bool ReadIsgValues(TextLines& lines, double noData, std::vector<float>& values,
+                   std::string& error) {
   std::string line;
   std::size_t filled = 0;
   while (filled < values.size() && lines.Next(line)) {
@@ -220,17 +229,19 @@ bool ReadIsgValues(TextLines& lines, double noData, std::vector<float>& values, 
       while (end < rest.size() && !IsBlank(rest[end])) ++end;
       double value = 0;
       if (!ParseReal(rest.substr(0, end), value)) {
-        error = "Line " + FormatInt(lines.Number()) + " of the ISG grid holds a value that is not a number.";
+        error = "Line " + FormatInt(lines.Number()) +
+                " of the ISG grid holds a value that is not a number.";
         return false;
       }
       rest.remove_prefix(end);
-      const bool missing = value == noData || static_cast<float>(value) == static_cast<float>(noData);
+      const bool missing =
+          value == noData || static_cast<float>(value) == static_cast<float>(noData);
       values[filled++] = missing ? kMissing : static_cast<float>(value);
     }
   }
   if (filled < values.size()) {
-    error = "The ISG grid has " + FormatInt(static_cast<std::int64_t>(filled)) + " values instead of " +
-            FormatInt(static_cast<std::int64_t>(values.size())) + ".";
+    error = "The ISG grid has " + FormatInt(static_cast<std::int64_t>(filled)) +
+            " values instead of " + FormatInt(static_cast<std::int64_t>(values.size())) + ".";
     return false;
   }
   return true;
@@ -256,7 +267,8 @@ int EgmRawNodesPerDegree(std::int64_t fileBytes, bool anySpacing) {
   return 0;
 }
 
-std::unique_ptr<GridSource> OpenEgmRawGrid(const std::string& path, bool anySpacing, std::string& error) {
+std::unique_ptr<GridSource> OpenEgmRawGrid(const std::string& path, bool anySpacing,
+                                           std::string& error) {
   GridFile probe;
   if (!probe.Open(path)) {
     error = "Cannot open " + path + ".";
@@ -293,7 +305,8 @@ std::unique_ptr<GridSource> OpenGsiAsciiGrid(const std::string& path, std::strin
     error = path + " is not a GSIGEO grid: its first line is no grid header.";
     return nullptr;
   }
-  std::vector<float> values(static_cast<std::size_t>(geometry.nlat) * static_cast<std::size_t>(geometry.nlon));
+  std::vector<float> values(static_cast<std::size_t>(geometry.nlat) *
+                            static_cast<std::size_t>(geometry.nlon));
   std::string_view rest;
   // The file runs from the southernmost row; the source gives the northernmost first.
   for (std::int32_t r = geometry.nlat - 1; r >= 0; --r) {
@@ -309,14 +322,15 @@ std::unique_ptr<GridSource> OpenGsiAsciiGrid(const std::string& path, std::strin
       }
       double value = 0;
       if (!NextRealToken(rest, value)) {
-        error = "Line " + FormatInt(lines.Number()) + " of the GSIGEO grid holds a value that is not a number.";
+        error = "Line " + FormatInt(lines.Number()) +
+                " of the GSIGEO grid holds a value that is not a number.";
         return nullptr;
       }
       row[c] = std::fabs(value) < 200 ? static_cast<float>(value) : kMissing;
     }
   }
-  const SourceLattice lattice{geometry.nlat, geometry.nlon, geometry.glamn,
-                              geometry.glomn, geometry.dgla,  geometry.dglo};
+  const SourceLattice lattice{geometry.nlat,  geometry.nlon, geometry.glamn,
+                              geometry.glomn, geometry.dgla, geometry.dglo};
   return std::make_unique<MemoryGridSource>(lattice, std::move(values));
 }
 
@@ -338,8 +352,10 @@ std::unique_ptr<GridSource> OpenIsgGrid(const std::string& path, std::string& er
   IsgHeader header;
   SourceLattice lattice;
   double noData = 0;
-  if (!ReadIsgHeader(lines, header, error) || !IsgGeometry(header, lattice, noData, error)) return nullptr;
-  std::vector<float> values(static_cast<std::size_t>(lattice.rows) * static_cast<std::size_t>(lattice.columns));
+  if (!ReadIsgHeader(lines, header, error) || !IsgGeometry(header, lattice, noData, error))
+    return nullptr;
+  std::vector<float> values(static_cast<std::size_t>(lattice.rows) *
+                            static_cast<std::size_t>(lattice.columns));
   if (!ReadIsgValues(lines, noData, values, error)) return nullptr;
   return std::make_unique<MemoryGridSource>(lattice, std::move(values));
 }

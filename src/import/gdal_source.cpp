@@ -1,17 +1,16 @@
 // Grids read through GDAL.
 
+#include <cmath>
 #include <cpl_error.h>
 #include <gdal.h>
 #include <gdal_priv.h>
-#include <ogr_spatialref.h>
-
-#include <cmath>
 #include <limits>
 #include <mutex>
 #include <numbers>
+#include <ogr_spatialref.h>
 
-#include "import/grid_source.hpp"
 #include "base/number_format.hpp"
+#include "import/grid_source.hpp"
 
 namespace orthelev {
 namespace {
@@ -64,7 +63,8 @@ bool CheckGeographic(const GDALDataset& dataset, const std::string& path, std::s
 
 class GdalRaster : public GridSource {
  public:
-  GdalRaster(DatasetHandle dataset, GDALRasterBand* band, const SourceLattice& lattice, bool southUp)
+  GdalRaster(DatasetHandle dataset, GDALRasterBand* band, const SourceLattice& lattice,
+             bool southUp)
       : dataset_(std::move(dataset)), band_(band), lattice_(lattice), southUp_(southUp) {
     int hasNoData = 0;
     noData_ = band_->GetNoDataValue(&hasNoData);
@@ -80,8 +80,8 @@ class GdalRaster : public GridSource {
   bool ReadRow(std::int32_t row, float* values, std::string& error) override {
     const int line = southUp_ ? lattice_.rows - 1 - row : row;
     QuietGdalErrors quiet;
-    if (band_->RasterIO(GF_Read, 0, line, lattice_.columns, 1, raw_.data(), lattice_.columns, 1, GDT_Float64, 0,
-                        0, nullptr) != CE_None) {
+    if (band_->RasterIO(GF_Read, 0, line, lattice_.columns, 1, raw_.data(), lattice_.columns, 1,
+                        GDT_Float64, 0, 0, nullptr) != CE_None) {
       error = "Cannot read line " + FormatInt(line) + " of the raster" + LastGdalMessage() + ".";
       return false;
     }
@@ -91,8 +91,9 @@ class GdalRaster : public GridSource {
 
  private:
   float Value(double raw) const {
-    const bool missing = std::isnan(raw) ||
-                         (hasNoData_ && (raw == noData_ || static_cast<float>(raw) == static_cast<float>(noData_)));
+    const bool missing =
+        std::isnan(raw) ||
+        (hasNoData_ && (raw == noData_ || static_cast<float>(raw) == static_cast<float>(noData_)));
     if (missing) return std::numeric_limits<float>::quiet_NaN();
     return static_cast<float>(raw * scale_ + offset_);
   }
@@ -108,7 +109,8 @@ class GdalRaster : public GridSource {
 
 }  // namespace
 
-std::unique_ptr<GridSource> OpenGdalRaster(const std::string& path, bool& opened, std::string& error) {
+std::unique_ptr<GridSource> OpenGdalRaster(const std::string& path, bool& opened,
+                                           std::string& error) {
   static std::once_flag registered;
   std::call_once(registered, [] { GDALAllRegister(); });
   QuietGdalErrors quiet;
@@ -134,7 +136,8 @@ std::unique_ptr<GridSource> OpenGdalRaster(const std::string& path, bool& opened
     return nullptr;
   }
   if (transform[2] != 0 || transform[4] != 0) {
-    error = path + " is rotated or sheared; only north-up latitude/longitude grids can be imported.";
+    error =
+        path + " is rotated or sheared; only north-up latitude/longitude grids can be imported.";
     return nullptr;
   }
   if (!(transform[1] > 0) || !(transform[5] != 0)) {

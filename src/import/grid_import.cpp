@@ -6,9 +6,9 @@
 #include <vector>
 
 #include "base/byte_order.hpp"
-#include "import/grid_source.hpp"
 #include "base/file_io.hpp"
 #include "base/number_format.hpp"
+#include "import/grid_source.hpp"
 
 namespace orthelev {
 namespace {
@@ -36,14 +36,16 @@ std::string Trailer(const ImportPlan& plan) {
   return trailer;
 }
 
-bool WriteNodes(GridSource& source, const ImportPlan& plan, const ByteSink& put, std::string& error) {
+bool WriteNodes(GridSource& source, const ImportPlan& plan, const ByteSink& put,
+                std::string& error) {
   std::vector<float> row(static_cast<std::size_t>(source.Lattice().columns));
   std::string bytes;
   bytes.reserve(plan.sourceColumns.size() * 4);
   for (std::int32_t r = plan.firstRow; r < plan.firstRow + plan.rowCount; ++r) {
     if (!source.ReadRow(r, row.data(), error)) return false;
     bytes.clear();
-    for (const std::int32_t c : plan.sourceColumns) AppendNode(bytes, row[static_cast<std::size_t>(c)]);
+    for (const std::int32_t c : plan.sourceColumns)
+      AppendNode(bytes, row[static_cast<std::size_t>(c)]);
     if (!put(bytes)) return false;
   }
   return put(Trailer(plan));
@@ -62,7 +64,8 @@ std::unique_ptr<GridSource> OpenRaster(const std::string& path, std::string& err
   return source;
 }
 
-std::unique_ptr<GridSource> OpenSource(const std::string& path, GridSourceFormat format, std::string& error) {
+std::unique_ptr<GridSource> OpenSource(const std::string& path, GridSourceFormat format,
+                                       std::string& error) {
   switch (format) {
     case GridSourceFormat::kEgm2008Raw:
       return OpenEgmRawGrid(path, true, error);
@@ -104,7 +107,9 @@ bool ImportGrid(const std::string& source, const std::string& destination,
   if (!PlanImport(grid->Lattice(), region, plan, error)) return false;
   return WriteFileAtomicallyFrom(
       destination,
-      [&](const ByteSink& put, std::string& reason) { return WriteNodes(*grid, plan, put, reason); },
+      [&](const ByteSink& put, std::string& reason) {
+        return WriteNodes(*grid, plan, put, reason);
+      },
       error);
 }
 
@@ -115,8 +120,9 @@ bool ImportGrid(const std::string& source, const std::string& destination,
 
 bool ParseRegion(std::string_view text, Region& region, std::string& error) {
   Region parsed;
-  if (!ParseRegionLimit(text, false, parsed.south) || !ParseRegionLimit(text, false, parsed.north) ||
-      !ParseRegionLimit(text, false, parsed.west) || !ParseRegionLimit(text, true, parsed.east)) {
+  if (!ParseRegionLimit(text, false, parsed.south) ||
+      !ParseRegionLimit(text, false, parsed.north) || !ParseRegionLimit(text, false, parsed.west) ||
+      !ParseRegionLimit(text, true, parsed.east)) {
     error = "A region is four numbers SOUTH,NORTH,WEST,EAST in degrees.";
     return false;
   }

@@ -47,7 +47,8 @@ int EgmRawNodesPerDegree(std::int64_t fileBytes, bool anySpacing);
 
 // Opens the EGM2008 raw grid at `path` (see EgmRawNodesPerDegree). Nullptr,
 // with a reason in `error`, when it cannot be opened or its size fits no grid.
-std::unique_ptr<GridSource> OpenEgmRawGrid(const std::string& path, bool anySpacing, std::string& error);
+std::unique_ptr<GridSource> OpenEgmRawGrid(const std::string& path, bool anySpacing,
+                                           std::string& error);
 
 // True when the first line of the file at `path` is a GSIGEO ASCII grid
 // header (glamn glomn dgla dglo nlat nlon ...).
@@ -72,6 +73,7 @@ std::unique_ptr<GridSource> OpenIsgGrid(const std::string& path, std::string& er
 // GDAL cannot open, rasters without georeferencing, rotated or sheared
 // rasters, projected or other non-geographic coordinate systems, and complex
 // pixel types. `opened` tells whether GDAL recognised the file at all.
-std::unique_ptr<GridSource> OpenGdalRaster(const std::string& path, bool& opened, std::string& error);
+std::unique_ptr<GridSource> OpenGdalRaster(const std::string& path, bool& opened,
+                                           std::string& error);
 
 }  // namespace orthelev

@@ -89,8 +89,8 @@ bool PlanRows(const SourceLattice& s, double dlat, const std::optional<Region>& 
 }
 
 // Columns of a source that covers the whole circle with n distinct columns.
-void PlanGlobalColumns(const SourceLattice& s, double dlon, std::int64_t n, const LongitudeSpan& span,
-                       ImportPlan& plan) {
+void PlanGlobalColumns(const SourceLattice& s, double dlon, std::int64_t n,
+                       const LongitudeSpan& span, ImportPlan& plan) {
   // Column j of the source lies at start + (j + shift) * dlon, where start
   // is the first node at or east of 0°.
   const double west = NormalizedLongitude(s.westLongitude);
@@ -122,13 +122,15 @@ void PlanRegionalColumns(const SourceLattice& s, double dlon, const LongitudeSpa
     for (int turn = -1; turn <= 1; ++turn) {
       const double from = span.west + 360.0 * turn - west;
       const std::int64_t a = std::max<std::int64_t>(0, FirstNodeFrom(from, dlon));
-      const std::int64_t b = std::min<std::int64_t>(s.columns - 1, LastNodeTo(from + span.width, dlon));
+      const std::int64_t b =
+          std::min<std::int64_t>(s.columns - 1, LastNodeTo(from + span.width, dlon));
       if (b - a + 1 > best) best = b - a + 1, first = a, last = b;
     }
     if (best == 0) last = first - 1;
   }
   plan.sourceColumns.clear();
-  for (std::int64_t j = first; j <= last; ++j) plan.sourceColumns.push_back(static_cast<std::int32_t>(j));
+  for (std::int64_t j = first; j <= last; ++j)
+    plan.sourceColumns.push_back(static_cast<std::int32_t>(j));
   plan.glomn = NormalizedLongitude(west + static_cast<double>(first) * dlon);
 }
 
@@ -164,7 +166,8 @@ bool PlanImport(const SourceLattice& source, const std::optional<Region>& region
     error = "The grid has no nodes.";
     return false;
   }
-  if (!ReaderSpacing(source.latSpacing, plan.dgla) || !ReaderSpacing(source.lonSpacing, plan.dglo)) {
+  if (!ReaderSpacing(source.latSpacing, plan.dgla) ||
+      !ReaderSpacing(source.lonSpacing, plan.dglo)) {
     error = "The grid spacing (" + FormatGeneral(source.latSpacing) + " by " +
             FormatGeneral(source.lonSpacing) +
             " degrees) is not supported: it must divide 100 degrees into a whole number of steps.";
@@ -185,8 +188,9 @@ bool PlanImport(const SourceLattice& source, const std::optional<Region>& region
     error = "The region holds no column of the grid.";
     return false;
   }
-  const std::int64_t bytes =
-      4 * static_cast<std::int64_t>(plan.rowCount) * static_cast<std::int64_t>(plan.sourceColumns.size()) + 40;
+  const std::int64_t bytes = 4 * static_cast<std::int64_t>(plan.rowCount) *
+                                 static_cast<std::int64_t>(plan.sourceColumns.size()) +
+                             40;
   if (bytes > kMaxFileBytes) {
     error = "The imported grid would take " + FormatInt(bytes) +
             " bytes; a custom geoid file must stay below 2 GiB. Cut a region.";

@@ -4,11 +4,11 @@
 #include <limits>
 #include <string_view>
 
+#include "base/ascii_text.hpp"
+#include "base/number_format.hpp"
 #include "geoid/active_grid.hpp"
 #include "geoid/interpolation.hpp"
 #include "models/model_selection.hpp"
-#include "base/ascii_text.hpp"
-#include "base/number_format.hpp"
 #include "services/window_services.hpp"
 
 namespace orthelev {

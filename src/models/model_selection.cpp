@@ -1,14 +1,13 @@
 #include "models/model_selection.hpp"
 
-
+#include "base/file_io.hpp"
+#include "base/paths.hpp"
 #include "geoid/active_grid.hpp"
 #include "geoid/custom_geoid.hpp"
 #include "models/gsi_model.hpp"
-#include "base/file_io.hpp"
-#include "base/paths.hpp"
-#include "settings/settings.hpp"
-#include "settings/file_dialog.hpp"
 #include "services/window_services.hpp"
+#include "settings/file_dialog.hpp"
+#include "settings/settings.hpp"
 
 namespace orthelev {
 

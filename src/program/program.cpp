@@ -2,16 +2,16 @@
 
 #include <filesystem>
 
+#include "base/ascii_text.hpp"
+#include "base/paths.hpp"
 #include "conversion/batch.hpp"
 #include "conversion/output_file.hpp"
 #include "geoid/active_grid.hpp"
-#include "base/ascii_text.hpp"
+#include "services/window_services.hpp"
+#include "settings/file_dialog.hpp"
 #include "settings/file_types.hpp"
-#include "base/paths.hpp"
 #include "settings/settings.hpp"
 #include "settings/settings_store.hpp"
-#include "settings/file_dialog.hpp"
-#include "services/window_services.hpp"
 
 namespace orthelev {
 

@@ -3,14 +3,15 @@
 // report window, with the window services installed on them and the
 // application-wide Esc hook. One at a time.
 
-#include <QObject>
 #include <string>
 #include <vector>
 
-#include "settings/settings_location.hpp"
+#include <QObject>
+
 #include "qt/form_main.hpp"
 #include "qt/form_report.hpp"
 #include "qt/qt_window_services.hpp"
+#include "settings/settings_location.hpp"
 
 namespace orthelev {
 

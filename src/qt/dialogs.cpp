@@ -49,11 +49,20 @@ void ShowMessageBoxOf(QWidget* owner, MessageKind kind, const std::string& text,
   };
   Look look{"Error", QMessageBox::Critical};
   switch (kind) {
-    case MessageKind::Error: break;
-    case MessageKind::Warning: look = {"Warning", QMessageBox::Warning}; break;
-    case MessageKind::Information: look = {"Information", QMessageBox::Information}; break;
-    case MessageKind::Confirmation: look = {"Confirm", QMessageBox::Question}; break;
-    case MessageKind::Custom: look = {QString::fromStdString(programTitle), QMessageBox::NoIcon}; break;
+    case MessageKind::Error:
+      break;
+    case MessageKind::Warning:
+      look = {"Warning", QMessageBox::Warning};
+      break;
+    case MessageKind::Information:
+      look = {"Information", QMessageBox::Information};
+      break;
+    case MessageKind::Confirmation:
+      look = {"Confirm", QMessageBox::Question};
+      break;
+    case MessageKind::Custom:
+      look = {QString::fromStdString(programTitle), QMessageBox::NoIcon};
+      break;
   }
   PlacedMessageBox box(owner, look.title, QString::fromStdString(text), look.icon);
   box.exec();
@@ -68,7 +77,8 @@ bool RunFileDialog(QWidget* owner, SDialog& dialog, std::vector<std::string>& ch
   const bool confirmed = box.exec() == QDialog::Accepted && !box.selectedFiles().isEmpty();
   dialog.SFilter = FilterFromQt(box.nameFilters());
   if (!confirmed) return false;
-  for (const QString& file : box.selectedFiles()) chosen.push_back(QFile::encodeName(file).toStdString());
+  for (const QString& file : box.selectedFiles())
+    chosen.push_back(QFile::encodeName(file).toStdString());
   dialog.SFileName = chosen.front();
   return true;
 }

@@ -3,10 +3,11 @@
 // each centred over the main window and kept inside its screen's work area
 // when shown.
 
-#include <QFileDialog>
-#include <QMessageBox>
 #include <string>
 #include <vector>
+
+#include <QFileDialog>
+#include <QMessageBox>
 
 #include "services/window_services.hpp"
 

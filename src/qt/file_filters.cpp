@@ -42,7 +42,8 @@ std::string FilterFromQt(const QStringList& nameFilters) {
       parts << nameFilter << "";
       continue;
     }
-    parts << nameFilter.left(open) << MasksFromQt(nameFilter.mid(open + 2, nameFilter.size() - open - 3));
+    parts << nameFilter.left(open)
+          << MasksFromQt(nameFilter.mid(open + 2, nameFilter.size() - open - 3));
   }
   return parts.join('|').toStdString();
 }

@@ -4,8 +4,9 @@
 // ("description (mask mask)"). "*.*" stands for every file, as on Windows;
 // Qt writes that mask as "*". Masks hold no blanks.
 
-#include <QStringList>
 #include <string>
+
+#include <QStringList>
 
 namespace orthelev {
 

@@ -1,5 +1,7 @@
 #include "qt/form_main.hpp"
 
+#include <exception>
+
 #include <QCloseEvent>
 #include <QDragEnterEvent>
 #include <QDropEvent>
@@ -9,13 +11,12 @@
 #include <QMouseEvent>
 #include <QTimer>
 #include <QUrl>
-#include <exception>
 
 #include "conversion/batch.hpp"
 #include "models/geoid_check.hpp"
 #include "models/model_selection.hpp"
-#include "qt/form_report.hpp"
 #include "program/program.hpp"
+#include "qt/form_report.hpp"
 #include "services/window_services.hpp"
 
 namespace orthelev {
@@ -108,17 +109,20 @@ void TFormMain::CreateControls() {
   EditLon = MakeEdit(GroupBoxCkeck, "EditLon", "139 44 52.3", 62, 47, 95);
   Label3 = MakeLabel(GroupBoxCkeck, "Label3", "Geoid(m)", right, 157, 25, 58, 13);
   EditGeoid = MakeEdit(GroupBoxCkeck, "EditGeoid", "", 219, 22, 70);
-  ButtonCalc = MakeButton(GroupBoxCkeck, "ButtonCalc", "Check", "Geoid is calculated", 219, 46, 70, 23);
+  ButtonCalc =
+      MakeButton(GroupBoxCkeck, "ButtonCalc", "Check", "Geoid is calculated", 219, 46, 70, 23);
 
   Label5 = MakeLabel(this, "Label5", "Source file", right, 1, 109, 65, 13);
   EditSorce = MakeEdit(this, "EditSorce", "", 68, 106, 463);
-  ButtonBrowse = MakeButton(this, "ButtonBrowse", "Browse", "OpenDialog is opened", 68, 132, 75, 25);
+  ButtonBrowse =
+      MakeButton(this, "ButtonBrowse", "Browse", "OpenDialog is opened", 68, 132, 75, 25);
   LabelReport = Place(new ClickableLabel("Report", this), "LabelReport", 317, 138, 33, 13);
   LabelReport->setTextFormat(Qt::PlainText);
   LabelReport->setAlignment(Qt::AlignLeft | Qt::AlignVCenter);
   LabelReport->setCursor(Qt::PointingHandCursor);
   LabelReport->adjustSize();  // sizes itself to its text, unlike the fixed labels
-  ButtonConvert = MakeButton(this, "ButtonConvert", "Convert", "Conversion is started", 371, 132, 75, 25);
+  ButtonConvert =
+      MakeButton(this, "ButtonConvert", "Convert", "Conversion is started", 371, 132, 75, 25);
   ButtonExit = MakeButton(this, "ButtonExit", "Exit", "Close", 456, 132, 75, 25);
 
   StatusBar1 = Place(new QStatusBar(this), "StatusBar1", 0, 170, 542, 19);
@@ -131,8 +135,8 @@ void TFormMain::CreateControls() {
 }
 
 void TFormMain::SetTabOrder() {
-  const QList<QWidget*> order = {ComboBoxGeoid, CheckBoxSpline, EditLat,      EditLon,
-                                 EditGeoid,     ButtonCalc,     EditSorce,    ButtonBrowse,
+  const QList<QWidget*> order = {ComboBoxGeoid, CheckBoxSpline, EditLat,   EditLon,
+                                 EditGeoid,     ButtonCalc,     EditSorce, ButtonBrowse,
                                  ButtonConvert, ButtonExit};
   for (qsizetype i = 0; i + 1 < order.size(); ++i) setTabOrder(order[i], order[i + 1]);
 }
@@ -179,7 +183,8 @@ void TFormMain::ButtonExitClick() { close(); }
 void TFormMain::LabelReportClick() {
   RunHandler([this] {
     if (!report_) return;
-    if (report_->isVisible() && !(report_->windowState() & (Qt::WindowMinimized | Qt::WindowMaximized))) {
+    if (report_->isVisible() &&
+        !(report_->windowState() & (Qt::WindowMinimized | Qt::WindowMaximized))) {
       report_->close();
     } else if (report_->windowState() & Qt::WindowMinimized) {
       report_->setWindowState(report_->windowState() & ~Qt::WindowMinimized);

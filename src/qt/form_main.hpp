@@ -4,6 +4,10 @@
 // the program's logic; a failure escaping one goes to the general error
 // display and the window goes on.
 
+#include <functional>
+#include <string>
+#include <vector>
+
 #include <QCheckBox>
 #include <QComboBox>
 #include <QGroupBox>
@@ -12,9 +16,6 @@
 #include <QPushButton>
 #include <QStatusBar>
 #include <QWidget>
-#include <functional>
-#include <string>
-#include <vector>
 
 #include "settings/settings_location.hpp"
 

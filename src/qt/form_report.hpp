@@ -3,9 +3,10 @@
 // the last batch. Hidden until shown; placed centred over the main window
 // each time it is shown.
 
+#include <string>
+
 #include <QPlainTextEdit>
 #include <QWidget>
-#include <string>
 
 namespace orthelev {
 

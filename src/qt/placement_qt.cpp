@@ -1,8 +1,9 @@
 #include "qt/placement_qt.hpp"
 
+#include <vector>
+
 #include <QGuiApplication>
 #include <QScreen>
-#include <vector>
 
 #include "services/placement.hpp"
 
@@ -25,7 +26,8 @@ ScreenRect WorkAreaOf(const QWidget* window) {
 
 void PlaceOver(QWidget* dialog, const QWidget* owner) {
   const QRect frame = dialog->frameGeometry();
-  const ScreenPoint at = CenterOver(OuterRect(owner), frame.width(), frame.height(), WorkAreaOf(owner));
+  const ScreenPoint at =
+      CenterOver(OuterRect(owner), frame.width(), frame.height(), WorkAreaOf(owner));
   dialog->move(at.left, at.top);
 }
 

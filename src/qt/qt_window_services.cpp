@@ -51,7 +51,9 @@ bool QtWindowServices::RunOpenDialog(SDialog& dialog, std::vector<std::string>& 
   return RunFileDialog(&main_, dialog, chosen);
 }
 
-std::string QtWindowServices::GeoidModelText() const { return S(main_.ComboBoxGeoid->currentText()); }
+std::string QtWindowServices::GeoidModelText() const {
+  return S(main_.ComboBoxGeoid->currentText());
+}
 void QtWindowServices::SetGeoidModelText(const std::string& text) {
   main_.ComboBoxGeoid->setEditText(Q(text));
 }
@@ -64,8 +66,9 @@ void QtWindowServices::SetGeoidModelItems(const std::vector<std::string>& items)
 }
 
 std::string QtWindowServices::GeoidModelItem(int index) const {
-  return index >= 0 && index < main_.ComboBoxGeoid->count() ? S(main_.ComboBoxGeoid->itemText(index))
-                                                            : std::string();
+  return index >= 0 && index < main_.ComboBoxGeoid->count()
+             ? S(main_.ComboBoxGeoid->itemText(index))
+             : std::string();
 }
 
 int QtWindowServices::FindGeoidModelItem(const std::string& text) const {
@@ -81,11 +84,15 @@ void QtWindowServices::SetSplineChecked(bool checked) { main_.CheckBoxSpline->se
 bool QtWindowServices::SplineVisible() const { return !main_.CheckBoxSpline->isHidden(); }
 void QtWindowServices::SetSplineVisible(bool visible) { main_.CheckBoxSpline->setVisible(visible); }
 
-void QtWindowServices::SetWaitingText(const std::string& text) { main_.LabelWaiting->setText(Q(text)); }
+void QtWindowServices::SetWaitingText(const std::string& text) {
+  main_.LabelWaiting->setText(Q(text));
+}
 std::string QtWindowServices::LatitudeText() const { return S(main_.EditLat->text()); }
 void QtWindowServices::SetLatitudeText(const std::string& text) { main_.EditLat->setText(Q(text)); }
 std::string QtWindowServices::LongitudeText() const { return S(main_.EditLon->text()); }
-void QtWindowServices::SetLongitudeText(const std::string& text) { main_.EditLon->setText(Q(text)); }
+void QtWindowServices::SetLongitudeText(const std::string& text) {
+  main_.EditLon->setText(Q(text));
+}
 void QtWindowServices::SetGeoidText(const std::string& text) { main_.EditGeoid->setText(Q(text)); }
 std::string QtWindowServices::SourceText() const { return S(main_.EditSorce->text()); }
 void QtWindowServices::SetSourceText(const std::string& text) { main_.EditSorce->setText(Q(text)); }
@@ -97,7 +104,9 @@ void QtWindowServices::SetConvertEnabled(bool enabled) {
   main_.ComboBoxGeoid->setEnabled(enabled);
 }
 
-void QtWindowServices::SetMainCaption(const std::string& caption) { main_.setWindowTitle(Q(caption)); }
+void QtWindowServices::SetMainCaption(const std::string& caption) {
+  main_.setWindowTitle(Q(caption));
+}
 void QtWindowServices::AcceptDroppedFiles() { main_.setAcceptDrops(true); }
 
 void QtWindowServices::ShowGeneralError(const std::string& text) {

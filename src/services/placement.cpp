@@ -18,7 +18,8 @@ void PlaceMainWindow(std::int32_t& top, std::int32_t& left, const ScreenRect& w,
 }
 
 ScreenPoint CenterOver(const ScreenRect& owner, int width, int height, const ScreenRect& w) {
-  ScreenPoint p{owner.left + (owner.Width() - width) / 2, owner.top + (owner.Height() - height) / 2};
+  ScreenPoint p{owner.left + (owner.Width() - width) / 2,
+                owner.top + (owner.Height() - height) / 2};
   if (p.top < w.top) p.top = w.top;
   if (p.top > w.bottom - height) p.top = w.bottom - height;
   if (p.left < w.left) p.left = w.left;

@@ -15,8 +15,8 @@ inline constexpr std::int32_t kNoStoredPosition = 2147483647;
 // window of width x height; centred when either value is kNoStoredPosition.
 // Clamps left, bottom, right, then top: a window larger than the work area
 // ends at its top edge and its right edge.
-void PlaceMainWindow(std::int32_t& top, std::int32_t& left, const ScreenRect& workArea,
-                     int width, int height);
+void PlaceMainWindow(std::int32_t& top, std::int32_t& left, const ScreenRect& workArea, int width,
+                     int height);
 
 // Top-left of a dialog of width x height centred over `owner` and clamped
 // into `workArea` top, bottom, left, right in that order: a dialog larger

@@ -73,7 +73,7 @@ class WindowServices {
   virtual std::string GeoidModelText() const = 0;
   virtual void SetGeoidModelText(const std::string& text) = 0;
   virtual void SetGeoidModelItems(const std::vector<std::string>& items) = 0;
-  virtual std::string GeoidModelItem(int index) const = 0;  // "" past the end
+  virtual std::string GeoidModelItem(int index) const = 0;            // "" past the end
   virtual int FindGeoidModelItem(const std::string& text) const = 0;  // -1 when none
   virtual void ClearGeoidModelSelection() = 0;
 
@@ -85,14 +85,14 @@ class WindowServices {
 
   // Labels and edits.
   virtual void SetWaitingText(const std::string& text) = 0;  // LabelWaiting
-  virtual std::string LatitudeText() const = 0;               // EditLat
+  virtual std::string LatitudeText() const = 0;              // EditLat
   virtual void SetLatitudeText(const std::string& text) = 0;
-  virtual std::string LongitudeText() const = 0;              // EditLon
+  virtual std::string LongitudeText() const = 0;  // EditLon
   virtual void SetLongitudeText(const std::string& text) = 0;
-  virtual void SetGeoidText(const std::string& text) = 0;     // EditGeoid
-  virtual std::string SourceText() const = 0;                 // EditSorce
+  virtual void SetGeoidText(const std::string& text) = 0;  // EditGeoid
+  virtual std::string SourceText() const = 0;              // EditSorce
   virtual void SetSourceText(const std::string& text) = 0;
-  virtual bool ConvertEnabled() const = 0;                    // ButtonConvert
+  virtual bool ConvertEnabled() const = 0;  // ButtonConvert
   virtual void SetConvertEnabled(bool enabled) = 0;
 
   // The main window's caption.

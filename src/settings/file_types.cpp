@@ -9,7 +9,8 @@ namespace {
 std::string ReplaceAll(std::string_view text, std::string_view from, std::string_view to) {
   std::string result;
   std::size_t start = 0;
-  for (std::size_t at = text.find(from); at != std::string_view::npos; at = text.find(from, start)) {
+  for (std::size_t at = text.find(from); at != std::string_view::npos;
+       at = text.find(from, start)) {
     result.append(text.substr(start, at - start)).append(to);
     start = at + from.size();
   }

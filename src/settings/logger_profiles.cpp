@@ -21,15 +21,9 @@ constexpr DefaultRow kDefaultInfoRows[] = {
 };
 
 constexpr DefaultRow kDefaultOptionRows[] = {
-    {"Default", "0,0,0"},
-    {"Wintec", "1,1,0"},
-    {"V-900, VGPS-900", "0,1,1"},
-    {"M-241", "0,1,0"},
-    {"M-241 Ver1.12", "0,1,0"},
-    {"M-241 Ver1.13", "0,1,0"},
-    {"GPSport 245", "0,1,0"},
-    {"ASG-1", "0,1,0"},
-    {"GT-730FL-S", "0,1,0,2,0,1"},
+    {"Default", "0,0,0"},     {"Wintec", "1,1,0"},        {"V-900, VGPS-900", "0,1,1"},
+    {"M-241", "0,1,0"},       {"M-241 Ver1.12", "0,1,0"}, {"M-241 Ver1.13", "0,1,0"},
+    {"GPSport 245", "0,1,0"}, {"ASG-1", "0,1,0"},         {"GT-730FL-S", "0,1,0,2,0,1"},
 };
 
 void AppendMissingDefaults(std::vector<std::string>& rows, const auto& defaults) {

@@ -1,11 +1,10 @@
 #include "settings/profile_file.hpp"
 
+#include <cerrno>
+#include <cstring>
 #include <fcntl.h>
 #include <sys/stat.h>
 #include <unistd.h>
-
-#include <cerrno>
-#include <cstring>
 
 #include "base/ascii_text.hpp"
 #include "base/file_io.hpp"
@@ -138,8 +137,8 @@ void ProfileFile::SplitLines(std::string_view body, std::size_t unit) {
       crlf_ = false;
     }
     if (ended) firstEnd = false;
-    lines_.push_back({DecodeLine(content, encoding_), std::string(body.substr(start, stop - start)),
-                      ended});
+    lines_.push_back(
+        {DecodeLine(content, encoding_), std::string(body.substr(start, stop - start)), ended});
     start = stop;
   }
 }
@@ -151,8 +150,8 @@ bool ProfileFile::CreateEmpty(const std::string& path, std::string* error) {
     if (error) *error = ErrnoText("Cannot create", path);
     return false;
   }
-  const bool written = ::write(fd, kUtf16Bom.data(), kUtf16Bom.size()) ==
-                       static_cast<ssize_t>(kUtf16Bom.size());
+  const bool written =
+      ::write(fd, kUtf16Bom.data(), kUtf16Bom.size()) == static_cast<ssize_t>(kUtf16Bom.size());
   const int writeErrno = errno;
   const bool closed = ::close(fd) == 0;
   if (written && closed) return true;

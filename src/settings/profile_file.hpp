@@ -33,10 +33,10 @@
 namespace orthelev {
 
 enum class ProfileEncoding {
-  Utf16Le,   // with the byte-order mark FF FE
-  Utf8Bom,   // with the byte-order mark EF BB BF
-  Utf8,      // no byte-order mark, well-formed UTF-8 (plain ASCII included)
-  Cp1252,    // no byte-order mark, any other 8-bit text
+  Utf16Le,  // with the byte-order mark FF FE
+  Utf8Bom,  // with the byte-order mark EF BB BF
+  Utf8,     // no byte-order mark, well-formed UTF-8 (plain ASCII included)
+  Cp1252,   // no byte-order mark, any other 8-bit text
 };
 
 class ProfileFile {
@@ -97,8 +97,8 @@ class ProfileFile {
 
  private:
   struct Line {
-    std::string text;  // UTF-8, without the line end
-    std::string raw;   // bytes as read, line end included; empty once changed
+    std::string text;      // UTF-8, without the line end
+    std::string raw;       // bytes as read, line end included; empty once changed
     bool rawEnded = true;  // raw holds a line end (false only for a last line without one)
     bool HasRaw() const { return !raw.empty(); }
   };

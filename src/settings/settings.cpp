@@ -6,15 +6,41 @@ namespace orthelev {
 
 GridSpec DefaultGridSpec(std::string_view section) {
   if (section == kSectionEgm25)
-    return {"EGM2008 2.5'x2.5'", "Und_min2.5x2.5_egm2008_isw=82_WGS84_TideFree_SE",
-            4321, 8642, -90, 0, 1.0 / 24, 1.0 / 24, 4321, 8640, 1};
+    return {"EGM2008 2.5'x2.5'",
+            "Und_min2.5x2.5_egm2008_isw=82_WGS84_TideFree_SE",
+            4321,
+            8642,
+            -90,
+            0,
+            1.0 / 24,
+            1.0 / 24,
+            4321,
+            8640,
+            1};
   if (section == kSectionEgm10)
-    return {"EGM2008 1'x1'", "Und_min1x1_egm2008_isw=82_WGS84_TideFree_SE",
-            10801, 21602, -90, 0, 1.0 / 60, 1.0 / 60, 10801, 21600, 1};
+    return {"EGM2008 1'x1'",
+            "Und_min1x1_egm2008_isw=82_WGS84_TideFree_SE",
+            10801,
+            21602,
+            -90,
+            0,
+            1.0 / 60,
+            1.0 / 60,
+            10801,
+            21600,
+            1};
   if (section == kSectionGsi)
     return {"GSIGEO 2011 ver2.2;GSIGEO 2011 ver2.1;GSIGEO 2011 ver2;GSIGEO 2011 ver1",
             "gsigeo2011_ver2_2.asc;gsigeo2011_ver2_1.asc;gsigeo2011_ver2.asc;gsigeo2011_ver1.asc",
-            1801, 1201, 20, 120, 1.0 / 60, 0.025, 1801, 1201, 0};
+            1801,
+            1201,
+            20,
+            120,
+            1.0 / 60,
+            0.025,
+            1801,
+            1201,
+            0};
   return {};
 }
 

@@ -1,16 +1,15 @@
 #include "settings/settings_location.hpp"
 
-#include <fcntl.h>
-#include <pwd.h>
-#include <sys/stat.h>
-#include <unistd.h>
-
 #include <algorithm>
 #include <climits>
 #include <cstdlib>
+#include <fcntl.h>
 #include <filesystem>
 #include <limits>
+#include <pwd.h>
+#include <sys/stat.h>
 #include <system_error>
+#include <unistd.h>
 #include <vector>
 
 #include "base/file_io.hpp"
@@ -18,7 +17,6 @@
 
 namespace orthelev {
 namespace {
-
 
 // The program file's name without its last extension.
 std::string BaseNameOf(const std::string& programFile) {
@@ -127,8 +125,7 @@ SettingsPathResult RelocateSettingsFile(const std::string& path, const SettingsL
 
   const std::string target = folder + FileNameOf(path);
   std::string copyError;
-  if (NewestFileTime(path) > NewestFileTime(target) &&
-      !CopyFileReplacing(path, target, copyError))
+  if (NewestFileTime(path) > NewestFileTime(target) && !CopyFileReplacing(path, target, copyError))
     return Failure("Cannot Copy : " + target);
   return {true, target, ""};
 }
@@ -137,7 +134,8 @@ std::int64_t NewestFileTime(const std::string& path) {
   const int fd = ::open(path.c_str(), O_RDONLY | O_CLOEXEC);
   if (fd < 0) return 0;
   struct statx info {};
-  const bool read = ::statx(fd, "", AT_EMPTY_PATH, STATX_TYPE | STATX_MTIME | STATX_BTIME, &info) == 0;
+  const bool read =
+      ::statx(fd, "", AT_EMPTY_PATH, STATX_TYPE | STATX_MTIME | STATX_BTIME, &info) == 0;
   ::close(fd);  // opened only to read its times
   if (!read || !(info.stx_mask & STATX_MTIME) || !S_ISREG(info.stx_mode)) return 0;
   std::int64_t newest = Nanoseconds(info.stx_mtime);

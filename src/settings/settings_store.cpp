@@ -5,14 +5,14 @@
 #include <cstdlib>
 #include <filesystem>
 
-#include "settings/logger_profiles.hpp"
 #include "base/ascii_text.hpp"
-#include "settings/file_types.hpp"
 #include "base/number_format.hpp"
-#include "settings/profile_file.hpp"
-#include "settings/settings.hpp"
 #include "services/placement.hpp"
 #include "services/window_services.hpp"
+#include "settings/file_types.hpp"
+#include "settings/logger_profiles.hpp"
+#include "settings/profile_file.hpp"
+#include "settings/settings.hpp"
 
 namespace orthelev {
 
@@ -78,8 +78,10 @@ struct RealKey {
   double GridSpec::*member;
 };
 constexpr WholeKey kCountKeys[] = {{"nrows", &GridSpec::nrows}, {"ncols", &GridSpec::ncols}};
-constexpr RealKey kAngleKeys[] = {{"glamn", &GridSpec::glamn}, {"glomn", &GridSpec::glomn},
-                                  {"dgla", &GridSpec::dgla},   {"dglo", &GridSpec::dglo}};
+constexpr RealKey kAngleKeys[] = {{"glamn", &GridSpec::glamn},
+                                  {"glomn", &GridSpec::glomn},
+                                  {"dgla", &GridSpec::dgla},
+                                  {"dglo", &GridSpec::dglo}};
 constexpr WholeKey kNodeKeys[] = {{"nlat", &GridSpec::nlat}, {"nlon", &GridSpec::nlon}};
 
 void ReadGeometry(const SettingsReader& in, const char* section, GridSpec& g, const GridSpec& d) {
@@ -173,7 +175,8 @@ void ReadModels(const SettingsReader& in, Settings& s, WindowServices& window) {
 
 void ReadFontAndItems(const SettingsReader& in, Settings& s) {
   const FontChoice fallback = UserLocaleIsJapanese() ? s.japaneseFont : s.font;
-  s.font.charset = ReadByte(in.Text(kFont, "Charset", ""), static_cast<std::uint8_t>(fallback.charset));
+  s.font.charset =
+      ReadByte(in.Text(kFont, "Charset", ""), static_cast<std::uint8_t>(fallback.charset));
   s.font.name = in.Text(kFont, "FontName", fallback.name);
   s.font.sizePoints = in.Whole(kFont, "FontSize", fallback.sizePoints);
   for (const TitleKey& k : kTitleKeys) s.csvItems.*k.member = in.Text(kCsvItem, k.key, k.fallback);

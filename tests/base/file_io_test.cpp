@@ -15,7 +15,9 @@ TEST(WriteFileAtomicallyFrom, WritesThePiecesInOrder) {
   const std::string path = dir.File("grid.cdat");
   std::string error;
   ASSERT_TRUE(WriteFileAtomicallyFrom(
-      path, [](const ByteSink& put, std::string&) { return put("north ") && put("") && put("south"); }, error))
+      path,
+      [](const ByteSink& put, std::string&) { return put("north ") && put("") && put("south"); },
+      error))
       << error;
   EXPECT_EQ(testing::ReadBytes(path), "north south");
   EXPECT_EQ(testing::FolderEntries(dir.Path()), std::vector<std::string>{"grid.cdat"});

@@ -1,11 +1,11 @@
 #include "base/number_format.hpp"
 
-#include <gtest/gtest.h>
-
 #include <clocale>
 #include <cmath>
 #include <limits>
 #include <string>
+
+#include <gtest/gtest.h>
 
 namespace orthelev {
 namespace {
@@ -34,13 +34,13 @@ struct FixedCase {
 void ExpectFixedCases() {
   const FixedCase cases[] = {
       {36.7081, 4, 0, "36.7081"},
-      {36.65625, 4, 0, "36.6563"},    // exact binary tie: away from zero
+      {36.65625, 4, 0, "36.6563"},  // exact binary tie: away from zero
       {-36.65625, 4, 0, "-36.6563"},
       {0.125, 2, 0, "0.13"},
       {-0.125, 2, 0, "-0.13"},
       {2.5, 0, 0, "3"},
       {0.5, 0, 0, "1"},
-      {1.005, 2, 0, "1.00"},          // 1.005 is below the tie in binary
+      {1.005, 2, 0, "1.00"},  // 1.005 is below the tie in binary
       {36.70814, 4, 0, "36.7081"},
       {100.0, 1, 0, "100.0"},
       {-0.00004, 4, 0, "-0.0000"},
@@ -71,13 +71,24 @@ void ExpectParseCases() {
     double value;
   };
   const ParseCase cases[] = {
-      {"36.7081", true, 36.7081}, {"-12.50", true, -12.5}, {"+5", true, 5},
-      {"1e3", true, 1000},        {".5", true, 0.5},       {"5.", true, 5},
+      {"36.7081", true, 36.7081},
+      {"-12.50", true, -12.5},
+      {"+5", true, 5},
+      {"1e3", true, 1000},
+      {".5", true, 0.5},
+      {"5.", true, 5},
       {"0.016667", true, 0.016667},
-      {"", false, 0},             {"12.3.4", false, 0},    {"+-5", false, 0},
-      {"36,7081", false, 0},      {" 1", false, 0},        {"1e", false, 0},
-      {"inf", false, 0},          {"nan", false, 0},       {"1e999", false, 0},
-      {"-", false, 0},            {".", false, 0},
+      {"", false, 0},
+      {"12.3.4", false, 0},
+      {"+-5", false, 0},
+      {"36,7081", false, 0},
+      {" 1", false, 0},
+      {"1e", false, 0},
+      {"inf", false, 0},
+      {"nan", false, 0},
+      {"1e999", false, 0},
+      {"-", false, 0},
+      {".", false, 0},
   };
   for (const ParseCase& c : cases) {
     double value = -1;
@@ -109,10 +120,11 @@ TEST(NumberFormat, WholeNumbers) {
     bool ok;
     int value;
   };
-  const Case cases[] = {{"7", true, 7},           {"-7", true, -7},          {"+7", true, 7},
-                        {"2147483647", true, 2147483647},
-                        {"2147483648", false, 0}, {"7.5", false, 0},         {"", false, 0},
-                        {"+-7", false, 0},        {"0x10", false, 0}};
+  const Case cases[] = {{"7", true, 7},           {"-7", true, -7},
+                        {"+7", true, 7},          {"2147483647", true, 2147483647},
+                        {"2147483648", false, 0}, {"7.5", false, 0},
+                        {"", false, 0},           {"+-7", false, 0},
+                        {"0x10", false, 0}};
   for (const Case& c : cases) {
     std::int32_t value = -1;
     EXPECT_EQ(ParseInt32(c.text, value), c.ok) << c.text;

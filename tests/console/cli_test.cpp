@@ -1,12 +1,12 @@
 // orthelev-cli run as a separate process on a temporary data folder.
 
-#include <gtest/gtest.h>
-#include <sys/wait.h>
-
 #include <cmath>
 #include <filesystem>
 #include <string>
+#include <sys/wait.h>
 #include <vector>
+
+#include <gtest/gtest.h>
 
 #include "base/number_format.hpp"
 #include "settings/profile_file.hpp"
@@ -35,7 +35,9 @@ std::string Quoted(const std::string& text) {
 
 // The EGM2008 2.5' nodes around Tokyo hold a plane, so that every
 // interpolation (spline or bilinear) gives the plane's value exactly.
-double Plane(double row, double column) { return 36 + 0.001 * (row - 1300) + 0.002 * (column - 3350); }
+double Plane(double row, double column) {
+  return 36 + 0.001 * (row - 1300) + 0.002 * (column - 3350);
+}
 double PlaneAt(double lat, double lon) { return Plane((90 - lat) * 24, lon * 24); }
 
 class CliProcess : public ::testing::Test {
@@ -106,22 +108,25 @@ TEST_F(CliProcess, ChecksAPointAsTheCheckBoxWould) {
   EXPECT_EQ(run.status, 0) << run.err;
   EXPECT_EQ(run.out, FormatFixed(PlaneAt(lat, lon), 4, 6) + "\n");
 
-  run = Invoke({"--ini", ini, "--custom", logs.File("bump.cdat"), "check", "--", "-33.86", "151.21"});
+  run =
+      Invoke({"--ini", ini, "--custom", logs.File("bump.cdat"), "check", "--", "-33.86", "151.21"});
   EXPECT_EQ(run.status, 1);
   EXPECT_EQ(run.out, "Out of range.\n");
   run = Invoke({"--ini", ini, "--custom", logs.File("bump.cdat"), "check", "S 33 51", "E 151 12"});
   EXPECT_EQ(run.out, "Out of range.\n");
 
-  const CliRun spline = Invoke({"--ini", ini, "--custom", logs.File("bump.cdat"), "check", "35.3", "139.3"});
-  const CliRun bilinear =
-      Invoke({"--ini", ini, "--custom", logs.File("bump.cdat"), "--bilinear", "check", "35.3", "139.3"});
+  const CliRun spline =
+      Invoke({"--ini", ini, "--custom", logs.File("bump.cdat"), "check", "35.3", "139.3"});
+  const CliRun bilinear = Invoke(
+      {"--ini", ini, "--custom", logs.File("bump.cdat"), "--bilinear", "check", "35.3", "139.3"});
   EXPECT_EQ(bilinear.out, "42.4500\n");  // 40 + 5 * 0.7 * (1 - 0.3), interpolated by hand
   EXPECT_NE(spline.out, bilinear.out);
 }
 
 TEST_F(CliProcess, GsigeoGridIsConvertedOnceAndItsGeometryKept) {
   WriteBytes(logs.File("c.csv"), "LATITUDE,LONGITUDE,HEIGHT\r\n35.5,139.5,10.0\r\n");
-  CliRun run = Invoke(With({"--model", "gsigeo 2011 VER2.2", "--quiet", "convert", logs.File("c.csv")}));
+  CliRun run =
+      Invoke(With({"--model", "gsigeo 2011 VER2.2", "--quiet", "convert", logs.File("c.csv")}));
   EXPECT_EQ(run.status, 0) << run.err;
   EXPECT_EQ(run.err, "");
   EXPECT_TRUE(fs::exists(data.File("gsigeo2011_ver2_2.asc.dat")));
@@ -152,11 +157,10 @@ TEST_F(CliProcess, InterruptActsLikeEsc) {
   for (const std::string& a : With({"convert", logs.File("long.nmea"), logs.File("next.nmea")}))
     command += " " + Quoted(a);
   // Interrupt once the conversion has begun (its first status line is out).
-  const std::string script = command + " > " + Quoted(logs.File("stdout")) + " 2> " +
-                             Quoted(logs.File("stderr")) + " & pid=$!; " +
-                             "for i in $(seq 200); do grep -q 'NMEA file' " +
-                             Quoted(logs.File("stderr")) + " && break; sleep 0.01; done; " +
-                             "kill -INT $pid; wait $pid";
+  const std::string script =
+      command + " > " + Quoted(logs.File("stdout")) + " 2> " + Quoted(logs.File("stderr")) +
+      " & pid=$!; " + "for i in $(seq 200); do grep -q 'NMEA file' " + Quoted(logs.File("stderr")) +
+      " && break; sleep 0.01; done; " + "kill -INT $pid; wait $pid";
   const int raw = std::system(("bash -c " + Quoted(script)).c_str());
   ASSERT_TRUE(WIFEXITED(raw));
   EXPECT_EQ(WEXITSTATUS(raw), 1);
@@ -169,8 +173,8 @@ TEST_F(CliProcess, InterruptActsLikeEsc) {
 TEST_F(CliProcess, ImportsAGridAsACustomModel) {
   // The GSIGEO grid of the fixture, cut to its northern two rows and eastern two columns.
   const std::string cdat = logs.File("cut.cdat");
-  CliRun run = Invoke({"import-grid", data.File("gsigeo2011_ver2_2.asc"), cdat, "--region",
-                       "35.5,36,139.5,140"});
+  CliRun run = Invoke(
+      {"import-grid", data.File("gsigeo2011_ver2_2.asc"), cdat, "--region", "35.5,36,139.5,140"});
   EXPECT_EQ(run.status, 0) << run.err;
   EXPECT_EQ(ReadBytes(cdat).size(), 4u * 2 * 2 + 40);
   run = Invoke({"--ini", ini, "--custom", cdat, "check", "36", "140"});
@@ -189,11 +193,13 @@ TEST_F(CliProcess, ImportsAGridAsACustomModel) {
 TEST_F(CliProcess, ListsTheModels) {
   const CliRun run = Invoke(With({"models"}));
   EXPECT_EQ(run.status, 0);
-  EXPECT_NE(run.out.find("1\tEGM2008 2.5'x2.5'\tUnd_min2.5x2.5_egm2008_isw=82_WGS84_TideFree_SE\tok\n"),
-            std::string::npos)
+  EXPECT_NE(
+      run.out.find("1\tEGM2008 2.5'x2.5'\tUnd_min2.5x2.5_egm2008_isw=82_WGS84_TideFree_SE\tok\n"),
+      std::string::npos)
       << run.out;
-  EXPECT_NE(run.out.find("2\tEGM2008 1'x1'\tUnd_min1x1_egm2008_isw=82_WGS84_TideFree_SE\tmissing\n"),
-            std::string::npos);
+  EXPECT_NE(
+      run.out.find("2\tEGM2008 1'x1'\tUnd_min1x1_egm2008_isw=82_WGS84_TideFree_SE\tmissing\n"),
+      std::string::npos);
   EXPECT_NE(run.out.find("3\tGSIGEO 2011 ver2.2\tgsigeo2011_ver2_2.asc\tok\n"), std::string::npos);
 }
 
@@ -212,8 +218,10 @@ TEST_F(CliProcess, ExitStatuses) {
       {"bad decimals", With({"--decimal", "x", "convert", "x"}), 2, "--decimal takes"},
       {"unknown command", With({"draw"}), 2, "unknown command draw"},
       {"no files", With({"convert"}), 2, "needs at least one file"},
-      {"missing model", {"--ini", ini, "--data-dir", logs.Path().string(), "convert", logs.File("a.nmea")},
-       2, "Error: Geoid file is not found: "},
+      {"missing model",
+       {"--ini", ini, "--data-dir", logs.Path().string(), "convert", logs.File("a.nmea")},
+       2,
+       "Error: Geoid file is not found: "},
       {"skipped file", With({"convert", logs.File("a_g.nmea")}), 1, ""},
       {"unknown type", With({"convert", logs.File("a.xyz")}), 1, " Unknown file type."},
       {"unreadable file", With({"convert", logs.File("none.nmea")}), 1, "  Can not open: "},

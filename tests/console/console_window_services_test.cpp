@@ -1,9 +1,9 @@
 #include "console/console_window_services.hpp"
 
-#include <gtest/gtest.h>
-
 #include <cstdio>
 #include <string>
+
+#include <gtest/gtest.h>
 
 namespace orthelev {
 namespace {

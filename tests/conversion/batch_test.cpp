@@ -1,15 +1,15 @@
 #include "conversion/batch.hpp"
 
-#include <gtest/gtest.h>
-
 #include <filesystem>
 
+#include <gtest/gtest.h>
+
 #include "geoid/active_grid.hpp"
+#include "settings/settings_store.hpp"
 #include "support/grid_writer.hpp"
 #include "support/nmea_text.hpp"
 #include "support/recording_window_services.hpp"
 #include "support/temp_dir.hpp"
-#include "settings/settings_store.hpp"
 
 namespace orthelev {
 namespace {
@@ -22,7 +22,8 @@ namespace fs = std::filesystem;
 
 std::string Gga(int second) {
   return testing::Signed("$GPGGA,0000" + std::to_string(10 + second % 50) +
-                         ",3540.6300,N,13944.8717,E,1,08,1.0,50.0,M,39.0,M,,") + "\r\n";
+                         ",3540.6300,N,13944.8717,E,1,08,1.0,50.0,M,39.0,M,,") +
+         "\r\n";
 }
 
 class BatchTest : public testing::ProgramState {
@@ -152,7 +153,7 @@ TEST_F(BatchTest, EscStopsTheBatchBeforeTheNextFile) {
 }
 
 TEST_F(BatchTest, StrayEscIsForgottenAndNestedStartsIgnored) {
-  Flags().abortRequested = true;  // Esc pressed while no batch ran
+  Flags().abortRequested = true;                 // Esc pressed while no batch ran
   window.onPendingEvents = [&] { RunBatch(); };  // Enter or a drop during the batch
   Run(Log("a.nmea"));
   EXPECT_EQ(window.StatusText(), " 3 records done.");

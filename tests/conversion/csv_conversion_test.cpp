@@ -1,11 +1,11 @@
 #include "conversion/csv_conversion.hpp"
 
-#include <gtest/gtest.h>
-
 #include <algorithm>
 #include <filesystem>
 #include <string>
 #include <vector>
+
+#include <gtest/gtest.h>
 
 #include "conversion/conversion_state.hpp"
 #include "csv_test_files.hpp"
@@ -15,8 +15,8 @@ namespace orthelev {
 namespace {
 
 using testing::CsvFixture;
-using testing::SyntheticGrid;
 using testing::ReadBytes;
+using testing::SyntheticGrid;
 using Lines = std::vector<std::string>;
 namespace fs = std::filesystem;
 using namespace std::string_literals;
@@ -55,9 +55,7 @@ class CsvConversionTest : public CsvFixture {
   }
 
   std::string Path(const std::string& name) const { return folder_.File(name); }
-  std::string Output(const std::string& name) const {
-    return ReadBytes(OutputOf(Path(name)));
-  }
+  std::string Output(const std::string& name) const { return ReadBytes(OutputOf(Path(name))); }
   bool OutputExists(const std::string& name) const { return fs::exists(OutputOf(Path(name))); }
   std::int32_t Convert(const std::string& name, const std::string& bytes) {
     return ConvertCsvFile(Write(name, bytes));
@@ -74,23 +72,27 @@ TEST_F(CsvConversionTest, RewritesHeightAndGeoid) {
        kGeoidHeader + "2012/05/01,35.5,139.5,99.7877,36.9123\r\n"},
       {"4", kHeader + "2012/05/01,35.5,139.5,100.0\r\n",
        kHeader + "2012/05/01,35.5,139.5,63.0877\r\n"},
-      {"4", kHeader + "2012/05/01,35.5,139.5,100.0 m\n", kHeader + "2012/05/01,35.5,139.5,63.0877 m\r\n"},
+      {"4", kHeader + "2012/05/01,35.5,139.5,100.0 m\n",
+       kHeader + "2012/05/01,35.5,139.5,63.0877 m\r\n"},
       {"4", kHeader + "2012/05/01,35.5,139.5,\"100.0\",x\n",
        kHeader + "2012/05/01,35.5,139.5,63.0877\"100.0\",x\r\n"},
       {"4", kHeader + "2012/05/01,35.5,139.5\r\n", kHeader + "2012/05/01,35.5,139.5,-36.9123\r\n"},
       {"4", "DATE,LATITUDE,LONGITUDE,X,HEIGHT\r\n2012/05/01,35.5,139.5\r\n",
        "DATE,LATITUDE,LONGITUDE,X,HEIGHT\r\n2012/05/01,35.5,139.5,,-36.9123\r\n"},
-      {"2", kHeader + "2012/05/01,35.5,139.5,100.0\r\n", kHeader + "2012/05/01,35.5,139.5,63.09\r\n"},
-      {"1", kGeoidHeader + "a,35.5,139.5,100.0,36.7\r\n", kGeoidHeader + "a,35.5,139.5,99.8,36.9\r\n"},
+      {"2", kHeader + "2012/05/01,35.5,139.5,100.0\r\n",
+       kHeader + "2012/05/01,35.5,139.5,63.09\r\n"},
+      {"1", kGeoidHeader + "a,35.5,139.5,100.0,36.7\r\n",
+       kGeoidHeader + "a,35.5,139.5,99.8,36.9\r\n"},
       // Title lines and records keep every byte; empty lines vanish; line ends become CR LF.
-      {"4", "Track \x83\x65\x83\x58\x83\x67\r\n\r\nLAT,LON,HEIGHT,NAME\n\n35.5,139.5,100,Z\xFCrich\r"
-            "35.5,139.5,100,\xE6\x9D\xB1\xE4\xBA\xAC\n",
+      {"4",
+       "Track \x83\x65\x83\x58\x83\x67\r\n\r\nLAT,LON,HEIGHT,NAME\n\n35.5,139.5,100,Z\xFCrich\r"
+       "35.5,139.5,100,\xE6\x9D\xB1\xE4\xBA\xAC\n",
        "Track \x83\x65\x83\x58\x83\x67\r\nLAT,LON,HEIGHT,NAME\r\n35.5,139.5,63.0877,Z\xFCrich\r\n"
        "35.5,139.5,63.0877,\xE6\x9D\xB1\xE4\xBA\xAC\r\n"},
       // The last line without a line break is converted too, also as the only record.
       {"4", kHeader + "a,35.5,139.5,100", kHeader + "a,35.5,139.5,63.0877\r\n"},
-      {"4", kHeader + "a,35.5,139.5,100\r\nb,35.5,139.5,0", kHeader +
-            "a,35.5,139.5,63.0877\r\nb,35.5,139.5,-36.9123\r\n"},
+      {"4", kHeader + "a,35.5,139.5,100\r\nb,35.5,139.5,0",
+       kHeader + "a,35.5,139.5,63.0877\r\nb,35.5,139.5,-36.9123\r\n"},
       // Outside the model, or without a position: copied unchanged.
       {"4", kHeader + "a,45.5,139.5,100\r\nb,N/A,139.5,100\r\n   \r\nc,35.5,,100\r\n",
        kHeader + "a,45.5,139.5,100\r\nb,N/A,139.5,100\r\n   \r\nc,35.5,,100\r\n"},
@@ -118,21 +120,37 @@ TEST_F(CsvConversionTest, ReportsTheSummary) {
     std::string lastStatus;
     bool reportShown;
   } cases[] = {
-      {"DATE,LATITUDE,LONGITUDE,HEIGHT,Geoid\r\n2012/05/01,35.5,139.5,100.0,36.7\r\n", false, 1,
+      {"DATE,LATITUDE,LONGITUDE,HEIGHT,Geoid\r\n2012/05/01,35.5,139.5,100.0,36.7\r\n",
+       false,
+       1,
        {" CSV: track.csv", "    1 records", "    Geoid diff.  -0.2123m"},
-       " track.csv  CSV file ...  Read:1rec.", false},
-      {"LAT,LON,HEIGHT\r\n35.5,139.5,100\r\n50,139.5,100\r\nN/A,1,1\r\n", false, 3,
+       " track.csv  CSV file ...  Read:1rec.",
+       false},
+      {"LAT,LON,HEIGHT\r\n35.5,139.5,100\r\n50,139.5,100\r\nN/A,1,1\r\n",
+       false,
+       3,
        {" CSV: track.csv", "    3 records", "    Geoid diff.  -36.9123m",
         "    Number of Geoid outside range = 2/3"},
-       " track.csv  CSV file ...  Read:3rec.", true},
-      {"LAT,LON,HEIGHT\r\n50,139.5,100\r\n", true, 1,
+       " track.csv  CSV file ...  Read:3rec.",
+       true},
+      {"LAT,LON,HEIGHT\r\n50,139.5,100\r\n",
+       true,
+       1,
        {" CSV: track.csv", "    1 records", "    Number of Geoid outside range = 1/1"},
-       " track.csv  CSV file ...  Read:1rec.", false},
-      {"LAT,LON\r\n35.5,139.5\r\n35,139\r\n", false, 2,
+       " track.csv  CSV file ...  Read:1rec.",
+       false},
+      {"LAT,LON\r\n35.5,139.5\r\n35,139\r\n",
+       false,
+       2,
        {" CSV: track.csv", "    2 records", "    Geoid diff.  0.0000m"},
-       " track.csv  CSV file ...  Read:2rec.", false},
-      {"LAT,LON,HEIGHT\r\n", false, 0, {" CSV: track.csv", "    0 records"},
-       " track.csv  CSV file ...  Read:0rec.", false},
+       " track.csv  CSV file ...  Read:2rec.",
+       false},
+      {"LAT,LON,HEIGHT\r\n",
+       false,
+       0,
+       {" CSV: track.csv", "    0 records"},
+       " track.csv  CSV file ...  Read:0rec.",
+       false},
   };
   for (const Case& c : cases) {
     window.reportLines.clear();
@@ -141,8 +159,8 @@ TEST_F(CsvConversionTest, ReportsTheSummary) {
     EXPECT_EQ(Convert("track.csv", c.input), c.result) << c.input;
     EXPECT_EQ(window.reportLines, c.report) << c.input;
     EXPECT_EQ(window.StatusText(), c.lastStatus) << c.input;
-    const bool shown = std::find(window.events.begin(), window.events.end(), "show report") !=
-                       window.events.end();
+    const bool shown =
+        std::find(window.events.begin(), window.events.end(), "show report") != window.events.end();
     EXPECT_EQ(shown, c.reportShown) << c.input;
     EXPECT_TRUE(window.messages.empty());
   }
@@ -166,16 +184,31 @@ TEST_F(CsvConversionTest, RefusesWhatItCannotConvert) {
     Lines statuses, report;
   } cases[] = {
       {"missing.csv", "", -1, {"  Can not open: missing.csv"}, {"  Can not open: missing.csv"}},
-      {"empty.csv", "", -2, {"  Unknown CSV log file : empty.csv"},
+      {"empty.csv",
+       "",
+       -2,
+       {"  Unknown CSV log file : empty.csv"},
        {"  Unknown CSV log file : empty.csv"}},
-      {"rover.pos", noCommas + "LAT,LON\r\n", -2, {"  Unknown CSV log file : rover.pos"},
+      {"rover.pos",
+       noCommas + "LAT,LON\r\n",
+       -2,
+       {"  Unknown CSV log file : rover.pos"},
        {"  Unknown CSV log file : rover.pos"}},
-      {"wintec.csv", wintec, -2, {"  MSL input without Geoid : wintec.csv"},
+      {"wintec.csv",
+       wintec,
+       -2,
+       {"  MSL input without Geoid : wintec.csv"},
        {"  MSL input without Geoid : wintec.csv"}},
-      {"v900.csv", "INDEX,TAG,DATE,TIME,LATITUDE N/S,LONGITUDE E/W,HEIGHT,SPEED,HEADING,VOX\r\n"
-                   "1,T,090404,063510,35.5N,139.5E,100,0,0,\r\n",
-       -2, {"  MSL input without Geoid : v900.csv"}, {"  MSL input without Geoid : v900.csv"}},
-      {"gpst.csv", "GPST,LAT,LON,HEIGHT\r\n1687 3456.000,35.5,139.5,100\r\n", -1, {},
+      {"v900.csv",
+       "INDEX,TAG,DATE,TIME,LATITUDE N/S,LONGITUDE E/W,HEIGHT,SPEED,HEADING,VOX\r\n"
+       "1,T,090404,063510,35.5N,139.5E,100,0,0,\r\n",
+       -2,
+       {"  MSL input without Geoid : v900.csv"},
+       {"  MSL input without Geoid : v900.csv"}},
+      {"gpst.csv",
+       "GPST,LAT,LON,HEIGHT\r\n1687 3456.000,35.5,139.5,100\r\n",
+       -1,
+       {},
        {" CSV: gpst.csv"}},
   };
   const std::size_t descriptors = OpenDescriptors();
@@ -195,12 +228,14 @@ TEST_F(CsvConversionTest, RefusesWhatItCannotConvert) {
 }
 
 TEST_F(CsvConversionTest, LaterBadDatesOnlySetTheFlag) {
-  EXPECT_EQ(Convert("gpst.csv", "GPST,LAT,LON,HEIGHT\r\n2012/05/01,35.5,139.5,100\r\n"
-                                "1687 3456.000,35.5,139.5,100\r\n"),
+  EXPECT_EQ(Convert("gpst.csv",
+                    "GPST,LAT,LON,HEIGHT\r\n2012/05/01,35.5,139.5,100\r\n"
+                    "1687 3456.000,35.5,139.5,100\r\n"),
             2);
   EXPECT_TRUE(Conversion().dateTimeFormatError);
-  EXPECT_EQ(Output("gpst.csv"), "GPST,LAT,LON,HEIGHT\r\n2012/05/01,35.5,139.5,63.0877\r\n"
-                                "1687 3456.000,35.5,139.5,63.0877\r\n");
+  EXPECT_EQ(Output("gpst.csv"),
+            "GPST,LAT,LON,HEIGHT\r\n2012/05/01,35.5,139.5,63.0877\r\n"
+            "1687 3456.000,35.5,139.5,63.0877\r\n");
 }
 
 TEST_F(CsvConversionTest, UnreadableLog) {
@@ -269,9 +304,9 @@ TEST_F(CsvConversionTest, ShowsProgressEvery1024Records) {
   EXPECT_EQ(Convert("a.csv", FixedRecords(3000)), 3000);
   // After record k the reader has taken 16 + 30 k - 1 bytes, in whole
   // 2048-byte blocks: 32768 of 90016 bytes at 1024, 63488 at 2048.
-  EXPECT_EQ(window.statuses, (Lines{" a.csv  CSV file ...", " a.csv  CSV file (36.4%)",
-                                    " a.csv  CSV file (70.5%)",
-                                    " a.csv  CSV file (70.5%)  Read:3000rec."}));
+  EXPECT_EQ(window.statuses,
+            (Lines{" a.csv  CSV file ...", " a.csv  CSV file (36.4%)", " a.csv  CSV file (70.5%)",
+                   " a.csv  CSV file (70.5%)  Read:3000rec."}));
   EXPECT_EQ(window.pendingEventCalls, 4);  // start, two progress points, end
 }
 

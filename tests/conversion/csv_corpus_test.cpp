@@ -4,27 +4,27 @@
 // keeping height + geoid. The logs are linked into a temporary folder so that
 // the outputs land there, never beside the corpus.
 
-#include <gtest/gtest.h>
-
 #include <cmath>
 #include <filesystem>
 #include <string>
 #include <vector>
 
+#include <gtest/gtest.h>
+
+#include "base/number_format.hpp"
 #include "conversion/conversion_state.hpp"
 #include "conversion/csv_conversion.hpp"
 #include "conversion/csv_record.hpp"
 #include "csv_test_files.hpp"
 #include "support/nmea_text.hpp"
-#include "base/number_format.hpp"
 
 namespace orthelev {
 namespace {
 
 using testing::CsvFixture;
+using testing::ReadBytes;
 using testing::SplitAtCommas;
 using testing::SyntheticGrid;
-using testing::ReadBytes;
 namespace fs = std::filesystem;
 
 // Four decimals written, plus float node and spline rounding.

@@ -3,26 +3,26 @@
 // interpolation both give that function, and checks every output line
 // against values computed here.
 
-#include <gtest/gtest.h>
-
 #include <cmath>
 #include <cstdint>
 #include <string>
 #include <vector>
 
+#include <gtest/gtest.h>
+
+#include "base/number_format.hpp"
 #include "conversion/conversion_state.hpp"
 #include "conversion/csv_conversion.hpp"
 #include "csv_test_files.hpp"
 #include "support/nmea_text.hpp"
-#include "base/number_format.hpp"
 
 namespace orthelev {
 namespace {
 
 using testing::CsvFixture;
+using testing::ReadBytes;
 using testing::SplitAtCommas;
 using testing::SyntheticGrid;
-using testing::ReadBytes;
 
 constexpr int kRecords = 120000;
 // Written values have four decimals; float nodes and single-precision
@@ -161,9 +161,10 @@ TEST_P(CsvEndToEndTest, EveryLineMatchesTheModel) {
   double meanDiff = 0;
   const std::string diffPrefix = "    Geoid diff.  ";
   ASSERT_EQ(window.reportLines[2].substr(0, diffPrefix.size()), diffPrefix);
-  ASSERT_TRUE(ParseReal(TrimControlAndBlanks(window.reportLines[2].substr(
-                            diffPrefix.size(), window.reportLines[2].size() - diffPrefix.size() - 1)),
-                        meanDiff));
+  ASSERT_TRUE(
+      ParseReal(TrimControlAndBlanks(window.reportLines[2].substr(
+                    diffPrefix.size(), window.reportLines[2].size() - diffPrefix.size() - 1)),
+                meanDiff));
   EXPECT_NEAR(meanDiff, diffSum / inside, 0.0001);
   EXPECT_EQ(window.reportLines[3], "    Number of Geoid outside range = " + FormatInt(outside) +
                                        "/" + FormatInt(kRecords));

@@ -1,9 +1,9 @@
 #include "conversion/csv_layout.hpp"
 
-#include <gtest/gtest.h>
-
 #include <string>
 #include <vector>
+
+#include <gtest/gtest.h>
 
 #include "conversion/conversion_state.hpp"
 #include "conversion/log_reader.hpp"
@@ -32,9 +32,11 @@ TEST(SplitCsvFields, SplitsTrimsAndCaps) {
       {"\t x \r,\x01y", {"x", "y"}},
       {"\"1,5\",m", {"\"1", "5\"", "m"}},  // quotes do not protect commas
       {"\x82\xA0,\xE9t\xE9", {"\x82\xA0", "\xE9t\xE9"}},
-      {thirty, {"1",  "2",  "3",  "4",  "5",  "6",  "7",  "8",  "9",  "10", "11", "12", "13",
-                "14", "15", "16", "17", "18", "19", "20", "21", "22", "23", "24",
-                "25,26,27,28,29,30"}},
+      {thirty, {"1",  "2",  "3",  "4",  "5",
+                "6",  "7",  "8",  "9",  "10",
+                "11", "12", "13", "14", "15",
+                "16", "17", "18", "19", "20",
+                "21", "22", "23", "24", "25,26,27,28,29,30"}},
   };
   for (const Case& c : cases) {
     CsvFields fields;
@@ -68,9 +70,13 @@ TEST_F(HeaderLineTest, FindsColumnsByTitle) {
   } cases[] = {
       {"%  GPST,latitude(deg),longitude(deg),height(m)", true, {0, 2, 0, 3, 0, 4, 0, 1}, true},
       {"INDEX,TAG,DATE,TIME,LATITUDE N/S,LONGITUDE E/W,HEIGHT,SPEED,HEADING,VOX",
-       true, {0, 5, 0, 6, 0, 7, 0, 3}, false},
+       true,
+       {0, 5, 0, 6, 0, 7, 0, 3},
+       false},
       {"INDEX,RCR,DATE,TIME,VALID,LATITUDE,N/S,LONGITUDE,E/W,HEIGHT,SPEED,DISTANCE,",
-       true, {5, 6, 7, 8, 9, 10, 0, 3}, false},
+       true,
+       {5, 6, 7, 8, 9, 10, 0, 3},
+       false},
       {"lat , LON", true, {0, 1, 0, 2, 0, 0, 0, 0}, false},
       {"LAT,LON", true, {0, 1, 0, 2, 0, 0, 0, 0}, false},
       {"Latitude (deg),Longitude (deg)", false, {}, false},
@@ -87,9 +93,8 @@ TEST_F(HeaderLineTest, FindsColumnsByTitle) {
     const CsvColumns& got = layout.columns;
     EXPECT_EQ((std::vector{got.valid, got.latitude, got.ns, got.longitude, got.ew, got.height,
                            got.geoid, got.date}),
-              (std::vector{c.columns.valid, c.columns.latitude, c.columns.ns,
-                           c.columns.longitude, c.columns.ew, c.columns.height, c.columns.geoid,
-                           c.columns.date}))
+              (std::vector{c.columns.valid, c.columns.latitude, c.columns.ns, c.columns.longitude,
+                           c.columns.ew, c.columns.height, c.columns.geoid, c.columns.date}))
         << c.line;
     EXPECT_EQ(layout.gpstDate, c.gpstDate) << c.line;
   }
@@ -164,8 +169,7 @@ TEST_F(LoggerProfileTest, SettingsRowsComeFirstAndEmptySignaturesScoreZero) {
   ASSERT_EQ(AppSettings().csvInfo.size(), 9u);
   EXPECT_EQ(AppSettings().csvInfo[3],
             "Wintec=Order,Date Created,Bearing,Elevation,Distance from Start,Distance from Last");
-  EXPECT_EQ(Identify("Order,Date Created,Bearing,Elevation,Distance from Start,Lat,Lon"),
-            "Wintec");
+  EXPECT_EQ(Identify("Order,Date Created,Bearing,Elevation,Distance from Start,Lat,Lon"), "Wintec");
   EXPECT_EQ(Identify("Lat,Lon,Custom"), "Mine");
   EXPECT_EQ(Identify("Lat,Lon,sport"), "GPSport 245");
   ReadLoggerOptions("GPSport 245");
@@ -188,9 +192,9 @@ TEST_F(LoggerProfileTest, MergeAppendsDefaultsInOrderOnce) {
       "M-241 Ver1.13=M-241 Ver1.13",
       "GT-730FL-S=Date / Time,Altitude,Ground Speed"};
   const std::vector<std::string> options = {
-      "Default=0,0,0",       "Wintec=1,1,0",        "V-900, VGPS-900=0,1,1",
-      "M-241=0,1,0",         "M-241 Ver1.12=0,1,0", "M-241 Ver1.13=0,1,0",
-      "GPSport 245=0,1,0",   "ASG-1=0,1,0",         "GT-730FL-S=0,1,0,2,0,1"};
+      "Default=0,0,0",     "Wintec=1,1,0",        "V-900, VGPS-900=0,1,1",
+      "M-241=0,1,0",       "M-241 Ver1.12=0,1,0", "M-241 Ver1.13=0,1,0",
+      "GPSport 245=0,1,0", "ASG-1=0,1,0",         "GT-730FL-S=0,1,0,2,0,1"};
   EXPECT_EQ(AppSettings().csvInfo, info);
   EXPECT_EQ(AppSettings().csvOption, options);
   AppSettings().csvInfo = {"wintec=Order"};  // names compare without regard to case
@@ -222,7 +226,7 @@ TEST_F(LoggerProfileTest, OptionsSetMslWithoutGeoid) {
   struct Case {
     std::string profile;
     bool msl;
-  } cases[] = {{"Default", false}, {"Wintec", true}, {"wintec", true},
+  } cases[] = {{"Default", false},        {"Wintec", true},     {"wintec", true},
                {"V-900, VGPS-900", true}, {"GT-730FL-S", true}, {"Unknown logger", false}};
   for (const Case& c : cases) {
     Conversion().mslWithoutGeoid = !c.msl;

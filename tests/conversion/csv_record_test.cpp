@@ -1,9 +1,9 @@
 #include "conversion/csv_record.hpp"
 
-#include <gtest/gtest.h>
-
 #include <cmath>
 #include <string>
+
+#include <gtest/gtest.h>
 
 #include "conversion/conversion_state.hpp"
 #include "conversion/log_reader.hpp"
@@ -20,10 +20,20 @@ TEST(ParseCsvNumber, KeepsOnlyNumberCharacters) {
     std::string text;
     double value;
   } cases[] = {
-      {" 100.0 m", 100.0},     {"\"36.7\"", 36.7},   {"1\xC2\xB0" "2'3.5\"", 123.5},
-      {"12.3.4", 0},           {"+-1", 0},           {"1e5", 15},
-      {"", 0},                 {"N/A", 0},           {"-0.25", -0.25},
-      {"374.812 m", 374.812},  {"827\0\0"s, 827},    {"1 234", 1234},
+      {" 100.0 m", 100.0},
+      {"\"36.7\"", 36.7},
+      {"1\xC2\xB0"
+       "2'3.5\"",
+       123.5},
+      {"12.3.4", 0},
+      {"+-1", 0},
+      {"1e5", 15},
+      {"", 0},
+      {"N/A", 0},
+      {"-0.25", -0.25},
+      {"374.812 m", 374.812},
+      {"827\0\0"s, 827},
+      {"1 234", 1234},
   };
   for (const Case& c : cases) EXPECT_DOUBLE_EQ(ParseCsvNumber(c.text), c.value) << c.text;
 }
@@ -33,9 +43,8 @@ TEST(ParseCsvCoordinate, SouthAndWestLettersNegate) {
     std::string text;
     double value;
   } cases[] = {
-      {"35.5N", 35.5},     {"35.5S", -35.5},        {"139.5 E", 139.5},
-      {"W139.5", -139.5},  {"South 35.5", -35.5},   {"35.5w", -35.5},
-      {"031.765973N", 31.765973},
+      {"35.5N", 35.5},       {"35.5S", -35.5}, {"139.5 E", 139.5},         {"W139.5", -139.5},
+      {"South 35.5", -35.5}, {"35.5w", -35.5}, {"031.765973N", 31.765973},
   };
   for (const Case& c : cases) EXPECT_DOUBLE_EQ(ParseCsvCoordinate(c.text), c.value) << c.text;
 }
@@ -59,8 +68,8 @@ TEST_F(CsvRecordTest, ReadsCoordinatesHeightAndGeoid) {
     double latitude, longitude, height, fileGeoid;
     bool positionGiven;
   } cases[] = {
-      {"DATE,LATITUDE,LONGITUDE,HEIGHT,Geoid", "2012/05/01,35.5,139.5,100.0,36.7",
-       35.5, 139.5, 100.0, 36.7, true},
+      {"DATE,LATITUDE,LONGITUDE,HEIGHT,Geoid", "2012/05/01,35.5,139.5,100.0,36.7", 35.5, 139.5,
+       100.0, 36.7, true},
       {"LAT,N/S,LON,E/W", "35.5,S,139.5,W", -35.5, -139.5, nan, 0, true},
       {"LAT,N/S,LON,E/W", "35.5S,s,139.5,w", 35.5, -139.5, nan, 0, true},
       {"LAT,N/S,LON,E/W", "35.5,South,139.5,West", 35.5, 139.5, nan, 0, true},

@@ -2,9 +2,9 @@
 // Program state for the CSV conversion tests: the default CSVitem titles and
 // logger profiles, Decimal "4", Postfix "_g", and a fresh temporary folder.
 
-#include <gtest/gtest.h>
-
 #include <string>
+
+#include <gtest/gtest.h>
 
 #include "conversion/conversion_state.hpp"
 #include "conversion/csv_layout.hpp"

@@ -1,10 +1,10 @@
 #include "conversion/log_reader.hpp"
 
-#include <gtest/gtest.h>
-
 #include <cstdio>
 #include <string>
 #include <vector>
+
+#include <gtest/gtest.h>
 
 #include "base/number_format.hpp"
 #include "support/temp_dir.hpp"
@@ -21,7 +21,8 @@ struct Delivered {
 void PrintTo(const Delivered& d, std::ostream* os) {
   *os << "{";
   for (unsigned char c : d.line) {
-    if (c >= 0x20 && c < 0x7F) *os << c;
+    if (c >= 0x20 && c < 0x7F)
+      *os << c;
     else {
       char hex[8];
       std::snprintf(hex, sizeof hex, "<%02X>", c);
@@ -71,22 +72,30 @@ TEST_F(LogReaderTest, DeliversLinesAndPacketsAsTheFramingsSay) {
       {"last line without terminator", "A\nC", {{"A", false}, {"C", true}}},
       {"empty file", "", {{"", true}}},
       {"only terminators", "\r\n\n\r", {{"", true}}},
-      {"NUL and TAB are line bytes", Bytes({'A', 0, '\t', 'B', '\n'}),
+      {"NUL and TAB are line bytes",
+       Bytes({'A', 0, '\t', 'B', '\n'}),
        {{Bytes({'A', 0, '\t', 'B'}), false}, {"", true}}},
-      {"UBX packet of 4 + 8 bytes, whatever follows", ubx + "\n\rX\n",
+      {"UBX packet of 4 + 8 bytes, whatever follows",
+       ubx + "\n\rX\n",
        {{ubx, false}, {"X", false}, {"", true}}},
       {"MTK packet drops its closing CR LF; LF inside does not end it",
-       mtkBody + "\r\n$GPGGA\n", {{mtkBody, false}, {"$GPGGA", false}, {"", true}}},
-      {"SiRF packet keeps CR LF inside and ends at B0 B3", sirf + "Z\n",
+       mtkBody + "\r\n$GPGGA\n",
+       {{mtkBody, false}, {"$GPGGA", false}, {"", true}}},
+      {"SiRF packet keeps CR LF inside and ends at B0 B3",
+       sirf + "Z\n",
        {{sirf, false}, {"Z", false}, {"", true}}},
-      {"previous byte is 0 after a packet", Bytes({0xA0, 0xA2, 0xB0, 0xB3}) + "$x\n",
+      {"previous byte is 0 after a packet",
+       Bytes({0xA0, 0xA2, 0xB0, 0xB3}) + "$x\n",
        {{Bytes({0xA0, 0xA2, 0xB0, 0xB3}), false}, {"$x", false}, {"", true}}},
-      {"0x04 right before $GPGGA starts an MTK packet", Bytes({'T', 0x04}) + "$GPGGA\r\nX\n",
+      {"0x04 right before $GPGGA starts an MTK packet",
+       Bytes({'T', 0x04}) + "$GPGGA\r\nX\n",
        // length = 'G' + 256 * 'P' runs past the data: the packet takes the rest.
        {{Bytes({'T', 0x04}) + "$GPGGA\r\nX\n", true}}},
-      {"packet after text without terminator joins the text", "ab" + ubx + "c\n",
+      {"packet after text without terminator joins the text",
+       "ab" + ubx + "c\n",
        {{"ab" + ubx, false}, {"c", false}, {"", true}}},
-      {"packet cut short by the end of the file", Bytes({0xB5, 0x62, 0x01}),
+      {"packet cut short by the end of the file",
+       Bytes({0xB5, 0x62, 0x01}),
        {{Bytes({0xB5, 0x62, 0x01}), true}}},
   };
   for (const Case& c : cases) EXPECT_EQ(ReadAll(c.input), c.expected) << c.name;
@@ -106,8 +115,10 @@ TEST_F(LogReaderTest, CutsOverlongPacketsAfter2048BytesAndReadsTheRestAsText) {
     std::string input;
     std::vector<Delivered> expected;
   } cases[] = {
-      {sirfBody + "\n", {{sirfBody.substr(0, 2048), false}, {std::string(954, 'x'), false}, {"", true}}},
-      {ubxHuge + "\n", {{ubxHuge.substr(0, 2048), false}, {std::string(58, 'y'), false}, {"", true}}},
+      {sirfBody + "\n",
+       {{sirfBody.substr(0, 2048), false}, {std::string(954, 'x'), false}, {"", true}}},
+      {ubxHuge + "\n",
+       {{ubxHuge.substr(0, 2048), false}, {std::string(58, 'y'), false}, {"", true}}},
   };
   for (const auto& c : cases) EXPECT_EQ(ReadAll(c.input), c.expected);
 }
@@ -168,14 +179,21 @@ TEST(SafeNumbers, AreTolerantOfBlanksAndGiveZeroForAnythingElse) {
   const struct {
     const char* text;
     double value;
-  } floats[] = {{" -12.50\t", -12.5}, {"", 0}, {"   ", 0}, {"12.3.4", 0}, {"+-5", 0},
-                {"1e3", 1000}, {"4134.49821229", 4134.49821229}, {"1e999", 0}, {"nan", 0}};
+  } floats[] = {{" -12.50\t", -12.5},
+                {"", 0},
+                {"   ", 0},
+                {"12.3.4", 0},
+                {"+-5", 0},
+                {"1e3", 1000},
+                {"4134.49821229", 4134.49821229},
+                {"1e999", 0},
+                {"nan", 0}};
   for (const auto& c : floats) EXPECT_EQ(SafeStrToFloat(c.text), c.value) << c.text;
   const struct {
     const char* text;
     std::int32_t value;
-  } ints[] = {{" 7 ", 7}, {"7.5", 0}, {"", 0}, {"-12", -12}, {"$1F", 31}, {"0x10", 16},
-              {"2147483648", 0}, {"abc", 0}, {"1 2", 0}};
+  } ints[] = {{" 7 ", 7},   {"7.5", 0},        {"", 0},    {"-12", -12}, {"$1F", 31},
+              {"0x10", 16}, {"2147483648", 0}, {"abc", 0}, {"1 2", 0}};
   for (const auto& c : ints) EXPECT_EQ(SafeStrToInt(c.text), c.value) << c.text;
 }
 

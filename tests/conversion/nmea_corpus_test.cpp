@@ -3,11 +3,11 @@
 // corrected leave byte for byte, corrected sentences carry a valid checksum
 // and keep altitude + separation, and nothing is lost or added.
 
-#include <gtest/gtest.h>
-
 #include <cmath>
 #include <filesystem>
 #include <string>
+
+#include <gtest/gtest.h>
 
 #include "conversion/log_reader.hpp"
 #include "conversion/nmea_file.hpp"
@@ -20,8 +20,8 @@ namespace orthelev {
 namespace {
 
 namespace fs = std::filesystem;
-using testing::SplitAtCommas;
 using testing::ReadBytes;
+using testing::SplitAtCommas;
 using testing::TempDir;
 
 std::string WithoutCrLf(std::string text) {
@@ -72,8 +72,8 @@ TEST_F(NmeaCorpusTest, ConvertsEveryLogKeepingWhatMustBeKept) {
     fs::create_symlink(entry.path(), link);
     const std::int32_t records = ConvertNmeaFile(link.string());
     ASSERT_GE(records, 0);
-    const std::string output = ReadBytes(
-        folder.File(link.stem().string() + "_g" + link.extension().string()));
+    const std::string output =
+        ReadBytes(folder.File(link.stem().string() + "_g" + link.extension().string()));
 
     ASSERT_TRUE(OpenLogFile(entry.path().string()));
     std::string delivered;

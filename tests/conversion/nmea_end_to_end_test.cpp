@@ -2,13 +2,13 @@
 // nodes are a linear function of position, so that both interpolations give
 // that function exactly, and checks every output line against it.
 
-#include <gtest/gtest.h>
-
 #include <cmath>
 #include <cstdio>
 #include <random>
 #include <string>
 #include <vector>
+
+#include <gtest/gtest.h>
 
 #include "conversion/nmea_file.hpp"
 #include "support/nmea_text.hpp"
@@ -20,10 +20,10 @@ namespace orthelev {
 namespace {
 
 using testing::ProgramState;
+using testing::ReadBytes;
 using testing::Signed;
 using testing::SplitAtCommas;
 using testing::SyntheticGrid;
-using testing::ReadBytes;
 using testing::TempDir;
 
 constexpr int kSentences = 100000;
@@ -76,9 +76,9 @@ TEST_P(NmeaEndToEndTest, EveryLineMatchesTheLinearGeoid) {
   AppSettings().decimal = "4";
   AppSettings().postfix = "_g";
   Flags().useSpline = GetParam();
-  ASSERT_TRUE(SyntheticGrid{}.WriteAndOpen(folder.Folder(), "linear.grd", [](double lat, double lon) {
-    return static_cast<float>(LinearGeoid(lat, lon));
-  }));
+  ASSERT_TRUE(SyntheticGrid{}.WriteAndOpen(
+      folder.Folder(), "linear.grd",
+      [](double lat, double lon) { return static_cast<float>(LinearGeoid(lat, lon)); }));
 
   std::mt19937 random(20240501);
   std::vector<Generated> lines;
@@ -127,8 +127,9 @@ TEST_P(NmeaEndToEndTest, EveryLineMatchesTheLinearGeoid) {
   const std::string diffLine = window.reportLines[2];
   ASSERT_EQ(diffLine.rfind("    Geoid diff.  ", 0), 0u);
   EXPECT_NEAR(std::stod(diffLine.substr(17)), diffSum / corrected, 0.00006);
-  EXPECT_EQ(window.reportLines[3], "    Number of Geoid outside range = " + std::to_string(outside) +
-                                       "/" + std::to_string(outside + corrected));
+  EXPECT_EQ(window.reportLines[3],
+            "    Number of Geoid outside range = " + std::to_string(outside) + "/" +
+                std::to_string(outside + corrected));
   EXPECT_GE(window.statuses.size(), static_cast<size_t>(kSentences / 1024));
 }
 

@@ -1,21 +1,18 @@
 #include "conversion/nmea_file.hpp"
 
-#include <gmock/gmock.h>
-#include <gtest/gtest.h>
-#include <unistd.h>
-
 #include <filesystem>
 #include <string>
+#include <unistd.h>
 #include <vector>
 
+#include <gmock/gmock.h>
+#include <gtest/gtest.h>
+
+#include "base/paths.hpp"
 #include "conversion/output_file.hpp"
-#include "base/paths.hpp"
 #include "support/file_size_limit.hpp"
-#include "base/paths.hpp"
 #include "support/recording_window_services.hpp"
-#include "base/paths.hpp"
 #include "support/synthetic_grid.hpp"
-#include "base/paths.hpp"
 #include "support/temp_dir.hpp"
 
 namespace orthelev {
@@ -23,11 +20,12 @@ namespace {
 
 using ::testing::ElementsAre;
 using testing::ProgramState;
-using testing::SyntheticGrid;
 using testing::ReadBytes;
+using testing::SyntheticGrid;
 using testing::TempDir;
 
-const std::string kGga = "$GPGGA,021530.00,3540.6300,N,13944.8700,E,1,09,0.9,45.300,M,39.200,M,,*50";
+const std::string kGga =
+    "$GPGGA,021530.00,3540.6300,N,13944.8700,E,1,09,0.9,45.300,M,39.200,M,,*50";
 const std::string kGgaOut =
     "$GPGGA,021530.00,3540.6300,N,13944.8700,E,1,09,0.9,47.7919,M,36.7081,M,,*54";
 const std::string kGns = "$GNGNS,021530.00,3540.6300,N,13944.8700,E,AN,09,0.9,45.300,39.200,,*6B";
@@ -85,16 +83,38 @@ TEST_F(NmeaFileTest, SummarisesFilesWithoutCorrections) {
     std::string status;
     bool reportShown;
   } cases[] = {
-      {"empty file", "", false, 0, {" NMEA: f.nmea", "    0 records"}, 0,
-       " f.nmea  NMEA file ...  Read:0rec.", false},
-      {"no GGA or GNS", "a\nb\nc\n", false, 0, {" NMEA: f.nmea", "    0 records"}, 3,
-       " f.nmea  NMEA file (100.0%)  Read:0rec.", false},
-      {"all outside the model", kGgaOutside + "\n" + kGgaOutside + "\n", false, 2,
-       {" NMEA: f.nmea", "    2 records", "    Number of Geoid outside range = 2/2"}, 0,
-       " f.nmea  NMEA file ...  Read:2rec.", true},
-      {"all outside, hidden start", kGgaOutside + "\n", true, 1,
-       {" NMEA: f.nmea", "    1 records", "    Number of Geoid outside range = 1/1"}, 0,
-       " f.nmea  NMEA file ...  Read:1rec.", false},
+      {"empty file",
+       "",
+       false,
+       0,
+       {" NMEA: f.nmea", "    0 records"},
+       0,
+       " f.nmea  NMEA file ...  Read:0rec.",
+       false},
+      {"no GGA or GNS",
+       "a\nb\nc\n",
+       false,
+       0,
+       {" NMEA: f.nmea", "    0 records"},
+       3,
+       " f.nmea  NMEA file (100.0%)  Read:0rec.",
+       false},
+      {"all outside the model",
+       kGgaOutside + "\n" + kGgaOutside + "\n",
+       false,
+       2,
+       {" NMEA: f.nmea", "    2 records", "    Number of Geoid outside range = 2/2"},
+       0,
+       " f.nmea  NMEA file ...  Read:2rec.",
+       true},
+      {"all outside, hidden start",
+       kGgaOutside + "\n",
+       true,
+       1,
+       {" NMEA: f.nmea", "    1 records", "    Number of Geoid outside range = 1/1"},
+       0,
+       " f.nmea  NMEA file ...  Read:1rec.",
+       false},
   };
   for (const auto& c : cases) {
     window.events.clear();
@@ -105,8 +125,8 @@ TEST_F(NmeaFileTest, SummarisesFilesWithoutCorrections) {
     EXPECT_EQ(window.reportLines, c.report) << c.name;
     EXPECT_EQ(window.StatusText(), c.status) << c.name;
     EXPECT_EQ(static_cast<int>(window.statuses.size()), 2 + c.progressTexts) << c.name;
-    const bool shown = std::find(window.events.begin(), window.events.end(), "show report") !=
-                       window.events.end();
+    const bool shown =
+        std::find(window.events.begin(), window.events.end(), "show report") != window.events.end();
     EXPECT_EQ(shown, c.reportShown) << c.name;
     std::string expected = c.input;
     for (size_t at = 0; (at = expected.find('\n', at)) != std::string::npos; at += 2)
@@ -150,26 +170,35 @@ TEST_F(NmeaFileTest, RefusesFilesItCannotOpenOrCreate) {
     std::vector<std::string> messages;
     std::vector<std::string> statuses;
   } cases[] = {
-      {"missing input", [&] { return folder_.File("missing.nmea"); },
-       {"  Can not open: missing.nmea"}, {}, {"  Can not open: missing.nmea"}},
+      {"missing input",
+       [&] { return folder_.File("missing.nmea"); },
+       {"  Can not open: missing.nmea"},
+       {},
+       {"  Can not open: missing.nmea"}},
       {"output path is a folder",
        [&] {
          std::filesystem::create_directory(out);
          return in;
        },
-       {"  Can't create: " + out}, {"Can't create: " + out}, {}},
+       {"  Can't create: " + out},
+       {"Can't create: " + out},
+       {}},
       {"output is the input through a link",
        [&] {
          std::filesystem::create_symlink(in, out);
          return in;
        },
-       {"  Can't create: " + out}, {"Can't create: " + out}, {}},
+       {"  Can't create: " + out},
+       {"Can't create: " + out},
+       {}},
       {"output is the input through a hard link",
        [&] {
          std::filesystem::create_hard_link(in, out);
          return in;
        },
-       {"  Can't create: " + out}, {"Can't create: " + out}, {}},
+       {"  Can't create: " + out},
+       {"Can't create: " + out},
+       {}},
   };
   for (const auto& c : cases) {
     std::filesystem::remove_all(out);
@@ -230,7 +259,8 @@ TEST_F(NmeaFileTest, StopsAtAProgressPointOnceEscIsPressed) {
     window.SetStatusText("");
     int progress = 0;
     window.onPendingEvents = [&] {
-      if (window.StatusText().find("NMEA file (") != std::string::npos && ++progress == c.pressAtProgress)
+      if (window.StatusText().find("NMEA file (") != std::string::npos &&
+          ++progress == c.pressAtProgress)
         Flags().abortRequested = true;
     };
     EXPECT_EQ(ConvertNmeaFile(in), c.records);

@@ -1,9 +1,9 @@
 #include "conversion/nmea_sentence.hpp"
 
-#include <gtest/gtest.h>
-
 #include <cmath>
 #include <string>
+
+#include <gtest/gtest.h>
 
 #include "support/nmea_text.hpp"
 #include "support/recording_window_services.hpp"
@@ -14,9 +14,9 @@ namespace orthelev {
 namespace {
 
 using testing::ProgramState;
+using testing::ReadBytes;
 using testing::Signed;
 using testing::SyntheticGrid;
-using testing::ReadBytes;
 using testing::TempDir;
 
 constexpr float kTokyoN = 36.7081f;
@@ -69,25 +69,16 @@ TEST_F(NmeaSentenceTest, RecognisesOnlyTheListedAddressFields) {
     int records;
     bool corrected;
   } cases[] = {
-      {Signed("$GPGGA" + tail), 1, true},
-      {Signed("$GNGGA" + tail), 1, true},
-      {Signed("$GLGGA" + tail), 1, true},
-      {Signed("$GAGGA" + tail), 1, true},
-      {Signed("$BDGGA" + tail), 1, true},
-      {Signed("$GBGGA" + tail), 1, true},
-      {Signed("$GQGGA" + tail), 1, true},
-      {Signed("$GIGGA" + tail), 1, true},
+      {Signed("$GPGGA" + tail), 1, true},   {Signed("$GNGGA" + tail), 1, true},
+      {Signed("$GLGGA" + tail), 1, true},   {Signed("$GAGGA" + tail), 1, true},
+      {Signed("$BDGGA" + tail), 1, true},   {Signed("$GBGGA" + tail), 1, true},
+      {Signed("$GQGGA" + tail), 1, true},   {Signed("$GIGGA" + tail), 1, true},
       {Signed("$GPGGA " + tail), 1, true},  // the address field is trimmed
-      {Signed(" $GPGGA" + tail), 0, false},
-      {Signed("!GPGGA" + tail), 0, false},
-      {Signed("$gpgga" + tail), 0, false},
-      {Signed("$GPGNS" + tail), 0, false},
-      {Signed("$XXXXX" + tail), 0, false},
-      {Signed("$GPGG" + tail), 0, false},
-      {Signed("$GPRMC" + tail), 0, false},
-      {"$GPGGA", 1, false},
-      {Signed("$GPGGA"), 1, false},
-      {"", 0, false},
+      {Signed(" $GPGGA" + tail), 0, false}, {Signed("!GPGGA" + tail), 0, false},
+      {Signed("$gpgga" + tail), 0, false},  {Signed("$GPGNS" + tail), 0, false},
+      {Signed("$XXXXX" + tail), 0, false},  {Signed("$GPGG" + tail), 0, false},
+      {Signed("$GPRMC" + tail), 0, false},  {"$GPGGA", 1, false},
+      {Signed("$GPGGA"), 1, false},         {"", 0, false},
   };
   for (const auto& c : cases) {
     counters_ = {};
@@ -102,12 +93,12 @@ TEST_F(NmeaSentenceTest, CorrectsWithinTheSeparationLimitsOnly) {
   const struct {
     const char* separation;
     bool corrected;
-  } cases[] = {{"150.0", true}, {"-150.0", true}, {"150.00001", false}, {"-150.0001", false},
-               {"", true}, {"abc", true}};
+  } cases[] = {{"150.0", true},      {"-150.0", true}, {"150.00001", false},
+               {"-150.0001", false}, {"", true},       {"abc", true}};
   for (const auto& c : cases) {
     counters_ = {};
-    const std::string line =
-        Signed(std::string("$GPGGA,1,3540.63,N,13944.87,E,1,09,0.9,45.3,M,") + c.separation + ",M,,");
+    const std::string line = Signed(std::string("$GPGGA,1,3540.63,N,13944.87,E,1,09,0.9,45.3,M,") +
+                                    c.separation + ",M,,");
     const std::string out = Correct(line);
     EXPECT_EQ(out != line, c.corrected) << c.separation;
     EXPECT_EQ(counters_.records, 1);
@@ -130,7 +121,8 @@ TEST_F(NmeaSentenceTest, RewritesFieldsAndChecksumAsTheLineIsLaidOut) {
        Signed(head + "47.7919,M,36.7081,M,,")},
       {"empty checksum: one is written", "4", head + "45.3,M,39.2,M,,*",
        Signed(head + "47.7919,M,36.7081,M,,")},
-      {"lower-case checksum is valid", "4", "$GPGGA,1,3540.63,N,13944.87,E,1,09,0.9,45.3,M,39.2,M,,*4a",
+      {"lower-case checksum is valid", "4",
+       "$GPGGA,1,3540.63,N,13944.87,E,1,09,0.9,45.3,M,39.2,M,,*4a",
        Signed(head + "47.7919,M,36.7081,M,,")},
       {"Decimal 1 pads to six characters", "1", Signed(head + "41.9081,M,,M,,"),
        Signed(head + "   5.2,M,  36.7,M,,")},
@@ -152,11 +144,15 @@ TEST_F(NmeaSentenceTest, LeavesSentencesItCannotCorrectAsTheyWere) {
     int outsideRange;
   } cases[] = {
       {"wrong checksum", "$GPGGA,1,3540.63,N,13944.87,E,1,09,0.9,45.3,M,39.2,M,,*00", 0},
-      {"wrong checksum outside the model", "$GPGGA,1,0100.00,N,00100.00,E,1,09,0.9,45.3,M,39.2,M,,*00", 0},
+      {"wrong checksum outside the model",
+       "$GPGGA,1,0100.00,N,00100.00,E,1,09,0.9,45.3,M,39.2,M,,*00", 0},
       {"malformed checksum", "$GPGGA,1,3540.63,N,13944.87,E,1,09,0.9,45.3,M,39.2,M,,*6", 0},
-      {"checksum with trailing text", "$GPGGA,1,3540.63,N,13944.87,E,1,09,0.9,45.3,M,39.2,M,,*4Ax", 0},
-      {"outside the model with a fix", Signed("$GPGGA,1,0100.00,N,00100.00,E,1,09,0.9,45.3,M,39.2,M,,"), 1},
-      {"outside the model without fix", Signed("$GPGGA,1,0100.00,N,00100.00,E,0,09,0.9,45.3,M,39.2,M,,"), 0},
+      {"checksum with trailing text", "$GPGGA,1,3540.63,N,13944.87,E,1,09,0.9,45.3,M,39.2,M,,*4Ax",
+       0},
+      {"outside the model with a fix",
+       Signed("$GPGGA,1,0100.00,N,00100.00,E,1,09,0.9,45.3,M,39.2,M,,"), 1},
+      {"outside the model without fix",
+       Signed("$GPGGA,1,0100.00,N,00100.00,E,0,09,0.9,45.3,M,39.2,M,,"), 0},
       {"GNS outside, mode N", Signed("$GNGNS,1,0100.00,N,00100.00,E,NN,09,0.9,45.3,39.2,,"), 0},
       {"GNS outside, mode D", Signed("$GNGNS,1,0100.00,N,00100.00,E,ND,09,0.9,45.3,39.2,,"), 1},
       {"empty altitude", Signed("$GPGGA,1,3540.63,N,13944.87,E,1,09,0.9,,M,39.2,M,,"), 0},
@@ -178,8 +174,8 @@ TEST(NmeaFields, GnsModeLettersGiveTheGgaQualityNumbers) {
   const struct {
     const char* mode;
     int indicator;
-  } cases[] = {{"NN", 0}, {"AN", 1}, {"NA", 1}, {"DA", 1}, {"RF", 5}, {"a", 0}, {"", 0},
-               {"N D", 2}, {"P", 3}, {"E", 6}, {"M", 7}, {"S", 8}, {"NDD", 2}, {"X", 0}};
+  } cases[] = {{"NN", 0},  {"AN", 1}, {"NA", 1}, {"DA", 1}, {"RF", 5}, {"a", 0},   {"", 0},
+               {"N D", 2}, {"P", 3},  {"E", 6},  {"M", 7},  {"S", 8},  {"NDD", 2}, {"X", 0}};
   for (const auto& c : cases) EXPECT_EQ(GnsModeIndicator(c.mode), c.indicator) << c.mode;
 }
 
@@ -189,9 +185,15 @@ TEST(NmeaFields, CoordinatesFollowTheHemisphereLetter) {
     const char* number;
     const char* hemisphere;
     double degrees;
-  } cases[] = {{"3540.63", "N", lat}, {"3540.63", "s", -lat}, {"3540.63", "", lat},
-               {"-3540.63", "N", lat}, {"3540.63", " W ", -lat}, {"13944.87", "E", 139 + 44.87 / 60},
-               {"4134.49821229", "N", 41 + 34.49821229 / 60}, {"abc", "N", 0}, {"0", "S", 0}};
+  } cases[] = {{"3540.63", "N", lat},
+               {"3540.63", "s", -lat},
+               {"3540.63", "", lat},
+               {"-3540.63", "N", lat},
+               {"3540.63", " W ", -lat},
+               {"13944.87", "E", 139 + 44.87 / 60},
+               {"4134.49821229", "N", 41 + 34.49821229 / 60},
+               {"abc", "N", 0},
+               {"0", "S", 0}};
   for (const auto& c : cases)
     EXPECT_NEAR(NmeaCoordinate(c.number, c.hemisphere), c.degrees, 1e-12) << c.number;
   EXPECT_TRUE(std::isnan(NmeaCoordinate("  ", "N")));

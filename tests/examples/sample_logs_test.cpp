@@ -1,11 +1,11 @@
 // The hand-made sample logs must stay well-formed: every NMEA sentence with
 // its correct checksum, the UBX packet with its length and Fletcher checksum.
 
-#include <gtest/gtest.h>
-
 #include <cstdint>
 #include <string>
 #include <vector>
+
+#include <gtest/gtest.h>
 
 #include "base/number_format.hpp"
 #include "support/temp_dir.hpp"
@@ -39,10 +39,12 @@ TEST(SampleLogs, NmeaSentencesAndUbxPacketAreWellFormed) {
   ASSERT_FALSE(bytes.empty()) << kNmeaSample;
   EXPECT_EQ(TakeUbxPackets(bytes), 1);
   int sentences = 0;
-  for (std::size_t start = 0, end; (end = bytes.find("\r\n", start)) != std::string::npos; start = end + 2) {
+  for (std::size_t start = 0, end; (end = bytes.find("\r\n", start)) != std::string::npos;
+       start = end + 2) {
     const std::string line = bytes.substr(start, end - start);
     const std::size_t star = line.find('*');
-    ASSERT_TRUE(line.front() == '$' && star != std::string::npos && star + 3 == line.size()) << line;
+    ASSERT_TRUE(line.front() == '$' && star != std::string::npos && star + 3 == line.size())
+        << line;
     std::uint8_t sum = 0;
     for (std::size_t i = 1; i < star; ++i) sum ^= static_cast<std::uint8_t>(line[i]);
     std::int32_t written = -1;

@@ -1,10 +1,10 @@
 #include "geoid/active_grid.hpp"
 
-#include <gtest/gtest.h>
+#include <cmath>
 #include <fcntl.h>
 #include <unistd.h>
 
-#include <cmath>
+#include <gtest/gtest.h>
 
 #include "support/grid_writer.hpp"
 #include "support/recording_window_services.hpp"
@@ -28,9 +28,7 @@ class ActiveGridTest : public testing::ProgramState {
 };
 
 // 10-degree grid covering the whole globe: 19 rows, 36 columns, framed.
-GridSpec GlobalTenDegree() {
-  return {"", "global10", 19, 38, -90, 0, 10, 10, 19, 36, 1};
-}
+GridSpec GlobalTenDegree() { return {"", "global10", 19, 38, -90, 0, 10, 10, 19, 36, 1}; }
 
 float Encoded(std::int32_t r, std::int32_t c) { return static_cast<float>(r * 0.5 + c * 0.01); }
 
@@ -47,9 +45,8 @@ TEST_F(ActiveGridTest, DerivedGeometryOfTheBuiltInModels) {
   GridSpec gsiShort = gsi;
   gsiShort.dgla = 0.016667;
   const Case cases[] = {
-      {egm25, 90, 360, true},           {egm10, 90, 360, true},
-      {gsi, 50, 150.025, false},        {storedRounded, 90, 360, true},
-      {gsiShort, 50, 150.025, false},
+      {egm25, 90, 360, true},         {egm10, 90, 360, true},         {gsi, 50, 150.025, false},
+      {storedRounded, 90, 360, true}, {gsiShort, 50, 150.025, false},
   };
   testing::WriteBytes(dir.File("any"), "");
   for (const Case& c : cases) {
@@ -89,8 +86,13 @@ TEST_F(ActiveGridTest, WrappingAndEdges) {
   };
   const float nan = NAN;
   const Case wrapping[] = {
-      {3, -1, Encoded(3, 35)}, {3, 36, Encoded(3, 0)}, {3, -37, nan}, {3, 72, nan},
-      {-1, 0, nan},            {19, 0, nan},           {18, 35, Encoded(18, 35)},
+      {3, -1, Encoded(3, 35)},
+      {3, 36, Encoded(3, 0)},
+      {3, -37, nan},
+      {3, 72, nan},
+      {-1, 0, nan},
+      {19, 0, nan},
+      {18, 35, Encoded(18, 35)},
   };
   for (const Case& c : wrapping) {
     const float v = ReadGridNode(c.row, c.column);

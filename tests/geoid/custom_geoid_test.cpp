@@ -1,9 +1,9 @@
 #include "geoid/custom_geoid.hpp"
 
-#include <gtest/gtest.h>
-
 #include <cmath>
 #include <cstring>
+
+#include <gtest/gtest.h>
 
 #include "geoid/active_grid.hpp"
 #include "geoid/interpolation.hpp"

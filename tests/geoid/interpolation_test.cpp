@@ -1,9 +1,9 @@
 #include "geoid/interpolation.hpp"
 
-#include <gtest/gtest.h>
-
 #include <cmath>
 #include <vector>
+
+#include <gtest/gtest.h>
 
 #include "geoid/active_grid.hpp"
 #include "geoid/custom_geoid.hpp"
@@ -121,8 +121,8 @@ TEST_F(Egm25Interpolation, MissingWindowNodeFallsBackToBilinear) {
                         Case{1300, 3354, false}, Case{1301, 3351, true}, Case{1306, 3356, true}}) {
     const float kept = Surface(c.row, c.column);
     SetNode(c.row, c.column, 999.0f);
-    const double expected = c.inWindow ? ReferenceBilinear(kRow, kColumn)
-                                       : ReferenceSplineWindow(6, kRow, kColumn);
+    const double expected =
+        c.inWindow ? ReferenceBilinear(kRow, kColumn) : ReferenceSplineWindow(6, kRow, kColumn);
     EXPECT_NEAR(InterpolateGeoid(6, kLat, kLon), expected, 2e-5) << c.row << "," << c.column;
     SetNode(c.row, c.column, kept);
   }
@@ -194,8 +194,8 @@ class GsiInterpolation : public testing::ProgramState {
     const GridSpec s = DefaultGridSpec(kSectionGsi);
     testing::PokeNodes(dir.File("gsi.dat"), 4LL * s.nlat * s.nlon, s.ncols, 0, 895, 905, 0, 5,
                        Surface);
-    testing::PokeNodes(dir.File("gsi.dat"), 4LL * s.nlat * s.nlon, s.ncols, 0, 895, 905, 1195,
-                       1200, Surface);
+    testing::PokeNodes(dir.File("gsi.dat"), 4LL * s.nlat * s.nlon, s.ncols, 0, 895, 905, 1195, 1200,
+                       Surface);
     ASSERT_TRUE(OpenGrid(AppSettings().dataFolder, "gsi.dat", s));
   }
   TempDir dir;
@@ -220,8 +220,8 @@ TEST_F(CustomWorld, SplineWindowAcrossTheSeam) {
   // at 359.7 columns 357..362; both wrap.
   for (double lon : {0.3, 359.7, -0.3, 180.4}) {
     const double column = lon < 0 ? lon + 360 : lon;
-    EXPECT_NEAR(InterpolateGeoid(6, 40.4, lon), ReferenceSplineWindow(6, 49.6, column, CustomWorld::Periodic),
-                2e-5)
+    EXPECT_NEAR(InterpolateGeoid(6, 40.4, lon),
+                ReferenceSplineWindow(6, 49.6, column, CustomWorld::Periodic), 2e-5)
         << lon;
   }
 }

@@ -1,11 +1,11 @@
 #include "geoid/japan.hpp"
 
-#include <gtest/gtest.h>
-
 #include <cmath>
 #include <cstring>
 #include <filesystem>
 #include <optional>
+
+#include <gtest/gtest.h>
 
 #include "support/file_size_limit.hpp"
 #include "support/recording_window_services.hpp"
@@ -20,9 +20,7 @@ using testing::WriteBytes;
 
 class GsiConversion : public testing::ProgramState {
  protected:
-  void SetUp() override {
-    ProgramState::SetUp();
-  }
+  void SetUp() override { ProgramState::SetUp(); }
   std::vector<float> Companion(const std::string& name) {
     const std::string bytes = ReadBytes(dir.File(name + ".dat"));
     std::vector<float> values(bytes.size() / 4);
@@ -77,12 +75,12 @@ TEST(GsiTokens, SeparatorsAndBadTokens) {
 
 TEST_F(GsiConversion, UnusableHeadersAreRefused) {
   const char* headers[] = {
-      "sample header",                     // no numbers
-      "20 120 0.016667 0.025 0 1201 1",    // no rows
-      "20 120 0.016667 0.025 1801 -5 1",   // negative columns
-      "20 120 0 0.025 1801 1201 1",        // zero spacing
-      "20 120 -0.1 0.025 1801 1201 1",     // negative spacing
-      "20 120 0.016667 1e300 1801 1201 1", // no node per 100 degrees
+      "sample header",                          // no numbers
+      "20 120 0.016667 0.025 0 1201 1",         // no rows
+      "20 120 0.016667 0.025 1801 -5 1",        // negative columns
+      "20 120 0 0.025 1801 1201 1",             // zero spacing
+      "20 120 -0.1 0.025 1801 1201 1",          // negative spacing
+      "20 120 0.016667 1e300 1801 1201 1",      // no node per 100 degrees
       "20 120 0.016667 0.025 100000 100000 1",  // 10^10 nodes
   };
   for (const char* header : headers) {

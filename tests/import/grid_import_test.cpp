@@ -1,15 +1,15 @@
 #include "import/grid_import.hpp"
 
-#include <gtest/gtest.h>
-
 #include <cmath>
 #include <filesystem>
 
+#include <gtest/gtest.h>
+
+#include "base/number_format.hpp"
 #include "geoid/active_grid.hpp"
 #include "geoid/custom_geoid.hpp"
 #include "geoid/interpolation.hpp"
 #include "import/raster_files.hpp"
-#include "base/number_format.hpp"
 #include "support/folder_entries.hpp"
 #include "support/grid_writer.hpp"
 #include "support/recording_window_services.hpp"
@@ -44,7 +44,8 @@ class GridImport : public testing::ProgramState {
   }
 
   // Opens the result as the active grid and checks its trailer.
-  void ExpectGeometry(std::int32_t nrows, std::int32_t ncols, double glamn, double glomn, double spacing) {
+  void ExpectGeometry(std::int32_t nrows, std::int32_t ncols, double glamn, double glomn,
+                      double spacing) {
     ASSERT_TRUE(OpenCustomGeoid(result)) << window.messages.back();
     const ActiveGrid& grid = TheActiveGrid();
     EXPECT_EQ(grid.nrows, nrows);
@@ -65,14 +66,16 @@ class GridImport : public testing::ProgramState {
         const double lon = g.glomn + c * g.dglo;
         bool isMissing = false;
         for (const auto& [mlat, mlon] : missing)
-          isMissing = isMissing || (std::fabs(mlat - lat) < 1e-9 && std::fabs(Fold(mlon) - Fold(lon)) < 1e-9);
+          isMissing = isMissing ||
+                      (std::fabs(mlat - lat) < 1e-9 && std::fabs(Fold(mlon) - Fold(lon)) < 1e-9);
         const float node = ReadGridNode(r, c);
         const double interpolated = InterpolateGeoid(0, lat, Fold(lon));
         if (isMissing) {
           EXPECT_TRUE(std::isnan(node)) << "node " << r << "," << c;
           EXPECT_TRUE(std::isnan(interpolated)) << lat << "," << lon;
         } else {
-          ASSERT_EQ(node, Height(lat, lon)) << "node " << r << "," << c << " at " << lat << "," << lon;
+          ASSERT_EQ(node, Height(lat, lon))
+              << "node " << r << "," << c << " at " << lat << "," << lon;
           ASSERT_EQ(interpolated, Height(lat, lon)) << lat << "," << lon;
         }
       }
@@ -91,8 +94,12 @@ class GridImport : public testing::ProgramState {
 };
 
 // Pixel centres as GDAL's transform gives them.
-double PixelLatitude(const RasterSpec& s, int row) { return s.transform[3] + (row + 0.5) * s.transform[5]; }
-double PixelLongitude(const RasterSpec& s, int col) { return s.transform[0] + (col + 0.5) * s.transform[1]; }
+double PixelLatitude(const RasterSpec& s, int row) {
+  return s.transform[3] + (row + 0.5) * s.transform[5];
+}
+double PixelLongitude(const RasterSpec& s, int col) {
+  return s.transform[0] + (col + 0.5) * s.transform[1];
+}
 
 void WriteHeights(const std::string& path, const RasterSpec& geometry) {
   testing::WriteRaster(path, geometry, [&geometry](int r, int c) {
@@ -101,7 +108,8 @@ void WriteHeights(const std::string& path, const RasterSpec& geometry) {
   });
 }
 
-RasterSpec Raster(const char* driver, int rows, int columns, double west, double north, double spacing) {
+RasterSpec Raster(const char* driver, int rows, int columns, double west, double north,
+                  double spacing) {
   RasterSpec geometry;
   geometry.driver = driver;
   geometry.rows = rows;
@@ -137,26 +145,32 @@ TEST_F(GridImport, Rasters) {
     bool wraps;
   };
   const Case cases[] = {
-      {"GTX, global, centred on 180 (nodes -180 to 180)", "world.gtx", Raster("GTX", 37, 73, -182.5, 92.5, 5),
-       std::nullopt, 37, 72, -90, 0, 5, true},
-      {"GTX, global, region across the 180 meridian", "world.gtx", Raster("GTX", 37, 73, -182.5, 92.5, 5),
-       Region{-10, 10, 170, -170}, 5, 5, -10, 170, 5, false},
-      {"GeoTIFF, region cut", "japan.tif", WithNoData(Raster("GTiff", 121, 121, 119.875, 50.125, 0.25), kNoData),
+      {"GTX, global, centred on 180 (nodes -180 to 180)", "world.gtx",
+       Raster("GTX", 37, 73, -182.5, 92.5, 5), std::nullopt, 37, 72, -90, 0, 5, true},
+      {"GTX, global, region across the 180 meridian", "world.gtx",
+       Raster("GTX", 37, 73, -182.5, 92.5, 5), Region{-10, 10, 170, -170}, 5, 5, -10, 170, 5,
+       false},
+      {"GeoTIFF, region cut", "japan.tif",
+       WithNoData(Raster("GTiff", 121, 121, 119.875, 50.125, 0.25), kNoData),
        Region{35, 40, 138, 142}, 21, 17, 35, 138, 0.25, false},
-      {"GeoTIFF, no-data node", "japan.tif", WithNoData(Raster("GTiff", 5, 6, 129.75, 40.25, 0.5), kNoData),
-       std::nullopt, 5, 6, 38, 130, 0.5, false},
-      {"GTX, its own no-data value", "small.gtx", WithNoData(Raster("GTX", 4, 4, 9.5, 50.5, 1), -88.8888),
-       std::nullopt, 4, 4, 47, 10, 1, false},
-      {"GeoTIFF, western hemisphere in east longitudes", "west.tif", Raster("GTiff", 31, 41, -100.5, 50.5, 1),
-       std::nullopt, 31, 41, 20, 260, 1, false},
+      {"GeoTIFF, no-data node", "japan.tif",
+       WithNoData(Raster("GTiff", 5, 6, 129.75, 40.25, 0.5), kNoData), std::nullopt, 5, 6, 38, 130,
+       0.5, false},
+      {"GTX, its own no-data value", "small.gtx",
+       WithNoData(Raster("GTX", 4, 4, 9.5, 50.5, 1), -88.8888), std::nullopt, 4, 4, 47, 10, 1,
+       false},
+      {"GeoTIFF, western hemisphere in east longitudes", "west.tif",
+       Raster("GTiff", 31, 41, -100.5, 50.5, 1), std::nullopt, 31, 41, 20, 260, 1, false},
       {"GeoTIFF, pixel is area: nodes at pixel centres", "area.tif",
-       WithAreaOrPoint(Raster("GTiff", 4, 5, 130, 40, 1), "Area"), std::nullopt, 4, 5, 36.5, 130.5, 1, false},
-      {"GeoTIFF, pixel is point", "point.tif", WithAreaOrPoint(Raster("GTiff", 4, 5, 130, 40, 1), "Point"),
+       WithAreaOrPoint(Raster("GTiff", 4, 5, 130, 40, 1), "Area"), std::nullopt, 4, 5, 36.5, 130.5,
+       1, false},
+      {"GeoTIFF, pixel is point", "point.tif",
+       WithAreaOrPoint(Raster("GTiff", 4, 5, 130, 40, 1), "Point"), std::nullopt, 4, 5, 36.5, 130.5,
+       1, false},
+      {"GeoTIFF, rows from the south", "southup.tif", SouthUp(Raster("GTiff", 4, 5, 130, 40, 1)),
        std::nullopt, 4, 5, 36.5, 130.5, 1, false},
-      {"GeoTIFF, rows from the south", "southup.tif", SouthUp(Raster("GTiff", 4, 5, 130, 40, 1)), std::nullopt, 4,
-       5, 36.5, 130.5, 1, false},
-      {"GeoTIFF, global pixel-is-area: seam column repeated", "cells.tif", Raster("GTiff", 180, 360, -180, 90, 1),
-       std::nullopt, 180, 361, -89.5, 0.5, 1, false},
+      {"GeoTIFF, global pixel-is-area: seam column repeated", "cells.tif",
+       Raster("GTiff", 180, 360, -180, 90, 1), std::nullopt, 180, 361, -89.5, 0.5, 1, false},
   };
   for (const Case& c : cases) {
     SCOPED_TRACE(c.what);
@@ -166,7 +180,8 @@ TEST_F(GridImport, Rasters) {
     ExpectGeometry(c.nrows, c.ncols, c.glamn, c.glomn, c.spacing);
     EXPECT_EQ(TheActiveGrid().wraps, c.wraps);
     std::vector<std::pair<double, double>> missing;
-    if (c.geometry.noData) missing.emplace_back(PixelLatitude(c.geometry, 1), PixelLongitude(c.geometry, 1));
+    if (c.geometry.noData)
+      missing.emplace_back(PixelLatitude(c.geometry, 1), PixelLongitude(c.geometry, 1));
     ExpectHeightsAtNodes(missing);
     CloseGrid();
     std::filesystem::remove(source);
@@ -203,7 +218,8 @@ TEST_F(GridImport, ProjDataEgm96) {
   for (int r = 0; r < raster.rows; r += 7)
     for (int c = 0; c < 1440; ++c) {
       const double lon = c * 0.25;
-      const int column = static_cast<int>(std::lround(Fold(lon - firstLongitude) / 0.25)) % raster.columns;
+      const int column =
+          static_cast<int>(std::lround(Fold(lon - firstLongitude) / 0.25)) % raster.columns;
       ASSERT_EQ(ReadGridNode(r, c), raster.At(r, column)) << r << "," << c;
     }
 }
@@ -229,8 +245,10 @@ TEST_F(GridImport, Refusals) {
       {"rotated", rotated, std::nullopt, "rotated"},
       {"no georeferencing", unplaced, std::nullopt, "no georeferencing"},
       {"metres without a coordinate system", metres, std::nullopt, "beyond 90 degrees"},
-      {"spacing the reader cannot address", Raster("GTiff", 10, 10, 130, 40, 0.3), std::nullopt, "spacing"},
-      {"region outside the grid", Raster("GTiff", 10, 10, 130, 40, 1), Region{-40, -30, 130, 140}, "no row"},
+      {"spacing the reader cannot address", Raster("GTiff", 10, 10, 130, 40, 0.3), std::nullopt,
+       "spacing"},
+      {"region outside the grid", Raster("GTiff", 10, 10, 130, 40, 1), Region{-40, -30, 130, 140},
+       "no row"},
       {"empty region", Raster("GTiff", 10, 10, 130, 40, 1), Region{35, 31, 130, 140}, "empty"},
   };
   for (const Case& c : cases) {
@@ -269,7 +287,8 @@ TEST_F(GridImport, FailedWritesLeaveNoFileAndKeepTheOldOne) {
 
   ASSERT_TRUE(Import(source)) << error;  // replaces the previous file
   ExpectGeometry(4, 5, 36.5, 130.5, 1);
-  EXPECT_EQ(testing::FolderEntries(dir.Path()), (std::vector<std::string>{"out.cdat", "small.tif"}));
+  EXPECT_EQ(testing::FolderEntries(dir.Path()),
+            (std::vector<std::string>{"out.cdat", "small.tif"}));
 }
 
 // --- ISG ------------------------------------------------------------------
@@ -286,7 +305,8 @@ std::string IsgText(const IsgCase& c) {
   for (int r = 0; r < c.rows; ++r) {
     for (int col = 0; col < c.columns; ++col) {
       const bool missing = r == 1 && col == 1;
-      const double value = missing ? kNoData : Height(c.north - r * c.spacing, c.west + col * c.spacing);
+      const double value =
+          missing ? kNoData : Height(c.north - r * c.spacing, c.west + col * c.spacing);
       text += " " + FormatFixed(value, 6, 12);
     }
     text += "\r\n";
@@ -309,7 +329,8 @@ TEST_F(GridImport, IsgGrids) {
       {"ISG 2.0, node limits (GDAL refuses them)",
        "comment line before the header\n"
        "begin_of_head ================================================\n"
-       "model name     : TEST\ndata type      : geoid\ndata units     : meters\ndata format    : grid\n"
+       "model name     : TEST\ndata type      : geoid\ndata units     : meters\ndata format    : "
+       "grid\n"
        "data ordering  : N-to-S, W-to-E\ncoord type     : geodetic\ncoord units    : deg\n"
        "lat min        =    15.000000\nlat max        =    15.500000\n"
        "lon min        =   120.000000\nlon max        =   120.750000\n"
@@ -320,10 +341,17 @@ TEST_F(GridImport, IsgGrids) {
        3, 4, 15.5, 120, 0.25},
       {"ISG 2.0, node limits in degrees, minutes and seconds",
        "begin_of_head ================================================\n"
-       "model name     : TEST\ndata format    : grid\ncoord type     : geodetic\ncoord units    : dms\n"
-       "lat min        =    35\xC2\xB0" "00'00\"\nlat max        =    35\xC2\xB0" "15'00\"\n"
-       "lon min        =  -70\xC2\xB0" "30'00\"\nlon max        =  -70\xC2\xB0" "00'00\"\n"
-       "delta lat      =     0\xC2\xB0" "07'30\"\ndelta lon      =     0\xC2\xB0" "07'30\"\n"
+       "model name     : TEST\ndata format    : grid\ncoord type     : geodetic\ncoord units    : "
+       "dms\n"
+       "lat min        =    35\xC2\xB0"
+       "00'00\"\nlat max        =    35\xC2\xB0"
+       "15'00\"\n"
+       "lon min        =  -70\xC2\xB0"
+       "30'00\"\nlon max        =  -70\xC2\xB0"
+       "00'00\"\n"
+       "delta lat      =     0\xC2\xB0"
+       "07'30\"\ndelta lon      =     0\xC2\xB0"
+       "07'30\"\n"
        "nrows          =          3\nncols          =          5\n"
        "nodata         =   -9999.0000\nISG format     =        2.0\n"
        "end_of_head ==================================================\n",
@@ -381,7 +409,8 @@ TEST_F(GridImport, IsgRefusals) {
 TEST_F(GridImport, Egm2008RawLayoutOfAnySpacingWhenAsked) {
   // 1 node per degree: 181 rows of 360 nodes from 90° N, 0° E.
   const std::string source = dir.File("egm_1deg");
-  testing::WriteFramedGrid(source, 181, 360, [](std::int32_t r, std::int32_t c) { return Height(90 - r, c); });
+  testing::WriteFramedGrid(source, 181, 360,
+                           [](std::int32_t r, std::int32_t c) { return Height(90 - r, c); });
   EXPECT_FALSE(Import(source));  // not one of the published sizes
   ASSERT_TRUE(Import(source, std::nullopt, GridSourceFormat::kEgm2008Raw)) << error;
   ExpectGeometry(181, 360, -90, 0, 1);
@@ -455,10 +484,11 @@ TEST(ImportOptions, ParseRegion) {
 }
 
 TEST(ImportOptions, ParseGridSourceFormat) {
-  const std::pair<const char*, GridSourceFormat> names[] = {{"auto", GridSourceFormat::kDetect},
-                                                            {"egm2008", GridSourceFormat::kEgm2008Raw},
-                                                            {"gsigeo", GridSourceFormat::kGsiAscii},
-                                                            {"raster", GridSourceFormat::kRaster}};
+  const std::pair<const char*, GridSourceFormat> names[] = {
+      {"auto", GridSourceFormat::kDetect},
+      {"egm2008", GridSourceFormat::kEgm2008Raw},
+      {"gsigeo", GridSourceFormat::kGsiAscii},
+      {"raster", GridSourceFormat::kRaster}};
   for (const auto& [text, expected] : names) {
     GridSourceFormat format = GridSourceFormat::kDetect;
     EXPECT_TRUE(ParseGridSourceFormat(text, format)) << text;

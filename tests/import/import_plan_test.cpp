@@ -1,13 +1,14 @@
 #include "import/import_plan.hpp"
 
-#include <gtest/gtest.h>
-
 #include <cmath>
+
+#include <gtest/gtest.h>
 
 namespace orthelev {
 namespace {
 
-SourceLattice Lattice(std::int32_t rows, std::int32_t columns, double south, double west, double spacing) {
+SourceLattice Lattice(std::int32_t rows, std::int32_t columns, double south, double west,
+                      double spacing) {
   return SourceLattice{rows, columns, south, west, spacing, spacing};
 }
 
@@ -53,23 +54,25 @@ TEST(ImportPlan, Columns) {
   const Case cases[] = {
       {"global from -180 with the 180 column repeated: rotated to 0, repeat dropped",
        Lattice(181, 361, -90, -180, 1), std::nullopt, 0, 360, 180, 179},
-      {"global from 0 without repeat: unchanged", Lattice(181, 360, -90, 0, 1), std::nullopt, 0, 360, 0, 359},
-      {"global from 0 with 360 repeated", Lattice(181, 361, -90, 0, 1), std::nullopt, 0, 360, 0, 359},
+      {"global from 0 without repeat: unchanged", Lattice(181, 360, -90, 0, 1), std::nullopt, 0,
+       360, 0, 359},
+      {"global from 0 with 360 repeated", Lattice(181, 361, -90, 0, 1), std::nullopt, 0, 360, 0,
+       359},
       {"global with nodes between meridians: starts at 0.5, seam column repeated",
        Lattice(180, 360, -89.5, -179.5, 1), std::nullopt, 0.5, 361, 180, 180},
       {"global, region across the 180 meridian", Lattice(181, 361, -90, -180, 1),
        Region{-10, 10, 170, -170}, 170, 21, 350, 10},
-      {"global, region across the 0 meridian", Lattice(181, 361, -90, -180, 1), Region{-10, 10, -5, 5},
-       355, 11, 175, 185},
+      {"global, region across the 0 meridian", Lattice(181, 361, -90, -180, 1),
+       Region{-10, 10, -5, 5}, 355, 11, 175, 185},
       {"global, region -180..180 keeps the whole circle", Lattice(181, 361, -90, -180, 1),
        Region{-10, 10, -180, 180}, 0, 360, 180, 179},
       {"global, region between nodes takes the inner ones", Lattice(181, 361, -90, -180, 1),
        Region{0, 1, 10.5, 12.5}, 11, 2, 191, 192},
-      {"western hemisphere grid in east longitudes", Lattice(11, 21, 30, -100, 1), std::nullopt, 260, 21, 0,
-       20},
+      {"western hemisphere grid in east longitudes", Lattice(11, 21, 30, -100, 1), std::nullopt,
+       260, 21, 0, 20},
       {"grid across 0: starts below 360", Lattice(5, 21, 40, -10, 1), std::nullopt, 350, 21, 0, 20},
-      {"regional grid, region in negative longitudes", Lattice(5, 21, 40, 350, 1), Region{40, 44, -5, 5},
-       355, 11, 5, 15},
+      {"regional grid, region in negative longitudes", Lattice(5, 21, 40, 350, 1),
+       Region{40, 44, -5, 5}, 355, 11, 5, 15},
       {"regional grid, region wider than the grid is clipped", Lattice(5, 11, 40, 130, 1),
        Region{0, 80, 100, 200}, 130, 11, 0, 10},
   };
@@ -106,9 +109,10 @@ TEST(ImportPlan, Rows) {
       {"band", Lattice(31, 10, 20, 120, 1), Region{25, 30, 0, 360}, 20, 6, 25},
       {"limits between rows", Lattice(31, 10, 20, 120, 1), Region{25.5, 29.5, 0, 360}, 21, 4, 26},
       {"one row", Lattice(31, 10, 20, 120, 1), Region{30, 30, 0, 360}, 20, 1, 30},
-      {"region beyond the grid is clipped", Lattice(31, 10, 20, 120, 1), Region{-90, 90, 0, 360}, 0, 31, 20},
-      {"GSIGEO-style spacing keeps its southern edge", SourceLattice{1801, 10, 20, 120, 0.016667, 0.025},
-       std::nullopt, 0, 1801, 20},
+      {"region beyond the grid is clipped", Lattice(31, 10, 20, 120, 1), Region{-90, 90, 0, 360}, 0,
+       31, 20},
+      {"GSIGEO-style spacing keeps its southern edge",
+       SourceLattice{1801, 10, 20, 120, 0.016667, 0.025}, std::nullopt, 0, 1801, 20},
   };
   for (const Case& c : cases) {
     ImportPlan plan;
@@ -135,7 +139,8 @@ TEST(ImportPlan, Refusals) {
       {"latitude beyond 90", Lattice(31, 10, 20, 120, 1), Region{40, 95, 120, 130}, "-90 to 90"},
       {"no number", Lattice(31, 10, 20, 120, 1), Region{NAN, 30, 120, 130}, "numbers"},
       {"region north of the grid", Lattice(31, 10, 20, 120, 1), Region{60, 70, 120, 130}, "no row"},
-      {"region east of the grid", Lattice(31, 10, 20, 120, 1), Region{30, 40, 140, 150}, "no column"},
+      {"region east of the grid", Lattice(31, 10, 20, 120, 1), Region{30, 40, 140, 150},
+       "no column"},
       {"region between two columns", Lattice(31, 10, 20, 120, 1), Region{30, 40, 121.2, 121.8},
        "no column"},
       {"file of 2 GiB or more", Lattice(21601, 40000, -90, 0, 1.0 / 120), std::nullopt, "2 GiB"},
@@ -149,7 +154,8 @@ TEST(ImportPlan, Refusals) {
 }
 
 TEST(ImportPlan, NormalizedLongitude) {
-  const double cases[][2] = {{-180, 180}, {-0.5, 359.5}, {360, 0}, {725, 5}, {-1e-12, 0}, {359.9999999999999, 0}};
+  const double cases[][2] = {{-180, 180}, {-0.5, 359.5}, {360, 0},
+                             {725, 5},    {-1e-12, 0},   {359.9999999999999, 0}};
   for (const auto& c : cases) EXPECT_DOUBLE_EQ(NormalizedLongitude(c[0]), c[1]) << c[0];
 }
 

@@ -2,20 +2,20 @@
 // against PROJ's own vertical transformation (cs2cs, an independent
 // implementation): the geoid heights must agree at arbitrary points.
 
-#include <gtest/gtest.h>
-#include <sys/wait.h>
-
 #include <cmath>
 #include <cstdio>
 #include <filesystem>
 #include <random>
 #include <string>
+#include <sys/wait.h>
 #include <vector>
 
+#include <gtest/gtest.h>
+
+#include "base/number_format.hpp"
 #include "geoid/custom_geoid.hpp"
 #include "geoid/interpolation.hpp"
 #include "import/grid_import.hpp"
-#include "base/number_format.hpp"
 #include "support/recording_window_services.hpp"
 #include "support/temp_dir.hpp"
 
@@ -33,10 +33,11 @@ bool ProjGeoidHeights(const std::vector<Point>& points, const std::string& folde
                       std::vector<double>& heights) {
   const std::string input = folder + "points.txt", output = folder + "heights.txt";
   std::string text;
-  for (const Point& p : points) text += FormatFixed(p.lat, 9) + " " + FormatFixed(p.lon, 9) + " 0\n";
+  for (const Point& p : points)
+    text += FormatFixed(p.lat, 9) + " " + FormatFixed(p.lon, 9) + " 0\n";
   testing::WriteBytes(input, text);
-  const std::string command = "cs2cs -f %.6f EPSG:4979 EPSG:4326+5773 < '" + input + "' > '" +
-                              output + "' 2>/dev/null";
+  const std::string command =
+      "cs2cs -f %.6f EPSG:4979 EPSG:4326+5773 < '" + input + "' > '" + output + "' 2>/dev/null";
   if (std::system(command.c_str()) != 0) return false;
   const std::string result = testing::ReadBytes(output);
   size_t start = 0;
@@ -60,8 +61,13 @@ TEST_F(ProjReference, BilinearEgm96MatchesProj) {
   ASSERT_TRUE(ImportGrid(kEgm96, dir.File("egm96.cdat"), std::nullopt, error)) << error;
   ASSERT_TRUE(OpenCustomGeoid(dir.File("egm96.cdat")));
 
-  std::vector<Point> points = {{35.677166666666665, 139.74786111111112}, {0, 0}, {-33.86, 151.21},
-                               {40.015, -105.27}, {64.1, -21.9}, {-77.85, 166.67}, {0.1, 179.99},
+  std::vector<Point> points = {{35.677166666666665, 139.74786111111112},
+                               {0, 0},
+                               {-33.86, 151.21},
+                               {40.015, -105.27},
+                               {64.1, -21.9},
+                               {-77.85, 166.67},
+                               {0.1, 179.99},
                                {10, -179.99}};
   std::mt19937_64 rng(2026);
   std::uniform_real_distribution<double> lat(-89.7, 89.7), lon(-180, 180);

@@ -2,11 +2,10 @@
 // Small rasters written through GDAL for the import tests, and reading back
 // a raster's values through GDAL alone.
 
-#include <gdal_priv.h>
-#include <ogr_spatialref.h>
-
 #include <array>
 #include <functional>
+#include <gdal_priv.h>
+#include <ogr_spatialref.h>
 #include <optional>
 #include <stdexcept>
 #include <string>
@@ -15,24 +14,27 @@
 namespace orthelev::testing {
 
 struct RasterSpec {
-  std::string driver;                // "GTX", "GTiff"
+  std::string driver;  // "GTX", "GTiff"
   int rows = 0, columns = 0;
   std::array<double, 6> transform{};  // GDAL's: outer corner of pixel (0, 0), pixel sizes
-  bool georeferenced = true;         // false: no transform is written
-  std::string crs = "EPSG:4326";     // empty: none
+  bool georeferenced = true;          // false: no transform is written
+  std::string crs = "EPSG:4326";      // empty: none
   std::optional<double> noData;
   std::string areaOrPoint;  // "Area", "Point" or empty
 };
 
 using PixelValue = std::function<float(int row, int column)>;
 
-inline void WriteRaster(const std::string& path, const RasterSpec& geometry, const PixelValue& value) {
+inline void WriteRaster(const std::string& path, const RasterSpec& geometry,
+                        const PixelValue& value) {
   GDALAllRegister();
   GDALDriver* driver = GetGDALDriverManager()->GetDriverByName(geometry.driver.c_str());
   if (!driver) throw std::runtime_error("no GDAL driver " + geometry.driver);
-  GDALDataset* dataset = driver->Create(path.c_str(), geometry.columns, geometry.rows, 1, GDT_Float32, nullptr);
+  GDALDataset* dataset =
+      driver->Create(path.c_str(), geometry.columns, geometry.rows, 1, GDT_Float32, nullptr);
   if (!dataset) throw std::runtime_error("cannot create " + path);
-  if (!geometry.areaOrPoint.empty()) dataset->SetMetadataItem(GDALMD_AREA_OR_POINT, geometry.areaOrPoint.c_str());
+  if (!geometry.areaOrPoint.empty())
+    dataset->SetMetadataItem(GDALMD_AREA_OR_POINT, geometry.areaOrPoint.c_str());
   if (geometry.georeferenced) {
     std::array<double, 6> transform = geometry.transform;
     dataset->SetGeoTransform(transform.data());
@@ -47,8 +49,8 @@ inline void WriteRaster(const std::string& path, const RasterSpec& geometry, con
   std::vector<float> line(static_cast<std::size_t>(geometry.columns));
   for (int r = 0; r < geometry.rows; ++r) {
     for (int c = 0; c < geometry.columns; ++c) line[static_cast<std::size_t>(c)] = value(r, c);
-    if (band->RasterIO(GF_Write, 0, r, geometry.columns, 1, line.data(), geometry.columns, 1, GDT_Float32, 0, 0,
-                       nullptr) != CE_None)
+    if (band->RasterIO(GF_Write, 0, r, geometry.columns, 1, line.data(), geometry.columns, 1,
+                       GDT_Float32, 0, 0, nullptr) != CE_None)
       throw std::runtime_error("cannot write " + path);
   }
   GDALClose(GDALDataset::ToHandle(dataset));
@@ -61,7 +63,9 @@ struct RasterValues {
   std::array<double, 6> transform{};
   std::optional<double> noData;
   std::vector<float> values;
-  float At(int row, int column) const { return values[static_cast<std::size_t>(row) * columns + column]; }
+  float At(int row, int column) const {
+    return values[static_cast<std::size_t>(row) * columns + column];
+  }
 };
 
 inline RasterValues ReadRaster(const std::string& path) {
@@ -77,8 +81,8 @@ inline RasterValues ReadRaster(const std::string& path) {
   const double noData = band->GetNoDataValue(&hasNoData);
   if (hasNoData) raster.noData = noData;
   raster.values.resize(static_cast<std::size_t>(raster.rows) * raster.columns);
-  if (band->RasterIO(GF_Read, 0, 0, raster.columns, raster.rows, raster.values.data(), raster.columns,
-                     raster.rows, GDT_Float32, 0, 0, nullptr) != CE_None)
+  if (band->RasterIO(GF_Read, 0, 0, raster.columns, raster.rows, raster.values.data(),
+                     raster.columns, raster.rows, GDT_Float32, 0, 0, nullptr) != CE_None)
     throw std::runtime_error("cannot read " + path);
   GDALClose(GDALDataset::ToHandle(dataset));
   return raster;

@@ -1,12 +1,12 @@
 #include "models/geoid_check.hpp"
 
-#include <gtest/gtest.h>
-
 #include <cmath>
 
+#include <gtest/gtest.h>
+
+#include "base/number_format.hpp"
 #include "geoid/active_grid.hpp"
 #include "geoid/interpolation.hpp"
-#include "base/number_format.hpp"
 #include "support/grid_writer.hpp"
 #include "support/recording_window_services.hpp"
 #include "support/temp_dir.hpp"
@@ -23,17 +23,39 @@ TEST(ParseCoordinate, AcceptedForms) {
   };
   const double dms = 35.677166666666665, nan = NAN;
   const Case cases[] = {
-      {"35 40 37.8", dms},      {"139 44 52.3", 139.74786111111112},
-      {"35.5", 35.5},           {"+35.5", 35.5},     {"N35.5", 35.5},   {"35.5N", 35.5},
-      {"35.5 N", 35.5},         {"n35.5", 35.5},     {"-35.5", -35.5},  {"S35.5", -35.5},
-      {"35.5S", -35.5},         {"35.5-", -35.5},    {"w35.5", -35.5},
-      {"35°40'37.8", dms},      {"35:40:37.8", dms}, {"35,40,37.8", dms},
-      {"N 35 40 37.8", dms},    {"35 40 37.8\"", dms},
-      {"35°40'37.8\" ", dms},   {"35 40 37.8 S", -dms}, {"-35 40 37.8", -dms},
-      {"35 40", 35.666666666666664}, {"35 40 37 8", 35.67916666666667},
-      {"1E2", 100},             {"139E", 139},       {" \t35.5\r\n", 35.5},
-      {"", nan},                {"   ", nan},        {"N", nan},        {"-", nan},
-      {"abc", nan},             {"1.2.3", nan},      {"35 . 40", nan},
+      {"35 40 37.8", dms},
+      {"139 44 52.3", 139.74786111111112},
+      {"35.5", 35.5},
+      {"+35.5", 35.5},
+      {"N35.5", 35.5},
+      {"35.5N", 35.5},
+      {"35.5 N", 35.5},
+      {"n35.5", 35.5},
+      {"-35.5", -35.5},
+      {"S35.5", -35.5},
+      {"35.5S", -35.5},
+      {"35.5-", -35.5},
+      {"w35.5", -35.5},
+      {"35°40'37.8", dms},
+      {"35:40:37.8", dms},
+      {"35,40,37.8", dms},
+      {"N 35 40 37.8", dms},
+      {"35 40 37.8\"", dms},
+      {"35°40'37.8\" ", dms},
+      {"35 40 37.8 S", -dms},
+      {"-35 40 37.8", -dms},
+      {"35 40", 35.666666666666664},
+      {"35 40 37 8", 35.67916666666667},
+      {"1E2", 100},
+      {"139E", 139},
+      {" \t35.5\r\n", 35.5},
+      {"", nan},
+      {"   ", nan},
+      {"N", nan},
+      {"-", nan},
+      {"abc", nan},
+      {"1.2.3", nan},
+      {"35 . 40", nan},
   };
   for (const Case& c : cases) {
     const double value = ParseCoordinate(c.text);
@@ -50,10 +72,9 @@ class GeoidCheck : public testing::ProgramState {
     ProgramState::SetUp();
     // A custom model over 30..40 N, 130..140 E whose nodes hold `height`.
     const std::string path = dir.File("flat.cdat");
-    testing::WriteBytes(path, testing::CustomGridBytes(
-                                  11, 11, 30, 130, 1, 1, [this](int r, int c) {
-                                    return (r == 5 && c == 5) ? peak : height;
-                                  }));
+    testing::WriteBytes(path, testing::CustomGridBytes(11, 11, 30, 130, 1, 1, [this](int r, int c) {
+                          return (r == 5 && c == 5) ? peak : height;
+                        }));
     AppSettings().dataFolder = dir.Folder();
     AppSettings().customFname = "flat.cdat";
     window.SetGeoidModelItems({"Custom Geoid", "EGM2008 2.5'x2.5'", "EGM2008 1'x1'"});

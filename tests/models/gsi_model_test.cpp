@@ -1,8 +1,8 @@
 #include "models/gsi_model.hpp"
 
-#include <gtest/gtest.h>
-
 #include <filesystem>
+
+#include <gtest/gtest.h>
 
 #include "geoid/active_grid.hpp"
 #include "settings/settings.hpp"
@@ -74,11 +74,14 @@ TEST_F(GsiModel, FailuresReportAndLeaveNoCompanion) {
   const std::string folder = dir.Folder();
   const Case cases[] = {
       {"missing", nullptr, {"Geoid file is not found:\r\n" + folder + "g.asc"}},
-      {"insufficient", "20 120 0.5 0.5 2 2 1\n1 2\n3\n",
+      {"insufficient",
+       "20 120 0.5 0.5 2 2 1\n1 2\n3\n",
        {"Data is insufficient: " + folder + "g.asc", "Can not create:\r\n" + folder + "g.asc.dat"}},
-      {"bad token", "20 120 0.5 0.5 2 2 1\n1 x 2\n3 4\n",
+      {"bad token",
+       "20 120 0.5 0.5 2 2 1\n1 x 2\n3 4\n",
        {"Can not create:\r\n" + folder + "g.asc.dat"}},
-      {"bad header", "20 120 0 0.5 2 2 1\n1 2\n3 4\n",
+      {"bad header",
+       "20 120 0 0.5 2 2 1\n1 2\n3 4\n",
        {"Can not create:\r\n" + folder + "g.asc.dat"}},
   };
   for (const Case& c : cases) {

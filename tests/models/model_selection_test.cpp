@@ -1,8 +1,8 @@
 #include "models/model_selection.hpp"
 
-#include <gtest/gtest.h>
-
 #include <filesystem>
+
+#include <gtest/gtest.h>
 
 #include "geoid/active_grid.hpp"
 #include "geoid/japan.hpp"
@@ -16,8 +16,8 @@ namespace {
 using testing::TempDir;
 
 const std::vector<std::string> kDefaultModelList = {
-    "Custom Geoid",       "EGM2008 2.5'x2.5'",  "EGM2008 1'x1'",   "GSIGEO 2011 ver2.2",
-    "GSIGEO 2011 ver2.1", "GSIGEO 2011 ver2",   "GSIGEO 2011 ver1"};
+    "Custom Geoid",       "EGM2008 2.5'x2.5'", "EGM2008 1'x1'",   "GSIGEO 2011 ver2.2",
+    "GSIGEO 2011 ver2.1", "GSIGEO 2011 ver2",  "GSIGEO 2011 ver1"};
 
 class ModelSelection : public testing::ProgramState {
  protected:
@@ -45,8 +45,8 @@ class ModelSelection : public testing::ProgramState {
 TEST_F(ModelSelection, CustomModelAlwaysAsksForItsFile) {
   AppSettings().customFname = "old.cdat";
   const std::string chosen = elsewhere.File("region.cdat");
-  testing::WriteBytes(chosen, testing::CustomGridBytes(2, 3, 35, 139, 0.5, 0.5,
-                                                       [](int, int) { return 1.0f; }));
+  testing::WriteBytes(
+      chosen, testing::CustomGridBytes(2, 3, 35, 139, 0.5, 0.5, [](int, int) { return 1.0f; }));
   window.dialogAnswers = {chosen};
   Pick("Custom Geoid");
   ASSERT_EQ(window.dialogsShown.size(), 1u);
@@ -91,9 +91,8 @@ TEST_F(ModelSelection, MissingEgmFileIsLocatedElsewhere) {
 
 TEST_F(ModelSelection, UnlocatedEgmFileReportsItsName) {
   Pick("EGM2008 1'x1'");
-  EXPECT_EQ(window.messages,
-            std::vector<std::string>{"Geoid file is not found: \r\n" +
-                                     DefaultGridSpec(kSectionEgm10).fname});
+  EXPECT_EQ(window.messages, std::vector<std::string>{"Geoid file is not found: \r\n" +
+                                                      DefaultGridSpec(kSectionEgm10).fname});
   EXPECT_FALSE(TheActiveGrid().open);
 }
 

@@ -1,11 +1,12 @@
 #include "program/program.hpp"
 
-#include <gtest/gtest.h>
-
 #include <filesystem>
+
+#include <gtest/gtest.h>
 
 #include "conversion/batch.hpp"
 #include "geoid/active_grid.hpp"
+#include "settings/file_dialog.hpp"
 #include "settings/file_types.hpp"
 #include "settings/profile_file.hpp"
 #include "settings/settings_store.hpp"
@@ -13,7 +14,6 @@
 #include "support/nmea_text.hpp"
 #include "support/recording_window_services.hpp"
 #include "support/temp_dir.hpp"
-#include "settings/file_dialog.hpp"
 
 namespace orthelev {
 namespace {
@@ -34,10 +34,10 @@ class ProgramHandlers : public testing::ProgramState {
     WriteBytes(dir.File("orthelev.ini"),
                "[Option]\r\nGeoidModel=Custom Geoid\r\nMainTop=100\r\nMainLeft=200\r\n"
                "[Custom Geoid]\r\nfname=world.cdat\r\n");
-    WriteBytes(dir.File("world.cdat"), testing::CustomGridBytes(181, 360, -90, 0, 1, 1,
-                                                                [](int, int) { return 30.0f; }));
-    const std::string gga = testing::Signed(
-        "$GPGGA,000010,3540.6300,N,13944.8717,E,1,08,1.0,50.0,M,39.0,M,,");
+    WriteBytes(dir.File("world.cdat"),
+               testing::CustomGridBytes(181, 360, -90, 0, 1, 1, [](int, int) { return 30.0f; }));
+    const std::string gga =
+        testing::Signed("$GPGGA,000010,3540.6300,N,13944.8717,E,1,08,1.0,50.0,M,39.0,M,,");
     WriteBytes(dir.File("day1.nmea"), gga + "\r\n");
     WriteBytes(dir.File("day2.nmea"), gga + "\r\n");
   }

@@ -2,19 +2,20 @@
 // drops, the browse dialog and the command line; Esc and closing during a
 // long conversion; starts while a batch runs.
 
+#include <filesystem>
+
 #include <QFileDialog>
 #include <QMimeData>
 #include <QProcess>
 #include <QSignalSpy>
 #include <QTest>
 #include <QUrl>
-#include <filesystem>
 
-#include "settings/file_types.hpp"
-#include "settings/profile_file.hpp"
 #include "qt/desktop_fixture.hpp"
 #include "qt/qt_test_registry.hpp"
 #include "services/placement.hpp"
+#include "settings/file_types.hpp"
+#include "settings/profile_file.hpp"
 
 namespace orthelev::testing {
 
@@ -90,7 +91,8 @@ class EscapeCounter : public QObject {
 
  protected:
   bool eventFilter(QObject*, QEvent* event) override {
-    if (event->type() == QEvent::KeyPress && static_cast<QKeyEvent*>(event)->key() == Qt::Key_Escape)
+    if (event->type() == QEvent::KeyPress &&
+        static_cast<QKeyEvent*>(event)->key() == Qt::Key_Escape)
       ++presses;
     return false;
   }
@@ -104,7 +106,8 @@ class ConversionTest : public DesktopTestCase {
  private slots:
   void CheckByClickAndByEnterInEitherEdit() {
     Start();
-    const QString expected = QString::number(LinearGeoid(35 + 40 / 60.0 + 37.8 / 3600, 139 + 44 / 60.0 + 52.3 / 3600), 'f', 4);
+    const QString expected = QString::number(
+        LinearGeoid(35 + 40 / 60.0 + 37.8 / 3600, 139 + 44 / 60.0 + 52.3 / 3600), 'f', 4);
     const std::function<void()> roads[] = {
         [this] { QTest::mouseClick(Main().ButtonCalc, Qt::LeftButton); },
         [this] { QTest::keyClick(Main().EditLat, Qt::Key_Return); },
@@ -129,16 +132,19 @@ class ConversionTest : public DesktopTestCase {
       std::function<void(TFormMain&, const std::string&)> start;
     };
     const Road roads[] = {
-        {"click", [](TFormMain& main, const std::string& file) {
+        {"click",
+         [](TFormMain& main, const std::string& file) {
            main.EditSorce->setText(QString::fromStdString(file));
            QTest::mouseClick(main.ButtonConvert, Qt::LeftButton);
          }},
-        {"Enter", [](TFormMain& main, const std::string& file) {
+        {"Enter",
+         [](TFormMain& main, const std::string& file) {
            main.EditSorce->setText(QString::fromStdString(file));
            QTest::keyClick(main.EditSorce, Qt::Key_Return);
          }},
         {"drop", [](TFormMain& main, const std::string& file) { QVERIFY(Drop(&main, {file})); }},
-        {"browse", [](TFormMain& main, const std::string& file) {
+        {"browse",
+         [](TFormMain& main, const std::string& file) {
            ModalAnswerer answerer([&file](QWidget* dialog) {
              auto* files = qobject_cast<QFileDialog*>(dialog);
              files->selectFile(QString::fromStdString(file));
@@ -147,9 +153,9 @@ class ConversionTest : public DesktopTestCase {
            QTest::mouseClick(main.ButtonBrowse, Qt::LeftButton);
            QCOMPARE(answerer.seen.size(), size_t{1});
            QCOMPARE(answerer.seen[0].title, QString("Open"));
-           const ScreenPoint at = CenterOver(ScreenRect{689, 425, 689 + 542, 425 + 189},
-                                             answerer.seen[0].frame.width(),
-                                             answerer.seen[0].frame.height(), ScreenRect{0, 0, 1920, 1040});
+           const ScreenPoint at = CenterOver(
+               ScreenRect{689, 425, 689 + 542, 425 + 189}, answerer.seen[0].frame.width(),
+               answerer.seen[0].frame.height(), ScreenRect{0, 0, 1920, 1040});
            QCOMPARE(answerer.seen[0].frame.topLeft(), QPoint(at.left, at.top));
          }},
     };
@@ -220,8 +226,9 @@ class ConversionTest : public DesktopTestCase {
     QCOMPARE(reached.presses, 1);
     QCOMPARE(Main().StatusText(), std::string(" *** Aborted by user ***"));
     const std::string report = Report().ReportText();
-    QVERIFY2(report.size() > 26 && report.substr(report.size() - 26) == "\n\n *** Aborted by user ***",
-             report.c_str());
+    QVERIFY2(
+        report.size() > 26 && report.substr(report.size() - 26) == "\n\n *** Aborted by user ***",
+        report.c_str());
     QVERIFY(LineCount(folder_->File("long_g.nmea")) < 40000);
     QVERIFY(Main().ButtonConvert->isEnabled());
   }

@@ -3,30 +3,33 @@
 // with a settings file, a small custom geoid grid and generated NMEA logs;
 // the program's windows started on it; answers to modal dialogs.
 
-#include <QApplication>
-#include <QMessageBox>
-#include <QPointer>
-#include <QTimer>
-#include <QWidget>
 #include <functional>
 #include <memory>
 #include <string>
 #include <vector>
 
+#include <QApplication>
+#include <QMessageBox>
+#include <QPointer>
+#include <QTimer>
+#include <QWidget>
+
 #include "conversion/batch.hpp"
 #include "geoid/active_grid.hpp"
+#include "qt/desktop_program.hpp"
+#include "services/window_services.hpp"
 #include "settings/settings.hpp"
 #include "support/grid_writer.hpp"
 #include "support/nmea_text.hpp"
 #include "support/temp_dir.hpp"
-#include "qt/desktop_program.hpp"
-#include "services/window_services.hpp"
 
 namespace orthelev::testing {
 
 // The geoid heights of the test grid: a linear function, which both
 // interpolations reproduce exactly inside the grid.
-inline double LinearGeoid(double lat, double lon) { return 20 + 0.5 * (lat - 30) + 0.3 * (lon - 130); }
+inline double LinearGeoid(double lat, double lon) {
+  return 20 + 0.5 * (lat - 30) + 0.3 * (lon - 130);
+}
 
 inline void ResetProgramState() {
   AppSettings().Reset();
@@ -43,8 +46,8 @@ class ProgramFolder {
     const std::int32_t rows = 41, columns = 61;
     folder_.Write("test.cdat", CustomGridBytes(rows, columns, 30, 130, 0.25, 0.25,
                                                [](std::int32_t row, std::int32_t column) {
-                                                 return static_cast<float>(
-                                                     LinearGeoid(40 - 0.25 * row, 130 + 0.25 * column));
+                                                 return static_cast<float>(LinearGeoid(
+                                                     40 - 0.25 * row, 130 + 0.25 * column));
                                                }));
     WriteSettings("");
   }
@@ -64,7 +67,8 @@ class ProgramFolder {
   std::string WriteNmea(const std::string& name, int sentences) const {
     std::string text;
     for (int i = 0; i < sentences; ++i)
-      text += Signed("$GPGGA,120000.00,3540.0000,N,13945.0000,E,1,08,1.0,100.000,M,40.0,M,,") + "\r\n";
+      text +=
+          Signed("$GPGGA,120000.00,3540.0000,N,13945.0000,E,1,08,1.0,100.000,M,40.0,M,,") + "\r\n";
     return folder_.Write(name, text);
   }
 

@@ -5,10 +5,10 @@
 #include <QFileDialog>
 #include <QTest>
 
-#include "settings/file_types.hpp"
 #include "qt/desktop_fixture.hpp"
 #include "qt/file_filters.hpp"
 #include "qt/qt_test_registry.hpp"
+#include "settings/file_types.hpp"
 
 namespace orthelev::testing {
 
@@ -52,7 +52,8 @@ class DialogsTest : public DesktopTestCase {
       const QPoint centred(c.mainAt.x() + (542 - w) / 2, c.mainAt.y() + (189 - h) / 2);
       const QString where = c.expect;
       if (where == "centred") QCOMPARE(box.frame.topLeft(), centred);
-      if (where.startsWith("right edge")) QCOMPARE(box.frame.topLeft(), QPoint(1920 - w, centred.y()));
+      if (where.startsWith("right edge"))
+        QCOMPARE(box.frame.topLeft(), QPoint(1920 - w, centred.y()));
       if (where.startsWith("left edge")) QCOMPARE(box.frame.topLeft(), QPoint(1920, centred.y()));
       if (where.startsWith("top left")) QCOMPARE(box.frame.topLeft(), QPoint(0, 0));
       if (where.startsWith("bottom")) QCOMPARE(box.frame.topLeft(), QPoint(centred.x(), 1024 - h));
@@ -117,9 +118,8 @@ class DialogsTest : public DesktopTestCase {
     QCOMPARE(answerer.seen.size(), size_t{2});
     QCOMPARE(answerer.seen[0].title, QString("Open"));
     QCOMPARE(answerer.seen[1].title, QString("Error"));
-    QCOMPARE(answerer.seen[1].text,
-             QString("Geoid file is not found: \n") +
-                 QString::fromStdString(AppSettings().egm10.fname));
+    QCOMPARE(answerer.seen[1].text, QString("Geoid file is not found: \n") +
+                                        QString::fromStdString(AppSettings().egm10.fname));
     QCOMPARE(AppSettings().gridDialog.SFilter, "Geoid file|" + AppSettings().egm10.fname);
     QVERIFY(!TheActiveGrid().open);
   }
@@ -134,8 +134,7 @@ class DialogsTest : public DesktopTestCase {
         "Geoid file|Und_min1x1_egm2008_isw=82_WGS84_TideFree_SE",
         "",
     };
-    for (const std::string& filter : filters)
-      QCOMPARE(FilterFromQt(QtNameFilters(filter)), filter);
+    for (const std::string& filter : filters) QCOMPARE(FilterFromQt(QtNameFilters(filter)), filter);
     QCOMPARE(QtNameFilters("CSV, Nmea|*.csv;*.nmea|All|*.*"),
              (QStringList{"CSV, Nmea (*.csv *.nmea)", "All (*)"}));
   }
@@ -154,7 +153,8 @@ class ReportLabelTest : public DesktopTestCase {
     QTest::mouseClick(Main().LabelReport, Qt::LeftButton);
     QVERIFY(report.isVisible());
     // Centred over the main window (689, 425, 542 x 189).
-    QCOMPARE(report.frameGeometry().topLeft(), QPoint(689 + (542 - 426) / 2, 425 + (189 - 286) / 2));
+    QCOMPARE(report.frameGeometry().topLeft(),
+             QPoint(689 + (542 - 426) / 2, 425 + (189 - 286) / 2));
     QTest::mouseClick(Main().LabelReport, Qt::LeftButton);
     QVERIFY(!report.isVisible());
   }

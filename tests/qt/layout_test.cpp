@@ -67,7 +67,8 @@ class LayoutTest : public QObject {
       QCOMPARE(TextOf(widget), QString(c.text));
       QCOMPARE(widget->toolTip(), QString(c.hint));
     }
-    const QStringList models = {"EGM2008 2.5'x2.5'", "EGM2008 1'x1'", "GSIGEO 2011", "Custom Geoid"};
+    const QStringList models = {"EGM2008 2.5'x2.5'", "EGM2008 1'x1'", "GSIGEO 2011",
+                                "Custom Geoid"};
     for (int i = 0; i < models.size(); ++i) QCOMPARE(main.ComboBoxGeoid->itemText(i), models[i]);
     QVERIFY(!main.CheckBoxSpline->isChecked());
     QCOMPARE(main.Label4->alignment(), Qt::AlignRight | Qt::AlignVCenter);

@@ -2,11 +2,12 @@
 // The widget test classes, each registered by its file with
 // ORTHELEV_QT_TEST(Class) and run by the test program's main.
 
-#include <QObject>
-#include <QTest>
 #include <functional>
 #include <memory>
 #include <vector>
+
+#include <QObject>
+#include <QTest>
 
 namespace orthelev::testing {
 
@@ -22,5 +23,6 @@ inline bool RegisterQtTest(std::function<QObject*()> make) {
 
 }  // namespace orthelev::testing
 
-#define ORTHELEV_QT_TEST(Class) \
-  static const bool registered##Class = ::orthelev::testing::RegisterQtTest([] { return new Class; })
+#define ORTHELEV_QT_TEST(Class)         \
+  static const bool registered##Class = \
+      ::orthelev::testing::RegisterQtTest([] { return new Class; })

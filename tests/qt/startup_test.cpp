@@ -1,14 +1,15 @@
 // Start-up, first activation, placement of the main window, closing with the
 // settings save, and the general error display.
 
-#include <QSignalSpy>
-#include <QTest>
 #include <filesystem>
 #include <stdexcept>
 
-#include "settings/profile_file.hpp"
+#include <QSignalSpy>
+#include <QTest>
+
 #include "qt/desktop_fixture.hpp"
 #include "qt/qt_test_registry.hpp"
+#include "settings/profile_file.hpp"
 
 namespace orthelev::testing {
 
@@ -40,14 +41,18 @@ class StartupTest : public QObject {
     QVERIFY(file.Load(folder.SettingsFile()));
     QCOMPARE(file.Encoding(), ProfileEncoding::Utf16Le);
     const std::pair<const char*, std::vector<const char*>> sections[] = {
-        {"Option", {"Version", "GeoidModel", "Decimal", "Postfix", "DataPath", "OpenPath", "NMEAext",
-                    "CSVext", "MainTop", "MainLeft", "Latitude", "Longitude"}},
-        {"EGM2008_25", {"title", "fname", "nrows", "ncols", "glamn", "glomn", "dgla", "dglo", "nlat",
-                        "nlon", "PrePad"}},
-        {"EGM2008_10", {"title", "fname", "nrows", "ncols", "glamn", "glomn", "dgla", "dglo", "nlat",
-                        "nlon", "PrePad"}},
-        {"GSI", {"title", "fname", "nrows", "ncols", "glamn", "glomn", "dgla", "dglo", "nlat", "nlon",
-                 "PrePad", "Spline"}},
+        {"Option",
+         {"Version", "GeoidModel", "Decimal", "Postfix", "DataPath", "OpenPath", "NMEAext",
+          "CSVext", "MainTop", "MainLeft", "Latitude", "Longitude"}},
+        {"EGM2008_25",
+         {"title", "fname", "nrows", "ncols", "glamn", "glomn", "dgla", "dglo", "nlat", "nlon",
+          "PrePad"}},
+        {"EGM2008_10",
+         {"title", "fname", "nrows", "ncols", "glamn", "glomn", "dgla", "dglo", "nlat", "nlon",
+          "PrePad"}},
+        {"GSI",
+         {"title", "fname", "nrows", "ncols", "glamn", "glomn", "dgla", "dglo", "nlat", "nlon",
+          "PrePad", "Spline"}},
         {"Custom Geoid", {"fname", "Ext"}},
         {"CSVitem", {"Valid", "Latitude", "NS", "Longitude", "EW", "Height", "Geoid", "Date"}},
         {"Font", {"Charset", "FontName", "FontSize"}},

@@ -22,7 +22,7 @@ TEST(PlaceMainWindow, CentresOrClampsIntoTheWorkArea) {
       {kNoStoredPosition, 300, screen, 550, 220, 410, 685},
       {5000, 100, screen, 550, 220, 820, 100},
       {10, -400, screen, 550, 220, 10, 0},
-      {0, 0, screen, 2000, 1100, 0, -80},  // larger: top edge, right edge
+      {0, 0, screen, 2000, 1100, 0, -80},       // larger: top edge, right edge
       {100, 100, second, 550, 220, 100, 1920},  // placed on the window's monitor
   };
   for (const Case& c : cases) {
@@ -60,13 +60,13 @@ TEST(NearestMonitor, LargestOverlapElseLeastDistance) {
     int want;
   };
   const Case cases[] = {
-      {{689, 425, 1231, 614}, 0},
-      {{1600, 425, 2142, 614}, 0},   // more on the left one
-      {{1700, 425, 2242, 614}, 1},   // more on the right one
-      {{4000, 100, 4542, 289}, 1},   // off every screen, right of the second
+      {{689, 425, 1231, 614}, 0},    {{1600, 425, 2142, 614}, 0},  // more on the left one
+      {{1700, 425, 2242, 614}, 1},                                 // more on the right one
+      {{4000, 100, 4542, 289}, 1},    // off every screen, right of the second
       {{-900, 2000, -358, 2189}, 0},  // below and left of the first
   };
-  for (const Case& c : cases) EXPECT_EQ(NearestMonitor(c.window, monitors), c.want) << c.window.left;
+  for (const Case& c : cases)
+    EXPECT_EQ(NearestMonitor(c.window, monitors), c.want) << c.window.left;
   EXPECT_EQ(NearestMonitor({0, 0, 10, 10}, {}), -1);
 }
 

@@ -1,11 +1,11 @@
 #include "settings/profile_file.hpp"
 
-#include <gtest/gtest.h>
-#include <unistd.h>
-
 #include <functional>
 #include <string>
+#include <unistd.h>
 #include <vector>
+
+#include <gtest/gtest.h>
 
 #include "support/file_size_limit.hpp"
 #include "support/folder_entries.hpp"
@@ -49,9 +49,12 @@ std::string Encode(const std::string& latin1, ProfileEncoding encoding) {
 
 std::string Bom(ProfileEncoding encoding) {
   switch (encoding) {
-    case ProfileEncoding::Utf16Le: return "\xFF\xFE";
-    case ProfileEncoding::Utf8Bom: return "\xEF\xBB\xBF";
-    default: return "";
+    case ProfileEncoding::Utf16Le:
+      return "\xFF\xFE";
+    case ProfileEncoding::Utf8Bom:
+      return "\xEF\xBB\xBF";
+    default:
+      return "";
   }
 }
 
@@ -257,8 +260,8 @@ TEST_F(ProfileFileTest, KeepsBytesItCannotDecode) {
 }
 
 TEST_F(ProfileFileTest, CreatesNewFilesAsUtf16WithByteOrderMark) {
-  const std::string wide = "\xFF\xFE" + Encode("[Option]\r\nVersion=Orthelev Ver2.06\r\n",
-                                               ProfileEncoding::Utf16Le);
+  const std::string wide =
+      "\xFF\xFE" + Encode("[Option]\r\nVersion=Orthelev Ver2.06\r\n", ProfileEncoding::Utf16Le);
   ProfileFile fresh;
   ASSERT_TRUE(fresh.Load(path_));
   EXPECT_FALSE(fresh.Existed());
@@ -281,7 +284,8 @@ TEST_F(ProfileFileTest, CreatesNewFilesAsUtf16WithByteOrderMark) {
 }
 
 TEST_F(ProfileFileTest, RoundTripsTextBeyondEightBits) {
-  const std::string gothic = "\xEF\xBC\xAD\xEF\xBC\xB3 \xE3\x82\xB4\xE3\x82\xB7\xE3\x83\x83\xE3\x82\xAF";
+  const std::string gothic =
+      "\xEF\xBC\xAD\xEF\xBC\xB3 \xE3\x82\xB4\xE3\x82\xB7\xE3\x83\x83\xE3\x82\xAF";
   const std::string emoji = "\xF0\x9F\x8C\x8D";  // needs a surrogate pair in UTF-16
   ProfileFile profile;
   ASSERT_TRUE(profile.Load(path_));
@@ -318,8 +322,8 @@ TEST_F(ProfileFileTest, RefusesEntriesThatWouldNotReadBack) {
     const char* value;
   };
   const Case cases[] = {
-      {"", "Key", "v"},        {" ", "Key", "v"},        {"Option", "", "v"},
-      {"Option", "a=b", "v"},  {"Option", "[Key", "v"},  {"Option", ";Key", "v"},
+      {"", "Key", "v"},          {" ", "Key", "v"},         {"Option", "", "v"},
+      {"Option", "a=b", "v"},    {"Option", "[Key", "v"},   {"Option", ";Key", "v"},
       {"Option", "Key", "a\nb"}, {"Option", "Key", "a\rb"}, {"Op\ntion", "Key", "v"},
       {"Option", "K\ney", "v"},
   };

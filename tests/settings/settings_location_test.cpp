@@ -1,15 +1,15 @@
 #include "settings/settings_location.hpp"
 
-#include <gtest/gtest.h>
-#include <fcntl.h>
-#include <sys/stat.h>
-#include <unistd.h>
-
 #include <chrono>
+#include <fcntl.h>
 #include <filesystem>
 #include <optional>
 #include <string>
+#include <sys/stat.h>
+#include <unistd.h>
 #include <vector>
+
+#include <gtest/gtest.h>
 
 #include "support/folder_entries.hpp"
 #include "support/temp_dir.hpp"

@@ -1,9 +1,9 @@
 #include "settings/settings_store.hpp"
 
-#include <gtest/gtest.h>
+#include <filesystem>
 #include <stdlib.h>
 
-#include <filesystem>
+#include <gtest/gtest.h>
 
 #include "settings/profile_file.hpp"
 #include "settings/settings.hpp"
@@ -68,8 +68,8 @@ TEST_F(SettingsStore, FirstRunCreatesTheFileAndSavesEveryKey) {
   ProfileFile file;
   ASSERT_TRUE(file.Load(AppSettings().settingsFileName));
   EXPECT_EQ(file.Encoding(), ProfileEncoding::Utf16Le);
-  const char* sections[] = {"Option", "EGM2008_25", "EGM2008_10", "GSI", "Custom Geoid",
-                            "CSVitem", "Font", "CSV_Info", "CSV_Option"};
+  const char* sections[] = {"Option",  "EGM2008_25", "EGM2008_10", "GSI",       "Custom Geoid",
+                            "CSVitem", "Font",       "CSV_Info",   "CSV_Option"};
   for (const char* section : sections) EXPECT_TRUE(file.HasSection(section)) << section;
   EXPECT_EQ(file.SectionKeys("Option"),
             (Lines{"Version", "GeoidModel", "Decimal", "Postfix", "DataPath", "OpenPath", "NMEAext",
@@ -88,9 +88,17 @@ TEST_F(SettingsStore, OptionValuesAreNormalised) {
   const std::string program = dir.Folder();
   const Case cases[] = {
       {{"[Option]", "Decimal=0", "Postfix=   "}, "4", "_g", "", program},
-      {{"[Option]", "Decimal=-3", "DataPath=/data/geoid"}, "4", "_g", "/data/geoid/", "/data/geoid/"},
+      {{"[Option]", "Decimal=-3", "DataPath=/data/geoid"},
+       "4",
+       "_g",
+       "/data/geoid/",
+       "/data/geoid/"},
       {{"[Option]", "Decimal=abc", "DataPath=D:"}, "4", "_g", "D:", "D:"},
-      {{"[Option]", "Decimal=", "DataPath=/data/geoid/"}, "4", "_g", "/data/geoid/", "/data/geoid/"},
+      {{"[Option]", "Decimal=", "DataPath=/data/geoid/"},
+       "4",
+       "_g",
+       "/data/geoid/",
+       "/data/geoid/"},
       {{"[Option]", "Decimal= 6 ", "Postfix= _corr "}, "6", "_corr", "", program},
   };
   for (const Case& c : cases) {
@@ -106,8 +114,8 @@ TEST_F(SettingsStore, OptionValuesAreNormalised) {
 }
 
 TEST_F(SettingsStore, EmptyValuesAndDefaults) {
-  LoadLines({"[Option]", "NMEAext=", "[EGM2008_25]", "fname=", "nrows=0x10", "dgla=1.5x",
-             "[GSI]", "fname=", "title=Mine", "[Font]", "Charset=300"});
+  LoadLines({"[Option]", "NMEAext=", "[EGM2008_25]", "fname=", "nrows=0x10", "dgla=1.5x", "[GSI]",
+             "fname=", "title=Mine", "[Font]", "Charset=300"});
   const Settings& s = AppSettings();
   EXPECT_EQ(s.nmeaExt, "");
   EXPECT_EQ(s.csvExt, ".csv.pos");
@@ -125,9 +133,9 @@ TEST_F(SettingsStore, SplineBoxFollowsTheRestoredModel) {
     const char* model;
     bool visible;
   };
-  for (const Case& c : {Case{"GeoidModel=gsigeo 2011 VER2.1", true},
-                        Case{"GeoidModel=EGM2008 1'x1'", false},
-                        Case{"GeoidModel=no such model", false}}) {
+  for (const Case& c :
+       {Case{"GeoidModel=gsigeo 2011 VER2.1", true}, Case{"GeoidModel=EGM2008 1'x1'", false},
+        Case{"GeoidModel=no such model", false}}) {
     LoadLines({"[Option]", c.model, "[GSI]", "Spline=1"});
     EXPECT_EQ(window.SplineVisible(), c.visible) << c.model;
     EXPECT_TRUE(window.SplineChecked());
@@ -135,11 +143,22 @@ TEST_F(SettingsStore, SplineBoxFollowsTheRestoredModel) {
 }
 
 TEST_F(SettingsStore, MigratesOldFilesOnce) {
-  const Lines old = {"[Option]", "Version=Orthelev Ver1.08", "iBluemask=1",
-                     "[GSI]", "title=GSIGEO 2000", "fname=gsigeo2000.asc",
-                     "[CSVitem]", "Latitude=lat,Latitude(deg)",
-                     "[GSI2000]", "nrows=1", "fname=x", "other=kept",
-                     "[CustomGeoid]", "fname=y.cdat", "[Tail]", "a=b"};
+  const Lines old = {"[Option]",
+                     "Version=Orthelev Ver1.08",
+                     "iBluemask=1",
+                     "[GSI]",
+                     "title=GSIGEO 2000",
+                     "fname=gsigeo2000.asc",
+                     "[CSVitem]",
+                     "Latitude=lat,Latitude(deg)",
+                     "[GSI2000]",
+                     "nrows=1",
+                     "fname=x",
+                     "other=kept",
+                     "[CustomGeoid]",
+                     "fname=y.cdat",
+                     "[Tail]",
+                     "a=b"};
   LoadLines(old);
   const Settings& s = AppSettings();
   EXPECT_EQ(s.gsi.title, DefaultGridSpec(kSectionGsi).title);
@@ -161,9 +180,9 @@ TEST_F(SettingsStore, MigrationAddsMissingCsvTitles) {
     const char* latitude;
     const char* migrated;
   };
-  for (const Case& c : {Case{"lat,Latitude(deg)", "lat,Latitude(deg)"},
-                        Case{"LATITUDE(DEG)X", "LATITUDE(DEG)X,latitude(deg)"},
-                        Case{"", ",latitude(deg)"}}) {
+  for (const Case& c :
+       {Case{"lat,Latitude(deg)", "lat,Latitude(deg)"},
+        Case{"LATITUDE(DEG)X", "LATITUDE(DEG)X,latitude(deg)"}, Case{"", ",latitude(deg)"}}) {
     LoadLines({"[Option]", "Version=Orthelev Ver1.05", "iBluemask=1", "[CSVitem]",
                std::string("Latitude=") + c.latitude});
     EXPECT_EQ(AppSettings().csvItems.latitude, c.migrated) << c.latitude;

@@ -10,7 +10,7 @@ TEST(SettingsForms, WholeNumbersBytesAndYesNo) {
     const char* text;
     std::int32_t expected;
   };
-  const Case wholes[] = {{"16", 16}, {"0x10", 16}, {"0X1f", 31}, {"-5", -5}, {"1.5", 77},
+  const Case wholes[] = {{"16", 16}, {"0x10", 16}, {"0X1f", 31}, {"-5", -5},  {"1.5", 77},
                          {"", 77},   {"0x", 77},   {"0xZZ", 77}, {"abc", 77}, {"99999999999", 77}};
   for (const Case& c : wholes) EXPECT_EQ(ReadWholeNumber(c.text, 77), c.expected) << c.text;
 

@@ -3,9 +3,8 @@
 // write past the limit fails (EFBIG) instead of raising SIGXFSZ. Forces
 // write failures even where root ignores permissions.
 
-#include <sys/resource.h>
-
 #include <csignal>
+#include <sys/resource.h>
 
 namespace orthelev::testing {
 

@@ -2,14 +2,13 @@
 // Writes synthetic geoid grid files for tests and benchmarks: float32
 // little-endian nodes, row 0 at the northern edge.
 
-#include <fcntl.h>
-#include <unistd.h>
-
 #include <cstdint>
 #include <cstring>
+#include <fcntl.h>
 #include <functional>
 #include <stdexcept>
 #include <string>
+#include <unistd.h>
 #include <vector>
 
 namespace orthelev::testing {

@@ -11,7 +11,8 @@ namespace orthelev::testing {
 
 inline unsigned XorBetweenDollarAndStar(std::string_view line) {
   unsigned sum = 0;
-  for (size_t i = 1; i < line.size() && line[i] != '*'; ++i) sum ^= static_cast<unsigned char>(line[i]);
+  for (size_t i = 1; i < line.size() && line[i] != '*'; ++i)
+    sum ^= static_cast<unsigned char>(line[i]);
   return sum;
 }
 

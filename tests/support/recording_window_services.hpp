@@ -3,17 +3,17 @@
 // message box in order, and answers message boxes OK at once. Install it
 // with the ProgramState fixture below, which also resets program-wide state.
 
-#include <gtest/gtest.h>
-
 #include <functional>
 #include <string>
 #include <vector>
 
+#include <gtest/gtest.h>
+
 #include "conversion/batch.hpp"
 #include "conversion/conversion_state.hpp"
 #include "geoid/active_grid.hpp"
-#include "settings/settings.hpp"
 #include "services/memory_window_services.hpp"
+#include "settings/settings.hpp"
 
 namespace orthelev::testing {
 

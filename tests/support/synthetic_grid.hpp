@@ -8,14 +8,14 @@
 #include <string>
 
 #include "geoid/active_grid.hpp"
-#include "settings/settings.hpp"
 #include "grid_writer.hpp"
+#include "settings/settings.hpp"
 #include "temp_dir.hpp"
 
 namespace orthelev::testing {
 
 struct SyntheticGrid {
-  double glamn = 30, glomn = 130;  // south-west node, degrees
+  double glamn = 30, glomn = 130;   // south-west node, degrees
   double dgla = 0.25, dglo = 0.25;  // spacing, degrees
   std::int32_t nlat = 41, nlon = 61;
 

@@ -12,7 +12,8 @@ inline void WriteBytes(const std::string& path, const std::string& bytes);
 class TempDir {
  public:
   TempDir() {
-    std::string pattern = (std::filesystem::temp_directory_path() / "orthelev-test-XXXXXX").string();
+    std::string pattern =
+        (std::filesystem::temp_directory_path() / "orthelev-test-XXXXXX").string();
     if (!mkdtemp(pattern.data())) throw std::runtime_error("mkdtemp failed");
     path_ = pattern;
   }
