@@ -228,6 +228,18 @@ bool ProfileFile::HasSection(std::string_view section) const {
   return FindSection(section).has_value();
 }
 
+std::vector<std::string> ProfileFile::SectionNames() const {
+  std::vector<std::string> names;
+  for (const Line& line : lines_) {
+    const auto name = SectionNameOf(line.text);
+    if (!name || name->empty()) continue;
+    bool seen = false;
+    for (const std::string& earlier : names) seen = seen || SameName(earlier, *name);
+    if (!seen) names.push_back(*name);
+  }
+  return names;
+}
+
 std::vector<std::string> ProfileFile::SectionKeys(std::string_view section) const {
   std::vector<std::string> keys;
   const auto header = FindSection(section);

@@ -68,6 +68,9 @@ class ProfileFile {
   std::string ReadString(std::string_view section, std::string_view key,
                          std::string_view fallback) const;
   bool HasSection(std::string_view section) const;
+  // The names of the sections in file order, each name once (as spelled at
+  // its first section).
+  std::vector<std::string> SectionNames() const;
   // The keys of the section's entries in file order, as spelled in the file.
   std::vector<std::string> SectionKeys(std::string_view section) const;
   // One "key=value" row per entry of the section, in file order, each value
