@@ -21,13 +21,13 @@
 #include "settings/settings.hpp"
 
 // A failed check is a finding: libFuzzer keeps the input that caused it.
-#define FUZZ_CHECK(condition, what)                                                        \
-  do {                                                                                     \
-    if (!(condition)) {                                                                    \
+#define FUZZ_CHECK(condition, what)                                                           \
+  do {                                                                                        \
+    if (!(condition)) {                                                                       \
       std::fprintf(stderr, "fuzz check failed: %s: %s (%s:%d)\n", #condition, what, __FILE__, \
-                   __LINE__);                                                              \
-      std::abort();                                                                        \
-    }                                                                                      \
+                   __LINE__);                                                                 \
+      std::abort();                                                                           \
+    }                                                                                         \
   } while (0)
 
 namespace orthelev::fuzz {

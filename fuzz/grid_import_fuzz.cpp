@@ -4,10 +4,9 @@
 // that opens, whose nodes are below 200 m or missing. Memory stays bounded
 // by the input (the fuzzer's malloc limit catches oversized buffers).
 
+#include <cmath>
 #include <cpl_vsi.h>
 #include <fuzzer/FuzzedDataProvider.h>
-
-#include <cmath>
 
 #include "base/byte_order.hpp"
 #include "fuzz_support.hpp"

@@ -27,9 +27,9 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
   const std::string bytes = fuzz::Scratch::Read(companion);
   FUZZ_CHECK(bytes.size() == 4 * static_cast<std::size_t>(header->nlat) * header->nlon,
              "4 bytes a node");
-  FUZZ_CHECK(static_cast<std::int64_t>(header->nlat) * header->nlon <=
-                 static_cast<std::int64_t>(size),
-             "no more values than the file has bytes");
+  FUZZ_CHECK(
+      static_cast<std::int64_t>(header->nlat) * header->nlon <= static_cast<std::int64_t>(size),
+      "no more values than the file has bytes");
   for (std::size_t at = 0; at < bytes.size(); at += 4) {
     const auto* node = reinterpret_cast<const unsigned char*>(bytes.data() + at);
     const float value = FromLittleEndian<float>(node);

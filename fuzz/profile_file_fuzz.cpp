@@ -4,7 +4,6 @@
 // file cannot carry is refused. An unedited file is not touched.
 
 #include <fuzzer/FuzzedDataProvider.h>
-
 #include <map>
 #include <utility>
 

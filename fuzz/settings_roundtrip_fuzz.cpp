@@ -23,11 +23,19 @@ void AddGrid(std::vector<std::string>& out, const GridSpec& g) {
 // Every value the load reads, as text.
 std::vector<std::string> Snapshot(const fuzz::CountingWindow& window) {
   const Settings& s = AppSettings();
-  std::vector<std::string> out = {s.decimal,     s.postfix,    s.dataPath,
-                                  s.dataFolder,  s.nmeaExt,    s.csvExt,
-                                  s.customFname, s.customExt,  s.browseDialog.SInitDir,
-                                  s.font.name,   window.GeoidModelText(),
-                                  window.LatitudeText(), window.LongitudeText()};
+  std::vector<std::string> out = {s.decimal,
+                                  s.postfix,
+                                  s.dataPath,
+                                  s.dataFolder,
+                                  s.nmeaExt,
+                                  s.csvExt,
+                                  s.customFname,
+                                  s.customExt,
+                                  s.browseDialog.SInitDir,
+                                  s.font.name,
+                                  window.GeoidModelText(),
+                                  window.LatitudeText(),
+                                  window.LongitudeText()};
   out.push_back(WholeNumberText(s.font.charset));
   out.push_back(WholeNumberText(s.font.sizePoints));
   out.push_back(YesNoText(window.SplineChecked()));
@@ -76,6 +84,11 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
   }
   FUZZ_CHECK(StoredVersion(path) == VersionTitle(), "a save writes the Version");
   Load(window, path);
-  FUZZ_CHECK(Snapshot(window) == first, "the saved settings read back as they were");
+  const std::vector<std::string> second = Snapshot(window);
+  for (std::size_t i = 0; i < first.size() && i < second.size(); ++i)
+    if (first[i] != second[i])
+      std::fprintf(stderr, "value %zu: \"%s\" became \"%s\"\n", i, first[i].c_str(),
+                   second[i].c_str());
+  FUZZ_CHECK(second == first, "the saved settings read back as they were");
   return 0;
 }

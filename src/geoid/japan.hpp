@@ -31,6 +31,13 @@ bool ConvertGsiGrid(const std::string& path, std::optional<GridSpec>& header);
 // or a spacing that is not a finite positive number of at most 200 degrees.
 std::optional<GridSpec> ParseGsiHeader(std::string_view line);
 
+// True when an ASCII grid file of `fileBytes` bytes can hold the header's
+// nlat x nlon values. Every value takes at least one byte of the file (a
+// blank line is one missing value), so a file holds at most as many values
+// as it has bytes; a header announcing more is refused before anything is
+// allocated.
+bool GsiGridFitsFile(const GridSpec& header, std::int64_t fileBytes);
+
 // Takes the next number off the front of `line` (numbers separated by runs
 // of blanks and commas). The last token of a line that is no number gives
 // NaN (real) or 0 (integer); any other token that is no number gives false.

@@ -98,7 +98,12 @@ void FormClose() {
   WindowServices& window = Window();
   window.SetStatusText(" " + FileNameOf(AppSettings().settingsFileName) + "  saving...");
   window.ProcessPendingEvents();
-  SaveSettings();
+  std::vector<std::string> refused;
+  if (!SaveSettings(&refused) && !refused.empty()) {
+    std::string text = "These settings hold a line break and were not saved:";
+    for (const std::string& key : refused) text += "\r\n" + key;
+    window.ShowMessageBox(text);
+  }
   AppSettings().csvInfo.clear();
   AppSettings().csvOption.clear();
   TheActiveGrid().file.Close();
