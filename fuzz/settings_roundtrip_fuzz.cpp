@@ -50,6 +50,21 @@ std::vector<std::string> Snapshot(const fuzz::CountingWindow& window) {
   return out;
 }
 
+std::string Escaped(std::string_view text) {
+  std::string out;
+  for (const char c : text) {
+    const auto byte = static_cast<unsigned char>(c);
+    if (byte >= 0x20 && byte < 0x7F) {
+      out += c;
+    } else {
+      char hex[8];
+      std::snprintf(hex, sizeof hex, "\\x%02X", byte);
+      out += hex;
+    }
+  }
+  return out;
+}
+
 void Load(fuzz::CountingWindow& window, const std::string& path) {
   AppSettings().Reset();
   window = fuzz::CountingWindow{};
@@ -87,8 +102,8 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
   const std::vector<std::string> second = Snapshot(window);
   for (std::size_t i = 0; i < first.size() && i < second.size(); ++i)
     if (first[i] != second[i])
-      std::fprintf(stderr, "value %zu: \"%s\" became \"%s\"\n", i, first[i].c_str(),
-                   second[i].c_str());
+      std::fprintf(stderr, "value %zu: \"%s\" became \"%s\"\n", i, Escaped(first[i]).c_str(),
+                   Escaped(second[i]).c_str());
   FUZZ_CHECK(second == first, "the saved settings read back as they were");
   return 0;
 }

@@ -4,7 +4,7 @@
 set -euo pipefail
 
 packages=(cmake make g++ googletest libgtest-dev libgmock-dev libbenchmark-dev locales libgdal-dev gdal-bin proj-data proj-bin
-          qt6-base-dev xvfb)
+          qt6-base-dev xvfb clang libclang-rt-14-dev)
 
 missing=()
 for p in "${packages[@]}"; do

@@ -129,7 +129,9 @@ bool GtxHeaderFits(const std::string& path, std::string& error) {
                                      std::uint32_t{header[at + 2]} << 8 | header[at + 3]);
   };
   const std::int64_t rows = word(32), columns = word(36);
-  if (rows > 0 && columns > 0 && 4 * rows * columns <= static_cast<std::int64_t>(info.st_size) - 40)
+  // rows * columns < 2^62 cannot overflow; the file is compared in nodes.
+  if (rows > 0 && columns > 0 &&
+      rows * columns <= (static_cast<std::int64_t>(info.st_size) - 40) / 4)
     return true;
   error = path + " announces " + FormatInt(rows) + " rows of " + FormatInt(columns) +
           " nodes, more than its " + FormatInt(static_cast<std::int64_t>(info.st_size)) +

@@ -106,9 +106,10 @@ bool PlanRows(const SourceLattice& s, double dlat, const std::optional<Region>& 
 // True when `columns` columns of the plan's rows make a custom geoid file
 // below 2 GiB; checked before the column list is made.
 bool FitsOneFile(const ImportPlan& plan, std::int64_t columns, std::string& error) {
-  const std::int64_t bytes = 4 * static_cast<std::int64_t>(plan.rowCount) * columns + 40;
-  if (bytes <= kMaxFileBytes) return true;
-  error = "The imported grid would take " + FormatInt(bytes) +
+  // Compared in nodes: rows and columns below 2^31 multiply without overflow.
+  const std::int64_t nodes = static_cast<std::int64_t>(plan.rowCount) * columns;
+  if (nodes <= (kMaxFileBytes - 40) / 4) return true;
+  error = "The imported grid would take " + FormatInt(4 * nodes + 40) +
           " bytes; a custom geoid file must stay below 2 GiB. Cut a region.";
   return false;
 }

@@ -405,8 +405,9 @@ std::string ProfileFile::Serialize() const {
     bytes += line.raw;
     if (line.rawEnded || i + 1 == lines_.size()) continue;
     // A last line read without its line end gets one before new lines follow;
-    // in UTF-16 a stray odd byte is first completed to a whole code unit.
-    if (encoding_ == ProfileEncoding::Utf16Le && bytes.size() % 2 != 0) bytes += '\0';
+    // in UTF-16 a stray odd byte, which the line's text never held, is
+    // dropped rather than made into a character.
+    if (encoding_ == ProfileEncoding::Utf16Le && bytes.size() % 2 != 0) bytes.pop_back();
     bytes += lineEnd;
   }
   return bytes;

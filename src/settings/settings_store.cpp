@@ -318,20 +318,18 @@ void LoadDefaultSettings() {
 bool SaveSettings(std::vector<std::string>* refused) {
   ProfileFile file;
   if (!file.Load(AppSettings().settingsFileName)) return false;
-  // Version comes first in its section; it is taken back when a value was
-  // refused, so that the next load migrates again instead of losing what
-  // the migration changed.
-  const std::optional<std::string> oldVersion = file.Find(kOption, "Version");
+  // Version comes first in its section. When a value is refused the save
+  // starts again from the file as loaded without it, so that the next load
+  // migrates again instead of losing what the migration changed.
+  ProfileFile withoutVersion = file;
   SettingsWriter out(file);
   out.Text(kOption, "Version", AppSettings().versionTitle);
   WriteAll(out, AppSettings(), Window());
   if (refused) *refused = out.Refused();
   if (out.Refused().empty()) return file.Save();
-  if (oldVersion)
-    file.WriteString(kOption, "Version", *oldVersion);
-  else
-    file.DeleteKey(kOption, "Version");
-  file.Save();
+  SettingsWriter again(withoutVersion);
+  WriteAll(again, AppSettings(), Window());
+  withoutVersion.Save();
   return false;
 }
 
