@@ -110,7 +110,7 @@ void RunBatch() {
   window.ClearReport();
   window.AppendReportLine(" Geoid model: " + window.GeoidModelText() + "\r\n");
   window.ProcessPendingEvents();
-  Flags().useSpline = !Flags().forceBilinear && (window.SplineChecked() || !window.SplineVisible());
+  Flags().useSpline = SplineChosen();
   if (window.SourceText().empty()) return;
 
   const std::string source = window.SourceText();

@@ -40,4 +40,17 @@ void AppendConversionSummary(std::int32_t records, std::int32_t inside, std::int
   Window().SetStatusText(Window().StatusText() + "  Read:" + FormatInt(records) + "rec.");
 }
 
+std::int32_t FinishConversion(OutputFile& output, bool written, const std::string& fileName,
+                              const std::string& outputPath, const ConversionTally& tally) {
+  const bool readFailed = LogReadFailed();
+  const bool inputClosed = CloseLogFile();
+  const bool outputClosed = output.Close();
+  if (!written || !outputClosed) return ReportCannotCreate(outputPath);
+  if (readFailed || !inputClosed) return ReportCannotOpen(fileName);
+  if (!Flags().abortRequested)
+    AppendConversionSummary(tally.records, tally.inside, tally.outside, tally.diffSum);
+  Window().ProcessPendingEvents();
+  return tally.records;
+}
+
 }  // namespace orthelev

@@ -19,7 +19,6 @@ namespace orthelev {
 namespace {
 
 constexpr std::int32_t kProgressInterval = 1024;
-constexpr int kBilinear = 0;
 constexpr std::int32_t kFailed = -1;
 constexpr std::int32_t kRefused = -2;
 
@@ -68,8 +67,8 @@ enum class RecordLoopEnd { Finished, WriteFailed };
 // the data ends or Esc is pressed; events are let through after every 1024th.
 RecordLoopEnd ConvertRecords(CsvLayout& layout, bool haveRecord, OutputFile& output,
                              CsvCounters& counters, const std::string& fileName) {
-  const int window = Flags().useSpline ? kMaxSplineWindow : kBilinear;
-  const int decimals = CsvDecimals();
+  const int window = InterpolationWindow(Flags().useSpline);
+  const int decimals = HeightDecimals();
   for (; haveRecord && !Flags().abortRequested; haveRecord = ReadCsvRecord(layout)) {
     if (!output.WriteLine(CorrectedRecordLine(layout, counters, window, decimals)))
       return RecordLoopEnd::WriteFailed;
@@ -93,15 +92,8 @@ std::int32_t WriteCorrectedCopy(const std::string& inputPath, CsvLayout& layout,
   CsvCounters counters;
   const bool written =
       ConvertRecords(layout, haveRecord, output, counters, fileName) == RecordLoopEnd::Finished;
-  const bool readFailed = LogReadFailed();
-  const bool inputClosed = CloseLogFile();
-  const bool outputClosed = output.Close();
-  if (!written || !outputClosed) return ReportCannotCreate(outputPath);
-  if (readFailed || !inputClosed) return ReportCannotOpen(fileName);
-  if (!Flags().abortRequested)
-    AppendConversionSummary(counters.records, counters.inside, counters.outside, counters.diffSum);
-  Window().ProcessPendingEvents();
-  return counters.records;
+  return FinishConversion(output, written, fileName, outputPath,
+                          {counters.records, counters.inside, counters.outside, counters.diffSum});
 }
 
 }  // namespace
@@ -150,11 +142,6 @@ std::string ReplaceCsvColumn(std::string_view line, double value, std::int32_t c
     ++rest;
   result.replace(start, rest - start, FormatFixed(value, decimals, 3));
   return result;
-}
-
-int CsvDecimals() {
-  const std::int32_t decimals = SafeStrToInt(AppSettings().decimal);
-  return decimals >= 1 ? decimals : 4;
 }
 
 }  // namespace orthelev

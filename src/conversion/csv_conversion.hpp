@@ -8,6 +8,8 @@
 #include <string>
 #include <string_view>
 
+#include "settings/settings.hpp"
+
 namespace orthelev {
 
 // Converts the log at `inputPath` into OutputPathFor(inputPath, Postfix),
@@ -25,15 +27,11 @@ namespace orthelev {
 // bilinearly otherwise.
 std::int32_t ConvertCsvFile(const std::string& inputPath);
 
-// The decimals of written values: the Decimal setting, 4 when it is not a
-// whole number of at least 1.
-int CsvDecimals();
-
 // `line` with the number at the start of 1-based column `column` replaced by
 // `value` written as "%3.<decimals>f": blanks before the old number dropped,
 // whatever follows it (unit, quote, further columns) kept. Commas are
 // appended when the line has too few columns; an empty line stays empty.
 std::string ReplaceCsvColumn(std::string_view line, double value, std::int32_t column,
-                             int decimals = CsvDecimals());
+                             int decimals = HeightDecimals());
 
 }  // namespace orthelev

@@ -113,6 +113,11 @@ std::string AskForGridFile(const std::string& name, const std::string& filter) {
   return FileNameOf(record.SFileName);
 }
 
+bool SplineChosen() {
+  const WindowServices& window = Window();
+  return !Flags().forceBilinear && (window.SplineChecked() || !window.SplineVisible());
+}
+
 void ComboBoxGeoidSelect() {
   if (!Flags().initialized) return;
   WindowServices& window = Window();

@@ -63,6 +63,12 @@ std::string EffectivePostfix() {
   return postfix;
 }
 
+int HeightDecimals() {
+  const std::int32_t decimals = SafeStrToInt(AppSettings().decimal);
+  if (decimals < 1) return SafeStrToInt(defaults::kDecimal);
+  return decimals > kMaxHeightDecimals ? kMaxHeightDecimals : decimals;
+}
+
 std::string VersionTitle() {
   const int minor = ORTHELEV_VERSION_MINOR;
   return "Orthelev Ver" + FormatInt(ORTHELEV_VERSION_MAJOR) + "." + (minor < 10 ? "0" : "") +
