@@ -14,9 +14,12 @@ demo: deps
 	cmake --build $(BUILD) -j $(JOBS) --target orthelev-cli
 	bash scripts/demo.sh $(BUILD)
 
-# Every test in the normal build, every test again under the sanitizers
-# (any report fails), then every fuzz target for FUZZ_SECONDS over its corpus.
+# Format and static checks, every test in the normal build, every test again
+# under the sanitizers (any report fails), then every fuzz target for
+# FUZZ_SECONDS over its corpus.
 test: build sanitize-build
+	bash scripts/check-format.sh
+	bash scripts/tidy.sh $(BUILD)
 	cd $(BUILD) && ctest --output-on-failure -j $(JOBS)
 	cd $(SANITIZE_BUILD) && ctest --output-on-failure -j $(JOBS)
 	bash scripts/run-fuzz.sh $(SANITIZE_BUILD) $(FUZZ_SECONDS) $(JOBS)

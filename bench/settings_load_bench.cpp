@@ -33,14 +33,14 @@ void BM_LoadSettingsWithCsvInfoRows(benchmark::State& state) {
   MemoryWindowServices window;
   InstallWindowServices(&window);
   for (auto _ : state) {
-    AppSettings().Reset();
-    AppSettings().versionTitle = VersionTitle();
-    AppSettings().settingsFileName = path;
+    TheSettings().Reset();
+    TheSettings().versionTitle = VersionTitle();
+    TheSettings().settingsFileName = path;
     benchmark::DoNotOptimize(LoadSettings(SettingsAccess::ReadOnly));
   }
   state.SetItemsProcessed(state.iterations() * rows);
   InstallWindowServices(nullptr);
-  AppSettings().Reset();
+  TheSettings().Reset();
   std::filesystem::remove(path);
 }
 BENCHMARK(BM_LoadSettingsWithCsvInfoRows)->Arg(4000)->Arg(40000)->Unit(benchmark::kMillisecond);

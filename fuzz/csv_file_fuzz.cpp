@@ -55,7 +55,7 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
   fuzz::ResetProgram(window);
   LoadDefaultSettings();
   fuzz::OpenGlobalGrid();
-  Flags().useSpline = size > 0 && (data[0] & 1) != 0;
+  TheFlags().useSpline = size > 0 && (data[0] & 1) != 0;
   const std::string_view input(reinterpret_cast<const char*>(data), size);
   const std::string path = fuzz::Scratch::Get().Write("log.csv", input);
   const std::string outputPath = OutputPathFor(path, "_g");

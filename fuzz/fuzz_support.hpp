@@ -13,10 +13,9 @@
 #include <string>
 #include <string_view>
 
-#include "conversion/batch.hpp"
-#include "conversion/conversion_state.hpp"
 #include "geoid/active_grid.hpp"
 #include "geoid/custom_geoid.hpp"
+#include "program/program_state.hpp"
 #include "services/memory_window_services.hpp"
 #include "settings/settings.hpp"
 
@@ -90,11 +89,7 @@ class Scratch {
 
 // Fresh settings, flags, grid and conversion state, with `window` installed.
 inline void ResetProgram(CountingWindow& window) {
-  AppSettings().Reset();
-  Flags().Reset();
-  TheActiveGrid().Reset();
-  Conversion().Reset();
-  Batch().Reset();
+  ResetProgramState();
   window = CountingWindow{};
   InstallWindowServices(&window);
   Scratch::Get().Clear();

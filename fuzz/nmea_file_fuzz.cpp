@@ -60,7 +60,7 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
   static fuzz::CountingWindow window;
   fuzz::ResetProgram(window);
   fuzz::OpenGlobalGrid();
-  Flags().useSpline = size > 0 && (data[0] & 1) != 0;
+  TheFlags().useSpline = size > 0 && (data[0] & 1) != 0;
   const std::string_view input(reinterpret_cast<const char*>(data), size);
   const std::string path = fuzz::Scratch::Get().Write("log.nmea", input);
   const std::int32_t records = ConvertNmeaFile(path);

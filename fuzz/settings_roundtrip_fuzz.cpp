@@ -22,7 +22,7 @@ void AddGrid(std::vector<std::string>& out, const GridSpec& g) {
 
 // Every value the load reads, as text.
 std::vector<std::string> Snapshot(const fuzz::CountingWindow& window) {
-  const Settings& s = AppSettings();
+  const Settings& s = TheSettings();
   std::vector<std::string> out = {s.decimal,
                                   s.postfix,
                                   s.dataPath,
@@ -66,14 +66,14 @@ std::string Escaped(std::string_view text) {
 }
 
 void Load(fuzz::CountingWindow& window, const std::string& path) {
-  AppSettings().Reset();
+  TheSettings().Reset();
   window = fuzz::CountingWindow{};
   InstallWindowServices(&window);
-  Settings& s = AppSettings();
+  Settings& s = TheSettings();
   s.versionTitle = VersionTitle();
   s.programFolder = fuzz::Scratch::Get().Folder();
   s.settingsFileName = path;
-  Flags().startHidden = true;  // the window position stays as the file has it
+  TheFlags().startHidden = true;  // the window position stays as the file has it
   LoadSettings();
 }
 

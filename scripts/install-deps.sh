@@ -3,8 +3,8 @@
 # Runs as root (CI and fresh machines); as another user it only reports what is missing.
 set -euo pipefail
 
-packages=(cmake make g++ googletest libgtest-dev libgmock-dev libbenchmark-dev locales libgdal-dev gdal-bin proj-data proj-bin
-          qt6-base-dev xvfb clang libclang-rt-14-dev)
+packages=(cmake make g++ clang clang-format clang-tidy libclang-rt-14-dev googletest libgtest-dev libgmock-dev libbenchmark-dev
+          locales libgdal-dev gdal-bin proj-data proj-bin qt6-base-dev xvfb)
 
 missing=()
 for p in "${packages[@]}"; do

@@ -13,6 +13,8 @@ seconds=${2:-30}
 jobs=${3:-2}
 shift $(( $# < 3 ? $# : 3 ))
 shared=../shared/corpus
+# Seconds one input may take: generous, since the machine may be shared.
+timeout=${FUZZ_TIMEOUT:-30}
 
 targets=("$@")
 if [ ${#targets[@]} -eq 0 ]; then
@@ -33,9 +35,9 @@ run_one() {
   rm -rf "$work"; mkdir -p "$work" "$findings" "fuzz/regressions/$name"
   local dirs=("fuzz/corpus/$name" "fuzz/regressions/$name")
   for d in $(extra_dirs "$name"); do [ -d "$d" ] && dirs+=("$d"); done
-  # Inputs are small: a buffer of more than 256 MiB or a second per input
-  # is a finding.
-  if "$exe" -max_total_time="$seconds" -timeout=10 -rss_limit_mb=2048 -malloc_limit_mb=256 \
+  # Inputs are small: a buffer of more than 256 MiB or an input running
+  # longer than the timeout is a finding.
+  if "$exe" -max_total_time="$seconds" -timeout="$timeout" -rss_limit_mb=2048 -malloc_limit_mb=256 \
        -max_len=65536 -print_final_stats=1 -artifact_prefix="$findings/" \
        "$work" "${dirs[@]}" > "$build/fuzz-work/$name.log" 2>&1; then
     echo "fuzz $name: ok ($(grep -E '^stat::number_of_executed_units' "$build/fuzz-work/$name.log" |
@@ -47,6 +49,6 @@ run_one() {
   fi
 }
 export -f run_one extra_dirs
-export build seconds shared
+export build seconds shared timeout
 
 printf '%s\n' "${targets[@]}" | xargs -P "$jobs" -I{} bash -c 'run_one "$@"' _ {}

@@ -253,7 +253,7 @@ void WriteAll(SettingsWriter& out, const Settings& s, const WindowServices& wind
   out.Text(kOption, "OpenPath", s.browseDialog.SInitDir);
   out.Text(kOption, "NMEAext", s.nmeaExt);
   out.Text(kOption, "CSVext", s.csvExt);
-  if (!Flags().startHidden) {
+  if (!TheFlags().startHidden) {
     out.Whole(kOption, "MainTop", window.MainTop());
     out.Whole(kOption, "MainLeft", window.MainLeft());
   }
@@ -285,7 +285,7 @@ void SetNumberFormat() { std::setlocale(LC_NUMERIC, "C"); }
 namespace {
 
 bool LoadFrom(ProfileFile& file, SettingsAccess access) {
-  Settings& s = AppSettings();
+  Settings& s = TheSettings();
   WindowServices& window = Window();
   const SettingsReader in(file);
   ReadOptions(in, s, window);
@@ -303,7 +303,7 @@ bool LoadFrom(ProfileFile& file, SettingsAccess access) {
 
 bool LoadSettings(SettingsAccess access) {
   SetNumberFormat();
-  const std::string& path = AppSettings().settingsFileName;
+  const std::string& path = TheSettings().settingsFileName;
   if (access == SettingsAccess::ReadWrite && !ProfileFile::CreateEmpty(path)) return false;
   ProfileFile file;
   return file.Load(path) && LoadFrom(file, access);
@@ -317,32 +317,32 @@ void LoadDefaultSettings() {
 
 bool SaveSettings(std::vector<std::string>* refused) {
   ProfileFile file;
-  if (!file.Load(AppSettings().settingsFileName)) return false;
+  if (!file.Load(TheSettings().settingsFileName)) return false;
   // Version comes first in its section. When a value is refused the save
   // starts again from the file as loaded without it, so that the next load
   // migrates again instead of losing what the migration changed.
   ProfileFile withoutVersion = file;
   SettingsWriter out(file);
-  out.Text(kOption, "Version", AppSettings().versionTitle);
-  WriteAll(out, AppSettings(), Window());
+  out.Text(kOption, "Version", TheSettings().versionTitle);
+  WriteAll(out, TheSettings(), Window());
   if (refused) *refused = out.Refused();
   if (out.Refused().empty()) return file.Save();
   SettingsWriter again(withoutVersion);
-  WriteAll(again, AppSettings(), Window());
-  withoutVersion.Save();
+  WriteAll(again, TheSettings(), Window());
+  (void)withoutVersion.Save();  // the refusal is the result either way
   return false;
 }
 
 bool SaveGsiGeometry() {
   ProfileFile file;
-  if (!file.Load(AppSettings().settingsFileName)) return false;
+  if (!file.Load(TheSettings().settingsFileName)) return false;
   SettingsWriter out(file);
-  WriteGeometry(out, "GSI", AppSettings().gsi);
+  WriteGeometry(out, "GSI", TheSettings().gsi);
   return file.Save();
 }
 
 void FillModelList() {
-  const Settings& s = AppSettings();
+  const Settings& s = TheSettings();
   std::vector<std::string> items = {kCustom, s.egm25.title, s.egm10.title};
   std::string titles = ListToLines(s.gsi.title);
   for (size_t start = 0; !titles.empty() && start <= titles.size();) {
@@ -370,7 +370,7 @@ std::string ListToLines(const std::string& list) {
 }
 
 void ApplyFont() {
-  FontChoice font = AppSettings().font;
+  FontChoice font = TheSettings().font;
   const int dpi = Window().DisplayDpi();
   if (dpi > 0) font.sizePoints = static_cast<int>(std::lround(font.sizePoints * 96.0 / dpi));
   Window().SetFont(font);

@@ -17,7 +17,7 @@ enum class SettingsAccess {
   ReadOnly,   // the console front end: reads only, migrates in memory
 };
 
-// Reads every key of AppSettings().settingsFileName into the settings and
+// Reads every key of TheSettings().settingsFileName into the settings and
 // the main window's controls, creating the file (UTF-16LE, only its
 // byte-order mark) when it is missing. Stops quietly at the first failure;
 // false then.
@@ -36,7 +36,7 @@ bool SaveSettings(std::vector<std::string>* refused = nullptr);
 
 // Writes only the GSI geometry (nrows, ncols, glamn, glomn, dgla, dglo,
 // nlat, nlon) into the settings file, creating it when missing.
-bool SaveGsiGeometry();
+[[nodiscard]] bool SaveGsiGeometry();
 
 // Replaces the model box's entries: "Custom Geoid", the two EGM2008 titles,
 // then the GSI titles; the box's text stays.
