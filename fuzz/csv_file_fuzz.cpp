@@ -7,27 +7,14 @@
 
 #include "conversion/csv_conversion.hpp"
 #include "conversion/csv_layout.hpp"
-#include "conversion/log_reader.hpp"
 #include "conversion/output_file.hpp"
 #include "fuzz_support.hpp"
+#include "log_lines.hpp"
 #include "settings/settings_store.hpp"
 
 using namespace orthelev;
 
 namespace {
-
-std::vector<std::string> ReadAllLines(const std::string& path) {
-  std::vector<std::string> lines;
-  FUZZ_CHECK(OpenLogFile(path), "the log opens again");
-  for (;;) {
-    std::string line = ReadLogLine();
-    const bool eof = LogEof();
-    if (!(eof && line.empty())) lines.push_back(std::move(line));
-    if (eof) break;
-  }
-  CloseLogFile();
-  return lines;
-}
 
 bool StartsWithNumber(std::string_view item) {
   if (!item.empty() && item.front() == '-') item.remove_prefix(1);
@@ -66,21 +53,9 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     return 0;
   }
   const std::string output = fuzz::Scratch::Read(outputPath);
-  const std::vector<std::string> lines = ReadAllLines(path);
-  std::size_t cursor = 0;
-  std::int32_t lineCount = 0;
-  for (const std::string& line : lines) {
-    ++lineCount;
-    if (output.compare(cursor, line.size() + 2, line + "\r\n") == 0) {
-      cursor += line.size() + 2;
-      continue;
-    }
-    const std::size_t end = output.find("\r\n", cursor);
-    FUZZ_CHECK(end != std::string::npos, "every line ends in CR LF");
-    CheckRewritten(line, std::string_view(output).substr(cursor, end - cursor));
-    cursor = end + 2;
-  }
-  FUZZ_CHECK(cursor == output.size(), "nothing follows the last line");
-  FUZZ_CHECK(records < lineCount, "the column-name line is no record");
+  const std::vector<std::string> lines = fuzz::ReadLogLines(path);
+  fuzz::CheckOutputLines(output, lines, CheckRewritten);
+  FUZZ_CHECK(records < static_cast<std::int32_t>(lines.size()),
+             "the column-name line is no record");
   return 0;
 }

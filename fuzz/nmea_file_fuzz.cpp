@@ -5,28 +5,15 @@
 
 #include <vector>
 
-#include "conversion/log_reader.hpp"
 #include "conversion/nmea_file.hpp"
 #include "conversion/nmea_sentence.hpp"
 #include "conversion/output_file.hpp"
 #include "fuzz_support.hpp"
+#include "log_lines.hpp"
 
 using namespace orthelev;
 
 namespace {
-
-std::vector<std::string> ReadAllLines(const std::string& path) {
-  std::vector<std::string> lines;
-  FUZZ_CHECK(OpenLogFile(path), "the log opens again");
-  for (;;) {
-    std::string line = ReadLogLine();
-    const bool eof = LogEof();
-    if (!(eof && line.empty())) lines.push_back(std::move(line));
-    if (eof) break;
-  }
-  CloseLogFile();
-  return lines;
-}
 
 std::vector<std::string_view> Pieces(std::string_view text) {
   std::vector<std::string_view> pieces;
@@ -67,20 +54,7 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
   FUZZ_CHECK(records >= 0, "a readable log converts");
   FUZZ_CHECK(fuzz::Scratch::Read(path) == input, "the input stays as it was");
   const std::string output = fuzz::Scratch::Read(OutputPathFor(path, "_g"));
-  std::size_t cursor = 0;
-  std::int32_t rewritten = 0;
-  for (const std::string& line : ReadAllLines(path)) {
-    if (output.compare(cursor, line.size() + 2, line + "\r\n") == 0) {
-      cursor += line.size() + 2;
-      continue;
-    }
-    const std::size_t end = output.find("\r\n", cursor);
-    FUZZ_CHECK(end != std::string::npos, "every line ends in CR LF");
-    CheckRewritten(line, std::string_view(output).substr(cursor, end - cursor));
-    cursor = end + 2;
-    ++rewritten;
-  }
-  FUZZ_CHECK(cursor == output.size(), "nothing follows the last line");
+  const int rewritten = fuzz::CheckOutputLines(output, fuzz::ReadLogLines(path), CheckRewritten);
   FUZZ_CHECK(rewritten <= records, "only recognised sentences are rewritten");
   return 0;
 }
