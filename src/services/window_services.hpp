@@ -1,8 +1,8 @@
 #pragma once
 // The only way the logic (geoid models, conversions, settings) reaches the
 // windows: status bar, pending events, report, message boxes, busy cursor,
-// the few main-window controls the logic reads or writes, and the four
-// program-wide flags.
+// the few main-window controls the logic reads or writes, and the
+// program-wide flags (ProgramFlags).
 //
 // Implementations: the Qt windows (desktop program), ConsoleWindowServices
 // (console front end) and RecordingWindowServices (tests). Texts are UTF-8
