@@ -15,8 +15,8 @@ namespace orthelev {
 // recognised sentences is a multiple of 1024, 0 included, so also after each
 // line before the first sentence. Stops before the next line once the flag
 // is set, without summary. Returns the number of recognised GGA/GNS
-// sentences, or -1 when the input cannot be opened or read ("  Can not
-// open: " + file name)
+// sentences, or -1 when the input cannot be opened or read
+// ("  Can not open: " + file name)
 // or the output cannot be created, written or closed ("  Can't create: " +
 // output path, with a message box), also when it would be the input itself.
 std::int32_t ConvertNmeaFile(const std::string& inputPath);
