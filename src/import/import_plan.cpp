@@ -12,7 +12,8 @@ namespace {
 constexpr double kNodeTolerance = 1e-6;
 // Relative difference allowed between a spacing and the reader's spacing.
 constexpr double kSpacingTolerance = 1e-4;
-// A custom geoid file's byte offsets are signed 32-bit quantities.
+// Custom geoid files stay below 2 GiB, so that readers addressing them with
+// signed 32-bit byte offsets can read them too.
 constexpr std::int64_t kMaxFileBytes = 2147483647;
 
 // Index of the first node at or after `offset` degrees from node 0.
