@@ -12,8 +12,9 @@ namespace {
 constexpr double kNodeTolerance = 1e-6;
 // Relative difference allowed between a spacing and the reader's spacing.
 constexpr double kSpacingTolerance = 1e-4;
-// Custom geoid files stay below 2 GiB, so that readers addressing them with
-// signed 32-bit byte offsets can read them too.
+// The largest custom geoid file an import writes (2 GiB less one byte), so
+// that readers with signed 32-bit byte offsets can read it too; this
+// program's own reader takes larger files.
 constexpr std::int64_t kMaxFileBytes = 2147483647;
 
 // Index of the first node at or after `offset` degrees from node 0.
