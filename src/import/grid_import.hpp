@@ -25,8 +25,8 @@ namespace orthelev {
 enum class GridSourceFormat {
   kDetect,  // EGM2008 raw by the exact size of the 2.5' or 1' grid, GSIGEO by its header, else a
             // raster
-  kEgm2008Raw,  // EGM2008 raw layout of any whole number of nodes per degree, known by the file
-                // size
+  kEgm2008Raw,  // EGM2008 raw layout of any whole number of nodes per degree up to 600, known
+                // by the file size
   kGsiAscii,    // GSIGEO ASCII grid
   kRaster,      // a raster GDAL reads, or an ISG text grid
 };
@@ -37,7 +37,8 @@ enum class GridSourceFormat {
 // untouched and no partial file behind. False, with a reason in `error`, for
 // unreadable or unsupported sources, projected, rotated or otherwise
 // non-latitude/longitude rasters, spacings the reader cannot address, empty
-// regions, a destination that is the source, and failed writes.
+// regions, results of 2 GiB or more, a destination that is the source, and
+// failed writes.
 [[nodiscard]] bool ImportGrid(const std::string& source, const std::string& destination,
                               const std::optional<Region>& region, GridSourceFormat format,
                               std::string& error);
