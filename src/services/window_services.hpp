@@ -64,9 +64,10 @@ class WindowServices {
 
   // The file-open dialog (one file per choice), opened in dialog.SInitDir
   // with dialog.SFileName and dialog.SFilter. Afterwards `dialog` holds the
-  // dialog's folder, file name (the chosen file's full path after a
-  // confirmed choice, the old name after a cancel) and filter, and `chosen`
-  // the full paths of the chosen files. True when the user confirmed.
+  // file name (the chosen file's full path after a confirmed choice, the old
+  // name after a cancel) and the dialog's filter; SInitDir stays as it was
+  // (callers take the new folder from the file name). `chosen` holds the
+  // full paths of the chosen files. True when the user confirmed.
   virtual bool RunOpenDialog(SDialog& dialog, std::vector<std::string>& chosen) = 0;
 
   // ComboBoxGeoid.
