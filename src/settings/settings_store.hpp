@@ -26,7 +26,8 @@ bool LoadSettings(SettingsAccess access = SettingsAccess::ReadWrite);
 void LoadDefaultSettings();
 
 // Writes every saved key into the settings file; keys it does not write stay
-// as they are. Reports nothing; false when the file could not be written.
+// as they are. Reports nothing; false when the file could not be read or
+// written.
 bool SaveSettings();
 
 // Writes only the GSI geometry (nrows, ncols, glamn, glomn, dgla, dglo,
