@@ -25,8 +25,8 @@ namespace orthelev {
 enum class GridSourceFormat {
   kDetect,  // EGM2008 raw by the exact size of the 2.5' or 1' grid, GSIGEO by its header, else a
             // raster
-  kEgm2008Raw,  // EGM2008 raw layout of any whole number of nodes per degree up to 600, known
-                // by the file size
+  kEgm2008Raw,  // EGM2008 raw layout of any whole number of nodes per degree, known by the file
+                // size
   kGsiAscii,    // GSIGEO ASCII grid
   kRaster,      // a raster GDAL reads, or an ISG text grid
 };
