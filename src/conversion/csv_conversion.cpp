@@ -84,7 +84,7 @@ std::int32_t WriteCorrectedCopy(const std::string& inputPath, const std::string&
   }
   CsvCounters counters;
   bool written = true;
-  for (std::string line; written && !Flags().abortRequested;) {
+  for (std::string line; written && !TheFlags().abortRequested;) {
     const NextLine kind = next(line, counters);
     if (kind == NextLine::End) break;
     written = output.WriteLine(line);
@@ -129,14 +129,14 @@ std::int32_t ConvertRtklibSolution(const std::string& inputPath) {
   CloseLogFile();
   if (!OpenLogFile(inputPath)) return ReportCannotOpen(fileName);
   RtklibHeader header;
-  const bool found = AnalyseRtklibHeader(header, AppSettings().csvItems);
+  const bool found = AnalyseRtklibHeader(header, TheSettings().csvItems);
   if (LogReadFailed()) return CloseUnreadable(fileName);
   if (!found) return RefuseFile("  Unknown CSV log file : ", fileName);
-  Conversion().mslWithoutGeoid = header.reference.geodetic;
+  TheConversion().mslWithoutGeoid = header.reference.geodetic;
   if (header.reference.geodetic) return RefuseFile("  MSL input without Geoid : ", fileName);
 
   AnnounceConversion(fileName);
-  const int window = InterpolationWindow(Flags().useSpline);
+  const int window = InterpolationWindow(TheFlags().useSpline);
   const int decimals = HeightDecimals();
   std::optional<std::string> pending = std::move(header.firstRecord);
   auto next = [&](std::string& line, CsvCounters& counters) {
@@ -164,17 +164,17 @@ std::int32_t ConvertCsvFile(const std::string& inputPath) {
   const bool headerFound = AnalyseCsvHeader(layout);
   if (LogReadFailed()) return CloseUnreadable(fileName);
   if (!headerFound) return ConvertRtklibSolution(inputPath);
-  if (Conversion().mslWithoutGeoid) return RefuseFile("  MSL input without Geoid : ", fileName);
+  if (TheConversion().mslWithoutGeoid) return RefuseFile("  MSL input without Geoid : ", fileName);
 
   const bool haveRecord = ReadCsvRecord(layout);
   if (LogReadFailed()) return CloseUnreadable(fileName);
-  if (Conversion().dateTimeFormatError) {
+  if (TheConversion().dateTimeFormatError) {
     Window().AppendReportLine(" CSV: " + fileName);
     CloseLogFile();
     return kFailed;
   }
   AnnounceConversion(fileName);
-  const int window = InterpolationWindow(Flags().useSpline);
+  const int window = InterpolationWindow(TheFlags().useSpline);
   const int decimals = HeightDecimals();
   bool pending = haveRecord;
   auto next = [&](std::string& line, CsvCounters& counters) {

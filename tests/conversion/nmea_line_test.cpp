@@ -49,9 +49,9 @@ class NmeaLineTest : public ProgramState {
  protected:
   void SetUp() override {
     ProgramState::SetUp();
-    AppSettings().decimal = "4";
-    AppSettings().postfix = "_g";
-    Flags().useSpline = true;
+    TheSettings().decimal = "4";
+    TheSettings().postfix = "_g";
+    TheFlags().useSpline = true;
     ASSERT_TRUE(SyntheticGrid{}.WriteAndOpen(folder_.Folder(), "tokyo.grd",
                                              [](double, double) { return 36.7081f; }));
   }

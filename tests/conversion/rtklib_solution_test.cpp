@@ -148,7 +148,7 @@ class RtklibSolutionTest : public CsvFixture {
     EXPECT_EQ(out.size(), in.size());
     if (out.size() != in.size()) return 0;
     for (std::size_t k = 0; k < headerLines; ++k) EXPECT_EQ(out[k], in[k]);
-    const int window = InterpolationWindow(Flags().useSpline);
+    const int window = InterpolationWindow(TheFlags().useSpline);
     double diffSum = 0;
     for (std::size_t k = headerLines; k < in.size(); ++k) {
       SCOPED_TRACE(in[k]);
@@ -190,7 +190,7 @@ class RtklibSolutionTest : public CsvFixture {
 TEST_F(RtklibSolutionTest, TheCorpusSolutionHasEveryHeightCorrectedAndNoOtherByteChanged) {
   for (bool spline : {true, false}) {
     SCOPED_TRACE(spline ? "spline" : "bilinear");
-    Flags().useSpline = spline;
+    TheFlags().useSpline = spline;
     window.reportLines.clear();
     std::vector<std::string> out;
     EXPECT_EQ(Convert(kCorpusName, corpusText_, out), static_cast<std::int32_t>(kCorpusRecords));
