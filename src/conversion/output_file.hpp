@@ -38,7 +38,7 @@ class OutputFile {
  private:
   bool Flush();
 
-  static constexpr std::size_t kBufferBytes = 64 * 1024;
+  static constexpr std::size_t kBufferBytes = std::size_t{64} * 1024;
   int fd_ = -1;
   bool failed_ = false;
   std::unique_ptr<char[]> buffer_;
