@@ -8,7 +8,7 @@
 
 namespace orthelev {
 
-// Converts the log at `inputPath`: every line, corrected by CorrectSentence
+// Converts the log at `inputPath`: every line, corrected by CorrectNmeaLine
 // or as it was, is written followed by CR LF, the last line too when it has
 // no line break. Progress is shown and events are let through (where Esc
 // sets TheFlags().abortRequested) after every line while the count of
