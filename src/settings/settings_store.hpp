@@ -18,9 +18,9 @@ enum class SettingsAccess {
 };
 
 // Reads every key of TheSettings().settingsFileName into the settings and
-// the main window's controls, creating the file (UTF-16LE, only its
-// byte-order mark) when it is missing. Stops quietly at the first failure;
-// false then.
+// the main window's controls; with ReadWrite access it first creates the
+// file (UTF-16LE, only its byte-order mark) when it is missing. Stops quietly
+// at the first failure; false then.
 bool LoadSettings(SettingsAccess access = SettingsAccess::ReadWrite);
 
 // What the load gives for an empty settings file: every default.
@@ -31,7 +31,7 @@ void LoadDefaultSettings();
 // written: its key ("[section] key") goes to `refused`, the other values are
 // saved, the file's Version stays as it was (so that the next load migrates
 // again), and the result is false. False also when the file could not be
-// written; then `refused` is empty.
+// read or written; then `refused` is empty.
 bool SaveSettings(std::vector<std::string>* refused = nullptr);
 
 // Writes only the GSI geometry (nrows, ncols, glamn, glomn, dgla, dglo,
