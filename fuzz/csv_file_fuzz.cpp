@@ -1,8 +1,11 @@
-// The CSV conversion of a whole log (header analysis, records, rewriting):
-// a refused log leaves no output; a converted one holds every line the
-// reader delivers, in order, each followed by CR LF, a record differing from
-// its input at most in the height and geoid items, which then hold numbers.
+// The CSV conversion of a whole log (header analysis, records, rewriting;
+// RTKLIB solution files with blank-separated items included): a refused log
+// leaves no output; a converted one holds every line the reader delivers, in
+// order, each followed by CR LF, a CSV record differing from its input at
+// most in the height and geoid items, a solution record only in its height
+// item, which then hold numbers.
 
+#include <algorithm>
 #include <vector>
 
 #include "conversion/csv_conversion.hpp"
@@ -21,7 +24,35 @@ bool StartsWithNumber(std::string_view item) {
   return !item.empty() && item.front() >= '0' && item.front() <= '9';
 }
 
+std::vector<std::string_view> BlankItems(std::string_view line) {
+  std::vector<std::string_view> items;
+  while (!line.empty()) {
+    const std::size_t start = line.find_first_not_of(' ');
+    if (start == std::string_view::npos) break;
+    line.remove_prefix(start);
+    const std::size_t end = std::min(line.find(' '), line.size());
+    items.push_back(line.substr(0, end));
+    line.remove_prefix(end);
+  }
+  return items;
+}
+
+// An RTKLIB solution record (no comma): only its height item changes, and
+// the blanks before it.
+void CheckRewrittenSolution(const std::string& in, std::string_view out) {
+  const auto before = BlankItems(in), after = BlankItems(out);
+  FUZZ_CHECK(before.size() == after.size(), "no item added or removed");
+  int changed = 0;
+  for (std::size_t i = 0; i < before.size(); ++i)
+    if (before[i] != after[i]) {
+      ++changed;
+      FUZZ_CHECK(StartsWithNumber(after[i]), "the height item holds a number");
+    }
+  FUZZ_CHECK(changed <= 1, "only the height item changes");
+}
+
 void CheckRewritten(const std::string& in, std::string_view out) {
+  if (in.find(',') == std::string::npos) return CheckRewrittenSolution(in, out);
   CsvFields before, after;
   const std::int32_t countBefore = SplitCsvFields(in, before);
   const std::int32_t countAfter = SplitCsvFields(out, after);
