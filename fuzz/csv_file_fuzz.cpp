@@ -37,22 +37,19 @@ std::vector<std::string_view> BlankItems(std::string_view line) {
   return items;
 }
 
-// An RTKLIB solution record (no comma): only its height item changes, and
-// the blanks before it.
-void CheckRewrittenSolution(const std::string& in, std::string_view out) {
+// An RTKLIB solution record: only its height item changes (and the
+// blanks before it), to a number.
+bool IsRewrittenSolutionRecord(const std::string& in, std::string_view out) {
   const auto before = BlankItems(in), after = BlankItems(out);
-  FUZZ_CHECK(before.size() == after.size(), "no item added or removed");
+  if (before.size() != after.size()) return false;
   int changed = 0;
   for (std::size_t i = 0; i < before.size(); ++i)
-    if (before[i] != after[i]) {
-      ++changed;
-      FUZZ_CHECK(StartsWithNumber(after[i]), "the height item holds a number");
-    }
-  FUZZ_CHECK(changed <= 1, "only the height item changes");
+    if (before[i] != after[i] && (++changed > 1 || !StartsWithNumber(after[i]))) return false;
+  return true;
 }
 
 void CheckRewritten(const std::string& in, std::string_view out) {
-  if (in.find(',') == std::string::npos) return CheckRewrittenSolution(in, out);
+  if (IsRewrittenSolutionRecord(in, out)) return;
   CsvFields before, after;
   const std::int32_t countBefore = SplitCsvFields(in, before);
   const std::int32_t countAfter = SplitCsvFields(out, after);

@@ -19,14 +19,25 @@
 #include "services/memory_window_services.hpp"
 #include "settings/settings.hpp"
 
+namespace orthelev::fuzz {
+
+// What a target is checking at the moment (a line, a value), printed with
+// a failed check.
+inline std::string& CheckContext() {
+  static std::string context;
+  return context;
+}
+
+}  // namespace orthelev::fuzz
+
 // A failed check is a finding: libFuzzer keeps the input that caused it.
-#define FUZZ_CHECK(condition, what)                                                           \
-  do {                                                                                        \
-    if (!(condition)) {                                                                       \
-      std::fprintf(stderr, "fuzz check failed: %s: %s (%s:%d)\n", #condition, what, __FILE__, \
-                   __LINE__);                                                                 \
-      std::abort();                                                                           \
-    }                                                                                         \
+#define FUZZ_CHECK(condition, what)                                                               \
+  do {                                                                                            \
+    if (!(condition)) {                                                                           \
+      std::fprintf(stderr, "fuzz check failed: %s: %s (%s:%d)\n%s\n", #condition, what, __FILE__, \
+                   __LINE__, orthelev::fuzz::CheckContext().c_str());                             \
+      std::abort();                                                                               \
+    }                                                                                             \
   } while (0)
 
 namespace orthelev::fuzz {

@@ -42,6 +42,7 @@ inline int CheckOutputLines(
     }
     const std::size_t end = output.find("\r\n", cursor);
     FUZZ_CHECK(end != std::string::npos, "every line ends in CR LF");
+    CheckContext() = "in:  " + line + "\nout: " + output.substr(cursor, end - cursor);
     checkRewritten(line, std::string_view(output).substr(cursor, end - cursor));
     cursor = end + 2;
     ++rewritten;
