@@ -229,11 +229,11 @@ void TFormMain::SetStatusText(const std::string& text) {
 
 bool TFormMain::event(QEvent* event) {
   if (event->type() == QEvent::WindowActivate && !isMinimized()) FormActivate();
-  return QWidget::event(event);
+  return FramedWindow::event(event);
 }
 
 void TFormMain::changeEvent(QEvent* event) {
-  QWidget::changeEvent(event);
+  FramedWindow::changeEvent(event);
   if (event->type() == QEvent::FontChange && LabelReport) LabelReport->adjustSize();
   // Restored by the user after a hidden start: to the stored place.
   if (event->type() == QEvent::WindowStateChange && Flags().startHidden && isVisible() &&
@@ -263,7 +263,7 @@ void TFormMain::closeEvent(QCloseEvent* event) {
 
 bool TFormMain::eventFilter(QObject* watched, QEvent* event) {
   if (event->type() != QEvent::KeyPress || !IsEnter(static_cast<QKeyEvent*>(event)))
-    return QWidget::eventFilter(watched, event);
+    return FramedWindow::eventFilter(watched, event);
   char key = kEnter;
   if (watched == EditSorce)
     RunHandler([&key] { key = EditSorceKeyPress(key); });

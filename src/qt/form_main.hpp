@@ -17,6 +17,7 @@
 #include <QStatusBar>
 #include <QWidget>
 
+#include "qt/placement_qt.hpp"
 #include "settings/settings_location.hpp"
 
 namespace orthelev {
@@ -37,7 +38,7 @@ class ClickableLabel : public QLabel {
   void mouseReleaseEvent(QMouseEvent* event) override;
 };
 
-class TFormMain : public QWidget {
+class TFormMain : public FramedWindow {
   Q_OBJECT
 
  public:

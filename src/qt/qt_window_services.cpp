@@ -114,10 +114,10 @@ void QtWindowServices::ShowGeneralError(const std::string& text) {
   box.exec();
 }
 
-int QtWindowServices::MainTop() const { return main_.frameGeometry().top(); }
-int QtWindowServices::MainLeft() const { return main_.frameGeometry().left(); }
-void QtWindowServices::SetMainTopLeft(int top, int left) { main_.move(left, top); }
-ScreenRect QtWindowServices::MainRect() const { return OuterRect(&main_); }
+int QtWindowServices::MainTop() const { return main_.FrameRect().top(); }
+int QtWindowServices::MainLeft() const { return main_.FrameRect().left(); }
+void QtWindowServices::SetMainTopLeft(int top, int left) { main_.MoveFrameTo(QPoint(left, top)); }
+ScreenRect QtWindowServices::MainRect() const { return ToScreenRect(main_.FrameRect()); }
 ScreenRect QtWindowServices::WorkArea() const { return WorkAreaOf(&main_); }
 
 int QtWindowServices::DisplayDpi() const {
