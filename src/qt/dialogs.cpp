@@ -15,9 +15,11 @@ QString WithNewlines(const QString& text) {
   return lines;
 }
 
-PlacedMessageBox::PlacedMessageBox(const FramedWindow* owner, const QString& title, const QString& text,
-                                   Icon icon)
-    : QMessageBox(icon, title, WithNewlines(text), QMessageBox::Ok, const_cast<FramedWindow*>(owner)), owner_(owner) {
+PlacedMessageBox::PlacedMessageBox(const FramedWindow* owner, const QString& title,
+                                   const QString& text, Icon icon)
+    : QMessageBox(icon, title, WithNewlines(text), QMessageBox::Ok,
+                  const_cast<FramedWindow*>(owner)),
+      owner_(owner) {
   setObjectName("MessageBox");
   setTextFormat(Qt::PlainText);
 }

@@ -3,6 +3,7 @@
 #include <exception>
 
 #include <QCloseEvent>
+#include <QCompleter>
 #include <QDragEnterEvent>
 #include <QDropEvent>
 #include <QFile>
@@ -51,6 +52,17 @@ QPushButton* MakeButton(QWidget* parent, const char* name, const char* caption, 
 QLineEdit* MakeEdit(QWidget* parent, const char* name, const char* text, int left, int top,
                     int width) {
   return Place(new QLineEdit(text, parent), name, left, top, width, 21);
+}
+
+bool IsDragOrDrop(const QEvent* event) {
+  return event->type() == QEvent::DragEnter || event->type() == QEvent::DragMove ||
+         event->type() == QEvent::Drop;
+}
+
+bool CarriesLocalFiles(const QMimeData* mime) {
+  for (const QUrl& url : mime->urls())
+    if (url.isLocalFile()) return true;
+  return false;
 }
 
 bool IsEnter(const QKeyEvent* key) {
@@ -142,13 +154,40 @@ void TFormMain::SetTabOrder() {
 }
 
 void TFormMain::ConnectHandlers() {
-  connect(ComboBoxGeoid, &QComboBox::activated, this, &TFormMain::ComboBoxGeoidSelect);
   connect(ButtonCalc, &QPushButton::clicked, this, &TFormMain::ButtonCalcClick);
   connect(ButtonBrowse, &QPushButton::clicked, this, &TFormMain::ButtonBrowseClick);
   connect(ButtonConvert, &QPushButton::clicked, this, &TFormMain::ButtonConvertClick);
   connect(ButtonExit, &QPushButton::clicked, this, &TFormMain::ButtonExitClick);
   connect(LabelReport, &ClickableLabel::clicked, this, &TFormMain::LabelReportClick);
   for (QLineEdit* edit : {EditLat, EditLon, EditSorce}) edit->installEventFilter(this);
+  // Files dropped on an edit box or the model box are dropped on the window.
+  for (QWidget* target :
+       {static_cast<QWidget*>(EditLat), static_cast<QWidget*>(EditLon),
+        static_cast<QWidget*>(EditGeoid), static_cast<QWidget*>(EditSorce),
+        static_cast<QWidget*>(ComboBoxGeoid), static_cast<QWidget*>(ComboBoxGeoid->lineEdit())})
+    target->installEventFilter(this);
+  ConnectModelBox();
+}
+
+void TFormMain::ConnectModelBox() {
+  // The model is selected when the user picks an item from the list (or
+  // steps through it with the arrow keys or the wheel). Qt's editable combo
+  // box also "activates" an item when its text is committed by Enter or by
+  // the focus leaving it; those commits select only text the user changed.
+  QLineEdit* text = ComboBoxGeoid->lineEdit();
+  disconnect(text, &QLineEdit::editingFinished, ComboBoxGeoid, nullptr);
+  disconnect(text, &QLineEdit::returnPressed, ComboBoxGeoid, nullptr);
+  if (QCompleter* completer = ComboBoxGeoid->completer()) completer->disconnect(ComboBoxGeoid);
+  connect(ComboBoxGeoid, &QComboBox::activated, this, &TFormMain::ComboBoxGeoidSelect);
+  connect(text, &QLineEdit::textEdited, this, [this] { modelTextEdited_ = true; });
+  connect(text, &QLineEdit::editingFinished, this, [this, text] {
+    if (!modelTextEdited_) return;
+    modelTextEdited_ = false;
+    const int index = ComboBoxGeoid->findText(text->text(), Qt::MatchFixedString);
+    if (index < 0) return;
+    ComboBoxGeoid->setCurrentIndex(index);
+    ComboBoxGeoidSelect();
+  });
 }
 
 void TFormMain::FormCreate() {
@@ -262,19 +301,30 @@ void TFormMain::closeEvent(QCloseEvent* event) {
 }
 
 bool TFormMain::eventFilter(QObject* watched, QEvent* event) {
-  if (event->type() != QEvent::KeyPress || !IsEnter(static_cast<QKeyEvent*>(event)))
-    return FramedWindow::eventFilter(watched, event);
+  if (IsDragOrDrop(event) && CarriesLocalFiles(static_cast<QDropEvent*>(event)->mimeData())) {
+    // Never typed into the box as "file://" text.
+    if (!acceptDrops())
+      event->ignore();
+    else if (event->type() == QEvent::Drop)
+      dropEvent(static_cast<QDropEvent*>(event));
+    else
+      static_cast<QDropEvent*>(event)->acceptProposedAction();
+    return true;
+  }
+  const bool enterKey =
+      event->type() == QEvent::KeyPress && IsEnter(static_cast<QKeyEvent*>(event));
   char key = kEnter;
-  if (watched == EditSorce)
+  if (enterKey && watched == EditSorce)
     RunHandler([&key] { key = EditSorceKeyPress(key); });
-  else
+  else if (enterKey && (watched == EditLat || watched == EditLon))
     RunHandler([&key] { key = EditLatKeyPress(key); });
+  else
+    return FramedWindow::eventFilter(watched, event);
   return key == 0;
 }
 
 void TFormMain::dragEnterEvent(QDragEnterEvent* event) {
-  for (const QUrl& url : event->mimeData()->urls())
-    if (url.isLocalFile()) return event->acceptProposedAction();
+  if (CarriesLocalFiles(event->mimeData())) event->acceptProposedAction();
 }
 
 void TFormMain::dropEvent(QDropEvent* event) {

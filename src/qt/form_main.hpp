@@ -111,6 +111,7 @@ class TFormMain : public FramedWindow {
   void CreateControls();
   void SetTabOrder();
   void ConnectHandlers();
+  void ConnectModelBox();
   void FormCreate();
 
   SettingsLocation where_;
@@ -121,6 +122,7 @@ class TFormMain : public FramedWindow {
   int handlerDepth_ = 0;
   bool closePending_ = false;
   bool closed_ = false;
+  bool modelTextEdited_ = false;  // typed into the model box since its last commit
 };
 
 }  // namespace orthelev

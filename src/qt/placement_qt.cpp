@@ -78,8 +78,8 @@ void PlaceOver(QWidget* dialog, const FramedWindow* owner) {
   QMargins frame = CurrentFrameMargins(dialog);
   if (frame.isNull()) frame = owner->FrameMargins();
   const QRect outer = dialog->geometry().marginsAdded(frame);
-  const ScreenPoint at = CenterOver(ToScreenRect(owner->FrameRect()), outer.width(),
-                                    outer.height(), WorkAreaOf(owner));
+  const ScreenPoint at = CenterOver(ToScreenRect(owner->FrameRect()), outer.width(), outer.height(),
+                                    WorkAreaOf(owner));
   dialog->setGeometry(QRect(QPoint(at.left + frame.left(), at.top + frame.top()), dialog->size()));
 }
 

@@ -99,9 +99,21 @@ void QtWindowServices::SetSourceText(const std::string& text) { main_.EditSorce-
 bool QtWindowServices::ConvertEnabled() const { return main_.ButtonConvert->isEnabled(); }
 
 void QtWindowServices::SetConvertEnabled(bool enabled) {
+  if (!enabled && !focusBeforeBatch_) focusBeforeBatch_ = QApplication::focusWidget();
   main_.ButtonConvert->setEnabled(enabled);
   // A model picked during a batch would replace the grid the batch reads.
   main_.ComboBoxGeoid->setEnabled(enabled);
+  if (!enabled) {
+    // Disabling the focused Convert button moves the focus on (to Exit,
+    // where the next Enter would close the program).
+    focusMovedTo_ = QApplication::focusWidget();
+    return;
+  }
+  // Back where it was, unless the user has moved it meanwhile.
+  if (focusBeforeBatch_ && QApplication::focusWidget() == focusMovedTo_)
+    focusBeforeBatch_->setFocus(Qt::OtherFocusReason);
+  focusBeforeBatch_ = nullptr;
+  focusMovedTo_ = nullptr;
 }
 
 void QtWindowServices::SetMainCaption(const std::string& caption) {
