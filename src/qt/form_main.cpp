@@ -7,9 +7,11 @@
 #include <QDragEnterEvent>
 #include <QDropEvent>
 #include <QFile>
+#include <QGuiApplication>
 #include <QKeyEvent>
 #include <QMimeData>
 #include <QMouseEvent>
+#include <QScreen>
 #include <QTimer>
 #include <QUrl>
 
@@ -92,6 +94,10 @@ TFormMain::TFormMain(SettingsLocation where, std::vector<std::string> parameters
                  Qt::MSWindowsFixedSizeDialogHint);
   setFont(QFont("Tahoma", 8));
   setFixedSize(542, 189);  // neither enlarged nor maximised beyond its designed size
+  // Designed to open centred on the screen: where boxes shown before the
+  // settings have placed it are centred.
+  if (const QScreen* screen = QGuiApplication::primaryScreen())
+    move(screen->availableGeometry().center() - rect().center());
   CreateControls();
   SetTabOrder();
   ConnectHandlers();
@@ -324,6 +330,10 @@ bool TFormMain::eventFilter(QObject* watched, QEvent* event) {
 }
 
 void TFormMain::dragEnterEvent(QDragEnterEvent* event) {
+  if (CarriesLocalFiles(event->mimeData())) event->acceptProposedAction();
+}
+
+void TFormMain::dragMoveEvent(QDragMoveEvent* event) {
   if (CarriesLocalFiles(event->mimeData())) event->acceptProposedAction();
 }
 

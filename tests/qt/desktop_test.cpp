@@ -26,6 +26,26 @@ bool Framed(const QWidget& window) {
          !window.windowHandle()->frameMargins().isNull();
 }
 
+// The outer rectangle as the window manager framed it.
+QRect Outer(const QWidget& window) {
+  return window.geometry().marginsAdded(window.windowHandle()->frameMargins());
+}
+
+// Waits until the window's frame has stayed put for a while (the window
+// manager and the program may each move it once after it is mapped).
+void WaitUntilAtRest(const QWidget& window) {
+  QRect last;
+  int still = 0;
+  QTest::qWaitFor(
+      [&] {
+        const QRect now = Outer(window);
+        still = now == last ? still + 1 : 0;
+        last = now;
+        return still >= 5;
+      },
+      kTimeoutMs);
+}
+
 QRect WorkArea(const QWidget& window) { return window.screen()->availableGeometry(); }
 
 // Where a window of `frame`'s size is centred over `owner` inside `work`.
@@ -56,7 +76,9 @@ class DesktopTest : public DesktopTestCase {
   bool StartFramed(std::vector<std::string> parameters = {}) {
     Start(std::move(parameters));
     if (!QTest::qWaitFor([this] { return Framed(Main()); }, kTimeoutMs)) return false;
-    return QTest::qWaitForWindowExposed(&Main(), kTimeoutMs);
+    if (!QTest::qWaitForWindowExposed(&Main(), kTimeoutMs)) return false;
+    WaitUntilAtRest(Main());
+    return true;
   }
 
   void CloseProgram() {
@@ -70,7 +92,7 @@ class DesktopTest : public DesktopTestCase {
     QPoint first;
     for (int run = 0; run < 3; ++run) {
       QVERIFY(StartFramed());
-      const QRect frame = Main().frameGeometry();
+      const QRect frame = Outer(Main());
       if (run == 0) {
         // A fresh start centres the frame, title bar included, in the work area.
         const QRect work = WorkArea(Main());
@@ -81,6 +103,101 @@ class DesktopTest : public DesktopTestCase {
       CloseProgram();
       QCOMPARE(SavedPlace(folder_->SettingsFile()), first);
     }
+  }
+
+  void StoredPlacesKeepTheCaptionInTheWorkAreaOnEitherStart() {
+    struct Case {
+      const char* stored;
+      QPoint frameAt;  // from the work area's top-left
+    };
+    const Case cases[] = {
+        {"MainTop=-20\r\nMainLeft=-1\r\n", {0, 0}},  // what a creeping window saved
+        {"MainTop=100\r\nMainLeft=200\r\n", {200, 100}},
+    };
+    for (const Case& c : cases) {
+      for (const bool hidden : {false, true}) {
+        const QString what = QString(c.stored) + (hidden ? " hidden start" : "");
+        folder_->WriteSettings(c.stored);
+        const std::string log = folder_->WriteNmea("day1.nmea", 1);
+        if (hidden) {
+          Start({log, "/H"});
+          Main().showNormal();  // the user restores the program
+          QVERIFY2(QTest::qWaitFor([this] { return Framed(Main()); }, kTimeoutMs),
+                   qPrintable(what));
+          WaitUntilAtRest(Main());
+        } else {
+          QVERIFY2(StartFramed(), qPrintable(what));
+        }
+        const QRect work = WorkArea(Main());
+        QCOMPARE(Outer(Main()).topLeft(), work.topLeft() + c.frameAt);
+        QVERIFY2(Main().geometry().top() > work.top(), qPrintable(what));  // the caption shows
+        CloseProgram();
+        QCOMPARE(SavedPlace(folder_->SettingsFile()), work.topLeft() + c.frameAt);
+      }
+    }
+  }
+
+  void FocusReturnsToConvertWhenTheBatchEnds() {
+    QVERIFY(StartFramed());
+    Main().activateWindow();
+    QVERIFY(QTest::qWaitForWindowActive(&Main(), kTimeoutMs));
+    Main().EditSorce->setText(QString::fromStdString(folder_->WriteNmea("day1.nmea", 3)));
+    Main().ButtonConvert->setFocus();
+    QTest::keyClick(Main().ButtonConvert, Qt::Key_Space);
+    QVERIFY(std::filesystem::exists(folder_->File("day1_g.nmea")));
+    QCOMPARE(QApplication::focusWidget(), Main().ButtonConvert);
+    // Enter now converts again instead of closing the program.
+    QTest::keyClick(QApplication::focusWidget(), Qt::Key_Return);
+    QVERIFY(Main().isVisible());
+  }
+
+  void BoxesAreCentredOverTheFrameInEveryState() {
+    // EGM2008 1' is chosen and its file is missing: a batch asks for it
+    // with the file dialog and, cancelled, ends in the error box.
+    const std::string log = folder_->WriteNmea("day1.nmea", 1);
+    folder_->Dir().Write("orthelev.ini", "[Option]\r\nGeoidModel=EGM2008 1'x1'\r\nDataPath=" +
+                                             folder_->Folder() + "\r\n");
+    struct Seen {
+      QString title;
+      QRect frame;
+    };
+    for (const char* state : {"shown", "minimised", "hidden start"}) {
+      std::vector<Seen> seen;
+      ModalAnswerer answerer([&seen](QWidget* dialog) {
+        QTest::qWaitFor([dialog] { return Framed(*dialog); }, kTimeoutMs);
+        WaitUntilAtRest(*dialog);
+        seen.push_back({dialog->windowTitle(), Outer(*dialog)});
+        static_cast<QDialog*>(dialog)->reject();
+      });
+      if (QString(state) == "hidden start") {
+        Start({log, "/H"});
+      } else {
+        QVERIFY(StartFramed());
+        if (QString(state) == "minimised") Main().showMinimized();
+        Main().EditSorce->setText(QString::fromStdString(log));
+        Main().ButtonConvertClick();
+      }
+      QCOMPARE(seen.size(), size_t{2});
+      QCOMPARE(seen[0].title, QString("Open"));
+      QCOMPARE(seen[1].title, QString("Error"));
+      // Where the window is, or shows when restored.
+      Main().showNormal();
+      QVERIFY(QTest::qWaitFor([this] { return Framed(Main()); }, kTimeoutMs));
+      WaitUntilAtRest(Main());
+      const QRect main = Outer(Main());
+      for (const Seen& box : seen)
+        QCOMPARE(box.frame.topLeft(), CentredOver(main, box.frame, WorkArea(Main())));
+      CloseProgram();
+    }
+  }
+
+  void ReportIsCentredOverTheFrame() {
+    QVERIFY(StartFramed());
+    Main().LabelReportClick();
+    QVERIFY(QTest::qWaitFor([this] { return Framed(Report()); }, kTimeoutMs));
+    WaitUntilAtRest(Report());
+    QCOMPARE(Outer(Report()).topLeft(),
+             CentredOver(Outer(Main()), Outer(Report()), WorkArea(Main())));
   }
 };
 
