@@ -21,7 +21,8 @@ std::int32_t ReportCannotCreate(const std::string& outputPath) {
 
 void ShowConversionProgress(const std::string& fileName, const std::string& kind) {
   const std::int64_t size = LogFileSize();
-  const double percent = size > 0 ? static_cast<double>(LogBytesRead()) * 100.0 / size : 100.0;
+  const double percent =
+      size > 0 ? static_cast<double>(LogBytesRead()) * 100.0 / static_cast<double>(size) : 100.0;
   Window().SetStatusText(" " + fileName + "  " + kind + " file (" + FormatFixed(percent, 1, 3) +
                          "%)");
   Window().ProcessPendingEvents();
@@ -35,9 +36,22 @@ void AppendConversionSummary(std::int32_t records, std::int32_t inside, std::int
   if (outside > 0) {
     Window().AppendReportLine("    Number of Geoid outside range = " + FormatInt(outside) + "/" +
                               FormatInt(std::int64_t{outside} + inside));
-    if (!Flags().startHidden) Window().ShowReport();
+    if (!TheFlags().startHidden) Window().ShowReport();
   }
   Window().SetStatusText(Window().StatusText() + "  Read:" + FormatInt(records) + "rec.");
+}
+
+std::int32_t FinishConversion(OutputFile& output, bool written, const std::string& fileName,
+                              const std::string& outputPath, const ConversionTally& tally) {
+  const bool readFailed = LogReadFailed();
+  const bool inputClosed = CloseLogFile();
+  const bool outputClosed = output.Close();
+  if (!written || !outputClosed) return ReportCannotCreate(outputPath);
+  if (readFailed || !inputClosed) return ReportCannotOpen(fileName);
+  if (!TheFlags().abortRequested)
+    AppendConversionSummary(tally.records, tally.inside, tally.outside, tally.diffSum);
+  Window().ProcessPendingEvents();
+  return tally.records;
 }
 
 }  // namespace orthelev

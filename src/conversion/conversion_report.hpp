@@ -4,6 +4,8 @@
 #include <cstdint>
 #include <string>
 
+#include "conversion/output_file.hpp"
+
 namespace orthelev {
 
 // "  Can not open: " + file name as status text and report line; returns -1.
@@ -24,5 +26,21 @@ void ShowConversionProgress(const std::string& fileName, const std::string& kind
 // "  Read:<records>rec." appended to the status text.
 void AppendConversionSummary(std::int32_t records, std::int32_t inside, std::int32_t outside,
                              double diffSum);
+
+// What a file conversion counted: records read, records that got a geoid
+// height (inside) and that lay outside the model, and the sum of the height
+// differences (metres) over the inside ones.
+struct ConversionTally {
+  std::int32_t records = 0, inside = 0, outside = 0;
+  double diffSum = 0;
+};
+
+// The end of every file conversion once its output exists: closes the log
+// and `output`, then reports the first failure ("Can't create" for a failed
+// write or close of the output, "Can not open" for a failed read or close of
+// the log) and returns -1; otherwise appends the summary (unless Esc stopped
+// the conversion), lets pending events through and returns the records.
+std::int32_t FinishConversion(OutputFile& output, bool written, const std::string& fileName,
+                              const std::string& outputPath, const ConversionTally& tally);
 
 }  // namespace orthelev

@@ -19,7 +19,6 @@ namespace orthelev {
 namespace {
 
 constexpr std::int32_t kProgressInterval = 1024;
-constexpr int kBilinear = 0;
 constexpr std::int32_t kFailed = -1;
 constexpr std::int32_t kRefused = -2;
 
@@ -68,9 +67,9 @@ enum class RecordLoopEnd { Finished, WriteFailed };
 // the data ends or Esc is pressed; events are let through after every 1024th.
 RecordLoopEnd ConvertRecords(CsvLayout& layout, bool haveRecord, OutputFile& output,
                              CsvCounters& counters, const std::string& fileName) {
-  const int window = Flags().useSpline ? kMaxSplineWindow : kBilinear;
-  const int decimals = CsvDecimals();
-  for (; haveRecord && !Flags().abortRequested; haveRecord = ReadCsvRecord(layout)) {
+  const int window = InterpolationWindow(TheFlags().useSpline);
+  const int decimals = HeightDecimals();
+  for (; haveRecord && !TheFlags().abortRequested; haveRecord = ReadCsvRecord(layout)) {
     if (!output.WriteLine(CorrectedRecordLine(layout, counters, window, decimals)))
       return RecordLoopEnd::WriteFailed;
     if (++counters.records % kProgressInterval == 0) ShowConversionProgress(fileName, "CSV");
@@ -93,15 +92,8 @@ std::int32_t WriteCorrectedCopy(const std::string& inputPath, CsvLayout& layout,
   CsvCounters counters;
   const bool written =
       ConvertRecords(layout, haveRecord, output, counters, fileName) == RecordLoopEnd::Finished;
-  const bool readFailed = LogReadFailed();
-  const bool inputClosed = CloseLogFile();
-  const bool outputClosed = output.Close();
-  if (!written || !outputClosed) return ReportCannotCreate(outputPath);
-  if (readFailed || !inputClosed) return ReportCannotOpen(fileName);
-  if (!Flags().abortRequested)
-    AppendConversionSummary(counters.records, counters.inside, counters.outside, counters.diffSum);
-  Window().ProcessPendingEvents();
-  return counters.records;
+  return FinishConversion(output, written, fileName, outputPath,
+                          {counters.records, counters.inside, counters.outside, counters.diffSum});
 }
 
 }  // namespace
@@ -114,11 +106,11 @@ std::int32_t ConvertCsvFile(const std::string& inputPath) {
   const bool headerFound = AnalyseCsvHeader(layout);
   if (LogReadFailed()) return CloseUnreadable(fileName);
   if (!headerFound) return RefuseFile("  Unknown CSV log file : ", fileName);
-  if (Conversion().mslWithoutGeoid) return RefuseFile("  MSL input without Geoid : ", fileName);
+  if (TheConversion().mslWithoutGeoid) return RefuseFile("  MSL input without Geoid : ", fileName);
 
   const bool haveRecord = ReadCsvRecord(layout);
   if (LogReadFailed()) return CloseUnreadable(fileName);
-  if (Conversion().dateTimeFormatError) {
+  if (TheConversion().dateTimeFormatError) {
     Window().AppendReportLine(" CSV: " + fileName);
     CloseLogFile();
     return kFailed;
@@ -150,11 +142,6 @@ std::string ReplaceCsvColumn(std::string_view line, double value, std::int32_t c
     ++rest;
   result.replace(start, rest - start, FormatFixed(value, decimals, 3));
   return result;
-}
-
-int CsvDecimals() {
-  const std::int32_t decimals = SafeStrToInt(AppSettings().decimal);
-  return decimals >= 1 ? decimals : 4;
 }
 
 }  // namespace orthelev

@@ -8,32 +8,30 @@
 #include <string>
 #include <string_view>
 
+#include "settings/settings.hpp"
+
 namespace orthelev {
 
 // Converts the log at `inputPath` into OutputPathFor(inputPath, Postfix),
 // never into the log itself. Every record is written, the last one too when
 // it has no line break; a record outside the model, or whose latitude or
 // longitude item holds no digit, is written unchanged and counted outside.
-// Stops before the next record once Flags().abortRequested is set (tested
+// Stops before the next record once TheFlags().abortRequested is set (tested
 // after the events of the start and of every 1024th record), without summary.
 // Returns the number of record lines written (also after an abort); -1 when
 // the log cannot be opened or read ("  Can not open: "), its first record
 // fails the date check, or the output cannot be created, written or closed
 // ("  Can't create: ", with a message box); -2 when the file has no
 // column-name line or its logger is refused (MslWithoutGeoid).
-// Interpolates with the spline window when Flags().useSpline is set,
+// Interpolates with the spline window when TheFlags().useSpline is set,
 // bilinearly otherwise.
 std::int32_t ConvertCsvFile(const std::string& inputPath);
-
-// The decimals of written values: the Decimal setting, 4 when it is not a
-// whole number of at least 1.
-int CsvDecimals();
 
 // `line` with the number at the start of 1-based column `column` replaced by
 // `value` written as "%3.<decimals>f": blanks before the old number dropped,
 // whatever follows it (unit, quote, further columns) kept. Commas are
 // appended when the line has too few columns; an empty line stays empty.
 std::string ReplaceCsvColumn(std::string_view line, double value, std::int32_t column,
-                             int decimals = CsvDecimals());
+                             int decimals = HeightDecimals());
 
 }  // namespace orthelev

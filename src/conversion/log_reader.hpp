@@ -15,7 +15,7 @@ namespace orthelev {
 
 // Opens the log for the shared reader and resets it; false (and LogEof set)
 // when the file cannot be opened.
-bool OpenLogFile(const std::string& path);
+[[nodiscard]] bool OpenLogFile(const std::string& path);
 
 // The next line or packet, without its terminator. After the call LogEof()
 // tells whether the end of the data was reached in this call; the returned
@@ -35,5 +35,9 @@ bool LogIsSameFile(int fd);
 
 // Closes the log; false when closing reported an error.
 bool CloseLogFile();
+
+// Closes any open log without reporting and returns the reader to the state
+// of a closed log.
+void ResetLogReader();
 
 }  // namespace orthelev

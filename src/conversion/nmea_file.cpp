@@ -17,7 +17,7 @@ constexpr std::int32_t kProgressEvery = 1024;
 // Passes every line of the open log through CorrectSentence to the output.
 // False when a write failed.
 bool ConvertLines(const std::string& fileName, OutputFile& output, NmeaCounters& counters) {
-  while (!Flags().abortRequested) {
+  while (!TheFlags().abortRequested) {
     std::string line = ReadLogLine();
     const bool last = LogEof();
     // The reader gives an empty string only at the end of the data.
@@ -49,18 +49,9 @@ std::int32_t ConvertNmeaFile(const std::string& inputPath) {
 
   NmeaCounters counters;
   const bool written = ConvertLines(fileName, output, counters);
-  const bool readFailed = LogReadFailed();
-  const bool inputClosed = CloseLogFile();
-  const bool outputClosed = output.Close();
-  if (!written || !outputClosed) return ReportCannotCreate(outputPath);
-  if (readFailed) return ReportCannotOpen(fileName);
-  if (!inputClosed) return ReportCannotCreate(outputPath);
-
-  if (!Flags().abortRequested)
-    AppendConversionSummary(counters.records, counters.corrected, counters.outsideRange,
-                            counters.diffSum);
-  Window().ProcessPendingEvents();
-  return counters.records;
+  return FinishConversion(
+      output, written, fileName, outputPath,
+      {counters.records, counters.corrected, counters.outsideRange, counters.diffSum});
 }
 
 }  // namespace orthelev

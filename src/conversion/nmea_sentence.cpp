@@ -16,7 +16,6 @@ namespace {
 
 constexpr double kNaN = std::numeric_limits<double>::quiet_NaN();
 constexpr double kMaxSeparation = 150.0;
-constexpr int kMaxDecimals = 100;
 
 // The address fields, each entry 6 bytes: an address followed by "$" is
 // entry (1-based position of the match) / 6. Entry 0 is a placeholder.
@@ -147,12 +146,6 @@ bool HasWrongChecksum(std::string_view line) {
   return high < 0 || low < 0 || high * 16 + low != SentenceChecksum(line);
 }
 
-int HeightDecimals() {
-  const std::int32_t decimals = SafeStrToInt(AppSettings().decimal);
-  if (decimals < 1) return 4;
-  return decimals > kMaxDecimals ? kMaxDecimals : decimals;
-}
-
 void CorrectSentence(std::string& line, NmeaCounters& counters) {
   if (line.empty() || line[0] != '$') return;
   const SentenceFields fields = SplitSentenceFields(line);
@@ -167,7 +160,7 @@ void CorrectSentence(std::string& line, NmeaCounters& counters) {
   if (std::isnan(fix.latitude) || std::isnan(fix.longitude)) return;
   if (!(std::fabs(fix.separation) <= kMaxSeparation)) return;
   const double n =
-      InterpolateGeoid(Flags().useSpline ? kMaxSplineWindow : 0, fix.latitude, fix.longitude);
+      InterpolateGeoid(InterpolationWindow(TheFlags().useSpline), fix.latitude, fix.longitude);
   if (fix.fixIndicator > 0 && std::isnan(n)) ++counters.outsideRange;
   if (std::isnan(fix.altitude) || std::isnan(n)) return;
 

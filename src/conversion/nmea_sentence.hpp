@@ -83,16 +83,12 @@ std::string RewriteChecksum(std::string_view line);
 // first "*") that is not the two hexadecimal digits of SentenceChecksum.
 bool HasWrongChecksum(std::string_view line);
 
-// Decimals of rewritten heights: the Decimal setting as a whole number, 4
-// when it is below 1, at most 30.
-int HeightDecimals();
-
 // Examines one log line. A recognised GGA/GNS sentence with a position, a
 // separation within +-150 and an altitude, at a point the active model
 // covers, gets the model's N as separation, altitude + old separation - N
 // as altitude and a new checksum; every other line is left byte for byte,
 // and so is a sentence whose checksum is present and wrong. Interpolates by
-// spline when Flags().useSpline is set, else bilinearly. Updates counters.
+// spline when TheFlags().useSpline is set, else bilinearly. Updates counters.
 void CorrectSentence(std::string& line, NmeaCounters& counters);
 
 }  // namespace orthelev

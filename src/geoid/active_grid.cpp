@@ -3,8 +3,8 @@
 #include <cmath>
 #include <limits>
 
-#include "base/byte_order.hpp"
 #include "base/number_format.hpp"
+#include "geoid/node_values.hpp"
 #include "services/window_services.hpp"
 
 namespace orthelev {
@@ -62,12 +62,6 @@ namespace {
 
 constexpr float kMissing = std::numeric_limits<float>::quiet_NaN();
 
-// The node value of 4 little-endian bytes, or NaN for magnitudes of 200 and more.
-float NodeValue(const unsigned char* p) {
-  const auto value = FromLittleEndian<float>(p);
-  return std::fabs(static_cast<double>(value)) < 200.0 ? value : kMissing;
-}
-
 }  // namespace
 
 float ReadGridNode(std::int32_t row, std::int32_t column) {
@@ -81,7 +75,7 @@ float ReadGridNode(std::int32_t row, std::int32_t column) {
   if (row < 0 || row >= g.nlat || column < 0 || column >= g.nlon) return kMissing;
   const std::int64_t word = static_cast<std::int64_t>(row) * g.ncols + column + g.prePad;
   const unsigned char* bytes = g.file.CachedBytes(4 * word, 4);
-  return bytes ? NodeValue(bytes) : kMissing;
+  return bytes ? ReadNodeValue(bytes) : kMissing;
 }
 
 bool ReadGridNodes(std::int32_t row, std::int32_t column, int count, float* values) {
@@ -90,10 +84,11 @@ bool ReadGridNodes(std::int32_t row, std::int32_t column, int count, float* valu
   const unsigned char* bytes = nullptr;
   if (inside) {
     const std::int64_t word = static_cast<std::int64_t>(row) * g.ncols + column + g.prePad;
-    bytes = g.file.CachedBytes(4 * word, 4 * count);
+    bytes = g.file.CachedBytes(4 * word, std::int64_t{4} * count);
   }
   for (int i = 0; i < count; ++i) {
-    values[i] = bytes ? NodeValue(bytes + 4 * i) : ReadGridNode(row, column + i);
+    values[i] =
+        bytes ? ReadNodeValue(bytes + std::ptrdiff_t{4} * i) : ReadGridNode(row, column + i);
     if (std::isnan(values[i])) return false;
   }
   return true;

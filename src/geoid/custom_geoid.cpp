@@ -10,20 +10,6 @@ namespace orthelev {
 
 namespace {
 
-GridSpec TrailerGeometry(const unsigned char* t) {
-  GridSpec geometry;
-  geometry.nrows = FromLittleEndian<std::int32_t>(t);
-  geometry.ncols = FromLittleEndian<std::int32_t>(t + 4);
-  geometry.glamn = FromLittleEndian<double>(t + 8);
-  geometry.glomn = FromLittleEndian<double>(t + 16);
-  geometry.dgla = FromLittleEndian<double>(t + 24);
-  geometry.dglo = FromLittleEndian<double>(t + 32);
-  geometry.nlat = geometry.nrows;
-  geometry.nlon = geometry.ncols;
-  geometry.prePad = 0;
-  return geometry;
-}
-
 // A spacing the grid arithmetic can use: finite, positive, and giving at
 // least one node per 100 degrees after rounding (no division by zero).
 bool UsableSpacing(double spacing) {
@@ -38,6 +24,31 @@ bool ValidTrailer(const GridSpec& s, std::int64_t fileSize) {
 }
 
 }  // namespace
+
+GridSpec TrailerGeometry(const unsigned char* t) {
+  GridSpec geometry;
+  geometry.nrows = FromLittleEndian<std::int32_t>(t);
+  geometry.ncols = FromLittleEndian<std::int32_t>(t + 4);
+  geometry.glamn = FromLittleEndian<double>(t + 8);
+  geometry.glomn = FromLittleEndian<double>(t + 16);
+  geometry.dgla = FromLittleEndian<double>(t + 24);
+  geometry.dglo = FromLittleEndian<double>(t + 32);
+  geometry.nlat = geometry.nrows;
+  geometry.nlon = geometry.ncols;
+  geometry.prePad = 0;
+  return geometry;
+}
+
+std::string CustomTrailer(const GridSpec& geometry) {
+  std::string trailer;
+  AppendLittleEndian(trailer, geometry.nrows);
+  AppendLittleEndian(trailer, geometry.ncols);
+  AppendLittleEndian(trailer, geometry.glamn);
+  AppendLittleEndian(trailer, geometry.glomn);
+  AppendLittleEndian(trailer, geometry.dgla);
+  AppendLittleEndian(trailer, geometry.dglo);
+  return trailer;
+}
 
 bool OpenCustomGeoid(const std::string& path) {
   ActiveGrid& grid = TheActiveGrid();

@@ -8,15 +8,24 @@
 #include <cstdint>
 #include <string>
 
+#include "geoid/grid_spec.hpp"
+
 namespace orthelev {
 
 inline constexpr std::int64_t kCustomTrailerBytes = 40;
+
+// The geometry a trailer of kCustomTrailerBytes bytes holds (nlat = nrows,
+// nlon = ncols, no padding).
+GridSpec TrailerGeometry(const unsigned char* trailer);
+
+// The trailer bytes of `geometry` (its nrows, ncols, glamn, glomn, dgla, dglo).
+std::string CustomTrailer(const GridSpec& geometry);
 
 // Opens the custom geoid file at `path` (a full path) as the active grid
 // with the geometry of its trailer. A file that cannot be opened shows
 // "Geoid file is not found: " CR LF path; one whose size or trailer is not
 // valid shows "Illegal Custom geoid file: " CR LF CR LF path. False then,
 // with no file held.
-bool OpenCustomGeoid(const std::string& path);
+[[nodiscard]] bool OpenCustomGeoid(const std::string& path);
 
 }  // namespace orthelev

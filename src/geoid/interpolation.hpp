@@ -8,6 +8,12 @@
 namespace orthelev {
 
 inline constexpr int kMaxSplineWindow = 6;
+inline constexpr int kBilinearWindow = 0;
+
+// The window size of InterpolateGeoid for a spline or a bilinear lookup.
+constexpr int InterpolationWindow(bool spline) {
+  return spline ? kMaxSplineWindow : kBilinearWindow;
+}
 
 // Geoid height N in metres at (latitude, longitude), degrees north and east.
 // windowSize 6: spline over 6 x 6 nodes (3 to 5 work too); 0, 1 or 2:

@@ -12,6 +12,7 @@
 #include "base/file_io.hpp"
 #include "base/number_format.hpp"
 #include "geoid/active_grid.hpp"
+#include "geoid/node_values.hpp"
 #include "services/window_services.hpp"
 
 namespace orthelev {
@@ -39,19 +40,6 @@ std::string_view NextToken(std::string_view& line, bool& last) {
 
 bool UsableSpacing(double spacing) {
   return std::isfinite(spacing) && spacing > 0 && NodesPerDegree(spacing) > 0;
-}
-
-// The missing value as the companion stores it: the quiet NaN 00 00 C0 FF.
-constexpr unsigned char kMissingBytes[4] = {0x00, 0x00, 0xC0, 0xFF};
-
-void PutFloatLE(float value, unsigned char* out) {
-  if (std::isnan(value)) {
-    std::copy(kMissingBytes, kMissingBytes + 4, out);
-    return;
-  }
-  std::uint32_t bits;
-  std::memcpy(&bits, &value, sizeof bits);
-  for (int i = 0; i < 4; ++i) out[i] = static_cast<unsigned char>(bits >> (8 * i));
 }
 
 // Reads text lines, ending at LF with a CR before it dropped.
@@ -95,9 +83,7 @@ bool ReadGridValues(AsciiGridReader& reader, const std::string& path, DataArray&
       }
       double value = 0;
       if (!NextRealToken(rest, value)) return false;
-      const auto v = static_cast<float>(value);
-      row[c] =
-          std::fabs(static_cast<double>(v)) < 200 ? v : std::numeric_limits<float>::quiet_NaN();
+      row[c] = NodeOrMissing(static_cast<float>(value));
     }
     Window().ProcessPendingEvents();
   }
@@ -112,11 +98,12 @@ bool WriteCompanion(DataArray& data, const std::string& target) {
   return WriteFileAtomicallyFrom(
       target,
       [&data](const ByteSink& put, std::string&) {
-        std::string bytes(static_cast<size_t>(data.nlon) * 4, '\0');
+        std::string bytes;
+        bytes.reserve(static_cast<size_t>(data.nlon) * 4);
         for (std::int32_t r = data.nlat - 1; r >= 0; --r) {
           const float* row = data.Row(r);
-          for (std::int32_t c = 0; c < data.nlon; ++c)
-            PutFloatLE(row[c], reinterpret_cast<unsigned char*>(&bytes[size_t(c) * 4]));
+          bytes.clear();
+          for (std::int32_t c = 0; c < data.nlon; ++c) AppendNodeValue(bytes, row[c]);
           if (!put(bytes)) return false;
           Window().ProcessPendingEvents();
         }

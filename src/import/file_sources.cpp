@@ -11,6 +11,7 @@
 #include "base/number_format.hpp"
 #include "geoid/grid_file.hpp"
 #include "geoid/japan.hpp"
+#include "geoid/node_values.hpp"
 #include "import/grid_source.hpp"
 
 namespace orthelev {
@@ -66,7 +67,7 @@ class EgmRawGrid : public GridSource {
       return false;
     }
     for (std::int32_t c = 0; c < lattice_.columns; ++c)
-      values[c] = FromLittleEndian<float>(&bytes_[4 * c]);
+      values[c] = FromLittleEndian<float>(&bytes_[std::size_t{4} * c]);
     return true;
   }
 
@@ -326,7 +327,7 @@ std::unique_ptr<GridSource> OpenGsiAsciiGrid(const std::string& path, std::strin
                 " of the GSIGEO grid holds a value that is not a number.";
         return nullptr;
       }
-      row[c] = std::fabs(value) < 200 ? static_cast<float>(value) : kMissing;
+      row[c] = NodeOrMissing(static_cast<float>(value));
     }
   }
   const SourceLattice lattice{geometry.nlat,  geometry.nlon, geometry.glamn,

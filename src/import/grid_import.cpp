@@ -5,35 +5,24 @@
 #include <system_error>
 #include <vector>
 
-#include "base/byte_order.hpp"
 #include "base/file_io.hpp"
 #include "base/number_format.hpp"
+#include "geoid/custom_geoid.hpp"
+#include "geoid/node_values.hpp"
 #include "import/grid_source.hpp"
 
 namespace orthelev {
 namespace {
 
-// The missing value as custom geoid files store it: the quiet NaN 00 00 C0 FF.
-constexpr unsigned char kMissingBytes[4] = {0x00, 0x00, 0xC0, 0xFF};
-
-// The reader treats magnitudes of 200 or more as missing; they are stored
-// as the one missing value.
-void AppendNode(std::string& out, float value) {
-  if (std::fabs(static_cast<double>(value)) < 200)
-    AppendLittleEndian(out, value);
-  else
-    out.append(reinterpret_cast<const char*>(kMissingBytes), 4);
-}
-
 std::string Trailer(const ImportPlan& plan) {
-  std::string trailer;
-  AppendLittleEndian(trailer, plan.rowCount);
-  AppendLittleEndian(trailer, static_cast<std::int32_t>(plan.sourceColumns.size()));
-  AppendLittleEndian(trailer, plan.glamn);
-  AppendLittleEndian(trailer, plan.glomn);
-  AppendLittleEndian(trailer, plan.dgla);
-  AppendLittleEndian(trailer, plan.dglo);
-  return trailer;
+  GridSpec geometry;
+  geometry.nrows = plan.rowCount;
+  geometry.ncols = static_cast<std::int32_t>(plan.sourceColumns.size());
+  geometry.glamn = plan.glamn;
+  geometry.glomn = plan.glomn;
+  geometry.dgla = plan.dgla;
+  geometry.dglo = plan.dglo;
+  return CustomTrailer(geometry);
 }
 
 bool WriteNodes(GridSource& source, const ImportPlan& plan, const ByteSink& put,
@@ -45,7 +34,7 @@ bool WriteNodes(GridSource& source, const ImportPlan& plan, const ByteSink& put,
     if (!source.ReadRow(r, row.data(), error)) return false;
     bytes.clear();
     for (const std::int32_t c : plan.sourceColumns)
-      AppendNode(bytes, row[static_cast<std::size_t>(c)]);
+      AppendNodeValue(bytes, row[static_cast<std::size_t>(c)]);
     if (!put(bytes)) return false;
   }
   return put(Trailer(plan));

@@ -93,9 +93,7 @@ void ButtonCalcClick() {
   window.ProcessPendingEvents();
   const double lat = ParseCoordinate(window.LatitudeText());
   const double lon = ParseCoordinate(window.LongitudeText());
-  const bool bilinear =
-      Flags().forceBilinear || (window.SplineVisible() && !window.SplineChecked());
-  const double height = InterpolateGeoid(bilinear ? 0 : kMaxSplineWindow, lat, lon);
+  const double height = InterpolateGeoid(InterpolationWindow(SplineChosen()), lat, lon);
   window.SetGeoidText(std::isnan(height) ? "Out of range." : FormatFixed(height, 4, 6));
 }
 

@@ -34,6 +34,11 @@ void SelectGeoidModel();
 // `name` unchanged.
 std::string AskForGridFile(const std::string& name, const std::string& filter);
 
+// True when lookups use the spline: bilinear is not forced (console
+// --bilinear), and the spline box is ticked or hidden (it shows only for the
+// GSIGEO models).
+bool SplineChosen();
+
 // The model box's selection handler: validates the picked model by opening
 // it, then closes it again. Ignored before the first activation.
 void ComboBoxGeoidSelect();

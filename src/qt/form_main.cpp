@@ -202,7 +202,7 @@ void TFormMain::FormCreate() {
 }
 
 void TFormMain::ApplicationEvents1Idle() {
-  if (Flags().initialized) return;
+  if (TheFlags().initialized) return;
   hide();
   FormActivate();
   // After a hidden start, or when the settings file could not be placed, the
@@ -234,7 +234,7 @@ void TFormMain::LabelReportClick() {
     } else if (report_->windowState() & Qt::WindowMinimized) {
       report_->setWindowState(report_->windowState() & ~Qt::WindowMinimized);
       report_->show();
-    } else if (!Flags().startHidden) {
+    } else if (!TheFlags().startHidden) {
       report_->ShowReport();
     }
   });
@@ -281,7 +281,7 @@ void TFormMain::changeEvent(QEvent* event) {
   FramedWindow::changeEvent(event);
   if (event->type() == QEvent::FontChange && LabelReport) LabelReport->adjustSize();
   // Restored by the user after a hidden start: to the stored place.
-  if (event->type() == QEvent::WindowStateChange && Flags().startHidden && isVisible() &&
+  if (event->type() == QEvent::WindowStateChange && TheFlags().startHidden && isVisible() &&
       !isMinimized())
     FormActivate();
 }
@@ -290,7 +290,7 @@ void TFormMain::closeEvent(QCloseEvent* event) {
   if (handlerDepth_ > 0) {
     // A batch (or other long work) is running: stop it as Esc would, and
     // close once it has ended, so that nothing it uses is released under it.
-    Flags().abortRequested = true;
+    TheFlags().abortRequested = true;
     closePending_ = true;
     event->ignore();
     return;

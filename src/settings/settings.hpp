@@ -77,11 +77,21 @@ struct Settings {
 };
 
 // The program's settings, at their start values until the load.
-Settings& AppSettings();
+Settings& TheSettings();
 
 // The Postfix setting as outputs use it: "_g" when it is empty or holds a
 // path separator, so that outputs always stay beside their inputs.
 std::string EffectivePostfix();
+
+// Most decimals a written height takes. A double carries 15 to 17
+// significant digits, so further decimals would only spell out the binary
+// value; the cap also bounds the length of every rewritten line.
+inline constexpr int kMaxHeightDecimals = 30;
+
+// The decimals of every written height and geoid height (NMEA and CSV
+// alike): the Decimal setting as a whole number, 4 when it is below 1,
+// kMaxHeightDecimals when it is above that.
+int HeightDecimals();
 
 // "Orthelev Ver" + major + "." + the minor as two digits.
 std::string VersionTitle();

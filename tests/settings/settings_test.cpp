@@ -37,6 +37,22 @@ TEST(SettingsForms, RealsKeepFifteenDigitsAndRoundTrip) {
   EXPECT_EQ(ReadReal("", 9), 9);
 }
 
+TEST(SettingsValues, DecimalIsOneCappedWholeNumberForEveryOutput) {
+  struct Case {
+    const char* decimal;
+    int expected;
+  };
+  const Case cases[] = {{"4", 4},     {"1", 1},           {"0", 4},          {"-2", 4},
+                        {"x", 4},     {"30", 30},         {"31", 30},        {"200", 30},
+                        {"0x10", 16}, {"2147483647", 30}, {"99999999999", 4}};
+  const std::string saved = TheSettings().decimal;
+  for (const Case& c : cases) {
+    TheSettings().decimal = c.decimal;
+    EXPECT_EQ(HeightDecimals(), c.expected) << c.decimal;
+  }
+  TheSettings().decimal = saved;
+}
+
 TEST(SettingsValues, BuiltInModelsAndStartValues) {
   const GridSpec egm25 = DefaultGridSpec(kSectionEgm25);
   EXPECT_EQ(egm25.title, "EGM2008 2.5'x2.5'");
