@@ -136,7 +136,7 @@ void ReadCommandLine(const std::vector<std::string>& parameters) {
   if (!flags.startHidden)
     ShowAtStoredPlace();
   else  // unseen, but boxes shown meanwhile are centred where it will appear
-    Window().SetMainTopLeft(AppSettings().mainTop, AppSettings().mainLeft);
+    Window().SetMainTopLeft(TheSettings().mainTop, TheSettings().mainLeft);
   if (!list.empty()) RunBatch();
   if (flags.quitWhenDone) Window().CloseMainWindow();
 }

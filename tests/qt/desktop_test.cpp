@@ -33,10 +33,10 @@ QRect Outer(const QWidget& window) {
 
 // Waits until the window's frame has stayed put for a while (the window
 // manager and the program may each move it once after it is mapped).
-void WaitUntilAtRest(const QWidget& window) {
+bool WaitUntilAtRest(const QWidget& window) {
   QRect last;
   int still = 0;
-  QTest::qWaitFor(
+  return QTest::qWaitFor(
       [&] {
         const QRect now = Outer(window);
         still = now == last ? still + 1 : 0;
@@ -77,8 +77,7 @@ class DesktopTest : public DesktopTestCase {
     Start(std::move(parameters));
     if (!QTest::qWaitFor([this] { return Framed(Main()); }, kTimeoutMs)) return false;
     if (!QTest::qWaitForWindowExposed(&Main(), kTimeoutMs)) return false;
-    WaitUntilAtRest(Main());
-    return true;
+    return WaitUntilAtRest(Main());
   }
 
   void CloseProgram() {
@@ -124,7 +123,7 @@ class DesktopTest : public DesktopTestCase {
           Main().showNormal();  // the user restores the program
           QVERIFY2(QTest::qWaitFor([this] { return Framed(Main()); }, kTimeoutMs),
                    qPrintable(what));
-          WaitUntilAtRest(Main());
+          QVERIFY(WaitUntilAtRest(Main()));
         } else {
           QVERIFY2(StartFramed(), qPrintable(what));
         }
@@ -164,8 +163,8 @@ class DesktopTest : public DesktopTestCase {
     for (const char* state : {"shown", "minimised", "hidden start"}) {
       std::vector<Seen> seen;
       ModalAnswerer answerer([&seen](QWidget* dialog) {
-        QTest::qWaitFor([dialog] { return Framed(*dialog); }, kTimeoutMs);
-        WaitUntilAtRest(*dialog);
+        QVERIFY(QTest::qWaitFor([dialog] { return Framed(*dialog); }, kTimeoutMs));
+        QVERIFY(WaitUntilAtRest(*dialog));
         seen.push_back({dialog->windowTitle(), Outer(*dialog)});
         static_cast<QDialog*>(dialog)->reject();
       });
@@ -183,7 +182,7 @@ class DesktopTest : public DesktopTestCase {
       // Where the window is, or shows when restored.
       Main().showNormal();
       QVERIFY(QTest::qWaitFor([this] { return Framed(Main()); }, kTimeoutMs));
-      WaitUntilAtRest(Main());
+      QVERIFY(WaitUntilAtRest(Main()));
       const QRect main = Outer(Main());
       for (const Seen& box : seen)
         QCOMPARE(box.frame.topLeft(), CentredOver(main, box.frame, WorkArea(Main())));
@@ -195,7 +194,7 @@ class DesktopTest : public DesktopTestCase {
     QVERIFY(StartFramed());
     Main().LabelReportClick();
     QVERIFY(QTest::qWaitFor([this] { return Framed(Report()); }, kTimeoutMs));
-    WaitUntilAtRest(Report());
+    QVERIFY(WaitUntilAtRest(Report()));
     QCOMPARE(Outer(Report()).topLeft(),
              CentredOver(Outer(Main()), Outer(Report()), WorkArea(Main())));
   }
