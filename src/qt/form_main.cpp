@@ -92,6 +92,7 @@ TFormMain::TFormMain(SettingsLocation where, std::vector<std::string> parameters
   setWindowFlags(Qt::Window | Qt::WindowTitleHint | Qt::WindowSystemMenuHint |
                  Qt::WindowMinimizeButtonHint | Qt::WindowCloseButtonHint |
                  Qt::MSWindowsFixedSizeDialogHint);
+  ProvideTahoma();
   setFont(QFont("Tahoma", 8));
   setFixedSize(542, 189);  // neither enlarged nor maximised beyond its designed size
   // Designed to open centred on the screen: where boxes shown before the
@@ -265,6 +266,25 @@ void TFormMain::RunHandler(const std::function<void()>& handler) {
     closePending_ = false;
     close();
   }
+}
+
+std::vector<DesignedText> TFormMain::DesignedTexts() const {
+  std::vector<DesignedText> texts;
+  for (const QWidget* control : std::initializer_list<const QWidget*>{
+           Label4, CheckBoxSpline, Label1, Label2, Label3, ButtonCalc, Label5, ButtonBrowse,
+           ButtonConvert, ButtonExit}) {
+    if (auto* label = qobject_cast<const QLabel*>(control)) texts.push_back({label, label->text()});
+    if (auto* button = qobject_cast<const QAbstractButton*>(control))
+      texts.push_back({button, button->text()});
+  }
+  for (int i = 0; i < ComboBoxGeoid->count(); ++i)
+    texts.push_back({ComboBoxGeoid, ComboBoxGeoid->itemText(i)});
+  texts.push_back({LabelWaiting, "Please waiting:  Convert to binary file..."});
+  texts.push_back({EditGeoid, "Out of range."});
+  texts.push_back({EditGeoid, "-9999.9999"});
+  texts.push_back({EditLat, EditLat->text()});
+  texts.push_back({EditLon, EditLon->text()});
+  return texts;
 }
 
 void TFormMain::SetStatusText(const std::string& text) {

@@ -17,6 +17,7 @@
 #include <QStatusBar>
 #include <QWidget>
 
+#include "qt/designed_font.hpp"
 #include "qt/placement_qt.hpp"
 #include "settings/settings_location.hpp"
 
@@ -69,6 +70,10 @@ class TFormMain : public FramedWindow {
   // a close requested meanwhile takes effect once the outermost handler ends.
   void RunHandler(const std::function<void()>& handler);
   bool HandlerRunning() const { return handlerDepth_ > 0; }
+
+  // Each control's texts as designed, the model box's every entry and the
+  // widest texts the logic shows in it: what the font must fit.
+  std::vector<DesignedText> DesignedTexts() const;
 
   // The status bar's text as last set (bytes as given).
   const std::string& StatusText() const { return statusText_; }

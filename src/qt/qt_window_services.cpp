@@ -1,5 +1,7 @@
 #include "qt/qt_window_services.hpp"
 
+#include <cmath>
+
 #include <QApplication>
 #include <QScreen>
 
@@ -157,7 +159,10 @@ void QtWindowServices::FocusBrowseButton() { main_.ButtonBrowse->setFocus(); }
 void QtWindowServices::CloseMainWindow() { main_.RequestClose(); }
 
 void QtWindowServices::SetFont(const FontChoice& font) {
-  const QFont qfont(Q(font.name), font.sizePoints);
+  // The pixel size the point size has at the display's resolution, as the
+  // windows were designed; smaller where a text would not fit.
+  const int pixels = static_cast<int>(std::lround(font.sizePoints * DisplayDpi() / 72.0));
+  const QFont qfont = FittingFont(Q(font.name), pixels, main_.DesignedTexts());
   main_.setFont(qfont);
   report_.setFont(qfont);
 }
