@@ -53,8 +53,9 @@ void ShowMessageBoxOf(const FramedWindow* owner, MessageKind kind, const std::st
                       const std::string& programTitle);
 
 // Runs the file-open dialog over `owner` from `dialog` (folder, file name,
-// filter) and writes the dialog's folder, file name and filter back into
-// it; `chosen` gets the chosen files' full paths. True when confirmed.
+// filter) and writes the dialog's filter and, when confirmed, the chosen
+// file's full path back into it (the folder stays as it was); `chosen` gets
+// the chosen files' full paths. True when confirmed.
 bool RunFileDialog(const FramedWindow* owner, SDialog& dialog, std::vector<std::string>& chosen);
 
 }  // namespace orthelev

@@ -45,7 +45,8 @@ class FramedWindow : public QWidget {
 };
 
 // The available geometry (without task bars and docks) of the screen
-// nearest the window; the primary screen's when the window lies on none.
+// nearest the window (NearestMonitor: the one it overlaps most, else the
+// closest); the primary screen's when no screen is known.
 ScreenRect WorkAreaOf(const FramedWindow* window);
 
 // Moves the top-level `dialog` so that its frame (its own once framed, else
