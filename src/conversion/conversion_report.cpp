@@ -27,9 +27,16 @@ void ShowConversionProgress(const std::string& fileName, const std::string& kind
   Window().ProcessPendingEvents();
 }
 
-void AppendConversionSummary(std::int32_t records, std::int32_t inside, std::int32_t outside,
-                             double diffSum) {
+std::int32_t ReportRefused(const std::string& text, const std::string& fileName) {
+  Window().SetStatusText(text + fileName);
+  Window().AppendReportLine(text + fileName);
+  return -2;
+}
+
+void AppendConversionSummary(const ConversionTally& tally) {
+  const auto& [records, inside, outside, diffSum, reading] = tally;
   Window().AppendReportLine("    " + FormatInt(records) + " records");
+  if (!reading.empty()) Window().AppendReportLine(reading);
   if (inside > 0)
     Window().AppendReportLine("    Geoid diff.  " + FormatFixed(diffSum / inside, 4, 6) + "m");
   if (outside > 0) {
@@ -47,8 +54,7 @@ std::int32_t FinishConversion(OutputFile& output, bool written, const std::strin
   const bool outputClosed = output.Close();
   if (!written || !outputClosed) return ReportCannotCreate(outputPath);
   if (readFailed || !inputClosed) return ReportCannotOpen(fileName);
-  if (!Flags().abortRequested)
-    AppendConversionSummary(tally.records, tally.inside, tally.outside, tally.diffSum);
+  if (!Flags().abortRequested) AppendConversionSummary(tally);
   Window().ProcessPendingEvents();
   return tally.records;
 }

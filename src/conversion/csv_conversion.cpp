@@ -20,7 +20,6 @@ namespace {
 
 constexpr std::int32_t kProgressInterval = 1024;
 constexpr std::int32_t kFailed = -1;
-constexpr std::int32_t kRefused = -2;
 
 struct CsvCounters {
   std::int32_t records = 0;
@@ -35,10 +34,8 @@ std::int32_t CloseUnreadable(const std::string& fileName) {
 }
 
 std::int32_t RefuseFile(const std::string& text, const std::string& fileName) {
-  Window().SetStatusText(text + fileName);
-  Window().AppendReportLine(text + fileName);
   CloseLogFile();
-  return kRefused;
+  return ReportRefused(text, fileName);
 }
 
 // The record's line as it goes to the output, corrected when the model
@@ -92,8 +89,9 @@ std::int32_t WriteCorrectedCopy(const std::string& inputPath, CsvLayout& layout,
   CsvCounters counters;
   const bool written =
       ConvertRecords(layout, haveRecord, output, counters, fileName) == RecordLoopEnd::Finished;
-  return FinishConversion(output, written, fileName, outputPath,
-                          {counters.records, counters.inside, counters.outside, counters.diffSum});
+  return FinishConversion(
+      output, written, fileName, outputPath,
+      {counters.records, counters.inside, counters.outside, counters.diffSum, {}});
 }
 
 }  // namespace

@@ -51,7 +51,7 @@ std::int32_t ConvertNmeaFile(const std::string& inputPath) {
   const bool written = ConvertLines(fileName, output, counters);
   return FinishConversion(
       output, written, fileName, outputPath,
-      {counters.records, counters.corrected, counters.outsideRange, counters.diffSum});
+      {counters.records, counters.corrected, counters.outsideRange, counters.diffSum, {}});
 }
 
 }  // namespace orthelev
