@@ -42,7 +42,7 @@ void AppendConversionSummary(const ConversionTally& tally) {
   if (outside > 0) {
     Window().AppendReportLine("    Number of Geoid outside range = " + FormatInt(outside) + "/" +
                               FormatInt(std::int64_t{outside} + inside));
-    if (!Flags().startHidden) Window().ShowReport();
+    if (!TheFlags().startHidden) Window().ShowReport();
   }
   Window().SetStatusText(Window().StatusText() + "  Read:" + FormatInt(records) + "rec.");
 }
@@ -54,7 +54,7 @@ std::int32_t FinishConversion(OutputFile& output, bool written, const std::strin
   const bool outputClosed = output.Close();
   if (!written || !outputClosed) return ReportCannotCreate(outputPath);
   if (readFailed || !inputClosed) return ReportCannotOpen(fileName);
-  if (!Flags().abortRequested) AppendConversionSummary(tally);
+  if (!TheFlags().abortRequested) AppendConversionSummary(tally);
   Window().ProcessPendingEvents();
   return tally.records;
 }

@@ -36,7 +36,7 @@ class GpxCorrection final : public GpxScanHandler {
   }
 
   bool OnPoint(const GpxPoint& point, GpxPointEdit& edit) override {
-    if (Flags().abortRequested) return false;
+    if (TheFlags().abortRequested) return false;
     if (point.hasGeoidHeight) geoidHeightSeen_ = true;
     if (seaLevelCreator_ && !point.hasGeoidHeight) {
       seaLevelWithoutGeoid_ = true;
@@ -89,7 +89,7 @@ class GpxCorrection final : public GpxScanHandler {
 
   OutputFile& output_;
   const std::string& fileName_;
-  const int window_ = InterpolationWindow(Flags().useSpline);
+  const int window_ = InterpolationWindow(TheFlags().useSpline);
   const int decimals_ = HeightDecimals();
   bool seaLevelCreator_ = false, geoidHeightSeen_ = false, seaLevelWithoutGeoid_ = false;
   std::int32_t insideWithGeoid_ = 0;
@@ -99,7 +99,7 @@ class GpxCorrection final : public GpxScanHandler {
 // Feeds the whole log to the scan, unless Esc is pressed or the scan ends.
 GpxScanEnd ScanLog(GpxScanner& scanner) {
   const std::unique_ptr<char[]> buffer(new char[kReadBytes]);
-  while (!Flags().abortRequested) {
+  while (!TheFlags().abortRequested) {
     const std::size_t got = ReadLogBytes(buffer.get(), kReadBytes);
     if (got == 0) return LogReadFailed() ? GpxScanEnd::Running : scanner.Finish();
     const GpxScanEnd end = scanner.Feed(std::string_view(buffer.get(), got));

@@ -26,7 +26,7 @@ namespace orthelev {
 //    well-formed or beyond the scan's limits ("  Broken GPX log file : "), or
 //    its creator writes heights above sea level (GPX_MSL) and a point with
 //    <ele> has no <geoidheight>, or none has ("  MSL input without Geoid : ").
-// Esc (Flags().abortRequested, looked at before every point) stops it
+// Esc (TheFlags().abortRequested, looked at before every point) stops it
 // without summary; the output written so far stays, like the other
 // conversions'.
 std::int32_t ConvertGpxFile(const std::string& inputPath);

@@ -54,7 +54,7 @@ struct LogReader {
   }
 };
 
-LogReader& Reader() {
+LogReader& TheLogReader() {
   static LogReader reader;
   return reader;
 }
@@ -124,7 +124,7 @@ bool TakePacketByte(LogReader& r, unsigned char b, std::string& line) {
 
 bool OpenLogFile(const std::string& path) {
   CloseLogFile();
-  LogReader& r = Reader();
+  LogReader& r = TheLogReader();
   r.Reset();
   const int fd = ::open(path.c_str(), O_RDONLY | O_CLOEXEC);
   if (fd < 0) return false;
@@ -142,7 +142,7 @@ bool OpenLogFile(const std::string& path) {
 }
 
 std::string ReadLogLine() {
-  LogReader& r = Reader();
+  LogReader& r = TheLogReader();
   std::string line;
   for (;;) {
     if (r.position >= r.fill && !ReadBlock(r)) {
@@ -166,7 +166,7 @@ std::string ReadLogLine() {
 }
 
 std::size_t ReadLogBytes(char* to, std::size_t most) {
-  LogReader& r = Reader();
+  LogReader& r = TheLogReader();
   if (r.readFailed || r.fd < 0 || r.eof) return 0;
   ssize_t got;
   do {
@@ -181,23 +181,30 @@ std::size_t ReadLogBytes(char* to, std::size_t most) {
   return static_cast<std::size_t>(got);
 }
 
-bool LogEof() { return Reader().eof; }
-bool LogReadFailed() { return Reader().readFailed; }
-std::int64_t LogBytesRead() { return Reader().bytesRead; }
-std::int64_t LogFileSize() { return Reader().fileSize; }
+bool LogEof() { return TheLogReader().eof; }
+bool LogReadFailed() { return TheLogReader().readFailed; }
+std::int64_t LogBytesRead() { return TheLogReader().bytesRead; }
+std::int64_t LogFileSize() { return TheLogReader().fileSize; }
 
 bool LogIsSameFile(int fd) {
-  const LogReader& r = Reader();
+  const LogReader& r = TheLogReader();
   struct stat st;
   return r.fd >= 0 && ::fstat(fd, &st) == 0 && st.st_dev == r.device && st.st_ino == r.inode;
 }
 
 bool CloseLogFile() {
-  LogReader& r = Reader();
+  LogReader& r = TheLogReader();
   if (r.fd < 0) return true;
   const int fd = r.fd;
   r.fd = -1;
   return ::close(fd) == 0;
+}
+
+void ResetLogReader() {
+  LogReader& r = TheLogReader();
+  if (r.fd >= 0) ::close(r.fd);
+  r.fd = -1;
+  r.Reset();
 }
 
 }  // namespace orthelev

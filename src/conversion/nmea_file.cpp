@@ -17,7 +17,7 @@ constexpr std::int32_t kProgressEvery = 1024;
 // Passes every line of the open log through CorrectSentence to the output.
 // False when a write failed.
 bool ConvertLines(const std::string& fileName, OutputFile& output, NmeaCounters& counters) {
-  while (!Flags().abortRequested) {
+  while (!TheFlags().abortRequested) {
     std::string line = ReadLogLine();
     const bool last = LogEof();
     // The reader gives an empty string only at the end of the data.

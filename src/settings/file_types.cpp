@@ -57,7 +57,7 @@ std::string BuildOpenFilter(std::string_view nmeaList, std::string_view csvList,
 }
 
 std::string BuildOpenFilterFromSettings() {
-  return BuildOpenFilter(AppSettings().nmeaExt, AppSettings().csvExt, AppSettings().gpxExt);
+  return BuildOpenFilter(TheSettings().nmeaExt, TheSettings().csvExt, TheSettings().gpxExt);
 }
 
 LogFileType LogFileTypeOf(std::string_view path, std::string_view csvList,
@@ -70,7 +70,7 @@ LogFileType LogFileTypeOf(std::string_view path, std::string_view csvList,
 }
 
 LogFileType LogFileTypeOf(std::string_view path) {
-  const Settings& s = AppSettings();
+  const Settings& s = TheSettings();
   return LogFileTypeOf(path, s.csvExt, s.nmeaExt, s.gpxExt);
 }
 

@@ -61,13 +61,13 @@ void AppendMissingDefaults(std::vector<std::string>& rows, const auto& defaults)
 }  // namespace
 
 void MergeDefaultProfiles() {
-  AppendMissingDefaults(AppSettings().csvInfo, kDefaultInfoRows);
-  AppendMissingDefaults(AppSettings().csvOption, kDefaultOptionRows);
-  AppendMissingDefaults(AppSettings().gpxMsl, kDefaultGpxMslRows);
+  AppendMissingDefaults(TheSettings().csvInfo, kDefaultInfoRows);
+  AppendMissingDefaults(TheSettings().csvOption, kDefaultOptionRows);
+  AppendMissingDefaults(TheSettings().gpxMsl, kDefaultGpxMslRows);
 }
 
 bool CreatorWritesSeaLevelHeights(std::string_view creator) {
-  for (const std::string& row : AppSettings().gpxMsl)
+  for (const std::string& row : TheSettings().gpxMsl)
     if (ContainsWord(creator, ProfileRowName(row)))
       return TrimControlAndBlanks(ProfileRowValue(row)) != "0";
   return false;

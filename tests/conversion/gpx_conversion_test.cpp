@@ -155,8 +155,8 @@ class GpxConversionTest : public testing::ProgramState {
  protected:
   void SetUp() override {
     ProgramState::SetUp();
-    AppSettings().decimal = "4";
-    AppSettings().postfix = "_g";
+    TheSettings().decimal = "4";
+    TheSettings().postfix = "_g";
     MergeDefaultProfiles();
   }
   bool OpenWorld() {
@@ -325,8 +325,8 @@ TEST_F(GpxConversionTest, GivesTheHeightsOfTheNmeaLogItWasMadeFrom) {
   ASSERT_TRUE(world.WriteAndOpen(dir.Folder(), "world.grd", [](double lat, double lon) {
     return static_cast<float>(30 * std::cos(lat * M_PI / 180) * std::sin(lon * M_PI / 180) + 7);
   }));
-  Flags().useSpline = true;
-  AppSettings().decimal = "6";
+  TheFlags().useSpline = true;
+  TheSettings().decimal = "6";
   const std::string nmea = dir.File("track.txt"), gpx = dir.File("track.gpx");
   fs::create_symlink(corpus / "nmea" / "gpsbabel_nmea+ms.txt", nmea);
   fs::create_symlink(corpus / "gpx" / "gpsbabel_nmea+ms.gpx", gpx);
@@ -380,7 +380,7 @@ TEST_F(GpxConversionTest, ShowsProgressEvery1024PointsAndStopsOnEsc) {
   window.reportLines.clear();
   window.SetStatusText("");
   window.onPendingEvents = [this] {
-    if (window.StatusText().find("GPX file (") != std::string::npos) Flags().abortRequested = true;
+    if (window.StatusText().find("GPX file (") != std::string::npos) TheFlags().abortRequested = true;
   };
   EXPECT_EQ(ConvertGpxFile(path), 1024);
   EXPECT_EQ(window.reportLines, std::vector<std::string>{" GPX: long.gpx"});

@@ -46,12 +46,12 @@ TEST(BuildOpenFilter, OffersGpxFilesBeforeAllFiles) {
 }
 
 TEST(BuildOpenFilter, ReadsTheSettings) {
-  AppSettings().Reset();
-  AppSettings().nmeaExt = ".nmea";
-  AppSettings().csvExt = ".csv";
-  AppSettings().gpxExt = ".gpx";
+  TheSettings().Reset();
+  TheSettings().nmeaExt = ".nmea";
+  TheSettings().csvExt = ".csv";
+  TheSettings().gpxExt = ".gpx";
   EXPECT_EQ(BuildOpenFilterFromSettings(), BuildOpenFilter(".nmea", ".csv", ".gpx"));
-  AppSettings().Reset();
+  TheSettings().Reset();
 }
 
 TEST(LogFileTypeOf, LooksTheExtensionUpInTheCsvListFirst) {
@@ -82,12 +82,12 @@ TEST(LogFileTypeOf, LooksTheExtensionUpInTheCsvListFirst) {
   EXPECT_EQ(LogFileTypeOf("/logs/day1.txt", ".csv", nmea, ".gpx.txt"), LogFileType::Gpx)
       << "the GPX list is looked at before the NMEA list";
 
-  AppSettings().Reset();
-  AppSettings().csvExt = ".csv";
-  AppSettings().nmeaExt = ".nmea";
+  TheSettings().Reset();
+  TheSettings().csvExt = ".csv";
+  TheSettings().nmeaExt = ".nmea";
   EXPECT_EQ(LogFileTypeOf("b.nmea"), LogFileType::Nmea);
   EXPECT_EQ(LogFileTypeOf("b.pos"), LogFileType::Unknown);
-  AppSettings().Reset();
+  TheSettings().Reset();
 }
 
 }  // namespace
