@@ -1,10 +1,30 @@
 #include "conversion/conversion_report.hpp"
 
 #include "base/number_format.hpp"
+#include "base/paths.hpp"
 #include "conversion/log_reader.hpp"
 #include "services/window_services.hpp"
 
 namespace orthelev {
+
+bool StartConversion(const std::string& inputPath, const std::string& kind,
+                     const std::string& outputPath, OutputFile& output) {
+  Window().ProcessPendingEvents();
+  const std::string fileName = FileNameOf(inputPath);
+  if (!OpenLogFile(inputPath)) {
+    ReportCannotOpen(fileName);
+    return false;
+  }
+  if (output.Create(outputPath) != OutputFile::CreateResult::Created) {
+    CloseLogFile();
+    ReportCannotCreate(outputPath);
+    return false;
+  }
+  Window().AppendReportLine(" " + kind + ": " + fileName);
+  Window().SetStatusText(" " + fileName + "  " + kind + " file ...");
+  Window().ProcessPendingEvents();
+  return true;
+}
 
 std::int32_t ReportCannotOpen(const std::string& fileName) {
   const std::string text = "  Can not open: " + fileName;

@@ -8,6 +8,15 @@
 
 namespace orthelev {
 
+// The start of a conversion that creates its output before reading: lets
+// events through, opens the log at `inputPath`, creates `output` at
+// `outputPath`, appends " <kind>: <file name>" to the report, shows
+// " <file name>  <kind> file ..." and lets events through. True when both
+// files are open; otherwise the failure is reported ("Can not open" or
+// "Can't create") and nothing stays open.
+bool StartConversion(const std::string& inputPath, const std::string& kind,
+                     const std::string& outputPath, OutputFile& output);
+
 // "  Can not open: " + file name as status text and report line; returns -1.
 std::int32_t ReportCannotOpen(const std::string& fileName);
 

@@ -129,19 +129,10 @@ std::string RefusalText(GpxScanEnd end) {
 }  // namespace
 
 std::int32_t ConvertGpxFile(const std::string& inputPath) {
-  Window().ProcessPendingEvents();
   const std::string fileName = FileNameOf(inputPath);
-  if (!OpenLogFile(inputPath)) return ReportCannotOpen(fileName);
-
   const std::string outputPath = OutputPathFor(inputPath, EffectivePostfix());
   OutputFile output;
-  if (output.Create(outputPath) != OutputFile::CreateResult::Created) {
-    CloseLogFile();
-    return ReportCannotCreate(outputPath);
-  }
-  Window().AppendReportLine(" GPX: " + fileName);
-  Window().SetStatusText(" " + fileName + "  GPX file ...");
-  Window().ProcessPendingEvents();
+  if (!StartConversion(inputPath, "GPX", outputPath, output)) return -1;
 
   GpxCorrection correction(output, fileName);
   GpxScanner scanner(correction);
