@@ -20,10 +20,14 @@ bool StartConversion(const std::string& inputPath, const std::string& kind,
     ReportCannotCreate(outputPath);
     return false;
   }
+  AnnounceConversion(kind, fileName);
+  return true;
+}
+
+void AnnounceConversion(const std::string& kind, const std::string& fileName) {
   Window().AppendReportLine(" " + kind + ": " + fileName);
   Window().SetStatusText(" " + fileName + "  " + kind + " file ...");
   Window().ProcessPendingEvents();
-  return true;
 }
 
 std::int32_t ReportCannotOpen(const std::string& fileName) {

@@ -17,6 +17,10 @@ namespace orthelev {
 bool StartConversion(const std::string& inputPath, const std::string& kind,
                      const std::string& outputPath, OutputFile& output);
 
+// Appends " <kind>: <file name>" to the report, shows " <file name>  <kind>
+// file ..." and lets events through: the start of reading a log.
+void AnnounceConversion(const std::string& kind, const std::string& fileName);
+
 // "  Can not open: " + file name as status text and report line; returns -1.
 std::int32_t ReportCannotOpen(const std::string& fileName);
 

@@ -1,8 +1,11 @@
 #include "conversion/gpx_conversion.hpp"
 
 #include <cmath>
+#include <fcntl.h>
 #include <memory>
+#include <unistd.h>
 
+#include "base/file_io.hpp"
 #include "base/number_format.hpp"
 #include "base/paths.hpp"
 #include "conversion/conversion_report.hpp"
@@ -20,15 +23,18 @@ namespace {
 
 constexpr std::int32_t kProgressEvery = 1024;
 constexpr std::size_t kReadBytes = 64 * 1024;
+constexpr std::size_t kWriteBytes = 64 * 1024;
 // A geoid height beyond any on Earth is a broken value, not a reference:
 // such a point is left as it is, as the NMEA conversion leaves a sentence.
 constexpr double kMaxGeoidHeight = 150.0;
 
-// Corrects the points the scan finds and writes the output.
+// Corrects the points the scan finds and writes the output through `put`,
+// in pieces of kWriteBytes.
 class GpxCorrection final : public GpxScanHandler {
  public:
-  GpxCorrection(OutputFile& output, const std::string& fileName)
-      : output_(output), fileName_(fileName) {}
+  explicit GpxCorrection(const std::string& fileName) : fileName_(fileName) {}
+
+  void WriteTo(const ByteSink* put) { put_ = put; }
 
   bool OnRoot(std::string_view creator) override {
     seaLevelCreator_ = CreatorWritesSeaLevelHeights(creator);
@@ -47,7 +53,19 @@ class GpxCorrection final : public GpxScanHandler {
     return true;
   }
 
-  bool Write(std::string_view bytes) override { return output_.Write(bytes); }
+  bool Write(std::string_view bytes) override {
+    buffer_.append(bytes);
+    return buffer_.size() < kWriteBytes || Flush();
+  }
+
+  // Hands the buffered bytes on; false when they could not be written.
+  bool Flush() {
+    const bool written = buffer_.empty() || (put_ && (*put_)(buffer_));
+    buffer_.clear();
+    return written;
+  }
+
+  bool SeaLevelPointWithoutGeoid() const { return seaLevelWithoutGeoid_; }
 
   // The creator writes sea-level heights and the file gives no geoid height
   // for them: a point with <ele> lacks one, or (`atEnd`) no point has one.
@@ -87,8 +105,9 @@ class GpxCorrection final : public GpxScanHandler {
     if (point.hasGeoidHeight) edit.geoidHeight = FormatFixed(n, decimals_);
   }
 
-  OutputFile& output_;
   const std::string& fileName_;
+  const ByteSink* put_ = nullptr;
+  std::string buffer_;
   const int window_ = InterpolationWindow(TheFlags().useSpline);
   const int decimals_ = HeightDecimals();
   bool seaLevelCreator_ = false, geoidHeightSeen_ = false, seaLevelWithoutGeoid_ = false;
@@ -108,10 +127,18 @@ GpxScanEnd ScanLog(GpxScanner& scanner) {
   return GpxScanEnd::Stopped;
 }
 
-// Closes both files, deleting the output, and reports `text` + file name.
-std::int32_t Refuse(OutputFile& output, const std::string& text, const std::string& fileName) {
+// True when the file at `path` is the open log itself (also through a link).
+bool IsTheLog(const std::string& path) {
+  const int fd = ::open(path.c_str(), O_RDONLY | O_CLOEXEC);
+  if (fd < 0) return false;
+  const bool same = LogIsSameFile(fd);
+  ::close(fd);
+  return same;
+}
+
+// Closes the log and reports `text` + file name.
+std::int32_t Refuse(const std::string& text, const std::string& fileName) {
   CloseLogFile();
-  output.CloseAndRemove();
   return ReportRefused(text, fileName);
 }
 
@@ -129,29 +156,51 @@ std::string RefusalText(GpxScanEnd end) {
 }  // namespace
 
 std::int32_t ConvertGpxFile(const std::string& inputPath) {
+  Window().ProcessPendingEvents();
   const std::string fileName = FileNameOf(inputPath);
   const std::string outputPath = OutputPathFor(inputPath, EffectivePostfix());
-  OutputFile output;
-  if (!StartConversion(inputPath, "GPX", outputPath, output)) return -1;
-
-  GpxCorrection correction(output, fileName);
-  GpxScanner scanner(correction);
-  const GpxScanEnd end = ScanLog(scanner);
-  if (LogReadFailed()) {
+  if (!OpenLogFile(inputPath)) return ReportCannotOpen(fileName);
+  if (IsTheLog(outputPath)) {
     CloseLogFile();
-    output.CloseAndRemove();
-    return ReportCannotOpen(fileName);
+    return ReportCannotCreate(outputPath);
   }
+  AnnounceConversion("GPX", fileName);
+
+  // The output appears, under its name, only when the file is not refused:
+  // an earlier output stays and no half-written one is left.
+  GpxCorrection correction(fileName);
+  GpxScanEnd end = GpxScanEnd::Running;
+  std::string error;
+  const bool written = WriteFileAtomicallyFrom(
+      outputPath,
+      [&](const ByteSink& put, std::string&) {
+        correction.WriteTo(&put);
+        GpxScanner scanner(correction);
+        end = ScanLog(scanner);
+        const bool keep = (end == GpxScanEnd::Finished && !correction.RefusedAsSeaLevel(true)) ||
+                          (end == GpxScanEnd::Stopped && !correction.SeaLevelPointWithoutGeoid());
+        return keep && correction.Flush();
+      },
+      error);
+  correction.WriteTo(nullptr);
+  OutputFile none;  // the atomic writer has closed the output
   switch (end) {
+    case GpxScanEnd::Running:  // a read failed, or the output could not be made
+      if (LogReadFailed()) {
+        CloseLogFile();
+        return ReportCannotOpen(fileName);
+      }
+      CloseLogFile();
+      return ReportCannotCreate(outputPath);
     case GpxScanEnd::Finished:
     case GpxScanEnd::Stopped:
       if (correction.RefusedAsSeaLevel(end == GpxScanEnd::Finished))
-        return Refuse(output, "  MSL input without Geoid : ", fileName);
-      return FinishConversion(output, true, fileName, outputPath, correction.Tally());
+        return Refuse("  MSL input without Geoid : ", fileName);
+      return FinishConversion(none, written, fileName, outputPath, correction.Tally());
     case GpxScanEnd::WriteFailed:
-      return FinishConversion(output, false, fileName, outputPath, correction.Tally());
+      return FinishConversion(none, false, fileName, outputPath, {});
     default:
-      return Refuse(output, RefusalText(end), fileName);
+      return Refuse(RefusalText(end), fileName);
   }
 }
 

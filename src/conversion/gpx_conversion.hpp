@@ -20,7 +20,7 @@ namespace orthelev {
 // -1 when the input cannot be opened or read ("  Can not open: " + file
 //    name) or the output cannot be created or written ("  Can't create: " +
 //    output path, with a message box);
-// -2 when the file is refused, with no output left behind: no <gpx> root
+// -2 when the file is refused: no <gpx> root
 //    ("  Unknown GPX log file : "), the file ends inside markup or before
 //    its root is closed ("  GPX log file cut short : "), it is not
 //    well-formed or beyond the scan's limits ("  Broken GPX log file : "), or

@@ -59,7 +59,6 @@ OutputFile::CreateResult OutputFile::Create(const std::string& path) {
     return CreateResult::Failed;
   }
   fd_ = fd;
-  path_ = path;
   return CreateResult::Created;
 }
 
@@ -77,14 +76,6 @@ bool OutputFile::Write(std::string_view bytes) {
   std::memcpy(buffer_.get() + used_, bytes.data(), bytes.size());
   used_ += bytes.size();
   return true;
-}
-
-void OutputFile::CloseAndRemove() {
-  if (fd_ < 0) return;
-  used_ = 0;
-  ::close(fd_);
-  fd_ = -1;
-  ::unlink(path_.c_str());
 }
 
 bool OutputFile::Flush() {

@@ -34,10 +34,6 @@ class OutputFile {
   // Appends the bytes as they are; false once any write has failed.
   bool Write(std::string_view bytes);
 
-  // Closes and deletes the file Create made, for a conversion that refuses
-  // its input after writing began: no partial output is left behind.
-  void CloseAndRemove();
-
   // Writes what is buffered and closes; false when a write or the close
   // failed (also an earlier write). True when nothing is open.
   bool Close();
@@ -47,7 +43,6 @@ class OutputFile {
 
   static constexpr std::size_t kBufferBytes = 64 * 1024;
   int fd_ = -1;
-  std::string path_;
   bool failed_ = false;
   std::unique_ptr<char[]> buffer_;
   std::size_t used_ = 0;

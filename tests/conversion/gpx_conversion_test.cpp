@@ -273,7 +273,7 @@ TEST_F(GpxConversionTest, GeneratedFilesOfEveryShape) {
   }
 }
 
-TEST_F(GpxConversionTest, RefusedFilesLeaveNoOutput) {
+TEST_F(GpxConversionTest, RefusedFilesWriteNoOutput) {
   ASSERT_TRUE(OpenRegion());
   const std::string point = "<trkpt lat=\"35\" lon=\"139\"><ele>10</ele></trkpt>";
   struct Case {
@@ -302,7 +302,9 @@ TEST_F(GpxConversionTest, RefusedFilesLeaveNoOutput) {
     const std::string output = OutputOf("refused.gpx");
     testing::WriteBytes(output, "an earlier output");
     EXPECT_EQ(ConvertGpxFile(dir.Write("refused.gpx", c.text)), -2);
-    EXPECT_FALSE(fs::exists(output));
+    EXPECT_EQ(ReadBytes(output), "an earlier output") << "kept, not replaced";
+    for (const fs::directory_entry& entry : fs::directory_iterator(dir.Path()))
+      EXPECT_NE(entry.path().filename().string()[0], '.') << "a temporary file is left";
     EXPECT_EQ(window.reportLines, (std::vector<std::string>{
                                       " GPX: refused.gpx", c.report + std::string("refused.gpx")}));
     EXPECT_EQ(window.StatusText(), c.report + std::string("refused.gpx"));
