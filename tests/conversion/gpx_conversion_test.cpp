@@ -19,6 +19,7 @@
 #include "base/number_format.hpp"
 #include "conversion/nmea_file.hpp"
 #include "settings/logger_profiles.hpp"
+#include "support/file_size_limit.hpp"
 #include "support/nmea_text.hpp"
 #include "support/recording_window_services.hpp"
 #include "support/synthetic_grid.hpp"
@@ -317,6 +318,25 @@ TEST_F(GpxConversionTest, RefusedFilesWriteNoOutput) {
   EXPECT_EQ(ReadBytes(OutputOf("garmin.gpx")), ExpectedConversion(garmin, RegionalN, 4).output);
 }
 
+TEST_F(GpxConversionTest, AFailedWriteLeavesNoOutput) {
+  ASSERT_TRUE(OpenRegion());
+  std::string text = "<gpx><trk><trkseg>\n";
+  for (int i = 0; i < 3000; ++i) text += "<trkpt lat=\"35\" lon=\"139\"><ele>1</ele></trkpt>\n";
+  const std::string path = dir.Write("full.gpx", text + "</trkseg></trk></gpx>\n");
+  std::int32_t result = 0;
+  {
+    testing::FileSizeLimit limit(64 * 1024);  // the disk is full after 64 KiB
+    ASSERT_TRUE(limit.Active());
+    result = ConvertGpxFile(path);
+  }
+  EXPECT_EQ(result, -1);
+  EXPECT_EQ(window.reportLines.back(), "  Can't create: " + OutputOf("full.gpx"));
+  EXPECT_EQ(window.messages, std::vector<std::string>{"Can't create: " + OutputOf("full.gpx")});
+  EXPECT_FALSE(fs::exists(OutputOf("full.gpx")));
+  for (const fs::directory_entry& entry : fs::directory_iterator(dir.Path()))
+    EXPECT_NE(entry.path().filename().string()[0], '.') << "a temporary file is left";
+}
+
 // gpsbabel_nmea+ms.gpx was written from gpsbabel_nmea+ms.txt: <ele> the GGA
 // altitude, <geoidheight> its separation. Both conversions must give every
 // point the same heights, written to the same last decimal.
@@ -382,7 +402,8 @@ TEST_F(GpxConversionTest, ShowsProgressEvery1024PointsAndStopsOnEsc) {
   window.reportLines.clear();
   window.SetStatusText("");
   window.onPendingEvents = [this] {
-    if (window.StatusText().find("GPX file (") != std::string::npos) TheFlags().abortRequested = true;
+    if (window.StatusText().find("GPX file (") != std::string::npos)
+      TheFlags().abortRequested = true;
   };
   EXPECT_EQ(ConvertGpxFile(path), 1024);
   EXPECT_EQ(window.reportLines, std::vector<std::string>{" GPX: long.gpx"});
