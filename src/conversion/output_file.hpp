@@ -26,10 +26,10 @@ class OutputFile {
   // Creates the file, or empties an existing one. When the path names the
   // log the reader has open (also through a link), the file is left as it
   // was and SameAsInput comes back.
-  CreateResult Create(const std::string& path);
+  [[nodiscard]] CreateResult Create(const std::string& path);
 
   // Appends the bytes and CR LF; false once any write has failed.
-  bool WriteLine(std::string_view bytes);
+  [[nodiscard]] bool WriteLine(std::string_view bytes);
 
   // Appends the bytes as they are; false once any write has failed.
   bool Write(std::string_view bytes);
@@ -41,7 +41,7 @@ class OutputFile {
  private:
   bool Flush();
 
-  static constexpr std::size_t kBufferBytes = 64 * 1024;
+  static constexpr std::size_t kBufferBytes = std::size_t{64} * 1024;
   int fd_ = -1;
   bool failed_ = false;
   std::unique_ptr<char[]> buffer_;
