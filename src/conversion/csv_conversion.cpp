@@ -88,8 +88,9 @@ std::int32_t WriteCorrectedCopy(const std::string& inputPath, const std::string&
     if (written && kind == NextLine::Record && ++counters.records % kProgressInterval == 0)
       ShowConversionProgress(fileName, "CSV");
   }
-  return FinishConversion(output, written, fileName, outputPath,
-                          {counters.records, counters.inside, counters.outside, counters.diffSum, {}});
+  return FinishConversion(
+      output, written, fileName, outputPath,
+      {counters.records, counters.inside, counters.outside, counters.diffSum, {}});
 }
 
 // The opening of a conversion whose first record has passed: status text,

@@ -22,8 +22,8 @@ namespace orthelev {
 namespace {
 
 constexpr std::int32_t kProgressEvery = 1024;
-constexpr std::size_t kReadBytes = 64 * 1024;
-constexpr std::size_t kWriteBytes = 64 * 1024;
+constexpr std::size_t kReadBytes = std::size_t{64} << 10;
+constexpr std::size_t kWriteBytes = std::size_t{64} << 10;
 // A geoid height beyond any on Earth is a broken value, not a reference:
 // such a point is left as it is, as the NMEA conversion leaves a sentence.
 constexpr double kMaxGeoidHeight = 150.0;

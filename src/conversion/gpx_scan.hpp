@@ -59,8 +59,8 @@ enum class GpxScanEnd {
 
 class GpxScanner {
  public:
-  static constexpr std::size_t kMaxTagCharacters = 64 * 1024;
-  static constexpr std::size_t kMaxPointBytes = 1024 * 1024;
+  static constexpr std::size_t kMaxTagCharacters = std::size_t{64} << 10;
+  static constexpr std::size_t kMaxPointBytes = std::size_t{1} << 20;
   static constexpr std::size_t kMaxDepth = 256;
 
   explicit GpxScanner(GpxScanHandler& handler) : handler_(handler) {}
