@@ -424,13 +424,10 @@ bool GpxScanner::WriteEncoded(std::string_view ascii) {
 }
 
 // Writes every byte that no later decision needs (all before the current
-// point, or before the current tag, which may start one) and drops them.
+// point: its numbers may change) and drops them. A tag that is still being
+// read keeps its characters in tag_, so its bytes can go.
 void GpxScanner::FlushAndCompact() {
-  std::size_t keep = scan_;
-  if (inPoint_)
-    keep = pointStart_;
-  else if (mode_ == Mode::Markup || mode_ == Mode::Tag)
-    keep = markStart_;
+  const std::size_t keep = inPoint_ ? pointStart_ : scan_;
   if (!WriteRaw(keep)) return;
   const auto shift = [keep](std::size_t& offset) { offset = offset >= keep ? offset - keep : 0; };
   for (std::size_t* offset : {&written_, &scan_, &markStart_, &pointStart_, &ele_.start, &ele_.end,

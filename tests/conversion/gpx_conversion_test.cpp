@@ -17,6 +17,7 @@
 #include <gtest/gtest.h>
 
 #include "base/number_format.hpp"
+#include "conversion/gpx_scan.hpp"
 #include "conversion/nmea_file.hpp"
 #include "settings/logger_profiles.hpp"
 #include "support/file_size_limit.hpp"
@@ -152,6 +153,23 @@ std::string Utf16(const std::string& utf8, bool bigEndian) {
   return out;
 }
 
+// The scan's handler correcting with RegionalN directly, keeping the output.
+struct ClosedFormCorrection : GpxScanHandler {
+  std::string output;
+  bool OnRoot(std::string_view) override { return true; }
+  bool OnPoint(const GpxPoint& p, GpxPointEdit& edit) override {
+    const double g = p.hasGeoidHeight ? p.geoidHeight : 0, n = RegionalN(p.latitude, p.longitude);
+    if (std::isnan(n) || std::isnan(p.ele) || std::isnan(g)) return true;
+    edit.ele = FormatFixed((p.ele + g) - n, 4);
+    if (p.hasGeoidHeight) edit.geoidHeight = FormatFixed(n, 4);
+    return true;
+  }
+  bool Write(std::string_view bytes) override {
+    output.append(bytes);
+    return true;
+  }
+};
+
 class GpxConversionTest : public testing::ProgramState {
  protected:
   void SetUp() override {
@@ -270,6 +288,16 @@ TEST_F(GpxConversionTest, GeneratedFilesOfEveryShape) {
       EXPECT_EQ(ConvertGpxFile(path), e.records);
       EXPECT_EQ(ReadBytes(OutputOf(c.name)), encode(e.output));
       EXPECT_EQ(window.reportLines, SummaryOf(c.name, e, c.reading));
+      // The scan gives the same bytes whatever pieces the file comes in.
+      for (const std::size_t piece : {1, 3, 64}) {
+        ClosedFormCorrection correction;
+        GpxScanner scanner(correction);
+        const std::string bytes = encode(c.text);
+        for (std::size_t at = 0; at < bytes.size(); at += piece)
+          ASSERT_EQ(scanner.Feed(std::string_view(bytes).substr(at, piece)), GpxScanEnd::Running);
+        EXPECT_EQ(scanner.Finish(), GpxScanEnd::Finished);
+        EXPECT_EQ(correction.output, encode(e.output)) << "in pieces of " << piece;
+      }
     }
   }
 }
