@@ -120,8 +120,8 @@ std::string CorrectedRtklibLine(std::string line, const RtklibColumns& columns,
   return ReplaceRtklibHeight(line, columns, *record->height - n, decimals);
 }
 
-// The conversion of a file whose columns are blank-separated: read again
-// from its start as an RTKLIB solution file.
+// The conversion of a file in which no comma-separated column-name line was
+// found: read again from its start as an RTKLIB solution file.
 std::int32_t ConvertRtklibSolution(const std::string& inputPath) {
   const std::string fileName = FileNameOf(inputPath);
   CloseLogFile();

@@ -2,8 +2,10 @@
 // The one log reader both converters share: a log delivered as 8-bit lines
 // (CR, LF, CR LF and LF CR alike end a line; runs of terminators give no
 // empty lines), with SiRF (A0 A2 .. B0 B3), UBX (B5 62, length-framed) and
-// MTK (04 24, length-framed) binary packets delivered whole in place of a
-// line. Bytes are never converted.
+// MTK (04 24, length-framed, its closing CR LF dropped) binary packets
+// delivered whole, up to 2048 bytes, as the end of the current line: bytes
+// of that line before the sync pair stay in front of the packet. Bytes are
+// never converted.
 //
 // Calling order: OpenLogFile, ReadLogLine while !LogEof(), CloseLogFile.
 

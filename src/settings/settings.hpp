@@ -28,7 +28,6 @@ inline constexpr std::string_view kPostfix = "_g";
 inline constexpr std::string_view kNmeaExt = ".nme.nmea.nma.txt.text.ubx";
 inline constexpr std::string_view kCsvExt = ".csv.pos";
 inline constexpr std::string_view kGpxExt = ".gpx";
-inline constexpr std::int32_t kNoPosition = 2147483647;  // MainTop/MainLeft: none stored
 inline constexpr std::string_view kCustomExt = ".cdat";
 inline constexpr std::string_view kCsvValid = "VALID";
 inline constexpr std::string_view kCsvLatitude = "LATITUDE,Lat,LATITUDE N/S,latitude(deg)";
