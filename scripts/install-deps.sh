@@ -3,8 +3,11 @@
 # Runs as root (CI and fresh machines); as another user it only reports what is missing.
 set -euo pipefail
 
-packages=(cmake make g++ clang clang-format clang-tidy libclang-rt-14-dev googletest libgtest-dev libgmock-dev libbenchmark-dev
-          locales libgdal-dev gdal-bin proj-data proj-bin qt6-base-dev xvfb)
+packages=(cmake make g++ clang libclang-rt-14-dev clang-format clang-tidy googletest libgtest-dev libgmock-dev libbenchmark-dev locales libgdal-dev gdal-bin proj-data proj-bin
+          qt6-base-dev xvfb
+          # the desktop tests and screenshots: a window manager, X tools, and
+          # Wine's Tahoma-metric font for the windows' designed font
+          openbox x11-utils xdotool imagemagick fonts-wine)
 
 missing=()
 for p in "${packages[@]}"; do

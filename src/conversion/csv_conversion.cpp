@@ -22,7 +22,6 @@ namespace {
 
 constexpr std::int32_t kProgressInterval = 1024;
 constexpr std::int32_t kFailed = -1;
-constexpr std::int32_t kRefused = -2;
 
 struct CsvCounters {
   std::int32_t records = 0;
@@ -37,10 +36,8 @@ std::int32_t CloseUnreadable(const std::string& fileName) {
 }
 
 std::int32_t RefuseFile(const std::string& text, const std::string& fileName) {
-  Window().SetStatusText(text + fileName);
-  Window().AppendReportLine(text + fileName);
   CloseLogFile();
-  return kRefused;
+  return ReportRefused(text, fileName);
 }
 
 // The record's line as it goes to the output, corrected when the model
@@ -91,8 +88,9 @@ std::int32_t WriteCorrectedCopy(const std::string& inputPath, const std::string&
     if (written && kind == NextLine::Record && ++counters.records % kProgressInterval == 0)
       ShowConversionProgress(fileName, "CSV");
   }
-  return FinishConversion(output, written, fileName, outputPath,
-                          {counters.records, counters.inside, counters.outside, counters.diffSum});
+  return FinishConversion(
+      output, written, fileName, outputPath,
+      {counters.records, counters.inside, counters.outside, counters.diffSum, {}});
 }
 
 // The opening of a conversion whose first record has passed: status text,

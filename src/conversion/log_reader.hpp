@@ -24,6 +24,12 @@ namespace orthelev {
 // string may still hold a last line that had no terminator.
 std::string ReadLogLine();
 
+// Up to `most` bytes of the log exactly as stored, for a converter that
+// does its own scanning instead of ReadLogLine (the two are not mixed on
+// one log). 0 at the end of the data, which sets LogEof, or after a failed
+// read (LogReadFailed).
+std::size_t ReadLogBytes(char* to, std::size_t most);
+
 bool LogEof();
 // True when a read failed in the middle of the log (the data ends there and
 // LogEof is set); the converters report it as a read error.
