@@ -26,6 +26,7 @@ extra_dirs() {
   case "$1" in
     log_reader|nmea_file) echo "$shared/nmea" ;;
     csv_file) echo "$shared/csv $shared/pos" ;;
+    gpx_file) echo "$shared/gpx" ;;
   esac
 }
 
