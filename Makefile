@@ -22,6 +22,7 @@ deps:
 
 bench: build
 	$(BUILD)/orthelev_bench
+	bash bench/compare.sh $(BUILD)
 
 clean:
 	rm -rf $(BUILD)
