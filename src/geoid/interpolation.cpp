@@ -10,6 +10,7 @@ namespace orthelev {
 namespace {
 
 constexpr double kNaN = std::numeric_limits<double>::quiet_NaN();
+static_assert(SplineRows::kMaxSize == kMaxSplineWindow);
 
 // Grid positions far beyond any grid cannot be truncated to 32-bit indices.
 bool IndexableGridPosition(double position) { return std::fabs(position) < 1e9; }
@@ -24,16 +25,39 @@ int SnapOffset(double fraction) {
   return -1;
 }
 
+// Reads the window's rows and sets up their splines, northernmost first,
+// stopping at the first row with a missing node (the window is then
+// incomplete). Keeps them only when no block read failed meanwhile: a
+// failed read is retried by the next lookup. The rows of one window lie in
+// distinct cache slots (they span far less than the cache), so none of
+// them is evicted by reading another.
+void FillSplineRows(SplineRows& rows, int n, std::int32_t r0, std::int32_t c0) {
+  const GridFile& file = TheActiveGrid().file;
+  const std::uint64_t failedBefore = file.FailedReads();
+  float work[kMaxSplineWindow];
+  rows.complete = true;
+  for (int i = 0; i < n && rows.complete; ++i) {
+    rows.complete = ReadGridNodes(r0 + 1 + i, c0 + 1, n, rows.values[i]);
+    if (rows.complete) SplineSetup(n, rows.values[i], rows.second[i], work);
+  }
+  rows.size = n;
+  rows.firstRow = r0;
+  rows.firstColumn = c0;
+  rows.cacheGeneration = file.FailedReads() == failedBefore ? file.CacheGeneration() : 0;
+}
+
 double SplineWindow(int n, double row, double column) {
   const auto c0 = static_cast<std::int32_t>(std::trunc(column - n / 2.0));
   const auto r0 = static_cast<std::int32_t>(std::trunc(row - n / 2.0));
-  float values[kMaxSplineWindow], second[kMaxSplineWindow], work[kMaxSplineWindow];
-  float rowResults[kMaxSplineWindow];
-  for (int i = 1; i <= n; ++i) {
-    if (!ReadGridNodes(r0 + i, c0 + 1, n, values)) return BilinearAt(row, column);
-    SplineSetup(n, values, second, work);
-    rowResults[i - 1] = static_cast<float>(SplineValue(n, values, second, column - c0));
-  }
+  ActiveGrid& g = TheActiveGrid();
+  // A track stays inside one window for many points.
+  if (!g.splineRows.Holds(n, r0, c0, g.file.CacheGeneration()))
+    FillSplineRows(g.splineRows, n, r0, c0);
+  const SplineRows& rows = g.splineRows;
+  if (!rows.complete) return BilinearAt(row, column);
+  float rowResults[kMaxSplineWindow], second[kMaxSplineWindow], work[kMaxSplineWindow];
+  for (int i = 0; i < n; ++i)
+    rowResults[i] = static_cast<float>(SplineValue(n, rows.values[i], rows.second[i], column - c0));
   SplineSetup(n, rowResults, second, work);
   return SplineValue(n, rowResults, second, row - r0);
 }
