@@ -46,7 +46,7 @@ class CsvWorkspace {
   // Settings and model for converting: the default CSV titles and profiles,
   // and a linear model over 30..40 N, 130..145 E as the active grid.
   bool Prepare() {
-    Settings& s = AppSettings();
+    Settings& s = TheSettings();
     s.decimal = "4";
     s.postfix = "_g";
     s.csvItems = DefaultCsvItemTitles();
@@ -69,7 +69,7 @@ CsvWorkspace& TheCsvWorkspace() {
 
 void BM_CsvConversion(benchmark::State& state) {
   if (!TheCsvWorkspace().Prepare()) return state.SkipWithError("grid not written");
-  Flags().useSpline = state.range(0) != 0;
+  TheFlags().useSpline = state.range(0) != 0;
   const std::string path = TheCsvWorkspace().Path("track.csv");
   const auto bytes = static_cast<std::int64_t>(fs::file_size(path));
   for (auto _ : state) {

@@ -31,8 +31,8 @@ class SyntheticEgm25 {
     std::filesystem::create_directories(folder_);
     const GridSpec geometry = DefaultGridSpec(kSectionEgm25);
     Write((folder_ / geometry.fname).string(), geometry);
-    AppSettings().dataFolder = folder_.string() + "/";
-    ok_ = OpenGrid(AppSettings().dataFolder, geometry.fname, geometry);
+    TheSettings().dataFolder = folder_.string() + "/";
+    ok_ = OpenGrid(TheSettings().dataFolder, geometry.fname, geometry);
   }
   ~SyntheticEgm25() {
     TheActiveGrid().Reset();

@@ -31,8 +31,8 @@ constexpr int kSentences = 200000;
 class Workspace {
  public:
   Workspace() {
-    AppSettings().decimal = "4";
-    AppSettings().postfix = "_g";
+    TheSettings().decimal = "4";
+    TheSettings().postfix = "_g";
     ok_ = testing::SyntheticGrid{}.WriteAndOpen(
         dir_.Folder(), "linear.grd", [](double lat, double lon) {
           return static_cast<float>(20 + 0.5 * (lat - 30) + 0.3 * (lon - 130));
@@ -63,7 +63,7 @@ const std::string& TrackLogPath() {
 
 void BM_NmeaConversion(benchmark::State& state) {
   if (!TheWorkspace().Ok()) return state.SkipWithError("grid not written");
-  Flags().useSpline = state.range(0) != 0;
+  TheFlags().useSpline = state.range(0) != 0;
   const std::string& path = TrackLogPath();
   const auto bytes = static_cast<std::int64_t>(fs::file_size(path));
   for (auto _ : state) {

@@ -41,11 +41,11 @@ int main(int argc, char** argv) {
   const bool nmea = argc < 2 || std::string(argv[1]) != "csv";
   const std::int64_t mebibytes = argc >= 3 ? std::atoll(argv[2]) : 1024;
   testing::TempDir dir;
-  AppSettings().decimal = "4";
-  AppSettings().postfix = "_g";
-  AppSettings().csvItems = DefaultCsvItemTitles();
+  TheSettings().decimal = "4";
+  TheSettings().postfix = "_g";
+  TheSettings().csvItems = DefaultCsvItemTitles();
   MergeDefaultProfiles();
-  Flags().useSpline = true;
+  TheFlags().useSpline = true;
   if (!testing::SyntheticGrid{}.WriteAndOpen(dir.Folder(), "grid", [](double lat, double lon) {
         return static_cast<float>(20 + 0.5 * (lat - 30) + 0.3 * (lon - 130));
       })) {

@@ -14,6 +14,7 @@
 #include "geoid/active_grid.hpp"
 #include "models/geoid_check.hpp"
 #include "models/model_selection.hpp"
+#include "program/program_state.hpp"
 #include "settings/settings.hpp"
 #include "settings/settings_location.hpp"
 #include "settings/settings_store.hpp"
@@ -82,7 +83,7 @@ class CliWindowServices : public ConsoleWindowServices {
  public:
   using ConsoleWindowServices::ConsoleWindowServices;
   void ProcessPendingEvents() override {
-    if (interrupted) Flags().abortRequested = true;
+    if (interrupted) TheFlags().abortRequested = true;
   }
 };
 
@@ -155,7 +156,7 @@ bool ParseOptions(int argc, char** argv, Options& o, std::string& problem) {
 
 // Settings as the desktop program has them, read only, then this run's overrides.
 void PrepareSettings(const Options& o, const char* argv0, ConsoleWindowServices& window) {
-  Settings& s = AppSettings();
+  Settings& s = TheSettings();
   const SettingsLocation where = CurrentSettingsLocation("orthelev");
   s.versionTitle = VersionTitle();
   s.programFolder = ProgramFolder(where.programFile.empty() ? Absolute(argv0) : where.programFile);
@@ -176,7 +177,7 @@ void PrepareSettings(const Options& o, const char* argv0, ConsoleWindowServices&
   }
   if (o.model) window.SetGeoidModelText(*o.model);
   if (o.spline) window.SetSplineChecked(*o.spline);
-  Flags().forceBilinear = o.spline == false;
+  TheFlags().forceBilinear = o.spline == false;
   if (o.postfix) s.postfix = *o.postfix;
   if (o.decimal) s.decimal = *o.decimal;
 }
@@ -219,17 +220,23 @@ int Convert(const Options& o, ConsoleWindowServices& window, std::FILE* err) {
   std::signal(SIGINT, OnInterrupt);
   RunBatch();
   std::signal(SIGINT, SIG_DFL);
-  if (!Batch().modelOpened) return kExitUsage;
-  return Batch().Clean() ? kExitOk : kExitFailed;
+  if (!TheBatch().modelOpened) return kExitUsage;
+  return TheBatch().Clean() ? kExitOk : kExitFailed;
 }
 
 // After a GSIGEO grid was converted, its header's geometry must reach the
-// settings file: the next run opens the companion with it.
-void KeepGsiGeometry(const Options& o) {
-  Settings& s = AppSettings();
-  if (!s.gsiGeometryChanged) return;
-  if (s.settingsFileName.empty() && !o.ini) return;
-  SaveGsiGeometry();
+// settings file: the next run opens the companion with it. False, with the
+// reason on `err`, when it could not be saved.
+bool KeepGsiGeometry(const Options& o, std::FILE* err) {
+  Settings& s = TheSettings();
+  if (!s.gsiGeometryChanged) return true;
+  if (s.settingsFileName.empty() && !o.ini) return true;
+  if (SaveGsiGeometry()) return true;
+  std::fputs(("Error: the GSIGEO grid geometry could not be saved in " + s.settingsFileName +
+              "; the next run cannot read the converted grid\n")
+                 .c_str(),
+             err);
+  return false;
 }
 
 }  // namespace
@@ -250,10 +257,11 @@ int RunCli(int argc, char** argv, std::FILE* out, std::FILE* err) {
     return kExitOk;
   }
   if (options.command == "import-grid") return ImportGridCommand(options.arguments, out, err);
+  ResetProgramState();
   CliWindowServices window(out, err);
   window.SetQuiet(options.quiet);
   InstallWindowServices(&window);
-  Flags().initialized = true;  // as after the desktop program's first activation
+  TheFlags().initialized = true;  // as after the desktop program's first activation
   PrepareSettings(options, argv[0], window);
 
   int status = kExitUsage;
@@ -265,7 +273,7 @@ int RunCli(int argc, char** argv, std::FILE* out, std::FILE* err) {
     status = ListModels(window, out);
   else
     std::fputs(("orthelev-cli: unknown command " + options.command + "\n" + kUsage).c_str(), err);
-  KeepGsiGeometry(options);
+  if (!KeepGsiGeometry(options, err) && status == kExitOk) status = kExitFailed;
   CloseGrid();
   InstallWindowServices(nullptr);
   return status;

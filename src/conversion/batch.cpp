@@ -46,29 +46,29 @@ void EndFile(const std::string& status, const std::string& report) {
 // Re-enables the Convert button and ends the batch however RunBatch ends.
 struct BatchGuard {
   BatchGuard() {
-    Batch().running = true;
+    TheBatch().running = true;
     Window().SetConvertEnabled(false);
   }
   ~BatchGuard() {
     Window().SetConvertEnabled(true);
-    Batch().running = false;
+    TheBatch().running = false;
   }
 };
 
 }  // namespace
 
-BatchState& Batch() {
+BatchState& TheBatch() {
   static BatchState state;
   return state;
 }
 
 void ConvertOneFile(const std::string& path) {
   WindowServices& window = Window();
-  Conversion().dateTimeFormatError = false;
+  TheConversion().dateTimeFormatError = false;
   const std::string name = FileNameOf(path);
   if (IsEarlierOutput(name)) {
     window.AppendReportLine(" Skip: " + name);
-    ++Batch().filesSkipped;
+    ++TheBatch().filesSkipped;
     return;
   }
   std::int32_t result = 0;
@@ -81,49 +81,49 @@ void ConvertOneFile(const std::string& path) {
       break;
     case LogFileType::Unknown:
       EndFile(" Unknown file type.", " Unknown file type.");
-      ++Batch().filesUnknown;
+      ++TheBatch().filesUnknown;
       return;
   }
-  if (result < 0) ++Batch().filesFailed;
-  if (Flags().abortRequested) return;
+  if (result < 0) ++TheBatch().filesFailed;
+  if (TheFlags().abortRequested) return;
   if (result < 0) {
-    if (Conversion().dateTimeFormatError)
+    if (TheConversion().dateTimeFormatError)
       EndFile(" Illegal DateTime Format.", " Illegal DateTime Format.");
     else
       EndFile(" Done with error.", " Done with error.");
-    if (!Flags().startHidden) window.ShowReport();
+    if (!TheFlags().startHidden) window.ShowReport();
     return;
   }
-  ++Batch().filesConverted;
+  ++TheBatch().filesConverted;
   EndFile(" " + FormatInt(result) + " records" + " done.", " Done.");
 }
 
 void RunBatch() {
-  if (Batch().running) return;
-  Batch().Reset();
+  if (TheBatch().running) return;
+  TheBatch().Reset();
   BatchGuard guard;
   WindowServices& window = Window();
-  Flags().abortRequested = false;
+  TheFlags().abortRequested = false;
   SelectGeoidModel();
   if (!TheActiveGrid().open) return;
-  Batch().modelOpened = true;
+  TheBatch().modelOpened = true;
   window.ClearReport();
   window.AppendReportLine(" Geoid model: " + window.GeoidModelText() + "\r\n");
   window.ProcessPendingEvents();
-  Flags().useSpline = SplineChosen();
+  TheFlags().useSpline = SplineChosen();
   if (window.SourceText().empty()) return;
 
   const std::string source = window.SourceText();
   std::string_view list = TrimBlanks(source);
   size_t separator;
-  while ((separator = list.find(';')) != std::string_view::npos && !Flags().abortRequested) {
+  while ((separator = list.find(';')) != std::string_view::npos && !TheFlags().abortRequested) {
     ConvertOneFile(std::string(TrimBlanks(list.substr(0, separator))));
     list = TrimBlanks(list.substr(separator + 1));
     window.AppendReportLine("");
   }
-  if (!list.empty() && !Flags().abortRequested) ConvertOneFile(std::string(list));
-  if (Flags().abortRequested) {
-    Batch().aborted = true;
+  if (!list.empty() && !TheFlags().abortRequested) ConvertOneFile(std::string(list));
+  if (TheFlags().abortRequested) {
+    TheBatch().aborted = true;
     window.SetStatusText(kAborted);
     window.AppendReportLine(std::string("\r\n") + kAborted);
   }

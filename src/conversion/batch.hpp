@@ -23,7 +23,7 @@ struct BatchState {
   void Reset() { *this = BatchState{}; }
 };
 
-BatchState& Batch();
+BatchState& TheBatch();
 
 // Converts the files of the source field. A start while a batch runs (Enter
 // in the source field or a drop during a conversion) is ignored.

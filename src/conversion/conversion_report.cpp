@@ -35,7 +35,7 @@ void AppendConversionSummary(std::int32_t records, std::int32_t inside, std::int
   if (outside > 0) {
     Window().AppendReportLine("    Number of Geoid outside range = " + FormatInt(outside) + "/" +
                               FormatInt(std::int64_t{outside} + inside));
-    if (!Flags().startHidden) Window().ShowReport();
+    if (!TheFlags().startHidden) Window().ShowReport();
   }
   Window().SetStatusText(Window().StatusText() + "  Read:" + FormatInt(records) + "rec.");
 }
@@ -47,7 +47,7 @@ std::int32_t FinishConversion(OutputFile& output, bool written, const std::strin
   const bool outputClosed = output.Close();
   if (!written || !outputClosed) return ReportCannotCreate(outputPath);
   if (readFailed || !inputClosed) return ReportCannotOpen(fileName);
-  if (!Flags().abortRequested)
+  if (!TheFlags().abortRequested)
     AppendConversionSummary(tally.records, tally.inside, tally.outside, tally.diffSum);
   Window().ProcessPendingEvents();
   return tally.records;

@@ -2,7 +2,7 @@
 
 namespace orthelev {
 
-ConversionState& Conversion() {
+ConversionState& TheConversion() {
   static ConversionState state;
   return state;
 }

@@ -20,6 +20,6 @@ struct ConversionState {
   void Reset() { *this = ConversionState{}; }
 };
 
-ConversionState& Conversion();
+ConversionState& TheConversion();
 
 }  // namespace orthelev

@@ -67,9 +67,9 @@ enum class RecordLoopEnd { Finished, WriteFailed };
 // the data ends or Esc is pressed; events are let through after every 1024th.
 RecordLoopEnd ConvertRecords(CsvLayout& layout, bool haveRecord, OutputFile& output,
                              CsvCounters& counters, const std::string& fileName) {
-  const int window = InterpolationWindow(Flags().useSpline);
+  const int window = InterpolationWindow(TheFlags().useSpline);
   const int decimals = HeightDecimals();
-  for (; haveRecord && !Flags().abortRequested; haveRecord = ReadCsvRecord(layout)) {
+  for (; haveRecord && !TheFlags().abortRequested; haveRecord = ReadCsvRecord(layout)) {
     if (!output.WriteLine(CorrectedRecordLine(layout, counters, window, decimals)))
       return RecordLoopEnd::WriteFailed;
     if (++counters.records % kProgressInterval == 0) ShowConversionProgress(fileName, "CSV");
@@ -106,11 +106,11 @@ std::int32_t ConvertCsvFile(const std::string& inputPath) {
   const bool headerFound = AnalyseCsvHeader(layout);
   if (LogReadFailed()) return CloseUnreadable(fileName);
   if (!headerFound) return RefuseFile("  Unknown CSV log file : ", fileName);
-  if (Conversion().mslWithoutGeoid) return RefuseFile("  MSL input without Geoid : ", fileName);
+  if (TheConversion().mslWithoutGeoid) return RefuseFile("  MSL input without Geoid : ", fileName);
 
   const bool haveRecord = ReadCsvRecord(layout);
   if (LogReadFailed()) return CloseUnreadable(fileName);
-  if (Conversion().dateTimeFormatError) {
+  if (TheConversion().dateTimeFormatError) {
     Window().AppendReportLine(" CSV: " + fileName);
     CloseLogFile();
     return kFailed;

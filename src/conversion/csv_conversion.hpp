@@ -16,14 +16,14 @@ namespace orthelev {
 // never into the log itself. Every record is written, the last one too when
 // it has no line break; a record outside the model, or whose latitude or
 // longitude item holds no digit, is written unchanged and counted outside.
-// Stops before the next record once Flags().abortRequested is set (tested
+// Stops before the next record once TheFlags().abortRequested is set (tested
 // after the events of the start and of every 1024th record), without summary.
 // Returns the number of record lines written (also after an abort); -1 when
 // the log cannot be opened or read ("  Can not open: "), its first record
 // fails the date check, or the output cannot be created, written or closed
 // ("  Can't create: ", with a message box); -2 when the file has no
 // column-name line or its logger is refused (MslWithoutGeoid).
-// Interpolates with the spline window when Flags().useSpline is set,
+// Interpolates with the spline window when TheFlags().useSpline is set,
 // bilinearly otherwise.
 std::int32_t ConvertCsvFile(const std::string& inputPath);
 

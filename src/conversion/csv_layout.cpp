@@ -105,7 +105,7 @@ bool ExamineHeaderLine(CsvLayout& layout, std::string_view line, const CsvItemTi
 }
 
 bool AnalyseCsvHeader(CsvLayout& layout) {
-  const CsvItemTitles& titles = AppSettings().csvItems;
+  const CsvItemTitles& titles = TheSettings().csvItems;
   layout.headerText.clear();
   bool found = false;
   for (int budget = kCsvHeaderLineBudget; !found && !LogEof() && budget > 0; --budget) {
@@ -116,14 +116,14 @@ bool AnalyseCsvHeader(CsvLayout& layout) {
     }
     found = ExamineHeaderLine(layout, line, titles);
   }
-  ConversionState& state = Conversion();
+  ConversionState& state = TheConversion();
   state.profileName = IdentifyLogger(layout.fields, layout.fieldCount);
   ReadLoggerOptions(state.profileName);
   return found;
 }
 
 std::string IdentifyLogger(const CsvFields& fields, std::int32_t count) {
-  for (const std::string& row : AppSettings().csvInfo) {
+  for (const std::string& row : TheSettings().csvInfo) {
     if (LoggerScore(UpperAscii(ProfileRowValue(row)), fields, count) >= kIdentifyingScore)
       return std::string(ProfileRowName(row));
   }
@@ -160,9 +160,9 @@ std::array<std::int32_t, 6> LoggerOptionFields(std::string_view value) {
 }
 
 void ReadLoggerOptions(const std::string& profileName) {
-  ConversionState& state = Conversion();
+  ConversionState& state = TheConversion();
   state.profileName = profileName;
-  const auto options = LoggerOptionFields(ProfileValue(AppSettings().csvOption, profileName));
+  const auto options = LoggerOptionFields(ProfileValue(TheSettings().csvOption, profileName));
   state.mslWithoutGeoid = options[1] != 0;
 }
 

@@ -1,8 +1,8 @@
 #pragma once
 // The layout of one CSV log: which item holds which quantity, found from the
 // column-name line, and the logger profile that wrote the file, found from
-// the column names and the CSV_Info signatures (AppSettings().csvInfo), with
-// its options from the CSV_Option rows (AppSettings().csvOption).
+// the column names and the CSV_Info signatures (TheSettings().csvInfo), with
+// its options from the CSV_Option rows (TheSettings().csvOption).
 //
 // Lines are 8-bit byte strings, never re-encoded. Column names are compared
 // after trimming and upper-casing the ASCII letters a to z only.
@@ -73,7 +73,7 @@ bool ExamineHeaderLine(CsvLayout& layout, std::string_view line, const CsvItemTi
 // Reads lines of the open log until the column-name line (at most 35
 // non-empty lines) and keeps them, CR LF-joined, as the header text.
 // Identifies the logger from the last line examined and sets ProfileName and
-// MslWithoutGeoid (Conversion()). True when the column-name line was found;
+// MslWithoutGeoid (TheConversion()). True when the column-name line was found;
 // the reader then stands after it.
 bool AnalyseCsvHeader(CsvLayout& layout);
 

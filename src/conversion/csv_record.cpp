@@ -66,7 +66,7 @@ bool ParseCsvRecordLine(CsvLayout& layout, std::string line) {
 
   if (layout.gpstDate && columns.date != 0 &&
       layout.Item(columns.date).find('/') == std::string::npos)
-    Conversion().dateTimeFormatError = true;
+    TheConversion().dateTimeFormatError = true;
   return true;
 }
 

@@ -22,7 +22,7 @@ double ParseCsvCoordinate(std::string_view text);
 // longitude (negated by an "S"/"s" N/S item or a "W"/"w" E/W item), height
 // (NaN without a height column), file geoid (0 without a geoid column),
 // positionGiven, and the date check, which sets DateTimeFormatError
-// (Conversion()) when the "GPST" date item holds no "/". False for an empty
+// (TheConversion()) when the "GPST" date item holds no "/". False for an empty
 // line, which is no record (its items are left as they were).
 bool ParseCsvRecordLine(CsvLayout& layout, std::string line);
 

@@ -65,7 +65,7 @@ struct LogReader {
   }
 };
 
-LogReader& Reader() {
+LogReader& TheLogReader() {
   static LogReader reader;
   return reader;
 }
@@ -174,7 +174,7 @@ bool TakePacketByte(LogReader& r, unsigned char b, std::string& line) {
 
 bool OpenLogFile(const std::string& path) {
   CloseLogFile();
-  LogReader& r = Reader();
+  LogReader& r = TheLogReader();
   r.Reset();
   const int fd = ::open(path.c_str(), O_RDONLY | O_CLOEXEC);
   if (fd < 0) return false;
@@ -192,7 +192,7 @@ bool OpenLogFile(const std::string& path) {
 }
 
 void ReadLogLine(std::string& line) {
-  LogReader& r = Reader();
+  LogReader& r = TheLogReader();
   line.clear();
   for (;;) {
     if (r.position >= r.fill && !ReadBlock(r)) {
@@ -235,27 +235,34 @@ std::string ReadLogLine() {
   return line;
 }
 
-bool LogEof() { return Reader().eof; }
-bool LogReadFailed() { return Reader().readFailed; }
+bool LogEof() { return TheLogReader().eof; }
+bool LogReadFailed() { return TheLogReader().readFailed; }
 std::int64_t LogBytesRead() {
-  const LogReader& r = Reader();
+  const LogReader& r = TheLogReader();
   const std::int64_t wholeBlocks = (r.bytesTaken + kBlockBytes - 1) / kBlockBytes * kBlockBytes;
   return std::min(r.bytesRead, wholeBlocks);
 }
-std::int64_t LogFileSize() { return Reader().fileSize; }
+std::int64_t LogFileSize() { return TheLogReader().fileSize; }
 
 bool LogIsSameFile(int fd) {
-  const LogReader& r = Reader();
+  const LogReader& r = TheLogReader();
   struct stat st;
   return r.fd >= 0 && ::fstat(fd, &st) == 0 && st.st_dev == r.device && st.st_ino == r.inode;
 }
 
 bool CloseLogFile() {
-  LogReader& r = Reader();
+  LogReader& r = TheLogReader();
   if (r.fd < 0) return true;
   const int fd = r.fd;
   r.fd = -1;
   return ::close(fd) == 0;
+}
+
+void ResetLogReader() {
+  LogReader& r = TheLogReader();
+  if (r.fd >= 0) ::close(r.fd);
+  r.fd = -1;
+  r.Reset();
 }
 
 }  // namespace orthelev

@@ -41,4 +41,8 @@ bool LogIsSameFile(int fd);
 // Closes the log; false when closing reported an error.
 bool CloseLogFile();
 
+// Closes any open log without reporting and returns the reader to the state
+// of a closed log.
+void ResetLogReader();
+
 }  // namespace orthelev

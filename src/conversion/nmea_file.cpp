@@ -18,7 +18,7 @@ constexpr std::int32_t kProgressEvery = 1024;
 // False when a write failed.
 bool ConvertLines(const std::string& fileName, OutputFile& output, NmeaCounters& counters) {
   std::string line;
-  while (!Flags().abortRequested) {
+  while (!TheFlags().abortRequested) {
     ReadLogLine(line);
     const bool last = LogEof();
     // The reader gives an empty string only at the end of the data.

@@ -10,7 +10,7 @@ namespace orthelev {
 
 // Converts the log at `inputPath`: every line, corrected by CorrectSentence
 // or as it was, is written followed by CR LF, the last line too when it has
-// no line break. Stops before the next line once Flags().abortRequested is
+// no line break. Stops before the next line once TheFlags().abortRequested is
 // set (checked as events are processed at every 1024th recognised sentence),
 // without summary. Returns the number of recognised GGA/GNS sentences, or -1
 // when the input cannot be opened or read ("  Can not open: " + file name)

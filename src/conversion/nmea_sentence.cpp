@@ -160,7 +160,7 @@ void CorrectSentence(std::string& line, NmeaCounters& counters) {
   if (std::isnan(fix.latitude) || std::isnan(fix.longitude)) return;
   if (!(std::fabs(fix.separation) <= kMaxSeparation)) return;
   const double n =
-      InterpolateGeoid(InterpolationWindow(Flags().useSpline), fix.latitude, fix.longitude);
+      InterpolateGeoid(InterpolationWindow(TheFlags().useSpline), fix.latitude, fix.longitude);
   if (fix.fixIndicator > 0 && std::isnan(n)) ++counters.outsideRange;
   if (std::isnan(fix.altitude) || std::isnan(n)) return;
 

@@ -88,7 +88,7 @@ bool HasWrongChecksum(std::string_view line);
 // covers, gets the model's N as separation, altitude + old separation - N
 // as altitude and a new checksum; every other line is left byte for byte,
 // and so is a sentence whose checksum is present and wrong. Interpolates by
-// spline when Flags().useSpline is set, else bilinearly. Updates counters.
+// spline when TheFlags().useSpline is set, else bilinearly. Updates counters.
 void CorrectSentence(std::string& line, NmeaCounters& counters);
 
 }  // namespace orthelev

@@ -13,14 +13,14 @@ namespace orthelev {
 namespace {
 
 void StoreGsiGeometry(const GridSpec& header) {
-  GridSpec& gsi = AppSettings().gsi;
+  GridSpec& gsi = TheSettings().gsi;
   gsi.glamn = header.glamn;
   gsi.glomn = header.glomn;
   gsi.dgla = header.dgla;
   gsi.dglo = header.dglo;
   gsi.nlat = gsi.nrows = header.nlat;
   gsi.nlon = gsi.ncols = header.nlon;
-  AppSettings().gsiGeometryChanged = true;
+  TheSettings().gsiGeometryChanged = true;
 }
 
 bool ConvertAndStore(const std::string& asciiPath) {
@@ -41,7 +41,7 @@ bool StoreGsiHeader(std::string_view line) {
 bool PrepareGsiGrid(const std::string& name) {
   WindowServices& window = Window();
   ActiveGrid& grid = TheActiveGrid();
-  const std::string asciiPath = AppSettings().dataFolder + name;
+  const std::string asciiPath = TheSettings().dataFolder + name;
   const std::string companion = asciiPath + ".dat";
   grid.file.Close();
   bool held = grid.file.Open(companion);

@@ -21,17 +21,17 @@ struct ModelFile {
 
 ModelFile FileOfModel(int index) {
   const std::string name = ModelFileName(index);
-  const std::string& ext = AppSettings().customExt;
+  const std::string& ext = TheSettings().customExt;
   if (index == kCustomModelIndex) return {name, "Custom Geoid file(*" + ext + ")|*" + ext};
   return {name, "Geoid file|" + name};
 }
 
 bool OpenBuiltIn(const GridSpec& g, const std::string& fileName) {
-  return OpenGrid(AppSettings().dataFolder, fileName, g);
+  return OpenGrid(TheSettings().dataFolder, fileName, g);
 }
 
 bool OpenModel(int index, const std::string& name) {
-  Settings& s = AppSettings();
+  Settings& s = TheSettings();
   WindowServices& window = Window();
   if (index == kCustomModelIndex) {
     window.SetWaitingText(FileNameOf(s.customFname));
@@ -48,7 +48,7 @@ bool OpenModel(int index, const std::string& name) {
     return false;
   }
   if (!PrepareGsiGrid(name)) return false;
-  Flags().useSpline = window.SplineChecked();
+  TheFlags().useSpline = window.SplineChecked();
   window.SetSplineVisible(true);
   return OpenBuiltIn(s.gsi, name + ".dat");
 }
@@ -56,7 +56,7 @@ bool OpenModel(int index, const std::string& name) {
 }  // namespace
 
 std::string ModelFileName(int index) {
-  const Settings& s = AppSettings();
+  const Settings& s = TheSettings();
   if (index == kCustomModelIndex) return s.customFname;
   if (index == 1) return s.egm25.fname;
   if (index == 2) return s.egm10.fname;
@@ -66,7 +66,7 @@ std::string ModelFileName(int index) {
 }
 
 bool ModelFileFound(int index, const std::string& name) {
-  const std::string& folder = AppSettings().dataFolder;
+  const std::string& folder = TheSettings().dataFolder;
   if (name.empty()) return false;
   if (index >= kFirstGsiModelIndex && FileExists(folder + name + ".dat")) return true;
   return FileExists(folder + name);
@@ -84,9 +84,9 @@ std::vector<std::string> SplitList(const std::string& list) {
 
 void SelectGeoidModel() {
   WindowServices& window = Window();
-  Settings& s = AppSettings();
+  Settings& s = TheSettings();
   const int index = window.FindGeoidModelItem(window.GeoidModelText());
-  Flags().useSpline = true;
+  TheFlags().useSpline = true;
   window.SetSplineVisible(false);
   window.SetWaitingText("");
   if (index < 0) {
@@ -94,7 +94,7 @@ void SelectGeoidModel() {
     return;
   }
   ModelFile file = FileOfModel(index);
-  if (Flags().initialized && !ModelFileFound(index, file.name)) {
+  if (TheFlags().initialized && !ModelFileFound(index, file.name)) {
     const std::string located = AskForGridFile(file.name, file.filter);
     if (index == kCustomModelIndex) s.customFname = located;
   }
@@ -102,7 +102,7 @@ void SelectGeoidModel() {
 }
 
 std::string AskForGridFile(const std::string& name, const std::string& filter) {
-  Settings& s = AppSettings();
+  Settings& s = TheSettings();
   SDialog& record = DialogRecord(DialogUse::GeoidFile);
   record.SInitDir = s.dataFolder;
   record.SFileName = name;
@@ -115,16 +115,16 @@ std::string AskForGridFile(const std::string& name, const std::string& filter) {
 
 bool SplineChosen() {
   const WindowServices& window = Window();
-  return !Flags().forceBilinear && (window.SplineChecked() || !window.SplineVisible());
+  return !TheFlags().forceBilinear && (window.SplineChecked() || !window.SplineVisible());
 }
 
 void ComboBoxGeoidSelect() {
-  if (!Flags().initialized) return;
+  if (!TheFlags().initialized) return;
   WindowServices& window = Window();
   window.SetStatusText("");
   window.SetWaitingText("");
   if (window.GeoidModelText() == window.GeoidModelItem(kCustomModelIndex))
-    AppSettings().customFname.clear();
+    TheSettings().customFname.clear();
   SelectGeoidModel();
   CloseGrid();
 }

@@ -35,8 +35,8 @@ void ApplySwitch(const std::string& parameter) {
   if (parameter == "--hidden") letter = 'H';
   if (parameter == "--quit") letter = 'Q';
   letter = UpperAscii(letter);
-  if (letter == 'H') Flags().startHidden = true;
-  if (letter == 'Q') Flags().quitWhenDone = true;
+  if (letter == 'H') TheFlags().startHidden = true;
+  if (letter == 'Q') TheFlags().quitWhenDone = true;
 }
 
 void ShowAtStoredPlace() {
@@ -45,13 +45,13 @@ void ShowAtStoredPlace() {
   window.RestoreApplication();
   window.ShowMainWindow();
   window.FocusBrowseButton();
-  window.SetMainTopLeft(AppSettings().mainTop, AppSettings().mainLeft);
+  window.SetMainTopLeft(TheSettings().mainTop, TheSettings().mainLeft);
 }
 
 }  // namespace
 
 void FormCreate() {
-  Settings& s = AppSettings();
+  Settings& s = TheSettings();
   s.csvInfo.clear();
   s.csvOption.clear();
   s.browseDialog = SDialog{};
@@ -67,17 +67,17 @@ std::string ProgramTitle(const std::string& programFile) {
 }
 
 void FormActivate(const SettingsLocation& where, const std::vector<std::string>& parameters) {
-  ProgramFlags& flags = Flags();
+  ProgramFlags& flags = TheFlags();
   WindowServices& window = Window();
   if (flags.initialized) {
     if (flags.startHidden) {
-      window.SetMainTopLeft(AppSettings().mainTop, AppSettings().mainLeft);
+      window.SetMainTopLeft(TheSettings().mainTop, TheSettings().mainLeft);
       flags.startHidden = false;
     }
     return;
   }
   flags.initialized = true;
-  Settings& s = AppSettings();
+  Settings& s = TheSettings();
   s.versionTitle = VersionTitle();
   window.SetMainCaption(s.versionTitle);
   s.programFolder = ProgramFolder(where.programFile);
@@ -96,11 +96,11 @@ void FormActivate(const SettingsLocation& where, const std::vector<std::string>&
 
 void FormClose() {
   WindowServices& window = Window();
-  window.SetStatusText(" " + FileNameOf(AppSettings().settingsFileName) + "  saving...");
+  window.SetStatusText(" " + FileNameOf(TheSettings().settingsFileName) + "  saving...");
   window.ProcessPendingEvents();
   SaveSettings();
-  AppSettings().csvInfo.clear();
-  AppSettings().csvOption.clear();
+  TheSettings().csvInfo.clear();
+  TheSettings().csvOption.clear();
   TheActiveGrid().file.Close();
   TheActiveGrid().open = false;
 }
@@ -130,7 +130,7 @@ void ReadCommandLine(const std::vector<std::string>& parameters) {
       files.push_back(parameter);
   }
   const std::string list = SourceList(files);
-  ProgramFlags& flags = Flags();
+  ProgramFlags& flags = TheFlags();
   if (list.empty()) flags.startHidden = flags.quitWhenDone = false;
   Window().SetSourceText(list);
   if (!flags.startHidden) ShowAtStoredPlace();
@@ -160,7 +160,7 @@ char EditSorceKeyPress(char key) {
 }
 
 void DropFiles(const std::vector<std::string>& paths) {
-  if (Batch().running) return;  // the running batch keeps its file list
+  if (TheBatch().running) return;  // the running batch keeps its file list
   Window().SetSourceText(SourceList(paths));
   RunBatch();
 }

@@ -10,7 +10,7 @@ namespace orthelev {
 
 bool EscapeKeyHook::eventFilter(QObject* watched, QEvent* event) {
   if (event->type() == QEvent::KeyPress && static_cast<QKeyEvent*>(event)->key() == Qt::Key_Escape)
-    Flags().abortRequested = true;
+    TheFlags().abortRequested = true;
   return QObject::eventFilter(watched, event);
 }
 

@@ -157,7 +157,7 @@ void TFormMain::FormCreate() {
 }
 
 void TFormMain::ApplicationEvents1Idle() {
-  if (Flags().initialized) return;
+  if (TheFlags().initialized) return;
   hide();
   FormActivate();
   // After a hidden start, or when the settings file could not be placed, the
@@ -189,7 +189,7 @@ void TFormMain::LabelReportClick() {
     } else if (report_->windowState() & Qt::WindowMinimized) {
       report_->setWindowState(report_->windowState() & ~Qt::WindowMinimized);
       report_->show();
-    } else if (!Flags().startHidden) {
+    } else if (!TheFlags().startHidden) {
       report_->ShowReport();
     }
   });
@@ -236,7 +236,7 @@ void TFormMain::changeEvent(QEvent* event) {
   QWidget::changeEvent(event);
   if (event->type() == QEvent::FontChange && LabelReport) LabelReport->adjustSize();
   // Restored by the user after a hidden start: to the stored place.
-  if (event->type() == QEvent::WindowStateChange && Flags().startHidden && isVisible() &&
+  if (event->type() == QEvent::WindowStateChange && TheFlags().startHidden && isVisible() &&
       !isMinimized())
     FormActivate();
 }
@@ -245,7 +245,7 @@ void TFormMain::closeEvent(QCloseEvent* event) {
   if (handlerDepth_ > 0) {
     // A batch (or other long work) is running: stop it as Esc would, and
     // close once it has ended, so that nothing it uses is released under it.
-    Flags().abortRequested = true;
+    TheFlags().abortRequested = true;
     closePending_ = true;
     event->ignore();
     return;

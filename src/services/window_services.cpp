@@ -18,7 +18,7 @@ InstalledServices& Installed() {
 
 }  // namespace
 
-ProgramFlags& Flags() {
+ProgramFlags& TheFlags() {
   static ProgramFlags flags;
   return flags;
 }

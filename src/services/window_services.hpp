@@ -137,7 +137,7 @@ struct ProgramFlags {
   void Reset() { *this = ProgramFlags{}; }
 };
 
-ProgramFlags& Flags();
+ProgramFlags& TheFlags();
 
 // The window services the logic calls. Until one is installed, a silent
 // in-memory implementation answers (message boxes OK at once).

@@ -5,7 +5,7 @@
 namespace orthelev {
 
 SDialog& DialogRecord(DialogUse use) {
-  return use == DialogUse::SourceFiles ? AppSettings().browseDialog : AppSettings().gridDialog;
+  return use == DialogUse::SourceFiles ? TheSettings().browseDialog : TheSettings().gridDialog;
 }
 
 bool ExecuteFileDialog(DialogUse use, std::vector<std::string>* chosen) {

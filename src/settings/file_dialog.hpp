@@ -11,7 +11,7 @@ namespace orthelev {
 
 enum class DialogUse { SourceFiles = 1, GeoidFile = 2 };
 
-// The remembered state of a use (AppSettings().browseDialog or .gridDialog).
+// The remembered state of a use (TheSettings().browseDialog or .gridDialog).
 SDialog& DialogRecord(DialogUse use);
 
 // Shows the dialog from the use's record and stores the dialog's folder,

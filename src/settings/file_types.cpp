@@ -46,7 +46,7 @@ std::string BuildOpenFilter(std::string_view nmeaList, std::string_view csvList)
 }
 
 std::string BuildOpenFilterFromSettings() {
-  return BuildOpenFilter(AppSettings().nmeaExt, AppSettings().csvExt);
+  return BuildOpenFilter(TheSettings().nmeaExt, TheSettings().csvExt);
 }
 
 LogFileType LogFileTypeOf(std::string_view path, std::string_view csvList,
@@ -58,7 +58,7 @@ LogFileType LogFileTypeOf(std::string_view path, std::string_view csvList,
 }
 
 LogFileType LogFileTypeOf(std::string_view path) {
-  return LogFileTypeOf(path, AppSettings().csvExt, AppSettings().nmeaExt);
+  return LogFileTypeOf(path, TheSettings().csvExt, TheSettings().nmeaExt);
 }
 
 }  // namespace orthelev

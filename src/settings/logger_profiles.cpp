@@ -35,8 +35,8 @@ void AppendMissingDefaults(std::vector<std::string>& rows, const auto& defaults)
 }  // namespace
 
 void MergeDefaultProfiles() {
-  AppendMissingDefaults(AppSettings().csvInfo, kDefaultInfoRows);
-  AppendMissingDefaults(AppSettings().csvOption, kDefaultOptionRows);
+  AppendMissingDefaults(TheSettings().csvInfo, kDefaultInfoRows);
+  AppendMissingDefaults(TheSettings().csvOption, kDefaultOptionRows);
 }
 
 std::string_view ProfileRowName(std::string_view row) { return row.substr(0, row.find('=')); }

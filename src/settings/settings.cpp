@@ -51,20 +51,20 @@ GridSpec* Settings::GridSection(std::string_view section) {
   return nullptr;
 }
 
-Settings& AppSettings() {
+Settings& TheSettings() {
   static Settings settings;
   return settings;
 }
 
 std::string EffectivePostfix() {
-  const std::string& postfix = AppSettings().postfix;
+  const std::string& postfix = TheSettings().postfix;
   if (postfix.empty() || postfix.find_first_of("/\\") != std::string::npos)
     return std::string(defaults::kPostfix);
   return postfix;
 }
 
 int HeightDecimals() {
-  const std::int32_t decimals = SafeStrToInt(AppSettings().decimal);
+  const std::int32_t decimals = SafeStrToInt(TheSettings().decimal);
   if (decimals < 1) return SafeStrToInt(defaults::kDecimal);
   return decimals > kMaxHeightDecimals ? kMaxHeightDecimals : decimals;
 }

@@ -77,7 +77,7 @@ struct Settings {
 };
 
 // The program's settings, at their start values until the load.
-Settings& AppSettings();
+Settings& TheSettings();
 
 // The Postfix setting as outputs use it: "_g" when it is empty or holds a
 // path separator, so that outputs always stay beside their inputs.

@@ -240,7 +240,7 @@ void WriteAll(SettingsWriter& out, const Settings& s, const WindowServices& wind
   out.Text(kOption, "OpenPath", s.browseDialog.SInitDir);
   out.Text(kOption, "NMEAext", s.nmeaExt);
   out.Text(kOption, "CSVext", s.csvExt);
-  if (!Flags().startHidden) {
+  if (!TheFlags().startHidden) {
     out.Whole(kOption, "MainTop", window.MainTop());
     out.Whole(kOption, "MainLeft", window.MainLeft());
   }
@@ -272,7 +272,7 @@ void SetNumberFormat() { std::setlocale(LC_NUMERIC, "C"); }
 namespace {
 
 bool LoadFrom(ProfileFile& file, SettingsAccess access) {
-  Settings& s = AppSettings();
+  Settings& s = TheSettings();
   WindowServices& window = Window();
   const SettingsReader in(file);
   ReadOptions(in, s, window);
@@ -290,7 +290,7 @@ bool LoadFrom(ProfileFile& file, SettingsAccess access) {
 
 bool LoadSettings(SettingsAccess access) {
   SetNumberFormat();
-  const std::string& path = AppSettings().settingsFileName;
+  const std::string& path = TheSettings().settingsFileName;
   if (access == SettingsAccess::ReadWrite && !ProfileFile::CreateEmpty(path)) return false;
   ProfileFile file;
   return file.Load(path) && LoadFrom(file, access);
@@ -304,22 +304,22 @@ void LoadDefaultSettings() {
 
 bool SaveSettings() {
   ProfileFile file;
-  if (!file.Load(AppSettings().settingsFileName)) return false;
+  if (!file.Load(TheSettings().settingsFileName)) return false;
   SettingsWriter out(file);
-  WriteAll(out, AppSettings(), Window());
+  WriteAll(out, TheSettings(), Window());
   return file.Save();
 }
 
 bool SaveGsiGeometry() {
   ProfileFile file;
-  if (!file.Load(AppSettings().settingsFileName)) return false;
+  if (!file.Load(TheSettings().settingsFileName)) return false;
   SettingsWriter out(file);
-  WriteGeometry(out, "GSI", AppSettings().gsi);
+  WriteGeometry(out, "GSI", TheSettings().gsi);
   return file.Save();
 }
 
 void FillModelList() {
-  const Settings& s = AppSettings();
+  const Settings& s = TheSettings();
   std::vector<std::string> items = {kCustom, s.egm25.title, s.egm10.title};
   std::string titles = ListToLines(s.gsi.title);
   for (size_t start = 0; !titles.empty() && start <= titles.size();) {
@@ -347,7 +347,7 @@ std::string ListToLines(const std::string& list) {
 }
 
 void ApplyFont() {
-  FontChoice font = AppSettings().font;
+  FontChoice font = TheSettings().font;
   const int dpi = Window().DisplayDpi();
   if (dpi > 0) font.sizePoints = static_cast<int>(std::lround(font.sizePoints * 96.0 / dpi));
   Window().SetFont(font);

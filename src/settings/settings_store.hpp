@@ -16,7 +16,7 @@ enum class SettingsAccess {
   ReadOnly,   // the console front end: reads only, migrates in memory
 };
 
-// Reads every key of AppSettings().settingsFileName into the settings and
+// Reads every key of TheSettings().settingsFileName into the settings and
 // the main window's controls, creating the file (UTF-16LE, only its
 // byte-order mark) when it is missing. Stops quietly at the first failure;
 // false then.
@@ -31,7 +31,7 @@ bool SaveSettings();
 
 // Writes only the GSI geometry (nrows, ncols, glamn, glomn, dgla, dglo,
 // nlat, nlon) into the settings file, creating it when missing.
-bool SaveGsiGeometry();
+[[nodiscard]] bool SaveGsiGeometry();
 
 // Replaces the model box's entries: "Custom Geoid", the two EGM2008 titles,
 // then the GSI titles; the box's text stays.

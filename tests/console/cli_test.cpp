@@ -145,6 +145,17 @@ TEST_F(CliProcess, GsigeoGridIsConvertedOnceAndItsGeometryKept) {
   EXPECT_EQ(run.out, "5.0000\n");
 }
 
+TEST_F(CliProcess, AGsigeoGeometryThatCannotBeSavedIsAnError) {
+  WriteBytes(logs.File("c.csv"), "LATITUDE,LONGITUDE,HEIGHT\r\n35.5,139.5,10.0\r\n");
+  const std::string unwritable = logs.File("c.csv") + "/orthelev.ini";  // below a plain file
+  const CliRun run = Invoke({"--ini", unwritable, "--data-dir", data.Path().string(), "--model",
+                             "GSIGEO 2011 ver2.2", "--quiet", "convert", logs.File("c.csv")});
+  EXPECT_EQ(run.status, 1);
+  EXPECT_EQ(run.err, "Error: the GSIGEO grid geometry could not be saved in " + unwritable +
+                         "; the next run cannot read the converted grid\n");
+  EXPECT_TRUE(fs::exists(logs.File("c_g.csv")));
+}
+
 TEST_F(CliProcess, InterruptActsLikeEsc) {
   const std::string line =
       testing::Signed("$GPGGA,000010,3540.6300,N,13944.8717,E,1,08,1.0,50.0,M,39.0,M,,") + "\r\n";

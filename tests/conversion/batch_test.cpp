@@ -30,7 +30,7 @@ class BatchTest : public testing::ProgramState {
  protected:
   void SetUp() override {
     ProgramState::SetUp();
-    Settings& s = AppSettings();
+    Settings& s = TheSettings();
     s.programFolder = s.dataFolder = dir.Folder();
     LoadDefaultSettings();
     s.dataFolder = dir.Folder();
@@ -40,7 +40,7 @@ class BatchTest : public testing::ProgramState {
                }));
     s.customFname = "world.cdat";
     window.SetGeoidModelText("Custom Geoid");
-    Flags().initialized = true;
+    TheFlags().initialized = true;
   }
   std::string Log(const std::string& name, int sentences = 3) {
     std::string text;
@@ -73,9 +73,9 @@ TEST_F(BatchTest, ReportOfConvertedSkippedAndUnknownFiles) {
   EXPECT_FALSE(fs::exists(dir.File("b_g_g.nmea")));
   EXPECT_FALSE(TheActiveGrid().open);
   EXPECT_TRUE(window.ConvertEnabled());
-  EXPECT_FALSE(Batch().Clean());
-  EXPECT_EQ(Batch().filesSkipped, 1);
-  EXPECT_EQ(Batch().filesUnknown, 1);
+  EXPECT_FALSE(TheBatch().Clean());
+  EXPECT_EQ(TheBatch().filesSkipped, 1);
+  EXPECT_EQ(TheBatch().filesUnknown, 1);
 }
 
 TEST_F(BatchTest, EachFileEndsWithItsOwnOutcome) {
@@ -85,8 +85,8 @@ TEST_F(BatchTest, EachFileEndsWithItsOwnOutcome) {
   EXPECT_EQ(std::count(report.begin(), report.end(), " Done with error."), 1);
   EXPECT_EQ(std::count(report.begin(), report.end(), " Done."), 2);
   EXPECT_EQ(window.StatusText(), " 3 records done.");
-  EXPECT_EQ(Batch().filesFailed, 1);
-  EXPECT_EQ(Batch().filesConverted, 2);
+  EXPECT_EQ(TheBatch().filesFailed, 1);
+  EXPECT_EQ(TheBatch().filesConverted, 2);
   EXPECT_EQ(std::count(window.events.begin(), window.events.end(), "show report"), 1);
 }
 
@@ -116,14 +116,14 @@ TEST_F(BatchTest, EmptySourceLeavesTheModelOpenAndNoStatus) {
   EXPECT_EQ(window.DisplayedReport(), (Lines{" Geoid model: Custom Geoid", ""}));
   EXPECT_TRUE(window.statuses.empty());
   EXPECT_TRUE(TheActiveGrid().open);
-  EXPECT_TRUE(Batch().Clean());
+  EXPECT_TRUE(TheBatch().Clean());
 }
 
 TEST_F(BatchTest, PostfixDecidesSkipsCaseSensitively) {
   Run(Log("track_g.nmea") + ";" + Log("track_G.nmea"));
   EXPECT_TRUE(fs::exists(dir.File("track_G_g.nmea")));
   EXPECT_FALSE(fs::exists(dir.File("track_g_g.nmea")));
-  AppSettings().postfix = "../elsewhere";  // never leaves the input's folder
+  TheSettings().postfix = "../elsewhere";  // never leaves the input's folder
   Run(Log("walk.nmea"));
   EXPECT_TRUE(fs::exists(dir.File("walk_g.nmea")));
   EXPECT_EQ(window.StatusText(), " 3 records done.");
@@ -139,7 +139,7 @@ TEST_F(BatchTest, EscStopsTheBatchBeforeTheNextFile) {
                         Case{"during the last file", true, {"", " *** Aborted by user ***"}}}) {
     int calls = 0;
     window.onPendingEvents = [&] {
-      if (++calls == 2) Flags().abortRequested = true;  // at the first progress point
+      if (++calls == 2) TheFlags().abortRequested = true;  // at the first progress point
     };
     fs::remove(dir.File("next_g.nmea"));
     const std::string big = Log("big.nmea", 3000);
@@ -147,13 +147,13 @@ TEST_F(BatchTest, EscStopsTheBatchBeforeTheNextFile) {
     EXPECT_EQ(Tail(c.tail.size()), c.tail) << c.what;
     EXPECT_EQ(window.StatusText(), " *** Aborted by user ***") << c.what;
     EXPECT_FALSE(fs::exists(dir.File("next_g.nmea"))) << c.what;
-    EXPECT_TRUE(Batch().aborted);
+    EXPECT_TRUE(TheBatch().aborted);
     EXPECT_FALSE(TheActiveGrid().open);
   }
 }
 
 TEST_F(BatchTest, StrayEscIsForgottenAndNestedStartsIgnored) {
-  Flags().abortRequested = true;                 // Esc pressed while no batch ran
+  TheFlags().abortRequested = true;                 // Esc pressed while no batch ran
   window.onPendingEvents = [&] { RunBatch(); };  // Enter or a drop during the batch
   Run(Log("a.nmea"));
   EXPECT_EQ(window.StatusText(), " 3 records done.");
@@ -163,16 +163,16 @@ TEST_F(BatchTest, StrayEscIsForgottenAndNestedStartsIgnored) {
 
 TEST_F(BatchTest, ModelThatCannotOpenLeavesTheReport) {
   window.reportLines = {"earlier report"};
-  AppSettings().customFname = "missing.cdat";
+  TheSettings().customFname = "missing.cdat";
   Run(Log("a.nmea"));
   EXPECT_EQ(window.reportLines, Lines{"earlier report"});
   EXPECT_TRUE(window.ConvertEnabled());
   EXPECT_FALSE(fs::exists(dir.File("a_g.nmea")));
-  EXPECT_FALSE(Batch().modelOpened);
+  EXPECT_FALSE(TheBatch().modelOpened);
 }
 
 TEST_F(BatchTest, HiddenStartShowsNoReport) {
-  Flags().startHidden = true;
+  TheFlags().startHidden = true;
   Run(dir.File("absent.nmea"));
   EXPECT_EQ(window.StatusText(), " Done with error.");
   EXPECT_EQ(std::count(window.events.begin(), window.events.end(), "show report"), 0);

@@ -105,7 +105,7 @@ TEST_F(CsvConversionTest, RewritesHeightAndGeoid) {
        "LAT,LON,HEIGHT,x\0y\r\n35.5,139.5,-35.9123\0\0,\0\r\n"s},
   };
   for (const Case& c : cases) {
-    AppSettings().decimal = c.decimal;
+    TheSettings().decimal = c.decimal;
     Convert("track.csv", c.input);
     EXPECT_EQ(Output("track.csv"), c.output) << c.input;
   }
@@ -155,7 +155,7 @@ TEST_F(CsvConversionTest, ReportsTheSummary) {
   for (const Case& c : cases) {
     window.reportLines.clear();
     window.events.clear();
-    Flags().startHidden = c.startHidden;
+    TheFlags().startHidden = c.startHidden;
     EXPECT_EQ(Convert("track.csv", c.input), c.result) << c.input;
     EXPECT_EQ(window.reportLines, c.report) << c.input;
     EXPECT_EQ(window.StatusText(), c.lastStatus) << c.input;
@@ -215,7 +215,7 @@ TEST_F(CsvConversionTest, RefusesWhatItCannotConvert) {
   for (const Case& c : cases) {
     window.statuses.clear();
     window.reportLines.clear();
-    Conversion().dateTimeFormatError = false;
+    TheConversion().dateTimeFormatError = false;
     if (c.name != "missing.csv") Write(c.name, c.input);
     EXPECT_EQ(ConvertCsvFile(Path(c.name)), c.result) << c.name;
     EXPECT_EQ(window.statuses, c.statuses) << c.name;
@@ -224,7 +224,7 @@ TEST_F(CsvConversionTest, RefusesWhatItCannotConvert) {
     EXPECT_EQ(OpenDescriptors(), descriptors) << c.name;
   }
   EXPECT_TRUE(window.messages.empty());
-  EXPECT_TRUE(Conversion().dateTimeFormatError);
+  EXPECT_TRUE(TheConversion().dateTimeFormatError);
 }
 
 TEST_F(CsvConversionTest, LaterBadDatesOnlySetTheFlag) {
@@ -232,7 +232,7 @@ TEST_F(CsvConversionTest, LaterBadDatesOnlySetTheFlag) {
                     "GPST,LAT,LON,HEIGHT\r\n2012/05/01,35.5,139.5,100\r\n"
                     "1687 3456.000,35.5,139.5,100\r\n"),
             2);
-  EXPECT_TRUE(Conversion().dateTimeFormatError);
+  EXPECT_TRUE(TheConversion().dateTimeFormatError);
   EXPECT_EQ(Output("gpst.csv"),
             "GPST,LAT,LON,HEIGHT\r\n2012/05/01,35.5,139.5,63.0877\r\n"
             "1687 3456.000,35.5,139.5,63.0877\r\n");
@@ -261,7 +261,7 @@ TEST_F(CsvConversionTest, NeverOverwritesItsInput) {
     window.statuses.clear();
     window.reportLines.clear();
     window.messages.clear();
-    AppSettings().postfix = c.postfix;
+    TheSettings().postfix = c.postfix;
     const std::string path = Write("track.csv", input);
     const std::string outputPath = OutputOf(path);
     if (outputPath != path) fs::remove_all(outputPath);
@@ -318,10 +318,10 @@ TEST_F(CsvConversionTest, EscStopsAtTheNextProgressPoint) {
   for (const Case& c : cases) {
     window.reportLines.clear();
     window.statuses.clear();
-    Flags().abortRequested = false;
+    TheFlags().abortRequested = false;
     int calls = 0;
     window.onPendingEvents = [&] {
-      if (++calls == c.abortAtCall) Flags().abortRequested = true;
+      if (++calls == c.abortAtCall) TheFlags().abortRequested = true;
     };
     EXPECT_EQ(Convert("a.csv", FixedRecords(3000)), c.records);
     EXPECT_EQ(Output("a.csv"), FixedRecords(c.records, "63.0877")) << c.abortAtCall;

@@ -79,7 +79,7 @@ class CsvCorpusTest : public CsvFixture {
 
     CsvLayout layout;
     std::size_t header = 0;
-    while (header < in.size() && !ExamineHeaderLine(layout, in[header], AppSettings().csvItems))
+    while (header < in.size() && !ExamineHeaderLine(layout, in[header], TheSettings().csvItems))
       ++header;
     ASSERT_LT(header, in.size());
     EXPECT_EQ(result, static_cast<std::int32_t>(in.size() - header - 1));
@@ -118,7 +118,7 @@ TEST_F(CsvCorpusTest, EveryLogKeepsItsLinesAndHeights) {
   // A linear model over 20..60 N, 0..150 E.
   OpenModel(SyntheticGrid{20, 0, 0.5, 0.5, 81, 301}, ModelN);
   for (bool spline : {true, false}) {
-    Flags().useSpline = spline;
+    TheFlags().useSpline = spline;
     int converted = 0;
     for (const fs::path& log : logs) {
       SCOPED_TRACE(log.string());

@@ -111,7 +111,7 @@ class CsvEndToEndTest : public CsvFixture, public ::testing::WithParamInterface<
 
 TEST_P(CsvEndToEndTest, EveryLineMatchesTheModel) {
   OpenModel(SyntheticGrid{30, 130, 0.05, 0.05, 201, 201}, ModelN);
-  Flags().useSpline = GetParam();
+  TheFlags().useSpline = GetParam();
 
   Numbers numbers;
   std::vector<GeneratedRecord> records;

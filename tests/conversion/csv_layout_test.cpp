@@ -89,7 +89,7 @@ TEST_F(HeaderLineTest, FindsColumnsByTitle) {
   };
   for (const Case& c : cases) {
     CsvLayout layout;
-    EXPECT_EQ(ExamineHeaderLine(layout, c.line, AppSettings().csvItems), c.found) << c.line;
+    EXPECT_EQ(ExamineHeaderLine(layout, c.line, TheSettings().csvItems), c.found) << c.line;
     const CsvColumns& got = layout.columns;
     EXPECT_EQ((std::vector{got.valid, got.latitude, got.ns, got.longitude, got.ew, got.height,
                            got.geoid, got.date}),
@@ -104,32 +104,32 @@ TEST_F(HeaderLineTest, NoColumnFromItem25On) {
   std::string items23;
   for (int k = 1; k <= 23; ++k) items23 += "X" + std::to_string(k) + ",";
   CsvLayout layout;
-  EXPECT_FALSE(ExamineHeaderLine(layout, items23 + "X24,LAT,LON", AppSettings().csvItems));
+  EXPECT_FALSE(ExamineHeaderLine(layout, items23 + "X24,LAT,LON", TheSettings().csvItems));
   EXPECT_EQ(layout.columns.latitude, 0);
   EXPECT_EQ(layout.fields[24], "LAT,LON");
-  EXPECT_TRUE(ExamineHeaderLine(layout, "LON," + items23 + "LAT", AppSettings().csvItems));
+  EXPECT_TRUE(ExamineHeaderLine(layout, "LON," + items23 + "LAT", TheSettings().csvItems));
   EXPECT_EQ(layout.columns.latitude, 25);
 }
 
 TEST_F(HeaderLineTest, TitleListsAreMatchedAsWritten) {
   // An entry written with a blank after its comma keeps that blank.
-  AppSettings().csvItems.latitude = "Breite, Lat2";
-  AppSettings().csvItems.longitude = "laenge";
+  TheSettings().csvItems.latitude = "Breite, Lat2";
+  TheSettings().csvItems.longitude = "laenge";
   CsvLayout layout;
-  EXPECT_TRUE(ExamineHeaderLine(layout, "breite,LAENGE", AppSettings().csvItems));
-  EXPECT_FALSE(ExamineHeaderLine(layout, "lat2,laenge", AppSettings().csvItems));
+  EXPECT_TRUE(ExamineHeaderLine(layout, "breite,LAENGE", TheSettings().csvItems));
+  EXPECT_FALSE(ExamineHeaderLine(layout, "lat2,laenge", TheSettings().csvItems));
 }
 
 class LoggerProfileTest : public CsvFixture {
  protected:
   std::string Identify(const std::string& headerLine) {
     CsvLayout layout;
-    ExamineHeaderLine(layout, headerLine, AppSettings().csvItems);
+    ExamineHeaderLine(layout, headerLine, TheSettings().csvItems);
     return IdentifyLogger(layout.fields, layout.fieldCount);
   }
   std::int32_t Score(const std::string& signature, const std::string& headerLine) {
     CsvLayout layout;
-    ExamineHeaderLine(layout, headerLine, AppSettings().csvItems);
+    ExamineHeaderLine(layout, headerLine, TheSettings().csvItems);
     return LoggerScore(NormaliseHeaderLine(signature), layout.fields, layout.fieldCount);
   }
 };
@@ -163,25 +163,25 @@ TEST_F(LoggerProfileTest, ScoresAndIdentifies) {
 }
 
 TEST_F(LoggerProfileTest, SettingsRowsComeFirstAndEmptySignaturesScoreZero) {
-  AppSettings().csvInfo = {"Wintec=", "Mine=LAT,LON,CUSTOM", "GPSport 245=SPORT,LAT"};
-  AppSettings().csvOption.clear();
+  TheSettings().csvInfo = {"Wintec=", "Mine=LAT,LON,CUSTOM", "GPSport 245=SPORT,LAT"};
+  TheSettings().csvOption.clear();
   MergeDefaultProfiles();
-  ASSERT_EQ(AppSettings().csvInfo.size(), 9u);
-  EXPECT_EQ(AppSettings().csvInfo[3],
+  ASSERT_EQ(TheSettings().csvInfo.size(), 9u);
+  EXPECT_EQ(TheSettings().csvInfo[3],
             "Wintec=Order,Date Created,Bearing,Elevation,Distance from Start,Distance from Last");
   EXPECT_EQ(Identify("Order,Date Created,Bearing,Elevation,Distance from Start,Lat,Lon"), "Wintec");
   EXPECT_EQ(Identify("Lat,Lon,Custom"), "Mine");
   EXPECT_EQ(Identify("Lat,Lon,sport"), "GPSport 245");
   ReadLoggerOptions("GPSport 245");
-  EXPECT_TRUE(Conversion().mslWithoutGeoid);
+  EXPECT_TRUE(TheConversion().mslWithoutGeoid);
   ReadLoggerOptions("Mine");
-  EXPECT_FALSE(Conversion().mslWithoutGeoid);
-  EXPECT_EQ(Conversion().profileName, "Mine");
+  EXPECT_FALSE(TheConversion().mslWithoutGeoid);
+  EXPECT_EQ(TheConversion().profileName, "Mine");
 }
 
 TEST_F(LoggerProfileTest, MergeAppendsDefaultsInOrderOnce) {
-  AppSettings().csvInfo.clear();
-  AppSettings().csvOption.clear();
+  TheSettings().csvInfo.clear();
+  TheSettings().csvOption.clear();
   MergeDefaultProfiles();
   MergeDefaultProfiles();
   const std::vector<std::string> info = {
@@ -195,11 +195,11 @@ TEST_F(LoggerProfileTest, MergeAppendsDefaultsInOrderOnce) {
       "Default=0,0,0",     "Wintec=1,1,0",        "V-900, VGPS-900=0,1,1",
       "M-241=0,1,0",       "M-241 Ver1.12=0,1,0", "M-241 Ver1.13=0,1,0",
       "GPSport 245=0,1,0", "ASG-1=0,1,0",         "GT-730FL-S=0,1,0,2,0,1"};
-  EXPECT_EQ(AppSettings().csvInfo, info);
-  EXPECT_EQ(AppSettings().csvOption, options);
-  AppSettings().csvInfo = {"wintec=Order"};  // names compare without regard to case
+  EXPECT_EQ(TheSettings().csvInfo, info);
+  EXPECT_EQ(TheSettings().csvOption, options);
+  TheSettings().csvInfo = {"wintec=Order"};  // names compare without regard to case
   MergeDefaultProfiles();
-  EXPECT_EQ(AppSettings().csvInfo.size(), 6u);
+  EXPECT_EQ(TheSettings().csvInfo.size(), 6u);
 }
 
 TEST_F(LoggerProfileTest, OptionFields) {
@@ -229,9 +229,9 @@ TEST_F(LoggerProfileTest, OptionsSetMslWithoutGeoid) {
   } cases[] = {{"Default", false},        {"Wintec", true},     {"wintec", true},
                {"V-900, VGPS-900", true}, {"GT-730FL-S", true}, {"Unknown logger", false}};
   for (const Case& c : cases) {
-    Conversion().mslWithoutGeoid = !c.msl;
+    TheConversion().mslWithoutGeoid = !c.msl;
     ReadLoggerOptions(c.profile);
-    EXPECT_EQ(Conversion().mslWithoutGeoid, c.msl) << c.profile;
+    EXPECT_EQ(TheConversion().mslWithoutGeoid, c.msl) << c.profile;
   }
 }
 
@@ -254,8 +254,8 @@ TEST_F(AnalyseCsvHeaderTest, KeepsTitleLinesAndStopsAfterHeader) {
   EXPECT_TRUE(Analyse("Track of \xE9t\xE9\r\n\r\n\nLAT,LON,HEIGHT\r\n1,2,3\r\n"));
   EXPECT_EQ(layout.headerText, "Track of \xE9t\xE9\r\nLAT,LON,HEIGHT");
   EXPECT_EQ(ReadLogLine(), "1,2,3");
-  EXPECT_EQ(Conversion().profileName, "Default");
-  EXPECT_FALSE(Conversion().mslWithoutGeoid);
+  EXPECT_EQ(TheConversion().profileName, "Default");
+  EXPECT_FALSE(TheConversion().mslWithoutGeoid);
 }
 
 TEST_F(AnalyseCsvHeaderTest, SearchesThirtyFiveNonEmptyLines) {
@@ -270,12 +270,12 @@ TEST_F(AnalyseCsvHeaderTest, SearchesThirtyFiveNonEmptyLines) {
 TEST_F(AnalyseCsvHeaderTest, HeaderWithoutLineBreakAndRefusedLogger) {
   EXPECT_TRUE(Analyse("INDEX,TAG,DATE,TIME,LATITUDE N/S,LONGITUDE E/W,HEIGHT,SPEED,HEADING,VOX"));
   EXPECT_TRUE(LogEof());
-  EXPECT_EQ(Conversion().profileName, "V-900, VGPS-900");
-  EXPECT_TRUE(Conversion().mslWithoutGeoid);
+  EXPECT_EQ(TheConversion().profileName, "V-900, VGPS-900");
+  EXPECT_TRUE(TheConversion().mslWithoutGeoid);
   // Not found, yet identified from the last line examined.
   EXPECT_FALSE(Analyse("Order,Date Created,Bearing,Elevation,Distance from Start"));
-  EXPECT_EQ(Conversion().profileName, "Wintec");
-  EXPECT_TRUE(Conversion().mslWithoutGeoid);
+  EXPECT_EQ(TheConversion().profileName, "Wintec");
+  EXPECT_TRUE(TheConversion().mslWithoutGeoid);
 }
 
 }  // namespace

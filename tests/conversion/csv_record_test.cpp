@@ -54,7 +54,7 @@ class CsvRecordTest : public CsvFixture {
   // A layout found from `header`, then the record `line` parsed into it.
   CsvLayout Parse(const std::string& header, const std::string& line) {
     CsvLayout layout;
-    EXPECT_TRUE(ExamineHeaderLine(layout, header, AppSettings().csvItems)) << header;
+    EXPECT_TRUE(ExamineHeaderLine(layout, header, TheSettings().csvItems)) << header;
     EXPECT_TRUE(ParseCsvRecordLine(layout, line)) << line;
     EXPECT_EQ(layout.line, line);
     return layout;
@@ -105,15 +105,15 @@ TEST_F(CsvRecordTest, ChecksOnlyGpstDates) {
       {"UTC,LAT,LON", ",35.5,139.5", false},
   };
   for (const Case& c : cases) {
-    Conversion().dateTimeFormatError = false;
+    TheConversion().dateTimeFormatError = false;
     Parse(c.header, c.line);
-    EXPECT_EQ(Conversion().dateTimeFormatError, c.dateError) << c.header << " / " << c.line;
+    EXPECT_EQ(TheConversion().dateTimeFormatError, c.dateError) << c.header << " / " << c.line;
   }
 }
 
 TEST_F(CsvRecordTest, ReadsRecordsUntilTheDataEnds) {
   CsvLayout layout;
-  ASSERT_TRUE(ExamineHeaderLine(layout, "LAT,LON", AppSettings().csvItems));
+  ASSERT_TRUE(ExamineHeaderLine(layout, "LAT,LON", TheSettings().csvItems));
   ASSERT_TRUE(OpenLogFile(Write("log.csv", "1,2\r\n\r\n   \n3,4")));
   ASSERT_TRUE(ReadCsvRecord(layout));
   EXPECT_EQ(layout.line, "1,2");

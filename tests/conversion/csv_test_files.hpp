@@ -21,8 +21,8 @@ class CsvFixture : public ProgramState {
  protected:
   void SetUp() override {
     ProgramState::SetUp();
-    Conversion().Reset();
-    Settings& s = AppSettings();
+    TheConversion().Reset();
+    Settings& s = TheSettings();
     s.decimal = "4";
     s.postfix = "_g";
     s.csvItems = DefaultCsvItemTitles();
@@ -30,7 +30,7 @@ class CsvFixture : public ProgramState {
   }
   void TearDown() override {
     CloseLogFile();
-    Conversion().Reset();
+    TheConversion().Reset();
     ProgramState::TearDown();
   }
 
@@ -41,7 +41,7 @@ class CsvFixture : public ProgramState {
 
   // The path the conversion writes the copy of `inputPath` to.
   static std::string OutputOf(const std::string& inputPath) {
-    return OutputPathFor(inputPath, AppSettings().postfix);
+    return OutputPathFor(inputPath, TheSettings().postfix);
   }
 
   // Writes the grid into the temporary folder and opens it as the active grid.

@@ -55,9 +55,9 @@ TEST_F(NmeaCorpusTest, ConvertsEveryLogKeepingWhatMustBeKept) {
   const fs::path corpus = fs::path(ORTHELEV_CORPUS_DIR) / "nmea";
   if (!fs::is_directory(corpus)) GTEST_SKIP() << corpus << " not present";
   TempDir folder;
-  AppSettings().decimal = "4";
-  AppSettings().postfix = "_g";
-  Flags().useSpline = true;
+  TheSettings().decimal = "4";
+  TheSettings().postfix = "_g";
+  TheFlags().useSpline = true;
   testing::SyntheticGrid world{-90, 0, 1, 1, 181, 360};
   ASSERT_TRUE(world.WriteAndOpen(folder.Folder(), "world.grd", [](double lat, double lon) {
     return static_cast<float>(30 * std::cos(lat * M_PI / 180) * std::sin(lon * M_PI / 180));

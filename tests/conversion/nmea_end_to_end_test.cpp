@@ -73,9 +73,9 @@ class NmeaEndToEndTest : public ProgramState, public ::testing::WithParamInterfa
 
 TEST_P(NmeaEndToEndTest, EveryLineMatchesTheLinearGeoid) {
   TempDir folder;
-  AppSettings().decimal = "4";
-  AppSettings().postfix = "_g";
-  Flags().useSpline = GetParam();
+  TheSettings().decimal = "4";
+  TheSettings().postfix = "_g";
+  TheFlags().useSpline = GetParam();
   ASSERT_TRUE(SyntheticGrid{}.WriteAndOpen(
       folder.Folder(), "linear.grd",
       [](double lat, double lon) { return static_cast<float>(LinearGeoid(lat, lon)); }));

@@ -40,9 +40,9 @@ class NmeaFileTest : public ProgramState {
  protected:
   void SetUp() override {
     ProgramState::SetUp();
-    AppSettings().decimal = "4";
-    AppSettings().postfix = "_g";
-    Flags().useSpline = true;
+    TheSettings().decimal = "4";
+    TheSettings().postfix = "_g";
+    TheFlags().useSpline = true;
     ASSERT_TRUE(SyntheticGrid{}.WriteAndOpen(folder_.Folder(), "tokyo.grd",
                                              [](double, double) { return 36.7081f; }));
   }
@@ -120,7 +120,7 @@ TEST_F(NmeaFileTest, SummarisesFilesWithoutCorrections) {
     window.events.clear();
     window.reportLines.clear();
     window.statuses.clear();
-    Flags().startHidden = c.startHidden;
+    TheFlags().startHidden = c.startHidden;
     EXPECT_EQ(ConvertNmeaFile(folder_.Write("f.nmea", c.input)), c.records) << c.name;
     EXPECT_EQ(window.reportLines, c.report) << c.name;
     EXPECT_EQ(window.StatusText(), c.status) << c.name;
@@ -202,7 +202,7 @@ TEST_F(NmeaFileTest, RefusesFilesItCannotOpenOrCreate) {
   };
   for (const auto& c : cases) {
     std::filesystem::remove_all(out);
-    AppSettings().postfix = "_g";
+    TheSettings().postfix = "_g";
     window.reportLines.clear();
     window.messages.clear();
     window.statuses.clear();
@@ -254,14 +254,14 @@ TEST_F(NmeaFileTest, StopsAtAProgressPointOnceEscIsPressed) {
     int linesWritten;
   } cases[] = {{1, 0, 1}, {2, 1024, 1025}, {3, 2048, 2049}, {5, 4096, 4097}};
   for (const auto& c : cases) {
-    Flags().abortRequested = false;
+    TheFlags().abortRequested = false;
     window.reportLines.clear();
     window.SetStatusText("");
     int progress = 0;
     window.onPendingEvents = [&] {
       if (window.StatusText().find("NMEA file (") != std::string::npos &&
           ++progress == c.pressAtProgress)
-        Flags().abortRequested = true;
+        TheFlags().abortRequested = true;
     };
     EXPECT_EQ(ConvertNmeaFile(in), c.records);
     EXPECT_THAT(window.reportLines, ElementsAre(" NMEA: long.nmea"));

@@ -26,8 +26,8 @@ class NmeaSentenceTest : public ProgramState {
  protected:
   void SetUp() override {
     ProgramState::SetUp();
-    AppSettings().decimal = "4";
-    Flags().useSpline = true;
+    TheSettings().decimal = "4";
+    TheFlags().useSpline = true;
     ASSERT_TRUE(SyntheticGrid{}.WriteAndOpen(folder_.Folder(), "tokyo.grd",
                                              [](double, double) { return kTokyoN; }));
   }
@@ -41,7 +41,7 @@ class NmeaSentenceTest : public ProgramState {
 
 TEST_F(NmeaSentenceTest, RewritesTheWorkedGgaAndGnsExamplesByteForByte) {
   for (bool spline : {true, false}) {
-    Flags().useSpline = spline;
+    TheFlags().useSpline = spline;
     const struct {
       const char* in;
       const char* out;
@@ -132,7 +132,7 @@ TEST_F(NmeaSentenceTest, RewritesFieldsAndChecksumAsTheLineIsLaidOut) {
        Signed(head + " -4.21,M, 36.71,M,,")},
   };
   for (const auto& c : cases) {
-    AppSettings().decimal = c.decimal;
+    TheSettings().decimal = c.decimal;
     EXPECT_EQ(Correct(c.in), c.out) << c.name;
   }
 }

@@ -19,10 +19,10 @@ class ActiveGridTest : public testing::ProgramState {
  protected:
   void SetUp() override {
     ProgramState::SetUp();
-    AppSettings().dataFolder = dir.Folder();
+    TheSettings().dataFolder = dir.Folder();
   }
   bool Open(const std::string& name, const GridSpec& s) {
-    return OpenGrid(AppSettings().dataFolder, name, s);
+    return OpenGrid(TheSettings().dataFolder, name, s);
   }
   TempDir dir;
 };

@@ -73,7 +73,7 @@ class Egm25Interpolation : public testing::ProgramState {
  protected:
   void SetUp() override {
     ProgramState::SetUp();
-    AppSettings().dataFolder = dir.Folder();
+    TheSettings().dataFolder = dir.Folder();
     const std::string path = dir.File("egm25");
     testing::WriteSparseEgm25(path, 1296, 1311, 3346, 3361, Surface);
     testing::WriteSparseEgm25(path, 0, 8, 0, 12, Surface);
@@ -83,7 +83,7 @@ class Egm25Interpolation : public testing::ProgramState {
   }
   void Reopen() {
     const GridSpec s = DefaultGridSpec(kSectionEgm25);
-    ASSERT_TRUE(OpenGrid(AppSettings().dataFolder, "egm25", s));
+    ASSERT_TRUE(OpenGrid(TheSettings().dataFolder, "egm25", s));
   }
   void SetNode(int r, int c, float v) {
     testing::WriteSparseEgm25(dir.File("egm25"), r, r, c, c, [v](int, int) { return v; });
@@ -190,13 +190,13 @@ class GsiInterpolation : public testing::ProgramState {
  protected:
   void SetUp() override {
     ProgramState::SetUp();
-    AppSettings().dataFolder = dir.Folder();
+    TheSettings().dataFolder = dir.Folder();
     const GridSpec s = DefaultGridSpec(kSectionGsi);
     testing::PokeNodes(dir.File("gsi.dat"), 4LL * s.nlat * s.nlon, s.ncols, 0, 895, 905, 0, 5,
                        Surface);
     testing::PokeNodes(dir.File("gsi.dat"), 4LL * s.nlat * s.nlon, s.ncols, 0, 895, 905, 1195, 1200,
                        Surface);
-    ASSERT_TRUE(OpenGrid(AppSettings().dataFolder, "gsi.dat", s));
+    ASSERT_TRUE(OpenGrid(TheSettings().dataFolder, "gsi.dat", s));
   }
   TempDir dir;
 };

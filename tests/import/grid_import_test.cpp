@@ -434,9 +434,9 @@ TEST_F(GridImport, GsigeoAsciiGrid) {
   testing::WriteBytes(source,
                       "20 120 0.5 0.5 3 4 1 test grid\r\n"
                       " 1.5, 2.5 3.5\r\n 4.5 5.5 999.0 7.5\r\n8.5\r\n9.5 10.5 11.5 -12.5\r\n");
-  const GridSpec gsiBefore = AppSettings().gsi;
+  const GridSpec gsiBefore = TheSettings().gsi;
   ASSERT_TRUE(Import(source)) << error;
-  EXPECT_EQ(AppSettings().gsi, gsiBefore);
+  EXPECT_EQ(TheSettings().gsi, gsiBefore);
   ExpectGeometry(3, 4, 20, 120, 0.5);
   const float north[] = {9.5f, 10.5f, 11.5f, -12.5f};
   const float south[] = {1.5f, 2.5f, 3.5f, 4.5f};

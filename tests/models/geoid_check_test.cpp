@@ -75,11 +75,11 @@ class GeoidCheck : public testing::ProgramState {
     testing::WriteBytes(path, testing::CustomGridBytes(11, 11, 30, 130, 1, 1, [this](int r, int c) {
                           return (r == 5 && c == 5) ? peak : height;
                         }));
-    AppSettings().dataFolder = dir.Folder();
-    AppSettings().customFname = "flat.cdat";
+    TheSettings().dataFolder = dir.Folder();
+    TheSettings().customFname = "flat.cdat";
     window.SetGeoidModelItems({"Custom Geoid", "EGM2008 2.5'x2.5'", "EGM2008 1'x1'"});
     window.SetGeoidModelText("Custom Geoid");
-    Flags().initialized = true;
+    TheFlags().initialized = true;
   }
   std::string Check(const std::string& lat, const std::string& lon) {
     window.SetLatitudeText(lat);
@@ -129,7 +129,7 @@ TEST_F(GeoidCheck, SplineUnlessAVisibleBoxIsUnticked) {
 }
 
 TEST_F(GeoidCheck, ModelThatCannotOpenLeavesTheTextAlone) {
-  AppSettings().customFname = "missing.cdat";
+  TheSettings().customFname = "missing.cdat";
   window.SetGeoidText("12.3456");
   EXPECT_EQ(Check("35", "135"), "12.3456");
   EXPECT_EQ(window.messages,

@@ -19,16 +19,16 @@ class GsiModel : public testing::ProgramState {
  protected:
   void SetUp() override {
     ProgramState::SetUp();
-    AppSettings().gsi = DefaultGridSpec(kSectionGsi);
-    AppSettings().dataFolder = dir.Folder();
+    TheSettings().gsi = DefaultGridSpec(kSectionGsi);
+    TheSettings().dataFolder = dir.Folder();
   }
   TempDir dir;
 };
 
 TEST_F(GsiModel, HeaderReplacesTheSettingsGeometry) {
-  AppSettings().gsi.prePad = 3;
+  TheSettings().gsi.prePad = 3;
   ASSERT_TRUE(StoreGsiHeader("20 120 0.016667 0.025 1801 1201 1 sample"));
-  const GridSpec& g = AppSettings().gsi;
+  const GridSpec& g = TheSettings().gsi;
   EXPECT_EQ(g.glamn, 20);
   EXPECT_EQ(g.glomn, 120);
   EXPECT_EQ(g.dgla, 0.016667);
@@ -43,8 +43,8 @@ TEST_F(GsiModel, HeaderReplacesTheSettingsGeometry) {
 
 TEST_F(GsiModel, UnusableHeaderLeavesTheSettings) {
   EXPECT_FALSE(StoreGsiHeader("20 120 0 0.025 1801 1201 1"));
-  EXPECT_EQ(AppSettings().gsi, DefaultGridSpec(kSectionGsi));
-  EXPECT_FALSE(AppSettings().gsiGeometryChanged);
+  EXPECT_EQ(TheSettings().gsi, DefaultGridSpec(kSectionGsi));
+  EXPECT_FALSE(TheSettings().gsiGeometryChanged);
 }
 
 TEST_F(GsiModel, PrepareConvertsOnceThenOpensTheCompanion) {

@@ -23,13 +23,13 @@ class ModelSelection : public testing::ProgramState {
  protected:
   void SetUp() override {
     ProgramState::SetUp();
-    Settings& s = AppSettings();
+    Settings& s = TheSettings();
     s.egm25 = DefaultGridSpec(kSectionEgm25);
     s.egm10 = DefaultGridSpec(kSectionEgm10);
     s.gsi = DefaultGridSpec(kSectionGsi);
     s.dataFolder = data.Folder();
     window.SetGeoidModelItems(kDefaultModelList);
-    Flags().initialized = true;
+    TheFlags().initialized = true;
   }
   void Pick(const std::string& text) {
     window.SetGeoidModelText(text);
@@ -43,7 +43,7 @@ class ModelSelection : public testing::ProgramState {
 };
 
 TEST_F(ModelSelection, CustomModelAlwaysAsksForItsFile) {
-  AppSettings().customFname = "old.cdat";
+  TheSettings().customFname = "old.cdat";
   const std::string chosen = elsewhere.File("region.cdat");
   testing::WriteBytes(
       chosen, testing::CustomGridBytes(2, 3, 35, 139, 0.5, 0.5, [](int, int) { return 1.0f; }));
@@ -53,12 +53,12 @@ TEST_F(ModelSelection, CustomModelAlwaysAsksForItsFile) {
   EXPECT_EQ(window.dialogsShown[0].SFilter, "Custom Geoid file(*.cdat)|*.cdat");
   EXPECT_EQ(window.dialogsShown[0].SInitDir, data.Folder());
   EXPECT_EQ(window.dialogsShown[0].SFileName, "");
-  EXPECT_EQ(AppSettings().dataFolder, elsewhere.Folder());
-  EXPECT_EQ(AppSettings().dataPath, elsewhere.Folder());
-  EXPECT_EQ(AppSettings().customFname, "region.cdat");
+  EXPECT_EQ(TheSettings().dataFolder, elsewhere.Folder());
+  EXPECT_EQ(TheSettings().dataPath, elsewhere.Folder());
+  EXPECT_EQ(TheSettings().customFname, "region.cdat");
   EXPECT_EQ(window.WaitingText(), "region.cdat");
   EXPECT_FALSE(window.SplineVisible());
-  EXPECT_TRUE(Flags().useSpline);
+  EXPECT_TRUE(TheFlags().useSpline);
   EXPECT_TRUE(window.messages.empty());
   EXPECT_FALSE(TheActiveGrid().open);  // validated, then closed again
   EXPECT_FALSE(TheActiveGrid().file.IsOpen());
@@ -67,10 +67,10 @@ TEST_F(ModelSelection, CustomModelAlwaysAsksForItsFile) {
 TEST_F(ModelSelection, CancellingTheCustomDialogOpensNothing) {
   Pick("Custom Geoid");
   EXPECT_EQ(window.dialogsShown.size(), 1u);
-  EXPECT_EQ(AppSettings().customFname, "");
+  EXPECT_EQ(TheSettings().customFname, "");
   EXPECT_EQ(window.WaitingText(), "");
   EXPECT_TRUE(window.messages.empty());
-  EXPECT_EQ(AppSettings().dataFolder, data.Folder());
+  EXPECT_EQ(TheSettings().dataFolder, data.Folder());
   SelectGeoidModel();
   EXPECT_FALSE(TheActiveGrid().open);
 }
@@ -84,7 +84,7 @@ TEST_F(ModelSelection, MissingEgmFileIsLocatedElsewhere) {
   ASSERT_EQ(window.dialogsShown.size(), 1u);
   EXPECT_EQ(window.dialogsShown[0].SFilter, "Geoid file|" + egm.fname);
   EXPECT_EQ(window.dialogsShown[0].SFileName, egm.fname);
-  EXPECT_EQ(AppSettings().dataPath, elsewhere.Folder());
+  EXPECT_EQ(TheSettings().dataPath, elsewhere.Folder());
   EXPECT_TRUE(TheActiveGrid().open);
   EXPECT_FALSE(window.SplineVisible());
 }
@@ -130,7 +130,7 @@ TEST_F(ModelSelection, GsigeoCompanionAsciiOrAsk) {
                         {"neither", false, false, 1, false}};
   for (const Case& c : cases) {
     TempDir folder;
-    AppSettings().dataFolder = folder.Folder();
+    TheSettings().dataFolder = folder.Folder();
     window.dialogsShown.clear();
     if (c.ascii) WriteGsiAscii(folder.Folder(), "gsigeo2011_ver2_2.asc");
     if (c.companion) {  // converted earlier, the ASCII grid since removed
@@ -148,7 +148,7 @@ TEST_F(ModelSelection, GsigeoCompanionAsciiOrAsk) {
     }
     EXPECT_EQ(TheActiveGrid().open, c.opened) << c.what;
     EXPECT_EQ(window.SplineVisible(), c.opened) << c.what;
-    EXPECT_EQ(Flags().useSpline, !c.opened) << c.what;  // the unticked box: bilinear
+    EXPECT_EQ(TheFlags().useSpline, !c.opened) << c.what;  // the unticked box: bilinear
     CloseGrid();
   }
 }

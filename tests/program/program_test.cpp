@@ -48,9 +48,9 @@ class ProgramHandlers : public testing::ProgramState {
 
 TEST_F(ProgramHandlers, FirstActivationLoadsAndShowsTheWindow) {
   Activate({});
-  EXPECT_TRUE(Flags().initialized);
+  EXPECT_TRUE(TheFlags().initialized);
   EXPECT_EQ(window.MainCaption(), "Orthelev Ver2.06");
-  EXPECT_EQ(AppSettings().settingsFileName, dir.File("orthelev.ini"));
+  EXPECT_EQ(TheSettings().settingsFileName, dir.File("orthelev.ini"));
   EXPECT_EQ(window.GeoidModelText(), "Custom Geoid");
   EXPECT_TRUE(window.MainVisible());
   EXPECT_EQ(window.MainTop(), 100);
@@ -78,7 +78,7 @@ TEST_F(ProgramHandlers, CommandLineFilesAndSwitches) {
       {"settings files ignored", {dir.File("other.ini"), d1}, d1, true, false, true},
   };
   for (const Case& c : cases) {
-    Flags().Reset();
+    TheFlags().Reset();
     window.HideMainWindow();
     window.SetSourceText("unchanged");
     fs::remove(dir.File("day1_g.nmea"));
@@ -101,7 +101,7 @@ TEST_F(ProgramHandlers, HiddenStartNeverShowsTheReport) {
   window.SetMainTopLeft(0, 0);
   Activate({});
   EXPECT_EQ(window.MainTop(), 100);
-  EXPECT_FALSE(Flags().startHidden);
+  EXPECT_FALSE(TheFlags().startHidden);
   window.SetMainTopLeft(5, 5);
   Activate({});
   EXPECT_EQ(window.MainTop(), 5);
@@ -116,7 +116,7 @@ TEST_F(ProgramHandlers, UnplaceableSettingsFileEndsTheSequence) {
   EXPECT_EQ(window.messages[0].back(), '.');
   EXPECT_FALSE(fs::exists(dir.File("day1_g.nmea")));
   EXPECT_FALSE(window.AcceptsDroppedFiles());
-  EXPECT_TRUE(Flags().initialized);
+  EXPECT_TRUE(TheFlags().initialized);
 }
 
 TEST_F(ProgramHandlers, ClosingSavesTheSettings) {
@@ -128,7 +128,7 @@ TEST_F(ProgramHandlers, ClosingSavesTheSettings) {
   ASSERT_TRUE(file.Load(dir.File("orthelev.ini")));
   EXPECT_EQ(file.Find("Option", "Latitude"), "35.5");
   EXPECT_EQ(file.Find("Option", "Version"), "Orthelev Ver2.06");
-  EXPECT_TRUE(AppSettings().csvInfo.empty());
+  EXPECT_TRUE(TheSettings().csvInfo.empty());
 }
 
 TEST_F(ProgramHandlers, DroppedFiles) {
@@ -172,26 +172,26 @@ TEST_F(ProgramHandlers, BrowseAndEnter) {
 
 TEST_F(ProgramHandlers, DropDuringABatchLeavesTheSourceField) {
   window.SetSourceText(dir.File("day1.nmea"));
-  Batch().running = true;
+  TheBatch().running = true;
   DropFiles({dir.File("day2.nmea")});
-  Batch().running = false;
+  TheBatch().running = false;
   EXPECT_EQ(window.SourceText(), dir.File("day1.nmea"));
   EXPECT_TRUE(window.events.empty());
   EXPECT_FALSE(fs::exists(dir.File("day2_g.nmea")));
 }
 
 TEST_F(ProgramHandlers, WindowCreationEmptiesTablesAndDialogRecords) {
-  AppSettings().csvInfo = {"a=1"};
-  AppSettings().csvOption = {"b=2"};
-  AppSettings().browseDialog = {"/old/", "/old/x.csv", "x|*.x"};
-  AppSettings().gridDialog = {"/grid/", "g.cdat", "y|*.y"};
+  TheSettings().csvInfo = {"a=1"};
+  TheSettings().csvOption = {"b=2"};
+  TheSettings().browseDialog = {"/old/", "/old/x.csv", "x|*.x"};
+  TheSettings().gridDialog = {"/grid/", "g.cdat", "y|*.y"};
   FormCreate();
-  EXPECT_TRUE(AppSettings().csvInfo.empty());
-  EXPECT_TRUE(AppSettings().csvOption.empty());
-  const SDialog& browse = AppSettings().browseDialog;
+  EXPECT_TRUE(TheSettings().csvInfo.empty());
+  EXPECT_TRUE(TheSettings().csvOption.empty());
+  const SDialog& browse = TheSettings().browseDialog;
   EXPECT_EQ(browse.SInitDir + browse.SFileName, "");
   EXPECT_EQ(browse.SFilter, kInitialOpenFilter);
-  const SDialog& grid = AppSettings().gridDialog;
+  const SDialog& grid = TheSettings().gridDialog;
   EXPECT_EQ(grid.SInitDir + grid.SFileName, "");
   EXPECT_EQ(grid.SFilter, "Cliped GEOID|*.cdat");
 }

@@ -177,7 +177,7 @@ class ConversionTest : public DesktopTestCase {
     }
     // The browse dialog's record: the chosen file, its folder for the next
     // showing, the filter as it was before.
-    const SDialog& record = AppSettings().browseDialog;
+    const SDialog& record = TheSettings().browseDialog;
     QCOMPARE(record.SFileName, folder_->File("day1.nmea"));
     QCOMPARE(record.SInitDir, folder_->Folder());
     QCOMPARE(record.SFilter, BuildOpenFilter(".nme.nmea.nma.txt.text.ubx", ".csv.pos"));
@@ -187,15 +187,15 @@ class ConversionTest : public DesktopTestCase {
     Start();
     Main().EditSorce->setText("typed");
     Main().SetStatusText(" before");
-    const SDialog before = AppSettings().browseDialog;
+    const SDialog before = TheSettings().browseDialog;
     ModalAnswerer answerer([](QWidget* dialog) { qobject_cast<QDialog*>(dialog)->reject(); });
     QTest::mouseClick(Main().ButtonBrowse, Qt::LeftButton);
     QCOMPARE(answerer.seen.size(), size_t{1});
     QCOMPARE(Main().EditSorce->text(), QString("typed"));
     QCOMPARE(Main().StatusText(), std::string(" before"));
-    QCOMPARE(AppSettings().browseDialog.SInitDir, before.SInitDir);
-    QCOMPARE(AppSettings().browseDialog.SFileName, before.SFileName);
-    QCOMPARE(AppSettings().browseDialog.SFilter, before.SFilter);
+    QCOMPARE(TheSettings().browseDialog.SInitDir, before.SInitDir);
+    QCOMPARE(TheSettings().browseDialog.SFileName, before.SFileName);
+    QCOMPARE(TheSettings().browseDialog.SFilter, before.SFilter);
     QCOMPARE(Report().ReportText(), std::string());
   }
 
@@ -263,7 +263,7 @@ class ConversionTest : public DesktopTestCase {
     QSignalSpy closed(&Main(), &TFormMain::closed);
     DuringConversion exit(Main(), [this] {
       QTest::mouseClick(Main().ButtonExit, Qt::LeftButton);
-      QVERIFY(Flags().abortRequested);
+      QVERIFY(TheFlags().abortRequested);
       QVERIFY(Main().isVisible());  // not while the batch still runs
     });
     QTest::mouseClick(Main().ButtonConvert, Qt::LeftButton);

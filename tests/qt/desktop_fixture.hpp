@@ -16,6 +16,7 @@
 
 #include "conversion/batch.hpp"
 #include "geoid/active_grid.hpp"
+#include "program/program_state.hpp"
 #include "qt/desktop_program.hpp"
 #include "services/window_services.hpp"
 #include "settings/settings.hpp"
@@ -29,13 +30,6 @@ namespace orthelev::testing {
 // interpolations reproduce exactly inside the grid.
 inline double LinearGeoid(double lat, double lon) {
   return 20 + 0.5 * (lat - 30) + 0.3 * (lon - 130);
-}
-
-inline void ResetProgramState() {
-  AppSettings().Reset();
-  Flags().Reset();
-  TheActiveGrid().Reset();
-  Batch().Reset();
 }
 
 // A program folder holding "orthelev.ini" and the custom geoid "test.cdat"

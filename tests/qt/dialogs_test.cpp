@@ -97,9 +97,9 @@ class DialogsTest : public DesktopTestCase {
     QCOMPARE(answerer.seen.size(), size_t{1});
     QCOMPARE(answerer.seen[0].title, QString("Open"));
     QCOMPARE(Main().LabelWaiting->text(), QString("test.cdat"));
-    QCOMPARE(AppSettings().customFname, std::string("test.cdat"));
-    QCOMPARE(AppSettings().dataFolder, folder_->Folder());
-    const SDialog& record = AppSettings().gridDialog;
+    QCOMPARE(TheSettings().customFname, std::string("test.cdat"));
+    QCOMPARE(TheSettings().dataFolder, folder_->Folder());
+    const SDialog& record = TheSettings().gridDialog;
     QCOMPARE(record.SFileName, folder_->File("test.cdat"));
     QCOMPARE(record.SFilter, std::string("Custom Geoid file(*.cdat)|*.cdat"));
     QVERIFY(!TheActiveGrid().open);  // validated, then closed again
@@ -119,8 +119,8 @@ class DialogsTest : public DesktopTestCase {
     QCOMPARE(answerer.seen[0].title, QString("Open"));
     QCOMPARE(answerer.seen[1].title, QString("Error"));
     QCOMPARE(answerer.seen[1].text, QString("Geoid file is not found: \n") +
-                                        QString::fromStdString(AppSettings().egm10.fname));
-    QCOMPARE(AppSettings().gridDialog.SFilter, "Geoid file|" + AppSettings().egm10.fname);
+                                        QString::fromStdString(TheSettings().egm10.fname));
+    QCOMPARE(TheSettings().gridDialog.SFilter, "Geoid file|" + TheSettings().egm10.fname);
     QVERIFY(!TheActiveGrid().open);
   }
 
@@ -174,7 +174,7 @@ class ReportLabelTest : public DesktopTestCase {
 
   void HiddenStartKeepsTheReportHidden() {
     Start();
-    Flags().startHidden = true;
+    TheFlags().startHidden = true;
     QTest::mouseClick(Main().LabelReport, Qt::LeftButton);
     QVERIFY(!Report().isVisible());
   }

@@ -93,7 +93,7 @@ class StartupTest : public QObject {
     QEvent activation(QEvent::WindowActivate);
     main.setWindowState(Qt::WindowNoState);
     QCoreApplication::sendEvent(&main, &activation);
-    QVERIFY(Flags().initialized);
+    QVERIFY(TheFlags().initialized);
     QCOMPARE(main.windowTitle(), QString("Orthelev Ver2.06"));
     main.EditSorce->setText("typed");
     main.ApplicationEvents1Idle();
@@ -118,11 +118,11 @@ class StartupTest : public QObject {
     auto program = StartProgram(folder.Location(), {folder.File("day1.nmea"), "/H"});
     TFormMain& main = program->FormMain;
     main.ApplicationEvents1Idle();
-    QVERIFY(Flags().startHidden);
+    QVERIFY(TheFlags().startHidden);
     QVERIFY(!main.isVisible() || main.isMinimized());
     QVERIFY(std::filesystem::exists(folder.File("day1_g.nmea")));
     main.showNormal();
-    QVERIFY(!Flags().startHidden);
+    QVERIFY(!TheFlags().startHidden);
     QCOMPARE(main.frameGeometry().topLeft(), QPoint(689, 425));
   }
 
@@ -142,7 +142,7 @@ class StartupTest : public QObject {
     // The rest of the sequence did not run; the window waits minimised.
     QVERIFY(program->FormMain.isMinimized());
     QVERIFY(!program->FormMain.acceptDrops());
-    QVERIFY(Flags().initialized);
+    QVERIFY(TheFlags().initialized);
   }
 
   void BusyCursorIsProgramWideAndDoesNotStack() {

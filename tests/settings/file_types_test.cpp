@@ -37,11 +37,11 @@ TEST(BuildOpenFilter, MakesTheDialogFilterFromTheLists) {
 }
 
 TEST(BuildOpenFilter, ReadsTheSettings) {
-  AppSettings().Reset();
-  AppSettings().nmeaExt = ".nmea";
-  AppSettings().csvExt = ".csv";
+  TheSettings().Reset();
+  TheSettings().nmeaExt = ".nmea";
+  TheSettings().csvExt = ".csv";
   EXPECT_EQ(BuildOpenFilterFromSettings(), BuildOpenFilter(".nmea", ".csv"));
-  AppSettings().Reset();
+  TheSettings().Reset();
 }
 
 TEST(LogFileTypeOf, LooksTheExtensionUpInTheCsvListFirst) {
@@ -66,12 +66,12 @@ TEST(LogFileTypeOf, LooksTheExtensionUpInTheCsvListFirst) {
   for (const Case& c : cases)
     EXPECT_EQ(LogFileTypeOf(c.path, c.csv, nmea), c.expected) << c.path << " with " << c.csv;
 
-  AppSettings().Reset();
-  AppSettings().csvExt = ".csv";
-  AppSettings().nmeaExt = ".nmea";
+  TheSettings().Reset();
+  TheSettings().csvExt = ".csv";
+  TheSettings().nmeaExt = ".nmea";
   EXPECT_EQ(LogFileTypeOf("b.nmea"), LogFileType::Nmea);
   EXPECT_EQ(LogFileTypeOf("b.pos"), LogFileType::Unknown);
-  AppSettings().Reset();
+  TheSettings().Reset();
 }
 
 }  // namespace

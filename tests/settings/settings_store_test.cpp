@@ -22,7 +22,7 @@ class SettingsStore : public testing::ProgramState {
  protected:
   void SetUp() override {
     ProgramState::SetUp();
-    Settings& s = AppSettings();
+    Settings& s = TheSettings();
     s.versionTitle = VersionTitle();
     s.programFolder = dir.Folder();
     s.settingsFileName = dir.File("orthelev.ini");
@@ -31,12 +31,12 @@ class SettingsStore : public testing::ProgramState {
   void LoadLines(const Lines& lines) {
     std::string text;
     for (const std::string& line : lines) text += line + "\r\n";
-    WriteBytes(AppSettings().settingsFileName, text);
+    WriteBytes(TheSettings().settingsFileName, text);
     ASSERT_TRUE(LoadSettings());
   }
   std::optional<std::string> Stored(const char* section, const char* key) {
     ProfileFile file;
-    EXPECT_TRUE(file.Load(AppSettings().settingsFileName));
+    EXPECT_TRUE(file.Load(TheSettings().settingsFileName));
     return file.Find(section, key);
   }
   TempDir dir;
@@ -44,8 +44,8 @@ class SettingsStore : public testing::ProgramState {
 
 TEST_F(SettingsStore, FirstRunCreatesTheFileAndSavesEveryKey) {
   ASSERT_TRUE(LoadSettings());
-  EXPECT_EQ(ReadBytes(AppSettings().settingsFileName), "\xFF\xFE");
-  const Settings& s = AppSettings();
+  EXPECT_EQ(ReadBytes(TheSettings().settingsFileName), "\xFF\xFE");
+  const Settings& s = TheSettings();
   EXPECT_EQ(s.decimal, "4");
   EXPECT_EQ(s.postfix, "_g");
   EXPECT_EQ(s.dataFolder, dir.Folder());
@@ -62,11 +62,11 @@ TEST_F(SettingsStore, FirstRunCreatesTheFileAndSavesEveryKey) {
 
   window.SetMainTopLeft(410, 685);
   ASSERT_TRUE(SaveSettings());
-  const std::string bytes = ReadBytes(AppSettings().settingsFileName);
+  const std::string bytes = ReadBytes(TheSettings().settingsFileName);
   ASSERT_GE(bytes.size(), 2u);
   EXPECT_EQ(bytes.substr(0, 2), "\xFF\xFE");
   ProfileFile file;
-  ASSERT_TRUE(file.Load(AppSettings().settingsFileName));
+  ASSERT_TRUE(file.Load(TheSettings().settingsFileName));
   EXPECT_EQ(file.Encoding(), ProfileEncoding::Utf16Le);
   const char* sections[] = {"Option",  "EGM2008_25", "EGM2008_10", "GSI",       "Custom Geoid",
                             "CSVitem", "Font",       "CSV_Info",   "CSV_Option"};
@@ -102,10 +102,10 @@ TEST_F(SettingsStore, OptionValuesAreNormalised) {
       {{"[Option]", "Decimal= 6 ", "Postfix= _corr "}, "6", "_corr", "", program},
   };
   for (const Case& c : cases) {
-    AppSettings().Reset();
+    TheSettings().Reset();
     SetUp();
     LoadLines(c.lines);
-    const Settings& s = AppSettings();
+    const Settings& s = TheSettings();
     EXPECT_EQ(s.decimal, c.decimal) << c.lines[1];
     EXPECT_EQ(s.postfix, c.postfix) << c.lines[1];
     EXPECT_EQ(s.dataPath, c.dataPath) << c.lines[1];
@@ -116,7 +116,7 @@ TEST_F(SettingsStore, OptionValuesAreNormalised) {
 TEST_F(SettingsStore, EmptyValuesAndDefaults) {
   LoadLines({"[Option]", "NMEAext=", "[EGM2008_25]", "fname=", "nrows=0x10", "dgla=1.5x", "[GSI]",
              "fname=", "title=Mine", "[Font]", "Charset=300"});
-  const Settings& s = AppSettings();
+  const Settings& s = TheSettings();
   EXPECT_EQ(s.nmeaExt, "");
   EXPECT_EQ(s.csvExt, ".csv.pos");
   EXPECT_EQ(s.egm25.fname, DefaultGridSpec(kSectionEgm25).fname);
@@ -160,7 +160,7 @@ TEST_F(SettingsStore, MigratesOldFilesOnce) {
                      "[Tail]",
                      "a=b"};
   LoadLines(old);
-  const Settings& s = AppSettings();
+  const Settings& s = TheSettings();
   EXPECT_EQ(s.gsi.title, DefaultGridSpec(kSectionGsi).title);
   EXPECT_EQ(s.gsi.fname, DefaultGridSpec(kSectionGsi).fname);
   EXPECT_EQ(s.csvItems.latitude, "lat,Latitude(deg)");
@@ -185,21 +185,21 @@ TEST_F(SettingsStore, MigrationAddsMissingCsvTitles) {
         Case{"LATITUDE(DEG)X", "LATITUDE(DEG)X,latitude(deg)"}, Case{"", ",latitude(deg)"}}) {
     LoadLines({"[Option]", "Version=Orthelev Ver1.05", "iBluemask=1", "[CSVitem]",
                std::string("Latitude=") + c.latitude});
-    EXPECT_EQ(AppSettings().csvItems.latitude, c.migrated) << c.latitude;
+    EXPECT_EQ(TheSettings().csvItems.latitude, c.migrated) << c.latitude;
     EXPECT_EQ(Stored("Option", "iBluemask"), std::nullopt);
   }
 }
 
 TEST_F(SettingsStore, LaterVersionsAreNotMigrated) {
   LoadLines({"[Option]", "Version=Orthelev Ver9.99", "[GSI]", "fname=mine.asc"});
-  EXPECT_EQ(AppSettings().gsi.fname, "mine.asc");
+  EXPECT_EQ(TheSettings().gsi.fname, "mine.asc");
   ASSERT_TRUE(SaveSettings());
   EXPECT_EQ(Stored("Option", "Version"), "Orthelev Ver2.06");
 }
 
 TEST_F(SettingsStore, HiddenStartKeepsTheStoredPosition) {
   LoadLines({"[Option]", "MainTop=123", "MainLeft=456"});
-  Flags().startHidden = true;
+  TheFlags().startHidden = true;
   window.SetMainTopLeft(0, 0);
   ASSERT_TRUE(SaveSettings());
   EXPECT_EQ(Stored("Option", "MainTop"), "123");
@@ -209,15 +209,15 @@ TEST_F(SettingsStore, HiddenStartKeepsTheStoredPosition) {
 TEST_F(SettingsStore, SavedValuesLoadBackTheSame) {
   LoadLines({"[Option]", "Postfix=_corr", "Latitude=N 35.5", "[GSI]", "glamn=20.5", "Spline=1",
              "[Custom Geoid]", "fname=region.cdat"});
-  AppSettings().gsi.dglo = 1.0 / 24;
-  AppSettings().dataPath = "/data/geoid/";
+  TheSettings().gsi.dglo = 1.0 / 24;
+  TheSettings().dataPath = "/data/geoid/";
   ASSERT_TRUE(SaveSettings());
-  const Settings saved = AppSettings();
-  AppSettings().Reset();
+  const Settings saved = TheSettings();
+  TheSettings().Reset();
   SetUp();
   window.SetLatitudeText("");
   ASSERT_TRUE(LoadSettings());
-  const Settings& s = AppSettings();
+  const Settings& s = TheSettings();
   EXPECT_EQ(s.postfix, "_corr");
   // Reals keep 15 significant digits: 1/24 comes back within 1e-16 of itself.
   EXPECT_EQ(s.gsi.nlat, saved.gsi.nlat);
@@ -233,13 +233,13 @@ TEST_F(SettingsStore, SavedValuesLoadBackTheSame) {
 
 TEST_F(SettingsStore, ReadOnlyLoadLeavesTheFileAlone) {
   EXPECT_TRUE(LoadSettings(SettingsAccess::ReadOnly));  // no file: defaults
-  EXPECT_FALSE(std::filesystem::exists(AppSettings().settingsFileName));
-  EXPECT_EQ(AppSettings().postfix, "_g");
+  EXPECT_FALSE(std::filesystem::exists(TheSettings().settingsFileName));
+  EXPECT_EQ(TheSettings().postfix, "_g");
   const std::string old = "[Option]\r\nVersion=Orthelev Ver1.05\r\niBluemask=1\r\n";
-  WriteBytes(AppSettings().settingsFileName, old);
+  WriteBytes(TheSettings().settingsFileName, old);
   EXPECT_TRUE(LoadSettings(SettingsAccess::ReadOnly));
-  EXPECT_EQ(ReadBytes(AppSettings().settingsFileName), old);
-  EXPECT_EQ(AppSettings().gsi.fname, DefaultGridSpec(kSectionGsi).fname);  // migrated in memory
+  EXPECT_EQ(ReadBytes(TheSettings().settingsFileName), old);
+  EXPECT_EQ(TheSettings().gsi.fname, DefaultGridSpec(kSectionGsi).fname);  // migrated in memory
 }
 
 TEST_F(SettingsStore, FontScalesWithTheDisplay) {
@@ -247,7 +247,7 @@ TEST_F(SettingsStore, FontScalesWithTheDisplay) {
   LoadLines({"[Font]", "FontSize=8", "FontName=Noto Sans"});
   EXPECT_EQ(window.Font().sizePoints, 5);
   EXPECT_EQ(window.Font().name, "Noto Sans");
-  EXPECT_EQ(AppSettings().font.sizePoints, 8);  // the setting itself is kept
+  EXPECT_EQ(TheSettings().font.sizePoints, 8);  // the setting itself is kept
 }
 
 TEST_F(SettingsStore, JapaneseLocaleFontDefaults) {
@@ -256,7 +256,7 @@ TEST_F(SettingsStore, JapaneseLocaleFontDefaults) {
   setenv("LC_ALL", "ja_JP.UTF-8", 1);
   EXPECT_TRUE(UserLocaleIsJapanese());
   LoadLines({"[Option]"});
-  EXPECT_EQ(AppSettings().font.charset, 128);
+  EXPECT_EQ(TheSettings().font.charset, 128);
   setenv("LC_ALL", "de_DE.UTF-8", 1);
   EXPECT_FALSE(UserLocaleIsJapanese());
   if (saved)

@@ -45,12 +45,12 @@ TEST(SettingsValues, DecimalIsOneCappedWholeNumberForEveryOutput) {
   const Case cases[] = {{"4", 4},     {"1", 1},           {"0", 4},          {"-2", 4},
                         {"x", 4},     {"30", 30},         {"31", 30},        {"200", 30},
                         {"0x10", 16}, {"2147483647", 30}, {"99999999999", 4}};
-  const std::string saved = AppSettings().decimal;
+  const std::string saved = TheSettings().decimal;
   for (const Case& c : cases) {
-    AppSettings().decimal = c.decimal;
+    TheSettings().decimal = c.decimal;
     EXPECT_EQ(HeightDecimals(), c.expected) << c.decimal;
   }
-  AppSettings().decimal = saved;
+  TheSettings().decimal = saved;
 }
 
 TEST(SettingsValues, BuiltInModelsAndStartValues) {

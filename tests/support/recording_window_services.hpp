@@ -12,6 +12,7 @@
 #include "conversion/batch.hpp"
 #include "conversion/conversion_state.hpp"
 #include "geoid/active_grid.hpp"
+#include "program/program_state.hpp"
 #include "services/memory_window_services.hpp"
 #include "settings/settings.hpp"
 
@@ -94,23 +95,17 @@ class RecordingWindowServices : public MemoryWindowServices {
   std::function<void()> onPendingEvents;
 };
 
-// Fixture: fresh settings, flags, grid and conversion state, with a
-// recording window installed.
+// Fixture: every program-wide state at its start value, with a recording
+// window installed.
 class ProgramState : public ::testing::Test {
  protected:
   void SetUp() override {
-    AppSettings().Reset();
-    Flags().Reset();
-    TheActiveGrid().Reset();
-    Conversion().Reset();
-    Batch().Reset();
+    ResetProgramState();
     InstallWindowServices(&window);
   }
   void TearDown() override {
     InstallWindowServices(nullptr);
-    TheActiveGrid().Reset();
-    AppSettings().Reset();
-    Flags().Reset();
+    ResetProgramState();
   }
   RecordingWindowServices window;
 };

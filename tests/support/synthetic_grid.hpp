@@ -30,7 +30,7 @@ struct SyntheticGrid {
       for (std::int32_t column = 0; column < nlon; ++column)
         AppendFloat(bytes, node(NorthLatitude() - row * dgla, glomn + column * dglo));
     WriteBytes(folder + fileName, bytes);
-    AppSettings().dataFolder = folder;
+    TheSettings().dataFolder = folder;
     GridSpec geometry;
     geometry.glamn = glamn;
     geometry.glomn = glomn;

@@ -1,0 +1,29 @@
+#include "program/program_state.hpp"
+
+#include "conversion/batch.hpp"
+#include "conversion/conversion_state.hpp"
+#include "conversion/log_reader.hpp"
+#include "geoid/active_grid.hpp"
+#include "services/window_services.hpp"
+#include "settings/settings.hpp"
+
+namespace orthelev {
+
+void ResetProgramState() {
+  TheSettings().Reset();
+  TheFlags().Reset();
+  TheActiveGrid().Reset();
+  TheConversion().Reset();
+  ResetLogReader();
+  TheBatch().Reset();
+}
+
+std::vector<std::string_view> ProgramStateTypes() {
+  return {"Settings", "ProgramFlags", "ActiveGrid", "ConversionState", "LogReader", "BatchState"};
+}
+
+std::vector<std::string_view> NotProgramStateTypes() {
+  return {"InstalledServices", "std::once_flag"};
+}
+
+}  // namespace orthelev

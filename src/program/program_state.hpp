@@ -1,0 +1,30 @@
+#pragma once
+// Every program-wide state, listed once, with the one reset that returns
+// them all to their start values:
+//   TheSettings()    every setting (settings/settings.hpp)
+//   TheFlags()       Initialized, StartHidden, QuitWhenDone, AbortRequested,
+//                    UseSpline, forced bilinear (services/window_services.hpp)
+//   TheActiveGrid()  the open geoid grid and its geometry (geoid/active_grid.hpp)
+//   TheConversion()  the CSV logger profile and date-check flag
+//                    (conversion/conversion_state.hpp)
+//   TheLogReader()   the shared log reader, reset by ResetLogReader()
+//                    (conversion/log_reader.hpp)
+//   TheBatch()       the running batch and its outcome (conversion/batch.hpp)
+// Not program state, and so not reset here: the installed window services
+// (owned by whoever installs them) and GDAL's one-time driver registration.
+
+#include <string_view>
+#include <vector>
+
+namespace orthelev {
+
+// Returns every state above to its start value (closing a held grid or log).
+void ResetProgramState();
+
+// The names of the states ResetProgramState resets, and of the
+// function-local statics that are knowingly no program state; a test
+// checks that every such static of the sources is named in one of them.
+std::vector<std::string_view> ProgramStateTypes();
+std::vector<std::string_view> NotProgramStateTypes();
+
+}  // namespace orthelev
