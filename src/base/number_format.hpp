@@ -14,6 +14,10 @@ namespace orthelev {
 // to at least `width` characters. NaN gives "NAN", infinities "INF"/"-INF".
 std::string FormatFixed(double value, int decimals, int width = 0);
 
+// FormatFixed appended to `out`; allocates nothing beyond the growth of
+// `out` for up to 70 decimals.
+void AppendFixed(std::string& out, double value, int decimals, int width = 0);
+
 // General decimal with at most 15 significant digits, like printf "%.15g":
 // 1/24 gives "0.0416666666666667", -90 gives "-90".
 std::string FormatGeneral(double value);
