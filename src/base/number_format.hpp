@@ -38,7 +38,11 @@ bool ParseInt32(std::string_view text, std::int32_t& value);
 bool ParseHexInt32(std::string_view digits, std::int32_t& value);
 
 // Text without leading and trailing bytes at or below the blank.
-std::string_view TrimControlAndBlanks(std::string_view text);
+inline std::string_view TrimControlAndBlanks(std::string_view text) {
+  while (!text.empty() && static_cast<unsigned char>(text.front()) <= ' ') text.remove_prefix(1);
+  while (!text.empty() && static_cast<unsigned char>(text.back()) <= ' ') text.remove_suffix(1);
+  return text;
+}
 
 // Tolerant conversions: text trimmed of bytes at or below the blank; empty
 // or malformed text (and overflow) gives 0.

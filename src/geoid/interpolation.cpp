@@ -110,17 +110,38 @@ double BilinearAt(double row, double column) {
   return n00 * (1 - fc) * (1 - fr) + n10 * fr * (1 - fc) + n01 * fc * (1 - fr) + n11 * fc * fr;
 }
 
+namespace {
+
+// P(K) and Q(K) of the spline set-up depend on K alone: worked out once, by
+// the very steps of the published algorithm, for every window size.
+struct SplineConstants {
+  float p[kMaxSplineWindow]{}, q[kMaxSplineWindow]{};
+  SplineConstants() {
+    for (int k = 1; k < kMaxSplineWindow; ++k) {
+      p[k] = static_cast<float>(static_cast<double>(q[k - 1]) / 2 + 2);
+      q[k] = static_cast<float>(-0.5 / p[k]);
+    }
+  }
+};
+
+const SplineConstants& TheSplineConstants() {
+  static const SplineConstants constants;
+  return constants;
+}
+
+}  // namespace
+
 void SplineSetup(int n, const float* y, float* r, float* q) {
   // 1-based in the published algorithm: Y(K) is y[K - 1].
+  const SplineConstants& c = TheSplineConstants();
   q[0] = 0;
   r[0] = 0;
   for (int k = 1; k < n - 1; ++k) {
-    const auto p = static_cast<float>(static_cast<double>(q[k - 1]) / 2 + 2);
-    q[k] = static_cast<float>(-0.5 / p);
+    q[k] = c.q[k];
     r[k] = static_cast<float>(
         (3 * (static_cast<double>(y[k + 1]) - 2 * static_cast<double>(y[k]) + y[k - 1]) -
          static_cast<double>(r[k - 1]) / 2) /
-        p);
+        c.p[k]);
   }
   r[n - 1] = 0;
   for (int k = n - 2; k >= 1; --k)
