@@ -11,6 +11,8 @@ demo: deps
 	bash scripts/demo.sh $(BUILD)
 
 test: build
+	bash scripts/check-format.sh
+	bash scripts/tidy.sh $(BUILD)
 	cd $(BUILD) && ctest --output-on-failure -j $(JOBS)
 
 build: deps

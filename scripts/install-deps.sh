@@ -3,7 +3,8 @@
 # Runs as root (CI and fresh machines); as another user it only reports what is missing.
 set -euo pipefail
 
-packages=(cmake make g++ googletest libgtest-dev libgmock-dev libbenchmark-dev locales libgdal-dev gdal-bin proj-data proj-bin geographiclib-tools
+packages=(cmake make g++ clang-format clang-tidy googletest libgtest-dev libgmock-dev libbenchmark-dev locales libgdal-dev gdal-bin proj-data proj-bin
+          geographiclib-tools
           qt6-base-dev xvfb)
 
 missing=()

@@ -17,8 +17,8 @@ inline constexpr std::size_t kMaxSmallFileBytes = 16u << 20;
 // Reads the whole regular file at `path` into `bytes`. False, with a reason
 // in `error`, when it cannot be opened or read, is not a regular file, or is
 // larger than `maxBytes`.
-bool ReadWholeFile(const std::string& path, std::string& bytes, std::string& error,
-                   std::size_t maxBytes = kMaxSmallFileBytes);
+[[nodiscard]] bool ReadWholeFile(const std::string& path, std::string& bytes, std::string& error,
+                                 std::size_t maxBytes = kMaxSmallFileBytes);
 
 // Replaces (or creates) the file at `path` with `bytes`: writes a temporary
 // file in the same folder, flushes it to the disk and renames it over the
@@ -28,8 +28,8 @@ bool ReadWholeFile(const std::string& path, std::string& bytes, std::string& err
 // replaced. Permission bits: `mode` when it is not negative, else those of
 // the replaced file (whose owner is kept where allowed), else the usual 0666
 // less the umask. False, with a reason in `error`, on failure.
-bool WriteFileAtomically(const std::string& path, std::string_view bytes, std::string& error,
-                         int mode = -1);
+[[nodiscard]] bool WriteFileAtomically(const std::string& path, std::string_view bytes,
+                                       std::string& error, int mode = -1);
 
 // Hands one piece of the new content to the file being written; false when
 // it could not be written.
@@ -39,7 +39,7 @@ using ByteSink = std::function<bool(std::string_view bytes)>;
 // `produce` once with a sink for the pieces. When `produce` returns false the
 // write is abandoned, the old file stays as it was and `error` keeps the
 // reason `produce` put there (a failed piece gives the write's own reason).
-bool WriteFileAtomicallyFrom(
+[[nodiscard]] bool WriteFileAtomicallyFrom(
     const std::string& path,
     const std::function<bool(const ByteSink& put, std::string& error)>& produce, std::string& error,
     int mode = -1);
@@ -50,6 +50,7 @@ bool FileExists(const std::string& path);
 // Copies the regular file `from` over `to` (replacing it) with the same
 // atomic write, keeping the source's permission bits but making the copy
 // writable by its owner, who is to save into it.
-bool CopyFileReplacing(const std::string& from, const std::string& to, std::string& error);
+[[nodiscard]] bool CopyFileReplacing(const std::string& from, const std::string& to,
+                                     std::string& error);
 
 }  // namespace orthelev

@@ -28,14 +28,14 @@ std::string FormatInt(std::int64_t value);
 // Reads a real number: optional sign, digits with an optional "." fraction
 // (at least one digit in all), optional exponent. The whole text must be
 // the number, without blanks. False for anything else, "inf" and "nan" included.
-bool ParseReal(std::string_view text, double& value);
+[[nodiscard]] bool ParseReal(std::string_view text, double& value);
 
 // Reads a signed 32-bit decimal whole number (optional sign, digits only).
 // False on anything else or on overflow.
-bool ParseInt32(std::string_view text, std::int32_t& value);
+[[nodiscard]] bool ParseInt32(std::string_view text, std::int32_t& value);
 
 // Reads a signed 32-bit hexadecimal whole number from its digits (no prefix).
-bool ParseHexInt32(std::string_view digits, std::int32_t& value);
+[[nodiscard]] bool ParseHexInt32(std::string_view digits, std::int32_t& value);
 
 // Text without leading and trailing bytes at or below the blank.
 inline std::string_view TrimControlAndBlanks(std::string_view text) {

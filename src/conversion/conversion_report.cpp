@@ -21,7 +21,8 @@ std::int32_t ReportCannotCreate(const std::string& outputPath) {
 
 void ShowConversionProgress(const std::string& fileName, const std::string& kind) {
   const std::int64_t size = LogFileSize();
-  const double percent = size > 0 ? static_cast<double>(LogBytesRead()) * 100.0 / size : 100.0;
+  const double percent =
+      size > 0 ? static_cast<double>(LogBytesRead()) * 100.0 / static_cast<double>(size) : 100.0;
   Window().SetStatusText(" " + fileName + "  " + kind + " file (" + FormatFixed(percent, 1, 3) +
                          "%)");
   Window().ProcessPendingEvents();

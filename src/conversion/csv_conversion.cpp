@@ -1,6 +1,7 @@
 #include "conversion/csv_conversion.hpp"
 
 #include <cmath>
+#include <optional>
 
 #include "base/number_format.hpp"
 #include "base/paths.hpp"
@@ -10,6 +11,7 @@
 #include "conversion/csv_record.hpp"
 #include "conversion/log_reader.hpp"
 #include "conversion/output_file.hpp"
+#include "conversion/rtklib_solution.hpp"
 #include "geoid/interpolation.hpp"
 #include "services/window_services.hpp"
 #include "settings/settings.hpp"
@@ -61,39 +63,95 @@ std::string CorrectedRecordLine(CsvLayout& layout, CsvCounters& counters, int wi
   return line;
 }
 
-enum class RecordLoopEnd { Finished, WriteFailed };
+// What comes after the header: a record, a comment line written as it is
+// but not counted, or the end of the data.
+enum class NextLine { Record, Comment, End };
 
-// Writes the current record, when there is one, and every further one until
-// the data ends or Esc is pressed; events are let through after every 1024th.
-RecordLoopEnd ConvertRecords(CsvLayout& layout, bool haveRecord, OutputFile& output,
-                             CsvCounters& counters, const std::string& fileName) {
-  const int window = InterpolationWindow(TheFlags().useSpline);
-  const int decimals = HeightDecimals();
-  for (; haveRecord && !TheFlags().abortRequested; haveRecord = ReadCsvRecord(layout)) {
-    if (!output.WriteLine(CorrectedRecordLine(layout, counters, window, decimals)))
-      return RecordLoopEnd::WriteFailed;
-    if (++counters.records % kProgressInterval == 0) ShowConversionProgress(fileName, "CSV");
-  }
-  return RecordLoopEnd::Finished;
-}
-
-// From the first record on: creates the output, converts every record and
-// closes both files.
-std::int32_t WriteCorrectedCopy(const std::string& inputPath, CsvLayout& layout, bool haveRecord) {
+// Writes the header and then every line `next` gives until the data ends or
+// Esc is pressed; events are let through after every 1024th record. Creates
+// the output first and closes both files at the end.
+template <class NextOutputLine>
+std::int32_t WriteCorrectedCopy(const std::string& inputPath, const std::string& headerText,
+                                NextOutputLine next) {
   const std::string fileName = FileNameOf(inputPath);
   const std::string outputPath = OutputPathFor(inputPath, EffectivePostfix());
   OutputFile output;
   if (output.Create(outputPath) != OutputFile::CreateResult::Created ||
-      !output.WriteLine(layout.headerText)) {
+      !output.WriteLine(headerText)) {
     output.Close();
     CloseLogFile();
     return ReportCannotCreate(outputPath);
   }
   CsvCounters counters;
-  const bool written =
-      ConvertRecords(layout, haveRecord, output, counters, fileName) == RecordLoopEnd::Finished;
+  bool written = true;
+  for (std::string line; written && !TheFlags().abortRequested;) {
+    const NextLine kind = next(line, counters);
+    if (kind == NextLine::End) break;
+    written = output.WriteLine(line);
+    if (written && kind == NextLine::Record && ++counters.records % kProgressInterval == 0)
+      ShowConversionProgress(fileName, "CSV");
+  }
   return FinishConversion(output, written, fileName, outputPath,
                           {counters.records, counters.inside, counters.outside, counters.diffSum});
+}
+
+// The opening of a conversion whose first record has passed: status text,
+// report line and the events of the start.
+void AnnounceConversion(const std::string& fileName) {
+  Window().SetStatusText(" " + fileName + "  CSV file ...");
+  Window().AppendReportLine(" CSV: " + fileName);
+  Window().ProcessPendingEvents();
+}
+
+// A record of an RTKLIB solution file as it goes to the output: its height
+// h becomes h - N when the model covers its position.
+std::string CorrectedRtklibLine(std::string line, const RtklibColumns& columns,
+                                CsvCounters& counters, int window, int decimals) {
+  const std::optional<RtklibRecord> record = ParseRtklibRecord(line, columns);
+  const double n =
+      record ? InterpolateGeoid(window, record->latitude, record->longitude) : std::nan("");
+  const bool hasHeightColumn = columns.height.item >= 0;
+  // A record without a usable height item cannot be corrected either.
+  if (std::isnan(n) || (hasHeightColumn && !record->height)) {
+    ++counters.outside;
+    return line;
+  }
+  ++counters.inside;
+  if (!hasHeightColumn) return line;
+  counters.diffSum -= n;
+  return ReplaceRtklibHeight(line, columns, *record->height - n, decimals);
+}
+
+// The conversion of a file whose columns are blank-separated: read again
+// from its start as an RTKLIB solution file.
+std::int32_t ConvertRtklibSolution(const std::string& inputPath) {
+  const std::string fileName = FileNameOf(inputPath);
+  CloseLogFile();
+  if (!OpenLogFile(inputPath)) return ReportCannotOpen(fileName);
+  RtklibHeader header;
+  const bool found = AnalyseRtklibHeader(header, TheSettings().csvItems);
+  if (LogReadFailed()) return CloseUnreadable(fileName);
+  if (!found) return RefuseFile("  Unknown CSV log file : ", fileName);
+  TheConversion().mslWithoutGeoid = header.reference.geodetic;
+  if (header.reference.geodetic) return RefuseFile("  MSL input without Geoid : ", fileName);
+
+  AnnounceConversion(fileName);
+  const int window = InterpolationWindow(TheFlags().useSpline);
+  const int decimals = HeightDecimals();
+  std::optional<std::string> pending = std::move(header.firstRecord);
+  auto next = [&](std::string& line, CsvCounters& counters) {
+    while (!pending && !LogEof()) {
+      std::string read = ReadLogLine();
+      if (!read.empty()) pending = std::move(read);
+    }
+    if (!pending) return NextLine::End;
+    line = std::move(*pending);
+    pending.reset();
+    if (line.front() == '%') return NextLine::Comment;
+    line = CorrectedRtklibLine(std::move(line), header.columns, counters, window, decimals);
+    return NextLine::Record;
+  };
+  return WriteCorrectedCopy(inputPath, header.text, next);
 }
 
 }  // namespace
@@ -105,7 +163,7 @@ std::int32_t ConvertCsvFile(const std::string& inputPath) {
   CsvLayout layout;
   const bool headerFound = AnalyseCsvHeader(layout);
   if (LogReadFailed()) return CloseUnreadable(fileName);
-  if (!headerFound) return RefuseFile("  Unknown CSV log file : ", fileName);
+  if (!headerFound) return ConvertRtklibSolution(inputPath);
   if (TheConversion().mslWithoutGeoid) return RefuseFile("  MSL input without Geoid : ", fileName);
 
   const bool haveRecord = ReadCsvRecord(layout);
@@ -115,10 +173,17 @@ std::int32_t ConvertCsvFile(const std::string& inputPath) {
     CloseLogFile();
     return kFailed;
   }
-  Window().SetStatusText(" " + fileName + "  CSV file ...");
-  Window().AppendReportLine(" CSV: " + fileName);
-  Window().ProcessPendingEvents();
-  return WriteCorrectedCopy(inputPath, layout, haveRecord);
+  AnnounceConversion(fileName);
+  const int window = InterpolationWindow(TheFlags().useSpline);
+  const int decimals = HeightDecimals();
+  bool pending = haveRecord;
+  auto next = [&](std::string& line, CsvCounters& counters) {
+    if (!pending) return NextLine::End;
+    line = CorrectedRecordLine(layout, counters, window, decimals);
+    pending = ReadCsvRecord(layout);
+    return NextLine::Record;
+  };
+  return WriteCorrectedCopy(inputPath, layout.headerText, next);
 }
 
 std::string ReplaceCsvColumn(std::string_view line, double value, std::int32_t column,

@@ -75,6 +75,10 @@ std::int32_t SplitCsvFields(std::string_view text, CsvFields& fields) {
   return count;
 }
 
+bool IsCsvItemTitle(std::string_view item, std::string_view list) {
+  return IsEntryOf(UpperAscii(item), CommaFramed(UpperAscii(list)));
+}
+
 std::string NormaliseHeaderLine(std::string_view line) {
   if (!line.empty() && line.front() == '%') line.remove_prefix(1);
   return WithoutBlanksAroundCommas(UpperAscii(TrimControlAndBlanks(line)));

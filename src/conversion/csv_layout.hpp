@@ -61,6 +61,10 @@ CsvItemTitles DefaultCsvItemTitles();
 // empty text gives 0 and leaves `fields` unchanged. Quotes are not special.
 std::int32_t SplitCsvFields(std::string_view text, CsvFields& fields);
 
+// Whether `item` is an entry of the comma-separated title list, both compared
+// after ASCII upper-casing (blanks inside entries count).
+bool IsCsvItemTitle(std::string_view item, std::string_view list);
+
 // A line of the header search as it is matched: one leading "%" dropped,
 // trimmed, ASCII upper-cased, blanks next to commas removed.
 std::string NormaliseHeaderLine(std::string_view line);

@@ -15,7 +15,7 @@ namespace orthelev {
 
 // Opens the log for the shared reader and resets it; false (and LogEof set)
 // when the file cannot be opened.
-bool OpenLogFile(const std::string& path);
+[[nodiscard]] bool OpenLogFile(const std::string& path);
 
 // The next line or packet, without its terminator. After the call LogEof()
 // tells whether the end of the data was reached in this call; the returned

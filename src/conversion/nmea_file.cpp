@@ -3,6 +3,7 @@
 #include "base/paths.hpp"
 #include "conversion/conversion_report.hpp"
 #include "conversion/log_reader.hpp"
+#include "conversion/nmea_line.hpp"
 #include "conversion/nmea_sentence.hpp"
 #include "conversion/output_file.hpp"
 #include "services/window_services.hpp"
@@ -14,7 +15,7 @@ namespace {
 
 constexpr std::int32_t kProgressEvery = 1024;
 
-// Passes every line of the open log through CorrectSentence to the output.
+// Passes every line of the open log through CorrectNmeaLine to the output.
 // False when a write failed.
 bool ConvertLines(const std::string& fileName, OutputFile& output, NmeaCounters& counters) {
   std::string line;
@@ -23,7 +24,7 @@ bool ConvertLines(const std::string& fileName, OutputFile& output, NmeaCounters&
     const bool last = LogEof();
     // The reader gives an empty string only at the end of the data.
     if (LogReadFailed() || (last && line.empty())) return true;
-    CorrectSentence(line, counters);
+    CorrectNmeaLine(line, counters);
     if (!output.WriteLine(line)) return false;
     if (counters.records % kProgressEvery == 0) ShowConversionProgress(fileName, "NMEA");
     if (last) return true;

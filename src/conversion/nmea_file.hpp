@@ -8,7 +8,7 @@
 
 namespace orthelev {
 
-// Converts the log at `inputPath`: every line, corrected by CorrectSentence
+// Converts the log at `inputPath`: every line, corrected by CorrectNmeaLine
 // or as it was, is written followed by CR LF, the last line too when it has
 // no line break. Stops before the next line once TheFlags().abortRequested is
 // set (checked as events are processed at every 1024th recognised sentence),

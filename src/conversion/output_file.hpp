@@ -26,10 +26,10 @@ class OutputFile {
   // Creates the file, or empties an existing one. When the path names the
   // log the reader has open (also through a link), the file is left as it
   // was and SameAsInput comes back.
-  CreateResult Create(const std::string& path);
+  [[nodiscard]] CreateResult Create(const std::string& path);
 
   // Appends the bytes and CR LF; false once any write has failed.
-  bool WriteLine(std::string_view bytes);
+  [[nodiscard]] bool WriteLine(std::string_view bytes);
 
   // Writes what is buffered and closes; false when a write or the close
   // failed (also an earlier write). True when nothing is open.
@@ -38,7 +38,7 @@ class OutputFile {
  private:
   bool Flush();
 
-  static constexpr std::size_t kBufferBytes = 64 * 1024;
+  static constexpr std::size_t kBufferBytes = std::size_t{64} * 1024;
   int fd_ = -1;
   bool failed_ = false;
   std::unique_ptr<char[]> buffer_;

@@ -86,10 +86,11 @@ bool ReadGridNodes(std::int32_t row, std::int32_t column, int count, float* valu
   const unsigned char* bytes = nullptr;
   if (inside) {
     const std::int64_t word = static_cast<std::int64_t>(row) * g.ncols + column + g.prePad;
-    bytes = g.file.CachedBytes(4 * word, 4 * count);
+    bytes = g.file.CachedBytes(4 * word, std::int64_t{4} * count);
   }
   for (int i = 0; i < count; ++i) {
-    values[i] = bytes ? ReadNodeValue(bytes + 4 * i) : ReadGridNode(row, column + i);
+    values[i] =
+        bytes ? ReadNodeValue(bytes + std::ptrdiff_t{4} * i) : ReadGridNode(row, column + i);
     if (std::isnan(values[i])) return false;
   }
   return true;

@@ -61,7 +61,8 @@ void SetActiveGeometry(const GridSpec& geometry);
 // grid. On failure shows "Geoid file is not found: " CR LF fileName, holds no
 // file, leaves the stored values as they were and returns false. Does not
 // set `open`; the caller records the result there.
-bool OpenGrid(const std::string& folder, const std::string& fileName, const GridSpec& geometry);
+[[nodiscard]] bool OpenGrid(const std::string& folder, const std::string& fileName,
+                            const GridSpec& geometry);
 
 // Releases the file and clears `open`.
 void CloseGrid();
@@ -75,6 +76,6 @@ float ReadGridNode(std::int32_t row, std::int32_t column);
 // Reads nodes (row, column) .. (row, column + count - 1) into `values`, as
 // ReadGridNode would one by one, stopping at the first missing node: false
 // then. Serves a window row from one cache lookup where it can.
-bool ReadGridNodes(std::int32_t row, std::int32_t column, int count, float* values);
+[[nodiscard]] bool ReadGridNodes(std::int32_t row, std::int32_t column, int count, float* values);
 
 }  // namespace orthelev

@@ -26,6 +26,6 @@ std::string CustomTrailer(const GridSpec& geometry);
 // "Geoid file is not found: " CR LF path; one whose size or trailer is not
 // valid shows "Illegal Custom geoid file: " CR LF CR LF path. False then,
 // with no file held.
-bool OpenCustomGeoid(const std::string& path);
+[[nodiscard]] bool OpenCustomGeoid(const std::string& path);
 
 }  // namespace orthelev

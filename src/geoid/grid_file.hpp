@@ -19,7 +19,7 @@ namespace orthelev {
 class GridFile {
  public:
   static constexpr std::int64_t kBlockBytes = 512;
-  static constexpr std::int64_t kCacheBytes = 16 << 20;  // at most 4096 blocks
+  static constexpr std::int64_t kCacheBytes = 16 << 20;  // 32,768 blocks of 512 bytes
 
   GridFile() = default;
   ~GridFile();
@@ -27,7 +27,7 @@ class GridFile {
   GridFile& operator=(const GridFile&) = delete;
 
   // Opens the file for reading; false (and closed) when it cannot be opened.
-  bool Open(const std::string& path);
+  [[nodiscard]] bool Open(const std::string& path);
   void Close();
   bool IsOpen() const { return fd_ >= 0; }
 
@@ -36,7 +36,7 @@ class GridFile {
 
   // Reads `count` bytes at `offset` straight from the file (no cache);
   // false unless all of them could be read.
-  bool ReadExact(std::int64_t offset, void* data, std::int64_t count) const;
+  [[nodiscard]] bool ReadExact(std::int64_t offset, void* data, std::int64_t count) const;
 
   // The `count` bytes at `offset` inside the cache, loading their block if
   // needed; nullptr when they cross a block boundary, lie past the end of

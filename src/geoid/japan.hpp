@@ -23,18 +23,18 @@ inline constexpr std::int64_t kMaxGsiNodes = 100'000'000;
 // the geometry of the header line whenever that line parses, even when the
 // conversion then fails. False on any error (then no companion file is left
 // behind).
-bool ConvertGsiGrid(const std::string& path, std::optional<GridSpec>& header);
+[[nodiscard]] bool ConvertGsiGrid(const std::string& path, std::optional<GridSpec>& header);
 
 // The geometry of a header line (glamn, glomn, dgla, dglo in degrees;
 // nlat = nrows, nlon = ncols; title, fname and prePad empty), or nothing for
 // a header without its numbers, counts <= 0, more than kMaxGsiNodes nodes,
 // or a spacing that is not a finite positive number of at most 200 degrees.
-std::optional<GridSpec> ParseGsiHeader(std::string_view line);
+[[nodiscard]] std::optional<GridSpec> ParseGsiHeader(std::string_view line);
 
 // Takes the next number off the front of `line` (numbers separated by runs
 // of blanks and commas). The last token of a line that is no number gives
 // NaN (real) or 0 (integer); any other token that is no number gives false.
-bool NextRealToken(std::string_view& line, double& value);
-bool NextIntToken(std::string_view& line, std::int32_t& value);
+[[nodiscard]] bool NextRealToken(std::string_view& line, double& value);
+[[nodiscard]] bool NextIntToken(std::string_view& line, std::int32_t& value);
 
 }  // namespace orthelev

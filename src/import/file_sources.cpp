@@ -67,7 +67,7 @@ class EgmRawGrid : public GridSource {
       return false;
     }
     for (std::int32_t c = 0; c < lattice_.columns; ++c)
-      values[c] = FromLittleEndian<float>(&bytes_[4 * c]);
+      values[c] = FromLittleEndian<float>(&bytes_[std::size_t{4} * c]);
     return true;
   }
 

@@ -36,18 +36,19 @@ enum class GridSourceFormat {
 // unreadable or unsupported sources, projected, rotated or otherwise
 // non-latitude/longitude rasters, spacings the reader cannot address, empty
 // regions, a destination that is the source, and failed writes.
-bool ImportGrid(const std::string& source, const std::string& destination,
-                const std::optional<Region>& region, GridSourceFormat format, std::string& error);
+[[nodiscard]] bool ImportGrid(const std::string& source, const std::string& destination,
+                              const std::optional<Region>& region, GridSourceFormat format,
+                              std::string& error);
 
 // ImportGrid with the format detected from the file.
-bool ImportGrid(const std::string& source, const std::string& destination,
-                const std::optional<Region>& region, std::string& error);
+[[nodiscard]] bool ImportGrid(const std::string& source, const std::string& destination,
+                              const std::optional<Region>& region, std::string& error);
 
 // Reads a region written "SOUTH,NORTH,WEST,EAST" (degrees, "." decimals,
 // blanks allowed around the numbers). False, with a reason, otherwise.
-bool ParseRegion(std::string_view text, Region& region, std::string& error);
+[[nodiscard]] bool ParseRegion(std::string_view text, Region& region, std::string& error);
 
 // Reads a format name: "auto", "egm2008", "gsigeo" or "raster".
-bool ParseGridSourceFormat(std::string_view text, GridSourceFormat& format);
+[[nodiscard]] bool ParseGridSourceFormat(std::string_view text, GridSourceFormat& format);
 
 }  // namespace orthelev

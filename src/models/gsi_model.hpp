@@ -11,11 +11,11 @@ namespace orthelev {
 // Opens DataFolder + name + ".dat" as the active grid's file, converting
 // DataFolder + name first when the companion does not open. Reports through
 // the status bar and message boxes; true when the companion is held.
-bool PrepareGsiGrid(const std::string& name);
+[[nodiscard]] bool PrepareGsiGrid(const std::string& name);
 
 // Parses a GSIGEO header line into the GSI geometry of the settings and
 // marks it changed. False, with the settings untouched, for a header that
 // does not parse (see ParseGsiHeader).
-bool StoreGsiHeader(std::string_view line);
+[[nodiscard]] bool StoreGsiHeader(std::string_view line);
 
 }  // namespace orthelev

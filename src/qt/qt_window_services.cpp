@@ -72,8 +72,10 @@ std::string QtWindowServices::GeoidModelItem(int index) const {
 }
 
 int QtWindowServices::FindGeoidModelItem(const std::string& text) const {
+  const int count = main_.ComboBoxGeoid->count();
   std::vector<std::string> items;
-  for (int i = 0; i < main_.ComboBoxGeoid->count(); ++i) items.push_back(GeoidModelItem(i));
+  items.reserve(static_cast<std::size_t>(count));
+  for (int i = 0; i < count; ++i) items.push_back(GeoidModelItem(i));
   return FindEntryIgnoringCase(items, text);
 }
 

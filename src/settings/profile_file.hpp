@@ -45,7 +45,7 @@ class ProfileFile {
   // failure: the document is empty and Save creates the file (UTF-16LE).
   // False when the file exists but cannot be read (Error() tells why); the
   // document is then empty and Save refuses to overwrite the file.
-  bool Load(const std::string& path);
+  [[nodiscard]] bool Load(const std::string& path);
 
   // Creates the file at `path` holding only the UTF-16LE byte-order mark
   // (FF FE) when no file exists there; an existing file is left alone. False
@@ -93,7 +93,7 @@ class ProfileFile {
   // exist; an unmodified existing file is not touched. When a value cannot be
   // written in a Windows-1252 file, the whole file becomes UTF-16LE. False,
   // with the old file unchanged, when writing fails or the load had failed.
-  bool Save();
+  [[nodiscard]] bool Save();
 
  private:
   struct Line {

@@ -153,7 +153,7 @@ TEST_F(BatchTest, EscStopsTheBatchBeforeTheNextFile) {
 }
 
 TEST_F(BatchTest, StrayEscIsForgottenAndNestedStartsIgnored) {
-  TheFlags().abortRequested = true;                 // Esc pressed while no batch ran
+  TheFlags().abortRequested = true;              // Esc pressed while no batch ran
   window.onPendingEvents = [&] { RunBatch(); };  // Enter or a drop during the batch
   Run(Log("a.nmea"));
   EXPECT_EQ(window.StatusText(), " 3 records done.");

@@ -81,6 +81,8 @@ class CsvCorpusTest : public CsvFixture {
     std::size_t header = 0;
     while (header < in.size() && !ExamineHeaderLine(layout, in[header], TheSettings().csvItems))
       ++header;
+    // Blank-separated RTKLIB solutions: rtklib_solution_test.cpp checks them.
+    if (header == in.size() && input.starts_with('%')) return;
     ASSERT_LT(header, in.size());
     EXPECT_EQ(result, static_cast<std::int32_t>(in.size() - header - 1));
     const CsvColumns columns = layout.columns;

@@ -1,0 +1,11 @@
+#!/usr/bin/env bash
+# Runs clang-tidy (the checks of .clang-tidy) over every source file of src/
+# with the compile commands of a build folder; fails on any finding.
+# Usage: scripts/tidy.sh [build folder]
+set -euo pipefail
+cd "$(dirname "$0")/.."
+build="${1:-build}"
+[ -f "$build/compile_commands.json" ] || { echo "tidy: $build/compile_commands.json missing" >&2; exit 1; }
+files=$(git ls-files 'src/*.cpp' 2>/dev/null || find src -name '*.cpp')
+echo "$files" | xargs -P "$(nproc)" -n 4 clang-tidy -p "$build" --quiet 2>/dev/null
+echo "tidy: clean"
