@@ -26,6 +26,10 @@ struct SplineRows {
   bool complete = false;  // every node present; false: the window falls back to bilinear
   float values[kMaxSize][kMaxSize]{};
   float second[kMaxSize][kMaxSize]{};
+  // The terms of each row's cubic on the interval [interval, interval + 1]
+  // that do not depend on the point (SplineValue's own expressions); 0: none.
+  int interval = 0;
+  double base[kMaxSize]{}, slope[kMaxSize]{}, curve[kMaxSize]{}, change[kMaxSize]{};
 
   bool Holds(int n, std::int32_t row, std::int32_t column, std::uint64_t generation) const {
     return cacheGeneration == generation && size == n && firstRow == row && firstColumn == column;

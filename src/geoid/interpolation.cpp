@@ -40,10 +40,40 @@ void FillSplineRows(SplineRows& rows, int n, std::int32_t r0, std::int32_t c0) {
     rows.complete = ReadGridNodes(r0 + 1 + i, c0 + 1, n, rows.values[i]);
     if (rows.complete) SplineSetup(n, rows.values[i], rows.second[i], work);
   }
+  rows.interval = 0;
   rows.size = n;
   rows.firstRow = r0;
   rows.firstColumn = c0;
   rows.cacheGeneration = file.FailedReads() == failedBefore ? file.CacheGeneration() : 0;
+}
+
+// SplineValue of every row of the window at `x`, as floats. Between the
+// first and the last node the terms that do not depend on x are kept for
+// the interval of x: the same expressions, evaluated once per window.
+void RowSplineValues(SplineRows& rows, double x, float* results) {
+  const int n = rows.size;
+  if (x < 1 || x > n) {
+    for (int i = 0; i < n; ++i)
+      results[i] = static_cast<float>(SplineValue(n, rows.values[i], rows.second[i], x));
+    return;
+  }
+  int j = static_cast<int>(x);
+  if (j > n - 1) j = n - 1;
+  if (rows.interval != j) {
+    for (int i = 0; i < n; ++i) {
+      auto Y = [&](int k) { return static_cast<double>(rows.values[i][k - 1]); };
+      auto R = [&](int k) { return static_cast<double>(rows.second[i][k - 1]); };
+      rows.base[i] = Y(j);
+      rows.slope[i] = Y(j + 1) - Y(j) - R(j) / 3 - R(j + 1) / 6;
+      rows.curve[i] = R(j) / 2;
+      rows.change[i] = R(j + 1) - R(j);
+    }
+    rows.interval = j;
+  }
+  const double t = x - j;
+  for (int i = 0; i < n; ++i)
+    results[i] = static_cast<float>(
+        rows.base[i] + t * (rows.slope[i] + t * (rows.curve[i] + t * rows.change[i] / 6)));
 }
 
 double SplineWindow(int n, double row, double column) {
@@ -56,8 +86,7 @@ double SplineWindow(int n, double row, double column) {
   const SplineRows& rows = g.splineRows;
   if (!rows.complete) return BilinearAt(row, column);
   float rowResults[kMaxSplineWindow], second[kMaxSplineWindow], work[kMaxSplineWindow];
-  for (int i = 0; i < n; ++i)
-    rowResults[i] = static_cast<float>(SplineValue(n, rows.values[i], rows.second[i], column - c0));
+  RowSplineValues(g.splineRows, column - c0, rowResults);
   SplineSetup(n, rowResults, second, work);
   return SplineValue(n, rowResults, second, row - r0);
 }
