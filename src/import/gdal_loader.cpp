@@ -15,24 +15,30 @@ namespace {
 
 using OpenRasterEntry = GridSource* (*)(const std::string& path, bool& opened, std::string& error);
 
-// The module's entry, loaded on first use; nullptr (and `why`) when the
-// module cannot be loaded. The module stays loaded: its grids live on.
-OpenRasterEntry GdalModuleEntry(std::string& why) {
-  static std::string failure;
-  static const OpenRasterEntry entry = [] {
-    std::error_code ignored;
-    const std::filesystem::path program = std::filesystem::read_symlink("/proc/self/exe", ignored);
-    const std::string path = (program.parent_path() / ORTHELEV_GDAL_MODULE).string();
-    void* module = ::dlopen(path.c_str(), RTLD_NOW | RTLD_LOCAL);
-    if (!module) {
-      const char* message = ::dlerror();
-      failure = message ? message : path;
-      return OpenRasterEntry{};
-    }
-    return reinterpret_cast<OpenRasterEntry>(::dlsym(module, "orthelev_open_gdal_raster"));
-  }();
-  if (!entry) why = failure.empty() ? "no entry point in the GDAL module" : failure;
-  return entry;
+// The loaded module: its entry, or why it could not be loaded.
+struct GdalModule {
+  OpenRasterEntry entry = nullptr;
+  std::string failure;
+};
+
+GdalModule LoadGdalModule() {
+  std::error_code ignored;
+  const std::filesystem::path program = std::filesystem::read_symlink("/proc/self/exe", ignored);
+  const std::string path = (program.parent_path() / ORTHELEV_GDAL_MODULE).string();
+  void* module = ::dlopen(path.c_str(), RTLD_NOW | RTLD_LOCAL);
+  if (!module) {
+    const char* message = ::dlerror();
+    return {nullptr, message ? message : path};
+  }
+  const auto entry =
+      reinterpret_cast<OpenRasterEntry>(::dlsym(module, "orthelev_open_gdal_raster"));
+  return {entry, entry ? "" : "no entry point in " + path};
+}
+
+// Loaded on first use, once; it stays loaded, as the grids it opens live on.
+const GdalModule& TheGdalModule() {
+  static const GdalModule module = LoadGdalModule();
+  return module;
 }
 
 }  // namespace
@@ -40,13 +46,12 @@ OpenRasterEntry GdalModuleEntry(std::string& why) {
 std::unique_ptr<GridSource> OpenGdalRaster(const std::string& path, bool& opened,
                                            std::string& error) {
   opened = false;
-  std::string why;
-  const OpenRasterEntry open = GdalModuleEntry(why);
-  if (!open) {
-    error = path + " cannot be read: the GDAL module is missing (" + why + ").";
+  const GdalModule& module = TheGdalModule();
+  if (!module.entry) {
+    error = path + " cannot be read: the GDAL module is missing (" + module.failure + ").";
     return nullptr;
   }
-  return std::unique_ptr<GridSource>(open(path, opened, error));
+  return std::unique_ptr<GridSource>(module.entry(path, opened, error));
 }
 
 }  // namespace orthelev
