@@ -39,4 +39,25 @@ inline std::string GgaTrack(int sentences) {
   return log;
 }
 
+// `points` GPX 1.1 track points of the track, each with <ele>, <time> and an
+// extension, as phone and sports loggers write them (LF ended), and the
+// lines before and after them that make a whole file.
+inline std::string GpxTrackPoints(int points) {
+  std::string text;
+  text.reserve(static_cast<size_t>(points) * 200);
+  for (int i = 0; i < points; ++i)
+    text += "      <trkpt lat=\"" + FormatFixed(TrackLatitude(i), 7) + "\" lon=\"" +
+            FormatFixed(TrackLongitude(i), 7) + "\">\n        <ele>" +
+            FormatFixed(50 + 10 * std::sin(i * 0.01), 3) +
+            "</ele>\n        <time>2024-05-01T12:" + FormatInt(10 + i / 60 % 50) + ":" +
+            FormatInt(10 + i % 50) + "Z</time>\n        <extensions><tpx:hr>" +
+            FormatInt(100 + i % 40) + "</tpx:hr></extensions>\n      </trkpt>\n";
+  return text;
+}
+inline constexpr const char* kGpxHead =
+    "<?xml version=\"1.0\" encoding=\"UTF-8\"?>\n"
+    "<gpx version=\"1.1\" creator=\"bench\" xmlns=\"http://www.topografix.com/GPX/1/1\" "
+    "xmlns:tpx=\"urn:bench\">\n  <trk>\n    <trkseg>\n";
+inline constexpr const char* kGpxTail = "    </trkseg>\n  </trk>\n</gpx>\n";
+
 }  // namespace orthelev::bench

@@ -13,7 +13,8 @@ source_grid=/usr/share/proj/egm96_15.gtx
 [ -f "$source_grid" ] || { echo "demo: $source_grid missing (Debian package proj-data)" >&2; exit 1; }
 rm -rf "$demo"
 mkdir -p "$demo/logs"
-cp examples/boulder_walk.nmea examples/fuji_trail.csv examples/wellington_rtk.pos "$demo/logs/"
+cp examples/boulder_walk.nmea examples/fuji_trail.csv examples/wellington_rtk.pos \
+  examples/hoernli_hike.gpx "$demo/logs/"
 
 echo "== Importing $source_grid as a custom geoid model"
 "$cli" import-grid "$source_grid" "$demo/egm96_15.cdat"
@@ -34,7 +35,8 @@ echo "== Geoid height at the default check point (35 40 37.8 N, 139 44 52.3 E)"
 echo
 echo "== Converting the sample logs"
 "$cli" --ini "$demo/orthelev.ini" --quiet convert \
-  "$demo/logs/boulder_walk.nmea" "$demo/logs/fuji_trail.csv" "$demo/logs/wellington_rtk.pos"
+  "$demo/logs/boulder_walk.nmea" "$demo/logs/fuji_trail.csv" "$demo/logs/wellington_rtk.pos" \
+  "$demo/logs/hoernli_hike.gpx"
 
 show() {  # a few lines of a log and of its corrected copy
   local input="$1" output="$2" pattern="$3" count="$4"
@@ -47,5 +49,6 @@ show() {  # a few lines of a log and of its corrected copy
 show "$demo/logs/boulder_walk.nmea" "$demo/logs/boulder_walk_g.nmea" '^\$G[PN]GGA,[0-9.]+,[0-9]' 2
 show "$demo/logs/fuji_trail.csv" "$demo/logs/fuji_trail_g.csv" '^[0-9]+,' 2
 show "$demo/logs/wellington_rtk.pos" "$demo/logs/wellington_rtk_g.pos" '^[0-9]{4}/' 2
+show "$demo/logs/hoernli_hike.gpx" "$demo/logs/hoernli_hike_g.gpx" '<ele>' 3
 echo
 echo "Corrected copies are in $demo/logs/"

@@ -1,7 +1,7 @@
 // Peak resident memory of converting a 1 GiB log, in a process that does
 // nothing else: writes the log in a scratch folder, converts it, prints the
 // throughput and getrusage's peak, and removes the files.
-// Usage: orthelev_peak_rss nmea|csv [MiB] [small|egm25|egm10]
+// Usage: orthelev_peak_rss nmea|csv|gpx [MiB] [small|egm25|egm10]
 // (the grid: a small linear one, or a synthetic EGM2008-layout 2.5' or 1'
 // grid of 149 MB or 933 MB, read through the bounded block cache).
 
@@ -20,6 +20,7 @@
 #include "base/number_format.hpp"
 #include "conversion/csv_conversion.hpp"
 #include "conversion/csv_layout.hpp"
+#include "conversion/gpx_conversion.hpp"
 #include "conversion/nmea_file.hpp"
 #include "services/window_services.hpp"
 #include "settings/settings.hpp"
@@ -28,9 +29,12 @@ namespace {
 
 using namespace orthelev;
 
+enum class Kind { Nmea, Csv, Gpx };
+
 // 10,000 records of a track inside the synthetic grid.
-std::string Chunk(bool nmea) {
-  if (nmea) return bench::GgaTrack(10000);
+std::string Chunk(Kind kind) {
+  if (kind == Kind::Nmea) return bench::GgaTrack(10000);
+  if (kind == Kind::Gpx) return bench::GpxTrackPoints(10000);
   std::string text;
   for (int i = 0; i < 10000; ++i)
     text += FormatFixed(bench::TrackLatitude(i), 7) + "," +
@@ -54,7 +58,8 @@ bool OpenGrid(const testing::TempDir& dir, const std::string& kind) {
 }  // namespace
 
 int main(int argc, char** argv) {
-  const bool nmea = argc < 2 || std::string(argv[1]) != "csv";
+  const std::string kindName = argc < 2 ? "nmea" : argv[1];
+  const Kind kind = kindName == "csv" ? Kind::Csv : kindName == "gpx" ? Kind::Gpx : Kind::Nmea;
   const std::int64_t mebibytes = argc >= 3 ? std::atoll(argv[2]) : 1024;
   testing::TempDir dir;
   TheSettings().decimal = "4";
@@ -66,23 +71,29 @@ int main(int argc, char** argv) {
     std::fputs("could not write the grid\n", stderr);
     return 1;
   }
-  const std::string path = dir.File(nmea ? "big.nmea" : "big.csv");
+  const std::string path = dir.File(kind == Kind::Nmea  ? "big.nmea"
+                                    : kind == Kind::Csv ? "big.csv"
+                                                        : "big.gpx");
   std::int64_t records = 0;
   {
     std::ofstream out(path, std::ios::binary);
-    if (!nmea) out << "LATITUDE,LONGITUDE,HEIGHT\r\n";
-    const std::string chunk = Chunk(nmea);
+    if (kind == Kind::Csv) out << "LATITUDE,LONGITUDE,HEIGHT\r\n";
+    if (kind == Kind::Gpx) out << bench::kGpxHead;
+    const std::string chunk = Chunk(kind);
     for (std::int64_t written = 0; written < mebibytes << 20; written += chunk.size()) {
       out.write(chunk.data(), static_cast<std::streamsize>(chunk.size()));
       records += 10000;
     }
+    if (kind == Kind::Gpx) out << bench::kGpxTail;
     if (!out.flush()) {
       std::fputs("could not write the log\n", stderr);
       return 1;
     }
   }
   const auto start = std::chrono::steady_clock::now();
-  const std::int32_t result = nmea ? ConvertNmeaFile(path) : ConvertCsvFile(path);
+  const std::int32_t result = kind == Kind::Nmea  ? ConvertNmeaFile(path)
+                              : kind == Kind::Csv ? ConvertCsvFile(path)
+                                                  : ConvertGpxFile(path);
   const double seconds =
       std::chrono::duration<double>(std::chrono::steady_clock::now() - start).count();
   rusage usage{};
@@ -91,7 +102,10 @@ int main(int argc, char** argv) {
   std::printf(
       "%s log %.0f MiB, %lld records converted (result %d) in %.1f s: %.0f records/s, "
       "peak RSS %.1f MiB\n",
-      nmea ? "NMEA" : "CSV", logMiB, static_cast<long long>(records), result, seconds,
-      records / seconds, usage.ru_maxrss / 1024.0);
+      kind == Kind::Nmea  ? "NMEA"
+      : kind == Kind::Csv ? "CSV"
+                          : "GPX",
+      logMiB, static_cast<long long>(records), result, seconds, records / seconds,
+      usage.ru_maxrss / 1024.0);
   return result == records ? 0 : 1;
 }

@@ -1,7 +1,8 @@
 #pragma once
-// Whole-file reading and crash-safe replacement of small files (settings
-// files and their copies). Every failure is returned with a reason; nothing
-// throws.
+// Whole-file reading of small files (settings files) and crash-safe
+// replacement of files, small ones (settings files and their copies) or
+// large ones written piece by piece (GSIGEO companions, imported grids).
+// Every failure is returned with a reason; nothing throws.
 
 #include <cstddef>
 #include <functional>

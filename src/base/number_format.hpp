@@ -34,7 +34,9 @@ std::string FormatInt(std::int64_t value);
 // False on anything else or on overflow.
 [[nodiscard]] bool ParseInt32(std::string_view text, std::int32_t& value);
 
-// Reads a signed 32-bit hexadecimal whole number from its digits (no prefix).
+// Reads 32 bits from their hexadecimal digits (no prefix, no sign); values
+// above 7FFFFFFF come back negative, as in a 32-bit register (FFFFFFFF: -1).
+// False on anything else or on overflow.
 [[nodiscard]] bool ParseHexInt32(std::string_view digits, std::int32_t& value);
 
 // Text without leading and trailing bytes at or below the blank.

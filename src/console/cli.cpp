@@ -147,8 +147,9 @@ bool ParseOptions(int argc, char** argv, Options& o, std::string& problem) {
   if (i < argc && std::string(argv[i]) == "--") ++i;  // "check -- -33.86 151.21"
   for (; i < argc; ++i) o.arguments.push_back(argv[i]);
   std::int32_t decimals = 0;
-  if (o.decimal && (!ParseInt32(*o.decimal, decimals) || decimals < 1 || decimals > 100)) {
-    problem = "--decimal takes a whole number from 1 to 100";
+  if (o.decimal &&
+      (!ParseInt32(*o.decimal, decimals) || decimals < 1 || decimals > kMaxHeightDecimals)) {
+    problem = "--decimal takes a whole number from 1 to " + FormatInt(kMaxHeightDecimals);
     return false;
   }
   return true;

@@ -8,7 +8,9 @@ namespace orthelev {
 
 // Runs the console front end with the program's arguments (argv[0] is the
 // program file) and returns the exit status: 0 success, 1 a file or point
-// failed (or the batch was aborted), 2 usage error or no model could be opened.
+// failed (or the batch was aborted, or the geometry of a converted GSIGEO
+// grid could not be saved; import-grid: the import failed), 2 usage error or
+// no model could be opened.
 int RunCli(int argc, char** argv, std::FILE* out = stdout, std::FILE* err = stderr);
 
 }  // namespace orthelev

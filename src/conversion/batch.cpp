@@ -6,6 +6,7 @@
 #include "base/paths.hpp"
 #include "conversion/conversion_state.hpp"
 #include "conversion/csv_conversion.hpp"
+#include "conversion/gpx_conversion.hpp"
 #include "conversion/nmea_file.hpp"
 #include "conversion/output_file.hpp"
 #include "geoid/active_grid.hpp"
@@ -78,6 +79,9 @@ void ConvertOneFile(const std::string& path) {
       break;
     case LogFileType::Nmea:
       result = ConvertNmeaFile(path);
+      break;
+    case LogFileType::Gpx:
+      result = ConvertGpxFile(path);
       break;
     case LogFileType::Unknown:
       EndFile(" Unknown file type.", " Unknown file type.");

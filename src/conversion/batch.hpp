@@ -16,7 +16,8 @@ struct BatchState {
   int filesUnknown = 0;    // extension in neither list
   bool aborted = false;
 
-  // True when every file ended without error and nothing was aborted.
+  // True when the model opened, every file ended without error, none was
+  // skipped or of unknown type, and nothing was aborted.
   bool Clean() const {
     return modelOpened && filesFailed == 0 && filesSkipped == 0 && filesUnknown == 0 && !aborted;
   }

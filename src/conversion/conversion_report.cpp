@@ -1,10 +1,34 @@
 #include "conversion/conversion_report.hpp"
 
 #include "base/number_format.hpp"
+#include "base/paths.hpp"
 #include "conversion/log_reader.hpp"
 #include "services/window_services.hpp"
 
 namespace orthelev {
+
+bool StartConversion(const std::string& inputPath, const std::string& kind,
+                     const std::string& outputPath, OutputFile& output) {
+  Window().ProcessPendingEvents();
+  const std::string fileName = FileNameOf(inputPath);
+  if (!OpenLogFile(inputPath)) {
+    ReportCannotOpen(fileName);
+    return false;
+  }
+  if (output.Create(outputPath) != OutputFile::CreateResult::Created) {
+    CloseLogFile();
+    ReportCannotCreate(outputPath);
+    return false;
+  }
+  AnnounceConversion(kind, fileName);
+  return true;
+}
+
+void AnnounceConversion(const std::string& kind, const std::string& fileName) {
+  Window().AppendReportLine(" " + kind + ": " + fileName);
+  Window().SetStatusText(" " + fileName + "  " + kind + " file ...");
+  Window().ProcessPendingEvents();
+}
 
 std::int32_t ReportCannotOpen(const std::string& fileName) {
   const std::string text = "  Can not open: " + fileName;
@@ -28,9 +52,16 @@ void ShowConversionProgress(const std::string& fileName, const std::string& kind
   Window().ProcessPendingEvents();
 }
 
-void AppendConversionSummary(std::int32_t records, std::int32_t inside, std::int32_t outside,
-                             double diffSum) {
+std::int32_t ReportRefused(const std::string& text, const std::string& fileName) {
+  Window().SetStatusText(text + fileName);
+  Window().AppendReportLine(text + fileName);
+  return -2;
+}
+
+void AppendConversionSummary(const ConversionTally& tally) {
+  const auto& [records, inside, outside, diffSum, reading] = tally;
   Window().AppendReportLine("    " + FormatInt(records) + " records");
+  if (!reading.empty()) Window().AppendReportLine(reading);
   if (inside > 0)
     Window().AppendReportLine("    Geoid diff.  " + FormatFixed(diffSum / inside, 4, 6) + "m");
   if (outside > 0) {
@@ -48,8 +79,7 @@ std::int32_t FinishConversion(OutputFile& output, bool written, const std::strin
   const bool outputClosed = output.Close();
   if (!written || !outputClosed) return ReportCannotCreate(outputPath);
   if (readFailed || !inputClosed) return ReportCannotOpen(fileName);
-  if (!TheFlags().abortRequested)
-    AppendConversionSummary(tally.records, tally.inside, tally.outside, tally.diffSum);
+  if (!TheFlags().abortRequested) AppendConversionSummary(tally);
   Window().ProcessPendingEvents();
   return tally.records;
 }

@@ -8,6 +8,19 @@
 
 namespace orthelev {
 
+// The start of a conversion that creates its output before reading: lets
+// events through, opens the log at `inputPath`, creates `output` at
+// `outputPath`, appends " <kind>: <file name>" to the report, shows
+// " <file name>  <kind> file ..." and lets events through. True when both
+// files are open; otherwise the failure is reported ("Can not open" or
+// "Can't create") and nothing stays open.
+bool StartConversion(const std::string& inputPath, const std::string& kind,
+                     const std::string& outputPath, OutputFile& output);
+
+// Appends " <kind>: <file name>" to the report, shows " <file name>  <kind>
+// file ..." and lets events through: the start of reading a log.
+void AnnounceConversion(const std::string& kind, const std::string& fileName);
+
 // "  Can not open: " + file name as status text and report line; returns -1.
 std::int32_t ReportCannotOpen(const std::string& fileName);
 
@@ -19,21 +32,26 @@ std::int32_t ReportCannotCreate(const std::string& outputPath);
 // log read so far, then lets pending events through (where Esc is pressed).
 void ShowConversionProgress(const std::string& fileName, const std::string& kind);
 
-// The summary of a file that was not aborted: the records line, the mean of
-// diffSum (metres) over the `inside` records that got a geoid height
-// ("Geoid diff.", when inside > 0), the outside count of inside + outside
-// (when above 0, also showing the report unless the start is hidden), and
-// "  Read:<records>rec." appended to the status text.
-void AppendConversionSummary(std::int32_t records, std::int32_t inside, std::int32_t outside,
-                             double diffSum);
-
 // What a file conversion counted: records read, records that got a geoid
 // height (inside) and that lay outside the model, and the sum of the height
-// differences (metres) over the inside ones.
+// differences (metres) over the inside ones; `reading`, when not empty, is a
+// summary line telling how the file's heights were read.
 struct ConversionTally {
   std::int32_t records = 0, inside = 0, outside = 0;
   double diffSum = 0;
+  std::string reading;
 };
+
+// The summary of a file that was not aborted: the records line, the reading
+// line, the mean of diffSum over the inside records ("Geoid diff.", when
+// inside > 0), the outside count of inside + outside (when above 0, also
+// showing the report unless the start is hidden), and
+// "  Read:<records>rec." appended to the status text.
+void AppendConversionSummary(const ConversionTally& tally);
+
+// "text + file name" as status text and report line, for a file the
+// conversion refuses; returns -2.
+std::int32_t ReportRefused(const std::string& text, const std::string& fileName);
 
 // The end of every file conversion once its output exists: closes the log
 // and `output`, then reports the first failure ("Can't create" for a failed

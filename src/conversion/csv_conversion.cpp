@@ -22,7 +22,6 @@ namespace {
 
 constexpr std::int32_t kProgressInterval = 1024;
 constexpr std::int32_t kFailed = -1;
-constexpr std::int32_t kRefused = -2;
 
 struct CsvCounters {
   std::int32_t records = 0;
@@ -37,10 +36,8 @@ std::int32_t CloseUnreadable(const std::string& fileName) {
 }
 
 std::int32_t RefuseFile(const std::string& text, const std::string& fileName) {
-  Window().SetStatusText(text + fileName);
-  Window().AppendReportLine(text + fileName);
   CloseLogFile();
-  return kRefused;
+  return ReportRefused(text, fileName);
 }
 
 // ReplaceCsvColumn on `line` itself (no new string once it has room).
@@ -112,8 +109,9 @@ std::int32_t WriteCorrectedCopy(const std::string& inputPath, const std::string&
     if (written && kind == NextLine::Record && ++counters.records % kProgressInterval == 0)
       ShowConversionProgress(fileName, "CSV");
   }
-  return FinishConversion(output, written, fileName, outputPath,
-                          {counters.records, counters.inside, counters.outside, counters.diffSum});
+  return FinishConversion(
+      output, written, fileName, outputPath,
+      {counters.records, counters.inside, counters.outside, counters.diffSum, {}});
 }
 
 // The opening of a conversion whose first record has passed: status text,
@@ -143,8 +141,8 @@ std::string CorrectedRtklibLine(std::string line, const RtklibColumns& columns,
   return ReplaceRtklibHeight(line, columns, *record->height - n, decimals);
 }
 
-// The conversion of a file whose columns are blank-separated: read again
-// from its start as an RTKLIB solution file.
+// The conversion of a file in which no comma-separated column-name line was
+// found: read again from its start as an RTKLIB solution file.
 std::int32_t ConvertRtklibSolution(const std::string& inputPath) {
   const std::string fileName = FileNameOf(inputPath);
   CloseLogFile();

@@ -13,16 +13,22 @@
 namespace orthelev {
 
 // Converts the log at `inputPath` into OutputPathFor(inputPath, Postfix),
-// never into the log itself. Every record is written, the last one too when
-// it has no line break; a record outside the model, or whose latitude or
-// longitude item holds no digit, is written unchanged and counted outside.
+// never into the log itself. A log without a comma-separated column-name
+// line is read again from its start as an RTKLIB solution file
+// (rtklib_solution.hpp): its heights h become h - N in their own item, and
+// its "%" lines after the header are written as they are, not counted.
+// Every record is written, the last one too when it has no line break; a
+// record outside the model, or whose latitude or longitude item holds no
+// digit (RTKLIB: no number, or a height item that is no number), is written
+// unchanged and counted outside.
 // Stops before the next record once TheFlags().abortRequested is set (tested
 // after the events of the start and of every 1024th record), without summary.
 // Returns the number of record lines written (also after an abort); -1 when
 // the log cannot be opened or read ("  Can not open: "), its first record
 // fails the date check, or the output cannot be created, written or closed
-// ("  Can't create: ", with a message box); -2 when the file has no
-// column-name line or its logger is refused (MslWithoutGeoid).
+// ("  Can't create: ", with a message box); -2 when the file has neither a
+// column-name line nor an RTKLIB one, or its logger is refused
+// (MslWithoutGeoid, also set for an RTKLIB solution of geodetic heights).
 // Interpolates with the spline window when TheFlags().useSpline is set,
 // bilinearly otherwise.
 std::int32_t ConvertCsvFile(const std::string& inputPath);

@@ -19,7 +19,8 @@ double ParseCsvNumber(std::string_view text);
 double ParseCsvCoordinate(std::string_view text);
 
 // Takes `line` as the layout's current line and reads its items: latitude and
-// longitude (negated by an "S"/"s" N/S item or a "W"/"w" E/W item), height
+// longitude (ParseCsvCoordinate of their items, negated once more by an
+// "S"/"s" N/S item or a "W"/"w" E/W item), height
 // (NaN without a height column), file geoid (0 without a geoid column),
 // positionGiven, and the date check, which sets DateTimeFormatError
 // (TheConversion()) when the "GPST" date item holds no "/". False for an empty

@@ -235,6 +235,23 @@ std::string ReadLogLine() {
   return line;
 }
 
+std::size_t ReadLogBytes(char* to, std::size_t most) {
+  LogReader& r = TheLogReader();
+  if (r.readFailed || r.fd < 0 || r.eof) return 0;
+  ssize_t got;
+  do {
+    got = ::read(r.fd, to, most);
+  } while (got < 0 && errno == EINTR);
+  if (got <= 0) {
+    r.readFailed = got < 0;
+    r.eof = true;
+    return 0;
+  }
+  r.bytesRead += got;
+  r.bytesTaken += got;  // delivered whole: the progress counts all of it
+  return static_cast<std::size_t>(got);
+}
+
 bool LogEof() { return TheLogReader().eof; }
 bool LogReadFailed() { return TheLogReader().readFailed; }
 std::int64_t LogBytesRead() {

@@ -2,8 +2,10 @@
 // The one log reader both converters share: a log delivered as 8-bit lines
 // (CR, LF, CR LF and LF CR alike end a line; runs of terminators give no
 // empty lines), with SiRF (A0 A2 .. B0 B3), UBX (B5 62, length-framed) and
-// MTK (04 24, length-framed) binary packets delivered whole in place of a
-// line. Bytes are never converted.
+// MTK (04 24, length-framed, its closing CR LF dropped) binary packets
+// delivered whole, up to 2048 bytes, as the end of the current line: bytes
+// of that line before the sync pair stay in front of the packet. Bytes are
+// never converted.
 //
 // Calling order: OpenLogFile, ReadLogLine while !LogEof(), CloseLogFile.
 
@@ -24,6 +26,12 @@ std::string ReadLogLine();
 
 // The same into `line` (its old content dropped, its storage reused).
 void ReadLogLine(std::string& line);
+
+// Up to `most` bytes of the log exactly as stored, for a converter that
+// does its own scanning instead of ReadLogLine (the two are not mixed on
+// one log). 0 at the end of the data, which sets LogEof, or after a failed
+// read (LogReadFailed).
+std::size_t ReadLogBytes(char* to, std::size_t most);
 
 bool LogEof();
 // True when a read failed in the middle of the log (the data ends there and

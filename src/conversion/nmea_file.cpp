@@ -35,25 +35,16 @@ bool ConvertLines(const std::string& fileName, OutputFile& output, NmeaCounters&
 }  // namespace
 
 std::int32_t ConvertNmeaFile(const std::string& inputPath) {
-  Window().ProcessPendingEvents();
   const std::string fileName = FileNameOf(inputPath);
-  if (!OpenLogFile(inputPath)) return ReportCannotOpen(fileName);
-
   const std::string outputPath = OutputPathFor(inputPath, EffectivePostfix());
   OutputFile output;
-  if (output.Create(outputPath) != OutputFile::CreateResult::Created) {
-    CloseLogFile();
-    return ReportCannotCreate(outputPath);
-  }
-  Window().AppendReportLine(" NMEA: " + fileName);
-  Window().SetStatusText(" " + fileName + "  NMEA file ...");
-  Window().ProcessPendingEvents();
+  if (!StartConversion(inputPath, "NMEA", outputPath, output)) return -1;
 
   NmeaCounters counters;
   const bool written = ConvertLines(fileName, output, counters);
   return FinishConversion(
       output, written, fileName, outputPath,
-      {counters.records, counters.corrected, counters.outsideRange, counters.diffSum});
+      {counters.records, counters.corrected, counters.outsideRange, counters.diffSum, {}});
 }
 
 }  // namespace orthelev

@@ -62,19 +62,19 @@ OutputFile::CreateResult OutputFile::Create(const std::string& path) {
   return CreateResult::Created;
 }
 
-bool OutputFile::WriteLine(std::string_view bytes) {
+bool OutputFile::WriteLine(std::string_view bytes) { return Write(bytes) && Write("\r\n"); }
+
+bool OutputFile::Write(std::string_view bytes) {
   if (fd_ < 0 || failed_) return false;
-  if (used_ + bytes.size() + 2 > kBufferBytes) {
+  if (used_ + bytes.size() > kBufferBytes) {
     if (!Flush()) return false;
-    if (bytes.size() + 2 > kBufferBytes) {
-      failed_ = !WriteAll(fd_, bytes.data(), bytes.size()) || !WriteAll(fd_, "\r\n", 2);
+    if (bytes.size() > kBufferBytes) {
+      failed_ = !WriteAll(fd_, bytes.data(), bytes.size());
       return !failed_;
     }
   }
   std::memcpy(buffer_.get() + used_, bytes.data(), bytes.size());
   used_ += bytes.size();
-  buffer_[used_++] = '\r';
-  buffer_[used_++] = '\n';
   return true;
 }
 

@@ -31,6 +31,9 @@ class OutputFile {
   // Appends the bytes and CR LF; false once any write has failed.
   [[nodiscard]] bool WriteLine(std::string_view bytes);
 
+  // Appends the bytes as they are; false once any write has failed.
+  bool Write(std::string_view bytes);
+
   // Writes what is buffered and closes; false when a write or the close
   // failed (also an earlier write). True when nothing is open.
   bool Close();

@@ -6,7 +6,8 @@
 // on the degrees).
 //
 // Lines are 8-bit byte strings, never re-encoded; a corrected record differs
-// from its input only in the bytes of its height item.
+// from its input only in its height item and the blanks before it that a
+// wider height takes.
 
 #include <cstddef>
 #include <optional>

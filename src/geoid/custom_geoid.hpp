@@ -3,7 +3,9 @@
 // ncols values west to east, followed by a 40-byte little-endian trailer:
 //   int32 nrows, int32 ncols, double glamn, glomn, dgla, dglo (degrees).
 // Longitudes are east-positive with glomn in 0..360. The file is valid when
-// its size is exactly 4 * nrows * ncols + 40 bytes.
+// nrows and ncols are positive, glamn and glomn finite, both spacings finite,
+// positive and below 200 degrees (NodesPerDegree not 0), and its size is
+// exactly 4 * nrows * ncols + 40 bytes.
 
 #include <cstdint>
 #include <string>

@@ -71,7 +71,8 @@ class GridFile {
   int fd_ = -1;
   std::uint64_t generation_ = 1;
   std::uint64_t failedReads_ = 0;
-  // Direct-mapped: block b lives in slot b % kSlots. Allocated on first use.
+  // Direct-mapped: block b lives in slot b % kSlots. The block storage is
+  // allocated on first use; the tags and lengths come with the object.
   std::vector<std::int64_t> tags_ = std::vector<std::int64_t>(kSlots, -1);
   std::vector<std::int32_t> lengths_ = std::vector<std::int32_t>(kSlots, 0);
   std::unique_ptr<unsigned char[]> blocksStorage_;

@@ -28,7 +28,8 @@ inline constexpr std::int64_t kMaxGsiNodes = 100'000'000;
 // The geometry of a header line (glamn, glomn, dgla, dglo in degrees;
 // nlat = nrows, nlon = ncols; title, fname and prePad empty), or nothing for
 // a header without its numbers, counts <= 0, more than kMaxGsiNodes nodes,
-// or a spacing that is not a finite positive number of at most 200 degrees.
+// an origin (glamn, glomn) that is not finite, or a spacing that is not a
+// finite positive number below 200 degrees (NodesPerDegree must not be 0).
 [[nodiscard]] std::optional<GridSpec> ParseGsiHeader(std::string_view line);
 
 // Takes the next number off the front of `line` (numbers separated by runs

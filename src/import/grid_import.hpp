@@ -8,9 +8,11 @@
 // GDAL refuses (node-registered ones), EGM2008 raw grids (framed rows) and
 // GSIGEO ASCII grids. The imported file gives the source's own value at
 // every source node it holds; missing values (the source's no-data value,
-// NaN) are stored as NaN. Longitudes are folded so that glomn lies in
-// [0, 360); a global grid starts at the first node at or east of 0° and has
-// 360 / spacing columns, so that it wraps (see import_plan.hpp).
+// NaN, any value of magnitude 200 or more) are stored as the missing node.
+// Longitudes are folded so that glomn lies in [0, 360); a global grid starts
+// at the first node at or east of 0° and has 360 / spacing columns, so that
+// it wraps, or one more (its first repeated) when no node lies on 0° (see
+// import_plan.hpp).
 
 #include <optional>
 #include <string>
@@ -35,7 +37,8 @@ enum class GridSourceFormat {
 // untouched and no partial file behind. False, with a reason in `error`, for
 // unreadable or unsupported sources, projected, rotated or otherwise
 // non-latitude/longitude rasters, spacings the reader cannot address, empty
-// regions, a destination that is the source, and failed writes.
+// regions, results of 2 GiB or more, a destination that is the source, and
+// failed writes.
 [[nodiscard]] bool ImportGrid(const std::string& source, const std::string& destination,
                               const std::optional<Region>& region, GridSourceFormat format,
                               std::string& error);

@@ -65,7 +65,8 @@ bool LooksLikeIsgGrid(const std::string& path);
 // Reads the ISG geoid grid at `path` (ISG 1.0, 1.01 and 2.0 text layout,
 // node-registered or cell-registered, decimal or degree-minute-second
 // coordinates, rows north to south). Nullptr, with a reason in `error`,
-// for projected or sparse grids, other data orderings and malformed files.
+// for projected or sparse grids, other data orderings, grids of more than
+// kMaxGsiNodes nodes and malformed files.
 std::unique_ptr<GridSource> OpenIsgGrid(const std::string& path, std::string& error);
 
 // Opens any raster GDAL reads (GTX, GeoTIFF, ISG, ...), band 1. Node i lies

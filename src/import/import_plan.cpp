@@ -12,7 +12,9 @@ namespace {
 constexpr double kNodeTolerance = 1e-6;
 // Relative difference allowed between a spacing and the reader's spacing.
 constexpr double kSpacingTolerance = 1e-4;
-// A custom geoid file's byte offsets are signed 32-bit quantities.
+// The largest custom geoid file an import writes (2 GiB less one byte), so
+// that readers with signed 32-bit byte offsets can read it too; this
+// program's own reader takes larger files.
 constexpr std::int64_t kMaxFileBytes = 2147483647;
 
 // Index of the first node at or after `offset` degrees from node 0.

@@ -7,8 +7,10 @@
 // nodes (not of cells), row 0 northernmost, column 0 westernmost. Output
 // longitudes are normalised so that glomn lies in [0, 360); a global source
 // (its columns cover the whole circle) is rotated so that its first column is
-// the first node at or east of 0° and keeps exactly 360 / spacing columns,
-// dropping repeated columns such as a second 180° meridian.
+// the first node at or east of 0° and keeps 360 / spacing distinct columns,
+// dropping repeated columns such as a second 180° meridian. When its nodes
+// lie between the meridians (none on 0°), the first column is repeated after
+// the last, so that every longitude lies between two nodes.
 
 #include <cstdint>
 #include <optional>

@@ -7,7 +7,8 @@
 //   TheActiveGrid()  the open geoid grid and its geometry (geoid/active_grid.hpp)
 //   TheConversion()  the CSV logger profile and date-check flag
 //                    (conversion/conversion_state.hpp)
-//   TheLogReader()   the shared log reader, reset by ResetLogReader()
+//   the log reader   the one reader both converters share, kept inside
+//                    conversion/log_reader.cpp and reset by ResetLogReader()
 //                    (conversion/log_reader.hpp)
 //   TheBatch()       the running batch and its outcome (conversion/batch.hpp)
 // Not program state, and so not reset here: the installed window services

@@ -52,8 +52,9 @@ void ShowMessageBoxOf(QWidget* owner, MessageKind kind, const std::string& text,
                       const std::string& programTitle);
 
 // Runs the file-open dialog over `owner` from `dialog` (folder, file name,
-// filter) and writes the dialog's folder, file name and filter back into
-// it; `chosen` gets the chosen files' full paths. True when confirmed.
+// filter) and writes the dialog's filter and, when confirmed, the chosen
+// file's full path back into it (the folder stays as it was); `chosen` gets
+// the chosen files' full paths. True when confirmed.
 bool RunFileDialog(QWidget* owner, SDialog& dialog, std::vector<std::string>& chosen);
 
 }  // namespace orthelev

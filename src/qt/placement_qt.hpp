@@ -15,7 +15,8 @@ ScreenRect ToScreenRect(const QRect& rect);
 ScreenRect OuterRect(const QWidget* window);
 
 // The available geometry (without task bars and docks) of the screen
-// nearest the window; the primary screen's when the window lies on none.
+// nearest the window (NearestMonitor: the one it overlaps most, else the
+// closest); the primary screen's when no screen is known.
 ScreenRect WorkAreaOf(const QWidget* window);
 
 // Moves the top-level `dialog` centred over `owner`'s outer rectangle and

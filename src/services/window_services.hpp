@@ -1,8 +1,8 @@
 #pragma once
 // The only way the logic (geoid models, conversions, settings) reaches the
 // windows: status bar, pending events, report, message boxes, busy cursor,
-// the few main-window controls the logic reads or writes, and the four
-// program-wide flags.
+// the few main-window controls the logic reads or writes, and the
+// program-wide flags (ProgramFlags).
 //
 // Implementations: the Qt windows (desktop program), ConsoleWindowServices
 // (console front end) and RecordingWindowServices (tests). Texts are UTF-8
@@ -64,9 +64,10 @@ class WindowServices {
 
   // The file-open dialog (one file per choice), opened in dialog.SInitDir
   // with dialog.SFileName and dialog.SFilter. Afterwards `dialog` holds the
-  // dialog's folder, file name (the chosen file's full path after a
-  // confirmed choice, the old name after a cancel) and filter, and `chosen`
-  // the full paths of the chosen files. True when the user confirmed.
+  // file name (the chosen file's full path after a confirmed choice, the old
+  // name after a cancel) and the dialog's filter; SInitDir stays as it was
+  // (callers take the new folder from the file name). `chosen` holds the
+  // full paths of the chosen files. True when the user confirmed.
   virtual bool RunOpenDialog(SDialog& dialog, std::vector<std::string>& chosen) = 0;
 
   // ComboBoxGeoid.

@@ -14,9 +14,10 @@ enum class DialogUse { SourceFiles = 1, GeoidFile = 2 };
 // The remembered state of a use (TheSettings().browseDialog or .gridDialog).
 SDialog& DialogRecord(DialogUse use);
 
-// Shows the dialog from the use's record and stores the dialog's folder,
-// file name and filter back into it. `chosen` receives the chosen files'
-// full paths. True when the user confirmed a choice.
+// Shows the dialog from the use's record and stores the dialog's file name
+// and filter back into it (not its folder: see RunOpenDialog). `chosen`
+// receives the chosen files' full paths. True when the user confirmed a
+// choice.
 bool ExecuteFileDialog(DialogUse use, std::vector<std::string>* chosen = nullptr);
 
 }  // namespace orthelev

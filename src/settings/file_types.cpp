@@ -6,6 +6,9 @@
 namespace orthelev {
 namespace {
 
+constexpr std::string_view kListed = ", *.";
+constexpr std::string_view kMasked = ";*.";
+
 std::string ReplaceAll(std::string_view text, std::string_view from, std::string_view to) {
   std::string result;
   std::size_t start = 0;
@@ -34,8 +37,6 @@ bool InList(const std::string& lowerExt, std::string_view list) {
 }  // namespace
 
 std::string BuildOpenFilter(std::string_view nmeaList, std::string_view csvList) {
-  constexpr std::string_view kListed = ", *.";
-  constexpr std::string_view kMasked = ";*.";
   const std::string nmea = DropTwo(ReplaceAll(nmeaList, ".", kListed));
   std::string csv = ReplaceAll(csvList, ".", kListed);
   const std::string both = nmea + csv;
@@ -45,20 +46,32 @@ std::string BuildOpenFilter(std::string_view nmeaList, std::string_view csvList)
          ReplaceAll(csv, kListed, kMasked) + "|All file (*.*)|*.*";
 }
 
+std::string BuildOpenFilter(std::string_view nmeaList, std::string_view csvList,
+                            std::string_view gpxList) {
+  constexpr std::string_view kAllFiles = "|All file (*.*)|*.*";
+  std::string filter = BuildOpenFilter(nmeaList, csvList);
+  const std::string gpx = DropTwo(ReplaceAll(gpxList, ".", kListed));
+  filter.insert(filter.size() - kAllFiles.size(),
+                "|GPX log file (" + gpx + ")|" + ReplaceAll(gpx, kListed, kMasked));
+  return filter;
+}
+
 std::string BuildOpenFilterFromSettings() {
-  return BuildOpenFilter(TheSettings().nmeaExt, TheSettings().csvExt);
+  return BuildOpenFilter(TheSettings().nmeaExt, TheSettings().csvExt, TheSettings().gpxExt);
 }
 
 LogFileType LogFileTypeOf(std::string_view path, std::string_view csvList,
-                          std::string_view nmeaList) {
+                          std::string_view nmeaList, std::string_view gpxList) {
   const std::string ext = LowerAscii(ExtensionOf(path));
   if (InList(ext, csvList)) return LogFileType::Csv;
+  if (!gpxList.empty() && InList(ext, gpxList)) return LogFileType::Gpx;
   if (InList(ext, nmeaList)) return LogFileType::Nmea;
   return LogFileType::Unknown;
 }
 
 LogFileType LogFileTypeOf(std::string_view path) {
-  return LogFileTypeOf(path, TheSettings().csvExt, TheSettings().nmeaExt);
+  const Settings& s = TheSettings();
+  return LogFileTypeOf(path, s.csvExt, s.nmeaExt, s.gpxExt);
 }
 
 }  // namespace orthelev

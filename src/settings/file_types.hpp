@@ -17,19 +17,24 @@ inline constexpr std::string_view kInitialOpenFilter = "CSV, Nmea|*.csv;*.nmea|A
 // lists give the same odd texts the dialog has always shown for them.
 std::string BuildOpenFilter(std::string_view nmeaList, std::string_view csvList);
 
-// BuildOpenFilter of the NMEAext and CSVext settings.
+// The same filter with a "GPX log file (<masks>)|<masks>" choice made from
+// the GPX list before the all-files choice.
+std::string BuildOpenFilter(std::string_view nmeaList, std::string_view csvList,
+                            std::string_view gpxList);
+
+// BuildOpenFilter of the NMEAext, CSVext and GPXext settings.
 std::string BuildOpenFilterFromSettings();
 
-enum class LogFileType { Csv, Nmea, Unknown };
+enum class LogFileType { Csv, Nmea, Gpx, Unknown };
 
 // The converter a file goes to by its extension (from the last "." of its
 // name; none when the name has no "."), looked up without regard to the case
-// of A to Z first in the CSV list, then in the NMEA list. A file without an
-// extension counts as CSV.
+// of A to Z first in the CSV list, then in the GPX list, then in the NMEA
+// list. A file without an extension counts as CSV.
 LogFileType LogFileTypeOf(std::string_view path, std::string_view csvList,
-                          std::string_view nmeaList);
+                          std::string_view nmeaList, std::string_view gpxList = "");
 
-// LogFileTypeOf with the CSVext and NMEAext settings.
+// LogFileTypeOf with the CSVext, NMEAext and GPXext settings.
 LogFileType LogFileTypeOf(std::string_view path);
 
 }  // namespace orthelev

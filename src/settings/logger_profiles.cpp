@@ -1,6 +1,7 @@
 #include "settings/logger_profiles.hpp"
 
 #include "base/ascii_text.hpp"
+#include "base/number_format.hpp"
 #include "settings/settings.hpp"
 
 namespace orthelev {
@@ -26,6 +27,31 @@ constexpr DefaultRow kDefaultOptionRows[] = {
     {"GPSport 245", "0,1,0"}, {"ASG-1", "0,1,0"},         {"GT-730FL-S", "0,1,0,2,0,1"},
 };
 
+// Garmin's devices and programs write <ele> above sea level from the
+// device's own geoid and no <geoidheight>.
+constexpr DefaultRow kDefaultGpxMslRows[] = {
+    {"Garmin", "1"}, {"MapSource", "1"}, {"BaseCamp", "1"}, {"eTrex", "1"},
+    {"GPSMAP", "1"}, {"Edge", "1"},      {"Oregon", "1"},   {"Forerunner", "1"},
+    {"fenix", "1"},  {"Dakota", "1"},    {"Montana", "1"},
+};
+
+bool IsAsciiLetter(char c) { return (c >= 'A' && c <= 'Z') || (c >= 'a' && c <= 'z'); }
+bool IsAsciiDigit(char c) { return c >= '0' && c <= '9'; }
+
+bool ContainsWord(std::string_view text, std::string_view word) {
+  if (word.empty()) return false;
+  const std::string lowerText = LowerAscii(text), lowerWord = LowerAscii(word);
+  for (std::size_t at = lowerText.find(lowerWord); at != std::string::npos;
+       at = lowerText.find(lowerWord, at + 1)) {
+    const std::size_t after = at + lowerWord.size();
+    const bool startsWord =
+        at == 0 || !(IsAsciiLetter(lowerText[at - 1]) || IsAsciiDigit(lowerText[at - 1]));
+    const bool endsWord = after == lowerText.size() || !IsAsciiLetter(lowerText[after]);
+    if (startsWord && endsWord) return true;
+  }
+  return false;
+}
+
 void AppendMissingDefaults(std::vector<std::string>& rows, const auto& defaults) {
   for (const DefaultRow& row : defaults)
     if (ProfileValue(rows, row.name).empty())
@@ -37,6 +63,14 @@ void AppendMissingDefaults(std::vector<std::string>& rows, const auto& defaults)
 void MergeDefaultProfiles() {
   AppendMissingDefaults(TheSettings().csvInfo, kDefaultInfoRows);
   AppendMissingDefaults(TheSettings().csvOption, kDefaultOptionRows);
+  AppendMissingDefaults(TheSettings().gpxMsl, kDefaultGpxMslRows);
+}
+
+bool CreatorWritesSeaLevelHeights(std::string_view creator) {
+  for (const std::string& row : TheSettings().gpxMsl)
+    if (ContainsWord(creator, ProfileRowName(row)))
+      return TrimControlAndBlanks(ProfileRowValue(row)) != "0";
+  return false;
 }
 
 std::string_view ProfileRowName(std::string_view row) { return row.substr(0, row.find('=')); }

@@ -9,9 +9,18 @@
 
 namespace orthelev {
 
-// Completes the CSV_Info and CSV_Option tables with every default row whose
-// name has no row with a non-empty value yet, in the default order.
+// Completes the CSV_Info, CSV_Option and GPX_MSL tables with every default
+// row whose name has no row with a non-empty value yet, in the default order.
 void MergeDefaultProfiles();
+
+// Whether a GPX file whose <gpx> creator attribute is `creator` holds heights
+// above sea level (from the device's own geoid) without <geoidheight>: the
+// first GPX_MSL row whose name occurs in the creator as a word (letter case
+// ignored; no letter or digit just before it, no letter just after it, so
+// "eTrex" matches "eTrex 30x" and "Edge" "Edge530" but not "Knowledge")
+// decides, its value "0" meaning no and any other value yes. No matching
+// row: no. The defaults name Garmin's devices and software.
+bool CreatorWritesSeaLevelHeights(std::string_view creator);
 
 // "name=value" rows: the text before the first "=" (all of it when there is
 // none) and the text after it ("" when there is none).

@@ -27,7 +27,7 @@ inline constexpr std::string_view kDecimal = "4";
 inline constexpr std::string_view kPostfix = "_g";
 inline constexpr std::string_view kNmeaExt = ".nme.nmea.nma.txt.text.ubx";
 inline constexpr std::string_view kCsvExt = ".csv.pos";
-inline constexpr std::int32_t kNoPosition = 2147483647;  // MainTop/MainLeft: none stored
+inline constexpr std::string_view kGpxExt = ".gpx";
 inline constexpr std::string_view kCustomExt = ".cdat";
 inline constexpr std::string_view kCsvValid = "VALID";
 inline constexpr std::string_view kCsvLatitude = "LATITUDE,Lat,LATITUDE N/S,latitude(deg)";
@@ -51,7 +51,7 @@ struct Settings {
   std::string settingsFileName;  // full path of the settings file
   std::string programFolder;     // the program file's folder, ending in a separator
 
-  std::string decimal, postfix, dataPath, nmeaExt, csvExt;
+  std::string decimal, postfix, dataPath, nmeaExt, csvExt, gpxExt;
   std::string dataFolder;  // where grid files are looked up, ends in a separator
   std::int32_t mainTop = 0, mainLeft = 0;
 
@@ -66,6 +66,9 @@ struct Settings {
   CsvItemTitles csvItems;
   std::vector<std::string> csvInfo;    // "name=value" rows, in table order
   std::vector<std::string> csvOption;  // "name=value" rows, in table order
+  // GPX_MSL: "creator word=1" for GPX creators that write heights above sea
+  // level without <geoidheight> ("=0" exempts a creator), in table order.
+  std::vector<std::string> gpxMsl;
 
   SDialog browseDialog;  // SInitDir is the OpenPath setting
   SDialog gridDialog;    // locating a geoid file

@@ -33,7 +33,8 @@ std::string ConfigHomeFrom(const char* xdgConfigHome, const char* home);
 // Full path of the running program file ("" when the platform does not tell).
 std::string RunningProgramFile();
 
-// The program's folder: the path up to and including its last "/".
+// The program's folder: the path up to and including its last "/" ("./"
+// for a bare file name).
 std::string ProgramFolder(const std::string& programFile);
 
 // The running program with XDG_CONFIG_HOME / HOME (or the password entry's

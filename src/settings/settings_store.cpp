@@ -24,6 +24,7 @@ constexpr const char* kFont = "Font";
 constexpr const char* kCsvItem = "CSVitem";
 constexpr const char* kCsvInfo = "CSV_Info";
 constexpr const char* kCsvOption = "CSV_Option";
+constexpr const char* kGpxMsl = "GPX_MSL";
 
 std::string Trimmed(const std::string& text) { return std::string(TrimControlAndBlanks(text)); }
 
@@ -154,6 +155,7 @@ void ReadOptions(const SettingsReader& in, Settings& s, WindowServices& window) 
   s.browseDialog.SInitDir = in.Text(kOption, "OpenPath", s.programFolder);
   s.nmeaExt = in.Text(kOption, "NMEAext", defaults::kNmeaExt);
   s.csvExt = in.Text(kOption, "CSVext", defaults::kCsvExt);
+  s.gpxExt = in.Text(kOption, "GPXext", defaults::kGpxExt);
   window.SetLatitudeText(in.Text(kOption, "Latitude", window.LatitudeText()));
   window.SetLongitudeText(in.Text(kOption, "Longitude", window.LongitudeText()));
 }
@@ -231,6 +233,11 @@ bool Migrate(ProfileFile& file, SettingsAccess access, Settings& s) {
   return true;
 }
 
+// One entry per "name=value" row of a profile table, in table order.
+void WriteRows(SettingsWriter& out, const char* section, const std::vector<std::string>& rows) {
+  for (const std::string& row : rows) out.Text(section, ProfileRowName(row), ProfileRowValue(row));
+}
+
 void WriteAll(SettingsWriter& out, const Settings& s, const WindowServices& window) {
   out.Text(kOption, "Version", s.versionTitle);
   out.Text(kOption, "GeoidModel", window.GeoidModelText());
@@ -240,6 +247,7 @@ void WriteAll(SettingsWriter& out, const Settings& s, const WindowServices& wind
   out.Text(kOption, "OpenPath", s.browseDialog.SInitDir);
   out.Text(kOption, "NMEAext", s.nmeaExt);
   out.Text(kOption, "CSVext", s.csvExt);
+  out.Text(kOption, "GPXext", s.gpxExt);
   if (!TheFlags().startHidden) {
     out.Whole(kOption, "MainTop", window.MainTop());
     out.Whole(kOption, "MainLeft", window.MainLeft());
@@ -259,10 +267,9 @@ void WriteAll(SettingsWriter& out, const Settings& s, const WindowServices& wind
   out.Whole(kFont, "Charset", s.font.charset);
   out.Text(kFont, "FontName", s.font.name);
   out.Whole(kFont, "FontSize", s.font.sizePoints);
-  for (const std::string& row : s.csvInfo)
-    out.Text(kCsvInfo, ProfileRowName(row), ProfileRowValue(row));
-  for (const std::string& row : s.csvOption)
-    out.Text(kCsvOption, ProfileRowName(row), ProfileRowValue(row));
+  WriteRows(out, kCsvInfo, s.csvInfo);
+  WriteRows(out, kCsvOption, s.csvOption);
+  WriteRows(out, kGpxMsl, s.gpxMsl);
 }
 
 }  // namespace
@@ -281,8 +288,9 @@ bool LoadFrom(ProfileFile& file, SettingsAccess access) {
   if (!Migrate(file, access, s)) return false;
   ApplyFont();
   s.csvInfo = file.ReadSectionRows(kCsvInfo);
+  s.gpxMsl = file.ReadSectionRows(kGpxMsl);
   MergeDefaultProfiles();
-  s.browseDialog.SFilter = BuildOpenFilter(s.nmeaExt, s.csvExt);
+  s.browseDialog.SFilter = BuildOpenFilter(s.nmeaExt, s.csvExt, s.gpxExt);
   return true;
 }
 

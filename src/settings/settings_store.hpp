@@ -17,16 +17,17 @@ enum class SettingsAccess {
 };
 
 // Reads every key of TheSettings().settingsFileName into the settings and
-// the main window's controls, creating the file (UTF-16LE, only its
-// byte-order mark) when it is missing. Stops quietly at the first failure;
-// false then.
+// the main window's controls; with ReadWrite access it first creates the
+// file (UTF-16LE, only its byte-order mark) when it is missing. Stops quietly
+// at the first failure; false then.
 bool LoadSettings(SettingsAccess access = SettingsAccess::ReadWrite);
 
 // What the load gives for an empty settings file: every default.
 void LoadDefaultSettings();
 
 // Writes every saved key into the settings file; keys it does not write stay
-// as they are. Reports nothing; false when the file could not be written.
+// as they are. Reports nothing; false when the file could not be read or
+// written.
 bool SaveSettings();
 
 // Writes only the GSI geometry (nrows, ncols, glamn, glomn, dgla, dglo,

@@ -78,6 +78,28 @@ TEST_F(BatchTest, ReportOfConvertedSkippedAndUnknownFiles) {
   EXPECT_EQ(TheBatch().filesUnknown, 1);
 }
 
+TEST_F(BatchTest, GpxFilesGoToTheGpxConversionWithTheSameEndings) {
+  const std::string point = "<trkpt lat=\"35.7\" lon=\"139.7\"><ele>50</ele></trkpt>";
+  WriteBytes(dir.File("walk.GPX"), "<gpx creator=\"phone\"><trk>" + point + "</trk></gpx>");
+  WriteBytes(dir.File("ride.gpx"),
+             "<gpx creator=\"Garmin Edge 530\"><trk>" + point + "</trk></gpx>");
+  Run(dir.File("walk.GPX") + ";" + dir.File("ride.gpx") + ";" + dir.File("walk_g.GPX"));
+  const Lines report = window.DisplayedReport();
+  const auto at = std::find(report.begin(), report.end(), " GPX: walk.GPX");
+  ASSERT_NE(at, report.end());
+  ASSERT_GE(report.end() - at, 4);
+  EXPECT_EQ(at[1], "    1 records");
+  EXPECT_EQ(at[2], "    Heights read as ellipsoidal (no <geoidheight>)");
+  EXPECT_TRUE(at[3].starts_with("    Geoid diff.  ")) << at[3];
+  EXPECT_EQ(Lines(at + 4, report.end()),
+            (Lines{"", " Done.", "", " GPX: ride.gpx", "  MSL input without Geoid : ride.gpx", "",
+                   " Done with error.", "", " Skip: walk_g.GPX"}));
+  EXPECT_TRUE(fs::exists(dir.File("walk_g.GPX")));
+  EXPECT_FALSE(fs::exists(dir.File("ride_g.gpx")));
+  EXPECT_EQ(TheBatch().filesConverted, 1);
+  EXPECT_EQ(TheBatch().filesFailed, 1);
+}
+
 TEST_F(BatchTest, EachFileEndsWithItsOwnOutcome) {
   // A skipped file and a failed one do not spoil the files after them.
   Run(";" + Log("a.nmea") + ";" + Log("x_g.nmea") + ";" + Log("d.nmea"));

@@ -180,7 +180,7 @@ class ConversionTest : public DesktopTestCase {
     const SDialog& record = TheSettings().browseDialog;
     QCOMPARE(record.SFileName, folder_->File("day1.nmea"));
     QCOMPARE(record.SInitDir, folder_->Folder());
-    QCOMPARE(record.SFilter, BuildOpenFilter(".nme.nmea.nma.txt.text.ubx", ".csv.pos"));
+    QCOMPARE(record.SFilter, BuildOpenFilter(".nme.nmea.nma.txt.text.ubx", ".csv.pos", ".gpx"));
   }
 
   void CancelledBrowseChangesNothing() {

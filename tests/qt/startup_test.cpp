@@ -43,7 +43,7 @@ class StartupTest : public QObject {
     const std::pair<const char*, std::vector<const char*>> sections[] = {
         {"Option",
          {"Version", "GeoidModel", "Decimal", "Postfix", "DataPath", "OpenPath", "NMEAext",
-          "CSVext", "MainTop", "MainLeft", "Latitude", "Longitude"}},
+          "CSVext", "GPXext", "MainTop", "MainLeft", "Latitude", "Longitude"}},
         {"EGM2008_25",
          {"title", "fname", "nrows", "ncols", "glamn", "glomn", "dgla", "dglo", "nlat", "nlon",
           "PrePad"}},

@@ -36,11 +36,21 @@ TEST(BuildOpenFilter, MakesTheDialogFilterFromTheLists) {
     EXPECT_EQ(BuildOpenFilter(c.nmea, c.csv), c.expected) << c.nmea << " / " << c.csv;
 }
 
+TEST(BuildOpenFilter, OffersGpxFilesBeforeAllFiles) {
+  EXPECT_EQ(BuildOpenFilter(".nmea", ".csv", ".gpx"),
+            "NMEA+CSV file (*.nmea, *.csv)|*.nmea;*.csv|NMEA file (*.nmea)|*.nmea"
+            "|CSV file (*.csv)|*.csv|GPX log file (*.gpx)|*.gpx|All file (*.*)|*.*");
+  EXPECT_EQ(BuildOpenFilter("", "", ".gpx.GPX1"),
+            "NMEA+CSV file ()||NMEA file ()||CSV file ()||GPX log file (*.gpx, *.GPX1)"
+            "|*.gpx;*.GPX1|All file (*.*)|*.*");
+}
+
 TEST(BuildOpenFilter, ReadsTheSettings) {
   TheSettings().Reset();
   TheSettings().nmeaExt = ".nmea";
   TheSettings().csvExt = ".csv";
-  EXPECT_EQ(BuildOpenFilterFromSettings(), BuildOpenFilter(".nmea", ".csv"));
+  TheSettings().gpxExt = ".gpx";
+  EXPECT_EQ(BuildOpenFilterFromSettings(), BuildOpenFilter(".nmea", ".csv", ".gpx"));
   TheSettings().Reset();
 }
 
@@ -62,9 +72,15 @@ TEST(LogFileTypeOf, LooksTheExtensionUpInTheCsvListFirst) {
       {"/logs/noext", ".csv.pos", LogFileType::Csv},
       {"/logs.d/noext", ".csv.pos", LogFileType::Csv},
       {"/logs/a.txt", ".CSV.Txt", LogFileType::Csv},
+      {"/logs/ride.GPX", ".csv.pos", LogFileType::Gpx},
+      {"/logs/ride.gpx", ".csv.gpx", LogFileType::Csv},
+      {"/logs/ride.gpxx", ".csv.pos", LogFileType::Unknown},
   };
   for (const Case& c : cases)
-    EXPECT_EQ(LogFileTypeOf(c.path, c.csv, nmea), c.expected) << c.path << " with " << c.csv;
+    EXPECT_EQ(LogFileTypeOf(c.path, c.csv, nmea, ".gpx"), c.expected)
+        << c.path << " with " << c.csv;
+  EXPECT_EQ(LogFileTypeOf("/logs/day1.txt", ".csv", nmea, ".gpx.txt"), LogFileType::Gpx)
+      << "the GPX list is looked at before the NMEA list";
 
   TheSettings().Reset();
   TheSettings().csvExt = ".csv";

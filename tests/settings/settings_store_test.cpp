@@ -1,10 +1,12 @@
 #include "settings/settings_store.hpp"
 
+#include <algorithm>
 #include <filesystem>
 #include <stdlib.h>
 
 #include <gtest/gtest.h>
 
+#include "settings/logger_profiles.hpp"
 #include "settings/profile_file.hpp"
 #include "settings/settings.hpp"
 #include "support/recording_window_services.hpp"
@@ -68,12 +70,12 @@ TEST_F(SettingsStore, FirstRunCreatesTheFileAndSavesEveryKey) {
   ProfileFile file;
   ASSERT_TRUE(file.Load(TheSettings().settingsFileName));
   EXPECT_EQ(file.Encoding(), ProfileEncoding::Utf16Le);
-  const char* sections[] = {"Option",  "EGM2008_25", "EGM2008_10", "GSI",       "Custom Geoid",
-                            "CSVitem", "Font",       "CSV_Info",   "CSV_Option"};
+  const char* sections[] = {"Option",  "EGM2008_25", "EGM2008_10", "GSI",        "Custom Geoid",
+                            "CSVitem", "Font",       "CSV_Info",   "CSV_Option", "GPX_MSL"};
   for (const char* section : sections) EXPECT_TRUE(file.HasSection(section)) << section;
   EXPECT_EQ(file.SectionKeys("Option"),
             (Lines{"Version", "GeoidModel", "Decimal", "Postfix", "DataPath", "OpenPath", "NMEAext",
-                   "CSVext", "MainTop", "MainLeft", "Latitude", "Longitude"}));
+                   "CSVext", "GPXext", "MainTop", "MainLeft", "Latitude", "Longitude"}));
   EXPECT_EQ(file.Find("Option", "Version"), "Orthelev Ver2.06");
   EXPECT_EQ(file.Find("Option", "MainLeft"), "685");
   EXPECT_EQ(file.Find("EGM2008_25", "dgla"), "0.0416666666666667");
@@ -229,6 +231,36 @@ TEST_F(SettingsStore, SavedValuesLoadBackTheSame) {
   EXPECT_EQ(s.csvInfo, saved.csvInfo);
   EXPECT_EQ(window.LatitudeText(), "N 35.5");
   EXPECT_TRUE(window.SplineChecked());
+}
+
+TEST_F(SettingsStore, GpxCreatorRowsComeFirstAndDefaultsCompleteThem) {
+  LoadLines({"[Option]", "GPXext=.gpx.xml", "[GPX_MSL]", "Edge=0", "My Logger=1"});
+  const Settings& s = TheSettings();
+  EXPECT_EQ(s.gpxExt, ".gpx.xml");
+  ASSERT_GE(s.gpxMsl.size(), 3u);
+  EXPECT_EQ(s.gpxMsl[0], "Edge=0");
+  EXPECT_EQ(s.gpxMsl[1], "My Logger=1");
+  EXPECT_EQ(s.gpxMsl[2], "Garmin=1");
+  EXPECT_EQ(std::count(s.gpxMsl.begin(), s.gpxMsl.end(), "Edge=1"), 0);
+
+  const std::pair<const char*, bool> creators[] = {
+      {"Garmin Connect", true},
+      {"eTrex 30x", true},
+      {"GPSMAP64s", true},         // a model number right after the word
+      {"Garmin Edge 530", false},  // the user's row for Edge comes first
+      {"my logger v2", true},      // letter case ignored
+      {"GPSBabel - https://www.gpsbabel.org", false},
+      {"KnowledgeBase", false},  // not a word of its own
+      {"MyOregonTrail", false},
+      {"", false},
+  };
+  for (const auto& [creator, seaLevel] : creators)
+    EXPECT_EQ(CreatorWritesSeaLevelHeights(creator), seaLevel) << creator;
+
+  ASSERT_TRUE(SaveSettings());
+  EXPECT_EQ(Stored("Option", "GPXext"), ".gpx.xml");
+  EXPECT_EQ(Stored("GPX_MSL", "Edge"), "0");
+  EXPECT_EQ(Stored("GPX_MSL", "BaseCamp"), "1");
 }
 
 TEST_F(SettingsStore, ReadOnlyLoadLeavesTheFileAlone) {

@@ -1,0 +1,207 @@
+#include "conversion/gpx_conversion.hpp"
+
+#include <cmath>
+#include <fcntl.h>
+#include <memory>
+#include <unistd.h>
+
+#include "base/file_io.hpp"
+#include "base/number_format.hpp"
+#include "base/paths.hpp"
+#include "conversion/conversion_report.hpp"
+#include "conversion/gpx_scan.hpp"
+#include "conversion/log_reader.hpp"
+#include "conversion/output_file.hpp"
+#include "geoid/interpolation.hpp"
+#include "services/window_services.hpp"
+#include "settings/logger_profiles.hpp"
+#include "settings/settings.hpp"
+
+namespace orthelev {
+
+namespace {
+
+constexpr std::int32_t kProgressEvery = 1024;
+constexpr std::size_t kReadBytes = std::size_t{64} << 10;
+constexpr std::size_t kWriteBytes = std::size_t{64} << 10;
+// A geoid height beyond any on Earth is a broken value, not a reference:
+// such a point is left as it is, as the NMEA conversion leaves a sentence.
+constexpr double kMaxGeoidHeight = 150.0;
+
+// Corrects the points the scan finds and writes the output through `put`,
+// in pieces of kWriteBytes.
+class GpxCorrection final : public GpxScanHandler {
+ public:
+  explicit GpxCorrection(const std::string& fileName) : fileName_(fileName) {}
+
+  void WriteTo(const ByteSink* put) { put_ = put; }
+
+  bool OnRoot(std::string_view creator) override {
+    seaLevelCreator_ = CreatorWritesSeaLevelHeights(creator);
+    return true;
+  }
+
+  bool OnPoint(const GpxPoint& point, GpxPointEdit& edit) override {
+    if (TheFlags().abortRequested) return false;
+    if (point.hasGeoidHeight) geoidHeightSeen_ = true;
+    if (seaLevelCreator_ && !point.hasGeoidHeight) {
+      seaLevelWithoutGeoid_ = true;
+      return false;
+    }
+    Correct(point, edit);
+    if (++tally_.records % kProgressEvery == 0) ShowConversionProgress(fileName_, "GPX");
+    return true;
+  }
+
+  bool Write(std::string_view bytes) override {
+    buffer_.append(bytes);
+    return buffer_.size() < kWriteBytes || Flush();
+  }
+
+  // Hands the buffered bytes on; false when they could not be written.
+  bool Flush() {
+    const bool written = buffer_.empty() || (put_ && (*put_)(buffer_));
+    buffer_.clear();
+    return written;
+  }
+
+  bool SeaLevelPointWithoutGeoid() const { return seaLevelWithoutGeoid_; }
+
+  // The creator writes sea-level heights and the file gives no geoid height
+  // for them: a point with <ele> lacks one, or (`atEnd`) no point has one.
+  bool RefusedAsSeaLevel(bool atEnd) const {
+    return seaLevelWithoutGeoid_ || (atEnd && seaLevelCreator_ && !geoidHeightSeen_);
+  }
+
+  ConversionTally Tally() const {
+    ConversionTally tally = tally_;
+    if (tally.inside == 0) return tally;
+    if (insideWithGeoid_ == 0)
+      tally.reading = "    Heights read as ellipsoidal (no <geoidheight>)";
+    else if (insideWithGeoid_ == tally.inside)
+      tally.reading = "    Heights read as <ele> + <geoidheight>";
+    else
+      tally.reading = "    Heights read as <ele> + <geoidheight>, ellipsoidal without it";
+    return tally;
+  }
+
+ private:
+  void Correct(const GpxPoint& point, GpxPointEdit& edit) {
+    const double g = point.hasGeoidHeight ? point.geoidHeight : 0.0;
+    if (std::isnan(point.latitude) || std::isnan(point.longitude) || std::isnan(point.ele) ||
+        !(std::fabs(g) <= kMaxGeoidHeight))
+      return;
+    const double n = InterpolateGeoid(window_, point.latitude, point.longitude);
+    if (std::isnan(n)) {
+      ++tally_.outside;
+      return;
+    }
+    ++tally_.inside;
+    if (point.hasGeoidHeight) ++insideWithGeoid_;
+    tally_.diffSum += g - n;
+    // The same sum as the NMEA conversion's altitude + separation - N, so
+    // that a GPX made from an NMEA log gets the same heights as the log.
+    edit.ele = FormatFixed((point.ele + g) - n, decimals_);
+    if (point.hasGeoidHeight) edit.geoidHeight = FormatFixed(n, decimals_);
+  }
+
+  const std::string& fileName_;
+  const ByteSink* put_ = nullptr;
+  std::string buffer_;
+  const int window_ = InterpolationWindow(TheFlags().useSpline);
+  const int decimals_ = HeightDecimals();
+  bool seaLevelCreator_ = false, geoidHeightSeen_ = false, seaLevelWithoutGeoid_ = false;
+  std::int32_t insideWithGeoid_ = 0;
+  ConversionTally tally_;
+};
+
+// Feeds the whole log to the scan, unless Esc is pressed or the scan ends.
+GpxScanEnd ScanLog(GpxScanner& scanner) {
+  const std::unique_ptr<char[]> buffer(new char[kReadBytes]);
+  while (!TheFlags().abortRequested) {
+    const std::size_t got = ReadLogBytes(buffer.get(), kReadBytes);
+    if (got == 0) return LogReadFailed() ? GpxScanEnd::Running : scanner.Finish();
+    const GpxScanEnd end = scanner.Feed(std::string_view(buffer.get(), got));
+    if (end != GpxScanEnd::Running) return end;
+  }
+  return GpxScanEnd::Stopped;
+}
+
+// True when the file at `path` is the open log itself (also through a link).
+bool IsTheLog(const std::string& path) {
+  const int fd = ::open(path.c_str(), O_RDONLY | O_CLOEXEC);
+  if (fd < 0) return false;
+  const bool same = LogIsSameFile(fd);
+  ::close(fd);
+  return same;
+}
+
+// Closes the log and reports `text` + file name.
+std::int32_t Refuse(const std::string& text, const std::string& fileName) {
+  CloseLogFile();
+  return ReportRefused(text, fileName);
+}
+
+std::string RefusalText(GpxScanEnd end) {
+  switch (end) {
+    case GpxScanEnd::NoRoot:
+      return "  Unknown GPX log file : ";
+    case GpxScanEnd::CutShort:
+      return "  GPX log file cut short : ";
+    default:
+      return "  Broken GPX log file : ";
+  }
+}
+
+}  // namespace
+
+std::int32_t ConvertGpxFile(const std::string& inputPath) {
+  Window().ProcessPendingEvents();
+  const std::string fileName = FileNameOf(inputPath);
+  const std::string outputPath = OutputPathFor(inputPath, EffectivePostfix());
+  if (!OpenLogFile(inputPath)) return ReportCannotOpen(fileName);
+  if (IsTheLog(outputPath)) {
+    CloseLogFile();
+    return ReportCannotCreate(outputPath);
+  }
+  AnnounceConversion("GPX", fileName);
+
+  // The output appears, under its name, only when the file is not refused:
+  // an earlier output stays and no half-written one is left.
+  GpxCorrection correction(fileName);
+  GpxScanEnd end = GpxScanEnd::Running;
+  std::string error;
+  const bool written = WriteFileAtomicallyFrom(
+      outputPath,
+      [&](const ByteSink& put, std::string&) {
+        correction.WriteTo(&put);
+        GpxScanner scanner(correction);
+        end = ScanLog(scanner);
+        const bool keep = (end == GpxScanEnd::Finished && !correction.RefusedAsSeaLevel(true)) ||
+                          (end == GpxScanEnd::Stopped && !correction.SeaLevelPointWithoutGeoid());
+        return keep && correction.Flush();
+      },
+      error);
+  correction.WriteTo(nullptr);
+  OutputFile none;  // the atomic writer has closed the output
+  switch (end) {
+    case GpxScanEnd::Running:  // a read failed, or the output could not be made
+      if (LogReadFailed()) {
+        CloseLogFile();
+        return ReportCannotOpen(fileName);
+      }
+      CloseLogFile();
+      return ReportCannotCreate(outputPath);
+    case GpxScanEnd::Finished:
+    case GpxScanEnd::Stopped:
+      if (correction.RefusedAsSeaLevel(end == GpxScanEnd::Finished))
+        return Refuse("  MSL input without Geoid : ", fileName);
+      return FinishConversion(none, written, fileName, outputPath, correction.Tally());
+    case GpxScanEnd::WriteFailed:
+      return FinishConversion(none, false, fileName, outputPath, {});
+    default:
+      return Refuse(RefusalText(end), fileName);
+  }
+}
+
+}  // namespace orthelev
