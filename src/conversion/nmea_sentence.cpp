@@ -76,17 +76,55 @@ bool WrongChecksumAt(std::string_view line, size_t star) {
 }
 
 // ReplaceSentenceField on `line` itself (no new string once it has room).
-void ReplaceFieldInPlace(std::string& line, double value, int decimals, int n) {
-  // Fields are a few bytes long: a plain loop finds their commas faster than find.
-  size_t start = 0;  // just after the (n - 1)-th comma
-  for (int commas = 0; commas < n - 1; ++commas) {
-    while (start < line.size() && line[start] != ',') ++start;
-    if (start == line.size()) return;
-    ++start;
+// Where field n lies in a line: from just after the (n - 1)-th comma up to
+// the next comma or the end. `found` is false with fewer than n - 1 commas.
+struct FieldSpan {
+  size_t start = 0, end = 0;
+  bool found = false;
+};
+
+// The spans of fields `first` < `second`, in one pass over the line.
+// Fields are a few bytes long: a plain loop finds their commas faster than find.
+void FindFieldSpans(std::string_view line, int first, int second, FieldSpan& a, FieldSpan& b) {
+  int field = 1;  // the field position k lies in
+  for (size_t k = 0;; ++k) {
+    const bool ends = k == line.size() || line[k] == ',';
+    if (ends && field == first) a.end = k;
+    if (ends && field == second) {
+      b.end = k;
+      return;
+    }
+    if (k == line.size()) return;
+    if (line[k] != ',') continue;
+    ++field;
+    if (field == first) a = {k + 1, k + 1, true};
+    if (field == second) b = {k + 1, k + 1, true};
   }
-  size_t end = start;
-  while (end < line.size() && line[end] != ',') ++end;
-  line.replace(start, end - start, FormatFixed(value, decimals, 6));  // short: no allocation
+}
+
+void ReplaceSpan(std::string& line, const FieldSpan& span, double value, int decimals) {
+  if (span.found)  // short: no allocation
+    line.replace(span.start, span.end - span.start, FormatFixed(value, decimals, 6));
+}
+
+// ReplaceSentenceField on `line` itself (no new string once it has room).
+void ReplaceFieldInPlace(std::string& line, double value, int decimals, int n) {
+  if (n < 1) n = 1;  // no comma to pass: the first field
+  FieldSpan span, unused;
+  if (n == 1) span.found = true;
+  FindFieldSpans(line, n, n + 1, span, unused);
+  ReplaceSpan(line, span, value, decimals);
+}
+
+// Fields `first` < `second` replaced as by ReplaceFieldInPlace, first then
+// second. The numbers hold no comma, so the later field is replaced first
+// and the earlier one's place stays where the pass found it.
+void ReplaceTwoFieldsInPlace(std::string& line, int first, double firstValue, int second,
+                             double secondValue, int decimals) {
+  FieldSpan a, b;
+  FindFieldSpans(line, first, second, a, b);
+  ReplaceSpan(line, b, secondValue, decimals);
+  ReplaceSpan(line, a, firstValue, decimals);
 }
 
 // RewriteChecksum on `line` itself.
@@ -201,8 +239,7 @@ void CorrectSentence(std::string& line, NmeaCounters& counters) {
   counters.diffSum += fix.separation - n;
   const int decimals = HeightDecimals();
   const double altitude = (fix.altitude + fix.separation) - n;
-  ReplaceFieldInPlace(line, altitude, decimals, 10);
-  ReplaceFieldInPlace(line, n, decimals, kind == SentenceKind::Gga ? 12 : 11);
+  ReplaceTwoFieldsInPlace(line, 10, altitude, kind == SentenceKind::Gga ? 12 : 11, n, decimals);
   RewriteChecksumInPlace(line);
 }
 
