@@ -21,11 +21,18 @@ struct GdalModule {
   std::string failure;
 };
 
+// The module beside the program (the build folder), else where it is
+// installed relative to the program.
 GdalModule LoadGdalModule() {
   std::error_code ignored;
-  const std::filesystem::path program = std::filesystem::read_symlink("/proc/self/exe", ignored);
-  const std::string path = (program.parent_path() / ORTHELEV_GDAL_MODULE).string();
+  const std::filesystem::path folder =
+      std::filesystem::read_symlink("/proc/self/exe", ignored).parent_path();
+  std::string path = (folder / ORTHELEV_GDAL_MODULE).string();
   void* module = ::dlopen(path.c_str(), RTLD_NOW | RTLD_LOCAL);
+  if (!module) {
+    path = (folder / ORTHELEV_GDAL_MODULE_DIR / ORTHELEV_GDAL_MODULE).string();
+    module = ::dlopen(path.c_str(), RTLD_NOW | RTLD_LOCAL);
+  }
   if (!module) {
     const char* message = ::dlerror();
     return {nullptr, message ? message : path};
