@@ -1,7 +1,8 @@
 #!/usr/bin/env bash
 # The main job on a bundled default model: EGM96 at 15' (public domain,
 # shipped by Debian's proj-data as egm96_15.gtx) imported as a custom geoid
-# model, then the sample logs converted with orthelev-cli.
+# model, then the sample logs converted with orthelev-cli; the desktop
+# program, when built, is put beside the demo's settings.
 # Usage: scripts/demo.sh [build folder]
 set -euo pipefail
 cd "$(dirname "$0")/.."
@@ -24,6 +25,7 @@ cat > "$demo/orthelev.ini" <<INI
 [Option]
 GeoidModel=Custom Geoid
 DataPath=$(cd "$demo" && pwd)/
+OpenPath=$(cd "$demo/logs" && pwd)/
 [Custom Geoid]
 fname=egm96_15.cdat
 INI
@@ -52,3 +54,11 @@ show "$demo/logs/wellington_rtk.pos" "$demo/logs/wellington_rtk_g.pos" '^[0-9]{4
 show "$demo/logs/hoernli_hike.gpx" "$demo/logs/hoernli_hike_g.gpx" '<ele>' 3
 echo
 echo "Corrected copies are in $demo/logs/"
+
+# The desktop program keeps its settings beside itself: a copy in the demo
+# folder opens with the demo's settings and model.
+if [ -x "$build/orthelev" ]; then
+  cp "$build/orthelev" "$demo/orthelev"
+  echo "The desktop program with the demo's model: $demo/orthelev"
+  echo "  (model Custom Geoid, file $demo/egm96_15.cdat; Browse opens $demo/logs/)"
+fi

@@ -5,7 +5,10 @@ set -euo pipefail
 
 packages=(cmake make g++ clang-format clang-tidy googletest libgtest-dev libgmock-dev libbenchmark-dev locales libgdal-dev gdal-bin proj-data proj-bin
           geographiclib-tools
-          qt6-base-dev xvfb)
+          qt6-base-dev xvfb
+          # the desktop tests and screenshots: a window manager, X tools, and
+          # Wine's Tahoma-metric font for the windows' designed font
+          openbox x11-utils xdotool imagemagick fonts-wine)
 
 missing=()
 for p in "${packages[@]}"; do

@@ -133,7 +133,10 @@ void ReadCommandLine(const std::vector<std::string>& parameters) {
   ProgramFlags& flags = TheFlags();
   if (list.empty()) flags.startHidden = flags.quitWhenDone = false;
   Window().SetSourceText(list);
-  if (!flags.startHidden) ShowAtStoredPlace();
+  if (!flags.startHidden)
+    ShowAtStoredPlace();
+  else  // unseen, but boxes shown meanwhile are centred where it will appear
+    Window().SetMainTopLeft(TheSettings().mainTop, TheSettings().mainLeft);
   if (!list.empty()) RunBatch();
   if (flags.quitWhenDone) Window().CloseMainWindow();
 }

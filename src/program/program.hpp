@@ -41,8 +41,8 @@ std::string GeneralErrorText(const std::string& text);
 // "--hidden" and "--quit". Everything else is a file.
 bool IsSwitchParameter(const std::string& parameter);
 
-// Files and switches of the command line: fills the source field, shows
-// and places the window unless the start is hidden, runs the batch, closes
+// Files and switches of the command line: fills the source field, places
+// the window and shows it unless the start is hidden, runs the batch, closes
 // the window when asked to. Switches without files have no effect.
 void ReadCommandLine(const std::vector<std::string>& parameters);
 

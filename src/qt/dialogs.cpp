@@ -15,9 +15,11 @@ QString WithNewlines(const QString& text) {
   return lines;
 }
 
-PlacedMessageBox::PlacedMessageBox(QWidget* owner, const QString& title, const QString& text,
-                                   Icon icon)
-    : QMessageBox(icon, title, WithNewlines(text), QMessageBox::Ok, owner), owner_(owner) {
+PlacedMessageBox::PlacedMessageBox(const FramedWindow* owner, const QString& title,
+                                   const QString& text, Icon icon)
+    : QMessageBox(icon, title, WithNewlines(text), QMessageBox::Ok,
+                  const_cast<FramedWindow*>(owner)),
+      owner_(owner) {
   setObjectName("MessageBox");
   setTextFormat(Qt::PlainText);
 }
@@ -27,7 +29,8 @@ void PlacedMessageBox::showEvent(QShowEvent* event) {
   if (owner_) PlaceOver(this, owner_);
 }
 
-PlacedFileDialog::PlacedFileDialog(QWidget* owner) : QFileDialog(owner), owner_(owner) {
+PlacedFileDialog::PlacedFileDialog(const FramedWindow* owner)
+    : QFileDialog(const_cast<FramedWindow*>(owner)), owner_(owner) {
   setObjectName("OpenDialog1");
   setWindowTitle("Open");
   setOption(QFileDialog::DontUseNativeDialog);
@@ -41,7 +44,7 @@ void PlacedFileDialog::showEvent(QShowEvent* event) {
   if (owner_) PlaceOver(this, owner_);
 }
 
-void ShowMessageBoxOf(QWidget* owner, MessageKind kind, const std::string& text,
+void ShowMessageBoxOf(const FramedWindow* owner, MessageKind kind, const std::string& text,
                       const std::string& programTitle) {
   struct Look {
     QString title;
@@ -68,7 +71,7 @@ void ShowMessageBoxOf(QWidget* owner, MessageKind kind, const std::string& text,
   box.exec();
 }
 
-bool RunFileDialog(QWidget* owner, SDialog& dialog, std::vector<std::string>& chosen) {
+bool RunFileDialog(const FramedWindow* owner, SDialog& dialog, std::vector<std::string>& chosen) {
   chosen.clear();
   PlacedFileDialog box(owner);
   box.setDirectory(QFile::decodeName(dialog.SInitDir.c_str()));

@@ -9,6 +9,7 @@
 #include <QFileDialog>
 #include <QMessageBox>
 
+#include "qt/placement_qt.hpp"
 #include "services/window_services.hpp"
 
 namespace orthelev {
@@ -21,13 +22,13 @@ class PlacedMessageBox : public QMessageBox {
   Q_OBJECT
 
  public:
-  PlacedMessageBox(QWidget* owner, const QString& title, const QString& text, Icon icon);
+  PlacedMessageBox(const FramedWindow* owner, const QString& title, const QString& text, Icon icon);
 
  protected:
   void showEvent(QShowEvent* event) override;
 
  private:
-  QWidget* owner_;
+  const FramedWindow* owner_;
 };
 
 // The file-open dialog, placed over `owner` when shown; one file per choice,
@@ -36,25 +37,25 @@ class PlacedFileDialog : public QFileDialog {
   Q_OBJECT
 
  public:
-  explicit PlacedFileDialog(QWidget* owner);
+  explicit PlacedFileDialog(const FramedWindow* owner);
 
  protected:
   void showEvent(QShowEvent* event) override;
 
  private:
-  QWidget* owner_;
+  const FramedWindow* owner_;
 };
 
 // Shows the message box of `kind` over `owner` and waits for OK: titled
 // "Error" with the error symbol for errors, "Warning", "Information" and
 // "Confirm" for the others, and the program's title for custom boxes.
-void ShowMessageBoxOf(QWidget* owner, MessageKind kind, const std::string& text,
+void ShowMessageBoxOf(const FramedWindow* owner, MessageKind kind, const std::string& text,
                       const std::string& programTitle);
 
 // Runs the file-open dialog over `owner` from `dialog` (folder, file name,
 // filter) and writes the dialog's filter and, when confirmed, the chosen
 // file's full path back into it (the folder stays as it was); `chosen` gets
 // the chosen files' full paths. True when confirmed.
-bool RunFileDialog(QWidget* owner, SDialog& dialog, std::vector<std::string>& chosen);
+bool RunFileDialog(const FramedWindow* owner, SDialog& dialog, std::vector<std::string>& chosen);
 
 }  // namespace orthelev

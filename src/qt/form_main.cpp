@@ -3,12 +3,15 @@
 #include <exception>
 
 #include <QCloseEvent>
+#include <QCompleter>
 #include <QDragEnterEvent>
 #include <QDropEvent>
 #include <QFile>
+#include <QGuiApplication>
 #include <QKeyEvent>
 #include <QMimeData>
 #include <QMouseEvent>
+#include <QScreen>
 #include <QTimer>
 #include <QUrl>
 
@@ -53,6 +56,17 @@ QLineEdit* MakeEdit(QWidget* parent, const char* name, const char* text, int lef
   return Place(new QLineEdit(text, parent), name, left, top, width, 21);
 }
 
+bool IsDragOrDrop(const QEvent* event) {
+  return event->type() == QEvent::DragEnter || event->type() == QEvent::DragMove ||
+         event->type() == QEvent::Drop;
+}
+
+bool CarriesLocalFiles(const QMimeData* mime) {
+  for (const QUrl& url : mime->urls())
+    if (url.isLocalFile()) return true;
+  return false;
+}
+
 bool IsEnter(const QKeyEvent* key) {
   return key->key() == Qt::Key_Return || key->key() == Qt::Key_Enter;
 }
@@ -78,8 +92,13 @@ TFormMain::TFormMain(SettingsLocation where, std::vector<std::string> parameters
   setWindowFlags(Qt::Window | Qt::WindowTitleHint | Qt::WindowSystemMenuHint |
                  Qt::WindowMinimizeButtonHint | Qt::WindowCloseButtonHint |
                  Qt::MSWindowsFixedSizeDialogHint);
+  ProvideTahoma();
   setFont(QFont("Tahoma", 8));
   setFixedSize(542, 189);  // neither enlarged nor maximised beyond its designed size
+  // Designed to open centred on the screen: where boxes shown before the
+  // settings have placed it are centred.
+  if (const QScreen* screen = QGuiApplication::primaryScreen())
+    move(screen->availableGeometry().center() - rect().center());
   CreateControls();
   SetTabOrder();
   ConnectHandlers();
@@ -142,13 +161,40 @@ void TFormMain::SetTabOrder() {
 }
 
 void TFormMain::ConnectHandlers() {
-  connect(ComboBoxGeoid, &QComboBox::activated, this, &TFormMain::ComboBoxGeoidSelect);
   connect(ButtonCalc, &QPushButton::clicked, this, &TFormMain::ButtonCalcClick);
   connect(ButtonBrowse, &QPushButton::clicked, this, &TFormMain::ButtonBrowseClick);
   connect(ButtonConvert, &QPushButton::clicked, this, &TFormMain::ButtonConvertClick);
   connect(ButtonExit, &QPushButton::clicked, this, &TFormMain::ButtonExitClick);
   connect(LabelReport, &ClickableLabel::clicked, this, &TFormMain::LabelReportClick);
   for (QLineEdit* edit : {EditLat, EditLon, EditSorce}) edit->installEventFilter(this);
+  // Files dropped on an edit box or the model box are dropped on the window.
+  for (QWidget* target :
+       {static_cast<QWidget*>(EditLat), static_cast<QWidget*>(EditLon),
+        static_cast<QWidget*>(EditGeoid), static_cast<QWidget*>(EditSorce),
+        static_cast<QWidget*>(ComboBoxGeoid), static_cast<QWidget*>(ComboBoxGeoid->lineEdit())})
+    target->installEventFilter(this);
+  ConnectModelBox();
+}
+
+void TFormMain::ConnectModelBox() {
+  // The model is selected when the user picks an item from the list (or
+  // steps through it with the arrow keys or the wheel). Qt's editable combo
+  // box also "activates" an item when its text is committed by Enter or by
+  // the focus leaving it; those commits select only text the user changed.
+  QLineEdit* text = ComboBoxGeoid->lineEdit();
+  disconnect(text, &QLineEdit::editingFinished, ComboBoxGeoid, nullptr);
+  disconnect(text, &QLineEdit::returnPressed, ComboBoxGeoid, nullptr);
+  if (QCompleter* completer = ComboBoxGeoid->completer()) completer->disconnect(ComboBoxGeoid);
+  connect(ComboBoxGeoid, &QComboBox::activated, this, &TFormMain::ComboBoxGeoidSelect);
+  connect(text, &QLineEdit::textEdited, this, [this] { modelTextEdited_ = true; });
+  connect(text, &QLineEdit::editingFinished, this, [this, text] {
+    if (!modelTextEdited_) return;
+    modelTextEdited_ = false;
+    const int index = ComboBoxGeoid->findText(text->text(), Qt::MatchFixedString);
+    if (index < 0) return;
+    ComboBoxGeoid->setCurrentIndex(index);
+    ComboBoxGeoidSelect();
+  });
 }
 
 void TFormMain::FormCreate() {
@@ -222,6 +268,25 @@ void TFormMain::RunHandler(const std::function<void()>& handler) {
   }
 }
 
+std::vector<DesignedText> TFormMain::DesignedTexts() const {
+  std::vector<DesignedText> texts;
+  for (const QWidget* control : std::initializer_list<const QWidget*>{
+           Label4, CheckBoxSpline, Label1, Label2, Label3, ButtonCalc, Label5, ButtonBrowse,
+           ButtonConvert, ButtonExit}) {
+    if (auto* label = qobject_cast<const QLabel*>(control)) texts.push_back({label, label->text()});
+    if (auto* button = qobject_cast<const QAbstractButton*>(control))
+      texts.push_back({button, button->text()});
+  }
+  for (int i = 0; i < ComboBoxGeoid->count(); ++i)
+    texts.push_back({ComboBoxGeoid, ComboBoxGeoid->itemText(i)});
+  texts.push_back({LabelWaiting, "Please waiting:  Convert to binary file..."});
+  texts.push_back({EditGeoid, "Out of range."});
+  texts.push_back({EditGeoid, "-9999.9999"});
+  texts.push_back({EditLat, EditLat->text()});
+  texts.push_back({EditLon, EditLon->text()});
+  return texts;
+}
+
 void TFormMain::SetStatusText(const std::string& text) {
   statusText_ = text;
   statusPanel_->setText(QString::fromStdString(text));
@@ -229,11 +294,11 @@ void TFormMain::SetStatusText(const std::string& text) {
 
 bool TFormMain::event(QEvent* event) {
   if (event->type() == QEvent::WindowActivate && !isMinimized()) FormActivate();
-  return QWidget::event(event);
+  return FramedWindow::event(event);
 }
 
 void TFormMain::changeEvent(QEvent* event) {
-  QWidget::changeEvent(event);
+  FramedWindow::changeEvent(event);
   if (event->type() == QEvent::FontChange && LabelReport) LabelReport->adjustSize();
   // Restored by the user after a hidden start: to the stored place.
   if (event->type() == QEvent::WindowStateChange && TheFlags().startHidden && isVisible() &&
@@ -262,19 +327,34 @@ void TFormMain::closeEvent(QCloseEvent* event) {
 }
 
 bool TFormMain::eventFilter(QObject* watched, QEvent* event) {
-  if (event->type() != QEvent::KeyPress || !IsEnter(static_cast<QKeyEvent*>(event)))
-    return QWidget::eventFilter(watched, event);
+  if (IsDragOrDrop(event) && CarriesLocalFiles(static_cast<QDropEvent*>(event)->mimeData())) {
+    // Never typed into the box as "file://" text.
+    if (!acceptDrops())
+      event->ignore();
+    else if (event->type() == QEvent::Drop)
+      dropEvent(static_cast<QDropEvent*>(event));
+    else
+      static_cast<QDropEvent*>(event)->acceptProposedAction();
+    return true;
+  }
+  const bool enterKey =
+      event->type() == QEvent::KeyPress && IsEnter(static_cast<QKeyEvent*>(event));
   char key = kEnter;
-  if (watched == EditSorce)
+  if (enterKey && watched == EditSorce)
     RunHandler([&key] { key = EditSorceKeyPress(key); });
-  else
+  else if (enterKey && (watched == EditLat || watched == EditLon))
     RunHandler([&key] { key = EditLatKeyPress(key); });
+  else
+    return FramedWindow::eventFilter(watched, event);
   return key == 0;
 }
 
 void TFormMain::dragEnterEvent(QDragEnterEvent* event) {
-  for (const QUrl& url : event->mimeData()->urls())
-    if (url.isLocalFile()) return event->acceptProposedAction();
+  if (CarriesLocalFiles(event->mimeData())) event->acceptProposedAction();
+}
+
+void TFormMain::dragMoveEvent(QDragMoveEvent* event) {
+  if (CarriesLocalFiles(event->mimeData())) event->acceptProposedAction();
 }
 
 void TFormMain::dropEvent(QDropEvent* event) {

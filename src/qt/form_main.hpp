@@ -17,6 +17,8 @@
 #include <QStatusBar>
 #include <QWidget>
 
+#include "qt/designed_font.hpp"
+#include "qt/placement_qt.hpp"
 #include "settings/settings_location.hpp"
 
 namespace orthelev {
@@ -37,7 +39,7 @@ class ClickableLabel : public QLabel {
   void mouseReleaseEvent(QMouseEvent* event) override;
 };
 
-class TFormMain : public QWidget {
+class TFormMain : public FramedWindow {
   Q_OBJECT
 
  public:
@@ -68,6 +70,10 @@ class TFormMain : public QWidget {
   // a close requested meanwhile takes effect once the outermost handler ends.
   void RunHandler(const std::function<void()>& handler);
   bool HandlerRunning() const { return handlerDepth_ > 0; }
+
+  // Each control's texts as designed, the model box's every entry and the
+  // widest texts the logic shows in it: what the font must fit.
+  std::vector<DesignedText> DesignedTexts() const;
 
   // The status bar's text as last set (bytes as given).
   const std::string& StatusText() const { return statusText_; }
@@ -104,12 +110,14 @@ class TFormMain : public QWidget {
   void closeEvent(QCloseEvent* event) override;
   bool eventFilter(QObject* watched, QEvent* event) override;
   void dragEnterEvent(QDragEnterEvent* event) override;
+  void dragMoveEvent(QDragMoveEvent* event) override;
   void dropEvent(QDropEvent* event) override;
 
  private:
   void CreateControls();
   void SetTabOrder();
   void ConnectHandlers();
+  void ConnectModelBox();
   void FormCreate();
 
   SettingsLocation where_;
@@ -120,6 +128,7 @@ class TFormMain : public QWidget {
   int handlerDepth_ = 0;
   bool closePending_ = false;
   bool closed_ = false;
+  bool modelTextEdited_ = false;  // typed into the model box since its last commit
 };
 
 }  // namespace orthelev

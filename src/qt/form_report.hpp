@@ -8,6 +8,8 @@
 #include <QPlainTextEdit>
 #include <QWidget>
 
+#include "qt/placement_qt.hpp"
+
 namespace orthelev {
 
 class TFormReport : public QWidget {
@@ -26,7 +28,7 @@ class TFormReport : public QWidget {
   std::string ReportText() const;
 
   // The window the report is centred over when shown (not owned).
-  void SetMainWindow(const QWidget* mainWindow) { mainWindow_ = mainWindow; }
+  void SetMainWindow(const FramedWindow* mainWindow) { mainWindow_ = mainWindow; }
 
   QPlainTextEdit* Memo1;
 
@@ -34,7 +36,7 @@ class TFormReport : public QWidget {
   void showEvent(QShowEvent* event) override;
 
  private:
-  const QWidget* mainWindow_ = nullptr;
+  const FramedWindow* mainWindow_ = nullptr;
   bool appendedSinceClear_ = false;
 };
 

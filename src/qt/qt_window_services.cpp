@@ -1,5 +1,7 @@
 #include "qt/qt_window_services.hpp"
 
+#include <cmath>
+
 #include <QApplication>
 #include <QScreen>
 
@@ -101,9 +103,21 @@ void QtWindowServices::SetSourceText(const std::string& text) { main_.EditSorce-
 bool QtWindowServices::ConvertEnabled() const { return main_.ButtonConvert->isEnabled(); }
 
 void QtWindowServices::SetConvertEnabled(bool enabled) {
+  if (!enabled && !focusBeforeBatch_) focusBeforeBatch_ = QApplication::focusWidget();
   main_.ButtonConvert->setEnabled(enabled);
   // A model picked during a batch would replace the grid the batch reads.
   main_.ComboBoxGeoid->setEnabled(enabled);
+  if (!enabled) {
+    // Disabling the focused Convert button moves the focus on (to Exit,
+    // where the next Enter would close the program).
+    focusMovedTo_ = QApplication::focusWidget();
+    return;
+  }
+  // Back where it was, unless the user has moved it meanwhile.
+  if (focusBeforeBatch_ && QApplication::focusWidget() == focusMovedTo_)
+    focusBeforeBatch_->setFocus(Qt::OtherFocusReason);
+  focusBeforeBatch_ = nullptr;
+  focusMovedTo_ = nullptr;
 }
 
 void QtWindowServices::SetMainCaption(const std::string& caption) {
@@ -116,10 +130,10 @@ void QtWindowServices::ShowGeneralError(const std::string& text) {
   box.exec();
 }
 
-int QtWindowServices::MainTop() const { return main_.frameGeometry().top(); }
-int QtWindowServices::MainLeft() const { return main_.frameGeometry().left(); }
-void QtWindowServices::SetMainTopLeft(int top, int left) { main_.move(left, top); }
-ScreenRect QtWindowServices::MainRect() const { return OuterRect(&main_); }
+int QtWindowServices::MainTop() const { return main_.FrameRect().top(); }
+int QtWindowServices::MainLeft() const { return main_.FrameRect().left(); }
+void QtWindowServices::SetMainTopLeft(int top, int left) { main_.MoveFrameTo(QPoint(left, top)); }
+ScreenRect QtWindowServices::MainRect() const { return ToScreenRect(main_.FrameRect()); }
 ScreenRect QtWindowServices::WorkArea() const { return WorkAreaOf(&main_); }
 
 int QtWindowServices::DisplayDpi() const {
@@ -145,7 +159,10 @@ void QtWindowServices::FocusBrowseButton() { main_.ButtonBrowse->setFocus(); }
 void QtWindowServices::CloseMainWindow() { main_.RequestClose(); }
 
 void QtWindowServices::SetFont(const FontChoice& font) {
-  const QFont qfont(Q(font.name), font.sizePoints);
+  // The pixel size the point size has at the display's resolution, as the
+  // windows were designed; smaller where a text would not fit.
+  const int pixels = static_cast<int>(std::lround(font.sizePoints * DisplayDpi() / 72.0));
+  const QFont qfont = FittingFont(Q(font.name), pixels, main_.DesignedTexts());
   main_.setFont(qfont);
   report_.setFont(qfont);
 }

@@ -6,6 +6,9 @@
 #include <string>
 #include <vector>
 
+#include <QPointer>
+#include <QWidget>
+
 #include "services/window_services.hpp"
 
 namespace orthelev {
@@ -78,6 +81,8 @@ class QtWindowServices : public WindowServices {
   TFormReport& report_;
   std::string programTitle_;
   bool busy_ = false;
+  // Where the focus was when a batch disabled Convert, and where that moved it.
+  QPointer<QWidget> focusBeforeBatch_, focusMovedTo_;
 };
 
 }  // namespace orthelev

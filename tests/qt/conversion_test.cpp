@@ -36,17 +36,28 @@ size_t LineCount(const std::string& path) {
   return static_cast<size_t>(std::count(text.begin(), text.end(), '\n'));
 }
 
-// Drops local files on the window; false when the window refused them.
-bool Drop(QWidget* window, const std::vector<std::string>& paths) {
+// Drops local files on `target` (the window or one of its controls) as a
+// file manager does, with their URLs also as text; false when refused.
+bool Drop(QWidget* target, const std::vector<std::string>& paths) {
   QMimeData mime;
   QList<QUrl> urls;
-  for (const std::string& path : paths) urls << QUrl::fromLocalFile(QString::fromStdString(path));
+  QStringList lines;
+  for (const std::string& path : paths) {
+    urls << QUrl::fromLocalFile(QString::fromStdString(path));
+    lines << urls.back().toString();
+  }
   mime.setUrls(urls);
+  mime.setText(lines.join("\n"));
+  // As the window system delivers it: to the nearest widget taking drops.
+  while (!target->acceptDrops() && !target->isWindow()) target = target->parentWidget();
   QDragEnterEvent enter(QPoint(10, 10), Qt::CopyAction, &mime, Qt::LeftButton, Qt::NoModifier);
-  QCoreApplication::sendEvent(window, &enter);
+  QCoreApplication::sendEvent(target, &enter);
   if (!enter.isAccepted()) return false;
+  QDragMoveEvent move(QPoint(10, 10), Qt::CopyAction, &mime, Qt::LeftButton, Qt::NoModifier);
+  QCoreApplication::sendEvent(target, &move);
+  if (!move.isAccepted()) return false;
   QDropEvent drop(QPointF(10, 10), Qt::CopyAction, &mime, Qt::LeftButton, Qt::NoModifier);
-  QCoreApplication::sendEvent(window, &drop);
+  QCoreApplication::sendEvent(target, &drop);
   return true;
 }
 
@@ -181,6 +192,30 @@ class ConversionTest : public DesktopTestCase {
     QCOMPARE(record.SFileName, folder_->File("day1.nmea"));
     QCOMPARE(record.SInitDir, folder_->Folder());
     QCOMPARE(record.SFilter, BuildOpenFilter(".nme.nmea.nma.txt.text.ubx", ".csv.pos", ".gpx"));
+  }
+
+  void FilesDroppedOnAnyControlAreConverted() {
+    Start();
+    const std::string input = folder_->WriteNmea("day1.nmea", 3);
+    QWidget* const targets[] = {Main().EditSorce,
+                                Main().EditLat,
+                                Main().EditLon,
+                                Main().EditGeoid,
+                                Main().ComboBoxGeoid->lineEdit(),
+                                Main().ButtonConvert,
+                                Main().GroupBoxCkeck};
+    for (QWidget* target : targets) {
+      const QString name = target->objectName();
+      std::filesystem::remove(folder_->File("day1_g.nmea"));
+      Main().EditSorce->clear();
+      QVERIFY2(Drop(target, {input}), qPrintable(name));
+      QVERIFY2(std::filesystem::exists(folder_->File("day1_g.nmea")), qPrintable(name));
+      QCOMPARE(Main().EditSorce->text().toStdString(), input);
+      QCOMPARE(Main().EditLat->text(), QString("35 40 37.8"));
+      QCOMPARE(Main().EditLon->text(), QString("139 44 52.3"));
+      QCOMPARE(Main().EditGeoid->text(), QString());
+      QCOMPARE(Main().ComboBoxGeoid->currentText(), QString("Custom Geoid"));
+    }
   }
 
   void CancelledBrowseChangesNothing() {

@@ -124,6 +124,60 @@ class DialogsTest : public DesktopTestCase {
     QVERIFY(!TheActiveGrid().open);
   }
 
+  void OnlyAPickOrAChangedTextSelectsTheModel() {
+    // EGM2008 2.5' is restored and its file is missing: selecting it opens
+    // the file dialog. Moving the focus or pressing Enter on the text as it
+    // was restored selects nothing.
+    folder_->Dir().Write("orthelev.ini", "[Option]\r\nGeoidModel=EGM2008 2.5'x2.5'\r\nDataPath=" +
+                                             folder_->Folder() + "\r\n");
+    Start();
+    QVERIFY(QTest::qWaitForWindowActive(&Main()));
+    QComboBox* box = Main().ComboBoxGeoid;
+    QCOMPARE(box->currentText(), QString("EGM2008 2.5'x2.5'"));
+    struct Case {
+      const char* what;
+      std::function<void()> commit;
+      bool selects;
+    };
+    const Case cases[] = {
+        {"Tab out",
+         [box] {
+           box->setFocus();
+           QTest::keyClick(box, Qt::Key_Tab);
+           QVERIFY(!box->hasFocus());
+         },
+         false},
+        {"focus moved by a click",
+         [this, box] {
+           box->setFocus();
+           QTest::mouseClick(Main().EditLat, Qt::LeftButton);
+           Main().EditLat->setFocus();
+         },
+         false},
+        {"Enter",
+         [box] {
+           box->setFocus();
+           QTest::keyClick(box, Qt::Key_Return);
+         },
+         false},
+        {"another model typed, then Enter",
+         [box] {
+           box->setFocus();
+           box->lineEdit()->selectAll();
+           QTest::keyClicks(box, "egm2008 1'x1'");
+           QTest::keyClick(box, Qt::Key_Return);
+         },
+         true},
+    };
+    for (const Case& c : cases) {
+      ModalAnswerer answerer([](QWidget* dialog) { static_cast<QDialog*>(dialog)->reject(); });
+      c.commit();
+      QTest::qWait(20);
+      QVERIFY2(answerer.seen.empty() != c.selects, c.what);
+      if (c.selects) QCOMPARE(answerer.seen[0].title, QString("Open"));
+    }
+  }
+
   void FiltersTranslateToQtAndBackUnchanged() {
     const std::string filters[] = {
         std::string(kInitialOpenFilter),

@@ -1,9 +1,14 @@
 // The designed layout of both windows: places, sizes, texts, hints, tab order.
 
 #include <QAbstractButton>
+#include <QCheckBox>
+#include <QComboBox>
+#include <QFontMetricsF>
 #include <QGroupBox>
 #include <QLabel>
 #include <QLineEdit>
+#include <QStyle>
+#include <QStyleOption>
 #include <QTest>
 
 #include "qt/desktop_fixture.hpp"
@@ -15,6 +20,39 @@ class LayoutTest : public QObject {
   Q_OBJECT
 
  private:
+  // The pixels a control leaves for its text, as its style draws it.
+  static int Room(const QWidget* control) {
+    QStyle* style = control->style();
+    constexpr int kLineEditMargin = 2;  // QLineEdit's own, either side
+    if (auto* combo = qobject_cast<const QComboBox*>(control)) {
+      QStyleOptionComboBox option;
+      option.initFrom(combo);
+      option.editable = true;
+      return style
+                 ->subControlRect(QStyle::CC_ComboBox, &option, QStyle::SC_ComboBoxEditField, combo)
+                 .width() -
+             2 * kLineEditMargin;
+    }
+    if (auto* edit = qobject_cast<const QLineEdit*>(control)) {
+      QStyleOptionFrame option;
+      option.initFrom(edit);
+      option.lineWidth = style->pixelMetric(QStyle::PM_DefaultFrameWidth, &option, edit);
+      return style->subElementRect(QStyle::SE_LineEditContents, &option, edit).width() -
+             2 * kLineEditMargin;
+    }
+    if (auto* button = qobject_cast<const QAbstractButton*>(control)) {
+      QStyleOptionButton option;
+      option.initFrom(button);
+      option.text = button->text();
+      const bool box = qobject_cast<const QCheckBox*>(control);
+      return style
+          ->subElementRect(box ? QStyle::SE_CheckBoxContents : QStyle::SE_PushButtonContents,
+                           &option, button)
+          .width();
+    }
+    return control->contentsRect().width();
+  }
+
   QString TextOf(const QWidget* widget) {
     if (auto* label = qobject_cast<const QLabel*>(widget)) return label->text();
     if (auto* edit = qobject_cast<const QLineEdit*>(widget)) return edit->text();
@@ -81,6 +119,50 @@ class LayoutTest : public QObject {
     QCOMPARE(main.LabelReport->geometry(), QRect(QPoint(317, 138), main.LabelReport->sizeHint()));
     main.setFont(QFont("Tahoma", 14));
     QCOMPARE(main.LabelReport->geometry(), QRect(QPoint(317, 138), main.LabelReport->sizeHint()));
+  }
+
+  void DesignedTextsFitTheirControls() {
+    // Also run with QT_SCALE_FACTOR=2 (ctest orthelev_qt_fonts_2x).
+    ProgramFolder folder;
+    auto program = StartProgram(folder.Location());
+    TFormMain& main = program->FormMain;
+    main.ApplicationEvents1Idle();  // the settings load applies the font
+    struct Shown {
+      const char* control;
+      std::vector<const char*> texts;
+    };
+    const Shown shown[] = {
+        {"Label4", {"Geoid model"}},
+        {"ComboBoxGeoid",
+         {"EGM2008 2.5'x2.5'", "EGM2008 1'x1'", "GSIGEO 2011 ver2.2", "GSIGEO 2011 ver2.1",
+          "GSIGEO 2011 ver2", "GSIGEO 2011 ver1", "Custom Geoid"}},
+        {"CheckBoxSpline", {"Spline interpolation"}},
+        {"LabelWaiting", {"Please waiting:  Convert to binary file..."}},
+        {"Label1", {"Latitude"}},
+        {"EditLat", {"35 40 37.8", "-35 40 37.8"}},
+        {"Label2", {"Longitude"}},
+        {"EditLon", {"139 44 52.3", "-139 44 52.3"}},
+        {"Label3", {"Geoid(m)"}},
+        {"EditGeoid", {"Out of range.", "-106.9986"}},
+        {"ButtonCalc", {"Check"}},
+        {"Label5", {"Source file"}},
+        {"ButtonBrowse", {"Browse"}},
+        {"ButtonConvert", {"Convert"}},
+        {"ButtonExit", {"Exit"}},
+    };
+    for (const Shown& s : shown) {
+      auto* control = main.findChild<QWidget*>(s.control);
+      QVERIFY2(control, s.control);
+      const QFontMetricsF metrics(control->font());
+      for (const char* text : s.texts) {
+        const double width = metrics.horizontalAdvance(QString(text));
+        const int room = Room(control);
+        QVERIFY2(width <= room, qPrintable(QString("\"%1\" in %2: %3 pixels wide, room for %4")
+                                               .arg(text, s.control)
+                                               .arg(width)
+                                               .arg(room)));
+      }
+    }
   }
 
   void TabOrderFollowsTheDesign() {

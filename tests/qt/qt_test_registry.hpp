@@ -1,6 +1,8 @@
 #pragma once
 // The widget test classes, each registered by its file with
-// ORTHELEV_QT_TEST(Class) and run by the test program's main.
+// ORTHELEV_QT_TEST(Class) (run on the offscreen platform with its fixed
+// screens) or ORTHELEV_DESKTOP_TEST(Class) (run on a real X display with a
+// window manager), and run by the test program's main.
 
 #include <functional>
 #include <memory>
@@ -11,13 +13,18 @@
 
 namespace orthelev::testing {
 
-inline std::vector<std::function<QObject*()>>& QtTestClasses() {
-  static std::vector<std::function<QObject*()>> classes;
+struct QtTestClass {
+  std::function<QObject*()> make;
+  bool needsWindowManager = false;
+};
+
+inline std::vector<QtTestClass>& QtTestClasses() {
+  static std::vector<QtTestClass> classes;
   return classes;
 }
 
-inline bool RegisterQtTest(std::function<QObject*()> make) {
-  QtTestClasses().push_back(std::move(make));
+inline bool RegisterQtTest(std::function<QObject*()> make, bool needsWindowManager) {
+  QtTestClasses().push_back({std::move(make), needsWindowManager});
   return true;
 }
 
@@ -25,4 +32,7 @@ inline bool RegisterQtTest(std::function<QObject*()> make) {
 
 #define ORTHELEV_QT_TEST(Class)         \
   static const bool registered##Class = \
-      ::orthelev::testing::RegisterQtTest([] { return new Class; })
+      ::orthelev::testing::RegisterQtTest([] { return new Class; }, false)
+#define ORTHELEV_DESKTOP_TEST(Class)    \
+  static const bool registered##Class = \
+      ::orthelev::testing::RegisterQtTest([] { return new Class; }, true)

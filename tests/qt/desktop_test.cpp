@@ -1,0 +1,207 @@
+// The desktop program under a real window manager (scripts/with-desktop.sh
+// runs these on Xvfb with openbox): where the framed window and its boxes
+// land, what restarts keep, and where the focus goes.
+
+#include <filesystem>
+
+#include <QFileDialog>
+#include <QScreen>
+#include <QTest>
+#include <QWindow>
+
+#include "qt/desktop_fixture.hpp"
+#include "qt/placement_qt.hpp"
+#include "qt/qt_test_registry.hpp"
+#include "services/placement.hpp"
+#include "settings/profile_file.hpp"
+
+namespace orthelev::testing {
+
+namespace {
+
+constexpr int kTimeoutMs = 5000;
+
+bool Framed(const QWidget& window) {
+  return window.isVisible() && window.windowHandle() &&
+         !window.windowHandle()->frameMargins().isNull();
+}
+
+// The outer rectangle as the window manager framed it.
+QRect Outer(const QWidget& window) {
+  return window.geometry().marginsAdded(window.windowHandle()->frameMargins());
+}
+
+// Waits until the window's frame has stayed put for a while (the window
+// manager and the program may each move it once after it is mapped).
+bool WaitUntilAtRest(const QWidget& window) {
+  QRect last;
+  int still = 0;
+  return QTest::qWaitFor(
+      [&] {
+        const QRect now = Outer(window);
+        still = now == last ? still + 1 : 0;
+        last = now;
+        return still >= 5;
+      },
+      kTimeoutMs);
+}
+
+QRect WorkArea(const QWidget& window) { return window.screen()->availableGeometry(); }
+
+// Where a window of `frame`'s size is centred over `owner` inside `work`.
+QPoint CentredOver(const QRect& owner, const QRect& frame, const QRect& work) {
+  const ScreenPoint at =
+      CenterOver(ToScreenRect(owner), frame.width(), frame.height(), ToScreenRect(work));
+  return {at.left, at.top};
+}
+
+// The frame's top-left as the settings file stores it.
+QPoint SavedPlace(const std::string& settingsFile) {
+  ProfileFile file;
+  if (!file.Load(settingsFile)) return {};
+  const auto left = file.Find("Option", "MainLeft");
+  const auto top = file.Find("Option", "MainTop");
+  if (!left || !top) return {};
+  return {std::stoi(*left), std::stoi(*top)};
+}
+
+}  // namespace
+
+class DesktopTest : public DesktopTestCase {
+  Q_OBJECT
+
+ private:
+  // Starts the program and waits until the window manager has framed the
+  // window and the frame has come to rest.
+  bool StartFramed(std::vector<std::string> parameters = {}) {
+    Start(std::move(parameters));
+    if (!QTest::qWaitFor([this] { return Framed(Main()); }, kTimeoutMs)) return false;
+    if (!QTest::qWaitForWindowExposed(&Main(), kTimeoutMs)) return false;
+    return WaitUntilAtRest(Main());
+  }
+
+  void CloseProgram() {
+    Main().close();
+    program_.reset();
+  }
+
+ private slots:
+  void RestartsKeepTheCentredFrameWhereItWas() {
+    std::filesystem::remove(folder_->SettingsFile());
+    QPoint first;
+    for (int run = 0; run < 3; ++run) {
+      QVERIFY(StartFramed());
+      const QRect frame = Outer(Main());
+      if (run == 0) {
+        // A fresh start centres the frame, title bar included, in the work area.
+        const QRect work = WorkArea(Main());
+        first = QPoint(work.left() + (work.width() - frame.width()) / 2,
+                       work.top() + (work.height() - frame.height()) / 2);
+      }
+      QCOMPARE(frame.topLeft(), first);
+      CloseProgram();
+      QCOMPARE(SavedPlace(folder_->SettingsFile()), first);
+    }
+  }
+
+  void StoredPlacesKeepTheCaptionInTheWorkAreaOnEitherStart() {
+    struct Case {
+      const char* stored;
+      QPoint frameAt;  // from the work area's top-left
+    };
+    const Case cases[] = {
+        {"MainTop=-20\r\nMainLeft=-1\r\n", {0, 0}},  // what a creeping window saved
+        {"MainTop=100\r\nMainLeft=200\r\n", {200, 100}},
+    };
+    for (const Case& c : cases) {
+      for (const bool hidden : {false, true}) {
+        const QString what = QString(c.stored) + (hidden ? " hidden start" : "");
+        folder_->WriteSettings(c.stored);
+        const std::string log = folder_->WriteNmea("day1.nmea", 1);
+        if (hidden) {
+          Start({log, "/H"});
+          Main().showNormal();  // the user restores the program
+          QVERIFY2(QTest::qWaitFor([this] { return Framed(Main()); }, kTimeoutMs),
+                   qPrintable(what));
+          QVERIFY(WaitUntilAtRest(Main()));
+        } else {
+          QVERIFY2(StartFramed(), qPrintable(what));
+        }
+        const QRect work = WorkArea(Main());
+        QCOMPARE(Outer(Main()).topLeft(), work.topLeft() + c.frameAt);
+        QVERIFY2(Main().geometry().top() > work.top(), qPrintable(what));  // the caption shows
+        CloseProgram();
+        QCOMPARE(SavedPlace(folder_->SettingsFile()), work.topLeft() + c.frameAt);
+      }
+    }
+  }
+
+  void FocusReturnsToConvertWhenTheBatchEnds() {
+    QVERIFY(StartFramed());
+    Main().activateWindow();
+    QVERIFY(QTest::qWaitForWindowActive(&Main(), kTimeoutMs));
+    Main().EditSorce->setText(QString::fromStdString(folder_->WriteNmea("day1.nmea", 3)));
+    Main().ButtonConvert->setFocus();
+    QTest::keyClick(Main().ButtonConvert, Qt::Key_Space);
+    QVERIFY(std::filesystem::exists(folder_->File("day1_g.nmea")));
+    QCOMPARE(QApplication::focusWidget(), Main().ButtonConvert);
+    // Enter now converts again instead of closing the program.
+    QTest::keyClick(QApplication::focusWidget(), Qt::Key_Return);
+    QVERIFY(Main().isVisible());
+  }
+
+  void BoxesAreCentredOverTheFrameInEveryState() {
+    // EGM2008 1' is chosen and its file is missing: a batch asks for it
+    // with the file dialog and, cancelled, ends in the error box.
+    const std::string log = folder_->WriteNmea("day1.nmea", 1);
+    folder_->Dir().Write("orthelev.ini", "[Option]\r\nGeoidModel=EGM2008 1'x1'\r\nDataPath=" +
+                                             folder_->Folder() + "\r\n");
+    struct Seen {
+      QString title;
+      QRect frame;
+    };
+    for (const char* state : {"shown", "minimised", "hidden start"}) {
+      std::vector<Seen> seen;
+      ModalAnswerer answerer([&seen](QWidget* dialog) {
+        QVERIFY(QTest::qWaitFor([dialog] { return Framed(*dialog); }, kTimeoutMs));
+        QVERIFY(WaitUntilAtRest(*dialog));
+        seen.push_back({dialog->windowTitle(), Outer(*dialog)});
+        static_cast<QDialog*>(dialog)->reject();
+      });
+      if (QString(state) == "hidden start") {
+        Start({log, "/H"});
+      } else {
+        QVERIFY(StartFramed());
+        if (QString(state) == "minimised") Main().showMinimized();
+        Main().EditSorce->setText(QString::fromStdString(log));
+        Main().ButtonConvertClick();
+      }
+      QCOMPARE(seen.size(), size_t{2});
+      QCOMPARE(seen[0].title, QString("Open"));
+      QCOMPARE(seen[1].title, QString("Error"));
+      // Where the window is, or shows when restored.
+      Main().showNormal();
+      QVERIFY(QTest::qWaitFor([this] { return Framed(Main()); }, kTimeoutMs));
+      QVERIFY(WaitUntilAtRest(Main()));
+      const QRect main = Outer(Main());
+      for (const Seen& box : seen)
+        QCOMPARE(box.frame.topLeft(), CentredOver(main, box.frame, WorkArea(Main())));
+      CloseProgram();
+    }
+  }
+
+  void ReportIsCentredOverTheFrame() {
+    QVERIFY(StartFramed());
+    Main().LabelReportClick();
+    QVERIFY(QTest::qWaitFor([this] { return Framed(Report()); }, kTimeoutMs));
+    QVERIFY(WaitUntilAtRest(Report()));
+    QCOMPARE(Outer(Report()).topLeft(),
+             CentredOver(Outer(Main()), Outer(Report()), WorkArea(Main())));
+  }
+};
+
+ORTHELEV_DESKTOP_TEST(DesktopTest);
+
+}  // namespace orthelev::testing
+
+#include "desktop_test.moc"
