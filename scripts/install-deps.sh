@@ -3,7 +3,7 @@
 # Runs as root (CI and fresh machines); as another user it only reports what is missing.
 set -euo pipefail
 
-packages=(cmake make g++ clang-format clang-tidy googletest libgtest-dev libgmock-dev libbenchmark-dev locales libgdal-dev gdal-bin proj-data proj-bin
+packages=(cmake make g++ clang libclang-rt-14-dev clang-format clang-tidy googletest libgtest-dev libgmock-dev libbenchmark-dev locales libgdal-dev gdal-bin proj-data proj-bin
           geographiclib-tools
           qt6-base-dev xvfb
           # the desktop tests and screenshots: a window manager, X tools, and

@@ -160,8 +160,9 @@ bool TakePacketByte(LogReader& r, unsigned char b, std::string& line) {
     case PacketState::Mtk:
       if (r.packetCount == 4) r.packetLength = r.previous + 256 * b;
       if (!LengthFramedPacketEnds(r)) return false;
-      // The packet's closing CR LF is not part of it.
-      if (line.size() >= 2 && static_cast<unsigned char>(line[line.size() - 2]) == kCr)
+      // The packet's closing CR LF is not part of it; other last bytes are.
+      if (line.size() >= 2 && static_cast<unsigned char>(line[line.size() - 2]) == kCr &&
+          static_cast<unsigned char>(line.back()) == kLf)
         line.resize(line.size() - 2);
       return true;
     case PacketState::Text:

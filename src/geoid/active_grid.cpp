@@ -36,7 +36,7 @@ void SetActiveGeometry(const GridSpec& geometry) {
   g.nlat = geometry.nlat;
   g.nlon = geometry.nlon;
   g.prePad = geometry.prePad;
-  g.glamx = g.glamn + (g.nlat - 1) / NodesPerDegree(g.dgla);
+  g.glamx = g.glamn + (static_cast<double>(g.nlat) - 1) / NodesPerDegree(g.dgla);
   g.glomx = g.glomn + g.nlon / NodesPerDegree(g.dglo);
   g.wraps = g.glomn <= 0.00001 && g.glomx + 0.00001 >= 360;
   g.splineRows = {};  // its nodes were found with the old geometry

@@ -20,7 +20,10 @@ bool ValidTrailer(const GridSpec& s, std::int64_t fileSize) {
   if (s.nrows <= 0 || s.ncols <= 0) return false;
   if (!UsableSpacing(s.dgla) || !UsableSpacing(s.dglo)) return false;
   if (!std::isfinite(s.glamn) || !std::isfinite(s.glomn)) return false;
-  return fileSize == 4 * static_cast<std::int64_t>(s.nrows) * s.ncols + kCustomTrailerBytes;
+  // nrows * ncols < 2^62 cannot overflow; the file size is compared in nodes.
+  const std::int64_t nodes = static_cast<std::int64_t>(s.nrows) * s.ncols;
+  const std::int64_t nodeBytes = fileSize - kCustomTrailerBytes;
+  return nodeBytes >= 0 && nodeBytes % 4 == 0 && nodeBytes / 4 == nodes;
 }
 
 }  // namespace

@@ -3,6 +3,7 @@
 #include <cmath>
 #include <cstdio>
 #include <cstring>
+#include <filesystem>
 #include <fstream>
 #include <limits>
 #include <memory>
@@ -151,11 +152,22 @@ std::optional<GridSpec> ParseGsiHeader(std::string_view line) {
   return geometry;
 }
 
+bool GsiGridFitsFile(const GridSpec& header, std::int64_t fileBytes) {
+  return static_cast<std::int64_t>(header.nlat) * header.nlon <= fileBytes;
+}
+
 bool ConvertGsiGrid(const std::string& path, std::optional<GridSpec>& header) {
   AsciiGridReader reader(path);
   if (!reader.IsOpen()) return false;
   header = ParseGsiHeader(reader.NextLine());
   if (!header) return false;
+  std::error_code sizeError;
+  const auto fileBytes = std::filesystem::file_size(path, sizeError);
+  if (sizeError) return false;
+  if (!GsiGridFitsFile(*header, static_cast<std::int64_t>(fileBytes))) {
+    Window().ShowMessageBox("Data is insufficient: " + path);
+    return false;
+  }
   DataArray data;
   data.nlat = header->nlat;
   data.nlon = header->nlon;

@@ -32,6 +32,13 @@ inline constexpr std::int64_t kMaxGsiNodes = 100'000'000;
 // finite positive number below 200 degrees (NodesPerDegree must not be 0).
 [[nodiscard]] std::optional<GridSpec> ParseGsiHeader(std::string_view line);
 
+// True when an ASCII grid file of `fileBytes` bytes can hold the header's
+// nlat x nlon values. Every value takes at least one byte of the file (a
+// blank line is one missing value), so a file holds at most as many values
+// as it has bytes; a header announcing more is refused before anything is
+// allocated.
+bool GsiGridFitsFile(const GridSpec& header, std::int64_t fileBytes);
+
 // Takes the next number off the front of `line` (numbers separated by runs
 // of blanks and commas). The last token of a line that is no number gives
 // NaN (real) or 0 (integer); any other token that is no number gives false.

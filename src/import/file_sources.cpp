@@ -3,6 +3,7 @@
 
 #include <algorithm>
 #include <cmath>
+#include <filesystem>
 #include <fstream>
 #include <limits>
 #include <map>
@@ -36,6 +37,13 @@ class TextLines {
   std::ifstream in_;
   int number_ = 0;
 };
+
+// The size of the file at `path`, 0 when it cannot be had.
+std::int64_t FileBytes(const std::string& path) {
+  std::error_code error;
+  const auto size = std::filesystem::file_size(path, error);
+  return error ? 0 : static_cast<std::int64_t>(size);
+}
 
 // The first line of a file, at most `limit` bytes of it.
 std::string FirstLine(const std::string& path, std::size_t limit) {
@@ -306,6 +314,11 @@ std::unique_ptr<GridSource> OpenGsiAsciiGrid(const std::string& path, std::strin
     error = path + " is not a GSIGEO grid: its first line is no grid header.";
     return nullptr;
   }
+  if (!GsiGridFitsFile(geometry, FileBytes(path))) {
+    error = "The GSIGEO grid has fewer values than its header's " + FormatInt(geometry.nlat) +
+            " rows of " + FormatInt(geometry.nlon) + ".";
+    return nullptr;
+  }
   std::vector<float> values(static_cast<std::size_t>(geometry.nlat) *
                             static_cast<std::size_t>(geometry.nlon));
   std::string_view rest;
@@ -355,6 +368,13 @@ std::unique_ptr<GridSource> OpenIsgGrid(const std::string& path, std::string& er
   double noData = 0;
   if (!ReadIsgHeader(lines, header, error) || !IsgGeometry(header, lattice, noData, error))
     return nullptr;
+  // Values are separated by blanks or line ends: a file of n bytes holds
+  // at most (n + 1) / 2 of them.
+  if (static_cast<std::int64_t>(lattice.rows) * lattice.columns > (FileBytes(path) + 1) / 2) {
+    error = "The ISG header announces " + FormatInt(lattice.rows) + " rows of " +
+            FormatInt(lattice.columns) + " values, more than the file can hold.";
+    return nullptr;
+  }
   std::vector<float> values(static_cast<std::size_t>(lattice.rows) *
                             static_cast<std::size_t>(lattice.columns));
   if (!ReadIsgValues(lines, noData, values, error)) return nullptr;

@@ -1,8 +1,11 @@
 // Grids read through GDAL. Built as a module of its own (liborthelev_gdal),
 // loaded by gdal_loader.cpp only when an import needs GDAL.
 
+#include <algorithm>
 #include <cmath>
 #include <cpl_error.h>
+#include <cpl_string.h>
+#include <cpl_vsi.h>
 #include <gdal.h>
 #include <gdal_priv.h>
 #include <limits>
@@ -62,6 +65,81 @@ bool CheckGeographic(const GDALDataset& dataset, const std::string& path, std::s
   return true;
 }
 
+// Columns read from GDAL at a time, so that the read buffer stays small
+// however wide the raster is.
+constexpr std::int32_t kPieceColumns = 65536;
+// A compressed raster may hold at most this many nodes per byte of its
+// files (deflate reaches about 1000:1 on constant data, 4-byte values).
+constexpr std::int64_t kMaxNodesPerCompressedByte = 4096;
+// Nodes of a custom geoid file below 2 GiB; no import can use more.
+constexpr std::int64_t kMaxNodes = std::int64_t{1} << 29;
+
+// Bytes of every file the dataset reads (a VRT's sources included); 0 when
+// they cannot be had.
+std::int64_t DatasetBytes(GDALDataset& dataset) {
+  std::int64_t bytes = 0;
+  char** files = dataset.GetFileList();
+  for (char** file = files; file && *file; ++file) {
+    VSIStatBufL info;
+    if (VSIStatL(*file, &info) == 0) bytes += static_cast<std::int64_t>(info.st_size);
+  }
+  CSLDestroy(files);
+  return bytes;
+}
+
+// True when the rows x columns the header announces can be in the files:
+// uncompressed rasters take at least 2 bytes a node (text grids one digit
+// and a separator, binary grids their sample size), compressed ones are
+// held to a ratio. Checked before any buffer is sized from the header.
+bool AnnouncedSizeFits(GDALDataset& dataset, GDALRasterBand& band, const std::string& path,
+                       std::string& error) {
+  const std::int64_t nodes =
+      static_cast<std::int64_t>(dataset.GetRasterXSize()) * dataset.GetRasterYSize();
+  const std::int64_t fileBytes = DatasetBytes(dataset);
+  const char* compression = dataset.GetMetadataItem("COMPRESSION", "IMAGE_STRUCTURE");
+  const bool compressed = compression && !EQUAL(compression, "NONE");
+  const std::int64_t bytesPerNode =
+      std::min<std::int64_t>(2, GDALGetDataTypeSizeBytes(band.GetRasterDataType()));
+  const std::int64_t limit = compressed ? fileBytes * kMaxNodesPerCompressedByte
+                                        : fileBytes / std::max<std::int64_t>(1, bytesPerNode);
+  if (nodes <= std::min(limit, kMaxNodes)) return true;
+  error = path + " announces " + FormatInt(dataset.GetRasterYSize()) + " rows of " +
+          FormatInt(dataset.GetRasterXSize()) + " nodes, more than " +
+          (nodes > kMaxNodes ? std::string("any custom geoid file can hold")
+                             : "its " + FormatInt(fileBytes) + " bytes can hold") +
+          ".";
+  return false;
+}
+
+// GDAL's GTX driver sizes a line buffer from the header as it opens the
+// file, so the header's rows x columns of 4-byte values (big-endian int32
+// at bytes 32 and 36) are checked against the file first.
+bool GtxHeaderFits(const std::string& path, std::string& error) {
+  VSIStatBufL info;
+  unsigned char header[40];
+  VSILFILE* file = VSIFOpenL(path.c_str(), "rb");
+  const bool read = file && VSIFReadL(header, 1, sizeof header, file) == sizeof header;
+  if (file) VSIFCloseL(file);
+  if (!read || VSIStatL(path.c_str(), &info) != 0) {
+    error = path + " is not a GTX grid: its header cannot be read.";
+    return false;
+  }
+  const auto word = [&header](int at) {
+    return static_cast<std::int32_t>(std::uint32_t{header[at]} << 24 |
+                                     std::uint32_t{header[at + 1]} << 16 |
+                                     std::uint32_t{header[at + 2]} << 8 | header[at + 3]);
+  };
+  const std::int64_t rows = word(32), columns = word(36);
+  // rows * columns < 2^62 cannot overflow; the file is compared in nodes.
+  if (rows > 0 && columns > 0 &&
+      rows * columns <= (static_cast<std::int64_t>(info.st_size) - 40) / 4)
+    return true;
+  error = path + " announces " + FormatInt(rows) + " rows of " + FormatInt(columns) +
+          " nodes, more than its " + FormatInt(static_cast<std::int64_t>(info.st_size)) +
+          " bytes can hold.";
+  return false;
+}
+
 class GdalRaster : public GridSource {
  public:
   GdalRaster(DatasetHandle dataset, GDALRasterBand* band, const SourceLattice& lattice,
@@ -75,18 +153,21 @@ class GdalRaster : public GridSource {
     offset_ = band_->GetOffset(&hasOffset);
     if (!hasScale) scale_ = 1;
     if (!hasOffset) offset_ = 0;
-    raw_.resize(static_cast<std::size_t>(lattice_.columns));
+    raw_.resize(static_cast<std::size_t>(std::min(lattice_.columns, kPieceColumns)));
   }
   const SourceLattice& Lattice() const override { return lattice_; }
   bool ReadRow(std::int32_t row, float* values, std::string& error) override {
     const int line = southUp_ ? lattice_.rows - 1 - row : row;
     QuietGdalErrors quiet;
-    if (band_->RasterIO(GF_Read, 0, line, lattice_.columns, 1, raw_.data(), lattice_.columns, 1,
-                        GDT_Float64, 0, 0, nullptr) != CE_None) {
-      error = "Cannot read line " + FormatInt(line) + " of the raster" + LastGdalMessage() + ".";
-      return false;
+    for (std::int32_t first = 0; first < lattice_.columns; first += kPieceColumns) {
+      const int count = std::min(kPieceColumns, lattice_.columns - first);
+      if (band_->RasterIO(GF_Read, first, line, count, 1, raw_.data(), count, 1, GDT_Float64, 0, 0,
+                          nullptr) != CE_None) {
+        error = "Cannot read line " + FormatInt(line) + " of the raster" + LastGdalMessage() + ".";
+        return false;
+      }
+      for (int c = 0; c < count; ++c) values[first + c] = Value(raw_[c]);
     }
-    for (std::int32_t c = 0; c < lattice_.columns; ++c) values[c] = Value(raw_[c]);
     return true;
   }
 
@@ -113,6 +194,11 @@ std::unique_ptr<GridSource> OpenRaster(const std::string& path, bool& opened, st
   std::call_once(registered, [] { GDALAllRegister(); });
   QuietGdalErrors quiet;
   opened = false;
+  GDALDriverH driver = GDALIdentifyDriver(path.c_str(), nullptr);
+  if (driver && EQUAL(GDALGetDriverShortName(driver), "GTX")) {
+    opened = true;
+    if (!GtxHeaderFits(path, error)) return nullptr;
+  }
   DatasetHandle dataset(GDALDataset::Open(path.c_str(), GDAL_OF_RASTER | GDAL_OF_READONLY));
   if (!dataset) {
     error = path + " is not a grid this program can read" + LastGdalMessage() + ".";
@@ -128,6 +214,7 @@ std::unique_ptr<GridSource> OpenRaster(const std::string& path, bool& opened, st
     error = path + " holds complex numbers, not heights.";
     return nullptr;
   }
+  if (!AnnouncedSizeFits(*dataset, *band, path, error)) return nullptr;
   double transform[6];
   if (dataset->GetGeoTransform(transform) != CE_None) {
     error = path + " has no georeferencing: its node positions are unknown.";

@@ -17,14 +17,29 @@ constexpr double kSpacingTolerance = 1e-4;
 // program's own reader takes larger files.
 constexpr std::int64_t kMaxFileBytes = 2147483647;
 
+// Finest spacing accepted, degrees (about 1 cm): node indices of any
+// position on the earth then stay far inside 64 bits.
+constexpr double kFinestSpacing = 1e-7;
+// Node indices are clamped to this magnitude before conversion; grids have
+// fewer than 2^31 nodes a side, so a clamped index lies outside any grid.
+constexpr double kIndexLimit = 4.0e18;
+
+// A whole number of nodes as an integer, clamped so that the conversion is
+// defined whatever the real (NaN gives the lower limit).
+std::int64_t ClampedIndex(double nodes) {
+  if (!(nodes > -kIndexLimit)) return static_cast<std::int64_t>(-kIndexLimit);
+  if (nodes > kIndexLimit) return static_cast<std::int64_t>(kIndexLimit);
+  return static_cast<std::int64_t>(nodes);
+}
+
 // Index of the first node at or after `offset` degrees from node 0.
 std::int64_t FirstNodeFrom(double offset, double spacing) {
-  return static_cast<std::int64_t>(std::ceil(offset / spacing - kNodeTolerance));
+  return ClampedIndex(std::ceil(offset / spacing - kNodeTolerance));
 }
 
 // Index of the last node at or before `offset` degrees from node 0.
 std::int64_t LastNodeTo(double offset, double spacing) {
-  return static_cast<std::int64_t>(std::floor(offset / spacing + kNodeTolerance));
+  return ClampedIndex(std::floor(offset / spacing + kNodeTolerance));
 }
 
 // The longitudes a plan takes: `width` degrees east of `west` (folded into
@@ -90,13 +105,24 @@ bool PlanRows(const SourceLattice& s, double dlat, const std::optional<Region>& 
   return true;
 }
 
+// True when `columns` columns of the plan's rows make a custom geoid file
+// below 2 GiB; checked before the column list is made.
+bool FitsOneFile(const ImportPlan& plan, std::int64_t columns, std::string& error) {
+  // Compared in nodes: rows and columns below 2^31 multiply without overflow.
+  const std::int64_t nodes = static_cast<std::int64_t>(plan.rowCount) * columns;
+  if (nodes <= (kMaxFileBytes - 40) / 4) return true;
+  error = "The imported grid would take " + FormatInt(4 * nodes + 40) +
+          " bytes; a custom geoid file must stay below 2 GiB. Cut a region.";
+  return false;
+}
+
 // Columns of a source that covers the whole circle with n distinct columns.
-void PlanGlobalColumns(const SourceLattice& s, double dlon, std::int64_t n,
-                       const LongitudeSpan& span, ImportPlan& plan) {
+bool PlanGlobalColumns(const SourceLattice& s, double dlon, std::int64_t n,
+                       const LongitudeSpan& span, ImportPlan& plan, std::string& error) {
   // Column j of the source lies at start + (j + shift) * dlon, where start
   // is the first node at or east of 0°.
   const double west = NormalizedLongitude(s.westLongitude);
-  const auto shift = static_cast<std::int64_t>(std::floor(west / dlon + kNodeTolerance));
+  const std::int64_t shift = ClampedIndex(std::floor(west / dlon + kNodeTolerance));
   double start = west - static_cast<double>(shift) * dlon;
   if (start < kNodeTolerance * dlon) start = 0;
   std::int64_t first = 0, count = n;
@@ -108,14 +134,16 @@ void PlanGlobalColumns(const SourceLattice& s, double dlon, std::int64_t n,
     first = FirstNodeFrom(span.west - start, dlon);
     count = std::min(n, LastNodeTo(span.west + span.width - start, dlon) - first + 1);
   }
+  if (!FitsOneFile(plan, count, error)) return false;
   plan.sourceColumns.clear();
   for (std::int64_t k = first; k < first + count; ++k)
     plan.sourceColumns.push_back(static_cast<std::int32_t>(((k - shift) % n + n) % n));
   plan.glomn = NormalizedLongitude(start + static_cast<double>(first) * dlon);
+  return true;
 }
 
-void PlanRegionalColumns(const SourceLattice& s, double dlon, const LongitudeSpan& span,
-                         ImportPlan& plan) {
+bool PlanRegionalColumns(const SourceLattice& s, double dlon, const LongitudeSpan& span,
+                         ImportPlan& plan, std::string& error) {
   const double west = NormalizedLongitude(s.westLongitude);
   std::int64_t first = 0, last = s.columns - 1;
   if (!span.full) {
@@ -130,10 +158,12 @@ void PlanRegionalColumns(const SourceLattice& s, double dlon, const LongitudeSpa
     }
     if (best == 0) last = first - 1;
   }
+  if (!FitsOneFile(plan, last - first + 1, error)) return false;
   plan.sourceColumns.clear();
   for (std::int64_t j = first; j <= last; ++j)
     plan.sourceColumns.push_back(static_cast<std::int32_t>(j));
   plan.glomn = NormalizedLongitude(west + static_cast<double>(first) * dlon);
+  return true;
 }
 
 // Distinct columns around the circle, or 0 when the grid is not global.
@@ -154,7 +184,7 @@ double NormalizedLongitude(double longitude) {
 }
 
 bool ReaderSpacing(double spacing, double& snapped) {
-  if (!std::isfinite(spacing) || spacing <= 0 || spacing > 200) return false;
+  if (!std::isfinite(spacing) || spacing < kFinestSpacing || spacing > 200) return false;
   const double per100 = std::nearbyint(100 / spacing);
   if (per100 < 1) return false;
   snapped = 100 / per100;
@@ -182,20 +212,12 @@ bool PlanImport(const SourceLattice& source, const std::optional<Region>& region
   if (region && !CheckRegion(*region, error)) return false;
   if (!PlanRows(source, plan.dgla, region, plan, error)) return false;
   const LongitudeSpan span = SpanOf(region, plan.dglo);
-  if (const std::int64_t n = GlobalColumnCount(source, plan.dglo); n > 0)
-    PlanGlobalColumns(source, plan.dglo, n, span, plan);
-  else
-    PlanRegionalColumns(source, plan.dglo, span, plan);
+  const std::int64_t n = GlobalColumnCount(source, plan.dglo);
+  if (!(n > 0 ? PlanGlobalColumns(source, plan.dglo, n, span, plan, error)
+              : PlanRegionalColumns(source, plan.dglo, span, plan, error)))
+    return false;
   if (plan.sourceColumns.empty()) {
     error = "The region holds no column of the grid.";
-    return false;
-  }
-  const std::int64_t bytes = 4 * static_cast<std::int64_t>(plan.rowCount) *
-                                 static_cast<std::int64_t>(plan.sourceColumns.size()) +
-                             40;
-  if (bytes > kMaxFileBytes) {
-    error = "The imported grid would take " + FormatInt(bytes) +
-            " bytes; a custom geoid file must stay below 2 GiB. Cut a region.";
     return false;
   }
   return true;

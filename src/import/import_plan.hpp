@@ -50,7 +50,8 @@ struct ImportPlan {
 // Spacings the reader can address: its arithmetic uses the whole number of
 // nodes per 100 degrees nearest to 100 / spacing, so a spacing is accepted
 // when it lies within 1e-4 (relative) of 100 / that number, and is replaced
-// by it. False for other spacings (0.3° or 3° for instance).
+// by it. False for other spacings (0.3° or 3° for instance) and for spacings
+// finer than 1e-7 degrees (about 1 cm).
 bool ReaderSpacing(double spacing, double& snapped);
 
 // Longitude folded into [0, 360); values within 1e-9 degrees of 360 become 0.

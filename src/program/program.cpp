@@ -98,7 +98,12 @@ void FormClose() {
   WindowServices& window = Window();
   window.SetStatusText(" " + FileNameOf(TheSettings().settingsFileName) + "  saving...");
   window.ProcessPendingEvents();
-  SaveSettings();
+  std::vector<std::string> refused;
+  if (!SaveSettings(&refused) && !refused.empty()) {
+    std::string text = "These settings hold a line break and were not saved:";
+    for (const std::string& key : refused) text += "\r\n" + key;
+    window.ShowMessageBox(text);
+  }
   TheSettings().csvInfo.clear();
   TheSettings().csvOption.clear();
   TheActiveGrid().file.Close();

@@ -1,5 +1,6 @@
 #include "settings/profile_file.hpp"
 
+#include <algorithm>
 #include <cerrno>
 #include <cstring>
 #include <fcntl.h>
@@ -26,7 +27,8 @@ std::string_view Trim(std::string_view text) {
   return text;
 }
 
-bool SameName(std::string_view a, std::string_view b) { return EqualIgnoringAsciiCase(a, b); }
+// A section or key name as the index holds it: letter case ignored.
+std::string IndexName(std::string_view name) { return UpperAscii(Trim(name)); }
 
 bool HasLineBreak(std::string_view text) { return text.find_first_of("\r\n") != text.npos; }
 
@@ -183,30 +185,41 @@ std::optional<ProfileFile::Entry> ProfileFile::EntryOf(std::string_view text) {
   return Entry{key, Trim(text.substr(equals + 1))};
 }
 
-std::optional<std::size_t> ProfileFile::FindSection(std::string_view section) const {
-  section = Trim(section);
-  if (section.empty()) return std::nullopt;
+const ProfileFile::Index& ProfileFile::Indexed() const {
+  if (index_) return *index_;
+  Index& index = index_.emplace();
+  std::optional<std::size_t> header;  // of the section the line is in
+  std::string section;                // its index name; empty unless it is the first of its name
   for (std::size_t i = 0; i < lines_.size(); ++i) {
-    const auto name = SectionNameOf(lines_[i].text);
-    if (name && SameName(*name, section)) return i;
+    if (const auto name = SectionNameOf(lines_[i].text)) {
+      if (header) index.ends[*header] = i;
+      header = i;
+      const bool first = !name->empty() && index.sections.emplace(IndexName(*name), i).second;
+      section = first ? IndexName(*name) : std::string();
+    } else if (const auto entry = EntryOf(lines_[i].text); entry && !section.empty()) {
+      index.entries.emplace(section + '\n' + IndexName(entry->key), i);
+    }
   }
-  return std::nullopt;
+  if (header) index.ends[*header] = lines_.size();
+  return index;
 }
 
-std::size_t ProfileFile::SectionEnd(std::size_t header) const {
-  std::size_t i = header + 1;
-  while (i < lines_.size() && !SectionNameOf(lines_[i].text)) ++i;
-  return i;
+std::optional<std::size_t> ProfileFile::FindSection(std::string_view section) const {
+  if (Trim(section).empty()) return std::nullopt;
+  const Index& index = Indexed();
+  const auto found = index.sections.find(IndexName(section));
+  if (found == index.sections.end()) return std::nullopt;
+  return found->second;
 }
+
+std::size_t ProfileFile::SectionEnd(std::size_t header) const { return Indexed().ends.at(header); }
 
 std::optional<std::size_t> ProfileFile::FindEntry(std::size_t header, std::string_view key) const {
-  key = Trim(key);
-  const std::size_t end = SectionEnd(header);
-  for (std::size_t i = header + 1; i < end; ++i) {
-    const auto entry = EntryOf(lines_[i].text);
-    if (entry && SameName(entry->key, key)) return i;
-  }
-  return std::nullopt;
+  const Index& index = Indexed();
+  const auto found =
+      index.entries.find(IndexName(*SectionNameOf(lines_[header].text)) + '\n' + IndexName(key));
+  if (found == index.entries.end()) return std::nullopt;
+  return found->second;
 }
 
 // --- Reading ---------------------------------------------------------------
@@ -226,6 +239,17 @@ std::string ProfileFile::ReadString(std::string_view section, std::string_view k
 
 bool ProfileFile::HasSection(std::string_view section) const {
   return FindSection(section).has_value();
+}
+
+std::vector<std::string> ProfileFile::SectionNames() const {
+  std::vector<std::string> names;
+  const Index& index = Indexed();
+  for (std::size_t i = 0; i < lines_.size(); ++i) {
+    const auto name = SectionNameOf(lines_[i].text);
+    if (!name || name->empty()) continue;
+    if (index.sections.at(IndexName(*name)) == i) names.push_back(*name);
+  }
+  return names;
 }
 
 std::vector<std::string> ProfileFile::SectionKeys(std::string_view section) const {
@@ -249,36 +273,54 @@ std::vector<std::string> ProfileFile::ReadSectionRows(std::string_view section) 
 
 void ProfileFile::InsertLine(std::size_t at, std::string text) {
   lines_.insert(lines_.begin() + static_cast<std::ptrdiff_t>(at), Line{std::move(text), {}, true});
+  index_.reset();
   modified_ = true;
 }
+
+namespace {
+
+// The value as an entry holds it so that reading gives it back: in double
+// quotes when reading would otherwise trim it or take its quotes off.
+std::string StoredValue(std::string_view value) {
+  const bool quoted = value.size() >= 2 && (value.front() == '"' || value.front() == '\'') &&
+                      value.back() == value.front();
+  if (!value.empty() && (IsBlank(value.front()) || IsBlank(value.back()) || quoted))
+    return "\"" + std::string(value) + "\"";
+  return std::string(value);
+}
+
+}  // namespace
 
 bool ProfileFile::WriteString(std::string_view section, std::string_view key,
                               std::string_view value) {
   section = Trim(section);
   key = Trim(key);
   if (section.empty() || key.empty() || HasLineBreak(section) || HasLineBreak(key) ||
-      HasLineBreak(value) || key.find('=') != key.npos || key.front() == '[' || key.front() == ';')
+      key.find('=') != key.npos || key.front() == '[' || key.front() == ';' ||
+      !IsValidUtf8(section) || !IsValidUtf8(key) || !IsValidUtf8(value))
     return false;
-
+  const std::string stored = StoredValue(value);
   const auto header = FindSection(section);
+  const auto at = header ? FindEntry(*header, key) : std::nullopt;
+  // Already so: the line stays as it is, whatever it holds.
+  if (at && EntryOf(lines_[*at].text)->value == stored) return true;
+  if (HasLineBreak(value)) return false;
   if (!header) {
     InsertLine(lines_.size(), "[" + std::string(section) + "]");
-    InsertLine(lines_.size(), std::string(key) + "=" + std::string(value));
+    InsertLine(lines_.size(), std::string(key) + "=" + stored);
     return true;
   }
-  if (const auto at = FindEntry(*header, key)) {
+  if (at) {
     Line& line = lines_[*at];
-    const Entry entry = *EntryOf(line.text);
-    if (entry.value == value) return true;  // already so: the line stays as it is
-    line = Line{std::string(entry.key) + "=" + std::string(value), {}, true};
-    modified_ = true;
+    line = Line{std::string(EntryOf(line.text)->key) + "=" + stored, {}, true};
+    modified_ = true;  // the key and so the index stay as they were
     return true;
   }
   std::size_t after = *header;
   const std::size_t end = SectionEnd(*header);
   for (std::size_t i = *header + 1; i < end; ++i)
     if (EntryOf(lines_[i].text)) after = i;
-  InsertLine(after + 1, std::string(key) + "=" + std::string(value));
+  InsertLine(after + 1, std::string(key) + "=" + stored);
   return true;
 }
 
@@ -287,6 +329,7 @@ void ProfileFile::DeleteKey(std::string_view section, std::string_view key) {
   if (!header) return;
   while (const auto at = FindEntry(*header, key)) {
     lines_.erase(lines_.begin() + static_cast<std::ptrdiff_t>(*at));
+    index_.reset();
     modified_ = true;
   }
 }
@@ -295,6 +338,7 @@ void ProfileFile::DeleteSection(std::string_view section) {
   while (const auto header = FindSection(section)) {
     lines_.erase(lines_.begin() + static_cast<std::ptrdiff_t>(*header),
                  lines_.begin() + static_cast<std::ptrdiff_t>(SectionEnd(*header)));
+    index_.reset();
     modified_ = true;
   }
 }
@@ -340,6 +384,15 @@ void ProfileFile::ConvertToUtf16() {
   }
 }
 
+// The next Load decides the encoding of a file without byte-order mark
+// again: 8-bit text that passes for UTF-8 would be read as UTF-8.
+bool ProfileFile::ReadsBackAs8Bit(const std::string& bytes) const {
+  if (encoding_ != ProfileEncoding::Cp1252) return true;
+  const bool ascii = std::all_of(bytes.begin(), bytes.end(),
+                                 [](char c) { return static_cast<unsigned char>(c) < 0x80; });
+  return ascii || !IsValidUtf8(bytes);
+}
+
 std::string ProfileFile::Serialize() const {
   const std::string lineEnd = EncodeText(crlf_ ? "\r\n" : "\n");
   std::string bytes = bom_;
@@ -352,8 +405,9 @@ std::string ProfileFile::Serialize() const {
     bytes += line.raw;
     if (line.rawEnded || i + 1 == lines_.size()) continue;
     // A last line read without its line end gets one before new lines follow;
-    // in UTF-16 a stray odd byte is first completed to a whole code unit.
-    if (encoding_ == ProfileEncoding::Utf16Le && bytes.size() % 2 != 0) bytes += '\0';
+    // in UTF-16 a stray odd byte, which the line's text never held, is
+    // dropped rather than made into a character.
+    if (encoding_ == ProfileEncoding::Utf16Le && bytes.size() % 2 != 0) bytes.pop_back();
     bytes += lineEnd;
   }
   return bytes;
@@ -366,7 +420,12 @@ bool ProfileFile::Save() {
   }
   if (existed_ && !modified_) return true;
   if (!CanEncodeChangedLines()) ConvertToUtf16();
-  if (!WriteFileAtomically(path_, Serialize(), error_)) return false;
+  std::string bytes = Serialize();
+  if (!ReadsBackAs8Bit(bytes)) {
+    ConvertToUtf16();
+    bytes = Serialize();
+  }
+  if (!WriteFileAtomically(path_, bytes, error_)) return false;
   existed_ = true;
   modified_ = false;
   return true;

@@ -28,6 +28,7 @@
 #include <optional>
 #include <string>
 #include <string_view>
+#include <unordered_map>
 #include <vector>
 
 namespace orthelev {
@@ -68,6 +69,9 @@ class ProfileFile {
   std::string ReadString(std::string_view section, std::string_view key,
                          std::string_view fallback) const;
   bool HasSection(std::string_view section) const;
+  // The names of the sections in file order, each name once (as spelled at
+  // its first section).
+  std::vector<std::string> SectionNames() const;
   // The keys of the section's entries in file order, as spelled in the file.
   std::vector<std::string> SectionKeys(std::string_view section) const;
   // One "key=value" row per entry of the section, in file order, each value
@@ -77,9 +81,12 @@ class ProfileFile {
 
   // --- Changing (in memory until Save) ------------------------------------
 
-  // Sets the key's value. False, with nothing changed, when the section name
-  // is empty, the key is empty or holds "=" or begins with "[" or ";", or any
-  // of the three holds a line break: such an entry would not read back.
+  // Sets the key's value so that it reads back exactly as given: a value
+  // with blanks at either end, or enclosed in a pair of quotes, is written
+  // in double quotes. False, with nothing changed, when the entry would not
+  // read back: the section name is empty, the key is empty or holds "=" or
+  // begins with "[" or ";", any of the three is not UTF-8 text, or the
+  // value holds a line break and differs from the stored one.
   bool WriteString(std::string_view section, std::string_view key, std::string_view value);
   // Removes every entry of the key from the section (nothing when missing).
   void DeleteKey(std::string_view section, std::string_view key);
@@ -90,9 +97,12 @@ class ProfileFile {
   bool Modified() const { return modified_; }
 
   // Writes the document to Path() when it was modified or the file did not
-  // exist; an unmodified existing file is not touched. When a value cannot be
-  // written in a Windows-1252 file, the whole file becomes UTF-16LE. False,
-  // with the old file unchanged, when writing fails or the load had failed.
+  // exist; an unmodified existing file is not touched. The file keeps the
+  // encoding it had at Load, with one exception: a Windows-1252 file that
+  // would no longer read as Windows-1252 (a value has no byte there, or the
+  // saved bytes would pass for UTF-8 and so be read as UTF-8) becomes
+  // UTF-16LE as a whole. False, with the old file unchanged, when writing
+  // fails or the load had failed.
   [[nodiscard]] bool Save();
 
  private:
@@ -107,8 +117,18 @@ class ProfileFile {
     std::string_view value;
   };
 
+  // Where the first section of each name and the first entry of each of its
+  // keys are, built in one pass over the lines when first needed and
+  // dropped when lines are added or removed.
+  struct Index {
+    std::unordered_map<std::string, std::size_t> sections;  // name -> header line
+    std::unordered_map<std::size_t, std::size_t> ends;      // header line -> end of section
+    std::unordered_map<std::string, std::size_t> entries;   // section + "\n" + key -> line
+  };
+
   static std::optional<std::string> SectionNameOf(std::string_view text);
   static std::optional<Entry> EntryOf(std::string_view text);
+  const Index& Indexed() const;
   // Index of the header of the first section of that name, or none.
   std::optional<std::size_t> FindSection(std::string_view section) const;
   // End (exclusive) of the section whose header is at `header`.
@@ -119,12 +139,14 @@ class ProfileFile {
   void SplitLines(std::string_view body, std::size_t unit);
   std::string EncodeText(std::string_view text) const;
   std::string Serialize() const;
+  bool ReadsBackAs8Bit(const std::string& bytes) const;
   bool CanEncodeChangedLines() const;
   void ConvertToUtf16();
   void InsertLine(std::size_t at, std::string text);
 
   std::string path_;
   std::vector<Line> lines_;
+  mutable std::optional<Index> index_;
   std::string bom_ = "\xFF\xFE";
   ProfileEncoding encoding_ = ProfileEncoding::Utf16Le;
   bool crlf_ = true;

@@ -51,22 +51,36 @@ class SettingsReader {
   const ProfileFile& file_;
 };
 
-// Typed writes; a value the file cannot hold is skipped, not fatal.
+// Typed writes. A value the file cannot hold (a line break) is not written
+// and its key is noted as "[section] key". A number whose stored text
+// already reads as the same value keeps that text (0x10 stays 0x10, and
+// reals keep digits beyond the 15 written).
 class SettingsWriter {
  public:
   explicit SettingsWriter(ProfileFile& file) : file_(file) {}
   void Text(std::string_view section, std::string_view key, std::string_view value) {
-    file_.WriteString(section, key, value);
+    if (!file_.WriteString(section, key, value))
+      refused_.push_back("[" + std::string(section) + "] " + std::string(key));
   }
-  void Whole(const char* section, const char* key, std::int64_t value) {
-    Text(section, key, WholeNumberText(value));
+  void Whole(const char* section, const char* key, std::int32_t value) {
+    const auto stored = file_.Find(section, key);
+    const bool same = stored && ReadWholeNumber(*stored, 0) == value &&
+                      ReadWholeNumber(*stored, 1) == value;  // readable, not the fallback
+    if (!same) Text(section, key, WholeNumberText(value));
   }
   void Real(const char* section, const char* key, double value) {
-    Text(section, key, RealText(value));
+    const auto stored = file_.Find(section, key);
+    double old = 0;
+    const bool same = stored && ParseReal(TrimControlAndBlanks(*stored), old) &&
+                      std::signbit(old) == std::signbit(value) &&
+                      (old == value || (std::isnan(old) && std::isnan(value)));
+    if (!same) Text(section, key, RealText(value));
   }
+  const std::vector<std::string>& Refused() const { return refused_; }
 
  private:
   ProfileFile& file_;
+  std::vector<std::string> refused_;
 };
 
 // The geometry keys of a grid section, in file order.
@@ -239,7 +253,6 @@ void WriteRows(SettingsWriter& out, const char* section, const std::vector<std::
 }
 
 void WriteAll(SettingsWriter& out, const Settings& s, const WindowServices& window) {
-  out.Text(kOption, "Version", s.versionTitle);
   out.Text(kOption, "GeoidModel", window.GeoidModelText());
   out.Text(kOption, "Decimal", s.decimal);
   out.Text(kOption, "Postfix", s.postfix);
@@ -310,12 +323,22 @@ void LoadDefaultSettings() {
   LoadFrom(empty, SettingsAccess::ReadOnly);
 }
 
-bool SaveSettings() {
+bool SaveSettings(std::vector<std::string>* refused) {
   ProfileFile file;
   if (!file.Load(TheSettings().settingsFileName)) return false;
+  // Version comes first in its section. When a value is refused the save
+  // starts again from the file as loaded without it, so that the next load
+  // migrates again instead of losing what the migration changed.
+  ProfileFile withoutVersion = file;
   SettingsWriter out(file);
+  out.Text(kOption, "Version", TheSettings().versionTitle);
   WriteAll(out, TheSettings(), Window());
-  return file.Save();
+  if (refused) *refused = out.Refused();
+  if (out.Refused().empty()) return file.Save();
+  SettingsWriter again(withoutVersion);
+  WriteAll(again, TheSettings(), Window());
+  (void)withoutVersion.Save();  // the refusal is the result either way
+  return false;
 }
 
 bool SaveGsiGeometry() {

@@ -4,6 +4,7 @@
 // applies to the main window: the font and the model list.
 
 #include <string>
+#include <vector>
 
 namespace orthelev {
 
@@ -26,9 +27,12 @@ bool LoadSettings(SettingsAccess access = SettingsAccess::ReadWrite);
 void LoadDefaultSettings();
 
 // Writes every saved key into the settings file; keys it does not write stay
-// as they are. Reports nothing; false when the file could not be read or
-// written.
-bool SaveSettings();
+// as they are. A value the file cannot hold (one with a line break) is not
+// written: its key ("[section] key") goes to `refused`, the other values are
+// saved, the file's Version stays as it was (so that the next load migrates
+// again), and the result is false. False also when the file could not be
+// read or written; then `refused` is empty.
+bool SaveSettings(std::vector<std::string>* refused = nullptr);
 
 // Writes only the GSI geometry (nrows, ncols, glamn, glomn, dgla, dglo,
 // nlat, nlon) into the settings file, creating it when missing.

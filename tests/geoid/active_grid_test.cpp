@@ -2,6 +2,7 @@
 
 #include <cmath>
 #include <fcntl.h>
+#include <limits>
 #include <unistd.h>
 
 #include <gtest/gtest.h>
@@ -44,9 +45,12 @@ TEST_F(ActiveGridTest, DerivedGeometryOfTheBuiltInModels) {
   storedRounded.dgla = storedRounded.dglo = 0.0416666666666667;
   GridSpec gsiShort = gsi;
   gsiShort.dgla = 0.016667;
+  GridSpec hostileRows = gsi;  // as a settings file may give it; no signed overflow
+  hostileRows.nlat = std::numeric_limits<std::int32_t>::min();
   const Case cases[] = {
-      {egm25, 90, 360, true},         {egm10, 90, 360, true},         {gsi, 50, 150.025, false},
-      {storedRounded, 90, 360, true}, {gsiShort, 50, 150.025, false},
+      {egm25, 90, 360, true},         {egm10, 90, 360, true},
+      {gsi, 50, 150.025, false},      {storedRounded, 90, 360, true},
+      {gsiShort, 50, 150.025, false}, {hostileRows, 20 - 2147483649.0 / 60, 150.025, false},
   };
   testing::WriteBytes(dir.File("any"), "");
   for (const Case& c : cases) {

@@ -2,6 +2,7 @@
 
 #include <cmath>
 #include <cstring>
+#include <limits>
 
 #include <gtest/gtest.h>
 
@@ -88,16 +89,19 @@ TEST_F(CustomGeoid, RefusesFilesThatDoNotMatchTheirTrailer) {
 }
 
 TEST_F(CustomGeoid, RowsTimesColumnsDoNotOverflow) {
-  // 65536 x 65536 x 4 wraps to 0 in 32 bits: a 40-byte file must not match.
-  const std::string path = dir.File("wrap.cdat");
-  WriteBytes(path, CustomGridBytes(0, 0, 0, 0, 0.5, 0.5, Sequence));
-  std::string trailer = testing::ReadBytes(path);
-  const std::int32_t big = 65536;
-  std::memcpy(trailer.data(), &big, 4);
-  std::memcpy(trailer.data() + 4, &big, 4);
-  WriteBytes(path, trailer);
-  EXPECT_FALSE(OpenCustomGeoid(path));
-  EXPECT_EQ(window.messages.size(), 1u);
+  // 65536 x 65536 x 4 wraps to 0 in 32 bits, 2^31-1 squared times 4 passes
+  // 2^63: a 40-byte file must match neither.
+  for (const std::int32_t big : {65536, std::numeric_limits<std::int32_t>::max()}) {
+    const std::string path = dir.File("wrap.cdat");
+    WriteBytes(path, CustomGridBytes(0, 0, 0, 0, 0.5, 0.5, Sequence));
+    std::string trailer = testing::ReadBytes(path);
+    std::memcpy(trailer.data(), &big, 4);
+    std::memcpy(trailer.data() + 4, &big, 4);
+    WriteBytes(path, trailer);
+    window.messages.clear();
+    EXPECT_FALSE(OpenCustomGeoid(path)) << big;
+    EXPECT_EQ(window.messages.size(), 1u) << big;
+  }
 }
 
 TEST_F(CustomGeoid, MissingFileShowsTheFullPath) {

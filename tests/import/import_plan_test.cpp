@@ -30,6 +30,8 @@ TEST(ImportPlan, ReaderSpacing) {
       {-1, false, 0},
       {NAN, false, 0},
       {250, false, 0},
+      {1e-7, true, 1e-7},  // the finest accepted (about 1 cm)
+      {1e-290, false, 0},  // node indices would not fit any integer
   };
   for (const Case& c : cases) {
     double snapped = 0;
@@ -144,6 +146,9 @@ TEST(ImportPlan, Refusals) {
       {"region between two columns", Lattice(31, 10, 20, 120, 1), Region{30, 40, 121.2, 121.8},
        "no column"},
       {"file of 2 GiB or more", Lattice(21601, 40000, -90, 0, 1.0 / 120), std::nullopt, "2 GiB"},
+      // Refused before a list of 2^31 columns is made.
+      {"one row of 2^31 - 1 columns", Lattice(1, 2147483647, 0, 0, 1e-7), std::nullopt, "2 GiB"},
+      {"absurdly small spacing", Lattice(5, 5, 0, 0, 1e-290), Region{-1, 1, -1, 1}, "spacing"},
   };
   for (const Case& c : cases) {
     ImportPlan plan;

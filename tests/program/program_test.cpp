@@ -131,6 +131,21 @@ TEST_F(ProgramHandlers, ClosingSavesTheSettings) {
   EXPECT_TRUE(TheSettings().csvInfo.empty());
 }
 
+TEST_F(ProgramHandlers, CloseReportsValuesTheFileCannotHoldAndKeepsTheOldVersion) {
+  Activate({});
+  ProfileFile file;
+  ASSERT_TRUE(file.Load(dir.File("orthelev.ini")));
+  ASSERT_TRUE(file.WriteString("Option", "Version", "Orthelev Ver1.05") && file.Save());
+  window.SetLatitudeText("35\r36");  // a lone CR cannot be written as a value
+  window.messages.clear();
+  FormClose();
+  EXPECT_EQ(window.messages, std::vector<std::string>{"These settings hold a line break and were "
+                                                      "not saved:\r\n[Option] Latitude"});
+  ASSERT_TRUE(file.Load(dir.File("orthelev.ini")));
+  EXPECT_EQ(file.Find("Option", "Version"), "Orthelev Ver1.05");
+  EXPECT_EQ(file.Find("Option", "GeoidModel"), window.GeoidModelText());
+}
+
 TEST_F(ProgramHandlers, DroppedFiles) {
   Activate({});
   DropFiles({dir.File("day1.nmea"), dir.File("settings.INI"), dir.File("day2.nmea")});

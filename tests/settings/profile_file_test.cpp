@@ -245,18 +245,23 @@ TEST_F(ProfileFileTest, WritesAFileBackInItsOwnEncoding) {
 }
 
 TEST_F(ProfileFileTest, KeepsBytesItCannotDecode) {
-  const std::string broken = std::string("\xFF\xFE", 2) + Encode("; ", ProfileEncoding::Utf16Le) +
-                             std::string("\x00\xD8", 2) /* lone surrogate */ +
-                             Encode("\r\n[A]\r\nk=1\r\n", ProfileEncoding::Utf16Le) + "\x41";
-  ProfileFile profile = LoadBytes(broken);
-  EXPECT_EQ(profile.ReadString("A", "k", ""), "1");
-  profile.WriteString("B", "k", "2");
-  ASSERT_TRUE(profile.Save());
-  const std::string saved = ReadBytes(path_);
-  EXPECT_EQ(saved.substr(0, broken.size()), broken);
-  ProfileFile again;
-  ASSERT_TRUE(again.Load(path_));
-  EXPECT_EQ(again.ReadString("B", "k", ""), "2") << "lines after a stray byte stay aligned";
+  // A lone surrogate stays; a stray odd byte at the end, which no character
+  // holds, is dropped when lines follow it (completing it to a code unit
+  // would add a character to the last line's value).
+  const std::string kept = std::string("\xFF\xFE", 2) + Encode("; ", ProfileEncoding::Utf16Le) +
+                           std::string("\x00\xD8", 2) /* lone surrogate */ +
+                           Encode("\r\n[A]\r\nk=1", ProfileEncoding::Utf16Le);
+  for (const char stray : {'\x41', '\0'}) {
+    ProfileFile profile = LoadBytes(kept + stray);
+    EXPECT_EQ(profile.ReadString("A", "k", ""), "1");
+    profile.WriteString("B", "k", "2");
+    ASSERT_TRUE(profile.Save());
+    EXPECT_EQ(ReadBytes(path_).substr(0, kept.size()), kept);
+    ProfileFile again;
+    ASSERT_TRUE(again.Load(path_));
+    EXPECT_EQ(again.ReadString("A", "k", ""), "1") << "the last line's value stays";
+    EXPECT_EQ(again.ReadString("B", "k", ""), "2") << "lines after a stray byte stay aligned";
+  }
 }
 
 TEST_F(ProfileFileTest, CreatesNewFilesAsUtf16WithByteOrderMark) {
@@ -313,6 +318,36 @@ TEST_F(ProfileFileTest, RoundTripsTextBeyondEightBits) {
   EXPECT_EQ(again.Encoding(), ProfileEncoding::Utf16Le);
   EXPECT_EQ(again.ReadString("Option", "Name", ""), "Caf\xC3\xA9");
   EXPECT_EQ(again.ReadString("Font", "FontName", ""), gothic);
+
+  // So does one whose saved bytes would pass for UTF-8 (the next load would
+  // read "caf\xC3\xA9" as "caf\xC3\xA9" in UTF-8, that is "café", not "cafÃ©").
+  ProfileFile mixed = LoadBytes("[Custom Geoid]\r\nfname=caf\xC3\xA9.cdat\r\nold=\xE9\r\n");
+  ASSERT_EQ(mixed.Encoding(), ProfileEncoding::Cp1252);
+  mixed.DeleteKey("Custom Geoid", "old");
+  ASSERT_TRUE(mixed.Save());
+  ASSERT_TRUE(again.Load(path_));
+  EXPECT_EQ(again.Encoding(), ProfileEncoding::Utf16Le);
+  EXPECT_EQ(again.ReadString("Custom Geoid", "fname", ""), "caf\xC3\x83\xC2\xA9.cdat");
+  // One that stays unmistakably 8-bit keeps its bytes.
+  ProfileFile latin = LoadBytes("[A]\r\nk=\xE9\r\n");
+  latin.WriteString("A", "j", "x");
+  ASSERT_TRUE(latin.Save());
+  EXPECT_EQ(ReadBytes(path_), "[A]\r\nk=\xE9\r\nj=x\r\n");
+}
+
+TEST_F(ProfileFileTest, ValuesReadBackExactlyAsWritten) {
+  ProfileFile profile = LoadBytes("[Option]\nKept=a\rb\n");
+  const std::vector<std::string> values = {" lead", "trail ",  "\"quoted\"", "'single'",
+                                           "\"",    "a \"b\"", "",           "x"};
+  for (std::size_t i = 0; i < values.size(); ++i)
+    ASSERT_TRUE(profile.WriteString("Option", "v" + std::to_string(i), values[i]));
+  EXPECT_TRUE(profile.WriteString("Option", "Kept", "a\rb")) << "the stored value, unchanged";
+  ASSERT_TRUE(profile.Save());
+  ProfileFile again;
+  ASSERT_TRUE(again.Load(path_));
+  for (std::size_t i = 0; i < values.size(); ++i)
+    EXPECT_EQ(again.Find("Option", "v" + std::to_string(i)), values[i]) << values[i];
+  EXPECT_EQ(again.Find("Option", "Kept"), "a\rb");
 }
 
 TEST_F(ProfileFileTest, RefusesEntriesThatWouldNotReadBack) {
@@ -325,7 +360,7 @@ TEST_F(ProfileFileTest, RefusesEntriesThatWouldNotReadBack) {
       {"", "Key", "v"},          {" ", "Key", "v"},         {"Option", "", "v"},
       {"Option", "a=b", "v"},    {"Option", "[Key", "v"},   {"Option", ";Key", "v"},
       {"Option", "Key", "a\nb"}, {"Option", "Key", "a\rb"}, {"Op\ntion", "Key", "v"},
-      {"Option", "K\ney", "v"},
+      {"Option", "K\ney", "v"},  {"Option", "Key", "\xFF"}, {"Opt\xC3", "Key", "v"},
   };
   ProfileFile profile = LoadBytes("[Option]\nKey=old\n");
   for (const Case& c : cases)

@@ -1,0 +1,54 @@
+#pragma once
+// What the conversion targets share: the lines the log reader delivers, and
+// the walk of a converted output against them.
+
+#include <functional>
+#include <string>
+#include <string_view>
+#include <vector>
+
+#include "conversion/log_reader.hpp"
+#include "fuzz_support.hpp"
+
+namespace orthelev::fuzz {
+
+// Every line and packet the reader delivers for the file at `path`.
+inline std::vector<std::string> ReadLogLines(const std::string& path) {
+  std::vector<std::string> lines;
+  FUZZ_CHECK(OpenLogFile(path), "the log opens again");
+  for (;;) {
+    std::string line = ReadLogLine();
+    const bool eof = LogEof();
+    if (!(eof && line.empty())) lines.push_back(std::move(line));
+    if (eof) break;
+  }
+  FUZZ_CHECK(CloseLogFile(), "the log closes");
+  return lines;
+}
+
+// Walks `output` against the input's `lines`: each line is copied followed
+// by CR LF, or replaced by a line (ending in CR LF) that `checkRewritten`
+// is given with its input line. Nothing may follow the last line. Returns
+// the number of rewritten lines.
+inline int CheckOutputLines(
+    const std::string& output, const std::vector<std::string>& lines,
+    const std::function<void(const std::string& in, std::string_view out)>& checkRewritten) {
+  std::size_t cursor = 0;
+  int rewritten = 0;
+  for (const std::string& line : lines) {
+    if (output.compare(cursor, line.size() + 2, line + "\r\n") == 0) {
+      cursor += line.size() + 2;
+      continue;
+    }
+    const std::size_t end = output.find("\r\n", cursor);
+    FUZZ_CHECK(end != std::string::npos, "every line ends in CR LF");
+    CheckContext() = "in:  " + line + "\nout: " + output.substr(cursor, end - cursor);
+    checkRewritten(line, std::string_view(output).substr(cursor, end - cursor));
+    cursor = end + 2;
+    ++rewritten;
+  }
+  FUZZ_CHECK(cursor == output.size(), "nothing follows the last line");
+  return rewritten;
+}
+
+}  // namespace orthelev::fuzz

@@ -1,0 +1,60 @@
+// The NMEA conversion of a whole log: the output holds every line the
+// reader delivers, each followed by CR LF; a line is either copied byte for
+// byte or is a recognised GGA/GNS sentence of which only the altitude, the
+// geoid separation and the checksum changed, the new checksum being right.
+
+#include <vector>
+
+#include "conversion/nmea_file.hpp"
+#include "conversion/nmea_sentence.hpp"
+#include "conversion/output_file.hpp"
+#include "fuzz_support.hpp"
+#include "log_lines.hpp"
+
+using namespace orthelev;
+
+namespace {
+
+std::vector<std::string_view> Pieces(std::string_view text) {
+  std::vector<std::string_view> pieces;
+  for (;;) {
+    const std::size_t comma = text.find(',');
+    pieces.push_back(text.substr(0, comma));
+    if (comma == std::string_view::npos) return pieces;
+    text.remove_prefix(comma + 1);
+  }
+}
+
+// A rewritten sentence: the same comma-separated pieces before the
+// checksum but the altitude (piece 9) and separation (GGA 11, GNS 10).
+void CheckRewritten(const std::string& in, std::string_view out) {
+  const SentenceKind kind = LookUpSentence(SplitSentenceFields(in)[1]);
+  FUZZ_CHECK(kind != SentenceKind::None, "only GGA and GNS sentences change");
+  FUZZ_CHECK(!HasWrongChecksum(out) && out.find('*') != std::string_view::npos,
+             "a rewritten sentence carries its right checksum");
+  FUZZ_CHECK(out.size() == out.find('*') + 3, "the checksum ends the sentence");
+  const auto before = Pieces(std::string_view(in).substr(0, in.find('*')));
+  const auto after = Pieces(out.substr(0, out.find('*')));
+  FUZZ_CHECK(before.size() == after.size(), "no field added or removed");
+  const std::size_t separation = kind == SentenceKind::Gga ? 11 : 10;
+  for (std::size_t i = 0; i < before.size(); ++i)
+    if (i != 9 && i != separation) FUZZ_CHECK(before[i] == after[i], "other fields kept");
+}
+
+}  // namespace
+
+extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
+  static fuzz::CountingWindow window;
+  fuzz::ResetProgram(window);
+  fuzz::OpenGlobalGrid();
+  TheFlags().useSpline = size > 0 && (data[0] & 1) != 0;
+  const std::string_view input(reinterpret_cast<const char*>(data), size);
+  const std::string path = fuzz::Scratch::Get().Write("log.nmea", input);
+  const std::int32_t records = ConvertNmeaFile(path);
+  FUZZ_CHECK(records >= 0, "a readable log converts");
+  FUZZ_CHECK(fuzz::Scratch::Read(path) == input, "the input stays as it was");
+  const std::string output = fuzz::Scratch::Read(OutputPathFor(path, "_g"));
+  const int rewritten = fuzz::CheckOutputLines(output, fuzz::ReadLogLines(path), CheckRewritten);
+  FUZZ_CHECK(rewritten <= records, "only recognised sentences are rewritten");
+  return 0;
+}
