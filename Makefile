@@ -56,6 +56,7 @@ fuzz: fuzz-build
 
 bench: build
 	$(BUILD)/orthelev_bench
+	bash bench/compare.sh $(BUILD)
 
 clean:
 	rm -rf $(BUILD) $(SANITIZE_BUILD)

@@ -1,12 +1,11 @@
-// Geoid interpolation speed on a synthetic EGM2008-layout 2.5' grid
-// (149,368,328 bytes, written once into a temporary folder and removed at
-// exit): a track of consecutive nearby points and random points worldwide,
-// by spline and bilinearly. Items per second = points per second.
+// Geoid interpolation speed on synthetic grids in the EGM2008 layout, the
+// 2.5' grid (149,368,328 bytes) and the 1' grid (933,292,808 bytes), each
+// written once into a temporary folder on first use and removed at exit:
+// a track of consecutive nearby points and random points worldwide, by
+// spline and bilinearly. Items per second = points per second. The grids
+// are read through the bounded block cache, never loaded whole.
 
 #include <cmath>
-#include <cstdio>
-#include <cstring>
-#include <fcntl.h>
 #include <filesystem>
 #include <random>
 #include <string>
@@ -18,49 +17,45 @@
 #include "geoid/active_grid.hpp"
 #include "geoid/interpolation.hpp"
 #include "settings/settings.hpp"
+#include "synthetic_egm.hpp"
 
 namespace {
 
 using namespace orthelev;
 
-class SyntheticEgm25 {
+// One synthetic grid file of the given EGM2008 section.
+class SyntheticEgm {
  public:
-  SyntheticEgm25() {
-    folder_ =
-        std::filesystem::temp_directory_path() / ("orthelev-bench-" + std::to_string(getpid()));
+  explicit SyntheticEgm(std::string_view section) : geometry_(DefaultGridSpec(section)) {
+    folder_ = std::filesystem::temp_directory_path() /
+              ("orthelev-bench-" + std::to_string(getpid()) + "-" + std::string(section));
     std::filesystem::create_directories(folder_);
-    const GridSpec geometry = DefaultGridSpec(kSectionEgm25);
-    Write((folder_ / geometry.fname).string(), geometry);
-    TheSettings().dataFolder = folder_.string() + "/";
-    ok_ = OpenGrid(TheSettings().dataFolder, geometry.fname, geometry);
+    ok_ = bench::WriteSyntheticEgm((folder_ / geometry_.fname).string(), geometry_);
   }
-  ~SyntheticEgm25() {
-    TheActiveGrid().Reset();
+  // The active grid may be gone by now (statics end in reverse order); an
+  // open file can be removed all the same.
+  ~SyntheticEgm() {
     std::error_code ignored;
     std::filesystem::remove_all(folder_, ignored);
   }
-  bool Ok() const { return ok_; }
+  // Makes it the active grid; false when it could not be written or opened.
+  bool Open() const {
+    TheSettings().dataFolder = folder_.string() + "/";
+    return ok_ && OpenGrid(TheSettings().dataFolder, geometry_.fname, geometry_);
+  }
 
  private:
-  static void Write(const std::string& path, const GridSpec& geometry) {
-    std::FILE* out = std::fopen(path.c_str(), "wb");
-    if (!out) return;
-    std::vector<float> row(static_cast<size_t>(geometry.ncols));
-    for (int r = 0; r < geometry.nrows; ++r) {
-      row.front() = row.back() = 999.0f;  // framing words
-      for (int c = 0; c < geometry.nlon; ++c)
-        row[c + 1] = static_cast<float>(30 * std::sin(r * 0.003) * std::cos(c * 0.002) +
-                                        5 * std::sin(r * 0.05 + c * 0.07));
-      std::fwrite(row.data(), 4, row.size(), out);
-    }
-    std::fclose(out);
-  }
+  GridSpec geometry_;
   std::filesystem::path folder_;
   bool ok_ = false;
 };
 
-SyntheticEgm25& Grid() {
-  static SyntheticEgm25 grid;
+const SyntheticEgm& Grid25() {
+  static const SyntheticEgm grid(kSectionEgm25);
+  return grid;
+}
+const SyntheticEgm& Grid10() {
+  static const SyntheticEgm grid(kSectionEgm10);
   return grid;
 }
 
@@ -93,8 +88,9 @@ std::vector<Point> Worldwide() {
   return points;
 }
 
-void Interpolate(benchmark::State& state, const std::vector<Point>& points, int windowSize) {
-  if (!Grid().Ok()) {
+void Interpolate(benchmark::State& state, const SyntheticEgm& grid,
+                 const std::vector<Point>& points, int windowSize) {
+  if (!grid.Open()) {
     state.SkipWithError("could not write the synthetic grid");
     return;
   }
@@ -108,26 +104,35 @@ void Interpolate(benchmark::State& state, const std::vector<Point>& points, int 
   state.SetItemsProcessed(state.iterations());
 }
 
-void BM_TrackSpline(benchmark::State& state) {
+const std::vector<Point>& TrackPoints() {
   static const std::vector<Point> points = Track();
-  Interpolate(state, points, 6);
+  return points;
 }
-void BM_TrackBilinear(benchmark::State& state) {
-  static const std::vector<Point> points = Track();
-  Interpolate(state, points, 0);
-}
-void BM_WorldwideSpline(benchmark::State& state) {
+const std::vector<Point>& WorldwidePoints() {
   static const std::vector<Point> points = Worldwide();
-  Interpolate(state, points, 6);
+  return points;
+}
+
+void BM_TrackSpline(benchmark::State& state) { Interpolate(state, Grid25(), TrackPoints(), 6); }
+void BM_TrackBilinear(benchmark::State& state) { Interpolate(state, Grid25(), TrackPoints(), 0); }
+void BM_WorldwideSpline(benchmark::State& state) {
+  Interpolate(state, Grid25(), WorldwidePoints(), 6);
 }
 void BM_WorldwideBilinear(benchmark::State& state) {
-  static const std::vector<Point> points = Worldwide();
-  Interpolate(state, points, 0);
+  Interpolate(state, Grid25(), WorldwidePoints(), 0);
+}
+void BM_TrackSpline1Minute(benchmark::State& state) {
+  Interpolate(state, Grid10(), TrackPoints(), 6);
+}
+void BM_WorldwideSpline1Minute(benchmark::State& state) {
+  Interpolate(state, Grid10(), WorldwidePoints(), 6);
 }
 
 BENCHMARK(BM_TrackSpline);
 BENCHMARK(BM_TrackBilinear);
 BENCHMARK(BM_WorldwideSpline);
 BENCHMARK(BM_WorldwideBilinear);
+BENCHMARK(BM_TrackSpline1Minute);
+BENCHMARK(BM_WorldwideSpline1Minute);
 
 }  // namespace

@@ -1,7 +1,9 @@
 // Peak resident memory of converting a 1 GiB log, in a process that does
 // nothing else: writes the log in a scratch folder, converts it, prints the
 // throughput and getrusage's peak, and removes the files.
-// Usage: orthelev_peak_rss nmea|csv|gpx [MiB]
+// Usage: orthelev_peak_rss nmea|csv|gpx [MiB] [small|egm25|egm10]
+// (the grid: a small linear one, or a synthetic EGM2008-layout 2.5' or 1'
+// grid of 149 MB or 933 MB, read through the bounded block cache).
 
 #include <chrono>
 #include <cmath>
@@ -13,6 +15,7 @@
 
 #include "../../tests/support/synthetic_grid.hpp"
 #include "../../tests/support/temp_dir.hpp"
+#include "../synthetic_egm.hpp"
 #include "../track_logs.hpp"
 #include "base/number_format.hpp"
 #include "conversion/csv_conversion.hpp"
@@ -39,6 +42,19 @@ std::string Chunk(Kind kind) {
   return text;
 }
 
+// Writes the named grid into `dir` and opens it as the active grid.
+bool OpenGrid(const testing::TempDir& dir, const std::string& kind) {
+  if (kind == "small")
+    return testing::SyntheticGrid{}.WriteAndOpen(dir.Folder(), "grid", [](double lat, double lon) {
+      return static_cast<float>(20 + 0.5 * (lat - 30) + 0.3 * (lon - 130));
+    });
+  if (kind != "egm25" && kind != "egm10") return false;
+  const GridSpec geometry = DefaultGridSpec(kind == "egm25" ? kSectionEgm25 : kSectionEgm10);
+  TheSettings().dataFolder = dir.Folder();
+  return bench::WriteSyntheticEgm(dir.File(geometry.fname), geometry) &&
+         (TheActiveGrid().open = orthelev::OpenGrid(dir.Folder(), geometry.fname, geometry));
+}
+
 }  // namespace
 
 int main(int argc, char** argv) {
@@ -51,9 +67,7 @@ int main(int argc, char** argv) {
   TheSettings().csvItems = DefaultCsvItemTitles();
   MergeDefaultProfiles();
   TheFlags().useSpline = true;
-  if (!testing::SyntheticGrid{}.WriteAndOpen(dir.Folder(), "grid", [](double lat, double lon) {
-        return static_cast<float>(20 + 0.5 * (lat - 30) + 0.3 * (lon - 130));
-      })) {
+  if (!OpenGrid(dir, argc >= 4 ? argv[3] : "small")) {
     std::fputs("could not write the grid\n", stderr);
     return 1;
   }

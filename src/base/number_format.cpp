@@ -9,11 +9,16 @@ namespace orthelev {
 
 namespace {
 
+// 10^0 to 10^22, every one exact (10^22 is the last exact power of ten).
+constexpr double kPowersOfTen[] = {1e0,  1e1,  1e2,  1e3,  1e4,  1e5,  1e6,  1e7,
+                                   1e8,  1e9,  1e10, 1e11, 1e12, 1e13, 1e14, 1e15,
+                                   1e16, 1e17, 1e18, 1e19, 1e20, 1e21, 1e22};
+
 // True when `value` lies exactly halfway between two multiples of
 // 10^-decimals, i.e. value * 2 * 10^decimals is an odd integer exactly.
 bool IsExactDecimalTie(double value, int decimals) {
-  if (decimals < 0 || decimals > 22) return false;  // 10^22 is the last exact power
-  const double scale = 2.0 * std::pow(10.0, decimals);
+  if (decimals < 0 || decimals > 22) return false;
+  const double scale = 2.0 * kPowersOfTen[decimals];
   const double product = value * scale;
   if (!std::isfinite(product) || std::fabs(product) > 9007199254740992.0) return false;
   if (product != std::trunc(product) || std::fma(value, scale, -product) != 0.0) return false;
@@ -33,22 +38,31 @@ std::string NonFinite(double value) {
   return value < 0 ? "-INF" : "INF";
 }
 
-std::string PadLeft(std::string text, int width) {
-  if (static_cast<int>(text.size()) < width) text.insert(0, width - text.size(), ' ');
-  return text;
+// Appends `text` left-padded with blanks to at least `width` characters.
+void AppendPadded(std::string& out, std::string_view text, int width) {
+  if (static_cast<int>(text.size()) < width) out.append(width - text.size(), ' ');
+  out += text;
 }
 
 }  // namespace
 
-std::string FormatFixed(double value, int decimals, int width) {
-  if (!std::isfinite(value)) return PadLeft(NonFinite(value), width);
+void AppendFixed(std::string& out, double value, int decimals, int width) {
+  if (!std::isfinite(value)) return AppendPadded(out, NonFinite(value), width);
   if (decimals < 0) decimals = 0;
   value = AwayFromZeroOnTie(value, decimals);
-  std::string text(330 + static_cast<size_t>(decimals), '\0');
-  auto [end, ec] = std::to_chars(text.data(), text.data() + text.size(), value,
-                                 std::chars_format::fixed, decimals);
-  text.resize(ec == std::errc() ? static_cast<size_t>(end - text.data()) : 0);
-  return PadLeft(std::move(text), width);
+  // A double has at most 309 digits before the point.
+  const size_t capacity = 330 + static_cast<size_t>(decimals);
+  char local[400];
+  std::string large(capacity > sizeof local ? capacity : 0, '\0');
+  char* text = capacity > sizeof local ? large.data() : local;
+  auto [end, ec] = std::to_chars(text, text + capacity, value, std::chars_format::fixed, decimals);
+  AppendPadded(out, std::string_view(text, ec == std::errc() ? end - text : 0), width);
+}
+
+std::string FormatFixed(double value, int decimals, int width) {
+  std::string text;
+  AppendFixed(text, value, decimals, width);
+  return text;
 }
 
 std::string FormatGeneral(double value) {
@@ -73,14 +87,30 @@ bool ParseReal(std::string_view text, double& value) {
   size_t i = 0;
   const size_t n = text.size();
   const bool plus = i < n && text[i] == '+';
-  if (i < n && (text[i] == '+' || text[i] == '-')) ++i;
-  size_t digits = 0;
-  while (i < n && text[i] >= '0' && text[i] <= '9') ++i, ++digits;
+  const bool minus = i < n && text[i] == '-';
+  if (plus || minus) ++i;
+  size_t digits = 0, decimals = 0;
+  std::uint64_t mantissa = 0;  // the digits as a whole number, while they fit
+  while (i < n && text[i] >= '0' && text[i] <= '9') {
+    mantissa = mantissa * 10 + static_cast<unsigned>(text[i] - '0');
+    ++i, ++digits;
+  }
   if (i < n && text[i] == '.') {
     ++i;
-    while (i < n && text[i] >= '0' && text[i] <= '9') ++i, ++digits;
+    while (i < n && text[i] >= '0' && text[i] <= '9') {
+      mantissa = mantissa * 10 + static_cast<unsigned>(text[i] - '0');
+      ++i, ++digits, ++decimals;
+    }
   }
   if (digits == 0) return false;
+  if (i == n && digits <= 15 && decimals <= 22) {
+    // Both the digits (below 2^53) and 10^decimals are exact doubles, so the
+    // one correctly rounded division is the correctly rounded value of the
+    // text, which from_chars would give too.
+    const double magnitude = static_cast<double>(mantissa) / kPowersOfTen[decimals];
+    value = minus ? -magnitude : magnitude;
+    return true;
+  }
   if (i < n && (text[i] == 'e' || text[i] == 'E')) {
     ++i;
     if (i < n && (text[i] == '+' || text[i] == '-')) ++i;
@@ -118,12 +148,6 @@ bool ParseHexInt32(std::string_view digits, std::int32_t& value) {
   if (ec != std::errc() || end != digits.data() + digits.size()) return false;
   value = static_cast<std::int32_t>(parsed);  // 0xFFFFFFFF is -1, as in 32-bit registers
   return true;
-}
-
-std::string_view TrimControlAndBlanks(std::string_view text) {
-  while (!text.empty() && static_cast<unsigned char>(text.front()) <= ' ') text.remove_prefix(1);
-  while (!text.empty() && static_cast<unsigned char>(text.back()) <= ' ') text.remove_suffix(1);
-  return text;
 }
 
 double SafeStrToFloat(std::string_view text) {

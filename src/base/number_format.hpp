@@ -14,6 +14,10 @@ namespace orthelev {
 // to at least `width` characters. NaN gives "NAN", infinities "INF"/"-INF".
 std::string FormatFixed(double value, int decimals, int width = 0);
 
+// FormatFixed appended to `out`; allocates nothing beyond the growth of
+// `out` for up to 70 decimals.
+void AppendFixed(std::string& out, double value, int decimals, int width = 0);
+
 // General decimal with at most 15 significant digits, like printf "%.15g":
 // 1/24 gives "0.0416666666666667", -90 gives "-90".
 std::string FormatGeneral(double value);
@@ -36,7 +40,11 @@ std::string FormatInt(std::int64_t value);
 [[nodiscard]] bool ParseHexInt32(std::string_view digits, std::int32_t& value);
 
 // Text without leading and trailing bytes at or below the blank.
-std::string_view TrimControlAndBlanks(std::string_view text);
+inline std::string_view TrimControlAndBlanks(std::string_view text) {
+  while (!text.empty() && static_cast<unsigned char>(text.front()) <= ' ') text.remove_prefix(1);
+  while (!text.empty() && static_cast<unsigned char>(text.back()) <= ' ') text.remove_suffix(1);
+  return text;
+}
 
 // Tolerant conversions: text trimmed of bytes at or below the blank; empty
 // or malformed text (and overflow) gives 0.

@@ -40,24 +40,45 @@ std::int32_t RefuseFile(const std::string& text, const std::string& fileName) {
   return ReportRefused(text, fileName);
 }
 
-// The record's line as it goes to the output, corrected when the model
-// covers its position and the file has a height column.
-std::string CorrectedRecordLine(CsvLayout& layout, CsvCounters& counters, int window,
-                                int decimals) {
+// ReplaceCsvColumn on `line` itself (no new string once it has room).
+void ReplaceColumnInPlace(std::string& line, double value, std::int32_t column, int decimals) {
+  if (line.empty()) return;
+  std::size_t start = 0;  // just after the (column - 1)-th comma
+  for (std::int32_t commas = 1; commas < column; ++commas) {
+    const std::size_t comma = line.find(',', start);
+    if (comma == std::string::npos) {
+      line.append(static_cast<std::size_t>(column - commas), ',');
+      start = line.size();
+      break;
+    }
+    start = comma + 1;
+  }
+  std::size_t rest = start;
+  while (rest < line.size() && line[rest] == ' ') ++rest;
+  while (rest < line.size() &&
+         std::string_view("0123456789+-.").find(line[rest]) != std::string_view::npos)
+    ++rest;
+  line.replace(start, rest - start, FormatFixed(value, decimals, 3));  // short: no allocation
+}
+
+// Puts the record's line as it goes to the output into `out`, corrected
+// when the model covers its position and the file has a height column. The
+// layout gets the old storage of `out` to read the next line into.
+void CorrectRecordLine(CsvLayout& layout, std::string& out, CsvCounters& counters, int window,
+                       int decimals) {
+  out.swap(layout.line);
   const double n = layout.positionGiven
                        ? InterpolateGeoid(window, layout.latitude, layout.longitude)
                        : std::nan("");
   if (std::isnan(n)) {
     ++counters.outside;
-    return std::move(layout.line);
+    return;
   }
   ++counters.inside;
-  if (layout.columns.height == 0) return std::move(layout.line);
+  if (layout.columns.height == 0) return;
   counters.diffSum += layout.fileGeoid - n;
-  std::string line = ReplaceCsvColumn(layout.line, layout.height + layout.fileGeoid - n,
-                                      layout.columns.height, decimals);
-  if (layout.columns.geoid != 0) line = ReplaceCsvColumn(line, n, layout.columns.geoid, decimals);
-  return line;
+  ReplaceColumnInPlace(out, layout.height + layout.fileGeoid - n, layout.columns.height, decimals);
+  if (layout.columns.geoid != 0) ReplaceColumnInPlace(out, n, layout.columns.geoid, decimals);
 }
 
 // What comes after the header: a record, a comment line written as it is
@@ -177,7 +198,7 @@ std::int32_t ConvertCsvFile(const std::string& inputPath) {
   bool pending = haveRecord;
   auto next = [&](std::string& line, CsvCounters& counters) {
     if (!pending) return NextLine::End;
-    line = CorrectedRecordLine(layout, counters, window, decimals);
+    CorrectRecordLine(layout, line, counters, window, decimals);
     pending = ReadCsvRecord(layout);
     return NextLine::Record;
   };
@@ -186,24 +207,8 @@ std::int32_t ConvertCsvFile(const std::string& inputPath) {
 
 std::string ReplaceCsvColumn(std::string_view line, double value, std::int32_t column,
                              int decimals) {
-  if (line.empty()) return std::string(line);
   std::string result(line);
-  std::size_t start = 0;  // just after the (column - 1)-th comma
-  for (std::int32_t commas = 1; commas < column; ++commas) {
-    const std::size_t comma = result.find(',', start);
-    if (comma == std::string::npos) {
-      result.append(static_cast<std::size_t>(column - commas), ',');
-      start = result.size();
-      break;
-    }
-    start = comma + 1;
-  }
-  std::size_t rest = start;
-  while (rest < result.size() && result[rest] == ' ') ++rest;
-  while (rest < result.size() &&
-         std::string_view("0123456789+-.").find(result[rest]) != std::string_view::npos)
-    ++rest;
-  result.replace(start, rest - start, FormatFixed(value, decimals, 3));
+  ReplaceColumnInPlace(result, value, column, decimals);
   return result;
 }
 

@@ -64,11 +64,15 @@ const std::string& CsvLayout::Item(std::int32_t column) const {
 std::int32_t SplitCsvFields(std::string_view text, CsvFields& fields) {
   if (text.empty()) return 0;
   std::int32_t count = 0;
-  while (count < kMaxCsvFields - 1) {
-    const std::size_t comma = text.find(',');
-    if (comma == std::string_view::npos) break;
-    fields[count++] = TrimControlAndBlanks(text.substr(0, comma));
-    text.remove_prefix(comma + 1);
+  // Items are a few bytes long: a plain loop finds their commas faster than find.
+  for (std::size_t k = 0; k < text.size() && count < kMaxCsvFields - 1;) {
+    if (text[k] != ',') {
+      ++k;
+      continue;
+    }
+    fields[count++] = TrimControlAndBlanks(text.substr(0, k));
+    text.remove_prefix(k + 1);
+    k = 0;
   }
   fields[count++] = TrimControlAndBlanks(text);
   for (std::int32_t k = count; k < kMaxCsvFields; ++k) fields[k].clear();

@@ -28,10 +28,14 @@ bool IsSouthOrWestLetter(std::string_view item, char upper) {
 }  // namespace
 
 double ParseCsvNumber(std::string_view text) {
-  std::string kept;
-  for (char c : TrimControlAndBlanks(text))
-    if (IsNumberCharacter(c)) kept += c;
-  return SafeStrToFloat(kept);
+  text = TrimControlAndBlanks(text);
+  char local[64];  // items are short: no string to build
+  std::string large(text.size() > sizeof local ? text.size() : 0, '\0');
+  char* kept = text.size() > sizeof local ? large.data() : local;
+  size_t count = 0;
+  for (char c : text)
+    if (IsNumberCharacter(c)) kept[count++] = c;
+  return SafeStrToFloat(std::string_view(kept, count));
 }
 
 double ParseCsvCoordinate(std::string_view text) {
@@ -71,8 +75,12 @@ bool ParseCsvRecordLine(CsvLayout& layout, std::string line) {
 }
 
 bool ReadCsvRecord(CsvLayout& layout) {
-  while (!LogEof())
-    if (ParseCsvRecordLine(layout, ReadLogLine())) return true;
+  std::string line = std::move(layout.line);  // its storage is read into again
+  while (!LogEof()) {
+    ReadLogLine(line);
+    if (ParseCsvRecordLine(layout, std::move(line))) return true;
+    line = std::move(layout.line);
+  }
   return false;
 }
 

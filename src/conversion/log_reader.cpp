@@ -1,6 +1,9 @@
 #include "conversion/log_reader.hpp"
 
+#include <algorithm>
+#include <array>
 #include <cerrno>
+#include <cstring>
 #include <fcntl.h>
 #include <sys/stat.h>
 #include <unistd.h>
@@ -11,7 +14,11 @@ namespace orthelev {
 
 namespace {
 
+// The progress counts bytes in blocks of 2048, as if the log were read 2048
+// bytes at a time; it is read in larger pieces, and in 2048-byte blocks after
+// a failed read, so that a read error ends the data where it always did.
 constexpr int kBlockBytes = 2048;
+constexpr int kBufferBytes = 64 * 1024;
 constexpr std::int32_t kMaxPacketBytes = 2048;
 
 constexpr unsigned char kLf = 0x0A;
@@ -22,16 +29,18 @@ enum class PacketState { Text, Sirf, Ubx, Mtk };
 // The one reader both converters share.
 struct LogReader {
   int fd = -1;
-  unsigned char buffer[kBlockBytes];
+  unsigned char buffer[kBufferBytes];
   int fill = 0;
-  int position = 0;  // 0-based index of the next byte to take
+  int position = 0;         // 0-based index of the next byte to take
+  bool blockReads = false;  // after a failed read: 2048 bytes at a time
   unsigned char previous = 0;
   PacketState state = PacketState::Text;
   std::int32_t packetCount = 0;   // bytes of the packet so far, sync bytes included
   std::int32_t packetLength = 0;  // 0 until the length field has been read
   bool eof = false;
   bool readFailed = false;
-  std::int64_t bytesRead = 0;
+  std::int64_t bytesRead = 0;   // bytes the reads delivered
+  std::int64_t bytesTaken = 0;  // bytes taken from the buffer
   std::int64_t fileSize = 0;
   dev_t device = 0;
   ino_t inode = 0;
@@ -41,6 +50,7 @@ struct LogReader {
   void Reset() {
     fill = 0;
     position = 0;
+    blockReads = false;
     previous = 0;
     state = PacketState::Text;
     packetCount = 0;
@@ -48,6 +58,7 @@ struct LogReader {
     eof = true;
     readFailed = false;
     bytesRead = 0;
+    bytesTaken = 0;
     fileSize = 0;
     device = 0;
     inode = 0;
@@ -59,21 +70,60 @@ LogReader& TheLogReader() {
   return reader;
 }
 
-// Reads the next block; false at the end of the data or on a read error.
+// Reads the next piece of the log; false at the end of the data or on a
+// read error. A failed large read is tried again in 2048-byte blocks.
 bool ReadBlock(LogReader& r) {
   if (r.readFailed || r.fd < 0) return false;
   ssize_t got;
-  do {
-    got = ::read(r.fd, r.buffer, kBlockBytes);
-  } while (got < 0 && errno == EINTR);
-  if (got < 0) {
-    r.readFailed = true;
-    return false;
+  for (;;) {
+    got = ::read(r.fd, r.buffer, r.blockReads ? kBlockBytes : kBufferBytes);
+    if (got >= 0) break;
+    if (errno == EINTR) continue;
+    if (r.blockReads) {
+      r.readFailed = true;
+      return false;
+    }
+    r.blockReads = true;
   }
   r.fill = static_cast<int>(got);
   r.position = 0;
   r.bytesRead += got;
   return got > 0;
+}
+
+// Bytes that end a line or may start a sync pair: only they decide
+// anything in text.
+constexpr std::array<bool, 256> DecidingTextBytes() {
+  std::array<bool, 256> deciding{};
+  for (unsigned char b : {kLf, kCr, std::uint8_t{0x04}, std::uint8_t{0xB5}, std::uint8_t{0xA0}})
+    deciding[b] = true;
+  return deciding;
+}
+constexpr std::array<bool, 256> kDecidingTextBytes = DecidingTextBytes();
+
+bool StartsSyncPair(unsigned char b) { return kDecidingTextBytes[b] && b != kLf && b != kCr; }
+
+// How many of the `count` bytes at `bytes` come before the first deciding
+// one. Printable ASCII (0x20 to 0x7F) never decides: eight such bytes are
+// skipped at once.
+int PlainTextRun(const unsigned char* bytes, int count) {
+  constexpr std::uint64_t kBlanks = 0x2020202020202020, kHighBits = 0x8080808080808080;
+  int i = 0;
+  while (i < count) {
+    if (i + 8 <= count) {
+      std::uint64_t word;
+      std::memcpy(&word, bytes + i, 8);
+      // A byte below 0x20 or from 0x80 up sets its high bit here (a borrow
+      // can mark only bytes after such a byte, which are then looked at one by one).
+      if ((((word - kBlanks) | word) & kHighBits) == 0) {
+        i += 8;
+        continue;
+      }
+    }
+    for (const int end = std::min(count, i + 8); i < end; ++i)
+      if (kDecidingTextBytes[bytes[i]]) return i;
+  }
+  return count;
 }
 
 void EnterPacket(LogReader& r, PacketState state) {
@@ -142,15 +192,29 @@ bool OpenLogFile(const std::string& path) {
   return true;
 }
 
-std::string ReadLogLine() {
+void ReadLogLine(std::string& line) {
   LogReader& r = TheLogReader();
-  std::string line;
+  line.clear();
   for (;;) {
     if (r.position >= r.fill && !ReadBlock(r)) {
       r.eof = true;
-      return line;
+      return;
+    }
+    // A run of bytes that decide nothing is taken at once; the state machine
+    // below takes every deciding byte and the byte after a sync pair's first.
+    if (r.state == PacketState::Text && !StartsSyncPair(r.previous)) {
+      const unsigned char* run = r.buffer + r.position;
+      const int length = PlainTextRun(run, r.fill - r.position);
+      if (length > 0) {
+        line.append(reinterpret_cast<const char*>(run), static_cast<size_t>(length));
+        r.previous = run[length - 1];
+        r.position += length;
+        r.bytesTaken += length;
+        continue;
+      }
     }
     const unsigned char b = r.buffer[r.position++];
+    ++r.bytesTaken;
     if (r.packetCount > 0) ++r.packetCount;
     const bool ends =
         r.state == PacketState::Text ? TakeTextByte(r, b, line) : TakePacketByte(r, b, line);
@@ -159,11 +223,17 @@ std::string ReadLogLine() {
       r.packetCount = 0;
       r.packetLength = 0;
       r.previous = 0;  // a packet's last byte starts no pair
-      return line;
+      return;
     }
     r.previous = b;
-    if (ends) return line;
+    if (ends) return;
   }
+}
+
+std::string ReadLogLine() {
+  std::string line;
+  ReadLogLine(line);
+  return line;
 }
 
 std::size_t ReadLogBytes(char* to, std::size_t most) {
@@ -179,12 +249,17 @@ std::size_t ReadLogBytes(char* to, std::size_t most) {
     return 0;
   }
   r.bytesRead += got;
+  r.bytesTaken += got;  // delivered whole: the progress counts all of it
   return static_cast<std::size_t>(got);
 }
 
 bool LogEof() { return TheLogReader().eof; }
 bool LogReadFailed() { return TheLogReader().readFailed; }
-std::int64_t LogBytesRead() { return TheLogReader().bytesRead; }
+std::int64_t LogBytesRead() {
+  const LogReader& r = TheLogReader();
+  const std::int64_t wholeBlocks = (r.bytesTaken + kBlockBytes - 1) / kBlockBytes * kBlockBytes;
+  return std::min(r.bytesRead, wholeBlocks);
+}
 std::int64_t LogFileSize() { return TheLogReader().fileSize; }
 
 bool LogIsSameFile(int fd) {

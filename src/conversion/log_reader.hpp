@@ -24,6 +24,9 @@ namespace orthelev {
 // string may still hold a last line that had no terminator.
 std::string ReadLogLine();
 
+// The same into `line` (its old content dropped, its storage reused).
+void ReadLogLine(std::string& line);
+
 // Up to `most` bytes of the log exactly as stored, for a converter that
 // does its own scanning instead of ReadLogLine (the two are not mixed on
 // one log). 0 at the end of the data, which sets LogEof, or after a failed
@@ -34,8 +37,10 @@ bool LogEof();
 // True when a read failed in the middle of the log (the data ends there and
 // LogEof is set); the converters report it as a read error.
 bool LogReadFailed();
-std::int64_t LogBytesRead();  // bytes delivered by block reads since the open
-std::int64_t LogFileSize();   // size at the open
+// Bytes delivered by 2048-byte block reads since the open: the bytes taken,
+// rounded up to whole blocks, at most the bytes read.
+std::int64_t LogBytesRead();
+std::int64_t LogFileSize();  // size at the open
 
 // True when the open file `fd` is the log's own file (same device and
 // inode), whatever path or link it was opened by.

@@ -18,8 +18,9 @@ constexpr std::int32_t kProgressEvery = 1024;
 // Passes every line of the open log through CorrectNmeaLine to the output.
 // False when a write failed.
 bool ConvertLines(const std::string& fileName, OutputFile& output, NmeaCounters& counters) {
+  std::string line;
   while (!TheFlags().abortRequested) {
-    std::string line = ReadLogLine();
+    ReadLogLine(line);
     const bool last = LogEof();
     // The reader gives an empty string only at the end of the data.
     if (LogReadFailed() || (last && line.empty())) return true;

@@ -1,5 +1,7 @@
 #include "conversion/nmea_line.hpp"
 
+#include <cstring>
+
 #include "base/number_format.hpp"
 
 namespace orthelev {
@@ -20,11 +22,19 @@ bool HasValidChecksum(std::string_view sentence) {
          !TrimControlAndBlanks(sentence.substr(star + 1)).empty() && !HasWrongChecksum(sentence);
 }
 
+// The last "$" among the bytes 1 to end - 1 (a sentence at the line's start
+// is no glued one); npos when there is none. memrchr scans a word at a time.
+std::size_t LastDollarBefore(std::string_view line, std::size_t end) {
+  if (end <= 1) return std::string_view::npos;
+  const void* found = ::memrchr(line.data() + 1, '$', end - 1);
+  return found ? static_cast<const char*>(found) - line.data() : std::string_view::npos;
+}
+
 }  // namespace
 
 std::size_t GluedSentenceStart(std::string_view line) {
-  for (std::size_t dollar = line.rfind('$'); dollar != std::string_view::npos && dollar > 0;
-       dollar = line.rfind('$', dollar - 1)) {
+  for (std::size_t dollar = LastDollarBefore(line, line.size()); dollar != std::string_view::npos;
+       dollar = LastDollarBefore(line, dollar)) {
     if (!StartsRecognisedSentence(line, dollar)) continue;
     return HasValidChecksum(line.substr(dollar)) ? dollar : std::string_view::npos;
   }

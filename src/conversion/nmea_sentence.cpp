@@ -1,6 +1,7 @@
 #include "conversion/nmea_sentence.hpp"
 
 #include <cmath>
+#include <cstring>
 #include <limits>
 
 #include "base/ascii_text.hpp"
@@ -46,16 +47,110 @@ SentenceFix ParseCommonFields(const SentenceFields& fields, int separationField)
   return fix;
 }
 
+// The XOR of the bytes from the second up to `end`. XOR is bitwise: eight
+// bytes at a time, then the eight lanes folded.
+std::uint8_t ChecksumBefore(std::string_view line, size_t end) {
+  std::uint64_t lanes = 0;
+  size_t i = 1;
+  for (; i + 8 <= end; i += 8) {
+    std::uint64_t word;
+    std::memcpy(&word, line.data() + i, 8);
+    lanes ^= word;
+  }
+  lanes ^= lanes >> 32;
+  lanes ^= lanes >> 16;
+  lanes ^= lanes >> 8;
+  auto sum = static_cast<std::uint8_t>(lanes);
+  for (; i < end; ++i) sum ^= static_cast<std::uint8_t>(line[i]);
+  return sum;
+}
+
+// HasWrongChecksum for the line's first "*" at `star` (npos: none).
+bool WrongChecksumAt(std::string_view line, size_t star) {
+  if (star == line.npos) return false;
+  const std::string_view given = TrimControlAndBlanks(line.substr(star + 1));
+  if (given.empty()) return false;
+  if (given.size() != 2) return true;
+  const int high = HexDigitValue(given[0]), low = HexDigitValue(given[1]);
+  return high < 0 || low < 0 || high * 16 + low != ChecksumBefore(line, star);
+}
+
+// ReplaceSentenceField on `line` itself (no new string once it has room).
+// Where field n lies in a line: from just after the (n - 1)-th comma up to
+// the next comma or the end. `found` is false with fewer than n - 1 commas.
+struct FieldSpan {
+  size_t start = 0, end = 0;
+  bool found = false;
+};
+
+// The spans of fields `first` < `second`, in one pass over the line.
+// Fields are a few bytes long: a plain loop finds their commas faster than find.
+void FindFieldSpans(std::string_view line, int first, int second, FieldSpan& a, FieldSpan& b) {
+  int field = 1;  // the field position k lies in
+  for (size_t k = 0;; ++k) {
+    const bool ends = k == line.size() || line[k] == ',';
+    if (ends && field == first) a.end = k;
+    if (ends && field == second) {
+      b.end = k;
+      return;
+    }
+    if (k == line.size()) return;
+    if (line[k] != ',') continue;
+    ++field;
+    if (field == first) a = {k + 1, k + 1, true};
+    if (field == second) b = {k + 1, k + 1, true};
+  }
+}
+
+void ReplaceSpan(std::string& line, const FieldSpan& span, double value, int decimals) {
+  if (span.found)  // short: no allocation
+    line.replace(span.start, span.end - span.start, FormatFixed(value, decimals, 6));
+}
+
+// ReplaceSentenceField on `line` itself (no new string once it has room).
+void ReplaceFieldInPlace(std::string& line, double value, int decimals, int n) {
+  if (n < 1) n = 1;  // no comma to pass: the first field
+  FieldSpan span, unused;
+  if (n == 1) span.found = true;
+  FindFieldSpans(line, n, n + 1, span, unused);
+  ReplaceSpan(line, span, value, decimals);
+}
+
+// Fields `first` < `second` replaced as by ReplaceFieldInPlace, first then
+// second. The numbers hold no comma, so the later field is replaced first
+// and the earlier one's place stays where the pass found it.
+void ReplaceTwoFieldsInPlace(std::string& line, int first, double firstValue, int second,
+                             double secondValue, int decimals) {
+  FieldSpan a, b;
+  FindFieldSpans(line, first, second, a, b);
+  ReplaceSpan(line, b, secondValue, decimals);
+  ReplaceSpan(line, a, firstValue, decimals);
+}
+
+// RewriteChecksum on `line` itself.
+void RewriteChecksumInPlace(std::string& line) {
+  constexpr char kHex[] = "0123456789ABCDEF";
+  const size_t star = line.find('*');
+  const std::uint8_t sum = ChecksumBefore(line, star == line.npos ? line.size() : star);
+  if (star != line.npos) line.resize(star);
+  line.push_back('*');
+  line.push_back(kHex[sum >> 4]);
+  line.push_back(kHex[sum & 0x0F]);
+}
+
 }  // namespace
 
 SentenceFields SplitSentenceFields(std::string_view line) {
   SentenceFields result;
   int i = 1;
-  std::string_view rest = line;
-  for (size_t comma; i < SentenceFields::kMaxFields && (comma = rest.find(',')) != rest.npos; ++i) {
-    result.fields[i - 1] = TrimControlAndBlanks(rest.substr(0, comma));
-    rest.remove_prefix(comma + 1);
+  size_t start = 0;  // of field i
+  for (size_t k = 0; k < line.size() && i < SentenceFields::kMaxFields; ++k) {
+    if (line[k] != ',') continue;
+    result.fields[i - 1] = TrimControlAndBlanks(line.substr(start, k - start));
+    start = k + 1;
+    ++i;
   }
+  const std::string_view rest = line.substr(start);
   result.fields[i - 1] = rest.substr(0, rest.find('*'));
   result.count = i;
   return result;
@@ -104,47 +199,23 @@ std::uint8_t GnsModeIndicator(std::string_view mode) {
 }
 
 std::string ReplaceSentenceField(std::string_view line, double value, int decimals, int n) {
-  size_t start = 0;  // just after the (n - 1)-th comma
-  for (int commas = 0; commas < n - 1; ++commas) {
-    const size_t comma = line.find(',', start);
-    if (comma == line.npos) return std::string(line);
-    start = comma + 1;
-  }
-  size_t end = line.find(',', start);
-  if (end == line.npos) end = line.size();
-  std::string result(line.substr(0, start));
-  result += FormatFixed(value, decimals, 6);
-  result += line.substr(end);
+  std::string result(line);
+  ReplaceFieldInPlace(result, value, decimals, n);
   return result;
 }
 
 std::uint8_t SentenceChecksum(std::string_view line) {
   const size_t star = line.find('*');
-  const size_t end = star == line.npos ? line.size() : star;
-  std::uint8_t sum = 0;
-  for (size_t i = 1; i < end; ++i) sum ^= static_cast<std::uint8_t>(line[i]);
-  return sum;
+  return ChecksumBefore(line, star == line.npos ? line.size() : star);
 }
 
 std::string RewriteChecksum(std::string_view line) {
-  constexpr char kHex[] = "0123456789ABCDEF";
-  const std::uint8_t sum = SentenceChecksum(line);
-  std::string result(line.substr(0, line.find('*')));
-  result.push_back('*');
-  result.push_back(kHex[sum >> 4]);
-  result.push_back(kHex[sum & 0x0F]);
+  std::string result(line);
+  RewriteChecksumInPlace(result);
   return result;
 }
 
-bool HasWrongChecksum(std::string_view line) {
-  const size_t star = line.find('*');
-  if (star == line.npos) return false;
-  const std::string_view given = TrimControlAndBlanks(line.substr(star + 1));
-  if (given.empty()) return false;
-  if (given.size() != 2) return true;
-  const int high = HexDigitValue(given[0]), low = HexDigitValue(given[1]);
-  return high < 0 || low < 0 || high * 16 + low != SentenceChecksum(line);
-}
+bool HasWrongChecksum(std::string_view line) { return WrongChecksumAt(line, line.find('*')); }
 
 void CorrectSentence(std::string& line, NmeaCounters& counters) {
   if (line.empty() || line[0] != '$') return;
@@ -168,9 +239,8 @@ void CorrectSentence(std::string& line, NmeaCounters& counters) {
   counters.diffSum += fix.separation - n;
   const int decimals = HeightDecimals();
   const double altitude = (fix.altitude + fix.separation) - n;
-  line = ReplaceSentenceField(line, altitude, decimals, 10);
-  line = ReplaceSentenceField(line, n, decimals, kind == SentenceKind::Gga ? 12 : 11);
-  line = RewriteChecksum(line);
+  ReplaceTwoFieldsInPlace(line, 10, altitude, kind == SentenceKind::Gga ? 12 : 11, n, decimals);
+  RewriteChecksumInPlace(line);
 }
 
 }  // namespace orthelev

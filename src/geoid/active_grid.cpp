@@ -15,6 +15,7 @@ void ActiveGrid::Reset() {
   nrows = ncols = nlat = nlon = prePad = 0;
   glamn = glomn = dgla = dglo = glamx = glomx = 0;
   wraps = false;
+  splineRows = {};
 }
 
 ActiveGrid& TheActiveGrid() {
@@ -38,6 +39,7 @@ void SetActiveGeometry(const GridSpec& geometry) {
   g.glamx = g.glamn + (static_cast<double>(g.nlat) - 1) / NodesPerDegree(g.dgla);
   g.glomx = g.glomn + g.nlon / NodesPerDegree(g.dglo);
   g.wraps = g.glomn <= 0.00001 && g.glomx + 0.00001 >= 360;
+  g.splineRows = {};  // its nodes were found with the old geometry
 }
 
 bool OpenGrid(const std::string& folder, const std::string& fileName, const GridSpec& geometry) {

@@ -14,6 +14,28 @@
 
 namespace orthelev {
 
+// The row splines of the last spline window: its nodes and their second
+// derivatives, which depend on nothing but the nodes. Valid only while the
+// file's cache generation is the one recorded, so that reusing them gives
+// exactly what reading and computing them again would give.
+struct SplineRows {
+  static constexpr int kMaxSize = 6;
+  std::uint64_t cacheGeneration = 0;  // 0: holds nothing
+  int size = 0;
+  std::int32_t firstRow = 0, firstColumn = 0;  // grid node of window position (1, 1)
+  bool complete = false;  // every node present; false: the window falls back to bilinear
+  float values[kMaxSize][kMaxSize]{};
+  float second[kMaxSize][kMaxSize]{};
+  // The terms of each row's cubic on the interval [interval, interval + 1]
+  // that do not depend on the point (SplineValue's own expressions); 0: none.
+  int interval = 0;
+  double base[kMaxSize]{}, slope[kMaxSize]{}, curve[kMaxSize]{}, change[kMaxSize]{};
+
+  bool Holds(int n, std::int32_t row, std::int32_t column, std::uint64_t generation) const {
+    return cacheGeneration == generation && size == n && firstRow == row && firstColumn == column;
+  }
+};
+
 struct ActiveGrid {
   GridFile file;      // held from a successful open to the next open or CloseGrid
   bool open = false;  // set by the model selection from the open's result
@@ -22,6 +44,7 @@ struct ActiveGrid {
   double glamx = 0;  // latitude of row 0
   double glomx = 0;  // one spacing east of the last column
   bool wraps = false;
+  SplineRows splineRows;
 
   // Closes the file and returns every value to its start value.
   void Reset();

@@ -28,6 +28,7 @@ void GridFile::Close() {
 }
 
 void GridFile::ForgetBlocks() {
+  ++generation_;
   std::fill(tags_.begin(), tags_.end(), -1);
   std::fill(lengths_.begin(), lengths_.end(), 0);
 }
@@ -53,6 +54,7 @@ bool GridFile::ReadExact(std::int64_t offset, void* data, std::int64_t count) co
 }
 
 bool GridFile::Load(std::int64_t block, std::size_t slot) {
+  ++generation_;
   if (!blocks_) {
     blocksStorage_ =
         std::make_unique_for_overwrite<unsigned char[]>(kCacheBytes);  // pages touched as used
@@ -67,6 +69,7 @@ bool GridFile::Load(std::int64_t block, std::size_t slot) {
                                 start + static_cast<off_t>(length));
     if (got < 0 && errno == EINTR) continue;
     if (got < 0) {
+      ++failedReads_;
       tags_[slot] = -1;
       lengths_[slot] = 0;
       return false;

@@ -51,6 +51,15 @@ class GridFile {
     return &blocks_[slot * kBlockBytes + inBlock];
   }
 
+  // Changes whenever the cached bytes may have changed (an open, a close,
+  // any block read): while it stays the same, every CachedBytes call gives
+  // the bytes an earlier call gave for the same offset, without reading.
+  std::uint64_t CacheGeneration() const { return generation_; }
+
+  // Grows with every block read that failed (such a read is retried by the
+  // next lookup of the block, and may then succeed).
+  std::uint64_t FailedReads() const { return failedReads_; }
+
  private:
   static constexpr int kBlockShift = 9;
   static constexpr std::size_t kSlots = kCacheBytes / kBlockBytes;
@@ -60,6 +69,8 @@ class GridFile {
   void ForgetBlocks();
 
   int fd_ = -1;
+  std::uint64_t generation_ = 1;
+  std::uint64_t failedReads_ = 0;
   // Direct-mapped: block b lives in slot b % kSlots. The block storage is
   // allocated on first use; the tags and lengths come with the object.
   std::vector<std::int64_t> tags_ = std::vector<std::int64_t>(kSlots, -1);

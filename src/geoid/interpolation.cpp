@@ -10,6 +10,7 @@ namespace orthelev {
 namespace {
 
 constexpr double kNaN = std::numeric_limits<double>::quiet_NaN();
+static_assert(SplineRows::kMaxSize == kMaxSplineWindow);
 
 // Grid positions far beyond any grid cannot be truncated to 32-bit indices.
 bool IndexableGridPosition(double position) { return std::fabs(position) < 1e9; }
@@ -24,16 +25,68 @@ int SnapOffset(double fraction) {
   return -1;
 }
 
+// Reads the window's rows and sets up their splines, northernmost first,
+// stopping at the first row with a missing node (the window is then
+// incomplete). Keeps them only when no block read failed meanwhile: a
+// failed read is retried by the next lookup. The rows of one window lie in
+// distinct cache slots (they span far less than the cache), so none of
+// them is evicted by reading another.
+void FillSplineRows(SplineRows& rows, int n, std::int32_t r0, std::int32_t c0) {
+  const GridFile& file = TheActiveGrid().file;
+  const std::uint64_t failedBefore = file.FailedReads();
+  float work[kMaxSplineWindow];
+  rows.complete = true;
+  for (int i = 0; i < n && rows.complete; ++i) {
+    rows.complete = ReadGridNodes(r0 + 1 + i, c0 + 1, n, rows.values[i]);
+    if (rows.complete) SplineSetup(n, rows.values[i], rows.second[i], work);
+  }
+  rows.interval = 0;
+  rows.size = n;
+  rows.firstRow = r0;
+  rows.firstColumn = c0;
+  rows.cacheGeneration = file.FailedReads() == failedBefore ? file.CacheGeneration() : 0;
+}
+
+// SplineValue of every row of the window at `x`, as floats. Between the
+// first and the last node the terms that do not depend on x are kept for
+// the interval of x: the same expressions, evaluated once per window.
+void RowSplineValues(SplineRows& rows, double x, float* results) {
+  const int n = rows.size;
+  if (x < 1 || x > n) {
+    for (int i = 0; i < n; ++i)
+      results[i] = static_cast<float>(SplineValue(n, rows.values[i], rows.second[i], x));
+    return;
+  }
+  int j = static_cast<int>(x);
+  if (j > n - 1) j = n - 1;
+  if (rows.interval != j) {
+    for (int i = 0; i < n; ++i) {
+      auto Y = [&](int k) { return static_cast<double>(rows.values[i][k - 1]); };
+      auto R = [&](int k) { return static_cast<double>(rows.second[i][k - 1]); };
+      rows.base[i] = Y(j);
+      rows.slope[i] = Y(j + 1) - Y(j) - R(j) / 3 - R(j + 1) / 6;
+      rows.curve[i] = R(j) / 2;
+      rows.change[i] = R(j + 1) - R(j);
+    }
+    rows.interval = j;
+  }
+  const double t = x - j;
+  for (int i = 0; i < n; ++i)
+    results[i] = static_cast<float>(
+        rows.base[i] + t * (rows.slope[i] + t * (rows.curve[i] + t * rows.change[i] / 6)));
+}
+
 double SplineWindow(int n, double row, double column) {
   const auto c0 = static_cast<std::int32_t>(std::trunc(column - n / 2.0));
   const auto r0 = static_cast<std::int32_t>(std::trunc(row - n / 2.0));
-  float values[kMaxSplineWindow], second[kMaxSplineWindow], work[kMaxSplineWindow];
-  float rowResults[kMaxSplineWindow];
-  for (int i = 1; i <= n; ++i) {
-    if (!ReadGridNodes(r0 + i, c0 + 1, n, values)) return BilinearAt(row, column);
-    SplineSetup(n, values, second, work);
-    rowResults[i - 1] = static_cast<float>(SplineValue(n, values, second, column - c0));
-  }
+  ActiveGrid& g = TheActiveGrid();
+  // A track stays inside one window for many points.
+  if (!g.splineRows.Holds(n, r0, c0, g.file.CacheGeneration()))
+    FillSplineRows(g.splineRows, n, r0, c0);
+  const SplineRows& rows = g.splineRows;
+  if (!rows.complete) return BilinearAt(row, column);
+  float rowResults[kMaxSplineWindow], second[kMaxSplineWindow], work[kMaxSplineWindow];
+  RowSplineValues(g.splineRows, column - c0, rowResults);
   SplineSetup(n, rowResults, second, work);
   return SplineValue(n, rowResults, second, row - r0);
 }
@@ -86,17 +139,38 @@ double BilinearAt(double row, double column) {
   return n00 * (1 - fc) * (1 - fr) + n10 * fr * (1 - fc) + n01 * fc * (1 - fr) + n11 * fc * fr;
 }
 
+namespace {
+
+// P(K) and Q(K) of the spline set-up depend on K alone: worked out once, by
+// the very steps of the published algorithm, for every window size.
+struct SplineConstants {
+  float p[kMaxSplineWindow]{}, q[kMaxSplineWindow]{};
+  SplineConstants() {
+    for (int k = 1; k < kMaxSplineWindow; ++k) {
+      p[k] = static_cast<float>(static_cast<double>(q[k - 1]) / 2 + 2);
+      q[k] = static_cast<float>(-0.5 / p[k]);
+    }
+  }
+};
+
+const SplineConstants& TheSplineConstants() {
+  static const SplineConstants constants;
+  return constants;
+}
+
+}  // namespace
+
 void SplineSetup(int n, const float* y, float* r, float* q) {
   // 1-based in the published algorithm: Y(K) is y[K - 1].
+  const SplineConstants& c = TheSplineConstants();
   q[0] = 0;
   r[0] = 0;
   for (int k = 1; k < n - 1; ++k) {
-    const auto p = static_cast<float>(static_cast<double>(q[k - 1]) / 2 + 2);
-    q[k] = static_cast<float>(-0.5 / p);
+    q[k] = c.q[k];
     r[k] = static_cast<float>(
         (3 * (static_cast<double>(y[k + 1]) - 2 * static_cast<double>(y[k]) + y[k - 1]) -
          static_cast<double>(r[k - 1]) / 2) /
-        p);
+        c.p[k]);
   }
   r[n - 1] = 0;
   for (int k = n - 2; k >= 1; --k)

@@ -1,4 +1,5 @@
-// Grids read through GDAL.
+// Grids read through GDAL. Built as a module of its own (liborthelev_gdal),
+// loaded by gdal_loader.cpp only when an import needs GDAL.
 
 #include <algorithm>
 #include <cmath>
@@ -188,10 +189,7 @@ class GdalRaster : public GridSource {
   std::vector<double> raw_;
 };
 
-}  // namespace
-
-std::unique_ptr<GridSource> OpenGdalRaster(const std::string& path, bool& opened,
-                                           std::string& error) {
+std::unique_ptr<GridSource> OpenRaster(const std::string& path, bool& opened, std::string& error) {
   static std::once_flag registered;
   std::call_once(registered, [] { GDALAllRegister(); });
   QuietGdalErrors quiet;
@@ -247,4 +245,11 @@ std::unique_ptr<GridSource> OpenGdalRaster(const std::string& path, bool& opened
   return std::make_unique<GdalRaster>(std::move(dataset), band, lattice, southUp);
 }
 
+}  // namespace
+
 }  // namespace orthelev
+
+extern "C" orthelev::GridSource* orthelev_open_gdal_raster(const std::string& path, bool& opened,
+                                                           std::string& error) {
+  return orthelev::OpenRaster(path, opened, error).release();
+}

@@ -12,7 +12,8 @@
 //                    (conversion/log_reader.hpp)
 //   TheBatch()       the running batch and its outcome (conversion/batch.hpp)
 // Not program state, and so not reset here: the installed window services
-// (owned by whoever installs them) and GDAL's one-time driver registration.
+// (owned by whoever installs them), GDAL's one-time driver registration and
+// the GDAL module, loaded once by the first raster import.
 
 #include <string_view>
 #include <vector>
