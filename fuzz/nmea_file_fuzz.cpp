@@ -6,6 +6,7 @@
 #include <vector>
 
 #include "conversion/nmea_file.hpp"
+#include "conversion/nmea_line.hpp"
 #include "conversion/nmea_sentence.hpp"
 #include "conversion/output_file.hpp"
 #include "fuzz_support.hpp"
@@ -27,13 +28,25 @@ std::vector<std::string_view> Pieces(std::string_view text) {
 
 // A rewritten sentence: the same comma-separated pieces before the
 // checksum but the altitude (piece 9) and separation (GGA 11, GNS 10).
-void CheckRewritten(const std::string& in, std::string_view out) {
+void CheckSentence(std::string_view in, std::string_view out);
+
+// A sentence glued behind other bytes is checked from its "$"; the bytes
+// before it must stay as they were.
+void CheckRewritten(const std::string& line, std::string_view out) {
+  const std::size_t glued = GluedSentenceStart(line);
+  if (glued == std::string::npos) return CheckSentence(line, out);
+  FUZZ_CHECK(out.substr(0, glued) == std::string_view(line).substr(0, glued),
+             "the bytes before a glued sentence are kept");
+  CheckSentence(std::string_view(line).substr(glued), out.substr(glued));
+}
+
+void CheckSentence(std::string_view in, std::string_view out) {
   const SentenceKind kind = LookUpSentence(SplitSentenceFields(in)[1]);
   FUZZ_CHECK(kind != SentenceKind::None, "only GGA and GNS sentences change");
   FUZZ_CHECK(!HasWrongChecksum(out) && out.find('*') != std::string_view::npos,
              "a rewritten sentence carries its right checksum");
   FUZZ_CHECK(out.size() == out.find('*') + 3, "the checksum ends the sentence");
-  const auto before = Pieces(std::string_view(in).substr(0, in.find('*')));
+  const auto before = Pieces(in.substr(0, in.find('*')));
   const auto after = Pieces(out.substr(0, out.find('*')));
   FUZZ_CHECK(before.size() == after.size(), "no field added or removed");
   const std::size_t separation = kind == SentenceKind::Gga ? 11 : 10;

@@ -15,6 +15,11 @@ shift $(( $# < 3 ? $# : 3 ))
 shared=../shared/corpus
 # Seconds one input may take: generous, since the machine may be shared.
 timeout=${FUZZ_TIMEOUT:-30}
+# A fixed seed and at most this many runs make a run repeatable: the same
+# build goes through the same inputs (a slower machine through fewer of
+# them). FUZZ_SEED=0 gives a new seed every run, for longer local searches.
+seed=${FUZZ_SEED:-1}
+runs=${FUZZ_RUNS:-20000}
 
 targets=("$@")
 if [ ${#targets[@]} -eq 0 ]; then
@@ -38,7 +43,7 @@ run_one() {
   for d in $(extra_dirs "$name"); do [ -d "$d" ] && dirs+=("$d"); done
   # Inputs are small: a buffer of more than 256 MiB or an input running
   # longer than the timeout is a finding.
-  if "$exe" -max_total_time="$seconds" -timeout="$timeout" -rss_limit_mb=2048 -malloc_limit_mb=256 \
+  if "$exe" -seed="$seed" -runs="$runs" -max_total_time="$seconds" -timeout="$timeout" -rss_limit_mb=2048 -malloc_limit_mb=256 \
        -max_len=65536 -print_final_stats=1 -artifact_prefix="$findings/" \
        "$work" "${dirs[@]}" > "$build/fuzz-work/$name.log" 2>&1; then
     echo "fuzz $name: ok ($(grep -E '^stat::number_of_executed_units' "$build/fuzz-work/$name.log" |
@@ -50,6 +55,6 @@ run_one() {
   fi
 }
 export -f run_one extra_dirs
-export build seconds shared timeout
+export build seconds shared timeout seed runs
 
 printf '%s\n' "${targets[@]}" | xargs -P "$jobs" -I{} bash -c 'run_one "$@"' _ {}

@@ -195,11 +195,17 @@ std::unique_ptr<GridSource> OpenRaster(const std::string& path, bool& opened, st
   QuietGdalErrors quiet;
   opened = false;
   GDALDriverH driver = GDALIdentifyDriver(path.c_str(), nullptr);
-  if (driver && EQUAL(GDALGetDriverShortName(driver), "GTX")) {
+  // GDAL's GTX driver takes any file named .gtx, whatever driver identified
+  // it first: such a file is checked as GTX too, and the open is held to the
+  // driver that identified the file.
+  const bool gtxName = path.size() >= 4 && EQUAL(path.c_str() + path.size() - 4, ".gtx");
+  if ((driver && EQUAL(GDALGetDriverShortName(driver), "GTX")) || gtxName) {
     opened = true;
     if (!GtxHeaderFits(path, error)) return nullptr;
   }
-  DatasetHandle dataset(GDALDataset::Open(path.c_str(), GDAL_OF_RASTER | GDAL_OF_READONLY));
+  const char* const identified[] = {driver ? GDALGetDriverShortName(driver) : nullptr, nullptr};
+  DatasetHandle dataset(GDALDataset::Open(path.c_str(), GDAL_OF_RASTER | GDAL_OF_READONLY,
+                                          driver ? identified : nullptr));
   if (!dataset) {
     error = path + " is not a grid this program can read" + LastGdalMessage() + ".";
     return nullptr;
