@@ -67,13 +67,10 @@ void CheckRewritten(const std::string& in, std::string_view out) {
 
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
   static fuzz::CountingWindow window;
-  fuzz::ResetProgram(window);
-  LoadDefaultSettings();
-  fuzz::OpenGlobalGrid();
-  TheFlags().useSpline = size > 0 && (data[0] & 1) != 0;
-  const std::string_view input(reinterpret_cast<const char*>(data), size);
-  const std::string path = fuzz::Scratch::Get().Write("log.csv", input);
-  const std::string outputPath = OutputPathFor(path, "_g");
+  const fuzz::ConversionInput run = fuzz::StartConversion(window, data, size, "log.csv");
+  const std::string_view input = run.bytes;
+  const std::string& path = run.path;
+  const std::string& outputPath = run.outputPath;
   const std::int32_t records = ConvertCsvFile(path);
   FUZZ_CHECK(fuzz::Scratch::Read(path) == input, "the input stays as it was");
   if (records < 0) {

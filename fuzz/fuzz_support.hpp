@@ -13,11 +13,13 @@
 #include <string>
 #include <string_view>
 
+#include "conversion/output_file.hpp"
 #include "geoid/active_grid.hpp"
 #include "geoid/custom_geoid.hpp"
 #include "program/program_state.hpp"
 #include "services/memory_window_services.hpp"
 #include "settings/settings.hpp"
+#include "settings/settings_store.hpp"
 
 namespace orthelev::fuzz {
 
@@ -132,6 +134,26 @@ inline void OpenGlobalGrid() {
   const std::string path = Scratch::Get().Write("global.cdat", GlobalGridBytes());
   FUZZ_CHECK(OpenCustomGeoid(path), "the global grid opens");
   TheActiveGrid().open = true;
+}
+
+// The start of a conversion target: fresh program state with default
+// settings and the global grid open, spline or bilinear by the first byte,
+// and the input written as the log `name`.
+struct ConversionInput {
+  std::string_view bytes;
+  std::string path, outputPath;
+};
+inline ConversionInput StartConversion(CountingWindow& window, const std::uint8_t* data,
+                                       std::size_t size, const char* name) {
+  ResetProgram(window);
+  LoadDefaultSettings();
+  OpenGlobalGrid();
+  TheFlags().useSpline = size > 0 && (data[0] & 1) != 0;
+  ConversionInput input;
+  input.bytes = std::string_view(reinterpret_cast<const char*>(data), size);
+  input.path = Scratch::Get().Write(name, input.bytes);
+  input.outputPath = OutputPathFor(input.path, "_g");
+  return input;
 }
 
 }  // namespace orthelev::fuzz
