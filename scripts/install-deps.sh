@@ -4,7 +4,7 @@
 set -euo pipefail
 
 packages=(cmake make g++ clang libclang-rt-14-dev clang-format clang-tidy googletest libgtest-dev libgmock-dev libbenchmark-dev locales libgdal-dev gdal-bin proj-data proj-bin
-          geographiclib-tools
+          geographiclib-tools groff-base
           qt6-base-dev xvfb
           # the desktop tests and screenshots: a window manager, X tools, and
           # Wine's Tahoma-metric font for the windows' designed font

@@ -8,6 +8,7 @@
 
 #include "base/number_format.hpp"
 #include "base/paths.hpp"
+#include "console/cli_heights.hpp"
 #include "console/cli_import.hpp"
 #include "console/console_window_services.hpp"
 #include "conversion/batch.hpp"
@@ -26,29 +27,27 @@ namespace {
 constexpr int kExitOk = 0, kExitFailed = 1, kExitUsage = 2;
 
 constexpr const char* kUsage =
-    "usage: orthelev-cli [options] convert FILE...   convert logs, as a batch of these files in "
-    "this order\n"
-    "       orthelev-cli [options] check LAT LON     print the geoid height as the check box would "
-    "show it\n"
-    "       orthelev-cli [options] models            list the model list: index, title, file name, "
-    "ok|missing\n"
+    "usage: orthelev-cli [options] convert FILE...  convert logs, as a batch of these files in\n"
+    "                                               this order\n"
+    "       orthelev-cli [options] check LAT LON    print the geoid height as the check box\n"
+    "                                               would show it\n"
+    "       orthelev-cli [options] heights [FILE]   geoid heights of the points of FILE (none or\n"
+    "                                               \"-\": standard input), one a line\n"
+    "       orthelev-cli [options] models           list the model list: index, title, file\n"
+    "                                               name, ok|missing\n"
     "       orthelev-cli import-grid SRC DEST [--region SOUTH,NORTH,WEST,EAST] [--format FORMAT]\n"
-    "                                          write the geoid grid SRC (GTX, GeoTIFF, ISG or any "
-    "raster\n"
-    "                                          GDAL reads, an EGM2008 raw grid or a GSIGEO ASCII "
-    "grid) as\n"
-    "                                          the custom geoid file DEST (.cdat), optionally cut "
-    "to a\n"
-    "                                          region in degrees; FORMAT: auto (default), egm2008, "
-    "gsigeo\n"
-    "                                          or raster\n"
+    "                                write the geoid grid SRC (GTX, GeoTIFF, ISG or any raster\n"
+    "                                GDAL reads, an EGM2008 raw grid or a GSIGEO ASCII grid) as\n"
+    "                                the custom geoid file DEST (.cdat), optionally cut to a\n"
+    "                                region in degrees; FORMAT: auto (default), egm2008, gsigeo\n"
+    "                                or raster\n"
     "options:\n"
     "  --ini FILE          settings file to read (default: the desktop program's orthelev.ini)\n"
-    "  --model TEXT        the model box text for this run (e.g. \"EGM2008 1'x1'\", letter case "
-    "ignored)\n"
+    "  --model TEXT        the model box text for this run (e.g. \"EGM2008 1'x1'\", letter case\n"
+    "                      ignored)\n"
     "  --data-dir DIR      the folder of the geoid grid files for this run\n"
-    "  --custom FILE       use FILE as the Custom Geoid model (its folder becomes the data "
-    "folder)\n"
+    "  --custom FILE       use FILE as the Custom Geoid model (its folder becomes the data\n"
+    "                      folder)\n"
     "  --spline            tick the spline box (GSIGEO models interpolate by spline)\n"
     "  --bilinear          untick it, and interpolate bilinearly for every model\n"
     "  --postfix TEXT      output name marker for this run (default from the settings, \"_g\")\n"
@@ -56,11 +55,16 @@ constexpr const char* kUsage =
     "  --quiet             no status lines on standard error\n"
     "  --help, --version   print this text or the version, and exit\n"
     "  --                  ends the options\n"
-    "The report goes to standard output, status lines and errors to standard error.\n"
-    "Exit status: 0 all files converted (check: a height); 1 a file failed, was skipped or had an\n"
-    "unknown type, or the batch was aborted (check: out of range; import-grid: it failed); 2 "
-    "usage\n"
-    "error or no model.\n";
+    "heights: each line \"LAT LON\" or \"LAT LON H\" (the forms of check, separated by blanks or\n"
+    "commas) is written followed by the geoid height N and, with H, H - N in metres (\"nan\"\n"
+    "outside the model); \"#\" lines and empty lines are copied, a line that is no point is\n"
+    "copied and named on standard error.\n"
+    "The report goes to standard output, status lines and errors to standard error. On a\n"
+    "terminal the status rewrites one line; elsewhere only the last status of each file shows.\n"
+    "Exit status: 0 all files converted (check, heights: every point had a height); 1 a file\n"
+    "failed, was skipped or had an unknown type, or the batch was aborted (check: out of range;\n"
+    "heights: a point out of range or a line no point; import-grid: it failed); 2 usage error\n"
+    "or no model.\n";
 
 struct Options {
   std::optional<std::string> ini, model, dataDir, custom, postfix, decimal;
@@ -93,17 +97,37 @@ std::string Absolute(const std::string& path) {
   return error ? path : absolute.lexically_normal().string();
 }
 
+// An option before the command: its name and what it sets (`value` is the
+// next argument for an option that takes one, else null).
+struct OptionRule {
+  const char* name;
+  bool takesValue;
+  void (*apply)(Options& o, const char* value);
+};
+
+constexpr OptionRule kOptionRules[] = {
+    {"--ini", true, [](Options& o, const char* v) { o.ini = v; }},
+    {"--model", true, [](Options& o, const char* v) { o.model = v; }},
+    {"--data-dir", true, [](Options& o, const char* v) { o.dataDir = v; }},
+    {"--custom", true, [](Options& o, const char* v) { o.custom = v; }},
+    {"--spline", false, [](Options& o, const char*) { o.spline = true; }},
+    {"--bilinear", false, [](Options& o, const char*) { o.spline = false; }},
+    {"--postfix", true, [](Options& o, const char* v) { o.postfix = v; }},
+    {"--decimal", true, [](Options& o, const char* v) { o.decimal = v; }},
+    {"--quiet", false, [](Options& o, const char*) { o.quiet = true; }},
+    {"--help", false, [](Options& o, const char*) { o.command = "--help"; }},
+    {"--version", false, [](Options& o, const char*) { o.command = "--version"; }},
+};
+
+const OptionRule* FindOptionRule(const std::string& name) {
+  for (const OptionRule& rule : kOptionRules)
+    if (name == rule.name) return &rule;
+  return nullptr;
+}
+
 // Parses the options before the command; false with a message on a usage error.
 bool ParseOptions(int argc, char** argv, Options& o, std::string& problem) {
   int i = 1;
-  auto value = [&](const std::string& name, std::optional<std::string>& into) {
-    if (i + 1 >= argc) {
-      problem = name + " needs a value";
-      return false;
-    }
-    into = argv[++i];
-    return true;
-  };
   for (; i < argc; ++i) {
     const std::string a = argv[i];
     if (a == "--") {
@@ -111,32 +135,16 @@ bool ParseOptions(int argc, char** argv, Options& o, std::string& problem) {
       break;
     }
     if (a.rfind("--", 0) != 0) break;
-    bool ok = true;
-    if (a == "--ini")
-      ok = value(a, o.ini);
-    else if (a == "--model")
-      ok = value(a, o.model);
-    else if (a == "--data-dir")
-      ok = value(a, o.dataDir);
-    else if (a == "--custom")
-      ok = value(a, o.custom);
-    else if (a == "--postfix")
-      ok = value(a, o.postfix);
-    else if (a == "--decimal")
-      ok = value(a, o.decimal);
-    else if (a == "--spline")
-      o.spline = true;
-    else if (a == "--bilinear")
-      o.spline = false;
-    else if (a == "--quiet")
-      o.quiet = true;
-    else if (a == "--help" || a == "--version")
-      o.command = a;
-    else {
+    const OptionRule* rule = FindOptionRule(a);
+    if (rule == nullptr) {
       problem = "unknown option " + a;
       return false;
     }
-    if (!ok) return false;
+    if (rule->takesValue && i + 1 >= argc) {
+      problem = a + " needs a value";
+      return false;
+    }
+    rule->apply(o, rule->takesValue ? argv[++i] : nullptr);
     if (!o.command.empty()) return true;
   }
   if (i >= argc) {
@@ -183,7 +191,7 @@ void PrepareSettings(const Options& o, const char* argv0, ConsoleWindowServices&
   if (o.decimal) s.decimal = *o.decimal;
 }
 
-int ListModels(const ConsoleWindowServices& window, std::FILE* out) {
+int ListModels(const Options&, ConsoleWindowServices& window, std::FILE* out, std::FILE*) {
   const std::vector<std::string>& items = window.GeoidModelItems();
   for (size_t i = 0; i < items.size(); ++i) {
     const int index = static_cast<int>(i);
@@ -209,7 +217,7 @@ int Check(const Options& o, ConsoleWindowServices& window, std::FILE* out, std::
   return window.GeoidText() == "Out of range." ? kExitFailed : kExitOk;
 }
 
-int Convert(const Options& o, ConsoleWindowServices& window, std::FILE* err) {
+int Convert(const Options& o, ConsoleWindowServices& window, std::FILE*, std::FILE* err) {
   if (o.arguments.empty()) {
     std::fputs("orthelev-cli: convert needs at least one file\n", err);
     return kExitUsage;
@@ -224,6 +232,21 @@ int Convert(const Options& o, ConsoleWindowServices& window, std::FILE* err) {
   if (!TheBatch().modelOpened) return kExitUsage;
   return TheBatch().Clean() ? kExitOk : kExitFailed;
 }
+
+int Heights(const Options& o, ConsoleWindowServices&, std::FILE* out, std::FILE* err) {
+  return HeightsCommand(o.arguments, out, err);
+}
+
+// A command of the console front end, run with the settings prepared and
+// the console's window services installed.
+struct CommandRule {
+  const char* name;
+  int (*run)(const Options& o, ConsoleWindowServices& window, std::FILE* out, std::FILE* err);
+};
+
+constexpr CommandRule kCommandRules[] = {
+    {"convert", Convert}, {"check", Check}, {"heights", Heights}, {"models", ListModels}};
+constexpr const char* kImportCommand = "import-grid";  // runs without settings or a model
 
 // After a GSIGEO grid was converted, its header's geometry must reach the
 // settings file: the next run opens the companion with it. False, with the
@@ -242,6 +265,19 @@ bool KeepGsiGeometry(const Options& o, std::FILE* err) {
 
 }  // namespace
 
+std::vector<std::string> CliCommandNames() {
+  std::vector<std::string> names;
+  for (const CommandRule& rule : kCommandRules) names.emplace_back(rule.name);
+  names.emplace_back(kImportCommand);
+  return names;
+}
+
+std::vector<std::string> CliOptionNames() {
+  std::vector<std::string> names;
+  for (const OptionRule& rule : kOptionRules) names.emplace_back(rule.name);
+  return names;
+}
+
 int RunCli(int argc, char** argv, std::FILE* out, std::FILE* err) {
   Options options;
   std::string problem;
@@ -257,7 +293,7 @@ int RunCli(int argc, char** argv, std::FILE* out, std::FILE* err) {
     std::fputs((VersionTitle() + "\n").c_str(), out);
     return kExitOk;
   }
-  if (options.command == "import-grid") return ImportGridCommand(options.arguments, out, err);
+  if (options.command == kImportCommand) return ImportGridCommand(options.arguments, out, err);
   ResetProgramState();
   CliWindowServices window(out, err);
   window.SetQuiet(options.quiet);
@@ -266,14 +302,14 @@ int RunCli(int argc, char** argv, std::FILE* out, std::FILE* err) {
   PrepareSettings(options, argv[0], window);
 
   int status = kExitUsage;
-  if (options.command == "convert")
-    status = Convert(options, window, err);
-  else if (options.command == "check")
-    status = Check(options, window, out, err);
-  else if (options.command == "models")
-    status = ListModels(window, out);
+  const CommandRule* command = nullptr;
+  for (const CommandRule& rule : kCommandRules)
+    if (options.command == rule.name) command = &rule;
+  if (command != nullptr)
+    status = command->run(options, window, out, err);
   else
     std::fputs(("orthelev-cli: unknown command " + options.command + "\n" + kUsage).c_str(), err);
+  window.EndStatus();
   if (!KeepGsiGeometry(options, err) && status == kExitOk) status = kExitFailed;
   CloseGrid();
   InstallWindowServices(nullptr);

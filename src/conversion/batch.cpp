@@ -120,15 +120,20 @@ void RunBatch() {
   const std::string source = window.SourceText();
   std::string_view list = TrimBlanks(source);
   size_t separator;
+  auto convert = [&window](std::string_view path) {
+    ConvertOneFile(std::string(path));
+    window.EndStatus();
+  };
   while ((separator = list.find(';')) != std::string_view::npos && !TheFlags().abortRequested) {
-    ConvertOneFile(std::string(TrimBlanks(list.substr(0, separator))));
+    convert(TrimBlanks(list.substr(0, separator)));
     list = TrimBlanks(list.substr(separator + 1));
     window.AppendReportLine("");
   }
-  if (!list.empty() && !TheFlags().abortRequested) ConvertOneFile(std::string(list));
+  if (!list.empty() && !TheFlags().abortRequested) convert(list);
   if (TheFlags().abortRequested) {
     TheBatch().aborted = true;
     window.SetStatusText(kAborted);
+    window.EndStatus();
     window.AppendReportLine(std::string("\r\n") + kAborted);
   }
   CloseGrid();

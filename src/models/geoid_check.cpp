@@ -55,9 +55,20 @@ double ParseDegreesMinutesSeconds(std::string text, bool negative) {
   return negative ? -degrees : degrees;
 }
 
+// True for "[-]digits[.digits]": the form whose value needs no copy of the text.
+bool IsPlainDecimal(std::string_view text) {
+  if (!text.empty() && text.front() == '-') text.remove_prefix(1);
+  if (text.empty()) return false;
+  for (char c : text)
+    if (!((c >= '0' && c <= '9') || c == '.')) return false;
+  return true;
+}
+
 }  // namespace
 
-double ParseCoordinate(const std::string& input) {
+double ParseCoordinate(std::string_view input) {
+  double value = 0;
+  if (IsPlainDecimal(input)) return ParseReal(input, value) ? value : kNaN;
   std::string text;
   for (char c : input) {
     if (c == '"') continue;
@@ -80,7 +91,6 @@ double ParseCoordinate(const std::string& input) {
     t.remove_suffix(1);
   }
   t = TrimControlAndBlanks(t);
-  double value = 0;
   if (LooksDecimal(t) && ParseReal(t, value)) return negative ? -value : value;
   return ParseDegreesMinutesSeconds(std::string(t), negative);
 }
@@ -94,8 +104,15 @@ void ButtonCalcClick() {
   const double lat = ParseCoordinate(window.LatitudeText());
   const double lon = ParseCoordinate(window.LongitudeText());
   const double height = InterpolateGeoid(InterpolationWindow(SplineChosen()), lat, lon);
-  window.SetGeoidText(std::isnan(height) ? "Out of range." : FormatFixed(height, 4, 6));
+  std::string text;
+  if (std::isnan(height))
+    text = "Out of range.";
+  else
+    AppendCheckHeight(text, height);
+  window.SetGeoidText(text);
 }
+
+void AppendCheckHeight(std::string& out, double metres) { AppendFixed(out, metres, 4, 6); }
 
 char EditLatKeyPress(char key) {
   if (key != '\r') return key;

@@ -2,6 +2,7 @@
 // The geoid check: typed coordinates in, the model's geoid height out.
 
 #include <string>
+#include <string_view>
 
 namespace orthelev {
 
@@ -10,7 +11,10 @@ namespace orthelev {
 // and degrees-minutes-seconds with any separators ("35 40 37.8",
 // "35°40'37.8\"", "35:40:37.8"), with a hemisphere letter (N/S/E/W) or a
 // sign in front or behind. "." is the only decimal separator.
-double ParseCoordinate(const std::string& text);
+double ParseCoordinate(std::string_view text);
+
+// Appends the check's text of a geoid height in metres ("%6.4f") to `out`.
+void AppendCheckHeight(std::string& out, double metres);
 
 // Opens the model when no grid is open, then shows the geoid height at the
 // typed point in EditGeoid ("%6.4f" metres) or "Out of range.".

@@ -57,6 +57,7 @@ bool PrepareGsiGrid(const std::string& name) {
       if (ConvertAndStore(asciiPath)) {
         held = grid.file.Open(companion);
         window.SetStatusText(held ? " Completed." : " Error.");
+        window.EndStatus();
       } else {
         window.SetStatusText(" Error.");
         window.ShowMessageBox("Can not create:\r\n" + companion);

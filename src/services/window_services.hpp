@@ -50,6 +50,10 @@ class WindowServices {
   // AbortRequested during a long operation.
   virtual void ProcessPendingEvents() = 0;
   virtual void SetBusyCursor(bool busy) = 0;
+  // The status text shown now is the last one of a piece of work (a file of
+  // a batch, the conversion of a model's grid): a window goes on showing it,
+  // a console ends its status line there.
+  virtual void EndStatus() {}
 
   // Report window.
   virtual void AppendReportLine(const std::string& text) = 0;

@@ -1,7 +1,10 @@
 // orthelev-cli run as a separate process on a temporary data folder.
 
+#include "console/cli.hpp"
+
 #include <cmath>
 #include <filesystem>
+#include <sstream>
 #include <string>
 #include <sys/wait.h>
 #include <vector>
@@ -54,9 +57,11 @@ class CliProcess : public ::testing::Test {
                }));
     ini = logs.File("orthelev.ini");
   }
-  CliRun Invoke(const std::vector<std::string>& arguments) {
+  // Runs the program, its standard input from the file `input` when one is given.
+  CliRun Invoke(const std::vector<std::string>& arguments, const std::string& input = "") {
     std::string command = Quoted(ORTHELEV_CLI_PATH);
     for (const std::string& a : arguments) command += " " + Quoted(a);
+    if (!input.empty()) command += " < " + Quoted(input);
     command += " > " + Quoted(logs.File("stdout")) + " 2> " + Quoted(logs.File("stderr"));
     const int raw = std::system(command.c_str());
     return {WIFEXITED(raw) ? WEXITSTATUS(raw) : -1, ReadBytes(logs.File("stdout")),
@@ -167,11 +172,11 @@ TEST_F(CliProcess, InterruptActsLikeEsc) {
   std::string command = Quoted(ORTHELEV_CLI_PATH);
   for (const std::string& a : With({"convert", logs.File("long.nmea"), logs.File("next.nmea")}))
     command += " " + Quoted(a);
-  // Interrupt once the conversion has begun (its first status line is out).
+  // Interrupt once the conversion has begun (its first report line is out).
   const std::string script =
       command + " > " + Quoted(logs.File("stdout")) + " 2> " + Quoted(logs.File("stderr")) +
-      " & pid=$!; " + "for i in $(seq 200); do grep -q 'NMEA file' " + Quoted(logs.File("stderr")) +
-      " && break; sleep 0.01; done; " + "kill -INT $pid; wait $pid";
+      " & pid=$!; " + "for i in $(seq 200); do grep -q 'NMEA: long' " +
+      Quoted(logs.File("stdout")) + " && break; sleep 0.01; done; " + "kill -INT $pid; wait $pid";
   const int raw = std::system(("bash -c " + Quoted(script)).c_str());
   ASSERT_TRUE(WIFEXITED(raw));
   EXPECT_EQ(WEXITSTATUS(raw), 1);
@@ -235,7 +240,7 @@ TEST_F(CliProcess, ExitStatuses) {
        "Error: Geoid file is not found: "},
       {"skipped file", With({"convert", logs.File("a_g.nmea")}), 1, ""},
       {"unknown type", With({"convert", logs.File("a.xyz")}), 1, " Unknown file type."},
-      {"unreadable file", With({"convert", logs.File("none.nmea")}), 1, "  Can not open: "},
+      {"unreadable file", With({"convert", logs.File("none.nmea")}), 1, " Done with error."},
       {"converted", With({"convert", logs.File("a.nmea")}), 0, " 1 records done."},
       {"version", {"--version"}, 0, ""},
   };
@@ -248,5 +253,131 @@ TEST_F(CliProcess, ExitStatuses) {
   EXPECT_NE(Invoke({"--help"}).out.find("--data-dir DIR"), std::string::npos);
 }
 
+// Every point line answered, every other line copied, on standard input and
+// from a file, with the check's numbers.
+TEST_F(CliProcess, HeightsAnswersPointsLineByLine) {
+  const double dmsLat = 35.677166666666665, dmsLon = 139.74786111111112;
+  auto n = [](double lat, double lon) { return FormatFixed(PlaneAt(lat, lon), 4, 6); };
+  auto hMinusN = [](double h, double lat, double lon) {
+    return FormatFixed(h - PlaneAt(lat, lon), 4, 6);
+  };
+  struct Line {
+    std::string in, out;
+  };
+  const Line lines[] = {
+      {"# lat lon h\n", "# lat lon h\n"},
+      {"35.6 139.7\n", "35.6 139.7 " + n(35.6, 139.7) + "\n"},
+      {"\n", "\n"},
+      {"35 40 37.8, 139 44 52.3, 100\n", "35 40 37.8, 139 44 52.3, 100, " + n(dmsLat, dmsLon) +
+                                             ", " + hMinusN(100, dmsLat, dmsLon) + "\n"},
+      {"35.6 N\t139.7 E  50.5 \r\n",
+       "35.6 N\t139.7 E  50.5 " + n(35.6, 139.7) + " " + hMinusN(50.5, 35.6, 139.7) + "\r\n"},
+      {"35.6 east\n", "35.6 east\n"},
+      {"95 139.7\n", "95 139.7\n"},
+      {"  # indented comment\n", "  # indented comment\n"},
+      {"36,140,-1e1", "36,140,-1e1," + n(36, 140) + "," + hMinusN(-10, 36, 140)},
+  };
+  std::string input, expected;
+  for (const Line& line : lines) input += line.in, expected += line.out;
+  WriteBytes(logs.File("points.txt"), input);
+  const std::string notAPoint = ": not a point (LAT LON or LAT LON H, LAT from -90 to 90): ";
+  CliRun run = Invoke(With({"heights"}), logs.File("points.txt"));
+  EXPECT_EQ(run.status, 1);
+  EXPECT_EQ(run.out, expected);
+  EXPECT_EQ(run.err, "orthelev-cli: heights: standard input:6" + notAPoint + "35.6 east\n" +
+                         "orthelev-cli: heights: standard input:7" + notAPoint + "95 139.7\n");
+
+  // Bilinear on the custom model: 40 at its node (36, 140), nothing outside it.
+  WriteBytes(logs.File("few.txt"), "36 140\n-33.86 151.21 10\n");
+  const std::vector<std::string> custom = {
+      "--ini", ini, "--custom", logs.File("bump.cdat"), "--bilinear", "heights"};
+  run = Invoke(custom, logs.File("few.txt"));
+  EXPECT_EQ(run.status, 1);
+  EXPECT_EQ(run.out, "36 140 40.0000\n-33.86 151.21 10 nan nan\n");
+  WriteBytes(logs.File("inside.txt"), "36 140 10\n");
+  run = Invoke({"--ini", ini, "--custom", logs.File("bump.cdat"), "heights", "-"},
+               logs.File("inside.txt"));
+  EXPECT_EQ(run.status, 0) << run.err;
+  EXPECT_EQ(run.out, "36 140 10 40.0000 -30.0000\n");
+  EXPECT_EQ(run.err, "");
+
+  struct Case {
+    std::vector<std::string> arguments;
+    int status;
+    std::string err;
+  };
+  const Case failures[] = {
+      {With({"heights", "a", "b"}), 2,
+       "orthelev-cli: heights takes at most one file (none or \"-\": standard input)\n"},
+      {With({"heights", logs.File("none.txt")}), 1,
+       "orthelev-cli: heights: cannot open " + logs.File("none.txt") +
+           ": No such file or directory\n"},
+      {With({"heights", logs.Path().string()}), 1,
+       "orthelev-cli: heights: cannot read " + logs.Path().string() + ": Is a directory\n"},
+      {{"--ini", ini, "--data-dir", logs.Path().string(), "heights", logs.File("inside.txt")},
+       2,
+       "Error: Geoid file is not found: \nUnd_min2.5x2.5_egm2008_isw=82_WGS84_TideFree_SE\n"},
+  };
+  for (const Case& c : failures) {
+    run = Invoke(c.arguments);
+    EXPECT_EQ(run.status, c.status) << c.err;
+    EXPECT_EQ(run.err, c.err);
+    EXPECT_EQ(run.out, "");
+  }
+}
+
+// The custom model's bilinear heights are GeographicLib's on the same
+// global grid (a PGM of 1-degree nodes), where GeoidEval is installed.
+TEST_F(CliProcess, HeightsAgreeWithGeoidEval) {
+  if (!fs::exists("/usr/bin/GeoidEval")) GTEST_SKIP() << "GeoidEval is not installed";
+  constexpr double kOffset = -108, kScale = 0.003;
+  auto code = [](int r, int c) { return 30000 + 37 * ((r * 7 + c * 13) % 101) + 11 * r; };
+  std::string pgm = "P5\n# Offset -108\n# Scale 0.003\n360 181\n65535\n";
+  for (int r = 0; r < 181; ++r)
+    for (int c = 0; c < 360; ++c) {
+      pgm += static_cast<char>(code(r, c) >> 8);
+      pgm += static_cast<char>(code(r, c) & 0xFF);
+    }
+  WriteBytes(data.File("global.pgm"), pgm);
+  WriteBytes(data.File("global.cdat"),
+             testing::CustomGridBytes(181, 361, -90, 0, 1, 1, [&](int r, int c) {
+               return static_cast<float>(kOffset + kScale * code(r, c % 360));
+             }));
+  const std::string points = "35.6 139.7\n-33.86 151.21\n0.5 359.5\n-89.9 12.3\n71.1 -8.6\n";
+  WriteBytes(logs.File("points.txt"), points);
+  const CliRun ours =
+      Invoke({"--ini", ini, "--custom", data.File("global.cdat"), "--bilinear", "heights"},
+             logs.File("points.txt"));
+  ASSERT_EQ(ours.status, 0) << ours.err;
+  const std::string theirsFile = logs.File("geoideval.out");
+  const std::string command = "GeoidEval -l -n global -d " + Quoted(data.Path().string()) + " < " +
+                              Quoted(logs.File("points.txt")) + " > " + Quoted(theirsFile);
+  ASSERT_EQ(std::system(command.c_str()), 0);
+  std::istringstream ourLines(ours.out), theirLines(ReadBytes(theirsFile));
+  std::string our, their;
+  int count = 0;
+  while (std::getline(ourLines, our) && std::getline(theirLines, their)) {
+    double ourN = 0, theirN = 0;
+    ASSERT_TRUE(ParseReal(our.substr(our.rfind(' ') + 1), ourN)) << our;
+    ASSERT_TRUE(ParseReal(their, theirN)) << their;
+    EXPECT_NEAR(ourN, theirN, 0.00015) << our;
+    ++count;
+  }
+  EXPECT_EQ(count, 5);
+}
+
+// --help and the manual page name every command and option the parser takes.
+TEST_F(CliProcess, HelpAndManualPageNameEveryCommandAndOption) {
+  const std::string help = Invoke({"--help"}).out;
+  std::string manual = ReadBytes(ORTHELEV_SOURCE_DIR "/data/man/orthelev-cli.1");
+  for (size_t at; (at = manual.find("\\-")) != std::string::npos;) manual.erase(at, 1);
+  std::vector<std::string> names = CliCommandNames();
+  for (const std::string& option : CliOptionNames()) names.push_back(option);
+  EXPECT_GE(names.size(), 16u);
+  for (const std::string& name : names) {
+    EXPECT_NE(help.find(name), std::string::npos) << name;
+    EXPECT_NE(manual.find(name), std::string::npos) << name;
+  }
+}
 }  // namespace
 }  // namespace orthelev

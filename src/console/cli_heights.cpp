@@ -1,0 +1,305 @@
+#include "console/cli_heights.hpp"
+
+#include <cerrno>
+#include <cmath>
+#include <cstring>
+#include <fcntl.h>
+#include <unistd.h>
+#include <utility>
+
+#include "base/number_format.hpp"
+#include "geoid/active_grid.hpp"
+#include "geoid/interpolation.hpp"
+#include "models/geoid_check.hpp"
+#include "models/model_selection.hpp"
+
+namespace orthelev {
+
+namespace {
+
+constexpr int kExitOk = 0, kExitFailed = 1, kExitUsage = 2;
+
+// Input is read and output written in blocks of this size; a line longer
+// than kMaxLineBytes is no point and is passed through in pieces.
+constexpr size_t kBlockBytes = 256 * 1024;
+constexpr size_t kMaxLineBytes = 64 * 1024;
+constexpr size_t kMaxFields = 3;
+
+bool IsHemisphereLetter(char c) {
+  switch (c) {
+    case 'N':
+    case 'S':
+    case 'E':
+    case 'W':
+    case 'n':
+    case 's':
+    case 'e':
+    case 'w':
+      return true;
+    default:
+      return false;
+  }
+}
+
+bool HasHemisphereLetter(std::string_view text) {
+  for (char c : text)
+    if (IsHemisphereLetter(c)) return true;
+  return false;
+}
+
+bool IsBlank(char c) { return c == ' ' || c == '\t'; }
+
+// Fields between commas, trimmed; false for an empty field or too many.
+bool SplitAtCommas(std::string_view line, std::string_view (&fields)[kMaxFields], size_t& count) {
+  count = 0;
+  for (;;) {
+    const size_t comma = line.find(',');
+    const std::string_view field = TrimControlAndBlanks(line.substr(0, comma));
+    if (field.empty() || count == kMaxFields) return false;
+    fields[count++] = field;
+    if (comma == std::string_view::npos) return true;
+    line.remove_prefix(comma + 1);
+  }
+}
+
+// Fields between runs of blanks and tabs; a lone hemisphere letter joins
+// the number before it when that has no letter yet, else the one after it.
+bool SplitAtBlanks(std::string_view line, std::string_view (&fields)[kMaxFields], size_t& count) {
+  count = 0;
+  bool joinNext = false;
+  size_t i = 0;
+  while (i < line.size()) {
+    while (i < line.size() && IsBlank(line[i])) ++i;
+    const size_t start = i;
+    while (i < line.size() && !IsBlank(line[i])) ++i;
+    if (start == i) break;
+    const std::string_view token = line.substr(start, i - start);
+    const bool letter = token.size() == 1 && IsHemisphereLetter(token[0]);
+    std::string_view* previous = count > 0 ? &fields[count - 1] : nullptr;
+    if (joinNext || (letter && previous && !HasHemisphereLetter(*previous))) {
+      *previous = std::string_view(previous->data(), line.data() + i - previous->data());
+      joinNext = false;
+      continue;
+    }
+    if (count == kMaxFields) return false;
+    fields[count++] = token;
+    joinNext = letter;
+  }
+  return !joinNext;
+}
+
+enum class Ending { Newline, EndOfInput, Continues };
+
+// Lines of a file descriptor, read in large blocks (from a terminal, as it
+// delivers them).
+class LineSource {
+ public:
+  explicit LineSource(int fd) : fd_(fd), buffer_(kBlockBytes + kMaxLineBytes) {}
+
+  // The next piece of input up to its "\n" (without it): a whole line, or
+  // the next part of a line longer than kMaxLineBytes (Continues until its
+  // last part). False after the end of the input or a read error.
+  bool Next(std::string_view& piece, Ending& ending) {
+    for (;;) {
+      const char* start = buffer_.data() + begin_;
+      const size_t available = end_ - begin_;
+      const void* newline = std::memchr(start, '\n', available);
+      if (newline != nullptr) {
+        const size_t length = static_cast<size_t>(static_cast<const char*>(newline) - start);
+        piece = std::string_view(start, length);
+        ending = Ending::Newline;
+        begin_ += length + 1;
+        return true;
+      }
+      if (available >= kMaxLineBytes || (eof_ && available > 0)) {
+        piece = std::string_view(start, available);
+        ending = eof_ ? Ending::EndOfInput : Ending::Continues;
+        begin_ = end_;
+        return true;
+      }
+      if (eof_) return false;
+      Fill();
+    }
+  }
+  bool Failed() const { return failed_; }
+  int Error() const { return error_; }
+
+ private:
+  void Fill() {
+    if (begin_ > 0) {
+      std::memmove(buffer_.data(), buffer_.data() + begin_, end_ - begin_);
+      end_ -= begin_;
+      begin_ = 0;
+    }
+    for (;;) {
+      const ssize_t n = read(fd_, buffer_.data() + end_, buffer_.size() - end_);
+      if (n > 0) {
+        end_ += static_cast<size_t>(n);
+        return;
+      }
+      if (n < 0 && errno == EINTR) continue;
+      if (n < 0) {
+        failed_ = true;
+        error_ = errno;
+      }
+      eof_ = true;
+      return;
+    }
+  }
+
+  int fd_;
+  std::vector<char> buffer_;
+  size_t begin_ = 0, end_ = 0;
+  bool eof_ = false, failed_ = false;
+  int error_ = 0;
+};
+
+class HeightsRun {
+ public:
+  HeightsRun(std::FILE* out, std::FILE* err, std::string inputName, bool interactive)
+      : out_(out), err_(err), inputName_(std::move(inputName)), interactive_(interactive) {
+    output_.reserve(kBlockBytes + kMaxLineBytes + 256);
+  }
+
+  // Copies or answers every line of `input`; false when the output failed.
+  bool Run(LineSource& input) {
+    std::string_view piece;
+    Ending ending = Ending::Newline;
+    bool insideLongLine = false;
+    while (input.Next(piece, ending)) {
+      if (insideLongLine) {
+        output_.append(piece);
+      } else {
+        ++lineNumber_;
+        if (ending == Ending::Continues) {
+          Complain("longer than " + FormatInt(kMaxLineBytes) + " bytes, no point");
+          output_.append(piece);
+        } else {
+          AnswerLine(piece);
+        }
+      }
+      insideLongLine = ending == Ending::Continues;
+      if (ending == Ending::Newline) output_ += '\n';
+      if (!Emit()) return false;
+    }
+    return Flush();
+  }
+
+  bool Clean() const { return clean_; }
+
+ private:
+  void AnswerLine(std::string_view line) {
+    const bool crlf = !line.empty() && line.back() == '\r';
+    const std::string_view text = crlf ? line.substr(0, line.size() - 1) : line;
+    const std::string_view trimmed = TrimControlAndBlanks(text);
+    PointLine point;
+    if (trimmed.empty() || trimmed.front() == '#') {
+      output_.append(line);
+      return;
+    }
+    if (!ParsePointLine(trimmed, point)) {
+      Complain("not a point (LAT LON or LAT LON H, LAT from -90 to 90): " + std::string(trimmed));
+      output_.append(line);
+      return;
+    }
+    const double n = InterpolateGeoid(windowSize_, point.latitude, point.longitude);
+    if (std::isnan(n)) clean_ = false;
+    output_.append(
+        text.substr(0, static_cast<size_t>(trimmed.data() + trimmed.size() - text.data())));
+    AppendHeight(point.separator, n);
+    if (point.hasHeight) AppendHeight(point.separator, point.height - n);
+    if (crlf) output_ += '\r';
+  }
+
+  void AppendHeight(std::string_view separator, double metres) {
+    output_ += separator;
+    if (std::isnan(metres))
+      output_ += "nan";
+    else
+      AppendCheckHeight(output_, metres);
+  }
+
+  void Complain(const std::string& problem) {
+    clean_ = false;
+    std::fputs(("orthelev-cli: heights: " + inputName_ + ":" + FormatInt(lineNumber_) + ": " +
+                problem + "\n")
+                   .c_str(),
+               err_);
+  }
+
+  // Writes the output gathered so far when a block is full or, for a
+  // terminal, at every line (and every piece of a long one).
+  bool Emit() { return output_.size() >= kBlockBytes || interactive_ ? Flush() : true; }
+
+  bool Flush() {
+    const bool written = std::fwrite(output_.data(), 1, output_.size(), out_) == output_.size();
+    output_.clear();
+    if (written && std::fflush(out_) == 0) return true;
+    std::fputs(("orthelev-cli: heights: the output could not be written: " +
+                std::string(std::strerror(errno)) + "\n")
+                   .c_str(),
+               err_);
+    return false;
+  }
+
+  std::FILE* out_;
+  std::FILE* err_;
+  std::string inputName_;
+  bool interactive_;
+  int windowSize_ = InterpolationWindow(SplineChosen());
+  std::string output_;
+  std::int64_t lineNumber_ = 0;
+  bool clean_ = true;
+};
+
+}  // namespace
+
+bool ParsePointLine(std::string_view line, PointLine& point) {
+  std::string_view fields[kMaxFields];
+  size_t count = 0;
+  line = TrimControlAndBlanks(line);
+  const size_t comma = line.find(',');
+  const bool commas = comma != std::string_view::npos;
+  point.separator = !commas                                               ? " "
+                    : comma + 1 < line.size() && IsBlank(line[comma + 1]) ? ", "
+                                                                          : ",";
+  if (!(commas ? SplitAtCommas(line, fields, count) : SplitAtBlanks(line, fields, count)) ||
+      count < 2)
+    return false;
+  point.latitude = ParseCoordinate(fields[0]);
+  point.longitude = ParseCoordinate(fields[1]);
+  point.hasHeight = count == 3;
+  if (!(std::fabs(point.latitude) <= 90) || std::isnan(point.longitude)) return false;
+  return !point.hasHeight || ParseReal(fields[2], point.height);
+}
+
+int HeightsCommand(const std::vector<std::string>& arguments, std::FILE* out, std::FILE* err) {
+  if (arguments.size() > 1) {
+    std::fputs("orthelev-cli: heights takes at most one file (none or \"-\": standard input)\n",
+               err);
+    return kExitUsage;
+  }
+  if (!TheActiveGrid().open) SelectGeoidModel();
+  if (!TheActiveGrid().open) return kExitUsage;
+  const bool fromStdin = arguments.empty() || arguments[0] == "-";
+  const std::string name = fromStdin ? "standard input" : arguments[0];
+  const int fd = fromStdin ? STDIN_FILENO : open(arguments[0].c_str(), O_RDONLY | O_CLOEXEC);
+  if (fd < 0) {
+    std::fputs(
+        ("orthelev-cli: heights: cannot open " + name + ": " + std::strerror(errno) + "\n").c_str(),
+        err);
+    return kExitFailed;
+  }
+  LineSource input(fd);
+  HeightsRun run(out, err, name, isatty(fd) == 1);
+  const bool written = run.Run(input);
+  if (input.Failed())
+    std::fputs(
+        ("orthelev-cli: heights: cannot read " + name + ": " + std::strerror(input.Error()) + "\n")
+            .c_str(),
+        err);
+  if (!fromStdin) close(fd);
+  return written && !input.Failed() && run.Clean() ? kExitOk : kExitFailed;
+}
+
+}  // namespace orthelev
