@@ -41,6 +41,61 @@ TEST(ConsoleWindowServices, StreamsAndLineBreaks) {
   std::fclose(err);
 }
 
+// The status texts of two files, a report line and a message box between
+// them, as a terminal and as a pipe or file receive them.
+TEST(ConsoleWindowServices, StatusLineOnATerminalOrOnlyEachFilesLastStatus) {
+  auto play = [](ConsoleWindowServices& console) {
+    console.SetStatusText(" a.nmea  NMEA file ...");
+    console.SetStatusText(" a.nmea  NMEA file ( 50.0%)");
+    console.SetStatusText(" a.nmea  NMEA file ( 50.0%)");
+    console.AppendReportLine("    2 records");
+    console.SetStatusText(" 2 records done.");
+    console.EndStatus();
+    console.EndStatus();
+    console.SetStatusText("");
+    console.SetStatusText(" b.csv  CSV file ...");
+    console.ShowMessageBox("Can't create: b_g.csv", MessageKind::Error, MessageButton::Ok, 0);
+    console.SetStatusText(" Done with error.");
+    console.SetStatusText("");
+    console.SetStatusText(" *** Aborted by user ***");
+  };
+  struct Case {
+    const char* what;
+    bool errTerminal, outTerminal;
+    std::string out, err;
+  };
+  const Case cases[] = {
+      {"pipe", false, false, "    2 records\n",
+       " 2 records done.\n b.csv  CSV file ...\nError: Can't create: b_g.csv\n"
+       " *** Aborted by user ***\n"},
+      {"terminal for the status", true, false, "    2 records\n",
+       "\r a.nmea  NMEA file ...\x1b[K\r a.nmea  NMEA file ( 50.0%)\x1b[K"
+       "\r 2 records done.\x1b[K\n"
+       "\r b.csv  CSV file ...\x1b[K\nError: Can't create: b_g.csv\n"
+       "\r Done with error.\x1b[K\r\x1b[K\r *** Aborted by user ***\x1b[K\n"},
+      {"one terminal for both", true, true, "    2 records\n",
+       "\r a.nmea  NMEA file ...\x1b[K\r a.nmea  NMEA file ( 50.0%)\x1b[K"
+       "\r\x1b[K a.nmea  NMEA file ( 50.0%)"
+       "\r 2 records done.\x1b[K\n"
+       "\r b.csv  CSV file ...\x1b[K\nError: Can't create: b_g.csv\n"
+       "\r Done with error.\x1b[K\r\x1b[K\r *** Aborted by user ***\x1b[K\n"},
+  };
+  for (const Case& c : cases) {
+    std::FILE* out = std::tmpfile();
+    std::FILE* err = std::tmpfile();
+    ASSERT_TRUE(out && err);
+    {
+      ConsoleWindowServices console(out, err);
+      console.SetTerminals(c.errTerminal, c.outTerminal);
+      play(console);
+    }
+    EXPECT_EQ(Contents(out), c.out) << c.what;
+    EXPECT_EQ(Contents(err), c.err) << c.what;
+    std::fclose(out);
+    std::fclose(err);
+  }
+}
+
 TEST(MemoryWindowServices, ModelListLookupIgnoresCase) {
   MemoryWindowServices window;
   window.SetGeoidModelItems({"Custom Geoid", "EGM2008 2.5'x2.5'", "GSIGEO 2011 ver2.2"});
