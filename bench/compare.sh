@@ -7,12 +7,16 @@
 #   GeoidEval --haetomsl        GeographicLib, the same grid as PGM, the same
 #                               points as "lat lon h" lines
 #   cct +proj=vgridshift        PROJ, bilinear on egm96_15.gtx (4 MB)
+# and then "orthelev-cli heights" against the same two on one million
+# "lat lon h" points read from standard input (the fixes of a track of a
+# million sentences), all three writing the height above the geoid.
 # and checks that the conversion's output and report are byte for byte the
 # ones the reference build gave (their SHA-256 below).
 # Usage: bench/compare.sh [build folder]; installs what it needs as root.
 set -euo pipefail
 build="$(cd "${1:-build}" && pwd)"
 sentences=500000
+points=1000000
 runs=3
 
 # The output and report of the reference build for this generated data.
@@ -35,7 +39,7 @@ fi
 
 work="$(mktemp -d "${TMPDIR:-/tmp}/orthelev-compare-XXXXXX")"
 trap 'rm -rf "$work"' EXIT
-"$build/orthelev_compare_data" "$work" "$sentences"
+"$build/orthelev_compare_data" "$work" "$sentences" "$points"
 : > "$work/orthelev.ini"
 gtx=/usr/share/proj/egm96_15.gtx
 
@@ -49,6 +53,16 @@ geoideval() {
 cct_run() {
   cct -c 2,1,3 -t 0 +proj=vgridshift +grids="$gtx" "$work/points.txt" > "$work/cct.out"
 }
+heights() {  # heights MODE: the million points from standard input
+  "$build/orthelev-cli" --ini "$work/orthelev.ini" --model "EGM2008 2.5'x2.5'" --data-dir "$work" \
+    "--$1" heights < "$work/heights.txt" > "$work/heights.$1"
+}
+geoideval_million() {
+  GeoidEval -n egm2008-2_5 -d "$work" --haetomsl < "$work/heights.txt" > "$work/geoideval.million"
+}
+cct_million() {
+  cct -c 2,1,3 -t 0 +proj=vgridshift +grids="$gtx" < "$work/heights.txt" > "$work/cct.million"
+}
 
 # Wall seconds of one run of the command.
 seconds() {
@@ -60,7 +74,8 @@ seconds() {
 }
 
 declare -A best
-cases=("orthelev spline" "orthelev bilinear" "geoideval" "cct_run")
+cases=("orthelev spline" "orthelev bilinear" "geoideval" "cct_run"
+       "heights spline" "heights bilinear" "geoideval_million" "cct_million")
 for ((i = 0; i < runs; i++)); do
   for c in "${cases[@]}"; do
     t=$(seconds $c)
@@ -82,7 +97,7 @@ check() {  # check MODE OUTPUT_SHA REPORT_SHA
   fi
 }
 
-rate() { awk -v n="$sentences" -v t="$1" 'BEGIN { printf "%.0f", n / t }'; }
+rate() { awk -v n="${2:-$sentences}" -v t="$1" 'BEGIN { printf "%.0f", n / t }'; }
 ratio() { awk -v a="$1" -v b="$2" 'BEGIN { printf "%.2f", a / b }'; }
 status=0
 echo "$sentences points, best of $runs wall times (each program single-threaded):"
@@ -97,6 +112,17 @@ printf '  %-34s %8.3f s %10s /s\n' "cct +proj=vgridshift (bilinear)" "${best[cct
 echo "  time ratio orthelev spline / GeoidEval:   $(ratio "${best["orthelev spline"]}" "${best[geoideval]}")"
 echo "  time ratio orthelev bilinear / cct:       $(ratio "${best["orthelev bilinear"]}" "${best[cct_run]}")"
 echo "  time ratio orthelev spline / cct:         $(ratio "${best["orthelev spline"]}" "${best[cct_run]}")"
+echo "$points points from standard input, best of $runs wall times:"
+for c in "heights spline:orthelev-cli heights, spline" "heights bilinear:orthelev-cli heights, bilinear" \
+  "geoideval_million:GeoidEval --haetomsl (cubic)" "cct_million:cct +proj=vgridshift (bilinear)"; do
+  printf '  %-34s %8.3f s %10s /s\n' "${c#*:}" "${best[${c%%:*}]}" "$(rate "${best[${c%%:*}]}" "$points")"
+done
+echo "  time ratio heights spline / GeoidEval:    $(ratio "${best["heights spline"]}" "${best[geoideval_million]}")"
+echo "  time ratio heights bilinear / cct:        $(ratio "${best["heights bilinear"]}" "${best[cct_million]}")"
+for mode in spline bilinear; do
+  lines=$(wc -l < "$work/heights.$mode")
+  [ "$lines" -eq "$points" ] || { echo "  heights $mode: $lines lines for $points points"; status=1; }
+done
 check spline "$reference_spline" "$reference_report_spline"
 check bilinear "$reference_bilinear" "$reference_report_bilinear"
 exit $status

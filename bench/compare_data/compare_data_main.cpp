@@ -4,7 +4,8 @@
 //   Und_min2.5x2.5_egm2008_isw=82_WGS84_TideFree_SE
 //                   a synthetic grid in the EGM2008 2.5' layout
 //   egm2008-2_5.pgm the same grid as GeographicLib's PGM (offset -108, scale 0.003)
-// Usage: orthelev_compare_data FOLDER [SENTENCES]
+//   heights.txt     with POINTS: the fixes of a track of POINTS sentences as "lat lon h" lines
+// Usage: orthelev_compare_data FOLDER [SENTENCES [POINTS]]
 
 #include <cmath>
 #include <cstdio>
@@ -70,17 +71,20 @@ bool WritePgm(const std::string& path, const GridSpec& geometry) {
 
 int main(int argc, char** argv) {
   if (argc < 2) {
-    std::fputs("usage: orthelev_compare_data FOLDER [SENTENCES]\n", stderr);
+    std::fputs("usage: orthelev_compare_data FOLDER [SENTENCES [POINTS]]\n", stderr);
     return 2;
   }
   const std::string folder = std::string(argv[1]) + "/";
   const int sentences = argc >= 3 ? std::atoi(argv[2]) : 500000;
+  const int points = argc >= 4 ? std::atoi(argv[3]) : 0;
   const GridSpec geometry = DefaultGridSpec(kSectionEgm25);
   const std::string track = bench::GgaTrack(sentences);
-  const bool ok = WriteText(folder + "track.nmea", track) &&
-                  WriteText(folder + "points.txt", PointsOf(track)) &&
-                  bench::WriteSyntheticEgm(folder + geometry.fname, geometry) &&
-                  WritePgm(folder + "egm2008-2_5.pgm", geometry);
+  const bool ok =
+      WriteText(folder + "track.nmea", track) &&
+      WriteText(folder + "points.txt", PointsOf(track)) &&
+      bench::WriteSyntheticEgm(folder + geometry.fname, geometry) &&
+      WritePgm(folder + "egm2008-2_5.pgm", geometry) &&
+      (points <= 0 || WriteText(folder + "heights.txt", PointsOf(bench::GgaTrack(points))));
   if (!ok) std::fputs("orthelev_compare_data: could not write the data\n", stderr);
   return ok ? 0 : 1;
 }
