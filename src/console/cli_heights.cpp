@@ -21,8 +21,8 @@ constexpr int kExitOk = 0, kExitFailed = 1, kExitUsage = 2;
 
 // Input is read and output written in blocks of this size; a line longer
 // than kMaxLineBytes is no point and is passed through in pieces.
-constexpr size_t kBlockBytes = 256 * 1024;
-constexpr size_t kMaxLineBytes = 64 * 1024;
+constexpr size_t kBlockBytes = size_t{256} * 1024;
+constexpr size_t kMaxLineBytes = size_t{64} * 1024;
 constexpr size_t kMaxFields = 3;
 
 bool IsHemisphereLetter(char c) {
