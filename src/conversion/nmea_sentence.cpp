@@ -116,15 +116,33 @@ void ReplaceFieldInPlace(std::string& line, double value, int decimals, int n) {
   ReplaceSpan(line, span, value, decimals);
 }
 
-// Fields `first` < `second` replaced as by ReplaceFieldInPlace, first then
-// second. The numbers hold no comma, so the later field is replaced first
-// and the earlier one's place stays where the pass found it.
-void ReplaceTwoFieldsInPlace(std::string& line, int first, double firstValue, int second,
-                             double secondValue, int decimals) {
-  FieldSpan a, b;
-  FindFieldSpans(line, first, second, a, b);
-  ReplaceSpan(line, b, secondValue, decimals);
-  ReplaceSpan(line, a, firstValue, decimals);
+// SplitSentenceFields up to the first `wanted` commas (wanted < kMaxFields;
+// kMaxFields - 1 is the whole split): fields 1 to `wanted` come out as the
+// whole split gives them, the fields after them are left empty. commas[k]
+// is the place of comma k + 1; returns how many were found.
+int SplitLeadingFields(std::string_view line, int wanted, SentenceFields& result, size_t* commas) {
+  int found = 0;
+  size_t start = 0;  // of field found + 1
+  for (size_t k = 0; k < line.size() && found < wanted; ++k) {
+    if (line[k] != ',') continue;
+    result.fields[found] = TrimControlAndBlanks(line.substr(start, k - start));
+    commas[found++] = k;
+    start = k + 1;
+  }
+  result.count = found + 1;
+  if (found < wanted || wanted == SentenceFields::kMaxFields - 1) {
+    const std::string_view rest = line.substr(start);
+    result.fields[found] = rest.substr(0, rest.find('*'));
+  }
+  return found;
+}
+
+// Where field n lies, as FindFieldSpans finds it, from the commas of
+// SplitLeadingFields (n at most their number + 1).
+FieldSpan SpanOfField(int n, const size_t* commas, int commaCount, size_t lineSize) {
+  if (n - 1 > commaCount) return {};
+  const size_t start = n == 1 ? 0 : commas[n - 2] + 1;
+  return {start, n <= commaCount ? commas[n - 1] : lineSize, true};
 }
 
 // RewriteChecksum on `line` itself.
@@ -142,17 +160,8 @@ void RewriteChecksumInPlace(std::string& line) {
 
 SentenceFields SplitSentenceFields(std::string_view line) {
   SentenceFields result;
-  int i = 1;
-  size_t start = 0;  // of field i
-  for (size_t k = 0; k < line.size() && i < SentenceFields::kMaxFields; ++k) {
-    if (line[k] != ',') continue;
-    result.fields[i - 1] = TrimControlAndBlanks(line.substr(start, k - start));
-    start = k + 1;
-    ++i;
-  }
-  const std::string_view rest = line.substr(start);
-  result.fields[i - 1] = rest.substr(0, rest.find('*'));
-  result.count = i;
+  size_t commas[SentenceFields::kMaxFields];
+  SplitLeadingFields(line, SentenceFields::kMaxFields - 1, result, commas);
   return result;
 }
 
@@ -219,7 +228,11 @@ bool HasWrongChecksum(std::string_view line) { return WrongChecksumAt(line, line
 
 void CorrectSentence(std::string& line, NmeaCounters& counters) {
   if (line.empty() || line[0] != '$') return;
-  const SentenceFields fields = SplitSentenceFields(line);
+  // Neither GGA nor GNS needs a field beyond the 12th.
+  constexpr int kFieldsUsed = 12;
+  SentenceFields fields;
+  size_t commas[kFieldsUsed];
+  const int commaCount = SplitLeadingFields(line, kFieldsUsed, fields, commas);
   const SentenceKind kind = LookUpSentence(fields[1]);
   if (kind == SentenceKind::None) return;
   ++counters.records;
@@ -239,7 +252,11 @@ void CorrectSentence(std::string& line, NmeaCounters& counters) {
   counters.diffSum += fix.separation - n;
   const int decimals = HeightDecimals();
   const double altitude = (fix.altitude + fix.separation) - n;
-  ReplaceTwoFieldsInPlace(line, 10, altitude, kind == SentenceKind::Gga ? 12 : 11, n, decimals);
+  const int separationField = kind == SentenceKind::Gga ? 12 : 11;
+  // The numbers hold no comma: the later field first, and the earlier one's
+  // place does not move.
+  ReplaceSpan(line, SpanOfField(separationField, commas, commaCount, line.size()), n, decimals);
+  ReplaceSpan(line, SpanOfField(10, commas, commaCount, line.size()), altitude, decimals);
   RewriteChecksumInPlace(line);
 }
 
