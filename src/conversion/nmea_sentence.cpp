@@ -1,5 +1,7 @@
 #include "conversion/nmea_sentence.hpp"
 
+#include <algorithm>
+#include <bit>
 #include <cmath>
 #include <cstring>
 #include <limits>
@@ -116,6 +118,18 @@ void ReplaceFieldInPlace(std::string& line, double value, int decimals, int n) {
   ReplaceSpan(line, span, value, decimals);
 }
 
+// Bit 7 of byte i set where line[base + i] is a comma, for the (up to) eight
+// bytes from `base`: a comma XOR ',' is the only zero byte, and adding 0x7F
+// to the low seven bits carries into bit 7 for every byte but a zero one.
+std::uint64_t CommaMarks(std::string_view line, size_t base) {
+  static_assert(std::endian::native == std::endian::little, "byte i is bits 8i to 8i + 7");
+  constexpr std::uint64_t kCommas = 0x2C2C2C2C2C2C2C2CULL, kLow7 = 0x7F7F7F7F7F7F7F7FULL;
+  std::uint64_t word = 0;  // past the end: zero bytes, not commas
+  std::memcpy(&word, line.data() + base, std::min<size_t>(8, line.size() - base));
+  const std::uint64_t x = word ^ kCommas;
+  return ~(((x & kLow7) + kLow7) | x | kLow7);
+}
+
 // SplitSentenceFields up to the first `wanted` commas (wanted < kMaxFields;
 // kMaxFields - 1 is the whole split): fields 1 to `wanted` come out as the
 // whole split gives them, the fields after them are left empty. commas[k]
@@ -123,11 +137,14 @@ void ReplaceFieldInPlace(std::string& line, double value, int decimals, int n) {
 int SplitLeadingFields(std::string_view line, int wanted, SentenceFields& result, size_t* commas) {
   int found = 0;
   size_t start = 0;  // of field found + 1
-  for (size_t k = 0; k < line.size() && found < wanted; ++k) {
-    if (line[k] != ',') continue;
-    result.fields[found] = TrimControlAndBlanks(line.substr(start, k - start));
-    commas[found++] = k;
-    start = k + 1;
+  for (size_t base = 0; base < line.size() && found < wanted; base += 8) {
+    for (std::uint64_t marks = CommaMarks(line, base); marks != 0 && found < wanted;
+         marks &= marks - 1) {
+      const size_t k = base + static_cast<size_t>(std::countr_zero(marks)) / 8;
+      result.fields[found] = TrimControlAndBlanks(line.substr(start, k - start));
+      commas[found++] = k;
+      start = k + 1;
+    }
   }
   result.count = found + 1;
   if (found < wanted || wanted == SentenceFields::kMaxFields - 1) {
