@@ -1,8 +1,10 @@
 #include "base/number_format.hpp"
 
+#include <array>
 #include <bit>
 #include <charconv>
 #include <cmath>
+#include <cstring>
 #include <limits>
 #include <system_error>
 
@@ -55,6 +57,16 @@ void AppendPadded(std::string& out, std::string_view text, int width) {
 // (sign, digits, point) to `text` and returns its length; 0 when the value
 // is not of this kind.
 constexpr int kShortMaxDecimals = 9;
+
+// "00" "01" ... "99": two digits per step.
+constexpr std::array<char, 200> kDigitPairs = [] {
+  std::array<char, 200> pairs{};
+  for (int i = 0; i < 100; ++i) {
+    pairs[2 * i] = static_cast<char>('0' + i / 10);
+    pairs[2 * i + 1] = static_cast<char>('0' + i % 10);
+  }
+  return pairs;
+}();
 constexpr double kShortMaxMagnitude = 1e9;
 
 size_t ShortFixedText(double value, int decimals, char* text) {
@@ -76,18 +88,27 @@ size_t ShortFixedText(double value, int decimals, char* text) {
     const bool tieAwayFromZero = 2 * units + 1 <= (std::uint64_t{1} << 53);
     if (rest > half || (rest == half && (tieAwayFromZero || (units & 1) != 0))) ++units;
   }
-  // Digits from the last, the point after `decimals` of them, at least one
-  // digit before the point.
-  char reversed[32];
-  size_t count = 0;
-  for (int place = 0; place <= decimals || units != 0; ++place) {
-    if (place == decimals && decimals > 0) reversed[count++] = '.';
-    reversed[count++] = static_cast<char>('0' + units % 10);
-    units /= 10;
+  // The digits of `units`, two at a time from the last, with leading zeros
+  // up to one digit before the point.
+  char digits[24];
+  size_t first = sizeof digits;
+  for (; units >= 10; units /= 100) {
+    first -= 2;
+    std::memcpy(digits + first, kDigitPairs.data() + 2 * (units % 100), 2);
   }
+  if (units != 0 || first == sizeof digits) digits[--first] = static_cast<char>('0' + units);
+  const auto fractionDigits = static_cast<size_t>(decimals);
+  while (sizeof digits - first < fractionDigits + 1) digits[--first] = '0';
+  const size_t wholeDigits = sizeof digits - first - fractionDigits;
   size_t length = 0;
   if (std::signbit(value)) text[length++] = '-';
-  while (count > 0) text[length++] = reversed[--count];
+  std::memcpy(text + length, digits + first, wholeDigits);
+  length += wholeDigits;
+  if (fractionDigits > 0) {
+    text[length++] = '.';
+    std::memcpy(text + length, digits + first + wholeDigits, fractionDigits);
+    length += fractionDigits;
+  }
   return length;
 }
 

@@ -14,6 +14,7 @@ void ActiveGrid::Reset() {
   open = false;
   nrows = ncols = nlat = nlon = prePad = 0;
   glamn = glomn = dgla = dglo = glamx = glomx = 0;
+  latNodesPer100 = lonNodesPer100 = std::numeric_limits<double>::infinity();  // 100 / 0
   wraps = false;
   splineRows = {};
 }
@@ -39,6 +40,8 @@ void SetActiveGeometry(const GridSpec& geometry) {
   g.glamx = g.glamn + (static_cast<double>(g.nlat) - 1) / NodesPerDegree(g.dgla);
   g.glomx = g.glomn + g.nlon / NodesPerDegree(g.dglo);
   g.wraps = g.glomn <= 0.00001 && g.glomx + 0.00001 >= 360;
+  g.latNodesPer100 = std::nearbyint(100 / g.dgla);
+  g.lonNodesPer100 = std::nearbyint(100 / g.dglo);
   g.splineRows = {};  // its nodes were found with the old geometry
 }
 

@@ -106,10 +106,8 @@ double InterpolateGeoid(int n, double lat, double lon) {
     lat = -90;
   if (g.glomx > 360 && lon < g.glomn) lon += 360;
 
-  const double lonPer100 = std::nearbyint(100 / g.dglo);
-  const double latPer100 = std::nearbyint(100 / g.dgla);
-  const double column = (lon - g.glomn) * lonPer100 / 100;
-  const double row = (g.glamx - lat) * latPer100 / 100;
+  const double column = (lon - g.glomn) * g.lonNodesPer100 / 100;
+  const double row = (g.glamx - lat) * g.latNodesPer100 / 100;
   if (!IndexableGridPosition(row) || !IndexableGridPosition(column)) return kNaN;
 
   if (n > 2 && 90 - std::fabs(lat) > g.dgla * (n / 2.0 + 1)) return SplineWindow(n, row, column);
