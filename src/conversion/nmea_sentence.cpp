@@ -24,7 +24,8 @@ constexpr double kMaxSeparation = 150.0;
 // entry (1-based position of the match) / 6. Entry 0 is a placeholder.
 constexpr std::string_view kSentenceLookup =
     "$XXXXX$GPGGA$GNGGA$GLGGA$GAGGA$BDGGA$GNGNS$GBGGA$GQGGA$GIGGA$";
-constexpr int kGnsEntry = 6;
+constexpr size_t kEntrySize = 6;
+constexpr size_t kGnsEntry = 6;
 
 constexpr std::string_view kGnsModes = "NADPRFEMS";
 
@@ -183,11 +184,19 @@ SentenceFields SplitSentenceFields(std::string_view line) {
 }
 
 SentenceKind LookUpSentence(std::string_view addressField) {
+  // A six-byte field can only match an entry whole (a "$" starts every
+  // entry and only entries): compared in place.
+  if (addressField.size() == kEntrySize) {
+    for (size_t entry = 1; entry * kEntrySize + kEntrySize < kSentenceLookup.size(); ++entry)
+      if (kSentenceLookup.substr(entry * kEntrySize, kEntrySize) == addressField)
+        return entry == kGnsEntry ? SentenceKind::Gns : SentenceKind::Gga;
+    return SentenceKind::None;
+  }
   std::string key(addressField);
   key.push_back('$');
   const size_t found = kSentenceLookup.find(key);
   if (found == kSentenceLookup.npos) return SentenceKind::None;
-  const size_t entry = (found + 1) / 6;
+  const size_t entry = (found + 1) / kEntrySize;
   if (entry == 0) return SentenceKind::None;
   return entry == kGnsEntry ? SentenceKind::Gns : SentenceKind::Gga;
 }
