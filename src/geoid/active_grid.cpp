@@ -99,4 +99,18 @@ bool ReadGridNodes(std::int32_t row, std::int32_t column, int count, float* valu
   return true;
 }
 
+void ReadGridNodePair(std::int32_t row, std::int32_t column, float& west, float& east) {
+  ActiveGrid& g = TheActiveGrid();
+  if (row >= 0 && row < g.nlat && column >= 0 && column + 2 <= g.nlon) {
+    const std::int64_t word = static_cast<std::int64_t>(row) * g.ncols + column + g.prePad;
+    if (const unsigned char* bytes = g.file.CachedBytes(4 * word, 8)) {
+      west = ReadNodeValue(bytes);
+      east = ReadNodeValue(bytes + 4);
+      return;
+    }
+  }
+  west = ReadGridNode(row, column);
+  east = ReadGridNode(row, column + 1);
+}
+
 }  // namespace orthelev

@@ -87,4 +87,8 @@ float ReadGridNode(std::int32_t row, std::int32_t column);
 // then. Serves a window row from one cache lookup where it can.
 [[nodiscard]] bool ReadGridNodes(std::int32_t row, std::int32_t column, int count, float* values);
 
+// ReadGridNode of (row, column) and (row, column + 1), from one cache lookup
+// where both lie inside the grid.
+void ReadGridNodePair(std::int32_t row, std::int32_t column, float& west, float& east);
+
 }  // namespace orthelev

@@ -132,8 +132,10 @@ double BilinearAt(double row, double column) {
     const double a = Node(r, c + sc), b = Node(r + 1, c + sc);
     return a * (1 - fr) + b * fr;
   }
-  const double n00 = Node(r, c), n10 = Node(r + 1, c), n01 = Node(r, c + 1),
-               n11 = Node(r + 1, c + 1);
+  float north[2], south[2];
+  ReadGridNodePair(r, c, north[0], north[1]);
+  ReadGridNodePair(r + 1, c, south[0], south[1]);
+  const double n00 = north[0], n10 = south[0], n01 = north[1], n11 = south[1];
   return n00 * (1 - fc) * (1 - fr) + n10 * fr * (1 - fc) + n01 * fc * (1 - fr) + n11 * fc * fr;
 }
 
