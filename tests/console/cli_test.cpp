@@ -3,10 +3,15 @@
 #include "console/cli.hpp"
 
 #include <cmath>
+#include <csignal>
+#include <cstdlib>
+#include <fcntl.h>
 #include <filesystem>
+#include <poll.h>
 #include <sstream>
 #include <string>
 #include <sys/wait.h>
+#include <unistd.h>
 #include <vector>
 
 #include <gtest/gtest.h>
@@ -324,6 +329,47 @@ TEST_F(CliProcess, HeightsAnswersPointsLineByLine) {
     EXPECT_EQ(run.err, c.err);
     EXPECT_EQ(run.out, "");
   }
+}
+
+// A point typed on a terminal is answered at once, while the input is open.
+TEST_F(CliProcess, HeightsAnswersATerminalLineAtOnce) {
+  const int terminal = posix_openpt(O_RDWR | O_NOCTTY);
+  ASSERT_GE(terminal, 0);
+  ASSERT_TRUE(grantpt(terminal) == 0 && unlockpt(terminal) == 0);
+  const int input = open(ptsname(terminal), O_RDWR | O_NOCTTY);
+  int output[2];
+  ASSERT_TRUE(input >= 0 && pipe(output) == 0);
+  std::vector<std::string> arguments = {ORTHELEV_CLI_PATH,      "--ini",      ini,      "--custom",
+                                        logs.File("bump.cdat"), "--bilinear", "heights"};
+  std::vector<char*> argv;
+  for (std::string& a : arguments) argv.push_back(a.data());
+  argv.push_back(nullptr);
+  const pid_t child = fork();
+  if (child == 0) {
+    dup2(input, STDIN_FILENO);
+    dup2(output[1], STDOUT_FILENO);
+    execv(argv[0], argv.data());
+    _exit(127);
+  }
+  close(input);
+  close(output[1]);
+  ASSERT_EQ(write(terminal, "36 140\n", 7), 7);
+  std::string answer;
+  pollfd readable{output[0], POLLIN, 0};
+  char bytes[64];
+  while (answer.find('\n') == std::string::npos && poll(&readable, 1, 10000) == 1) {
+    const ssize_t n = read(output[0], bytes, sizeof bytes);
+    if (n <= 0) break;
+    answer.append(bytes, static_cast<size_t>(n));
+  }
+  EXPECT_EQ(answer, "36 140 40.0000\n");
+  if (answer != "36 140 40.0000\n") kill(child, SIGKILL);
+  EXPECT_EQ(write(terminal, "\x04", 1), 1);  // end of input
+  int status = 0;
+  waitpid(child, &status, 0);
+  EXPECT_TRUE(WIFEXITED(status) && WEXITSTATUS(status) == 0) << status;
+  close(output[0]);
+  close(terminal);
 }
 
 // The custom model's bilinear heights are GeographicLib's on the same
