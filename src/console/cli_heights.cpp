@@ -171,7 +171,7 @@ class HeightsRun {
         output_.append(piece);
       } else {
         ++lineNumber_;
-        if (ending == Ending::Continues) {
+        if (ending == Ending::Continues || piece.size() > kMaxLineBytes) {
           Complain("longer than " + FormatInt(kMaxLineBytes) + " bytes, no point");
           output_.append(piece);
         } else {

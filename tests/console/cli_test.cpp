@@ -280,6 +280,7 @@ TEST_F(CliProcess, HeightsAnswersPointsLineByLine) {
       {"35.6 east\n", "35.6 east\n"},
       {"95 139.7\n", "95 139.7\n"},
       {"  # indented comment\n", "  # indented comment\n"},
+      {"35 139" + std::string(400000, ' ') + "\n", "35 139" + std::string(400000, ' ') + "\n"},
       {"36,140,-1e1", "36,140,-1e1," + n(36, 140) + "," + hMinusN(-10, 36, 140)},
   };
   std::string input, expected;
@@ -290,7 +291,9 @@ TEST_F(CliProcess, HeightsAnswersPointsLineByLine) {
   EXPECT_EQ(run.status, 1);
   EXPECT_EQ(run.out, expected);
   EXPECT_EQ(run.err, "orthelev-cli: heights: standard input:6" + notAPoint + "35.6 east\n" +
-                         "orthelev-cli: heights: standard input:7" + notAPoint + "95 139.7\n");
+                         "orthelev-cli: heights: standard input:7" + notAPoint + "95 139.7\n" +
+                         "orthelev-cli: heights: standard input:9: longer than 65536 bytes, no "
+                         "point\n");
 
   // Bilinear on the custom model: 40 at its node (36, 140), nothing outside it.
   WriteBytes(logs.File("few.txt"), "36 140\n-33.86 151.21 10\n");
