@@ -71,10 +71,14 @@ void PrintSummary(const ImportSummary& s, std::FILE* out, std::FILE* err) {
         "  padded: its nodes lie between the meridians, so wrapped columns and rows beyond the "
         "poles were added for a height everywhere");
   Say(out, "  file size: " + FormatInt(s.fileBytes) + " bytes");
+  const std::int64_t valid = s.sourceNodes - s.missingNodes - s.droppedNodes;
   if (s.droppedNodes > 0)
     Say(err, "orthelev-cli: import-grid: warning: " + FormatInt(s.droppedNodes) +
                  " nodes of magnitude 200 m or more are no geoid heights and were stored as "
-                 "missing");
+                 "missing" +
+                 (s.droppedNodes > valid ? " (more than the " + FormatInt(valid) +
+                                               " valid ones: are the heights in millimetres?)"
+                                         : ""));
   for (const std::string& note : s.notes) Say(err, "orthelev-cli: import-grid: " + note);
 }
 

@@ -72,9 +72,11 @@ bool LooksLikeIsgGrid(const std::string& path);
 // node-registered or cell-registered, decimal or degree-minute-second
 // coordinates, values in any order of the data ordering "N-to-S, W-to-E"
 // and its variants: S-to-N, E-to-W, and meridians first as in
-// "W-to-E, N-to-S"). Nullptr, with a reason in `error`, for projected or
-// sparse grids, unknown orderings, grids of more than kMaxGsiNodes nodes
-// and malformed files.
+// "W-to-E, N-to-S"), and sparse files of points ("lat, lon, N", or
+// longitude first) that lie on a regular lattice and fill at least 1/64 of
+// it (missing lattice nodes are missing). Nullptr, with a reason in
+// `error`, for projected grids or points, unknown orderings, grids of more
+// than kMaxGsiNodes nodes and malformed files.
 std::unique_ptr<GridSource> OpenIsgGrid(const std::string& path, std::string& error);
 
 // True when the file at `path` starts as a binary PGM image (P5).

@@ -38,9 +38,11 @@ struct SourceLattice {
   double lonSpacing = 0;     // degrees between columns, positive
 };
 
-// Wrapped columns added on each side of a padded global grid: half the
-// largest spline window, so that every longitude has a complete window.
-inline constexpr std::int32_t kPadColumns = 3;
+// Wrapped columns added on each side of a padded global grid: one more
+// than half the largest spline window, so that every longitude has a
+// complete window and a longitude and the same one a turn further east
+// take the same nodes (the reader truncates window starts towards 0).
+inline constexpr std::int32_t kPadColumns = 4;
 
 // What to copy: source rows firstRow .. firstRow + rowCount - 1, and for each
 // output column the source column it takes (repeats allowed when a global

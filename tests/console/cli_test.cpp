@@ -188,6 +188,13 @@ TEST_F(CliProcess, ImportsAGridAsACustomModel) {
       {"import-grid", data.File("gsigeo2011_ver2_2.asc"), cdat, "--region", "35.5,36,139.5,140"});
   EXPECT_EQ(run.status, 0) << run.err;
   EXPECT_EQ(ReadBytes(cdat).size(), 4u * 2 * 2 + 40);
+  // The summary on standard output; no progress line when standard error is no terminal.
+  EXPECT_NE(run.out.find("\n  2 rows x 2 columns, latitudes 35.5 to 36, longitudes 139.5 to 140 "
+                         "degrees\n  spacing 0.5 x 0.5 degrees\n"),
+            std::string::npos)
+      << run.out;
+  EXPECT_NE(run.out.find("\n  file size: 56 bytes\n"), std::string::npos) << run.out;
+  EXPECT_EQ(run.err, "");
   run = Invoke({"--ini", ini, "--custom", cdat, "check", "36", "140"});
   EXPECT_EQ(run.out, "9.0000\n");
   run = Invoke({"--ini", ini, "--custom", cdat, "check", "35", "139"});
