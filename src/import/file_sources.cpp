@@ -350,7 +350,8 @@ bool ReadIsgPoints(TextLines& lines, std::int32_t count, bool lonFirst, bool dms
     double value = 0;
     if (!ParseIsgAngle(fields[lonFirst ? 1 : 0], dms, point.latitude) ||
         !ParseIsgAngle(fields[lonFirst ? 0 : 1], dms, point.longitude) ||
-        !ParseReal(fields[2], value) || !TrimControlAndBlanks(rest).empty()) {
+        !ParseReal(fields[2], value) || !TrimControlAndBlanks(rest).empty() ||
+        !std::isfinite(point.latitude) || !std::isfinite(point.longitude)) {
       error = "Line " + FormatInt(lines.Number()) + " of the ISG file is no point (" +
               (lonFirst ? "lon lat N" : "lat lon N") + ").";
       return false;
@@ -369,8 +370,9 @@ bool ReadIsgPoints(TextLines& lines, std::int32_t count, bool lonFirst, bool dms
 
 // The lattice axis the coordinates lie on: its first value, spacing (the
 // smallest step between distinct values) and count. False when fewer than
-// two distinct values or one off the lattice.
-bool LatticeAxis(std::vector<double> values, double& first, double& step, std::int64_t& count) {
+// two distinct values, one off the lattice, or more than `maxCount` nodes.
+bool LatticeAxis(std::vector<double> values, std::int64_t maxCount, double& first, double& step,
+                 std::int64_t& count) {
   std::sort(values.begin(), values.end());
   values.erase(std::unique(values.begin(), values.end(),
                            [](double a, double b) { return std::fabs(a - b) < 1e-9; }),
@@ -379,11 +381,13 @@ bool LatticeAxis(std::vector<double> values, double& first, double& step, std::i
   step = values[1] - values[0];
   for (std::size_t i = 2; i < values.size(); ++i) step = std::min(step, values[i] - values[i - 1]);
   first = values.front();
+  const double steps = std::nearbyint((values.back() - first) / step);
+  if (!(steps < static_cast<double>(maxCount))) return false;  // NaN and infinities too
   for (const double v : values) {
     const double k = (v - first) / step;
     if (std::fabs(k - std::nearbyint(k)) > 1e-6) return false;
   }
-  count = static_cast<std::int64_t>(std::nearbyint((values.back() - first) / step)) + 1;
+  count = static_cast<std::int64_t>(steps) + 1;
   return true;
 }
 
@@ -417,9 +421,11 @@ std::unique_ptr<GridSource> SparseIsgGrid(TextLines& lines, const IsgHeader& hea
     latitudes.push_back(p.latitude), longitudes.push_back(p.longitude);
   SourceLattice lattice;
   std::int64_t rows = 0, columns = 0;
-  if (!LatticeAxis(latitudes, lattice.southLatitude, lattice.latSpacing, rows) ||
-      !LatticeAxis(longitudes, lattice.westLongitude, lattice.lonSpacing, columns) ||
-      rows * columns > kMaxLatticeNodesPerPoint * count) {
+  // Each axis holds at most the lattice's nodes, so rows * columns cannot overflow.
+  const std::int64_t maxNodes = kMaxLatticeNodesPerPoint * count;
+  if (!LatticeAxis(latitudes, maxNodes, lattice.southLatitude, lattice.latSpacing, rows) ||
+      !LatticeAxis(longitudes, maxNodes, lattice.westLongitude, lattice.lonSpacing, columns) ||
+      rows * columns > maxNodes) {
     error = "The ISG points do not lie on a regular latitude/longitude lattice that they fill.";
     return nullptr;
   }
