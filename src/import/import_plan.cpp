@@ -131,7 +131,7 @@ bool PlanGlobalColumns(const SourceLattice& s, double dlon, std::int64_t n,
   // the wrapped columns its windows need (docs/grid-import.md).
   if (span.full && start > 0) {
     first = -kPadColumns;
-    count = n + 2 * kPadColumns;
+    count = n + std::int64_t{2} * kPadColumns;
     plan.padColumns = kPadColumns;
   }
   if (!span.full) {
