@@ -208,6 +208,22 @@ TEST_F(CliProcess, ImportsAGridAsACustomModel) {
   EXPECT_EQ(ReadBytes(cdat).size(), 4u * 2 * 2 + 40);  // the earlier file stays
 }
 
+TEST_F(CliProcess, ImportShowsItsProgressOnATerminal) {
+  // script(1) runs the import with a terminal as its standard error.
+  const std::string cdat = logs.File("all.cdat");
+  const std::string import = Quoted(ORTHELEV_CLI_PATH) + " import-grid " +
+                             Quoted(data.File("gsigeo2011_ver2_2.asc")) + " " + Quoted(cdat);
+  const std::string command =
+      "script -qec " + Quoted(import) + " /dev/null > " + Quoted(logs.File("terminal")) + " 2>&1";
+  ASSERT_EQ(std::system(command.c_str()), 0);
+  const std::string shown = ReadBytes(logs.File("terminal"));
+  EXPECT_NE(shown.find("\rImporting " + data.File("gsigeo2011_ver2_2.asc") + ": 33%\r"),
+            std::string::npos)
+      << shown;
+  EXPECT_NE(shown.find(": 100%\r\n"), std::string::npos) << shown;  // the line ends
+  EXPECT_EQ(ReadBytes(cdat).size(), 4u * 3 * 3 + 40);
+}
+
 TEST_F(CliProcess, ListsTheModels) {
   const CliRun run = Invoke(With({"models"}));
   EXPECT_EQ(run.status, 0);
