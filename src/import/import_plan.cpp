@@ -105,11 +105,12 @@ bool PlanRows(const SourceLattice& s, double dlat, const std::optional<Region>& 
   return true;
 }
 
-// True when `columns` columns of the plan's rows make a custom geoid file
-// below 2 GiB; checked before the column list is made.
+// True when `columns` columns of the plan's rows (pole rows included) make
+// a custom geoid file below 2 GiB; checked before the column list is made,
+// and again once pole rows are added.
 bool FitsOneFile(const ImportPlan& plan, std::int64_t columns, std::string& error) {
   // Compared in nodes: rows and columns below 2^31 multiply without overflow.
-  const std::int64_t nodes = static_cast<std::int64_t>(plan.rowCount) * columns;
+  const std::int64_t nodes = static_cast<std::int64_t>(plan.WrittenRows()) * columns;
   if (nodes <= (kMaxFileBytes - 40) / 4) return true;
   error = "The imported grid would take " + FormatInt(4 * nodes + 40) +
           " bytes; a custom geoid file must stay below 2 GiB. Cut a region.";
@@ -240,7 +241,11 @@ bool PlanImport(const SourceLattice& source, const std::optional<Region>& region
   if (!(n > 0 ? PlanGlobalColumns(source, plan.dglo, n, span, plan, error)
               : PlanRegionalColumns(source, plan.dglo, span, plan, error)))
     return false;
-  if (n > 0 && span.full) PlanPoleRows(source, plan);
+  if (n > 0 && span.full) {
+    PlanPoleRows(source, plan);
+    const auto columns = static_cast<std::int64_t>(plan.sourceColumns.size());
+    if (!FitsOneFile(plan, columns, error)) return false;
+  }
   if (plan.sourceColumns.empty()) {
     error = "The region holds no column of the grid.";
     return false;
