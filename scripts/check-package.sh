@@ -1,0 +1,122 @@
+#!/usr/bin/env bash
+# Checks the Debian package that `make package` left in BUILD: unpacks it
+# into a scratch root (nothing is installed on this machine) and fails when
+# - a file the install rules put under the prefix is missing from it,
+# - a file names the build or source folder, or a binary keeps an RPATH,
+# - a library the binaries need comes from a package its Depends leave out,
+# - the desktop entry names a program, icon or file type the package lacks,
+# - the installed orthelev-cli does not tell its version, import the demo's
+#   EGM96 grid through the installed GDAL module and convert a sample log,
+# - the installed desktop program, started hidden and quitting when done on
+#   the offscreen platform, does not convert the same log the same way.
+# Usage: scripts/check-package.sh BUILD
+set -euo pipefail
+[ $# -eq 1 ] || { echo "usage: $0 BUILD" >&2; exit 2; }
+build=$(cd "$1" && pwd)
+source_dir=$(cd "$(dirname "$0")/.." && pwd)
+grid=/usr/share/proj/egm96_15.gtx
+
+fail() {
+  echo "check-package: $*" >&2
+  exit 1
+}
+
+version=$(sed -n 's/^CMAKE_PROJECT_VERSION:STATIC=//p' "$build/CMakeCache.txt")
+deb="$build/orthelev_${version}_$(dpkg --print-architecture).deb"
+[ -f "$deb" ] || fail "$deb missing (make package)"
+[ -f "$grid" ] || fail "$grid missing (Debian package proj-data)"
+
+work=$(mktemp -d)
+trap 'rm -rf "$work"' EXIT
+root="$work/root"
+dpkg-deb -x "$deb" "$root"
+
+[ "$(dpkg-deb -f "$deb" Package)" = orthelev ] || fail "package name is not orthelev"
+[ "$(dpkg-deb -f "$deb" Version)" = "$version" ] || fail "package version is not $version"
+depends=$(dpkg-deb -f "$deb" Depends)
+# The package names in Depends, one a line (alternatives too).
+depended=$(tr ',|' '\n\n' <<<"$depends" | sed 's/^ *//; s/[ (:].*//')
+
+# Every file the install rules put under the prefix (manual pages compressed).
+cmake --install "$build" --prefix "$work/expected" >/dev/null
+count=0
+while IFS= read -r -d '' file; do
+  file=/usr/${file#"$work/expected/"}
+  case "$file" in
+    /usr/share/man/*) file="$file.gz" ;;
+  esac
+  [ -f "$root$file" ] || fail "$file missing from the package"
+  count=$((count + 1))
+done < <(find "$work/expected" -type f -print0)
+
+elf_files=()
+while IFS= read -r -d '' file; do
+  grep -a -q -F -e "$build" -e "$source_dir" "$file" &&
+    fail "${file#"$root"} names the build or source folder"
+  if [ "$(head -c 4 "$file" | od -An -c | tr -d ' ')" = '177ELF' ]; then
+    elf_files+=("$file")
+  fi
+done < <(find "$root" -type f -print0)
+
+# Each library a binary needs directly, found where the system finds it,
+# belongs to a package the Depends name.
+for file in "${elf_files[@]}"; do
+  readelf -d "$file" | grep -q -E '\((RPATH|RUNPATH)\)' && fail "${file#"$root"} has an RPATH"
+  for needed in $(readelf -d "$file" | sed -n 's/.*(NEEDED).*\[\(.*\)\]/\1/p'); do
+    library=$(ldd "$file" | awk -v name="$needed" '
+      $1 == name && $2 == "=>" { print $3 }
+      $2 != "=>" && substr($1, length($1) - length(name)) == "/" name { print $1 }')
+    [ -n "$library" ] && [ "$library" != "not" ] || fail "${file#"$root"}: $needed not found"
+    owner=$(dpkg -S "$library" 2>/dev/null || dpkg -S "$(realpath "$library")" 2>/dev/null) ||
+      fail "$library (needed by ${file#"$root"}) belongs to no package"
+    owner=${owner%%:*}
+    grep -q -x -F "$owner" <<<"$depended" ||
+      fail "${file#"$root"} needs $needed of $owner, which Depends leaves out: $depends"
+  done
+done
+
+# The desktop entry's program, icon and file types.
+entry="$root/usr/share/applications/orthelev.desktop"
+program=$(sed -n 's/^Exec=\([^ ]*\).*/\1/p' "$entry")
+[ -x "$root/usr/bin/$program" ] || fail "desktop entry runs $program, which the package lacks"
+icon=$(sed -n 's/^Icon=//p' "$entry")
+compgen -G "$root/usr/share/icons/hicolor/*/apps/$icon.*" >/dev/null ||
+  fail "desktop entry shows icon $icon, which the package lacks"
+for type in $(sed -n 's/^MimeType=//p' "$entry" | tr ';' ' '); do
+  grep -q -r -F "type=\"$type\"" "$root/usr/share/mime/packages" /usr/share/mime/packages ||
+    fail "desktop entry offers file type $type, which neither the package nor the system defines"
+done
+
+cli="$root/usr/bin/orthelev-cli"
+desktop="$root/usr/bin/orthelev"
+export HOME="$work/home" XDG_CONFIG_HOME="$work/home/.config" XDG_RUNTIME_DIR="$work/runtime"
+mkdir -p "$HOME" "$work/logs"
+mkdir -m 700 "$XDG_RUNTIME_DIR"
+"$cli" --version | grep -q -F "Orthelev Ver" || fail "installed orthelev-cli --version tells no version"
+
+# The demo's model, imported through the installed GDAL module.
+"$cli" import-grid "$grid" "$work/egm96_15.cdat" >/dev/null ||
+  fail "installed orthelev-cli could not import $grid"
+cat >"$work/orthelev.ini" <<INI
+[Option]
+GeoidModel=Custom Geoid
+DataPath=$work/
+[Custom Geoid]
+fname=egm96_15.cdat
+INI
+for copy in by_build by_cli by_desktop; do
+  cp "$source_dir/examples/boulder_walk.nmea" "$work/logs/$copy.nmea"
+done
+"$build/orthelev-cli" --ini "$work/orthelev.ini" --quiet convert "$work/logs/by_build.nmea" >/dev/null
+"$cli" --ini "$work/orthelev.ini" --quiet convert "$work/logs/by_cli.nmea" >/dev/null ||
+  fail "installed orthelev-cli could not convert a sample log"
+cmp "$work/logs/by_build_g.nmea" "$work/logs/by_cli_g.nmea" ||
+  fail "installed orthelev-cli and the build's converted the sample log differently"
+
+# The desktop program reads the settings file beside itself.
+cp "$work/orthelev.ini" "$root/usr/bin/orthelev.ini"
+QT_QPA_PLATFORM=offscreen timeout 60 "$desktop" "$work/logs/by_desktop.nmea" /H /Q ||
+  fail "installed desktop program failed"
+cmp "$work/logs/by_build_g.nmea" "$work/logs/by_desktop_g.nmea" ||
+  fail "installed desktop program and the build's orthelev-cli converted the sample log differently"
+echo "package: $(basename "$deb") holds its $count files, installs and runs"
