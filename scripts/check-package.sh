@@ -37,15 +37,21 @@ depends=$(dpkg-deb -f "$deb" Depends)
 # The package names in Depends, one a line (alternatives too).
 depended=$(tr ',|' '\n\n' <<<"$depends" | sed 's/^ *//; s/[ (:].*//')
 
-# Every file the install rules put under the prefix (manual pages compressed).
+is_elf() { [ "$(head -c 4 "$1" | od -An -c | tr -d ' ')" = '177ELF' ]; }
+
+# Every file the install rules put under the prefix, as they put it but for
+# the stripped binaries and the compressed manual pages.
 cmake --install "$build" --prefix "$work/expected" >/dev/null
 count=0
-while IFS= read -r -d '' file; do
-  file=/usr/${file#"$work/expected/"}
+while IFS= read -r -d '' expected; do
+  file=/usr/${expected#"$work/expected/"}
+  packed="$root$file" unpack=cat
   case "$file" in
-    /usr/share/man/*) file="$file.gz" ;;
+    /usr/share/man/*) packed="$packed.gz" unpack="gzip -dc" ;;
   esac
-  [ -f "$root$file" ] || fail "$file missing from the package"
+  [ -f "$packed" ] || fail "$file missing from the package"
+  is_elf "$expected" || $unpack "$packed" | cmp -s - "$expected" ||
+    fail "$file in the package differs from the build's (make package)"
   count=$((count + 1))
 done < <(find "$work/expected" -type f -print0)
 
@@ -53,9 +59,7 @@ elf_files=()
 while IFS= read -r -d '' file; do
   grep -a -q -F -e "$build" -e "$source_dir" "$file" &&
     fail "${file#"$root"} names the build or source folder"
-  if [ "$(head -c 4 "$file" | od -An -c | tr -d ' ')" = '177ELF' ]; then
-    elf_files+=("$file")
-  fi
+  if is_elf "$file"; then elf_files+=("$file"); fi
 done < <(find "$root" -type f -print0)
 
 # Each library a binary needs directly, found where the system finds it,
@@ -75,16 +79,22 @@ for file in "${elf_files[@]}"; do
   done
 done
 
-# The desktop entry's program, icon and file types.
+# The desktop entry: valid, and naming the package's program and icon and
+# file types that the package's MIME types or the system's define.
 entry="$root/usr/share/applications/orthelev.desktop"
+desktop-file-validate "$entry" || fail "desktop entry not valid"
 program=$(sed -n 's/^Exec=\([^ ]*\).*/\1/p' "$entry")
 [ -x "$root/usr/bin/$program" ] || fail "desktop entry runs $program, which the package lacks"
 icon=$(sed -n 's/^Icon=//p' "$entry")
 compgen -G "$root/usr/share/icons/hicolor/*/apps/$icon.*" >/dev/null ||
   fail "desktop entry shows icon $icon, which the package lacks"
+mkdir "$work/mime"
+cp -r "$root/usr/share/mime/packages" "$work/mime/"
+mime_messages=$(update-mime-database "$work/mime" 2>&1)
 for type in $(sed -n 's/^MimeType=//p' "$entry" | tr ';' ' '); do
-  grep -q -r -F "type=\"$type\"" "$root/usr/share/mime/packages" /usr/share/mime/packages ||
-    fail "desktop entry offers file type $type, which neither the package nor the system defines"
+  grep -q -x -F "$type" "$work/mime/types" /usr/share/mime/types ||
+    fail "desktop entry offers file type $type, which neither the package nor the system defines" \
+      "$mime_messages"
 done
 
 cli="$root/usr/bin/orthelev-cli"
@@ -107,7 +117,8 @@ INI
 for copy in by_build by_cli by_desktop; do
   cp "$source_dir/examples/boulder_walk.nmea" "$work/logs/$copy.nmea"
 done
-"$build/orthelev-cli" --ini "$work/orthelev.ini" --quiet convert "$work/logs/by_build.nmea" >/dev/null
+"$build/orthelev-cli" --ini "$work/orthelev.ini" --quiet convert "$work/logs/by_build.nmea" >/dev/null ||
+  fail "the build's orthelev-cli could not convert a sample log"
 "$cli" --ini "$work/orthelev.ini" --quiet convert "$work/logs/by_cli.nmea" >/dev/null ||
   fail "installed orthelev-cli could not convert a sample log"
 cmp "$work/logs/by_build_g.nmea" "$work/logs/by_cli_g.nmea" ||
@@ -119,4 +130,24 @@ QT_QPA_PLATFORM=offscreen timeout 60 "$desktop" "$work/logs/by_desktop.nmea" /H 
   fail "installed desktop program failed"
 cmp "$work/logs/by_build_g.nmea" "$work/logs/by_desktop_g.nmea" ||
   fail "installed desktop program and the build's orthelev-cli converted the sample log differently"
-echo "package: $(basename "$deb") holds its $count files, installs and runs"
+echo "package: $(basename "$deb") holds its $count files; unpacked, its programs convert"
+
+# On a machine given over to the tests (CI sets ORTHELEV_INSTALL_PACKAGE=1;
+# root, and no orthelev package installed), dpkg installs the package for
+# real, so that its Depends must be met and its files must not clash with
+# another package's; the installed programs find their GDAL module; then
+# the package is purged.
+[ "${ORTHELEV_INSTALL_PACKAGE:-0}" = 1 ] || exit 0
+[ "$(id -u)" -eq 0 ] || fail "ORTHELEV_INSTALL_PACKAGE=1 needs root"
+status=$(dpkg-query -W -f='${Status}' orthelev 2>/dev/null || true)
+[ -z "$status" ] || [ "${status##* }" = not-installed ] ||
+  fail "a package orthelev is on this machine ($status): left alone, not installed over"
+trap 'dpkg --purge orthelev >/dev/null 2>&1 || true; rm -rf "$work"' EXIT
+dpkg -i "$deb" >/dev/null || fail "dpkg could not install $deb"
+/usr/bin/orthelev-cli import-grid "$grid" "$work/installed.cdat" --region 33,38,137,142 >/dev/null ||
+  fail "installed /usr/bin/orthelev-cli could not import $grid"
+expected=$("$cli" --custom "$work/egm96_15.cdat" check 35.68 139.75)
+[ "$(/usr/bin/orthelev-cli --custom "$work/installed.cdat" check 35.68 139.75)" = "$expected" ] ||
+  fail "installed /usr/bin/orthelev-cli tells another geoid height than $expected"
+dpkg --purge orthelev >/dev/null || fail "dpkg could not purge orthelev"
+echo "package: installed with dpkg, run from /usr/bin, purged"
