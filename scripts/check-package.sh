@@ -1,14 +1,19 @@
 #!/usr/bin/env bash
 # Checks the Debian package that `make package` left in BUILD: unpacks it
-# into a scratch root (nothing is installed on this machine) and fails when
-# - a file the install rules put under the prefix is missing from it,
+# into a scratch root and fails when
+# - a file the install rules put under the prefix is missing from it or
+#   differs from the build's,
 # - a file names the build or source folder, or a binary keeps an RPATH,
 # - a library the binaries need comes from a package its Depends leave out,
-# - the desktop entry names a program, icon or file type the package lacks,
-# - the installed orthelev-cli does not tell its version, import the demo's
-#   EGM96 grid through the installed GDAL module and convert a sample log,
-# - the installed desktop program, started hidden and quitting when done on
-#   the offscreen platform, does not convert the same log the same way.
+# - the desktop entry is not valid or names a program, icon or file type
+#   that neither the package nor the system has,
+# - the unpacked orthelev-cli does not tell the build's version, import the
+#   demo's EGM96 grid through the unpacked GDAL module and convert a sample
+#   log as the build's orthelev-cli does,
+# - the unpacked desktop program, started hidden and quitting when done on
+#   the offscreen platform, does not convert that log the same way.
+# With ORTHELEV_INSTALL_PACKAGE=1 (CI) it then installs the package with
+# dpkg, runs it from /usr/bin and purges it; without, nothing is installed.
 # Usage: scripts/check-package.sh BUILD
 set -euo pipefail
 [ $# -eq 1 ] || { echo "usage: $0 BUILD" >&2; exit 2; }
@@ -102,11 +107,15 @@ desktop="$root/usr/bin/orthelev"
 export HOME="$work/home" XDG_CONFIG_HOME="$work/home/.config" XDG_RUNTIME_DIR="$work/runtime"
 mkdir -p "$HOME" "$work/logs"
 mkdir -m 700 "$XDG_RUNTIME_DIR"
-"$cli" --version | grep -q -F "Orthelev Ver" || fail "installed orthelev-cli --version tells no version"
+version_title=$("$build/orthelev-cli" --version)
+for program in "$cli" "$desktop"; do
+  [ "$("$program" --version)" = "$version_title" ] ||
+    fail "unpacked ${program#"$root"} --version does not tell $version_title"
+done
 
-# The demo's model, imported through the installed GDAL module.
+# The demo's model, imported through the unpacked GDAL module.
 "$cli" import-grid "$grid" "$work/egm96_15.cdat" >/dev/null ||
-  fail "installed orthelev-cli could not import $grid"
+  fail "unpacked orthelev-cli could not import $grid"
 cat >"$work/orthelev.ini" <<INI
 [Option]
 GeoidModel=Custom Geoid
@@ -120,16 +129,16 @@ done
 "$build/orthelev-cli" --ini "$work/orthelev.ini" --quiet convert "$work/logs/by_build.nmea" >/dev/null ||
   fail "the build's orthelev-cli could not convert a sample log"
 "$cli" --ini "$work/orthelev.ini" --quiet convert "$work/logs/by_cli.nmea" >/dev/null ||
-  fail "installed orthelev-cli could not convert a sample log"
+  fail "unpacked orthelev-cli could not convert a sample log"
 cmp "$work/logs/by_build_g.nmea" "$work/logs/by_cli_g.nmea" ||
-  fail "installed orthelev-cli and the build's converted the sample log differently"
+  fail "unpacked orthelev-cli and the build's converted the sample log differently"
 
 # The desktop program reads the settings file beside itself.
 cp "$work/orthelev.ini" "$root/usr/bin/orthelev.ini"
 QT_QPA_PLATFORM=offscreen timeout 60 "$desktop" "$work/logs/by_desktop.nmea" /H /Q ||
-  fail "installed desktop program failed"
+  fail "unpacked desktop program failed"
 cmp "$work/logs/by_build_g.nmea" "$work/logs/by_desktop_g.nmea" ||
-  fail "installed desktop program and the build's orthelev-cli converted the sample log differently"
+  fail "unpacked desktop program and the build's orthelev-cli converted the sample log differently"
 echo "package: $(basename "$deb") holds its $count files; unpacked, its programs convert"
 
 # On a machine given over to the tests (CI sets ORTHELEV_INSTALL_PACKAGE=1;
