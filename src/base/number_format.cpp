@@ -61,7 +61,7 @@ constexpr int kShortMaxDecimals = 9;
 // "00" "01" ... "99": two digits per step.
 constexpr std::array<char, 200> kDigitPairs = [] {
   std::array<char, 200> pairs{};
-  for (int i = 0; i < 100; ++i) {
+  for (size_t i = 0; i < 100; ++i) {
     pairs[2 * i] = static_cast<char>('0' + i / 10);
     pairs[2 * i + 1] = static_cast<char>('0' + i % 10);
   }
