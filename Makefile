@@ -6,7 +6,7 @@ SANITIZE_BUILD ?= build-sanitize
 JOBS ?= $(shell nproc)
 FUZZ_SECONDS ?= 30
 
-.PHONY: test demo build deps bench clean sanitize sanitize-build fuzz fuzz-build
+.PHONY: test demo build deps bench clean sanitize sanitize-build fuzz fuzz-build package
 
 # The console front end converts the samples; the desktop program is set
 # up beside the demo's settings to open with its model.
@@ -15,13 +15,15 @@ demo: deps
 	cmake --build $(BUILD) -j $(JOBS) --target orthelev-cli orthelev
 	bash scripts/demo.sh $(BUILD)
 
-# Format and static checks, every test in the normal build, every test again
-# under the sanitizers (any report fails), then every fuzz target for
-# FUZZ_SECONDS over its corpus.
+# Format and static checks, every test in the normal build, the Debian
+# package unpacked and run, every test again under the sanitizers (any
+# report fails), then every fuzz target for FUZZ_SECONDS over its corpus.
 test: build sanitize-build
 	bash scripts/check-format.sh
 	bash scripts/tidy.sh $(BUILD)
 	cd $(BUILD) && ctest --output-on-failure -j $(JOBS)
+	$(MAKE) package
+	bash scripts/check-package.sh $(BUILD)
 	cd $(SANITIZE_BUILD) && ctest --output-on-failure -j $(JOBS)
 	bash scripts/run-fuzz.sh $(SANITIZE_BUILD) $(FUZZ_SECONDS) $(JOBS)
 
@@ -31,6 +33,12 @@ build: deps
 
 deps:
 	bash scripts/install-deps.sh
+
+# The Debian package orthelev_<version>_<architecture>.deb in $(BUILD).
+package: deps
+	cmake -S . -B $(BUILD) -DCMAKE_BUILD_TYPE=RelWithDebInfo
+	cmake --build $(BUILD) -j $(JOBS) --target orthelev-cli orthelev orthelev_gdal
+	cd $(BUILD) && cpack -G DEB
 
 # The tests (without the desktop program's) and the fuzz targets, built
 # with clang, ASan and UBSan.

@@ -97,7 +97,7 @@ bool WriteFileAtomically(const std::string& path, std::string_view bytes, std::s
 bool WriteFileAtomicallyFrom(
     const std::string& path,
     const std::function<bool(const ByteSink& put, std::string& error)>& produce, std::string& error,
-    int mode) {
+    int mode, const std::function<void(const std::string& tempPath)>& tempCreated) {
   const std::string target = ResolveLink(path);
   struct stat old {};
   const bool replacing = ::stat(target.c_str(), &old) == 0 && S_ISREG(old.st_mode);
@@ -112,6 +112,7 @@ bool WriteFileAtomicallyFrom(
     error = Reason("Cannot write", path, errno);
     return false;
   }
+  if (tempCreated) tempCreated(temp);
   const mode_t newMode = mode >= 0   ? static_cast<mode_t>(mode) & 07777
                          : replacing ? old.st_mode & 07777
                                      : DefaultNewFileMode();
