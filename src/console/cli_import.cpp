@@ -16,6 +16,24 @@ void Say(std::FILE* stream, const std::string& text) { std::fputs((text + "\n").
 
 #ifdef ORTHELEV_WITH_IMPORT
 
+const char* ImportGridUsage() {
+  return "       orthelev-cli import-grid SRC DEST [--region SOUTH,NORTH,WEST,EAST] [--format "
+         "FORMAT]\n"
+         "                                          write the geoid grid SRC (GTX, GeoTIFF, ISG or "
+         "any "
+         "raster\n"
+         "                                          GDAL reads, an EGM2008 raw grid or a GSIGEO "
+         "ASCII "
+         "grid) as\n"
+         "                                          the custom geoid file DEST (.cdat), optionally "
+         "cut "
+         "to a\n"
+         "                                          region in degrees; FORMAT: auto (default), "
+         "egm2008, "
+         "gsigeo\n"
+         "                                          or raster\n";
+}
+
 int ImportGridCommand(const std::vector<std::string>& arguments, std::FILE* out, std::FILE* err) {
   std::vector<std::string> files;
   std::optional<Region> region;
@@ -58,6 +76,10 @@ int ImportGridCommand(const std::vector<std::string>& arguments, std::FILE* out,
 }
 
 #else
+
+const char* ImportGridUsage() {
+  return "       orthelev-cli import-grid SRC DEST ...    not available: this build has no GDAL\n";
+}
 
 int ImportGridCommand(const std::vector<std::string>&, std::FILE*, std::FILE* err) {
   Say(err, "orthelev-cli: import-grid is not available: this build has no GDAL");

@@ -25,11 +25,6 @@ struct SettingsLocation {
   std::function<bool(const std::string& folder)> folderWritable = ProbeFolderWritable;
 };
 
-// The configuration folder by the XDG rules: `xdgConfigHome` when it is an
-// absolute path, else `home` + "/.config" when `home` is absolute, else "".
-// Either argument may be null (variable not set).
-std::string ConfigHomeFrom(const char* xdgConfigHome, const char* home);
-
 // Full path of the running program file ("" when the platform does not tell).
 std::string RunningProgramFile();
 
@@ -37,8 +32,9 @@ std::string RunningProgramFile();
 // for a bare file name).
 std::string ProgramFolder(const std::string& programFile);
 
-// The running program with XDG_CONFIG_HOME / HOME (or the password entry's
-// home folder). `baseName` "" means the program file's name without its
+// The running program with the per-user configuration folder
+// (platform::UserConfigFolder: %APPDATA% on Windows, else XDG_CONFIG_HOME
+// or HOME's ".config"). `baseName` "" means the program file's name without its
 // last extension; the console front end passes "orthelev" to share the
 // desktop program's settings file.
 SettingsLocation CurrentSettingsLocation(const std::string& baseName = "");
@@ -51,7 +47,7 @@ struct SettingsPathResult {
 };
 
 // The settings file to use for `name`: "" gives "<base name>.ini" in the
-// program's folder; a name holding "/" or ":" is made into a full path from
+// program's folder; a name holding a separator or ":" is made into a full path from
 // the current folder; any other name is taken in the program's folder. The
 // path then goes through RelocateSettingsFile. May create the per-user
 // folder and copy the file beside the program into it.

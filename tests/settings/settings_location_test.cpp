@@ -11,6 +11,7 @@
 
 #include <gtest/gtest.h>
 
+#include "platform/platform.hpp"
 #include "support/folder_entries.hpp"
 #include "support/temp_dir.hpp"
 
@@ -39,7 +40,7 @@ TEST(ConfigHome, FollowsTheXdgRules) {
       {nullptr, "relative", ""},
   };
   for (const Case& c : cases)
-    EXPECT_EQ(ConfigHomeFrom(c.xdg, c.home), c.expected)
+    EXPECT_EQ(platform::ConfigHomeFrom(c.xdg, c.home), c.expected)
         << (c.xdg ? c.xdg : "(unset)") << " / " << (c.home ? c.home : "(unset)");
 }
 
