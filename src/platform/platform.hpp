@@ -58,6 +58,10 @@ bool TruncateToEmpty(int fd);
 // Flushes the file's written bytes to the disk; false on failure.
 bool FlushToDisk(int fd);
 
+// The last byte `byte` among the `count` bytes at `data`; null when there is
+// none. Where the C library has memrchr it scans a word at a time.
+const char* LastByte(const char* data, char byte, std::size_t count);
+
 // --- File status -------------------------------------------------------------
 
 enum class FileKind { Regular, Directory, Other };

@@ -42,10 +42,12 @@ void Fill(const struct stat& info, FileStatus& status) {
                      static_cast<std::uint64_t>(info.st_ino)};
 }
 
-// Adds the birth time, which only statx tells.
-void AddBirthTime(int fd, FileStatus& status) {
+// Adds the birth time, which only statx tells: of the open file `fd`, or
+// of `path` (from the current folder) when it is not empty.
+void AddBirthTime(int fd, const char* path, FileStatus& status) {
   struct statx extra {};
-  if (::statx(fd, "", AT_EMPTY_PATH, STATX_BTIME, &extra) == 0 && (extra.stx_mask & STATX_BTIME))
+  const int flags = path[0] == '\0' ? AT_EMPTY_PATH : 0;
+  if (::statx(fd, path, flags, STATX_BTIME, &extra) == 0 && (extra.stx_mask & STATX_BTIME))
     status.createdNs = Nanoseconds(extra.stx_btime.tv_sec, extra.stx_btime.tv_nsec);
 }
 
@@ -116,6 +118,10 @@ bool WriteAll(int fd, const char* data, std::size_t count) {
   return true;
 }
 
+const char* LastByte(const char* data, char byte, std::size_t count) {
+  return static_cast<const char*>(::memrchr(data, byte, count));
+}
+
 bool TruncateToEmpty(int fd) { return ::ftruncate(fd, 0) == 0; }
 
 bool FlushToDisk(int fd) { return ::fsync(fd) == 0; }
@@ -124,7 +130,7 @@ bool StatusOf(int fd, FileStatus& status) {
   struct stat info {};
   if (::fstat(fd, &info) != 0) return false;
   Fill(info, status);
-  AddBirthTime(fd, status);
+  AddBirthTime(fd, "", status);
   return true;
 }
 
@@ -132,6 +138,7 @@ bool StatusAt(const std::string& path, FileStatus& status) {
   struct stat info {};
   if (::stat(path.c_str(), &info) != 0) return false;
   Fill(info, status);
+  AddBirthTime(AT_FDCWD, path.c_str(), status);
   return true;
 }
 

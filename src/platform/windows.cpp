@@ -1,5 +1,10 @@
 // The platform services on Windows: the C runtime's descriptors opened by
 // wide-character names, and the Win32 calls the runtime does not offer.
+// clang-format off
+#include <windows.h>  // before the other Windows headers, which need its types
+#include <shellapi.h>
+// clang-format on
+
 #include <atomic>
 #include <cctype>
 #include <cerrno>
@@ -8,9 +13,8 @@
 #include <cwchar>
 #include <fcntl.h>
 #include <io.h>
-#include <shellapi.h>
+#include <string_view>
 #include <sys/stat.h>
-#include <windows.h>
 
 #include "platform/platform.hpp"
 
@@ -181,6 +185,11 @@ bool WriteAll(int fd, const char* data, std::size_t count) {
     count -= static_cast<std::size_t>(written);
   }
   return true;
+}
+
+const char* LastByte(const char* data, char byte, std::size_t count) {
+  const std::size_t at = std::string_view(data, count).rfind(byte);
+  return at == std::string_view::npos ? nullptr : data + at;
 }
 
 bool TruncateToEmpty(int fd) { return ::_chsize_s(fd, 0) == 0; }

@@ -3,15 +3,17 @@
 #include <cmath>
 #include <filesystem>
 #include <string>
-#include <sys/wait.h>
 #include <vector>
 
 #include <gtest/gtest.h>
 
 #include "base/number_format.hpp"
+#include "platform/platform.hpp"
 #include "settings/profile_file.hpp"
 #include "support/grid_writer.hpp"
 #include "support/nmea_text.hpp"
+#include "support/posix_only.hpp"
+#include "support/run_program.hpp"
 #include "support/temp_dir.hpp"
 
 namespace orthelev {
@@ -26,12 +28,6 @@ struct CliRun {
   int status = -1;
   std::string out, err;
 };
-
-std::string Quoted(const std::string& text) {
-  std::string quoted = "'";
-  for (char c : text) quoted += c == '\'' ? std::string("'\\''") : std::string(1, c);
-  return quoted + "'";
-}
 
 // The EGM2008 2.5' nodes around Tokyo hold a plane, so that every
 // interpolation (spline or bilinear) gives the plane's value exactly.
@@ -55,12 +51,9 @@ class CliProcess : public ::testing::Test {
     ini = logs.File("orthelev.ini");
   }
   CliRun Invoke(const std::vector<std::string>& arguments) {
-    std::string command = Quoted(ORTHELEV_CLI_PATH);
-    for (const std::string& a : arguments) command += " " + Quoted(a);
-    command += " > " + Quoted(logs.File("stdout")) + " 2> " + Quoted(logs.File("stderr"));
-    const int raw = std::system(command.c_str());
-    return {WIFEXITED(raw) ? WEXITSTATUS(raw) : -1, ReadBytes(logs.File("stdout")),
-            ReadBytes(logs.File("stderr"))};
+    const int status =
+        testing::RunProgram(ORTHELEV_CLI_PATH, arguments, logs.File("stdout"), logs.File("stderr"));
+    return {status, ReadBytes(logs.File("stdout")), ReadBytes(logs.File("stderr"))};
   }
   std::vector<std::string> Base() { return {"--ini", ini, "--data-dir", data.Path().string()}; }
   std::vector<std::string> With(std::vector<std::string> extra) {
@@ -156,7 +149,44 @@ TEST_F(CliProcess, AGsigeoGeometryThatCannotBeSavedIsAnError) {
   EXPECT_TRUE(fs::exists(logs.File("c_g.csv")));
 }
 
+// A log in a folder whose name is not ASCII: the name reaches the program
+// and every file it opens or writes as it was typed (on Windows as wide
+// characters), and the report names it in UTF-8.
+TEST_F(CliProcess, ConvertsALogUnderAJapaneseFolderName) {
+  const std::string folder = logs.File("\u6e2c\u4f4d\u30ed\u30b0");  // 測位ログ
+  fs::create_directory(platform::PathOf(folder));
+  const std::string log = folder + "/\u6771\u4eac.nmea";  // 東京.nmea
+  const std::string gga =
+      testing::Signed("$GPGGA,000010,3540.6300,N,13944.8717,E,1,08,1.0,50.0,M,39.0,M,,");
+  WriteBytes(log, gga + "\r\n");
+  const CliRun run = Invoke(With({"convert", log}));
+  EXPECT_EQ(run.status, 0) << run.err;
+  EXPECT_NE(run.out.find(" NMEA: \u6771\u4eac.nmea\n"), std::string::npos) << run.out;
+  const std::string converted = ReadBytes(folder + "/\u6771\u4eac_g.nmea");
+  const std::vector<std::string> fields = Fields(converted.substr(0, converted.find("\r\n")));
+  ASSERT_GE(fields.size(), 12u) << converted;
+  EXPECT_NEAR(std::stod(fields[11]), PlaneAt(35 + 40.63 / 60, 139 + 44.8717 / 60), 0.00006);
+}
+
+// The build without GDAL (Windows) has no import-grid and says so.
+TEST_F(CliProcess, HelpTellsWhetherTheGridImportIsThere) {
+  const CliRun help = Invoke({"--help"});
+  EXPECT_EQ(help.status, 0);
+#ifdef ORTHELEV_WITH_IMPORT
+  EXPECT_NE(help.out.find("orthelev-cli import-grid SRC DEST [--region"), std::string::npos);
+#else
+  EXPECT_NE(help.out.find("import-grid SRC DEST ...    not available: this build has no GDAL\n"),
+            std::string::npos)
+      << help.out;
+  const CliRun run = Invoke({"import-grid", "a.gtx", "b.cdat"});
+  EXPECT_EQ(run.status, 2);
+  EXPECT_EQ(run.err, "orthelev-cli: import-grid is not available: this build has no GDAL\n");
+#endif
+}
+
 TEST_F(CliProcess, InterruptActsLikeEsc) {
+  ORTHELEV_POSIX_ONLY("Ctrl-C is sent as SIGINT by the shell");
+#ifndef _WIN32
   const std::string line =
       testing::Signed("$GPGGA,000010,3540.6300,N,13944.8717,E,1,08,1.0,50.0,M,39.0,M,,") + "\r\n";
   std::string log;
@@ -164,24 +194,28 @@ TEST_F(CliProcess, InterruptActsLikeEsc) {
   for (int i = 0; i < 800000; ++i) log += line;
   WriteBytes(logs.File("long.nmea"), log);
   WriteBytes(logs.File("next.nmea"), line);
-  std::string command = Quoted(ORTHELEV_CLI_PATH);
+  std::string command = testing::ShellQuoted(ORTHELEV_CLI_PATH);
   for (const std::string& a : With({"convert", logs.File("long.nmea"), logs.File("next.nmea")}))
-    command += " " + Quoted(a);
+    command += " " + testing::ShellQuoted(a);
   // Interrupt once the conversion has begun (its first status line is out).
   const std::string script =
-      command + " > " + Quoted(logs.File("stdout")) + " 2> " + Quoted(logs.File("stderr")) +
-      " & pid=$!; " + "for i in $(seq 200); do grep -q 'NMEA file' " + Quoted(logs.File("stderr")) +
+      command + " > " + testing::ShellQuoted(logs.File("stdout")) + " 2> " + testing::ShellQuoted(logs.File("stderr")) +
+      " & pid=$!; " + "for i in $(seq 200); do grep -q 'NMEA file' " + testing::ShellQuoted(logs.File("stderr")) +
       " && break; sleep 0.01; done; " + "kill -INT $pid; wait $pid";
-  const int raw = std::system(("bash -c " + Quoted(script)).c_str());
+  const int raw = std::system(("bash -c " + testing::ShellQuoted(script)).c_str());
   ASSERT_TRUE(WIFEXITED(raw));
   EXPECT_EQ(WEXITSTATUS(raw), 1);
   const std::string out = ReadBytes(logs.File("stdout"));
   EXPECT_GE(out.size(), 25u);
   EXPECT_EQ(out.substr(out.size() - 25), " *** Aborted by user ***\n") << out;
   EXPECT_FALSE(fs::exists(logs.File("next_g.nmea")));
+#endif
 }
 
 TEST_F(CliProcess, ImportsAGridAsACustomModel) {
+#ifndef ORTHELEV_WITH_IMPORT
+  GTEST_SKIP() << "the grid import needs GDAL, which this build has not";
+#endif
   // The GSIGEO grid of the fixture, cut to its northern two rows and eastern two columns.
   const std::string cdat = logs.File("cut.cdat");
   CliRun run = Invoke(

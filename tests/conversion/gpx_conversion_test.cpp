@@ -347,6 +347,7 @@ TEST_F(GpxConversionTest, RefusedFilesWriteNoOutput) {
 }
 
 TEST_F(GpxConversionTest, AFailedWriteLeavesNoOutput) {
+  ORTHELEV_NEEDS_FILE_SIZE_LIMIT();
   ASSERT_TRUE(OpenRegion());
   std::string text = "<gpx><trk><trkseg>\n";
   for (int i = 0; i < 3000; ++i) text += "<trkpt lat=\"35\" lon=\"139\"><ele>1</ele></trkpt>\n";

@@ -389,6 +389,7 @@ TEST_F(ProfileFileTest, ReportsFileFailuresAsResults) {
 // A write that fails half-way (here: the file-size limit, which binds root
 // too) leaves the old file whole and no temporary file behind.
 TEST_F(ProfileFileTest, AFailedSaveLeavesTheOldFileIntact) {
+  ORTHELEV_NEEDS_FILE_SIZE_LIMIT();
   const std::string original = "[Option]\r\nDecimal=4\r\n";
   ProfileFile profile = LoadBytes(original);
   profile.WriteString("CSV_Info", "Logger", std::string(4096, 'x'));

@@ -1,12 +1,9 @@
 #include "settings/settings_location.hpp"
 
 #include <chrono>
-#include <fcntl.h>
 #include <filesystem>
 #include <optional>
 #include <string>
-#include <sys/stat.h>
-#include <unistd.h>
 #include <vector>
 
 #include <gtest/gtest.h>
@@ -221,9 +218,9 @@ TEST_F(SettingsLocationTest, NewestFileTimeTakesTheLaterTime) {
   const auto past = future - 48h;
   fs::last_write_time(where_.programFile, past);
   const std::int64_t pastNs = futureNs.count() - std::chrono::nanoseconds(48h).count();
-  struct statx info {};
-  ASSERT_EQ(::statx(AT_FDCWD, where_.programFile.c_str(), 0, STATX_BTIME, &info), 0);
-  if (info.stx_mask & STATX_BTIME)
+  platform::FileStatus info;
+  ASSERT_TRUE(platform::StatusAt(where_.programFile, info));
+  if (info.createdNs != 0)
     EXPECT_GT(NewestFileTime(where_.programFile), pastNs);
   else
     EXPECT_EQ(NewestFileTime(where_.programFile), pastNs);
