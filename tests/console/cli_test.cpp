@@ -36,6 +36,18 @@ double Plane(double row, double column) {
 }
 double PlaneAt(double lat, double lon) { return Plane((90 - lat) * 24, lon * 24); }
 
+// The console's text with "\n" line ends: on Windows the standard streams
+// are in text mode and end lines with CR LF, as Windows programs do.
+std::string ConsoleText(std::string text) {
+#ifdef _WIN32
+  std::string lf;
+  for (std::size_t i = 0; i < text.size(); ++i)
+    if (!(text[i] == '\r' && i + 1 < text.size() && text[i + 1] == '\n')) lf += text[i];
+  text = lf;
+#endif
+  return text;
+}
+
 class CliProcess : public ::testing::Test {
  protected:
   void SetUp() override {
@@ -53,7 +65,8 @@ class CliProcess : public ::testing::Test {
   CliRun Invoke(const std::vector<std::string>& arguments) {
     const int status =
         testing::RunProgram(ORTHELEV_CLI_PATH, arguments, logs.File("stdout"), logs.File("stderr"));
-    return {status, ReadBytes(logs.File("stdout")), ReadBytes(logs.File("stderr"))};
+    return {status, ConsoleText(ReadBytes(logs.File("stdout"))),
+            ConsoleText(ReadBytes(logs.File("stderr")))};
   }
   std::vector<std::string> Base() { return {"--ini", ini, "--data-dir", data.Path().string()}; }
   std::vector<std::string> With(std::vector<std::string> extra) {
@@ -144,8 +157,9 @@ TEST_F(CliProcess, AGsigeoGeometryThatCannotBeSavedIsAnError) {
   const CliRun run = Invoke({"--ini", unwritable, "--data-dir", data.Path().string(), "--model",
                              "GSIGEO 2011 ver2.2", "--quiet", "convert", logs.File("c.csv")});
   EXPECT_EQ(run.status, 1);
-  EXPECT_EQ(run.err, "Error: the GSIGEO grid geometry could not be saved in " + unwritable +
-                         "; the next run cannot read the converted grid\n");
+  EXPECT_EQ(testing::Slashed(run.err),
+            "Error: the GSIGEO grid geometry could not be saved in " +
+                testing::Slashed(unwritable) + "; the next run cannot read the converted grid\n");
   EXPECT_TRUE(fs::exists(logs.File("c_g.csv")));
 }
 

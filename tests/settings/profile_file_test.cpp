@@ -9,6 +9,7 @@
 
 #include "support/file_size_limit.hpp"
 #include "support/folder_entries.hpp"
+#include "support/posix_only.hpp"
 #include "support/temp_dir.hpp"
 
 namespace orthelev {
@@ -425,6 +426,7 @@ TEST_F(ProfileFileTest, AWriteProtectedFileIsNotReplaced) {
 }
 
 TEST_F(ProfileFileTest, SaveFollowsASymbolicLinkAndKeepsPermissions) {
+  ORTHELEV_POSIX_ONLY("symbolic links and permission bits");
   const std::string real = folder_.File("real.ini");
   WriteBytes(real, "[Option]\nDecimal=4\n");
   std::filesystem::permissions(real, std::filesystem::perms(0640));

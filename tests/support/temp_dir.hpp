@@ -35,9 +35,8 @@ class TempDir {
   const std::filesystem::path& Path() const { return path_; }
   // The folder with a trailing separator, as DataFolder holds it.
   std::string Folder() const { return platform::Utf8Of(path_) + "/"; }
-  std::string File(const std::string& name) const {
-    return platform::Utf8Of(path_ / platform::PathOf(name));
-  }
+  // A file of the folder, joined with "/" (which Windows takes too).
+  std::string File(const std::string& name) const { return Folder() + name; }
   // Writes the bytes to the named file of the folder; gives its path.
   std::string Write(const std::string& name, const std::string& bytes) const {
     WriteBytes(File(name), bytes);
@@ -52,6 +51,28 @@ class TempDir {
 inline void WriteBytes(const std::string& path, const std::string& bytes) {
   std::ofstream out(platform::PathOf(path), std::ios::binary | std::ios::trunc);
   out.write(bytes.data(), static_cast<std::streamsize>(bytes.size()));
+}
+
+// The path with "/" for every separator: the text a test expects of a path
+// that the program may have written with Windows' "\\".
+inline std::string Slashed(std::string path) {
+#ifdef _WIN32
+  for (char& c : path)
+    if (c == '\\') c = '/';
+#endif
+  return path;
+}
+
+// Makes `link` a symbolic link to `target`; on Windows, where creating
+// links needs rights a user may not have (and wine has none), a copy.
+inline void LinkOrCopy(const std::filesystem::path& target, const std::filesystem::path& link) {
+#ifdef _WIN32
+  std::filesystem::copy_file(target, link, std::filesystem::copy_options::overwrite_existing);
+  std::filesystem::permissions(link, std::filesystem::perms::owner_write,
+                               std::filesystem::perm_options::add);  // so that it can be removed
+#else
+  std::filesystem::create_symlink(target, link);
+#endif
 }
 
 inline std::string ReadBytes(const std::string& path) {
