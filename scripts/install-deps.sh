@@ -8,7 +8,9 @@ packages=(cmake make g++ clang libclang-rt-14-dev clang-format clang-tidy google
           qt6-base-dev xvfb
           # the desktop tests and screenshots: a window manager, X tools, and
           # Wine's Tahoma-metric font for the windows' designed font
-          openbox x11-utils xdotool imagemagick fonts-wine)
+          openbox x11-utils xdotool imagemagick fonts-wine
+          # the Windows cross build and its tests under wine
+          g++-mingw-w64-x86-64-posix wine64)
 
 missing=()
 for p in "${packages[@]}"; do

@@ -112,8 +112,8 @@ TEST_F(SettingsStore, OptionValuesAreNormalised) {
     EXPECT_EQ(s.decimal, c.decimal) << c.lines[1];
     EXPECT_EQ(s.postfix, c.postfix) << c.lines[1];
     // A separator added to the DataPath is the system's own.
-    EXPECT_EQ(testing::Slashed(s.dataPath), c.dataPath) << c.lines[1];
-    EXPECT_EQ(testing::Slashed(s.dataFolder), c.dataFolder) << c.lines[1];
+    EXPECT_EQ(testing::Slashed(s.dataPath), testing::Slashed(c.dataPath)) << c.lines[1];
+    EXPECT_EQ(testing::Slashed(s.dataFolder), testing::Slashed(c.dataFolder)) << c.lines[1];
   }
 }
 
