@@ -25,7 +25,7 @@ test: build sanitize-build windows-zip
 	bash scripts/tidy.sh $(BUILD)
 	cd $(BUILD) && ctest --output-on-failure -j $(JOBS)
 	cd $(SANITIZE_BUILD) && ctest --output-on-failure -j $(JOBS)
-	cd $(WINDOWS_BUILD) && ctest --output-on-failure
+	cd $(WINDOWS_BUILD) && ctest --output-on-failure -V
 	bash scripts/run-fuzz.sh $(SANITIZE_BUILD) $(FUZZ_SECONDS) $(JOBS)
 
 build: deps
@@ -67,7 +67,7 @@ windows: deps
 
 # The core tests and the console end-to-end tests under wine64.
 windows-test: windows
-	cd $(WINDOWS_BUILD) && ctest --output-on-failure
+	cd $(WINDOWS_BUILD) && ctest --output-on-failure -V
 
 # $(WINDOWS_BUILD)/orthelev-cli-windows-x86_64.zip: the .exe and the README.
 windows-zip: windows

@@ -157,9 +157,9 @@ TEST_F(CliProcess, AGsigeoGeometryThatCannotBeSavedIsAnError) {
   const CliRun run = Invoke({"--ini", unwritable, "--data-dir", data.Path().string(), "--model",
                              "GSIGEO 2011 ver2.2", "--quiet", "convert", logs.File("c.csv")});
   EXPECT_EQ(run.status, 1);
-  EXPECT_EQ(testing::Slashed(run.err),
-            "Error: the GSIGEO grid geometry could not be saved in " +
-                testing::Slashed(unwritable) + "; the next run cannot read the converted grid\n");
+  EXPECT_EQ(testing::Slashed(run.err), "Error: the GSIGEO grid geometry could not be saved in " +
+                                           testing::Slashed(unwritable) +
+                                           "; the next run cannot read the converted grid\n");
   EXPECT_TRUE(fs::exists(logs.File("c_g.csv")));
 }
 
@@ -212,10 +212,11 @@ TEST_F(CliProcess, InterruptActsLikeEsc) {
   for (const std::string& a : With({"convert", logs.File("long.nmea"), logs.File("next.nmea")}))
     command += " " + testing::ShellQuoted(a);
   // Interrupt once the conversion has begun (its first status line is out).
-  const std::string script =
-      command + " > " + testing::ShellQuoted(logs.File("stdout")) + " 2> " + testing::ShellQuoted(logs.File("stderr")) +
-      " & pid=$!; " + "for i in $(seq 200); do grep -q 'NMEA file' " + testing::ShellQuoted(logs.File("stderr")) +
-      " && break; sleep 0.01; done; " + "kill -INT $pid; wait $pid";
+  const std::string script = command + " > " + testing::ShellQuoted(logs.File("stdout")) + " 2> " +
+                             testing::ShellQuoted(logs.File("stderr")) + " & pid=$!; " +
+                             "for i in $(seq 200); do grep -q 'NMEA file' " +
+                             testing::ShellQuoted(logs.File("stderr")) +
+                             " && break; sleep 0.01; done; " + "kill -INT $pid; wait $pid";
   const int raw = std::system(("bash -c " + testing::ShellQuoted(script)).c_str());
   ASSERT_TRUE(WIFEXITED(raw));
   EXPECT_EQ(WEXITSTATUS(raw), 1);
