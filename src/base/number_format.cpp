@@ -1,7 +1,10 @@
 #include "base/number_format.hpp"
 
+#include <array>
+#include <bit>
 #include <charconv>
 #include <cmath>
+#include <cstring>
 #include <limits>
 #include <system_error>
 
@@ -44,11 +47,79 @@ void AppendPadded(std::string& out, std::string_view text, int width) {
   out += text;
 }
 
+// The short-number road of AppendFixed: |value| below 10^9 with at most 9
+// decimals, the magnitude of every height and coordinate a log holds. Such
+// a value is m * 2^e exactly (m below 2^53); m * 10^decimals fits in 128
+// bits and the rounded quotient by 2^-e in 64, so integer arithmetic gives
+// the exact decimal rounding that to_chars computes: half to even, and an
+// exact tie rounded away from zero where IsExactDecimalTie sees it (twice
+// the scaled value an odd whole number of at most 2^53). Writes the text
+// (sign, digits, point) to `text` and returns its length; 0 when the value
+// is not of this kind.
+constexpr int kShortMaxDecimals = 9;
+
+// "00" "01" ... "99": two digits per step.
+constexpr std::array<char, 200> kDigitPairs = [] {
+  std::array<char, 200> pairs{};
+  for (size_t i = 0; i < 100; ++i) {
+    pairs[2 * i] = static_cast<char>('0' + i / 10);
+    pairs[2 * i + 1] = static_cast<char>('0' + i % 10);
+  }
+  return pairs;
+}();
+constexpr double kShortMaxMagnitude = 1e9;
+
+size_t ShortFixedText(double value, int decimals, char* text) {
+  const double magnitude = std::fabs(value);
+  if (decimals > kShortMaxDecimals || !(magnitude < kShortMaxMagnitude)) return 0;
+  // magnitude = mantissa / 2^shift exactly, from the IEEE 754 fields.
+  const auto bits = std::bit_cast<std::uint64_t>(magnitude);
+  const auto biased = static_cast<int>(bits >> 52);
+  std::uint64_t mantissa = bits & ((std::uint64_t{1} << 52) - 1);
+  if (biased != 0) mantissa |= std::uint64_t{1} << 52;
+  const int shift = 1075 - (biased != 0 ? biased : 1);  // > 0 below 10^9
+  const unsigned __int128 scaled =
+      static_cast<unsigned __int128>(mantissa) * static_cast<std::uint64_t>(kPowersOfTen[decimals]);
+  std::uint64_t units = 0;  // the value in units of 10^-decimals, rounded
+  if (shift < 128) {
+    units = static_cast<std::uint64_t>(scaled >> shift);
+    const unsigned __int128 rest = scaled - (static_cast<unsigned __int128>(units) << shift);
+    const unsigned __int128 half = static_cast<unsigned __int128>(1) << (shift - 1);
+    const bool tieAwayFromZero = 2 * units + 1 <= (std::uint64_t{1} << 53);
+    if (rest > half || (rest == half && (tieAwayFromZero || (units & 1) != 0))) ++units;
+  }
+  // The digits of `units`, two at a time from the last, with leading zeros
+  // up to one digit before the point.
+  char digits[24];
+  size_t first = sizeof digits;
+  for (; units >= 10; units /= 100) {
+    first -= 2;
+    std::memcpy(digits + first, kDigitPairs.data() + 2 * (units % 100), 2);
+  }
+  if (units != 0 || first == sizeof digits) digits[--first] = static_cast<char>('0' + units);
+  const auto fractionDigits = static_cast<size_t>(decimals);
+  while (sizeof digits - first < fractionDigits + 1) digits[--first] = '0';
+  const size_t wholeDigits = sizeof digits - first - fractionDigits;
+  size_t length = 0;
+  if (std::signbit(value)) text[length++] = '-';
+  std::memcpy(text + length, digits + first, wholeDigits);
+  length += wholeDigits;
+  if (fractionDigits > 0) {
+    text[length++] = '.';
+    std::memcpy(text + length, digits + first + wholeDigits, fractionDigits);
+    length += fractionDigits;
+  }
+  return length;
+}
+
 }  // namespace
 
 void AppendFixed(std::string& out, double value, int decimals, int width) {
   if (!std::isfinite(value)) return AppendPadded(out, NonFinite(value), width);
   if (decimals < 0) decimals = 0;
+  char shortText[32];
+  if (const size_t length = ShortFixedText(value, decimals, shortText); length != 0)
+    return AppendPadded(out, std::string_view(shortText, length), width);
   value = AwayFromZeroOnTie(value, decimals);
   // A double has at most 309 digits before the point.
   const size_t capacity = 330 + static_cast<size_t>(decimals);

@@ -56,12 +56,7 @@ CsvItemTitles DefaultCsvItemTitles() {
           std::string(defaults::kCsvGeoid), std::string(defaults::kCsvDate)};
 }
 
-const std::string& CsvLayout::Item(std::int32_t column) const {
-  static const std::string kNone;
-  return column >= 1 && column <= kMaxCsvFields ? fields[column - 1] : kNone;
-}
-
-std::int32_t SplitCsvFields(std::string_view text, CsvFields& fields) {
+std::int32_t SplitCsvItems(std::string_view text, CsvItemViews& items) {
   if (text.empty()) return 0;
   std::int32_t count = 0;
   // Items are a few bytes long: a plain loop finds their commas faster than find.
@@ -70,12 +65,20 @@ std::int32_t SplitCsvFields(std::string_view text, CsvFields& fields) {
       ++k;
       continue;
     }
-    fields[count++] = TrimControlAndBlanks(text.substr(0, k));
+    items[count++] = TrimControlAndBlanks(text.substr(0, k));
     text.remove_prefix(k + 1);
     k = 0;
   }
-  fields[count++] = TrimControlAndBlanks(text);
-  for (std::int32_t k = count; k < kMaxCsvFields; ++k) fields[k].clear();
+  items[count++] = TrimControlAndBlanks(text);
+  for (std::int32_t k = count; k < kMaxCsvFields; ++k) items[k] = {};
+  return count;
+}
+
+std::int32_t SplitCsvFields(std::string_view text, CsvFields& fields) {
+  CsvItemViews items;
+  const std::int32_t count = SplitCsvItems(text, items);
+  if (count == 0) return 0;
+  for (std::int32_t k = 0; k < kMaxCsvFields; ++k) fields[k] = items[k];
   return count;
 }
 

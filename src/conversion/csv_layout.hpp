@@ -25,6 +25,8 @@ inline constexpr int kCsvHeaderLineBudget = 35;
 
 // Items of one line; item number k (1-based) is element k - 1.
 using CsvFields = std::array<std::string, kMaxCsvFields>;
+// The same as views into the line.
+using CsvItemViews = std::array<std::string_view, kMaxCsvFields>;
 
 // 1-based item numbers of the columns; 0 when the file has no such column.
 struct CsvColumns {
@@ -34,10 +36,10 @@ struct CsvColumns {
 
 // The state of one CSV conversion.
 struct CsvLayout {
-  CsvFields fields;
-  std::int32_t fieldCount = 0;
-  std::string line;        // the current line, as read
-  std::string headerText;  // every line of the header search, joined with CR LF
+  CsvFields fields;             // the items of the column-name line
+  std::int32_t fieldCount = 0;  // the number of the last item of the current line
+  std::string line;             // the current line, as read
+  std::string headerText;       // every line of the header search, joined with CR LF
   CsvColumns columns;
   bool gpstDate = false;  // the date column is named "GPST": dates are checked
 
@@ -47,9 +49,6 @@ struct CsvLayout {
   double height = std::numeric_limits<double>::quiet_NaN();  // metres; NaN without column
   double fileGeoid = 0;        // metres, the logger's own geoid height; 0 without column
   bool positionGiven = false;  // both coordinate items hold at least one digit
-
-  // The item of a 1-based column of the current line; "" for column 0.
-  const std::string& Item(std::int32_t column) const;
 };
 
 // The default CSVitem title lists (defaults:: in settings.hpp).
@@ -60,6 +59,8 @@ CsvItemTitles DefaultCsvItemTitles();
 // are emptied. Returns the number of the last item (a line of blanks gives 1);
 // empty text gives 0 and leaves `fields` unchanged. Quotes are not special.
 std::int32_t SplitCsvFields(std::string_view text, CsvFields& fields);
+// SplitCsvFields into views of `text`.
+std::int32_t SplitCsvItems(std::string_view text, CsvItemViews& items);
 
 // Whether `item` is an entry of the comma-separated title list, both compared
 // after ASCII upper-casing (blanks inside entries count).

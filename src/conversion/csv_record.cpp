@@ -48,28 +48,31 @@ bool ParseCsvRecordLine(CsvLayout& layout, std::string line) {
   layout.longitude = 0;
   layout.height = std::numeric_limits<double>::quiet_NaN();
   layout.line = std::move(line);
-  const std::int32_t count = SplitCsvFields(layout.line, layout.fields);
+  CsvItemViews items;
+  const std::int32_t count = SplitCsvItems(layout.line, items);
   if (count == 0) return false;
   layout.fieldCount = count;
+  auto Item = [&items](std::int32_t column) {
+    return column >= 1 && column <= kMaxCsvFields ? items[column - 1] : std::string_view();
+  };
 
   const CsvColumns& columns = layout.columns;
   if (columns.latitude != 0) {
-    layout.latitude = ParseCsvCoordinate(layout.Item(columns.latitude));
-    if (columns.ns != 0 && IsSouthOrWestLetter(layout.Item(columns.ns), 'S'))
+    layout.latitude = ParseCsvCoordinate(Item(columns.latitude));
+    if (columns.ns != 0 && IsSouthOrWestLetter(Item(columns.ns), 'S'))
       layout.latitude = -layout.latitude;
   }
   if (columns.longitude != 0) {
-    layout.longitude = ParseCsvCoordinate(layout.Item(columns.longitude));
-    if (columns.ew != 0 && IsSouthOrWestLetter(layout.Item(columns.ew), 'W'))
+    layout.longitude = ParseCsvCoordinate(Item(columns.longitude));
+    if (columns.ew != 0 && IsSouthOrWestLetter(Item(columns.ew), 'W'))
       layout.longitude = -layout.longitude;
   }
-  layout.positionGiven =
-      HoldsDigit(layout.Item(columns.latitude)) && HoldsDigit(layout.Item(columns.longitude));
-  if (columns.height != 0) layout.height = ParseCsvNumber(layout.Item(columns.height));
-  layout.fileGeoid = columns.geoid != 0 ? ParseCsvNumber(layout.Item(columns.geoid)) : 0;
+  layout.positionGiven = HoldsDigit(Item(columns.latitude)) && HoldsDigit(Item(columns.longitude));
+  if (columns.height != 0) layout.height = ParseCsvNumber(Item(columns.height));
+  layout.fileGeoid = columns.geoid != 0 ? ParseCsvNumber(Item(columns.geoid)) : 0;
 
   if (layout.gpstDate && columns.date != 0 &&
-      layout.Item(columns.date).find('/') == std::string::npos)
+      Item(columns.date).find('/') == std::string_view::npos)
     TheConversion().dateTimeFormatError = true;
   return true;
 }

@@ -1,5 +1,7 @@
 #include "conversion/nmea_sentence.hpp"
 
+#include <algorithm>
+#include <bit>
 #include <cmath>
 #include <cstring>
 #include <limits>
@@ -22,7 +24,8 @@ constexpr double kMaxSeparation = 150.0;
 // entry (1-based position of the match) / 6. Entry 0 is a placeholder.
 constexpr std::string_view kSentenceLookup =
     "$XXXXX$GPGGA$GNGGA$GLGGA$GAGGA$BDGGA$GNGNS$GBGGA$GQGGA$GIGGA$";
-constexpr int kGnsEntry = 6;
+constexpr size_t kEntrySize = 6;
+constexpr size_t kGnsEntry = 6;
 
 constexpr std::string_view kGnsModes = "NADPRFEMS";
 
@@ -116,15 +119,48 @@ void ReplaceFieldInPlace(std::string& line, double value, int decimals, int n) {
   ReplaceSpan(line, span, value, decimals);
 }
 
-// Fields `first` < `second` replaced as by ReplaceFieldInPlace, first then
-// second. The numbers hold no comma, so the later field is replaced first
-// and the earlier one's place stays where the pass found it.
-void ReplaceTwoFieldsInPlace(std::string& line, int first, double firstValue, int second,
-                             double secondValue, int decimals) {
-  FieldSpan a, b;
-  FindFieldSpans(line, first, second, a, b);
-  ReplaceSpan(line, b, secondValue, decimals);
-  ReplaceSpan(line, a, firstValue, decimals);
+// Bit 7 of byte i set where line[base + i] is a comma, for the (up to) eight
+// bytes from `base`: a comma XOR ',' is the only zero byte, and adding 0x7F
+// to the low seven bits carries into bit 7 for every byte but a zero one.
+std::uint64_t CommaMarks(std::string_view line, size_t base) {
+  static_assert(std::endian::native == std::endian::little, "byte i is bits 8i to 8i + 7");
+  constexpr std::uint64_t kCommas = 0x2C2C2C2C2C2C2C2CULL, kLow7 = 0x7F7F7F7F7F7F7F7FULL;
+  std::uint64_t word = 0;  // past the end: zero bytes, not commas
+  std::memcpy(&word, line.data() + base, std::min<size_t>(8, line.size() - base));
+  const std::uint64_t x = word ^ kCommas;
+  return ~(((x & kLow7) + kLow7) | x | kLow7);
+}
+
+// SplitSentenceFields up to the first `wanted` commas (wanted < kMaxFields;
+// kMaxFields - 1 is the whole split): fields 1 to `wanted` come out as the
+// whole split gives them, the fields after them are left empty. commas[k]
+// is the place of comma k + 1; returns how many were found.
+int SplitLeadingFields(std::string_view line, int wanted, SentenceFields& result, size_t* commas) {
+  int found = 0;
+  size_t start = 0;  // of field found + 1
+  for (size_t base = 0; base < line.size() && found < wanted; base += 8) {
+    for (std::uint64_t marks = CommaMarks(line, base); marks != 0 && found < wanted;
+         marks &= marks - 1) {
+      const size_t k = base + static_cast<size_t>(std::countr_zero(marks)) / 8;
+      result.fields[found] = TrimControlAndBlanks(line.substr(start, k - start));
+      commas[found++] = k;
+      start = k + 1;
+    }
+  }
+  result.count = found + 1;
+  if (found < wanted || wanted == SentenceFields::kMaxFields - 1) {
+    const std::string_view rest = line.substr(start);
+    result.fields[found] = rest.substr(0, rest.find('*'));
+  }
+  return found;
+}
+
+// Where field n lies, as FindFieldSpans finds it, from the commas of
+// SplitLeadingFields (n at most their number + 1).
+FieldSpan SpanOfField(int n, const size_t* commas, int commaCount, size_t lineSize) {
+  if (n - 1 > commaCount) return {};
+  const size_t start = n == 1 ? 0 : commas[n - 2] + 1;
+  return {start, n <= commaCount ? commas[n - 1] : lineSize, true};
 }
 
 // RewriteChecksum on `line` itself.
@@ -142,26 +178,25 @@ void RewriteChecksumInPlace(std::string& line) {
 
 SentenceFields SplitSentenceFields(std::string_view line) {
   SentenceFields result;
-  int i = 1;
-  size_t start = 0;  // of field i
-  for (size_t k = 0; k < line.size() && i < SentenceFields::kMaxFields; ++k) {
-    if (line[k] != ',') continue;
-    result.fields[i - 1] = TrimControlAndBlanks(line.substr(start, k - start));
-    start = k + 1;
-    ++i;
-  }
-  const std::string_view rest = line.substr(start);
-  result.fields[i - 1] = rest.substr(0, rest.find('*'));
-  result.count = i;
+  size_t commas[SentenceFields::kMaxFields];
+  SplitLeadingFields(line, SentenceFields::kMaxFields - 1, result, commas);
   return result;
 }
 
 SentenceKind LookUpSentence(std::string_view addressField) {
+  // A six-byte field can only match an entry whole (a "$" starts every
+  // entry and only entries): compared in place.
+  if (addressField.size() == kEntrySize) {
+    for (size_t entry = 1; entry * kEntrySize + kEntrySize < kSentenceLookup.size(); ++entry)
+      if (kSentenceLookup.substr(entry * kEntrySize, kEntrySize) == addressField)
+        return entry == kGnsEntry ? SentenceKind::Gns : SentenceKind::Gga;
+    return SentenceKind::None;
+  }
   std::string key(addressField);
   key.push_back('$');
   const size_t found = kSentenceLookup.find(key);
   if (found == kSentenceLookup.npos) return SentenceKind::None;
-  const size_t entry = (found + 1) / 6;
+  const size_t entry = (found + 1) / kEntrySize;
   if (entry == 0) return SentenceKind::None;
   return entry == kGnsEntry ? SentenceKind::Gns : SentenceKind::Gga;
 }
@@ -219,7 +254,11 @@ bool HasWrongChecksum(std::string_view line) { return WrongChecksumAt(line, line
 
 void CorrectSentence(std::string& line, NmeaCounters& counters) {
   if (line.empty() || line[0] != '$') return;
-  const SentenceFields fields = SplitSentenceFields(line);
+  // Neither GGA nor GNS needs a field beyond the 12th.
+  constexpr int kFieldsUsed = 12;
+  SentenceFields fields;
+  size_t commas[kFieldsUsed];
+  const int commaCount = SplitLeadingFields(line, kFieldsUsed, fields, commas);
   const SentenceKind kind = LookUpSentence(fields[1]);
   if (kind == SentenceKind::None) return;
   ++counters.records;
@@ -239,7 +278,11 @@ void CorrectSentence(std::string& line, NmeaCounters& counters) {
   counters.diffSum += fix.separation - n;
   const int decimals = HeightDecimals();
   const double altitude = (fix.altitude + fix.separation) - n;
-  ReplaceTwoFieldsInPlace(line, 10, altitude, kind == SentenceKind::Gga ? 12 : 11, n, decimals);
+  const int separationField = kind == SentenceKind::Gga ? 12 : 11;
+  // The numbers hold no comma: the later field first, and the earlier one's
+  // place does not move.
+  ReplaceSpan(line, SpanOfField(separationField, commas, commaCount, line.size()), n, decimals);
+  ReplaceSpan(line, SpanOfField(10, commas, commaCount, line.size()), altitude, decimals);
   RewriteChecksumInPlace(line);
 }
 

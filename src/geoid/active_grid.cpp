@@ -14,6 +14,7 @@ void ActiveGrid::Reset() {
   open = false;
   nrows = ncols = nlat = nlon = prePad = 0;
   glamn = glomn = dgla = dglo = glamx = glomx = 0;
+  latNodesPer100 = lonNodesPer100 = std::numeric_limits<double>::infinity();  // 100 / 0
   wraps = false;
   splineRows = {};
 }
@@ -39,6 +40,8 @@ void SetActiveGeometry(const GridSpec& geometry) {
   g.glamx = g.glamn + (static_cast<double>(g.nlat) - 1) / NodesPerDegree(g.dgla);
   g.glomx = g.glomn + g.nlon / NodesPerDegree(g.dglo);
   g.wraps = g.glomn <= 0.00001 && g.glomx + 0.00001 >= 360;
+  g.latNodesPer100 = std::nearbyint(100 / g.dgla);
+  g.lonNodesPer100 = std::nearbyint(100 / g.dglo);
   g.splineRows = {};  // its nodes were found with the old geometry
 }
 
@@ -94,6 +97,20 @@ bool ReadGridNodes(std::int32_t row, std::int32_t column, int count, float* valu
     if (std::isnan(values[i])) return false;
   }
   return true;
+}
+
+void ReadGridNodePair(std::int32_t row, std::int32_t column, float& west, float& east) {
+  ActiveGrid& g = TheActiveGrid();
+  if (row >= 0 && row < g.nlat && column >= 0 && column + 2 <= g.nlon) {
+    const std::int64_t word = static_cast<std::int64_t>(row) * g.ncols + column + g.prePad;
+    if (const unsigned char* bytes = g.file.CachedBytes(4 * word, 8)) {
+      west = ReadNodeValue(bytes);
+      east = ReadNodeValue(bytes + 4);
+      return;
+    }
+  }
+  west = ReadGridNode(row, column);
+  east = ReadGridNode(row, column + 1);
 }
 
 }  // namespace orthelev

@@ -7,6 +7,7 @@
 // glomn <= 0.00001 and glomx + 0.00001 >= 360.
 
 #include <cstdint>
+#include <limits>
 #include <string>
 
 #include "geoid/grid_file.hpp"
@@ -43,6 +44,10 @@ struct ActiveGrid {
   double glamn = 0, glomn = 0, dgla = 0, dglo = 0;
   double glamx = 0;  // latitude of row 0
   double glomx = 0;  // one spacing east of the last column
+  // The integers nearest to 100 / dgla and 100 / dglo (ties to even), which
+  // place a point on the grid; derived once per geometry.
+  double latNodesPer100 = std::numeric_limits<double>::infinity();  // 100 / 0 until a geometry
+  double lonNodesPer100 = std::numeric_limits<double>::infinity();
   bool wraps = false;
   SplineRows splineRows;
 
@@ -81,5 +86,9 @@ float ReadGridNode(std::int32_t row, std::int32_t column);
 // ReadGridNode would one by one, stopping at the first missing node: false
 // then. Serves a window row from one cache lookup where it can.
 [[nodiscard]] bool ReadGridNodes(std::int32_t row, std::int32_t column, int count, float* values);
+
+// ReadGridNode of (row, column) and (row, column + 1), from one cache lookup
+// where both lie inside the grid.
+void ReadGridNodePair(std::int32_t row, std::int32_t column, float& west, float& east);
 
 }  // namespace orthelev

@@ -106,10 +106,8 @@ double InterpolateGeoid(int n, double lat, double lon) {
     lat = -90;
   if (g.glomx > 360 && lon < g.glomn) lon += 360;
 
-  const double lonPer100 = std::nearbyint(100 / g.dglo);
-  const double latPer100 = std::nearbyint(100 / g.dgla);
-  const double column = (lon - g.glomn) * lonPer100 / 100;
-  const double row = (g.glamx - lat) * latPer100 / 100;
+  const double column = (lon - g.glomn) * g.lonNodesPer100 / 100;
+  const double row = (g.glamx - lat) * g.latNodesPer100 / 100;
   if (!IndexableGridPosition(row) || !IndexableGridPosition(column)) return kNaN;
 
   if (n > 2 && 90 - std::fabs(lat) > g.dgla * (n / 2.0 + 1)) return SplineWindow(n, row, column);
@@ -134,8 +132,10 @@ double BilinearAt(double row, double column) {
     const double a = Node(r, c + sc), b = Node(r + 1, c + sc);
     return a * (1 - fr) + b * fr;
   }
-  const double n00 = Node(r, c), n10 = Node(r + 1, c), n01 = Node(r, c + 1),
-               n11 = Node(r + 1, c + 1);
+  float north[2], south[2];
+  ReadGridNodePair(r, c, north[0], north[1]);
+  ReadGridNodePair(r + 1, c, south[0], south[1]);
+  const double n00 = north[0], n10 = south[0], n01 = north[1], n11 = south[1];
   return n00 * (1 - fc) * (1 - fr) + n10 * fr * (1 - fc) + n01 * fc * (1 - fr) + n11 * fc * fr;
 }
 

@@ -1,8 +1,11 @@
 #include "base/number_format.hpp"
 
+#include <charconv>
 #include <clocale>
 #include <cmath>
+#include <cstdint>
 #include <limits>
+#include <random>
 #include <string>
 
 #include <gtest/gtest.h>
@@ -48,6 +51,13 @@ void ExpectFixedCases() {
       {-6.7, 1, 6, "  -6.7"},
       {123456.5, 1, 3, "123456.5"},  // width is a minimum
       {7.0, 0, 0, "7"},
+      {-0.0, 3, 0, "-0.000"},
+      {5e-324, 9, 0, "0.000000000"},
+      {1.0009765625, 9, 0, "1.000976563"},              // tie: twice the units odd and below 2^53
+      {5000000.0009765625, 9, 0, "5000000.000976562"},  // tie above 2^53: to even
+      {999999999.5, 0, 0, "1000000000"},
+      {1e9, 1, 0, "1000000000.0"},
+      {-123.456789, 12, 0, "-123.456789000000"},
   };
   for (const FixedCase& c : cases)
     EXPECT_EQ(FormatFixed(c.value, c.decimals, c.width), c.expected)
@@ -100,6 +110,23 @@ void ExpectParseCases() {
 }
 
 TEST(NumberFormat, FixedRoundsTiesAwayFromZero) { ExpectFixedCases(); }
+// Values that are not decimal ties print as std::to_chars prints them, at
+// every magnitude below and around the short-number road's bound.
+TEST(NumberFormat, FixedMatchesToCharsAwayFromTies) {
+  std::mt19937_64 random(42);
+  std::uniform_real_distribution<double> exponent(-14, 10);
+  for (int i = 0; i < 200000; ++i) {
+    const double value = (i % 2 ? -1 : 1) * std::pow(10.0, exponent(random));
+    const int decimals = i % 11;
+    char expected[400];
+    const auto end = std::to_chars(expected, expected + sizeof expected, value,
+                                   std::chars_format::fixed, decimals)
+                         .ptr;
+    ASSERT_EQ(FormatFixed(value, decimals), std::string(expected, end))
+        << value << " with " << decimals << " decimals";
+  }
+}
+
 TEST(NumberFormat, GeneralKeepsFifteenDigits) { ExpectGeneralCases(); }
 TEST(NumberFormat, ParsesOnlyPointDecimals) { ExpectParseCases(); }
 

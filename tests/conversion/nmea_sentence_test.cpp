@@ -69,16 +69,28 @@ TEST_F(NmeaSentenceTest, RecognisesOnlyTheListedAddressFields) {
     int records;
     bool corrected;
   } cases[] = {
-      {Signed("$GPGGA" + tail), 1, true},   {Signed("$GNGGA" + tail), 1, true},
-      {Signed("$GLGGA" + tail), 1, true},   {Signed("$GAGGA" + tail), 1, true},
-      {Signed("$BDGGA" + tail), 1, true},   {Signed("$GBGGA" + tail), 1, true},
-      {Signed("$GQGGA" + tail), 1, true},   {Signed("$GIGGA" + tail), 1, true},
+      {Signed("$GPGGA" + tail), 1, true},
+      {Signed("$GNGGA" + tail), 1, true},
+      {Signed("$GLGGA" + tail), 1, true},
+      {Signed("$GAGGA" + tail), 1, true},
+      {Signed("$BDGGA" + tail), 1, true},
+      {Signed("$GBGGA" + tail), 1, true},
+      {Signed("$GQGGA" + tail), 1, true},
+      {Signed("$GIGGA" + tail), 1, true},
       {Signed("$GPGGA " + tail), 1, true},  // the address field is trimmed
-      {Signed(" $GPGGA" + tail), 0, false}, {Signed("!GPGGA" + tail), 0, false},
-      {Signed("$gpgga" + tail), 0, false},  {Signed("$GPGNS" + tail), 0, false},
-      {Signed("$XXXXX" + tail), 0, false},  {Signed("$GPGG" + tail), 0, false},
-      {Signed("$GPRMC" + tail), 0, false},  {"$GPGGA", 1, false},
-      {Signed("$GPGGA"), 1, false},         {"", 0, false},
+      {Signed(" $GPGGA" + tail), 0, false},
+      {Signed("!GPGGA" + tail), 0, false},
+      {Signed("$gpgga" + tail), 0, false},
+      {Signed("$GPGNS" + tail), 0, false},
+      {Signed("$XXXXX" + tail), 0, false},
+      {Signed("$GPGG" + tail), 0, false},
+      {Signed("$GPRMC" + tail), 0, false},
+      {"$GPGGA", 1, false},
+      {Signed("$GPGGA"), 1, false},
+      {"", 0, false},
+      // a longer field is looked up as text in the list of entries
+      {Signed("$GPGGA$GNGGA" + tail), 1, true},
+      {Signed("GGA" + tail), 0, false},
   };
   for (const auto& c : cases) {
     counters_ = {};
