@@ -13,7 +13,8 @@
 //   TheBatch()       the running batch and its outcome (conversion/batch.hpp)
 // Not program state, and so not reset here: the installed window services
 // (owned by whoever installs them), GDAL's one-time driver registration and
-// the GDAL module, loaded once by the first raster import.
+// the GDAL module, loaded once by the first raster import, and the
+// platform layer's interrupt flag, cleared by each StartCatchingInterrupts.
 
 #include <string_view>
 #include <vector>
