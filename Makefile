@@ -8,7 +8,7 @@ WINDOWS_BUILD ?= build-windows
 JOBS ?= $(shell nproc)
 FUZZ_SECONDS ?= 30
 
-.PHONY: test demo build deps bench clean sanitize sanitize-build fuzz fuzz-build windows windows-test windows-zip
+.PHONY: test demo build deps bench clean sanitize sanitize-build fuzz fuzz-build package windows windows-test windows-zip
 
 # The console front end converts the samples; the desktop program is set
 # up beside the demo's settings to open with its model.
@@ -17,13 +17,15 @@ demo: deps
 	cmake --build $(BUILD) -j $(JOBS) --target orthelev-cli orthelev
 	bash scripts/demo.sh $(BUILD)
 
-# Format and static checks, every test in the normal build, every test again
-# under the sanitizers (any report fails), then every fuzz target for
-# FUZZ_SECONDS over its corpus.
-test: build sanitize-build windows-zip
+# Format and static checks, every test in the normal build, the Debian
+# package unpacked and run, every test again under the sanitizers (any
+# report fails), then every fuzz target for FUZZ_SECONDS over its corpus.
+test: build sanitize-build windows
 	bash scripts/check-format.sh
 	bash scripts/tidy.sh $(BUILD)
 	cd $(BUILD) && ctest --output-on-failure -j $(JOBS)
+	$(MAKE) package
+	bash scripts/check-package.sh $(BUILD)
 	cd $(SANITIZE_BUILD) && ctest --output-on-failure -j $(JOBS)
 	cd $(WINDOWS_BUILD) && ctest --output-on-failure -V
 	bash scripts/run-fuzz.sh $(SANITIZE_BUILD) $(FUZZ_SECONDS) $(JOBS)
@@ -34,6 +36,14 @@ build: deps
 
 deps:
 	bash scripts/install-deps.sh
+
+# The Debian package orthelev_<version>_<architecture>.deb in $(BUILD), and
+# beside it orthelev-cli-windows-x86_64.zip (the Windows cross build).
+package: deps windows-zip
+	cmake -S . -B $(BUILD) -DCMAKE_BUILD_TYPE=RelWithDebInfo
+	cmake --build $(BUILD) -j $(JOBS) --target orthelev-cli orthelev orthelev_gdal
+	cd $(BUILD) && cpack -G DEB
+	cp $(WINDOWS_BUILD)/orthelev-cli-windows-x86_64.zip $(BUILD)/
 
 # The tests (without the desktop program's) and the fuzz targets, built
 # with clang, ASan and UBSan.

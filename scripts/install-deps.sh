@@ -6,6 +6,9 @@ set -euo pipefail
 packages=(cmake make g++ clang libclang-rt-14-dev clang-format clang-tidy googletest libgtest-dev libgmock-dev libbenchmark-dev locales libgdal-dev gdal-bin proj-data proj-bin
           geographiclib-tools
           qt6-base-dev xvfb
+          # make package: dpkg-shlibdeps and the file type probe CPack runs
+          # first; its check validates the desktop entry and MIME types
+          dpkg-dev file desktop-file-utils shared-mime-info
           # the desktop tests and screenshots: a window manager, X tools, and
           # Wine's Tahoma-metric font for the windows' designed font
           openbox x11-utils xdotool imagemagick fonts-wine

@@ -58,7 +58,7 @@ bool WriteFileAtomically(const std::string& path, std::string_view bytes, std::s
 bool WriteFileAtomicallyFrom(
     const std::string& path,
     const std::function<bool(const ByteSink& put, std::string& error)>& produce, std::string& error,
-    int mode) {
+    int mode, const std::function<void(const std::string& tempPath)>& tempCreated) {
   const std::string target = platform::LinkTarget(path);
   platform::FileStatus old;
   const bool replacing = platform::StatusAt(target, old) && old.kind == platform::FileKind::Regular;
@@ -73,6 +73,7 @@ bool WriteFileAtomicallyFrom(
     error = Reason("Cannot write", path, errno);
     return false;
   }
+  if (tempCreated) tempCreated(temp);
   const int newMode = mode >= 0   ? mode & 07777
                       : replacing ? old.permissions
                                   : platform::NewFilePermissions();

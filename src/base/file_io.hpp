@@ -40,10 +40,12 @@ using ByteSink = std::function<bool(std::string_view bytes)>;
 // `produce` once with a sink for the pieces. When `produce` returns false the
 // write is abandoned, the old file stays as it was and `error` keeps the
 // reason `produce` put there (a failed piece gives the write's own reason).
+// `tempCreated`, when set, is told the temporary file's path as soon as it
+// exists, before `produce` runs (so that a signal handler can remove it).
 [[nodiscard]] bool WriteFileAtomicallyFrom(
     const std::string& path,
     const std::function<bool(const ByteSink& put, std::string& error)>& produce, std::string& error,
-    int mode = -1);
+    int mode = -1, const std::function<void(const std::string& tempPath)>& tempCreated = {});
 
 // True when a regular file (or a link to one) is at `path`.
 bool FileExists(const std::string& path);

@@ -3,7 +3,10 @@
 #include <optional>
 
 #ifdef ORTHELEV_WITH_IMPORT
+
+#include "base/number_format.hpp"
 #include "import/grid_import.hpp"
+#include "platform/platform.hpp"
 #endif
 
 namespace orthelev {
@@ -16,21 +19,82 @@ void Say(std::FILE* stream, const std::string& text) { std::fputs((text + "\n").
 
 #ifdef ORTHELEV_WITH_IMPORT
 
+namespace {
+
+// One line on a terminal, rewritten as the rows are written: "Importing
+// SRC: 42%". Nothing when `err` is no terminal (a pipe or a file).
+class ImportProgressLine {
+ public:
+  ImportProgressLine(std::FILE* err, const std::string& source)
+      : err_(err), source_(source), shown_(platform::IsTerminal(err)) {}
+  ~ImportProgressLine() { End(); }
+  ImportProgressLine(const ImportProgressLine&) = delete;
+  ImportProgressLine& operator=(const ImportProgressLine&) = delete;
+
+  ImportProgress Callback() {
+    if (!shown_) return nullptr;
+    return [this](std::int64_t done, std::int64_t total) {
+      const std::int64_t percent = total > 0 ? 100 * done / total : 100;
+      if (percent == percent_) return;
+      percent_ = percent;
+      started_ = true;
+      std::fputs(("\rImporting " + source_ + ": " + FormatInt(percent) + "%").c_str(), err_);
+      std::fflush(err_);
+    };
+  }
+  // Ends the line, once, so that what follows starts on a line of its own.
+  void End() {
+    if (started_) std::fputs("\n", err_);
+    started_ = false;
+  }
+
+ private:
+  std::FILE* err_;
+  std::string source_;
+  bool shown_;
+  bool started_ = false;
+  std::int64_t percent_ = -1;
+};
+
+std::string Degrees(double value) { return FormatGeneral(value); }
+
+void PrintSummary(const ImportSummary& s, std::FILE* out, std::FILE* err) {
+  Say(out, "  " + FormatInt(s.rows) + " rows x " + FormatInt(s.columns) + " columns, latitudes " +
+               Degrees(s.south) + " to " + Degrees(s.north) + ", longitudes " + Degrees(s.west) +
+               " to " + Degrees(s.east) + " degrees");
+  Say(out, "  spacing " + Degrees(s.latSpacing) + " x " + Degrees(s.lonSpacing) + " degrees");
+  Say(out, "  missing nodes: " + FormatInt(s.missingNodes + s.droppedNodes) + " of " +
+               FormatInt(s.sourceNodes) + " (" + FormatInt(s.droppedNodes) +
+               " of them of magnitude 200 m or more)");
+  if (s.padded)
+    Say(out,
+        "  padded: its nodes lie between the meridians, so wrapped columns and rows beyond the "
+        "poles were added for a height everywhere");
+  Say(out, "  file size: " + FormatInt(s.fileBytes) + " bytes");
+  const std::int64_t valid = s.sourceNodes - s.missingNodes - s.droppedNodes;
+  if (s.droppedNodes > 0)
+    Say(err, "orthelev-cli: import-grid: warning: " + FormatInt(s.droppedNodes) +
+                 " nodes of magnitude 200 m or more are no geoid heights and were stored as "
+                 "missing" +
+                 (s.droppedNodes > valid ? " (more than the " + FormatInt(valid) +
+                                               " valid ones: are the heights in millimetres?)"
+                                         : ""));
+  for (const std::string& note : s.notes) Say(err, "orthelev-cli: import-grid: " + note);
+}
+
+}  // namespace
+
 const char* ImportGridUsage() {
   return "       orthelev-cli import-grid SRC DEST [--region SOUTH,NORTH,WEST,EAST] [--format "
          "FORMAT]\n"
          "                                          write the geoid grid SRC (GTX, GeoTIFF, ISG or "
-         "any "
-         "raster\n"
+         "any raster\n"
          "                                          GDAL reads, an EGM2008 raw grid or a GSIGEO "
-         "ASCII "
-         "grid) as\n"
+         "ASCII grid) as\n"
          "                                          the custom geoid file DEST (.cdat), optionally "
-         "cut "
-         "to a\n"
+         "cut to a\n"
          "                                          region in degrees; FORMAT: auto (default), "
-         "egm2008, "
-         "gsigeo\n"
+         "egm2008, gsigeo\n"
          "                                          or raster\n";
 }
 
@@ -67,11 +131,17 @@ int ImportGridCommand(const std::vector<std::string>& arguments, std::FILE* out,
     return 2;
   }
   std::string error;
-  if (!ImportGrid(files[0], files[1], region, format, error)) {
+  ImportSummary summary;
+  ImportProgressLine progress(err, files[0]);
+  const bool imported =
+      ImportGrid(files[0], files[1], region, format, summary, progress.Callback(), error);
+  progress.End();
+  if (!imported) {
     Say(err, "orthelev-cli: import-grid: " + error);
     return 1;
   }
   Say(out, "Imported " + files[0] + " as " + files[1]);
+  PrintSummary(summary, out, err);
   return 0;
 }
 

@@ -54,6 +54,17 @@ std::string AsDegreeName(std::string upperName, bool& dms) {
   return upperName;
 }
 
+bool OnlyOf(std::string_view item, std::string_view allowed) {
+  return !item.empty() && item.find_first_not_of(allowed) == std::string_view::npos;
+}
+
+// Whether the two time items read as a date and a time of day, or as a GPS
+// week and its seconds. Items shifted by a lost blank or merged lines do not:
+// their record is not read, so no other column is taken for the height.
+bool LooksLikeTime(std::string_view first, std::string_view second) {
+  return OnlyOf(first, "0123456789/") && OnlyOf(second, "0123456789:.");
+}
+
 int LastItemOf(const RtklibColumn& column) {
   return column.item < 0 ? -1 : column.item + (column.dms ? kDmsItems - 1 : 0);
 }
@@ -96,6 +107,7 @@ std::optional<RtklibColumns> ParseRtklibColumnNames(std::string_view line,
         AsDegreeName(UpperAscii(line.substr(span.begin, span.end - span.begin)), dms);
     const RtklibColumn here{item, dms};
     if (IsTimeName(name)) {
+      if (columns.time < 0) columns.time = item;
       item += kTimeItems;
       continue;
     }
@@ -147,10 +159,15 @@ bool AnalyseRtklibHeader(RtklibHeader& header, const CsvItemTitles& titles) {
 }
 
 std::optional<RtklibRecord> ParseRtklibRecord(std::string_view line, const RtklibColumns& columns) {
-  const int last = std::max(
-      {LastItemOf(columns.latitude), LastItemOf(columns.longitude), LastItemOf(columns.height)});
+  const int timeEnd = columns.time < 0 ? -1 : columns.time + kTimeItems - 1;
+  const int last = std::max({LastItemOf(columns.latitude), LastItemOf(columns.longitude),
+                             LastItemOf(columns.height), timeEnd});
   const std::vector<ItemSpan> spans = ItemSpans(line, static_cast<std::size_t>(last) + 1);
   const int count = static_cast<int>(spans.size());
+  auto item = [&](int k) { return line.substr(spans[k].begin, spans[k].end - spans[k].begin); };
+  if (columns.time >= 0 &&
+      (timeEnd >= count || !LooksLikeTime(item(columns.time), item(columns.time + 1))))
+    return std::nullopt;
   if (LastItemOf(columns.latitude) >= count || LastItemOf(columns.longitude) >= count)
     return std::nullopt;
   const auto latitude = ReadValue(line, spans, columns.latitude);

@@ -26,6 +26,7 @@ struct RtklibColumn {
 
 struct RtklibColumns {
   RtklibColumn latitude, longitude, height;
+  int time = -1;  // 0-based index of the first of the two time items; -1: no time named
 };
 
 // The columns named by an RTKLIB column-name line ("%" and blank-separated

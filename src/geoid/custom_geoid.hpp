@@ -2,7 +2,9 @@
 // Custom geoid files: float32 nodes, row 0 at the northern edge, rows of
 // ncols values west to east, followed by a 40-byte little-endian trailer:
 //   int32 nrows, int32 ncols, double glamn, glomn, dgla, dglo (degrees).
-// Longitudes are east-positive with glomn in 0..360. The file is valid when
+// Longitudes are east-positive with glomn in 0..360 (or up to a few spacings
+// west of 0 for an imported global grid padded with wrapped columns, see
+// docs/grid-import.md). The file is valid when
 // nrows and ncols are positive, glamn and glomn finite, both spacings finite,
 // positive and below 200 degrees (NodesPerDegree not 0), and its size is
 // exactly 4 * nrows * ncols + 40 bytes.

@@ -7,6 +7,7 @@
 #include <fstream>
 #include <limits>
 #include <map>
+#include <optional>
 
 #include "base/byte_order.hpp"
 #include "base/number_format.hpp"
@@ -19,6 +20,8 @@ namespace orthelev {
 namespace {
 
 constexpr float kMissing = std::numeric_limits<float>::quiet_NaN();
+// The value of a GSIGEO node without a height.
+constexpr double kGsiNoData = 999.0;
 
 // Reads text lines, ending at LF with a CR before it dropped.
 class TextLines {
@@ -176,7 +179,59 @@ bool IsgAxis(double min, double max, double spacing, std::int32_t count, double&
   return false;
 }
 
-bool IsgGeometry(const IsgHeader& header, SourceLattice& lattice, double& noData,
+// The order of an ISG grid's values: rows of latitudes (or columns of
+// longitudes when lonFirst), each running as the directions say.
+struct IsgOrder {
+  bool lonFirst = false;  // the values run down meridians, not along parallels
+  bool northToSouth = true;
+  bool westToEast = true;
+};
+
+// "N-to-S, W-to-E" and the other orders of the two directions, the first
+// being the one that changes slowest. Letter case and blanks are ignored.
+bool ParseIsgOrdering(std::string_view text, IsgOrder& order) {
+  std::string compact;
+  for (const char c : LowerCase(text))
+    if (c != ' ' && c != '\t') compact.push_back(c);
+  const std::size_t comma = compact.find(',');
+  if (comma == std::string::npos) return false;
+  const std::string first = compact.substr(0, comma), second = compact.substr(comma + 1);
+  const auto latitude = [](const std::string& term, bool& southward) {
+    southward = term == "n-to-s";
+    return southward || term == "s-to-n";
+  };
+  const auto longitude = [](const std::string& term, bool& eastward) {
+    eastward = term == "w-to-e";
+    return eastward || term == "e-to-w";
+  };
+  if (latitude(first, order.northToSouth) && longitude(second, order.westToEast)) {
+    order.lonFirst = false;
+    return true;
+  }
+  order.lonFirst = true;
+  return longitude(first, order.westToEast) && latitude(second, order.northToSouth);
+}
+
+// The values of a grid read in `order`, put rows north to south, each west
+// to east.
+std::vector<float> InRowOrder(const std::vector<float>& values, const IsgOrder& order,
+                              std::int32_t rows, std::int32_t columns) {
+  if (!order.lonFirst && order.northToSouth && order.westToEast) return values;
+  std::vector<float> ordered(values.size());
+  const std::size_t fast = static_cast<std::size_t>(order.lonFirst ? rows : columns);
+  for (std::size_t i = 0; i < values.size(); ++i) {
+    const auto slow = static_cast<std::int32_t>(i / fast),
+               quick = static_cast<std::int32_t>(i % fast);
+    std::int32_t row = order.lonFirst ? quick : slow, column = order.lonFirst ? slow : quick;
+    if (!order.northToSouth) row = rows - 1 - row;
+    if (!order.westToEast) column = columns - 1 - column;
+    ordered[static_cast<std::size_t>(row) * static_cast<std::size_t>(columns) +
+            static_cast<std::size_t>(column)] = values[i];
+  }
+  return ordered;
+}
+
+bool IsgGeometry(const IsgHeader& header, SourceLattice& lattice, double& noData, IsgOrder& order,
                  std::string& error) {
   const char* required[] = {"lat min",   "lat max",   "lon min", "lon max",
                             "delta lat", "delta lon", "nrows",   "ncols"};
@@ -189,9 +244,10 @@ bool IsgGeometry(const IsgHeader& header, SourceLattice& lattice, double& noData
     error = "The ISG grid is projected; only latitude/longitude grids can be imported.";
     return false;
   }
-  if (!HeaderValueIs(header, "data format", "grid") ||
-      !HeaderValueIs(header, "data ordering", "n-to-s,w-to-e")) {
-    error = "The ISG file is not a grid ordered north to south, west to east.";
+  const auto ordering = header.find("data ordering");
+  if (ordering != header.end() && !ParseIsgOrdering(ordering->second, order)) {
+    error = "The ISG grid's data ordering \"" + ordering->second +
+            "\" is none this program knows (such as N-to-S, W-to-E).";
     return false;
   }
   const bool dms = !HeaderValueIs(header, "coord units", "deg");
@@ -256,7 +312,272 @@ bool ReadIsgValues(TextLines& lines, double noData, std::vector<float>& values,
   return true;
 }
 
+// Sparse ISG files: one point a line, "lat lon N" (or longitude first),
+// read as a grid when the points lie on a regular lattice.
+
+struct IsgPoint {
+  double latitude = 0, longitude = 0;
+  float value = 0;
+};
+
+// A sparse file must fill at least this share of its lattice.
+constexpr std::int64_t kMaxLatticeNodesPerPoint = 64;
+
+// "lat, lon, N" or "lon, lat, N" (any name for the value); lonFirst tells which.
+bool ParseIsgPointOrdering(std::string_view text, bool& lonFirst) {
+  std::string compact;
+  for (const char c : LowerCase(text))
+    if (c != ' ' && c != '\t') compact.push_back(c);
+  lonFirst = compact.rfind("lon,lat,", 0) == 0;
+  return lonFirst || compact.rfind("lat,lon,", 0) == 0;
+}
+
+bool ReadIsgPoints(TextLines& lines, std::int32_t count, bool lonFirst, bool dms, double noData,
+                   std::vector<IsgPoint>& points, std::string& error) {
+  std::string line;
+  while (static_cast<std::int32_t>(points.size()) < count && lines.Next(line)) {
+    std::string_view rest = TrimControlAndBlanks(line);
+    if (rest.empty()) continue;
+    std::string_view fields[3];
+    for (std::string_view& field : fields) {
+      while (!rest.empty() && IsBlank(rest.front())) rest.remove_prefix(1);
+      std::size_t end = 0;
+      while (end < rest.size() && !IsBlank(rest[end])) ++end;
+      field = rest.substr(0, end);
+      rest.remove_prefix(end);
+    }
+    IsgPoint point;
+    double value = 0;
+    if (!ParseIsgAngle(fields[lonFirst ? 1 : 0], dms, point.latitude) ||
+        !ParseIsgAngle(fields[lonFirst ? 0 : 1], dms, point.longitude) ||
+        !ParseReal(fields[2], value) || !TrimControlAndBlanks(rest).empty() ||
+        !std::isfinite(point.latitude) || !std::isfinite(point.longitude)) {
+      error = "Line " + FormatInt(lines.Number()) + " of the ISG file is no point (" +
+              (lonFirst ? "lon lat N" : "lat lon N") + ").";
+      return false;
+    }
+    const bool missing = value == noData || static_cast<float>(value) == static_cast<float>(noData);
+    point.value = missing ? kMissing : static_cast<float>(value);
+    points.push_back(point);
+  }
+  if (static_cast<std::int32_t>(points.size()) < count) {
+    error = "The ISG file has " + FormatInt(static_cast<std::int64_t>(points.size())) +
+            " points instead of " + FormatInt(count) + ".";
+    return false;
+  }
+  return true;
+}
+
+// The lattice axis the coordinates lie on: its first value, spacing (the
+// smallest step between distinct values) and count. False when fewer than
+// two distinct values, one off the lattice, or more than `maxCount` nodes.
+bool LatticeAxis(std::vector<double> values, std::int64_t maxCount, double& first, double& step,
+                 std::int64_t& count) {
+  std::sort(values.begin(), values.end());
+  values.erase(std::unique(values.begin(), values.end(),
+                           [](double a, double b) { return std::fabs(a - b) < 1e-9; }),
+               values.end());
+  if (values.size() < 2) return false;
+  step = values[1] - values[0];
+  for (std::size_t i = 2; i < values.size(); ++i) step = std::min(step, values[i] - values[i - 1]);
+  first = values.front();
+  const double steps = std::nearbyint((values.back() - first) / step);
+  if (!(steps < static_cast<double>(maxCount))) return false;  // NaN and infinities too
+  for (const double v : values) {
+    const double k = (v - first) / step;
+    if (std::fabs(k - std::nearbyint(k)) > 1e-6) return false;
+  }
+  count = static_cast<std::int64_t>(steps) + 1;
+  return true;
+}
+
+std::unique_ptr<GridSource> SparseIsgGrid(TextLines& lines, const IsgHeader& header,
+                                          std::string& error) {
+  if (!HeaderValueIs(header, "coord type", "geodetic")) {
+    error = "The ISG points are projected; only latitude/longitude grids can be imported.";
+    return nullptr;
+  }
+  bool lonFirst = false;
+  const auto ordering = header.find("data ordering");
+  if (ordering != header.end() && !ParseIsgPointOrdering(ordering->second, lonFirst)) {
+    error = "The ISG points' data ordering \"" + ordering->second +
+            "\" is none this program knows (lat, lon, N).";
+    return nullptr;
+  }
+  std::int32_t count = 0;
+  double noData = std::numeric_limits<double>::quiet_NaN();
+  if (!header.count("nrows") || !ParseInt32(header.at("nrows"), count) || count <= 0 ||
+      count > kMaxGsiNodes / kMaxLatticeNodesPerPoint ||
+      (header.count("nodata") && !ParseReal(header.at("nodata"), noData))) {
+    error = "The ISG header's point count (nrows) or nodata value is not usable.";
+    return nullptr;
+  }
+  std::vector<IsgPoint> points;
+  if (!ReadIsgPoints(lines, count, lonFirst, !HeaderValueIs(header, "coord units", "deg"), noData,
+                     points, error))
+    return nullptr;
+  std::vector<double> latitudes, longitudes;
+  for (const IsgPoint& p : points)
+    latitudes.push_back(p.latitude), longitudes.push_back(p.longitude);
+  SourceLattice lattice;
+  std::int64_t rows = 0, columns = 0;
+  // Each axis holds at most the lattice's nodes, so rows * columns cannot overflow.
+  const std::int64_t maxNodes = kMaxLatticeNodesPerPoint * count;
+  if (!LatticeAxis(latitudes, maxNodes, lattice.southLatitude, lattice.latSpacing, rows) ||
+      !LatticeAxis(longitudes, maxNodes, lattice.westLongitude, lattice.lonSpacing, columns) ||
+      rows * columns > maxNodes) {
+    error = "The ISG points do not lie on a regular latitude/longitude lattice that they fill.";
+    return nullptr;
+  }
+  lattice.rows = static_cast<std::int32_t>(rows);
+  lattice.columns = static_cast<std::int32_t>(columns);
+  std::vector<float> values(static_cast<std::size_t>(rows * columns), kMissing);
+  for (const IsgPoint& p : points) {
+    const auto r = rows - 1 -
+                   static_cast<std::int64_t>(
+                       std::nearbyint((p.latitude - lattice.southLatitude) / lattice.latSpacing));
+    const auto c = static_cast<std::int64_t>(
+        std::nearbyint((p.longitude - lattice.westLongitude) / lattice.lonSpacing));
+    values[static_cast<std::size_t>(r * columns + c)] = p.value;
+  }
+  return std::make_unique<MemoryGridSource>(lattice, std::move(values));
+}
+
+// --- GeographicLib .pgm ---------------------------------------------------
+
+// The header of a binary PGM image (P5) and the comments GeographicLib's
+// geoid grids carry: "# Offset X" and "# Scale Y" (heights = X + Y * pixel).
+struct PgmHeader {
+  std::int64_t width = 0, height = 0, maxValue = 0;
+  std::int64_t dataStart = 0;  // byte of the first pixel
+  std::optional<double> offset, scale;
+};
+
+constexpr std::size_t kMaxPgmHeaderBytes = 65536;
+
+std::string FileStart(const std::string& path, std::size_t limit) {
+  std::ifstream in(path, std::ios::binary);
+  std::string start(limit, '\0');
+  in.read(start.data(), static_cast<std::streamsize>(start.size()));
+  start.resize(static_cast<std::size_t>(in.gcount()));
+  return start;
+}
+
+bool IsPgmSpace(char c) { return c == ' ' || c == '\t' || c == '\n' || c == '\r'; }
+
+void ReadPgmComment(std::string_view comment, PgmHeader& header) {
+  comment = TrimControlAndBlanks(comment);
+  double value = 0;
+  for (const auto& [key, into] : {std::pair{std::string_view("Offset"), &header.offset},
+                                  std::pair{std::string_view("Scale"), &header.scale}})
+    if (comment.rfind(key, 0) == 0 && comment.size() > key.size() &&
+        IsPgmSpace(comment[key.size()]) &&
+        ParseReal(TrimControlAndBlanks(comment.substr(key.size())), value))
+      *into = value;
+}
+
+// Parses the header; false when the bytes are no P5 header.
+bool ParsePgmHeader(std::string_view bytes, PgmHeader& header) {
+  if (bytes.size() < 3 || bytes.substr(0, 2) != "P5" || !IsPgmSpace(bytes[2])) return false;
+  std::size_t at = 2;
+  std::int64_t* fields[] = {&header.width, &header.height, &header.maxValue};
+  for (std::int64_t* field : fields) {
+    while (at < bytes.size() && (IsPgmSpace(bytes[at]) || bytes[at] == '#')) {
+      if (bytes[at] != '#') {
+        ++at;
+        continue;
+      }
+      const std::size_t end = bytes.find('\n', at);
+      if (end == std::string_view::npos) return false;
+      ReadPgmComment(bytes.substr(at + 1, end - at - 1), header);
+      at = end + 1;
+    }
+    std::size_t end = at;
+    while (end < bytes.size() && bytes[end] >= '0' && bytes[end] <= '9' && end - at < 12) ++end;
+    std::int32_t value = 0;
+    if (end == at || !ParseInt32(bytes.substr(at, end - at), value)) return false;
+    *field = value;
+    at = end;
+  }
+  // One blank ends the header.
+  if (at >= bytes.size() || !IsPgmSpace(bytes[at])) return false;
+  header.dataStart = static_cast<std::int64_t>(at) + 1;
+  return true;
+}
+
+class PgmGrid : public GridSource {
+ public:
+  PgmGrid(const PgmHeader& header, double offset, double scale)
+      : header_(header), offset_(offset), scale_(scale) {
+    lattice_.rows = static_cast<std::int32_t>(header.height);
+    lattice_.columns = static_cast<std::int32_t>(header.width);
+    lattice_.southLatitude = -90;
+    lattice_.westLongitude = 0;
+    lattice_.latSpacing = 180.0 / static_cast<double>(header.height - 1);
+    lattice_.lonSpacing = 360.0 / static_cast<double>(header.width);
+    bytes_.resize(static_cast<std::size_t>(2 * header.width));
+  }
+  GridFile& File() { return file_; }
+  const SourceLattice& Lattice() const override { return lattice_; }
+  bool ReadRow(std::int32_t row, float* values, std::string& error) override {
+    const std::int64_t rowBytes = 2 * header_.width;
+    if (!file_.ReadExact(header_.dataStart + row * rowBytes, bytes_.data(), rowBytes)) {
+      error = "Cannot read row " + FormatInt(row) + " of the PGM geoid grid.";
+      return false;
+    }
+    for (std::int32_t c = 0; c < lattice_.columns; ++c) {
+      const unsigned pixel =
+          unsigned{bytes_[2 * std::size_t(c)]} << 8 | bytes_[2 * std::size_t(c) + 1];
+      values[c] = static_cast<float>(offset_ + scale_ * pixel);
+    }
+    return true;
+  }
+
+ private:
+  PgmHeader header_;
+  double offset_, scale_;
+  SourceLattice lattice_;
+  GridFile file_;
+  std::vector<unsigned char> bytes_;
+};
+
 }  // namespace
+
+bool LooksLikeGeographicLibPgm(const std::string& path) {
+  const std::string start = FileStart(path, 3);
+  return start.size() == 3 && start.substr(0, 2) == "P5" && IsPgmSpace(start[2]);
+}
+
+std::unique_ptr<GridSource> OpenGeographicLibPgm(const std::string& path, std::string& error) {
+  PgmHeader header;
+  if (!ParsePgmHeader(FileStart(path, kMaxPgmHeaderBytes), header)) {
+    error = path + " is not a PGM geoid grid: its header cannot be read.";
+    return nullptr;
+  }
+  if (!header.offset || !header.scale) {
+    error = path + " is a PGM image without the \"# Offset\" and \"# Scale\" comments of " +
+            "GeographicLib's geoid grids: its heights are unknown.";
+    return nullptr;
+  }
+  if (header.maxValue != 65535 || header.width < 1 || header.height < 2 ||
+      header.width * header.height > kMaxGsiNodes * 16) {
+    error = path + " is not a PGM geoid grid of 16-bit nodes (" + FormatInt(header.width) + " by " +
+            FormatInt(header.height) + ", largest value " + FormatInt(header.maxValue) + ").";
+    return nullptr;
+  }
+  // width * height < 2^31 * 16: no overflow.
+  if (header.dataStart + 2 * header.width * header.height > FileBytes(path)) {
+    error = path + " is shorter than its " + FormatInt(header.height) + " rows of " +
+            FormatInt(header.width) + " nodes.";
+    return nullptr;
+  }
+  auto grid = std::make_unique<PgmGrid>(header, *header.offset, *header.scale);
+  if (!grid->File().Open(path)) {
+    error = "Cannot open " + path + ".";
+    return nullptr;
+  }
+  return grid;
+}
 
 bool MemoryGridSource::ReadRow(std::int32_t row, float* values, std::string& error) {
   if (row < 0 || row >= lattice_.rows) {
@@ -340,7 +661,9 @@ std::unique_ptr<GridSource> OpenGsiAsciiGrid(const std::string& path, std::strin
                 " of the GSIGEO grid holds a value that is not a number.";
         return nullptr;
       }
-      row[c] = NodeOrMissing(static_cast<float>(value));
+      // 999.0 marks the nodes without a height; any other value is kept,
+      // so that one of magnitude 200 or more is counted as dropped.
+      row[c] = value == kGsiNoData ? kMissing : static_cast<float>(value);
     }
   }
   const SourceLattice lattice{geometry.nlat,  geometry.nlon, geometry.glamn,
@@ -366,8 +689,10 @@ std::unique_ptr<GridSource> OpenIsgGrid(const std::string& path, std::string& er
   IsgHeader header;
   SourceLattice lattice;
   double noData = 0;
-  if (!ReadIsgHeader(lines, header, error) || !IsgGeometry(header, lattice, noData, error))
-    return nullptr;
+  IsgOrder order;
+  if (!ReadIsgHeader(lines, header, error)) return nullptr;
+  if (!HeaderValueIs(header, "data format", "grid")) return SparseIsgGrid(lines, header, error);
+  if (!IsgGeometry(header, lattice, noData, order, error)) return nullptr;
   // Values are separated by blanks or line ends: a file of n bytes holds
   // at most (n + 1) / 2 of them.
   if (static_cast<std::int64_t>(lattice.rows) * lattice.columns > (FileBytes(path) + 1) / 2) {
@@ -378,7 +703,8 @@ std::unique_ptr<GridSource> OpenIsgGrid(const std::string& path, std::string& er
   std::vector<float> values(static_cast<std::size_t>(lattice.rows) *
                             static_cast<std::size_t>(lattice.columns));
   if (!ReadIsgValues(lines, noData, values, error)) return nullptr;
-  return std::make_unique<MemoryGridSource>(lattice, std::move(values));
+  return std::make_unique<MemoryGridSource>(
+      lattice, InRowOrder(values, order, lattice.rows, lattice.columns));
 }
 
 }  // namespace orthelev

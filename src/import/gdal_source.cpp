@@ -140,11 +140,33 @@ bool GtxHeaderFits(const std::string& path, std::string& error) {
   return false;
 }
 
+// The files GDAL reads the dataset from, in its path forms.
+std::vector<std::string> DatasetFiles(GDALDataset& dataset) {
+  std::vector<std::string> names;
+  char** files = dataset.GetFileList();
+  for (char** file = files; file && *file; ++file) names.emplace_back(*file);
+  CSLDestroy(files);
+  return names;
+}
+
+// "Band 2 of PATH is ignored ..." for a dataset of more than one band.
+std::vector<std::string> IgnoredBands(GDALDataset& dataset, const std::string& path) {
+  const int bands = dataset.GetRasterCount();
+  if (bands < 2) return {};
+  const std::string which = bands == 2   ? std::string("Band 2")
+                            : bands == 3 ? std::string("Bands 2 and 3")
+                                         : "Bands 2 to " + FormatInt(bands);
+  return {which + " of " + path + (bands == 2 ? " is" : " are") +
+          " ignored: only band 1 is imported."};
+}
+
 class GdalRaster : public GridSource {
  public:
   GdalRaster(DatasetHandle dataset, GDALRasterBand* band, const SourceLattice& lattice,
-             bool southUp)
+             bool southUp, const std::string& path)
       : dataset_(std::move(dataset)), band_(band), lattice_(lattice), southUp_(southUp) {
+    files_ = DatasetFiles(*dataset_);
+    notes_ = IgnoredBands(*dataset_, path);
     int hasNoData = 0;
     noData_ = band_->GetNoDataValue(&hasNoData);
     hasNoData_ = hasNoData != 0;
@@ -156,6 +178,8 @@ class GdalRaster : public GridSource {
     raw_.resize(static_cast<std::size_t>(std::min(lattice_.columns, kPieceColumns)));
   }
   const SourceLattice& Lattice() const override { return lattice_; }
+  std::vector<std::string> Files() const override { return files_; }
+  std::vector<std::string> Notes() const override { return notes_; }
   bool ReadRow(std::int32_t row, float* values, std::string& error) override {
     const int line = southUp_ ? lattice_.rows - 1 - row : row;
     QuietGdalErrors quiet;
@@ -187,7 +211,51 @@ class GdalRaster : public GridSource {
   bool hasNoData_ = false;
   double noData_ = 0, scale_ = 1, offset_ = 0;
   std::vector<double> raw_;
+  std::vector<std::string> files_, notes_;
 };
+
+// The subdataset names GDAL offers for a file of several grids (NetCDF,
+// HDF): NETCDF:"file":variable and the like.
+std::vector<std::string> SubdatasetNames(GDALDataset& dataset) {
+  std::vector<std::string> names;
+  char** items = dataset.GetMetadata("SUBDATASETS");
+  for (char** item = items; item && *item; ++item) {
+    const std::string entry = *item;
+    const std::size_t equals = entry.find('=');
+    if (equals != std::string::npos && equals >= 5 && entry.compare(equals - 5, 5, "_NAME") == 0)
+      names.push_back(entry.substr(equals + 1));
+  }
+  return names;
+}
+
+std::string NoBandReason(GDALDataset& dataset, const std::string& path) {
+  const std::vector<std::string> names = SubdatasetNames(dataset);
+  if (names.empty()) return path + " holds no raster band.";
+  std::string list;
+  for (const std::string& name : names) list += (list.empty() ? "" : ", ") + ("'" + name + "'");
+  return path + " holds " + FormatInt(static_cast<std::int64_t>(names.size())) +
+         " grids and no single raster band; give one of them as the source: " + list + ".";
+}
+
+// Without a coordinate system the transform's numbers are taken as degrees;
+// ones that cannot be (projected metres, pixel numbers) are refused here,
+// before their size is read as a spacing.
+bool CheckUnreferencedExtent(GDALDataset& dataset, const double* transform, const std::string& path,
+                             std::string& error) {
+  if (dataset.GetSpatialRef() != nullptr) return true;
+  const double top = transform[3];
+  const double bottom = transform[3] + transform[5] * dataset.GetRasterYSize();
+  const double left = transform[0];
+  const double right = transform[0] + transform[1] * dataset.GetRasterXSize();
+  const double limit = 90 + std::fabs(transform[5]);
+  if (std::fabs(top) <= limit && std::fabs(bottom) <= limit && std::fabs(left) <= 720 &&
+      std::fabs(right) <= 720)
+    return true;
+  error = path + " has no coordinate system, and its rows reach beyond 90 degrees of latitude (" +
+          FormatGeneral(std::min(top, bottom)) + " to " + FormatGeneral(std::max(top, bottom)) +
+          "): it is not a latitude/longitude grid (a projected one?).";
+  return false;
+}
 
 std::unique_ptr<GridSource> OpenRaster(const std::string& path, bool& opened, std::string& error) {
   static std::once_flag registered;
@@ -204,7 +272,8 @@ std::unique_ptr<GridSource> OpenRaster(const std::string& path, bool& opened, st
     if (!GtxHeaderFits(path, error)) return nullptr;
   }
   const char* const identified[] = {driver ? GDALGetDriverShortName(driver) : nullptr, nullptr};
-  DatasetHandle dataset(GDALDataset::Open(path.c_str(), GDAL_OF_RASTER | GDAL_OF_READONLY,
+  DatasetHandle dataset(GDALDataset::Open(path.c_str(),
+                                          GDAL_OF_RASTER | GDAL_OF_READONLY | GDAL_OF_VERBOSE_ERROR,
                                           driver ? identified : nullptr));
   if (!dataset) {
     error = path + " is not a grid this program can read" + LastGdalMessage() + ".";
@@ -212,7 +281,7 @@ std::unique_ptr<GridSource> OpenRaster(const std::string& path, bool& opened, st
   }
   opened = true;
   if (dataset->GetRasterCount() < 1) {
-    error = path + " holds no raster band.";
+    error = NoBandReason(*dataset, path);
     return nullptr;
   }
   GDALRasterBand* band = dataset->GetRasterBand(1);
@@ -235,7 +304,9 @@ std::unique_ptr<GridSource> OpenRaster(const std::string& path, bool& opened, st
     error = path + " has columns that do not run eastwards; it cannot be imported.";
     return nullptr;
   }
-  if (!CheckGeographic(*dataset, path, error)) return nullptr;
+  if (!CheckGeographic(*dataset, path, error) ||
+      !CheckUnreferencedExtent(*dataset, transform, path, error))
+    return nullptr;
   // GDAL gives the outer corner of pixel (0, 0) whatever the raster's own
   // convention (it moves pixel-is-point origins itself); nodes are the
   // pixel centres.
@@ -248,7 +319,7 @@ std::unique_ptr<GridSource> OpenRaster(const std::string& path, bool& opened, st
   const bool southUp = transform[5] > 0;
   lattice.southLatitude = southUp ? transform[3] + transform[5] / 2
                                   : transform[3] + transform[5] * (lattice.rows - 0.5);
-  return std::make_unique<GdalRaster>(std::move(dataset), band, lattice, southUp);
+  return std::make_unique<GdalRaster>(std::move(dataset), band, lattice, southUp, path);
 }
 
 }  // namespace

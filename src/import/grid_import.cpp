@@ -1,7 +1,12 @@
 #include "import/grid_import.hpp"
 
+#include <cerrno>
 #include <cmath>
+#include <cstdio>
+#include <cstring>
+#include <exception>
 #include <filesystem>
+#include <limits>
 #include <system_error>
 #include <vector>
 
@@ -10,13 +15,14 @@
 #include "geoid/custom_geoid.hpp"
 #include "geoid/node_values.hpp"
 #include "import/grid_source.hpp"
+#include "import/import_platform.hpp"
 
 namespace orthelev {
 namespace {
 
 std::string Trailer(const ImportPlan& plan) {
   GridSpec geometry;
-  geometry.nrows = plan.rowCount;
+  geometry.nrows = plan.WrittenRows();
   geometry.ncols = static_cast<std::int32_t>(plan.sourceColumns.size());
   geometry.glamn = plan.glamn;
   geometry.glomn = plan.glomn;
@@ -25,31 +31,200 @@ std::string Trailer(const ImportPlan& plan) {
   return CustomTrailer(geometry);
 }
 
+// The source's nodes as the import found them.
+struct NodeCounts {
+  std::int64_t source = 0, missing = 0, dropped = 0;
+  std::int64_t Valid() const { return source - missing - dropped; }
+};
+
+// Counts the nodes of an output row that come from the source once (the
+// wrapped padding columns repeat nodes already counted).
+void CountRow(const std::vector<float>& row, std::int32_t padColumns, NodeCounts& counts) {
+  for (std::size_t k = static_cast<std::size_t>(padColumns); k + padColumns < row.size(); ++k) {
+    ++counts.source;
+    if (std::isnan(row[k]))
+      ++counts.missing;
+    else if (std::isnan(NodeOrMissing(row[k])))
+      ++counts.dropped;
+  }
+}
+
+// The row beyond a pole (docs/grid-import.md): each node chosen so that
+// interpolating from the ring node below it to the pole, `gap` spacings
+// away, ends at the mean m of the ring: v + (m - v) / gap.
+std::vector<float> PoleRow(const std::vector<float>& ring, std::int32_t padColumns, double gap) {
+  double sum = 0;
+  std::int64_t count = 0;
+  for (std::size_t k = static_cast<std::size_t>(padColumns); k + padColumns < ring.size(); ++k) {
+    const float v = NodeOrMissing(ring[k]);
+    if (!std::isnan(v)) sum += v, ++count;
+  }
+  std::vector<float> row(ring.size(), std::numeric_limits<float>::quiet_NaN());
+  if (count == 0) return row;
+  const double mean = sum / static_cast<double>(count);
+  for (std::size_t k = 0; k < ring.size(); ++k) {
+    const double v = NodeOrMissing(ring[k]);
+    if (!std::isnan(v)) row[k] = static_cast<float>(v + (mean - v) / gap);
+  }
+  return row;
+}
+
+class NodeWriter {
+ public:
+  NodeWriter(const ImportPlan& plan, const ByteSink& put, const ImportProgress& progress)
+      : plan_(plan), put_(put), progress_(progress) {}
+
+  bool Put(const std::vector<float>& row) {
+    bytes_.clear();
+    for (const float value : row) AppendNodeValue(bytes_, value);
+    if (!put_(bytes_)) return false;
+    if (progress_) progress_(++written_, plan_.WrittenRows());
+    return true;
+  }
+
+ private:
+  const ImportPlan& plan_;
+  const ByteSink& put_;
+  const ImportProgress& progress_;
+  std::string bytes_;
+  std::int64_t written_ = 0;
+};
+
+std::string NoValidNodeReason(const NodeCounts& counts) {
+  std::string reason = "No node of the grid holds a geoid height (" + FormatInt(counts.source) +
+                       " nodes: " + FormatInt(counts.missing) + " missing";
+  if (counts.dropped > 0)
+    reason += ", " + FormatInt(counts.dropped) +
+              " of magnitude 200 m or more, which no geoid height reaches: are the heights in "
+              "millimetres or another unit?";
+  return reason + "); nothing was written.";
+}
+
 bool WriteNodes(GridSource& source, const ImportPlan& plan, const ByteSink& put,
-                std::string& error) {
+                const ImportProgress& progress, NodeCounts& counts, std::string& error) {
   std::vector<float> row(static_cast<std::size_t>(source.Lattice().columns));
-  std::string bytes;
-  bytes.reserve(plan.sourceColumns.size() * 4);
-  for (std::int32_t r = plan.firstRow; r < plan.firstRow + plan.rowCount; ++r) {
+  std::vector<float> out(plan.sourceColumns.size());
+  NodeWriter writer(plan, put, progress);
+  const std::int32_t last = plan.firstRow + plan.rowCount - 1;
+  for (std::int32_t r = plan.firstRow; r <= last; ++r) {
     if (!source.ReadRow(r, row.data(), error)) return false;
-    bytes.clear();
-    for (const std::int32_t c : plan.sourceColumns)
-      AppendNodeValue(bytes, row[static_cast<std::size_t>(c)]);
-    if (!put(bytes)) return false;
+    for (std::size_t k = 0; k < out.size(); ++k)
+      out[k] = row[static_cast<std::size_t>(plan.sourceColumns[k])];
+    CountRow(out, plan.padColumns, counts);
+    if (r == plan.firstRow && plan.northPoleRow &&
+        !writer.Put(PoleRow(out, plan.padColumns, plan.northPoleGap)))
+      return false;
+    if (!writer.Put(out)) return false;
+    if (r == last && plan.southPoleRow &&
+        !writer.Put(PoleRow(out, plan.padColumns, plan.southPoleGap)))
+      return false;
+  }
+  if (counts.Valid() == 0) {
+    error = NoValidNodeReason(counts);
+    return false;
   }
   return put(Trailer(plan));
 }
 
-bool SameFile(const std::string& a, const std::string& b) {
-  std::error_code ignored;
-  return std::filesystem::equivalent(a, b, ignored);
+// True when `path` is one of GDAL's own forms (/vsizip/..., DRIVER:"file":...)
+// rather than a plain file name. A Windows drive letter is no driver prefix.
+bool IsGdalPathForm(const std::string& path) {
+  if (path.rfind("/vsi", 0) == 0) return true;
+  const std::size_t colon = path.find(':');
+  if (colon == std::string::npos || colon < 2) return false;
+  for (std::size_t i = 0; i < colon; ++i) {
+    const char c = path[i];
+    if (!((c >= 'A' && c <= 'Z') || (c >= 'a' && c <= 'z') || (c >= '0' && c <= '9') || c == '_'))
+      return false;
+  }
+  return true;
 }
 
-// A raster through GDAL, or an ISG grid GDAL does not take.
+// The local file a path of GDAL's forms reads: the archive of /vsizip/,
+// /vsitar/ or /vsigzip/ paths, the file of DRIVER:"file":name; empty for
+// files in memory or on the network.
+std::string LocalFileOf(std::string path) {
+  while (path.rfind("/vsi", 0) == 0) {
+    const std::size_t slash = path.find('/', 4);
+    if (slash == std::string::npos) return {};
+    const std::string handler = path.substr(0, slash + 1);
+    if (handler != "/vsizip/" && handler != "/vsitar/" && handler != "/vsigzip/" &&
+        handler != "/vsi7z/" && handler != "/vsirar/" && handler != "/vsisubfile/")
+      return {};
+    path.erase(0, slash + 1);
+    if (handler == "/vsisubfile/") path.erase(0, path.find(',') + 1);
+    if (!path.empty() && path.front() == '{') path = path.substr(1, path.find('}') - 1);
+  }
+  if (IsGdalPathForm(path)) {
+    const std::size_t open = path.find('"');
+    const std::size_t close = open == std::string::npos ? open : path.find('"', open + 1);
+    if (close == std::string::npos) return {};
+    path = path.substr(open + 1, close - open - 1);
+  }
+  // Inside an archive: the longest leading part that is a file.
+  std::string candidate = path;
+  while (!candidate.empty() && !IsRegularFile(candidate)) {
+    const std::size_t slash = candidate.find_last_of('/');
+    if (slash == std::string::npos || slash == 0) return {};
+    candidate.erase(slash);
+  }
+  return candidate;
+}
+
+bool DestinationIsSource(const std::string& destination, const std::vector<std::string>& files) {
+  for (const std::string& file : files) {
+    const std::string local = IsGdalPathForm(file) ? LocalFileOf(file) : file;
+    if (!local.empty() && SameExistingFile(local, destination)) return true;
+  }
+  return false;
+}
+
+bool RefuseDestinationIsSource(const std::string& destination, std::string& error) {
+  error = "The destination " + destination + " is the source grid itself (or a file it is read " +
+          "from); choose another destination.";
+  return false;
+}
+
+// What is wrong with a plain source path before any reader tries it: a
+// missing, unreadable or empty file, or a folder. True when none of those.
+bool CheckPlainSource(const std::string& path, std::string& error) {
+  if (IsGdalPathForm(path)) return true;
+  if (IsFolder(path)) {
+    error = path + " is a folder, not a grid file.";
+    return false;
+  }
+  const int fd = platform::OpenForReading(path);
+  if (fd < 0) {
+    error = "Cannot read " + path + " (" + platform::ErrorText(errno) + ").";
+    return false;
+  }
+  char first = 0;
+  const bool empty = platform::ReadSome(fd, &first, 1) <= 0;
+  platform::CloseFile(fd);
+  if (empty) error = path + " is empty.";
+  return !empty;
+}
+
+std::int64_t FileBytes(const std::string& path) {
+  std::error_code sizeError;
+  const auto size = std::filesystem::file_size(path, sizeError);
+  return sizeError ? -1 : static_cast<std::int64_t>(size);
+}
+
+// A raster through GDAL, GeographicLib's .pgm geoid grids, or an ISG grid
+// GDAL does not take. When nothing reads it and its size fits an EGM2008
+// raw grid of another spacing, the refusal says how to import it.
 std::unique_ptr<GridSource> OpenRaster(const std::string& path, std::string& error) {
+  if (LooksLikeGeographicLibPgm(path)) return OpenGeographicLibPgm(path, error);
   bool recognised = false;
   auto source = OpenGdalRaster(path, recognised, error);
-  if (!source && !recognised && LooksLikeIsgGrid(path)) source = OpenIsgGrid(path, error);
+  if (!source && !recognised && LooksLikeIsgGrid(path)) return OpenIsgGrid(path, error);
+  const int egmNodes = EgmRawNodesPerDegree(FileBytes(path), true);
+  if (!source && !recognised && egmNodes != 0) {
+    if (!error.empty() && error.back() == '.') error.pop_back();
+    error += "; its size fits an EGM2008 raw grid of " + FormatInt(egmNodes) +
+             " nodes per degree: import it with --format egm2008.";
+  }
   return source;
 }
 
@@ -65,11 +240,10 @@ std::unique_ptr<GridSource> OpenSource(const std::string& path, GridSourceFormat
     case GridSourceFormat::kDetect:
       break;
   }
-  std::error_code sizeError;
-  const auto size = std::filesystem::file_size(path, sizeError);
-  if (!sizeError && EgmRawNodesPerDegree(static_cast<std::int64_t>(size), false) != 0)
+  const std::int64_t size = FileBytes(path);
+  if (size >= 0 && EgmRawNodesPerDegree(size, false) != 0)
     return OpenEgmRawGrid(path, false, error);
-  if (!sizeError && LooksLikeGsiAsciiGrid(path)) return OpenGsiAsciiGrid(path, error);
+  if (size >= 0 && LooksLikeGsiAsciiGrid(path)) return OpenGsiAsciiGrid(path, error);
   return OpenRaster(path, error);
 }
 
@@ -81,25 +255,64 @@ bool ParseRegionLimit(std::string_view& text, bool last, double& value) {
   return ParseReal(number, value);
 }
 
+void Summarise(const ImportPlan& plan, const NodeCounts& counts, const GridSource& grid,
+               ImportSummary& summary) {
+  summary = ImportSummary{};
+  summary.rows = plan.WrittenRows();
+  summary.columns = static_cast<std::int32_t>(plan.sourceColumns.size());
+  summary.south = plan.glamn;
+  summary.north = plan.glamn + (summary.rows - 1) * plan.dgla;
+  summary.west = plan.glomn;
+  summary.east = plan.glomn + (summary.columns - 1) * plan.dglo;
+  summary.latSpacing = plan.dgla;
+  summary.lonSpacing = plan.dglo;
+  summary.sourceNodes = counts.source;
+  summary.missingNodes = counts.missing;
+  summary.droppedNodes = counts.dropped;
+  summary.fileBytes =
+      4 * static_cast<std::int64_t>(summary.rows) * summary.columns + kCustomTrailerBytes;
+  summary.padded = plan.padColumns > 0 || plan.northPoleRow || plan.southPoleRow;
+  summary.notes = grid.Notes();
+}
+
 }  // namespace
 
 bool ImportGrid(const std::string& source, const std::string& destination,
-                const std::optional<Region>& region, GridSourceFormat format, std::string& error) {
+                const std::optional<Region>& region, GridSourceFormat format,
+                ImportSummary& summary, const ImportProgress& progress, std::string& error) {
   error.clear();
-  if (SameFile(source, destination)) {
-    error = "The destination " + destination + " is the source grid itself.";
-    return false;
-  }
+  if (!CheckPlainSource(source, error)) return false;
+  if (DestinationIsSource(destination, {source}))
+    return RefuseDestinationIsSource(destination, error);
   std::unique_ptr<GridSource> grid = OpenSource(source, format, error);
   if (!grid) return false;
+  std::vector<std::string> files = grid->Files();
+  files.push_back(source);
+  if (DestinationIsSource(destination, files)) return RefuseDestinationIsSource(destination, error);
   ImportPlan plan;
   if (!PlanImport(grid->Lattice(), region, plan, error)) return false;
-  return WriteFileAtomicallyFrom(
+  NodeCounts counts;
+  TempFileRemoval removal;
+  const bool written = WriteFileAtomicallyFrom(
       destination,
       [&](const ByteSink& put, std::string& reason) {
-        return WriteNodes(*grid, plan, put, reason);
+        try {
+          return WriteNodes(*grid, plan, put, progress, counts, reason);
+        } catch (const std::exception& failure) {
+          reason = std::string("The import failed: ") + failure.what() + ".";
+          return false;
+        }
       },
-      error);
+      error, -1, [&removal](const std::string& temp) { removal.Arm(temp); });
+  removal.Disarm();
+  if (written) Summarise(plan, counts, *grid, summary);
+  return written;
+}
+
+bool ImportGrid(const std::string& source, const std::string& destination,
+                const std::optional<Region>& region, GridSourceFormat format, std::string& error) {
+  ImportSummary summary;
+  return ImportGrid(source, destination, region, format, summary, nullptr, error);
 }
 
 bool ImportGrid(const std::string& source, const std::string& destination,

@@ -20,6 +20,12 @@ class GridSource {
   // Fills `values` (Lattice().columns entries) with row `row`, 0 being the
   // northernmost. False, with a reason in `error`, when it cannot be read.
   virtual bool ReadRow(std::int32_t row, float* values, std::string& error) = 0;
+  // The files the grid is read from, in GDAL's path forms where GDAL reads
+  // them; empty when it is only the path it was opened with.
+  virtual std::vector<std::string> Files() const { return {}; }
+  // What the source holds and the import leaves out (extra bands), one
+  // sentence each.
+  virtual std::vector<std::string> Notes() const { return {}; }
 };
 
 // A grid held whole in memory, rows northernmost first.
@@ -64,10 +70,25 @@ bool LooksLikeIsgGrid(const std::string& path);
 
 // Reads the ISG geoid grid at `path` (ISG 1.0, 1.01 and 2.0 text layout,
 // node-registered or cell-registered, decimal or degree-minute-second
-// coordinates, rows north to south). Nullptr, with a reason in `error`,
-// for projected or sparse grids, other data orderings, grids of more than
-// kMaxGsiNodes nodes and malformed files.
+// coordinates, values in any order of the data ordering "N-to-S, W-to-E"
+// and its variants: S-to-N, E-to-W, and meridians first as in
+// "W-to-E, N-to-S"), and sparse files of points ("lat, lon, N", or
+// longitude first) that lie on a regular lattice and fill at least 1/64 of
+// it (missing lattice nodes are missing). Nullptr, with a reason in
+// `error`, for projected grids or points, unknown orderings, grids of more
+// than kMaxGsiNodes nodes and malformed files.
 std::unique_ptr<GridSource> OpenIsgGrid(const std::string& path, std::string& error);
+
+// True when the file at `path` starts as a binary PGM image (P5).
+bool LooksLikeGeographicLibPgm(const std::string& path);
+
+// Opens a GeographicLib geoid grid (.pgm): a P5 image of 16-bit big-endian
+// nodes whose header comments "# Offset X" and "# Scale Y" give the heights
+// X + Y * pixel, rows from 90° N to 90° S, columns from 0° E eastwards, a
+// global grid of width columns and height rows (spacings 360 / width and
+// 180 / (height - 1) degrees). Nullptr, with a reason in `error`, for other
+// images, a missing offset or scale and files shorter than their nodes.
+std::unique_ptr<GridSource> OpenGeographicLibPgm(const std::string& path, std::string& error);
 
 // Opens any raster GDAL reads (GTX, GeoTIFF, ISG, ...), band 1. Node i lies
 // at the centre of pixel i. Nullptr, with a reason in `error`, for files

@@ -105,11 +105,12 @@ bool PlanRows(const SourceLattice& s, double dlat, const std::optional<Region>& 
   return true;
 }
 
-// True when `columns` columns of the plan's rows make a custom geoid file
-// below 2 GiB; checked before the column list is made.
+// True when `columns` columns of the plan's rows (pole rows included) make
+// a custom geoid file below 2 GiB; checked before the column list is made,
+// and again once pole rows are added.
 bool FitsOneFile(const ImportPlan& plan, std::int64_t columns, std::string& error) {
   // Compared in nodes: rows and columns below 2^31 multiply without overflow.
-  const std::int64_t nodes = static_cast<std::int64_t>(plan.rowCount) * columns;
+  const std::int64_t nodes = static_cast<std::int64_t>(plan.WrittenRows()) * columns;
   if (nodes <= (kMaxFileBytes - 40) / 4) return true;
   error = "The imported grid would take " + FormatInt(4 * nodes + 40) +
           " bytes; a custom geoid file must stay below 2 GiB. Cut a region.";
@@ -126,10 +127,14 @@ bool PlanGlobalColumns(const SourceLattice& s, double dlon, std::int64_t n,
   double start = west - static_cast<double>(shift) * dlon;
   if (start < kNodeTolerance * dlon) start = 0;
   std::int64_t first = 0, count = n;
-  // Nodes between the meridians (pixel centres at half a spacing): repeat
-  // the first column after the last so that every longitude lies between two
-  // nodes, the reader's wrap needing a node on 0°.
-  if (span.full && start > 0) count = n + 1;
+  // Nodes between the meridians (pixel centres at half a spacing): the
+  // reader wraps only a grid with a node on 0°, so the circle is padded with
+  // the wrapped columns its windows need (docs/grid-import.md).
+  if (span.full && start > 0) {
+    first = -kPadColumns;
+    count = n + std::int64_t{2} * kPadColumns;
+    plan.padColumns = kPadColumns;
+  }
   if (!span.full) {
     first = FirstNodeFrom(span.west - start, dlon);
     count = std::min(n, LastNodeTo(span.west + span.width - start, dlon) - first + 1);
@@ -138,8 +143,28 @@ bool PlanGlobalColumns(const SourceLattice& s, double dlon, std::int64_t n,
   plan.sourceColumns.clear();
   for (std::int64_t k = first; k < first + count; ++k)
     plan.sourceColumns.push_back(static_cast<std::int32_t>(((k - shift) % n + n) % n));
-  plan.glomn = NormalizedLongitude(start + static_cast<double>(first) * dlon);
+  const double glomn = start + static_cast<double>(first) * dlon;
+  plan.glomn = plan.padColumns > 0 ? glomn : NormalizedLongitude(glomn);
   return true;
+}
+
+// The fraction of a spacing between the outermost row at `latitude` and the
+// pole beyond it, when it lies strictly between 0 and 1; 0 otherwise.
+double PoleGap(double latitude, double dlat) {
+  const double gap = (90 - std::fabs(latitude)) / dlat;
+  return gap > kNodeTolerance && gap < 1 - kNodeTolerance ? gap : 0;
+}
+
+// Rows beyond the poles for a grid that takes the whole circle and whose
+// outermost rows stop short of a pole.
+void PlanPoleRows(const SourceLattice& s, ImportPlan& plan) {
+  const double north = plan.glamn + (plan.rowCount - 1) * plan.dgla;
+  if (plan.firstRow == 0 && north > 0) plan.northPoleGap = PoleGap(north, plan.dgla);
+  if (plan.firstRow + plan.rowCount == s.rows && plan.glamn < 0)
+    plan.southPoleGap = PoleGap(plan.glamn, plan.dgla);
+  plan.northPoleRow = plan.northPoleGap > 0;
+  plan.southPoleRow = plan.southPoleGap > 0;
+  if (plan.southPoleRow) plan.glamn -= plan.dgla;
 }
 
 bool PlanRegionalColumns(const SourceLattice& s, double dlon, const LongitudeSpan& span,
@@ -216,6 +241,11 @@ bool PlanImport(const SourceLattice& source, const std::optional<Region>& region
   if (!(n > 0 ? PlanGlobalColumns(source, plan.dglo, n, span, plan, error)
               : PlanRegionalColumns(source, plan.dglo, span, plan, error)))
     return false;
+  if (n > 0 && span.full) {
+    PlanPoleRows(source, plan);
+    const auto columns = static_cast<std::int64_t>(plan.sourceColumns.size());
+    if (!FitsOneFile(plan, columns, error)) return false;
+  }
   if (plan.sourceColumns.empty()) {
     error = "The region holds no column of the grid.";
     return false;

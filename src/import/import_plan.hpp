@@ -9,8 +9,9 @@
 // (its columns cover the whole circle) is rotated so that its first column is
 // the first node at or east of 0° and keeps 360 / spacing distinct columns,
 // dropping repeated columns such as a second 180° meridian. When its nodes
-// lie between the meridians (none on 0°), the first column is repeated after
-// the last, so that every longitude lies between two nodes.
+// lie between the meridians (none on 0°), the whole circle is padded with
+// the wrapped columns the reader's windows need, and a row beyond each pole
+// the grid's rows do not reach (docs/grid-import.md).
 
 #include <cstdint>
 #include <optional>
@@ -37,14 +38,34 @@ struct SourceLattice {
   double lonSpacing = 0;     // degrees between columns, positive
 };
 
+// Wrapped columns added on each side of a padded global grid: one more
+// than half the largest spline window, so that every longitude has a
+// complete window and a longitude and the same one a turn further east
+// take the same nodes (the reader truncates window starts towards 0).
+inline constexpr std::int32_t kPadColumns = 4;
+
 // What to copy: source rows firstRow .. firstRow + rowCount - 1, and for each
 // output column the source column it takes (repeats allowed when a global
-// grid is rotated or closed at its seam).
+// grid is rotated or padded at its seam).
 struct ImportPlan {
   std::int32_t firstRow = 0;
   std::int32_t rowCount = 0;
   std::vector<std::int32_t> sourceColumns;
-  double glamn = 0, glomn = 0, dgla = 0, dglo = 0;  // the custom file's trailer values
+  // Output columns at each end of sourceColumns that repeat columns from the
+  // other end of the circle (0 or kPadColumns).
+  std::int32_t padColumns = 0;
+  // A row beyond the north (south) pole, made so that interpolation reaches
+  // the pole: set when the grid takes the whole circle and its outermost row
+  // lies the fraction northPoleGap (southPoleGap) of a spacing from the pole,
+  // 0 < gap < 1.
+  bool northPoleRow = false, southPoleRow = false;
+  double northPoleGap = 0, southPoleGap = 0;
+  // The custom file's trailer values (glamn of the written rows, padding
+  // included; glomn negative for a padded grid).
+  double glamn = 0, glomn = 0, dgla = 0, dglo = 0;
+
+  // Rows of the written file, pole rows included.
+  std::int32_t WrittenRows() const { return rowCount + northPoleRow + southPoleRow; }
 };
 
 // Spacings the reader can address: its arithmetic uses the whole number of

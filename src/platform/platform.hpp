@@ -173,6 +173,24 @@ void StopCatchingInterrupts();
 // True when an interrupt came since StartCatchingInterrupts.
 bool InterruptRequested();
 
+// While one lives, an interrupt (SIGINT or SIGTERM; on Windows the
+// console's Ctrl-C and Ctrl-Break) first removes the file last given to Arm
+// (if it is armed) and then ends the program as it would have without it;
+// the handlers before it are restored when it ends. One at a time.
+class TempFileRemoval {
+ public:
+  TempFileRemoval();
+  ~TempFileRemoval();
+  TempFileRemoval(const TempFileRemoval&) = delete;
+  TempFileRemoval& operator=(const TempFileRemoval&) = delete;
+
+  // The file an interrupt removes from now on (paths of 4095 bytes at most;
+  // a longer one is not removed).
+  void Arm(const std::string& path);
+  // No file is removed by an interrupt from now on.
+  void Disarm();
+};
+
 // A loaded shared library (module): its handle, or null with the reason.
 struct LoadedModule {
   void* handle = nullptr;

@@ -7,6 +7,7 @@
 #include <dlfcn.h>
 #include <fcntl.h>
 #include <pwd.h>
+#include <signal.h>
 #include <sys/stat.h>
 #include <unistd.h>
 
@@ -68,6 +69,45 @@ volatile std::sig_atomic_t interrupted = 0;
 extern "C" void OnInterruptSignal(int signalNumber) {
   interrupted = 1;
   std::signal(signalNumber, SIG_DFL);  // a second one ends the program
+}
+
+// The one temporary file a signal removes. Written only while the signals
+// are blocked, read only by the handler: the handler sees a whole path or
+// none.
+struct PendingTempFile {
+  char path[4096] = {};
+  volatile std::sig_atomic_t armed = 0;
+  struct sigaction previousInt {};
+  struct sigaction previousTerm {};
+};
+
+PendingTempFile& ThePendingTempFile() {
+  static PendingTempFile pending;
+  return pending;
+}
+
+// Only async-signal-safe calls: unlink, sigaction, raise.
+extern "C" void RemoveTempFileAndEnd(int signal) {
+  PendingTempFile& pending = ThePendingTempFile();
+  if (pending.armed) ::unlink(pending.path);
+  struct sigaction fallback {};
+  fallback.sa_handler = SIG_DFL;
+  sigemptyset(&fallback.sa_mask);
+  ::sigaction(signal, &fallback, nullptr);
+  // Delivered with the default action as soon as the handler returns.
+  ::raise(signal);
+}
+
+// Runs `change` with SIGINT and SIGTERM blocked.
+template <typename Change>
+void WithSignalsBlocked(Change change) {
+  sigset_t block, before;
+  sigemptyset(&block);
+  sigaddset(&block, SIGINT);
+  sigaddset(&block, SIGTERM);
+  ::sigprocmask(SIG_BLOCK, &block, &before);
+  change();
+  ::sigprocmask(SIG_SETMASK, &before, nullptr);
 }
 
 }  // namespace
@@ -215,6 +255,37 @@ void StopCatchingInterrupts() {
 }
 
 bool InterruptRequested() { return interrupted != 0; }
+
+TempFileRemoval::TempFileRemoval() {
+  PendingTempFile& pending = ThePendingTempFile();
+  pending.armed = 0;
+  struct sigaction removal {};
+  removal.sa_handler = RemoveTempFileAndEnd;
+  sigemptyset(&removal.sa_mask);
+  ::sigaction(SIGINT, &removal, &pending.previousInt);
+  ::sigaction(SIGTERM, &removal, &pending.previousTerm);
+}
+
+TempFileRemoval::~TempFileRemoval() {
+  PendingTempFile& pending = ThePendingTempFile();
+  Disarm();
+  ::sigaction(SIGINT, &pending.previousInt, nullptr);
+  ::sigaction(SIGTERM, &pending.previousTerm, nullptr);
+}
+
+void TempFileRemoval::Arm(const std::string& path) {
+  PendingTempFile& pending = ThePendingTempFile();
+  WithSignalsBlocked([&] {
+    pending.armed = 0;
+    if (path.size() >= sizeof pending.path) return;
+    std::memcpy(pending.path, path.c_str(), path.size() + 1);
+    pending.armed = 1;
+  });
+}
+
+void TempFileRemoval::Disarm() {
+  WithSignalsBlocked([] { ThePendingTempFile().armed = 0; });
+}
 
 LoadedModule LoadModule(const std::string& path) {
   void* handle = ::dlopen(path.c_str(), RTLD_NOW | RTLD_LOCAL);

@@ -114,6 +114,29 @@ HANDLE OpenForAttributes(const std::string& path) {
 // Set from the console's control thread, read at the conversions' check points.
 std::atomic<bool> interrupted{false};
 
+// The one temporary file a Ctrl-C removes (the handler runs on a thread of
+// its own, so the path is swapped whole under the lock).
+struct PendingTempFile {
+  CRITICAL_SECTION lock;
+  std::wstring path;
+  bool armed = false;
+  PendingTempFile() { ::InitializeCriticalSection(&lock); }
+};
+
+PendingTempFile& ThePendingTempFile() {
+  static PendingTempFile pending;
+  return pending;
+}
+
+BOOL WINAPI RemoveTempFileAndEnd(DWORD event) {
+  if (event != CTRL_C_EVENT && event != CTRL_BREAK_EVENT) return FALSE;
+  PendingTempFile& pending = ThePendingTempFile();
+  ::EnterCriticalSection(&pending.lock);
+  if (pending.armed) ::DeleteFileW(pending.path.c_str());
+  ::LeaveCriticalSection(&pending.lock);
+  return FALSE;  // the next handler, in the end the default one, ends the program
+}
+
 BOOL WINAPI OnConsoleControl(DWORD event) {
   if (event != CTRL_C_EVENT && event != CTRL_BREAK_EVENT) return FALSE;
   // A second Ctrl-C ends the program as usual.
@@ -312,6 +335,32 @@ void StartCatchingInterrupts() {
 void StopCatchingInterrupts() { ::SetConsoleCtrlHandler(OnConsoleControl, FALSE); }
 
 bool InterruptRequested() { return interrupted; }
+
+TempFileRemoval::TempFileRemoval() {
+  Disarm();
+  ::SetConsoleCtrlHandler(RemoveTempFileAndEnd, TRUE);
+}
+
+TempFileRemoval::~TempFileRemoval() {
+  Disarm();
+  ::SetConsoleCtrlHandler(RemoveTempFileAndEnd, FALSE);
+}
+
+void TempFileRemoval::Arm(const std::string& path) {
+  PendingTempFile& pending = ThePendingTempFile();
+  std::wstring wide = Wide(path);
+  ::EnterCriticalSection(&pending.lock);
+  pending.path.swap(wide);
+  pending.armed = true;
+  ::LeaveCriticalSection(&pending.lock);
+}
+
+void TempFileRemoval::Disarm() {
+  PendingTempFile& pending = ThePendingTempFile();
+  ::EnterCriticalSection(&pending.lock);
+  pending.armed = false;
+  ::LeaveCriticalSection(&pending.lock);
+}
 
 LoadedModule LoadModule(const std::string& path) {
   const HMODULE module = ::LoadLibraryW(Wide(path).c_str());

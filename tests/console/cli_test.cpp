@@ -237,6 +237,13 @@ TEST_F(CliProcess, ImportsAGridAsACustomModel) {
       {"import-grid", data.File("gsigeo2011_ver2_2.asc"), cdat, "--region", "35.5,36,139.5,140"});
   EXPECT_EQ(run.status, 0) << run.err;
   EXPECT_EQ(ReadBytes(cdat).size(), 4u * 2 * 2 + 40);
+  // The summary on standard output; no progress line when standard error is no terminal.
+  EXPECT_NE(run.out.find("\n  2 rows x 2 columns, latitudes 35.5 to 36, longitudes 139.5 to 140 "
+                         "degrees\n  spacing 0.5 x 0.5 degrees\n"),
+            std::string::npos)
+      << run.out;
+  EXPECT_NE(run.out.find("\n  file size: 56 bytes\n"), std::string::npos) << run.out;
+  EXPECT_EQ(run.err, "");
   run = Invoke({"--ini", ini, "--custom", cdat, "check", "36", "140"});
   EXPECT_EQ(run.out, "9.0000\n");
   run = Invoke({"--ini", ini, "--custom", cdat, "check", "35", "139"});
@@ -248,6 +255,22 @@ TEST_F(CliProcess, ImportsAGridAsACustomModel) {
   EXPECT_EQ(run.status, 1);
   EXPECT_NE(run.err.find("orthelev-cli: import-grid: "), std::string::npos);
   EXPECT_EQ(ReadBytes(cdat).size(), 4u * 2 * 2 + 40);  // the earlier file stays
+}
+
+TEST_F(CliProcess, ImportShowsItsProgressOnATerminal) {
+  // script(1) runs the import with a terminal as its standard error.
+  const std::string cdat = logs.File("all.cdat");
+  const std::string import = Quoted(ORTHELEV_CLI_PATH) + " import-grid " +
+                             Quoted(data.File("gsigeo2011_ver2_2.asc")) + " " + Quoted(cdat);
+  const std::string command =
+      "script -qec " + Quoted(import) + " /dev/null > " + Quoted(logs.File("terminal")) + " 2>&1";
+  ASSERT_EQ(std::system(command.c_str()), 0);
+  const std::string shown = ReadBytes(logs.File("terminal"));
+  EXPECT_NE(shown.find("\rImporting " + data.File("gsigeo2011_ver2_2.asc") + ": 33%\r"),
+            std::string::npos)
+      << shown;
+  EXPECT_NE(shown.find(": 100%\r\n"), std::string::npos) << shown;  // the line ends
+  EXPECT_EQ(ReadBytes(cdat).size(), 4u * 3 * 3 + 40);
 }
 
 TEST_F(CliProcess, ListsTheModels) {

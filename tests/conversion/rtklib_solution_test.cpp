@@ -311,19 +311,24 @@ TEST_F(RtklibSolutionTest, RefusesSolutionsWithoutEllipsoidalHeightsOrWithoutLat
 TEST_F(RtklibSolutionTest, CopiesRecordsOutsideTheModelAndCommentLinesAsTheyWere) {
   const std::string outside = Replaced(corpus_.records[0], "35.165360854", "80.000000000");
   const std::string noHeight = corpus_.records[1].substr(0, Items(corpus_.records[1])[3].end);
+  // A lost blank between date and time shifts every item: here the
+  // longitude and height items still read as a position in the model, and
+  // the quality flag would be taken for the height.
+  const std::string shifted = Replaced(Replaced(corpus_.records[1], "/11 ", "/11"),
+                                       "136.881409532    41.3986", " 36.881409532   136.3986");
   std::vector<std::string> in = corpus_.header;
   in.insert(in.end(), {corpus_.records[0], outside, "% a comment between records", noHeight,
-                       corpus_.records[2]});
+                       shifted, corpus_.records[2]});
   std::string text = Joined(in);
   text.pop_back();  // the last record without a line break
   std::vector<std::string> out;
-  EXPECT_EQ(Convert("mixed.pos", text, out), 4);
+  EXPECT_EQ(Convert("mixed.pos", text, out), 5);
   ASSERT_EQ(out.size(), in.size());
-  for (std::size_t k : {0u, 21u, 23u, 24u, 25u}) EXPECT_EQ(out[k], in[k]);
-  for (std::size_t k : {22u, 26u}) EXPECT_NE(out[k], in[k]);
+  for (std::size_t k : {0u, 21u, 23u, 24u, 25u, 26u}) EXPECT_EQ(out[k], in[k]);
+  for (std::size_t k : {22u, 27u}) EXPECT_NE(out[k], in[k]);
   ASSERT_EQ(window.reportLines.size(), 4u);
-  EXPECT_EQ(window.reportLines[1], "    4 records");
-  EXPECT_EQ(window.reportLines[3], "    Number of Geoid outside range = 2/4");
+  EXPECT_EQ(window.reportLines[1], "    5 records");
+  EXPECT_EQ(window.reportLines[3], "    Number of Geoid outside range = 3/5");
 }
 
 TEST(RtklibHeight, IsWrittenRightAlignedInItsOwnColumn) {

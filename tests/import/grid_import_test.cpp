@@ -1,7 +1,12 @@
 #include "import/grid_import.hpp"
 
 #include <cmath>
+#include <cpl_vsi.h>
+#include <csignal>
 #include <filesystem>
+#include <functional>
+#include <sys/wait.h>
+#include <unistd.h>
 
 #include <gtest/gtest.h>
 
@@ -40,7 +45,7 @@ class GridImport : public testing::ProgramState {
   bool Import(const std::string& source, std::optional<Region> region = std::nullopt,
               GridSourceFormat format = GridSourceFormat::kDetect) {
     error.clear();
-    return ImportGrid(source, result, region, format, error);
+    return ImportGrid(source, result, region, format, summary, nullptr, error);
   }
 
   // Opens the result as the active grid and checks its trailer.
@@ -91,6 +96,7 @@ class GridImport : public testing::ProgramState {
   TempDir dir;
   std::string result = dir.File("out.cdat");
   std::string error;
+  ImportSummary summary;
 };
 
 // Pixel centres as GDAL's transform gives them.
@@ -169,8 +175,9 @@ TEST_F(GridImport, Rasters) {
        1, false},
       {"GeoTIFF, rows from the south", "southup.tif", SouthUp(Raster("GTiff", 4, 5, 130, 40, 1)),
        std::nullopt, 4, 5, 36.5, 130.5, 1, false},
-      {"GeoTIFF, global pixel-is-area: seam column repeated", "cells.tif",
-       Raster("GTiff", 180, 360, -180, 90, 1), std::nullopt, 180, 361, -89.5, 0.5, 1, false},
+      {"GeoTIFF, global pixel-is-area, cut to a region", "cells.tif",
+       Raster("GTiff", 180, 360, -180, 90, 1), Region{-89.5, 89.5, 0.5, 359.5}, 180, 360, -89.5,
+       0.5, 1, false},
   };
   for (const Case& c : cases) {
     SCOPED_TRACE(c.what);
@@ -270,6 +277,31 @@ TEST_F(GridImport, SourcesThatAreNoGrid) {
   ExpectNothingWritten();
 }
 
+TEST_F(GridImport, RefusalsKeepTheReasonAndSayWhatWorks) {
+  testing::WriteBytes(dir.File("notes.txt"), "Just some words,\nnot a grid.\n");
+  testing::WriteBytes(dir.File("empty.gtx"), "");
+  std::filesystem::create_directory(dir.File("folder"));
+  // The framed-row layout of EGM2008 at 2 nodes per degree: 361 rows of 722 words.
+  testing::WriteBytes(dir.File("egm_30min.bin"), std::string(std::size_t{4} * 361 * 722, '\0'));
+  RasterSpec unplaced = Raster("GTiff", 10, 10, 500000, 4000000, 10000);
+  unplaced.crs.clear();
+  WriteHeights(dir.File("metres.tif"), unplaced);
+  const std::pair<const char*, const char*> cases[] = {
+      {"absent.gtx", "(No such file or directory)"},
+      {"folder", "is a folder, not a grid file"},
+      {"empty.gtx", "is empty"},
+      {"notes.txt", "not recognized as a supported file format"},  // GDAL's own words
+      {"egm_30min.bin", "EGM2008 raw grid of 2 nodes per degree: import it with --format egm2008"},
+      {"metres.tif", "has no coordinate system, and its rows reach beyond 90 degrees"},
+  };
+  for (const auto& [name, reason] : cases) {
+    SCOPED_TRACE(name);
+    EXPECT_FALSE(Import(dir.File(name)));
+    EXPECT_NE(error.find(reason), std::string::npos) << error;
+  }
+  ExpectNothingWritten();
+}
+
 TEST_F(GridImport, FailedWritesLeaveNoFileAndKeepTheOldOne) {
   const std::string source = dir.File("small.tif");
   WriteHeights(source, Raster("GTiff", 4, 5, 130, 40, 1));
@@ -289,6 +321,188 @@ TEST_F(GridImport, FailedWritesLeaveNoFileAndKeepTheOldOne) {
   ExpectGeometry(4, 5, 36.5, 130.5, 1);
   EXPECT_EQ(testing::FolderEntries(dir.Path()),
             (std::vector<std::string>{"out.cdat", "small.tif"}));
+}
+
+TEST_F(GridImport, CountsItsNodesAndRefusesAGridWithoutHeights) {
+  struct Case {
+    const char* what;
+    std::function<float(int, int)> value;  // of a 4 x 5 grid
+    bool imported;
+    std::int64_t missing, dropped;
+    const char* reason;
+  };
+  const Case cases[] = {
+      {"one no-data node, one of 250 m",
+       [](int r, int c) {
+         return r == 0 && c == 0 ? static_cast<float>(kNoData) : r == 1 && c == 2 ? 250.0f : 10.0f;
+       },
+       true, 1, 1, ""},
+      {"every node no-data", [](int, int) { return static_cast<float>(kNoData); }, false, 20, 0,
+       "20 nodes: 20 missing)"},
+      {"heights in millimetres", [](int r, int c) { return 20000.0f + r * 100 + c; }, false, 0, 20,
+       "millimetres"},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.what);
+    const std::string source = dir.File("source.tif");
+    testing::WriteRaster(source, WithNoData(Raster("GTiff", 4, 5, 130, 40, 1), kNoData), c.value);
+    ASSERT_EQ(Import(source), c.imported) << error;
+    if (!c.imported) {
+      EXPECT_NE(error.find(c.reason), std::string::npos) << error;
+      ExpectNothingWritten();
+      continue;
+    }
+    EXPECT_EQ(summary.sourceNodes, 20);
+    EXPECT_EQ(summary.missingNodes, c.missing);
+    EXPECT_EQ(summary.droppedNodes, c.dropped);
+    EXPECT_EQ(summary.rows, 4);
+    EXPECT_EQ(summary.columns, 5);
+    EXPECT_EQ(summary.south, 36.5);
+    EXPECT_EQ(summary.north, 39.5);
+    EXPECT_EQ(summary.west, 130.5);
+    EXPECT_EQ(summary.east, 134.5);
+    EXPECT_EQ(summary.fileBytes, static_cast<std::int64_t>(std::filesystem::file_size(result)));
+    ASSERT_TRUE(OpenCustomGeoid(result));
+    EXPECT_TRUE(std::isnan(ReadGridNode(1, 2)));  // the 250 m node is stored as missing
+    CloseGrid();
+    std::filesystem::remove(result);
+  }
+}
+
+TEST_F(GridImport, ProgressIsToldOfEveryRow) {
+  const std::string source = dir.File("small.tif");
+  WriteHeights(source, Raster("GTiff", 4, 5, 130, 40, 1));
+  std::vector<std::pair<std::int64_t, std::int64_t>> told;
+  ASSERT_TRUE(ImportGrid(
+      source, result, std::nullopt, GridSourceFormat::kDetect, summary,
+      [&told](std::int64_t done, std::int64_t total) { told.emplace_back(done, total); }, error))
+      << error;
+  EXPECT_EQ(told,
+            (std::vector<std::pair<std::int64_t, std::int64_t>>{{1, 4}, {2, 4}, {3, 4}, {4, 4}}));
+}
+
+// A smooth global field (no jump at any meridian), in metres.
+double Smooth(double latitude, double longitude) {
+  constexpr double kRad = 3.14159265358979323846 / 180;
+  return 20 * std::cos(latitude * kRad) * std::sin(3 * longitude * kRad) +
+         8 * std::sin(latitude * kRad);
+}
+
+TEST_F(GridImport, CellCentredGlobalGridHasHeightsEverywhere) {
+  const RasterSpec cells = Raster("GTiff", 180, 360, -180, 90, 1);
+  const std::string source = dir.File("cells.tif");
+  testing::WriteRaster(source, cells, [&cells](int r, int c) {
+    return static_cast<float>(Smooth(PixelLatitude(cells, r), PixelLongitude(cells, c)));
+  });
+  ASSERT_TRUE(Import(source)) << error;
+  EXPECT_TRUE(summary.padded);
+  EXPECT_EQ(summary.sourceNodes, 180 * 360);
+  // Four wrapped columns on each side, a row beyond each pole.
+  ExpectGeometry(182, 368, -90.5, -3.5, 1);
+  // Every source node keeps its value, through both interpolations.
+  for (int r = 0; r < 180; r += 7)
+    for (int c = 0; c < 360; ++c) {
+      const double lat = PixelLatitude(cells, r), lon = PixelLongitude(cells, c);
+      const float node = static_cast<float>(Smooth(lat, lon));
+      ASSERT_EQ(InterpolateGeoid(0, lat, Fold(lon)), node) << lat << "," << lon;
+      ASSERT_NEAR(InterpolateGeoid(6, lat, Fold(lon)), node, 1e-4) << lat << "," << lon;
+    }
+  // Across the seams the spline works: it is closer to the field than the
+  // bilinear interpolation, and the same longitude gives the same height.
+  for (const double lon : {-180.1, 179.9, 0.2, -0.3, 359.8, 2.2, 357.6}) {
+    const double truth = Smooth(30.2, lon);
+    const double spline = InterpolateGeoid(6, 30.2, lon), bilinear = InterpolateGeoid(0, 30.2, lon);
+    EXPECT_LT(std::fabs(spline - truth), std::fabs(bilinear - truth) / 4) << lon;
+  }
+  EXPECT_EQ(InterpolateGeoid(6, 30.2, -180.1), InterpolateGeoid(6, 30.2, 179.9));
+  EXPECT_EQ(InterpolateGeoid(6, 30.2, 180), InterpolateGeoid(6, 30.2, -180));
+  EXPECT_EQ(InterpolateGeoid(6, 30.2, 0), InterpolateGeoid(6, 30.2, 360));
+  EXPECT_NEAR(InterpolateGeoid(6, 30.2, 0), Smooth(30.2, 0), 1e-4);
+  // Up to both poles, one height at each pole from every longitude: the
+  // mean of the ring of nodes nearest to it.
+  for (const double pole : {90.0, -90.0}) {
+    double ring = 0;
+    for (int c = 0; c < 360; ++c)
+      ring += static_cast<float>(Smooth(pole > 0 ? 89.5 : -89.5, PixelLongitude(cells, c)));
+    ring /= 360;
+    for (const double lon : {0.0, 0.7, 90.0, 200.0, 359.9})
+      EXPECT_NEAR(InterpolateGeoid(6, pole, lon), ring, 1e-4) << pole << "," << lon;
+    EXPECT_FALSE(std::isnan(InterpolateGeoid(6, pole * 0.999, 123)));
+  }
+}
+
+TEST_F(GridImport, DestinationIsTheSourceInAnyOfGdalsPathForms) {
+  const std::string gtx = dir.File("z.gtx");
+  WriteHeights(gtx, Raster("GTX", 4, 5, 129.5, 40.5, 1));
+  // The same GTX inside a zip archive, written through GDAL.
+  const std::string zip = dir.File("z.zip");
+  const std::string bytes = testing::ReadBytes(gtx);
+  VSILFILE* member = VSIFOpenL(("/vsizip/" + zip + "/z.gtx").c_str(), "wb");
+  ASSERT_NE(member, nullptr);
+  ASSERT_EQ(VSIFWriteL(bytes.data(), 1, bytes.size(), member), bytes.size());
+  VSIFCloseL(member);
+  struct Case {
+    std::string source, destination;
+  };
+  std::vector<Case> cases = {{"/vsizip/" + zip + "/z.gtx", zip}, {gtx, gtx}};
+  // A NetCDF file of two variables, when GDAL has the driver.
+  const std::string nc = dir.File("two.nc");
+  RasterSpec twoBands = Raster("netCDF", 4, 5, 129.5, 40.5, 1);
+  twoBands.bands = 2;
+  if (GetGDALDriverManager()->GetDriverByName("netCDF")) {
+    WriteHeights(nc, twoBands);
+    cases.push_back({"NETCDF:\"" + nc + "\":Band2", nc});
+  }
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.source);
+    const std::string before = testing::ReadBytes(c.destination);
+    EXPECT_FALSE(ImportGrid(c.source, c.destination, std::nullopt, error));
+    EXPECT_NE(error.find("is the source grid itself"), std::string::npos) << error;
+    EXPECT_EQ(testing::ReadBytes(c.destination), before);
+    EXPECT_TRUE(ImportGrid(c.source, result, std::nullopt, error)) << error;
+  }
+  if (cases.size() < 3) GTEST_SKIP() << "GDAL has no netCDF driver";
+  // The file itself holds two grids: the refusal names them.
+  EXPECT_FALSE(Import(nc));
+  EXPECT_NE(error.find("'NETCDF:\"" + nc + "\":Band1', 'NETCDF:\"" + nc + "\":Band2'"),
+            std::string::npos)
+      << error;
+}
+
+TEST_F(GridImport, ExtraBandsAreNamedAsIgnored) {
+  RasterSpec three = Raster("GTiff", 4, 5, 130, 40, 1);
+  three.bands = 3;
+  const std::string source = dir.File("three.tif");
+  WriteHeights(source, three);
+  ASSERT_TRUE(Import(source)) << error;
+  EXPECT_EQ(summary.notes, std::vector<std::string>{"Bands 2 and 3 of " + source +
+                                                    " are ignored: only band 1 is imported."});
+}
+
+TEST_F(GridImport, SignalDuringTheWriteRemovesTheTemporaryFile) {
+  const std::string source = dir.File("small.tif");
+  WriteHeights(source, Raster("GTiff", 40, 50, 130, 40, 0.1));
+  for (const int signal : {SIGINT, SIGTERM}) {
+    const pid_t child = ::fork();
+    ASSERT_GE(child, 0);
+    if (child == 0) {
+      // Half-way through the rows the signal arrives, as from Ctrl-C or kill.
+      ImportSummary ignored;
+      std::string reason;
+      const bool imported = ImportGrid(
+          source, result, std::nullopt, GridSourceFormat::kDetect, ignored,
+          [signal](std::int64_t done, std::int64_t) {
+            if (done == 20) ::raise(signal);
+          },
+          reason);
+      ::_exit(imported ? 0 : 1);
+    }
+    int status = 0;
+    ASSERT_EQ(::waitpid(child, &status, 0), child);
+    ASSERT_TRUE(WIFSIGNALED(status)) << status;
+    EXPECT_EQ(WTERMSIG(status), signal);
+    EXPECT_EQ(testing::FolderEntries(dir.Path()), std::vector<std::string>{"small.tif"});
+  }
 }
 
 // --- ISG ------------------------------------------------------------------
@@ -366,6 +580,124 @@ TEST_F(GridImport, IsgGrids) {
     ExpectHeightsAtNodes({{c.north - c.spacing, c.west + c.spacing}});
     CloseGrid();
   }
+}
+
+// The values of a 3 x 4 grid (nodes 15.5 to 15 N, 120 to 120.75 E, one
+// missing) written in `ordering`: the slower direction first.
+std::string IsgInOrder(const std::string& ordering) {
+  std::string text =
+      "begin_of_head ================================================\n"
+      "model name     : TEST\ndata format    : grid\ndata ordering  : " +
+      ordering +
+      "\ncoord type     : geodetic\ncoord units    : deg\n"
+      "lat min        =    15.000000\nlat max        =    15.500000\n"
+      "lon min        =   120.000000\nlon max        =   120.750000\n"
+      "delta lat      =     0.250000\ndelta lon      =     0.250000\n"
+      "nrows          =          3\nncols          =          4\n"
+      "nodata         =   -9999.0000\nISG format     =        2.0\n"
+      "end_of_head ==================================================\n";
+  const bool lonFirst =
+      ordering[0] == 'W' || ordering[0] == 'E' || ordering[0] == 'w' || ordering[0] == 'e';
+  const bool southward = ordering.find("N-to-S") != std::string::npos;
+  const bool eastward = ordering.find("W-to-E") != std::string::npos;
+  const int slowCount = lonFirst ? 4 : 3, fastCount = lonFirst ? 3 : 4;
+  for (int slow = 0; slow < slowCount; ++slow) {
+    for (int fast = 0; fast < fastCount; ++fast) {
+      int r = lonFirst ? fast : slow, c = lonFirst ? slow : fast;
+      if (!southward) r = 2 - r;
+      if (!eastward) c = 3 - c;
+      const double value = r == 1 && c == 1 ? kNoData : Height(15.5 - r * 0.25, 120 + c * 0.25);
+      text += " " + FormatFixed(value, 6, 12);
+    }
+    text += "\n";
+  }
+  return text;
+}
+
+TEST_F(GridImport, IsgGridsInEveryOrdering) {
+  for (const char* ordering :
+       {"N-to-S, W-to-E", "S-to-N, W-to-E", "N-to-S, E-to-W", "S-to-N, E-to-W", "W-to-E, N-to-S",
+        "W-to-E, S-to-N", "E-to-W, N-to-S", "e-to-w,s-to-n"}) {
+    SCOPED_TRACE(ordering);
+    const std::string source = dir.File("model.isg");
+    testing::WriteBytes(source, IsgInOrder(ordering));
+    ASSERT_TRUE(Import(source)) << error;
+    ExpectGeometry(3, 4, 15, 120, 0.25);
+    ExpectHeightsAtNodes({{15.25, 120.25}});
+    CloseGrid();
+  }
+  // Sparse points on the same lattice, in a shuffled order; the missing node
+  // is the point left out.
+  for (const char* ordering : {"lat, lon, N", "lon, lat, N"}) {
+    SCOPED_TRACE(ordering);
+    const bool lonFirst = ordering[1] == 'o';
+    std::string text =
+        "begin_of_head ================================================\n"
+        "model name     : TEST\ndata format    : sparse\ndata ordering  : " +
+        std::string(ordering) +
+        "\ncoord type     : geodetic\ncoord units    : deg\n"
+        "lat min        =    15.000000\nlat max        =    15.500000\n"
+        "lon min        =   120.000000\nlon max        =   120.750000\n"
+        "nrows          =         11\nncols          =          3\n"
+        "nodata         =   -9999.0000\nISG format     =        2.0\n"
+        "end_of_head ==================================================\n";
+    for (int k = 0; k < 12; ++k) {
+      const int r = (k * 5) % 3, c = (k * 7) % 4;
+      if (r == 1 && c == 1) continue;
+      const double lat = 15.5 - r * 0.25, lon = 120 + c * 0.25;
+      text += FormatFixed(lonFirst ? lon : lat, 4) + " " + FormatFixed(lonFirst ? lat : lon, 4) +
+              " " + FormatFixed(Height(lat, lon), 6) + "\n";
+    }
+    testing::WriteBytes(dir.File("points.isg"), text);
+    ASSERT_TRUE(Import(dir.File("points.isg"))) << error;
+    ExpectGeometry(3, 4, 15, 120, 0.25);
+    ExpectHeightsAtNodes({{15.25, 120.25}});
+    CloseGrid();
+  }
+  testing::WriteBytes(dir.File("model.isg"), IsgInOrder("N-to-S, N-to-S"));
+  EXPECT_FALSE(Import(dir.File("model.isg")));
+  EXPECT_NE(error.find("\"N-to-S, N-to-S\" is none this program knows"), std::string::npos)
+      << error;
+}
+
+// A GeographicLib geoid grid: P5, 16-bit big-endian pixels, heights
+// offset + scale * pixel, rows from 90 N, columns from 0 E.
+std::string PgmGrid(int width, int height, const std::string& comments,
+                    const std::function<int(int, int)>& pixel) {
+  std::string bytes = "P5\n# Geoid file in PGM format for the GeographicLib::Geoid class\n" +
+                      comments + FormatInt(width) + " " + FormatInt(height) + "\n65535\n";
+  for (int r = 0; r < height; ++r)
+    for (int c = 0; c < width; ++c) {
+      const int value = pixel(r, c);
+      bytes.push_back(static_cast<char>(value >> 8));
+      bytes.push_back(static_cast<char>(value & 0xFF));
+    }
+  return bytes;
+}
+
+TEST_F(GridImport, GeographicLibPgmGrids) {
+  // 5 degrees: 72 columns from 0 E, 37 rows from 90 N.
+  const auto pixel = [](int r, int c) { return 20000 + 1000 * r + 7 * c; };
+  const std::string source = dir.File("egm-test.pgm");
+  testing::WriteBytes(source,
+                      PgmGrid(72, 37, "# Offset -108\n# Scale 0.003\n# Origin 90N 0E\n", pixel));
+  ASSERT_TRUE(Import(source)) << error;
+  ExpectGeometry(37, 72, -90, 0, 5);
+  EXPECT_TRUE(TheActiveGrid().wraps);
+  for (int r = 0; r < 37; ++r)
+    for (int c = 0; c < 72; ++c)
+      ASSERT_EQ(ReadGridNode(r, c), static_cast<float>(-108 + 0.003 * pixel(r, c)))
+          << r << "," << c;
+  CloseGrid();
+
+  testing::WriteBytes(source, PgmGrid(72, 37, "# Origin 90N 0E\n", pixel));
+  EXPECT_FALSE(Import(source));
+  EXPECT_NE(error.find("without the \"# Offset\" and \"# Scale\" comments"), std::string::npos)
+      << error;
+  testing::WriteBytes(source,
+                      PgmGrid(72, 37, "# Offset -108\n# Scale 0.003\n", pixel).substr(0, 200));
+  EXPECT_FALSE(Import(source));
+  EXPECT_NE(error.find("shorter than its 37 rows of 72 nodes"), std::string::npos) << error;
 }
 
 TEST_F(GridImport, IsgRefusals) {

@@ -60,8 +60,8 @@ TEST(ImportPlan, Columns) {
        360, 0, 359},
       {"global from 0 with 360 repeated", Lattice(181, 361, -90, 0, 1), std::nullopt, 0, 360, 0,
        359},
-      {"global with nodes between meridians: starts at 0.5, seam column repeated",
-       Lattice(180, 360, -89.5, -179.5, 1), std::nullopt, 0.5, 361, 180, 180},
+      {"global with nodes between meridians: four wrapped columns on each side",
+       Lattice(180, 360, -89.5, -179.5, 1), std::nullopt, -3.5, 368, 176, 183},
       {"global, region across the 180 meridian", Lattice(181, 361, -90, -180, 1),
        Region{-10, 10, 170, -170}, 170, 21, 350, 10},
       {"global, region across the 0 meridian", Lattice(181, 361, -90, -180, 1),
@@ -96,6 +96,37 @@ TEST(ImportPlan, GlobalColumnsFollowEachOtherAroundTheCircle) {
   ASSERT_EQ(plan.sourceColumns.size(), 1440u);
   for (std::size_t k = 0; k < plan.sourceColumns.size(); ++k)
     ASSERT_EQ(plan.sourceColumns[k], static_cast<std::int32_t>((k + 720) % 1440)) << k;
+}
+
+TEST(ImportPlan, RowsBeyondThePolesOnlyForTheWholeCircle) {
+  struct Case {
+    const char* what;
+    SourceLattice source;
+    std::optional<Region> region;
+    bool north, south;
+    double glamn;
+  };
+  const Case cases[] = {
+      {"cell-centred global grid", Lattice(180, 360, -89.5, -179.5, 1), std::nullopt, true, true,
+       -90.5},
+      {"its northern half", Lattice(180, 360, -89.5, -179.5, 1), Region{0, 90, -180, 180}, true,
+       false, 0.5},
+      {"cut in longitude", Lattice(180, 360, -89.5, -179.5, 1), Region{-90, 90, 0, 90}, false,
+       false, -89.5},
+      {"nodes on the poles", Lattice(181, 360, -90, 0, 1), std::nullopt, false, false, -90},
+      {"rows far from the poles", Lattice(100, 360, -49.5, 0.5, 1), std::nullopt, false, false,
+       -49.5},
+  };
+  for (const Case& c : cases) {
+    ImportPlan plan;
+    std::string error;
+    ASSERT_TRUE(PlanImport(c.source, c.region, plan, error)) << c.what << ": " << error;
+    EXPECT_EQ(plan.northPoleRow, c.north) << c.what;
+    EXPECT_EQ(plan.southPoleRow, c.south) << c.what;
+    EXPECT_EQ(plan.WrittenRows(), plan.rowCount + c.north + c.south) << c.what;
+    EXPECT_DOUBLE_EQ(plan.glamn, c.glamn) << c.what;
+    EXPECT_DOUBLE_EQ(plan.northPoleGap, c.north ? 0.5 : 0) << c.what;
+  }
 }
 
 TEST(ImportPlan, Rows) {

@@ -21,6 +21,7 @@ struct RasterSpec {
   std::string crs = "EPSG:4326";      // empty: none
   std::optional<double> noData;
   std::string areaOrPoint;  // "Area", "Point" or empty
+  int bands = 1;            // every band gets the same values
 };
 
 using PixelValue = std::function<float(int row, int column)>;
@@ -30,8 +31,8 @@ inline void WriteRaster(const std::string& path, const RasterSpec& geometry,
   GDALAllRegister();
   GDALDriver* driver = GetGDALDriverManager()->GetDriverByName(geometry.driver.c_str());
   if (!driver) throw std::runtime_error("no GDAL driver " + geometry.driver);
-  GDALDataset* dataset =
-      driver->Create(path.c_str(), geometry.columns, geometry.rows, 1, GDT_Float32, nullptr);
+  GDALDataset* dataset = driver->Create(path.c_str(), geometry.columns, geometry.rows,
+                                        geometry.bands, GDT_Float32, nullptr);
   if (!dataset) throw std::runtime_error("cannot create " + path);
   if (!geometry.areaOrPoint.empty())
     dataset->SetMetadataItem(GDALMD_AREA_OR_POINT, geometry.areaOrPoint.c_str());
@@ -44,14 +45,16 @@ inline void WriteRaster(const std::string& path, const RasterSpec& geometry,
     crs.SetFromUserInput(geometry.crs.c_str());
     dataset->SetSpatialRef(&crs);
   }
-  GDALRasterBand* band = dataset->GetRasterBand(1);
-  if (geometry.noData) band->SetNoDataValue(*geometry.noData);
   std::vector<float> line(static_cast<std::size_t>(geometry.columns));
-  for (int r = 0; r < geometry.rows; ++r) {
-    for (int c = 0; c < geometry.columns; ++c) line[static_cast<std::size_t>(c)] = value(r, c);
-    if (band->RasterIO(GF_Write, 0, r, geometry.columns, 1, line.data(), geometry.columns, 1,
-                       GDT_Float32, 0, 0, nullptr) != CE_None)
-      throw std::runtime_error("cannot write " + path);
+  for (int b = 1; b <= geometry.bands; ++b) {
+    GDALRasterBand* band = dataset->GetRasterBand(b);
+    if (geometry.noData) band->SetNoDataValue(*geometry.noData);
+    for (int r = 0; r < geometry.rows; ++r) {
+      for (int c = 0; c < geometry.columns; ++c) line[static_cast<std::size_t>(c)] = value(r, c);
+      if (band->RasterIO(GF_Write, 0, r, geometry.columns, 1, line.data(), geometry.columns, 1,
+                         GDT_Float32, 0, 0, nullptr) != CE_None)
+        throw std::runtime_error("cannot write " + path);
+    }
   }
   GDALClose(GDALDataset::ToHandle(dataset));
 }
