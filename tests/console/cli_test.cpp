@@ -258,12 +258,15 @@ TEST_F(CliProcess, ImportsAGridAsACustomModel) {
 }
 
 TEST_F(CliProcess, ImportShowsItsProgressOnATerminal) {
+  ORTHELEV_POSIX_ONLY("script(1) gives the import a terminal");
+#ifndef _WIN32
   // script(1) runs the import with a terminal as its standard error.
   const std::string cdat = logs.File("all.cdat");
-  const std::string import = Quoted(ORTHELEV_CLI_PATH) + " import-grid " +
-                             Quoted(data.File("gsigeo2011_ver2_2.asc")) + " " + Quoted(cdat);
-  const std::string command =
-      "script -qec " + Quoted(import) + " /dev/null > " + Quoted(logs.File("terminal")) + " 2>&1";
+  const std::string import = testing::ShellQuoted(ORTHELEV_CLI_PATH) + " import-grid " +
+                             testing::ShellQuoted(data.File("gsigeo2011_ver2_2.asc")) + " " +
+                             testing::ShellQuoted(cdat);
+  const std::string command = "script -qec " + testing::ShellQuoted(import) + " /dev/null > " +
+                              testing::ShellQuoted(logs.File("terminal")) + " 2>&1";
   ASSERT_EQ(std::system(command.c_str()), 0);
   const std::string shown = ReadBytes(logs.File("terminal"));
   EXPECT_NE(shown.find("\rImporting " + data.File("gsigeo2011_ver2_2.asc") + ": 33%\r"),
@@ -271,6 +274,7 @@ TEST_F(CliProcess, ImportShowsItsProgressOnATerminal) {
       << shown;
   EXPECT_NE(shown.find(": 100%\r\n"), std::string::npos) << shown;  // the line ends
   EXPECT_EQ(ReadBytes(cdat).size(), 4u * 3 * 3 + 40);
+#endif
 }
 
 TEST_F(CliProcess, ListsTheModels) {
