@@ -12,14 +12,19 @@
 
 namespace orthelev::fuzz {
 
-// Every line and packet the reader delivers for the file at `path`.
-inline std::vector<std::string> ReadLogLines(const std::string& path) {
+// Every line and packet the reader delivers for the file at `path`; with
+// `packetStarts`, where each line's packet begins (npos: none) too.
+inline std::vector<std::string> ReadLogLines(const std::string& path,
+                                             std::vector<std::size_t>* packetStarts = nullptr) {
   std::vector<std::string> lines;
   FUZZ_CHECK(OpenLogFile(path), "the log opens again");
   for (;;) {
     std::string line = ReadLogLine();
     const bool eof = LogEof();
-    if (!(eof && line.empty())) lines.push_back(std::move(line));
+    if (!(eof && line.empty())) {
+      lines.push_back(std::move(line));
+      if (packetStarts) packetStarts->push_back(LogLinePacketStart());
+    }
     if (eof) break;
   }
   FUZZ_CHECK(CloseLogFile(), "the log closes");
@@ -28,16 +33,33 @@ inline std::vector<std::string> ReadLogLines(const std::string& path) {
 
 // Walks `output` against the input's `lines`: each line is copied followed
 // by CR LF, or replaced by a line (ending in CR LF) that `checkRewritten`
-// is given with its input line. Nothing may follow the last line. Returns
-// the number of rewritten lines.
+// is given with its input line. With `packetStarts`, only the text before a
+// line's packet may be rewritten: the packet must follow it unchanged.
+// Nothing may follow the last line. Returns the number of rewritten lines.
 inline int CheckOutputLines(
     const std::string& output, const std::vector<std::string>& lines,
-    const std::function<void(const std::string& in, std::string_view out)>& checkRewritten) {
+    const std::function<void(const std::string& in, std::string_view out)>& checkRewritten,
+    const std::vector<std::size_t>* packetStarts = nullptr) {
   std::size_t cursor = 0;
   int rewritten = 0;
-  for (const std::string& line : lines) {
+  for (std::size_t k = 0; k < lines.size(); ++k) {
+    const std::string& line = lines[k];
     if (output.compare(cursor, line.size() + 2, line + "\r\n") == 0) {
       cursor += line.size() + 2;
+      continue;
+    }
+    const std::size_t packetStart = packetStarts ? (*packetStarts)[k] : std::string::npos;
+    if (packetStart < line.size()) {
+      // The text before a packet holds no CR, LF or sync pair, and its
+      // rewritten bytes are ASCII: the packet's first place is its place.
+      const std::string packet = line.substr(packetStart) + "\r\n";
+      const std::size_t end = output.find(packet, cursor);
+      FUZZ_CHECK(end != std::string::npos, "a packet follows its line's text unchanged");
+      CheckContext() = "in:  " + line + "\nout: " + output.substr(cursor, end - cursor);
+      checkRewritten(line.substr(0, packetStart),
+                     std::string_view(output).substr(cursor, end - cursor));
+      cursor = end + packet.size();
+      ++rewritten;
       continue;
     }
     // A rewritten line keeps its first bytes, which may hold CR LF (a binary

@@ -67,7 +67,9 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
   FUZZ_CHECK(records >= 0, "a readable log converts");
   FUZZ_CHECK(fuzz::Scratch::Read(path) == input, "the input stays as it was");
   const std::string output = fuzz::Scratch::Read(OutputPathFor(path, "_g"));
-  const int rewritten = fuzz::CheckOutputLines(output, fuzz::ReadLogLines(path), CheckRewritten);
+  std::vector<std::size_t> packetStarts;
+  const std::vector<std::string> lines = fuzz::ReadLogLines(path, &packetStarts);
+  const int rewritten = fuzz::CheckOutputLines(output, lines, CheckRewritten, &packetStarts);
   FUZZ_CHECK(rewritten <= records, "only recognised sentences are rewritten");
   return 0;
 }

@@ -32,8 +32,9 @@ struct LogReader {
   bool blockReads = false;  // after a failed read: 2048 bytes at a time
   unsigned char previous = 0;
   PacketState state = PacketState::Text;
-  std::int32_t packetCount = 0;   // bytes of the packet so far, sync bytes included
-  std::int32_t packetLength = 0;  // 0 until the length field has been read
+  std::int32_t packetCount = 0;                 // bytes of the packet so far, sync bytes included
+  std::int32_t packetLength = 0;                // 0 until the length field has been read
+  std::size_t packetStart = std::string::npos;  // in the line being read; npos: no packet
   bool eof = false;
   bool readFailed = false;
   std::int64_t bytesRead = 0;   // bytes the reads delivered
@@ -51,6 +52,7 @@ struct LogReader {
     state = PacketState::Text;
     packetCount = 0;
     packetLength = 0;
+    packetStart = std::string::npos;
     eof = true;
     readFailed = false;
     bytesRead = 0;
@@ -120,10 +122,12 @@ int PlainTextRun(const unsigned char* bytes, int count) {
   return count;
 }
 
-void EnterPacket(LogReader& r, PacketState state) {
+// The sync pair, its two bytes the last of `line`, opens a packet.
+void EnterPacket(LogReader& r, PacketState state, const std::string& line) {
   r.state = state;
   r.packetCount = 2;
   r.packetLength = 0;
+  r.packetStart = line.size() - 2;
 }
 
 // One text byte; true when it ends the line.
@@ -131,9 +135,9 @@ bool TakeTextByte(LogReader& r, unsigned char b, std::string& line) {
   if (b == kLf) return r.previous != kCr && !line.empty();
   if (b == kCr) return r.previous != kLf && !line.empty();
   line.push_back(static_cast<char>(b));
-  if (b == 0x24 && r.previous == 0x04) EnterPacket(r, PacketState::Mtk);
-  if (b == 0x62 && r.previous == 0xB5) EnterPacket(r, PacketState::Ubx);
-  if (b == 0xA2 && r.previous == 0xA0) EnterPacket(r, PacketState::Sirf);
+  if (b == 0x24 && r.previous == 0x04) EnterPacket(r, PacketState::Mtk, line);
+  if (b == 0x62 && r.previous == 0xB5) EnterPacket(r, PacketState::Ubx, line);
+  if (b == 0xA2 && r.previous == 0xA0) EnterPacket(r, PacketState::Sirf, line);
   return false;
 }
 
@@ -188,6 +192,7 @@ bool OpenLogFile(const std::string& path) {
 void ReadLogLine(std::string& line) {
   LogReader& r = TheLogReader();
   line.clear();
+  r.packetStart = std::string::npos;
   for (;;) {
     if (r.position >= r.fill && !ReadBlock(r)) {
       r.eof = true;
@@ -242,6 +247,8 @@ std::size_t ReadLogBytes(char* to, std::size_t most) {
   r.bytesTaken += got;  // delivered whole: the progress counts all of it
   return static_cast<std::size_t>(got);
 }
+
+std::size_t LogLinePacketStart() { return TheLogReader().packetStart; }
 
 bool LogEof() { return TheLogReader().eof; }
 bool LogReadFailed() { return TheLogReader().readFailed; }

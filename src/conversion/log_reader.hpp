@@ -33,6 +33,10 @@ void ReadLogLine(std::string& line);
 // read (LogReadFailed).
 std::size_t ReadLogBytes(char* to, std::size_t most);
 
+// Where the binary packet of the line the last ReadLogLine delivered
+// begins (at its sync pair); npos when that line holds none.
+std::size_t LogLinePacketStart();
+
 bool LogEof();
 // True when a read failed in the middle of the log (the data ends there and
 // LogEof is set); the converters report it as a read error.

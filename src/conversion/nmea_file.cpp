@@ -24,7 +24,7 @@ bool ConvertLines(const std::string& fileName, OutputFile& output, NmeaCounters&
     const bool last = LogEof();
     // The reader gives an empty string only at the end of the data.
     if (LogReadFailed() || (last && line.empty())) return true;
-    CorrectNmeaLine(line, counters);
+    CorrectNmeaLine(line, counters, LogLinePacketStart());
     if (!output.WriteLine(line)) return false;
     if (counters.records % kProgressEvery == 0) ShowConversionProgress(fileName, "NMEA");
     if (last) return true;

@@ -42,7 +42,13 @@ std::size_t GluedSentenceStart(std::string_view line) {
   return std::string_view::npos;
 }
 
-void CorrectNmeaLine(std::string& line, NmeaCounters& counters) {
+void CorrectNmeaLine(std::string& line, NmeaCounters& counters, std::size_t packetStart) {
+  if (packetStart < line.size()) {
+    std::string text = line.substr(0, packetStart);
+    CorrectNmeaLine(text, counters);
+    line.replace(0, packetStart, text);
+    return;
+  }
   const std::size_t start = GluedSentenceStart(line);
   if (start == std::string_view::npos) {
     CorrectSentence(line, counters);

@@ -18,7 +18,10 @@ namespace orthelev {
 std::size_t GluedSentenceStart(std::string_view line);
 
 // CorrectSentence on the glued sentence of the line (the bytes before it
-// kept as they are), or on the whole line when it holds none.
-void CorrectNmeaLine(std::string& line, NmeaCounters& counters);
+// kept as they are), or on the whole line when it holds none. The bytes
+// from `packetStart` on (LogLinePacketStart) are a binary packet: they are
+// neither searched nor changed, only the text before them is corrected.
+void CorrectNmeaLine(std::string& line, NmeaCounters& counters,
+                     std::size_t packetStart = std::string::npos);
 
 }  // namespace orthelev

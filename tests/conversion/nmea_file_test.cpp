@@ -350,5 +350,20 @@ TEST_F(NmeaFileTest, GluedSentencesOfALogAreCorrectedAndCounted) {
                                                           "    Geoid diff.  2.4919m"}));
 }
 
+// A UBX packet may carry NMEA text in its payload; a packet is delivered
+// whole and no byte of it changes, whatever it holds.
+TEST_F(NmeaFileTest, SentencesInsideABinaryPacketAreLeftAlone) {
+  const std::string payload = kGga;
+  std::string packet("\xB5\x62\xF1\x41", 4);
+  packet += static_cast<char>(payload.size() & 0xFF);
+  packet += static_cast<char>(payload.size() >> 8);
+  packet += payload + "\r\n";  // checksum bytes that happen to be CR and LF
+  const std::string input = kGga + "\r\n" + packet + "cut text " + kGga + "\r\n";
+  const std::string path = folder_.Write("ubx.nmea", input);
+  EXPECT_EQ(ConvertNmeaFile(path), 2);
+  EXPECT_EQ(ReadBytes(OutputPathFor(path, "_g")),
+            kGgaOut + "\r\n" + packet + "\r\n" + "cut text " + kGgaOut + "\r\n");
+}
+
 }  // namespace
 }  // namespace orthelev
