@@ -48,8 +48,17 @@ std::string RunningProgramFile() { return platform::RunningProgramFile(); }
 
 std::string ProgramFolder(const std::string& programFile) { return FolderOf(programFile); }
 
+bool IsInstallationFolder(const std::string& folder) {
+  return folder.starts_with("/usr/") || folder.starts_with("/opt/");
+}
+
+bool SettingsFolderWritable(const std::string& folder) {
+  return !IsInstallationFolder(folder) && ProbeFolderWritable(folder);
+}
+
 SettingsLocation CurrentSettingsLocation(const std::string& baseName) {
   SettingsLocation where;
+  where.folderWritable = SettingsFolderWritable;
   where.programFile = RunningProgramFile();
   where.baseName = baseName.empty() ? BaseNameOf(where.programFile) : baseName;
   where.configHome = platform::UserConfigFolder();

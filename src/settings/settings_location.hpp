@@ -17,6 +17,15 @@ namespace orthelev {
 // empty file whose name begins with "$$$" there and deletes it again.
 bool ProbeFolderWritable(const std::string& folder);
 
+// True for the folders of an installed system, under "/usr/" or "/opt/":
+// they may be writable for root, but a package's folder is not the place
+// for one user's settings.
+bool IsInstallationFolder(const std::string& folder);
+
+// ProbeFolderWritable, false for an installation folder: the decision of
+// the running program.
+bool SettingsFolderWritable(const std::string& folder);
+
 struct SettingsLocation {
   std::string programFile;  // full path of the running program file
   std::string baseName;     // names the settings file and the per-user folder

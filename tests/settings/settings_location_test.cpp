@@ -50,6 +50,14 @@ TEST(ProgramFolder, EndsWithItsSeparator) {
                                         static_cast<char>(fs::path::preferred_separator));
 }
 
+// An installed program (root may write /usr/bin) keeps its settings per user.
+TEST(SettingsFolder, InstallationFoldersAreNeverWritten) {
+  for (const char* folder : {"/usr/bin/", "/usr/local/bin/", "/opt/orthelev/bin/"})
+    EXPECT_FALSE(SettingsFolderWritable(folder)) << folder;
+  for (const char* folder : {"/usrdata/bin/", "/home/u/usr/bin/", "bin/"})
+    EXPECT_FALSE(IsInstallationFolder(folder)) << folder;
+}
+
 // A program in <temp>/bin, the per-user configuration folder <temp>/config.
 class SettingsLocationTest : public ::testing::Test {
  protected:
