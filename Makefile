@@ -3,10 +3,12 @@ BUILD ?= build
 # The sanitizer build (AddressSanitizer + UndefinedBehaviorSanitizer, clang)
 # of the tests and the fuzz targets.
 SANITIZE_BUILD ?= build-sanitize
+# The Windows cross build (MinGW-w64) of the core, orthelev-cli and the tests.
+WINDOWS_BUILD ?= build-windows
 JOBS ?= $(shell nproc)
 FUZZ_SECONDS ?= 30
 
-.PHONY: test demo build deps bench clean sanitize sanitize-build fuzz fuzz-build package
+.PHONY: test demo build deps bench clean sanitize sanitize-build fuzz fuzz-build package windows windows-test windows-zip
 
 # The console front end converts the samples; the desktop program is set
 # up beside the demo's settings to open with its model.
@@ -18,13 +20,14 @@ demo: deps
 # Format and static checks, every test in the normal build, the Debian
 # package unpacked and run, every test again under the sanitizers (any
 # report fails), then every fuzz target for FUZZ_SECONDS over its corpus.
-test: build sanitize-build
+test: build sanitize-build windows
 	bash scripts/check-format.sh
 	bash scripts/tidy.sh $(BUILD)
 	cd $(BUILD) && ctest --output-on-failure -j $(JOBS)
 	$(MAKE) package
 	bash scripts/check-package.sh $(BUILD)
 	cd $(SANITIZE_BUILD) && ctest --output-on-failure -j $(JOBS)
+	cd $(WINDOWS_BUILD) && ctest --output-on-failure -V
 	bash scripts/run-fuzz.sh $(SANITIZE_BUILD) $(FUZZ_SECONDS) $(JOBS)
 
 build: deps
@@ -34,11 +37,13 @@ build: deps
 deps:
 	bash scripts/install-deps.sh
 
-# The Debian package orthelev_<version>_<architecture>.deb in $(BUILD).
-package: deps
+# The Debian package orthelev_<version>_<architecture>.deb in $(BUILD), and
+# beside it orthelev-cli-windows-x86_64.zip (the Windows cross build).
+package: deps windows-zip
 	cmake -S . -B $(BUILD) -DCMAKE_BUILD_TYPE=RelWithDebInfo
 	cmake --build $(BUILD) -j $(JOBS) --target orthelev-cli orthelev orthelev_gdal
 	cd $(BUILD) && cpack -G DEB
+	cp $(WINDOWS_BUILD)/orthelev-cli-windows-x86_64.zip $(BUILD)/
 
 # The tests (without the desktop program's) and the fuzz targets, built
 # with clang, ASan and UBSan.
@@ -62,9 +67,25 @@ fuzz-build: deps
 fuzz: fuzz-build
 	bash scripts/run-fuzz.sh $(SANITIZE_BUILD) $(FUZZ_SECONDS) $(JOBS)
 
+# orthelev-cli.exe and the tests for 64-bit Windows, statically linked,
+# without the grid import (GDAL) and without the desktop program (Qt).
+windows: deps
+	cmake -S . -B $(WINDOWS_BUILD) -DCMAKE_TOOLCHAIN_FILE=cmake/mingw-w64-x86_64.cmake \
+	  -DCMAKE_BUILD_TYPE=Release -DORTHELEV_BUILD_BENCH=OFF \
+	  -DCMAKE_DISABLE_FIND_PACKAGE_Qt6=ON -DCMAKE_DISABLE_FIND_PACKAGE_GDAL=ON
+	cmake --build $(WINDOWS_BUILD) -j $(JOBS) --target orthelev-cli orthelev_tests
+
+# The core tests and the console end-to-end tests under wine64.
+windows-test: windows
+	cd $(WINDOWS_BUILD) && ctest --output-on-failure -V
+
+# $(WINDOWS_BUILD)/orthelev-cli-windows-x86_64.zip: the .exe and the README.
+windows-zip: windows
+	cmake --build $(WINDOWS_BUILD) --target windows_zip
+
 bench: build
 	$(BUILD)/orthelev_bench
 	bash bench/compare.sh $(BUILD)
 
 clean:
-	rm -rf $(BUILD) $(SANITIZE_BUILD)
+	rm -rf $(BUILD) $(SANITIZE_BUILD) $(WINDOWS_BUILD)

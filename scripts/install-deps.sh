@@ -11,7 +11,9 @@ packages=(cmake make g++ clang libclang-rt-14-dev clang-format clang-tidy google
           dpkg-dev file desktop-file-utils shared-mime-info
           # the desktop tests and screenshots: a window manager, X tools, and
           # Wine's Tahoma-metric font for the windows' designed font
-          openbox x11-utils xdotool imagemagick fonts-wine)
+          openbox x11-utils xdotool imagemagick fonts-wine
+          # the Windows cross build and its tests under wine
+          g++-mingw-w64-x86-64-posix wine64)
 
 missing=()
 for p in "${packages[@]}"; do

@@ -45,6 +45,22 @@ bool AnsweredInformationRequest(int argc, char* argv[]) {
   return false;
 }
 
+// The file names and switches after the program's name, as UTF-8 texts.
+std::vector<std::string> Parameters(int argc, char* argv[]) {
+#ifdef _WIN32
+  // argv is in the ANSI code page; Qt's arguments come from the wide-character
+  // command line (without the options Qt took).
+  (void)argc;
+  (void)argv;
+  std::vector<std::string> parameters;
+  const QStringList arguments = QCoreApplication::arguments();
+  for (qsizetype i = 1; i < arguments.size(); ++i) parameters.push_back(arguments[i].toStdString());
+  return parameters;
+#else
+  return std::vector<std::string>(argv + 1, argv + argc);  // the bytes as they are
+#endif
+}
+
 }  // namespace
 
 int main(int argc, char* argv[]) {
@@ -55,7 +71,7 @@ int main(int argc, char* argv[]) {
   // QApplication has switched the process to the user's locale; numbers
   // stay "." (the settings load makes sure of it again).
   orthelev::SetNumberFormat();
-  const std::vector<std::string> parameters(argv + 1, argv + argc);
+  const std::vector<std::string> parameters = Parameters(argc, argv);
   orthelev::DesktopProgram program(orthelev::CurrentSettingsLocation(), parameters);
   QObject::connect(&program.FormMain, &orthelev::TFormMain::closed, &application,
                    &QCoreApplication::quit, Qt::QueuedConnection);

@@ -1,6 +1,5 @@
 #include "console/cli.hpp"
 
-#include <csignal>
 #include <filesystem>
 #include <optional>
 #include <string>
@@ -15,6 +14,7 @@
 #include "geoid/active_grid.hpp"
 #include "models/geoid_check.hpp"
 #include "models/model_selection.hpp"
+#include "platform/platform.hpp"
 #include "program/program_state.hpp"
 #include "settings/settings.hpp"
 #include "settings/settings_location.hpp"
@@ -26,7 +26,7 @@ namespace {
 
 constexpr int kExitOk = 0, kExitFailed = 1, kExitUsage = 2;
 
-constexpr const char* kUsage =
+constexpr const char* kUsageCommands =
     "usage: orthelev-cli [options] convert FILE...  convert logs, as a batch of these files in\n"
     "                                               this order\n"
     "       orthelev-cli [options] check LAT LON    print the geoid height as the check box\n"
@@ -34,13 +34,9 @@ constexpr const char* kUsage =
     "       orthelev-cli [options] heights [FILE]   geoid heights of the points of FILE (none or\n"
     "                                               \"-\": standard input), one a line\n"
     "       orthelev-cli [options] models           list the model list: index, title, file\n"
-    "                                               name, ok|missing\n"
-    "       orthelev-cli import-grid SRC DEST [--region SOUTH,NORTH,WEST,EAST] [--format FORMAT]\n"
-    "                                write the geoid grid SRC (GTX, GeoTIFF, ISG, GeographicLib\n"
-    "                                .pgm or any raster GDAL reads, an EGM2008 raw grid or a\n"
-    "                                GSIGEO ASCII grid) as the custom geoid file DEST (.cdat),\n"
-    "                                optionally cut to a region in degrees; FORMAT: auto\n"
-    "                                (default), egm2008, gsigeo or raster\n"
+    "                                               name, ok|missing\n";
+
+constexpr const char* kUsageOptions =
     "options:\n"
     "  --ini FILE          settings file to read (default: the desktop program's orthelev.ini)\n"
     "  --model TEXT        the model box text for this run (e.g. \"EGM2008 1'x1'\", letter case\n"
@@ -66,6 +62,8 @@ constexpr const char* kUsage =
     "heights: a point out of range or a line no point; import-grid: it failed); 2 usage error\n"
     "or no model.\n";
 
+std::string Usage() { return std::string(kUsageCommands) + ImportGridUsage() + kUsageOptions; }
+
 struct Options {
   std::optional<std::string> ini, model, dataDir, custom, postfix, decimal;
   std::optional<bool> spline;
@@ -75,26 +73,19 @@ struct Options {
 };
 
 // Ctrl-C during a batch acts like Esc: the console's event processing turns
-// the signal into AbortRequested at the conversions' next check point.
-volatile std::sig_atomic_t interrupted = 0;
-
-extern "C" void OnInterrupt(int) {
-  interrupted = 1;
-  std::signal(SIGINT, SIG_DFL);  // a second Ctrl-C ends the program
-}
-
+// the interrupt into AbortRequested at the conversions' next check point.
 class CliWindowServices : public ConsoleWindowServices {
  public:
   using ConsoleWindowServices::ConsoleWindowServices;
   void ProcessPendingEvents() override {
-    if (interrupted) TheFlags().abortRequested = true;
+    if (platform::InterruptRequested()) TheFlags().abortRequested = true;
   }
 };
 
 std::string Absolute(const std::string& path) {
   std::error_code error;
-  const std::filesystem::path absolute = std::filesystem::absolute(path, error);
-  return error ? path : absolute.lexically_normal().string();
+  const std::filesystem::path absolute = std::filesystem::absolute(platform::PathOf(path), error);
+  return error ? path : platform::Utf8Of(absolute.lexically_normal());
 }
 
 // An option before the command: its name and what it sets (`value` is the
@@ -225,10 +216,9 @@ int Convert(const Options& o, ConsoleWindowServices& window, std::FILE*, std::FI
   std::string list;
   for (const std::string& file : o.arguments) list += (list.empty() ? "" : ";") + file;
   window.SetSourceText(list);
-  interrupted = 0;
-  std::signal(SIGINT, OnInterrupt);
+  platform::StartCatchingInterrupts();
   RunBatch();
-  std::signal(SIGINT, SIG_DFL);
+  platform::StopCatchingInterrupts();
   if (!TheBatch().modelOpened) return kExitUsage;
   return TheBatch().Clean() ? kExitOk : kExitFailed;
 }
@@ -282,11 +272,11 @@ int RunCli(int argc, char** argv, std::FILE* out, std::FILE* err) {
   Options options;
   std::string problem;
   if (!ParseOptions(argc, argv, options, problem)) {
-    std::fputs(("orthelev-cli: " + problem + "\n" + kUsage).c_str(), err);
+    std::fputs(("orthelev-cli: " + problem + "\n" + Usage()).c_str(), err);
     return kExitUsage;
   }
   if (options.command == "--help") {
-    std::fputs(kUsage, out);
+    std::fputs(Usage().c_str(), out);
     return kExitOk;
   }
   if (options.command == "--version") {
@@ -308,7 +298,7 @@ int RunCli(int argc, char** argv, std::FILE* out, std::FILE* err) {
   if (command != nullptr)
     status = command->run(options, window, out, err);
   else
-    std::fputs(("orthelev-cli: unknown command " + options.command + "\n" + kUsage).c_str(), err);
+    std::fputs(("orthelev-cli: unknown command " + options.command + "\n" + Usage()).c_str(), err);
   window.EndStatus();
   if (!KeepGsiGeometry(options, err) && status == kExitOk) status = kExitFailed;
   CloseGrid();

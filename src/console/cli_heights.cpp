@@ -2,9 +2,8 @@
 
 #include <cerrno>
 #include <cmath>
+#include <cstdint>
 #include <cstring>
-#include <fcntl.h>
-#include <unistd.h>
 #include <utility>
 
 #include "base/number_format.hpp"
@@ -12,6 +11,7 @@
 #include "geoid/interpolation.hpp"
 #include "models/geoid_check.hpp"
 #include "models/model_selection.hpp"
+#include "platform/platform.hpp"
 
 namespace orthelev {
 
@@ -90,11 +90,35 @@ bool SplitAtBlanks(std::string_view line, std::string_view (&fields)[kMaxFields]
 
 enum class Ending { Newline, EndOfInput, Continues };
 
-// Lines of a file descriptor, read in large blocks (from a terminal, as it
-// delivers them).
+// Reads at most `most` bytes into `to`: the count, 0 at the end, -1 on failure.
+using ReadFunction = std::int64_t (*)(void* source, char* to, size_t most);
+
+// A named file, read in large blocks.
+std::int64_t ReadFromFile(void* fd, char* to, size_t most) {
+  return platform::ReadSome(*static_cast<int*>(fd), to, most);
+}
+
+// Standard input in large blocks, or from a terminal a line at a time as it
+// is typed.
+std::int64_t ReadFromStdin(void* interactive, char* to, size_t most) {
+  if (!*static_cast<bool*>(interactive)) {
+    const size_t n = std::fread(to, 1, most, stdin);
+    return n == 0 && std::ferror(stdin) ? -1 : static_cast<std::int64_t>(n);
+  }
+  size_t n = 0;
+  int c = 0;
+  while (n < most && (c = std::getc(stdin)) != EOF) {
+    to[n++] = static_cast<char>(c);
+    if (c == '\n') break;
+  }
+  return n == 0 && std::ferror(stdin) ? -1 : static_cast<std::int64_t>(n);
+}
+
+// Lines of an input, read in large blocks (from a terminal, as it delivers them).
 class LineSource {
  public:
-  explicit LineSource(int fd) : fd_(fd), buffer_(kBlockBytes + kMaxLineBytes) {}
+  LineSource(ReadFunction read, void* source)
+      : read_(read), source_(source), buffer_(kBlockBytes + kMaxLineBytes) {}
 
   // The next piece of input up to its "\n" (without it): a whole line, or
   // the next part of a line longer than kMaxLineBytes (Continues until its
@@ -131,23 +155,20 @@ class LineSource {
       end_ -= begin_;
       begin_ = 0;
     }
-    for (;;) {
-      const ssize_t n = read(fd_, buffer_.data() + end_, buffer_.size() - end_);
-      if (n > 0) {
-        end_ += static_cast<size_t>(n);
-        return;
-      }
-      if (n < 0 && errno == EINTR) continue;
-      if (n < 0) {
-        failed_ = true;
-        error_ = errno;
-      }
-      eof_ = true;
+    const std::int64_t n = read_(source_, buffer_.data() + end_, buffer_.size() - end_);
+    if (n > 0) {
+      end_ += static_cast<size_t>(n);
       return;
     }
+    if (n < 0) {
+      failed_ = true;
+      error_ = errno;
+    }
+    eof_ = true;
   }
 
-  int fd_;
+  ReadFunction read_;
+  void* source_;
   std::vector<char> buffer_;
   size_t begin_ = 0, end_ = 0;
   bool eof_ = false, failed_ = false;
@@ -236,7 +257,7 @@ class HeightsRun {
     output_.clear();
     if (written && std::fflush(out_) == 0) return true;
     std::fputs(("orthelev-cli: heights: the output could not be written: " +
-                std::string(std::strerror(errno)) + "\n")
+                platform::ErrorText(errno) + "\n")
                    .c_str(),
                err_);
     return false;
@@ -283,22 +304,25 @@ int HeightsCommand(const std::vector<std::string>& arguments, std::FILE* out, st
   if (!TheActiveGrid().open) return kExitUsage;
   const bool fromStdin = arguments.empty() || arguments[0] == "-";
   const std::string name = fromStdin ? "standard input" : arguments[0];
-  const int fd = fromStdin ? STDIN_FILENO : open(arguments[0].c_str(), O_RDONLY | O_CLOEXEC);
-  if (fd < 0) {
+  int fd = -1;
+  bool interactive = fromStdin && platform::IsTerminal(stdin);
+  if (!fromStdin && (fd = platform::OpenForReading(arguments[0])) < 0) {
     std::fputs(
-        ("orthelev-cli: heights: cannot open " + name + ": " + std::strerror(errno) + "\n").c_str(),
+        ("orthelev-cli: heights: cannot open " + name + ": " + platform::ErrorText(errno) + "\n")
+            .c_str(),
         err);
     return kExitFailed;
   }
-  LineSource input(fd);
-  HeightsRun run(out, err, name, isatty(fd) == 1);
+  LineSource input =
+      fromStdin ? LineSource(ReadFromStdin, &interactive) : LineSource(ReadFromFile, &fd);
+  HeightsRun run(out, err, name, interactive);
   const bool written = run.Run(input);
   if (input.Failed())
-    std::fputs(
-        ("orthelev-cli: heights: cannot read " + name + ": " + std::strerror(input.Error()) + "\n")
-            .c_str(),
-        err);
-  if (!fromStdin) close(fd);
+    std::fputs(("orthelev-cli: heights: cannot read " + name + ": " +
+                platform::ErrorText(input.Error()) + "\n")
+                   .c_str(),
+               err);
+  if (!fromStdin) platform::CloseFile(fd);
   return written && !input.Failed() && run.Clean() ? kExitOk : kExitFailed;
 }
 

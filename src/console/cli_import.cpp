@@ -3,10 +3,10 @@
 #include <optional>
 
 #ifdef ORTHELEV_WITH_IMPORT
-#include <unistd.h>
 
 #include "base/number_format.hpp"
 #include "import/grid_import.hpp"
+#include "platform/platform.hpp"
 #endif
 
 namespace orthelev {
@@ -26,7 +26,7 @@ namespace {
 class ImportProgressLine {
  public:
   ImportProgressLine(std::FILE* err, const std::string& source)
-      : err_(err), source_(source), shown_(::isatty(::fileno(err)) != 0) {}
+      : err_(err), source_(source), shown_(platform::IsTerminal(err)) {}
   ~ImportProgressLine() { End(); }
   ImportProgressLine(const ImportProgressLine&) = delete;
   ImportProgressLine& operator=(const ImportProgressLine&) = delete;
@@ -84,6 +84,20 @@ void PrintSummary(const ImportSummary& s, std::FILE* out, std::FILE* err) {
 
 }  // namespace
 
+const char* ImportGridUsage() {
+  return "       orthelev-cli import-grid SRC DEST [--region SOUTH,NORTH,WEST,EAST] [--format "
+         "FORMAT]\n"
+         "                                          write the geoid grid SRC (GTX, GeoTIFF, ISG or "
+         "any raster\n"
+         "                                          GDAL reads, an EGM2008 raw grid or a GSIGEO "
+         "ASCII grid) as\n"
+         "                                          the custom geoid file DEST (.cdat), optionally "
+         "cut to a\n"
+         "                                          region in degrees; FORMAT: auto (default), "
+         "egm2008, gsigeo\n"
+         "                                          or raster\n";
+}
+
 int ImportGridCommand(const std::vector<std::string>& arguments, std::FILE* out, std::FILE* err) {
   std::vector<std::string> files;
   std::optional<Region> region;
@@ -132,6 +146,10 @@ int ImportGridCommand(const std::vector<std::string>& arguments, std::FILE* out,
 }
 
 #else
+
+const char* ImportGridUsage() {
+  return "       orthelev-cli import-grid SRC DEST ...    not available: this build has no GDAL\n";
+}
 
 int ImportGridCommand(const std::vector<std::string>&, std::FILE*, std::FILE* err) {
   Say(err, "orthelev-cli: import-grid is not available: this build has no GDAL");

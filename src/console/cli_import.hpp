@@ -9,6 +9,10 @@
 
 namespace orthelev {
 
+// The usage lines of import-grid for --help (in a build without the grid
+// import: that it is not available).
+const char* ImportGridUsage();
+
 // Returns the exit status: 0 imported, 1 the import failed, 2 usage error
 // (or a build without the grid import).
 int ImportGridCommand(const std::vector<std::string>& arguments, std::FILE* out, std::FILE* err);

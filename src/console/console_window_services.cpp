@@ -1,6 +1,6 @@
 #include "console/console_window_services.hpp"
 
-#include <unistd.h>
+#include "platform/platform.hpp"
 
 namespace orthelev {
 
@@ -16,8 +16,6 @@ void Write(std::FILE* stream, const std::string& bytes) {
 void WriteLine(std::FILE* stream, const std::string& text) {
   Write(stream, ToConsoleLines(text) + "\n");
 }
-
-bool IsTerminal(std::FILE* stream) { return isatty(fileno(stream)) == 1; }
 
 }  // namespace
 
@@ -36,7 +34,10 @@ std::string ToConsoleLines(const std::string& text) {
 }
 
 ConsoleWindowServices::ConsoleWindowServices(std::FILE* out, std::FILE* err)
-    : out_(out), err_(err), errTerminal_(IsTerminal(err)), outTerminal_(IsTerminal(out)) {}
+    : out_(out),
+      err_(err),
+      errTerminal_(platform::IsTerminal(err)),
+      outTerminal_(platform::IsTerminal(out)) {}
 
 ConsoleWindowServices::~ConsoleWindowServices() { EndStatusLine(); }
 

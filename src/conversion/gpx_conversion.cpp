@@ -1,9 +1,7 @@
 #include "conversion/gpx_conversion.hpp"
 
 #include <cmath>
-#include <fcntl.h>
 #include <memory>
-#include <unistd.h>
 
 #include "base/file_io.hpp"
 #include "base/number_format.hpp"
@@ -13,6 +11,7 @@
 #include "conversion/log_reader.hpp"
 #include "conversion/output_file.hpp"
 #include "geoid/interpolation.hpp"
+#include "platform/platform.hpp"
 #include "services/window_services.hpp"
 #include "settings/logger_profiles.hpp"
 #include "settings/settings.hpp"
@@ -129,10 +128,10 @@ GpxScanEnd ScanLog(GpxScanner& scanner) {
 
 // True when the file at `path` is the open log itself (also through a link).
 bool IsTheLog(const std::string& path) {
-  const int fd = ::open(path.c_str(), O_RDONLY | O_CLOEXEC);
+  const int fd = platform::OpenForReading(path);
   if (fd < 0) return false;
   const bool same = LogIsSameFile(fd);
-  ::close(fd);
+  platform::CloseFile(fd);
   return same;
 }
 

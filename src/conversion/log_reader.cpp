@@ -2,13 +2,10 @@
 
 #include <algorithm>
 #include <array>
-#include <cerrno>
 #include <cstring>
-#include <fcntl.h>
-#include <sys/stat.h>
-#include <unistd.h>
 
 #include "base/number_format.hpp"
+#include "platform/platform.hpp"
 
 namespace orthelev {
 
@@ -43,8 +40,7 @@ struct LogReader {
   std::int64_t bytesRead = 0;   // bytes the reads delivered
   std::int64_t bytesTaken = 0;  // bytes taken from the buffer
   std::int64_t fileSize = 0;
-  dev_t device = 0;
-  ino_t inode = 0;
+  platform::FileIdentity identity;
 
   // Every value but the file back to its start value: no data, at the
   // start of a text line, end of data set.
@@ -62,8 +58,7 @@ struct LogReader {
     bytesRead = 0;
     bytesTaken = 0;
     fileSize = 0;
-    device = 0;
-    inode = 0;
+    identity = {};
   }
 };
 
@@ -76,11 +71,10 @@ LogReader& TheLogReader() {
 // read error. A failed large read is tried again in 2048-byte blocks.
 bool ReadBlock(LogReader& r) {
   if (r.readFailed || r.fd < 0) return false;
-  ssize_t got;
+  std::int64_t got;
   for (;;) {
-    got = ::read(r.fd, r.buffer, r.blockReads ? kBlockBytes : kBufferBytes);
+    got = platform::ReadSome(r.fd, r.buffer, r.blockReads ? kBlockBytes : kBufferBytes);
     if (got >= 0) break;
-    if (errno == EINTR) continue;
     if (r.blockReads) {
       r.readFailed = true;
       return false;
@@ -181,17 +175,16 @@ bool OpenLogFile(const std::string& path) {
   CloseLogFile();
   LogReader& r = TheLogReader();
   r.Reset();
-  const int fd = ::open(path.c_str(), O_RDONLY | O_CLOEXEC);
+  const int fd = platform::OpenForReading(path);
   if (fd < 0) return false;
-  struct stat st;
-  if (::fstat(fd, &st) != 0 || S_ISDIR(st.st_mode)) {
-    ::close(fd);
+  platform::FileStatus status;
+  if (!platform::StatusOf(fd, status) || status.kind == platform::FileKind::Directory) {
+    platform::CloseFile(fd);
     return false;
   }
   r.fd = fd;
-  r.device = st.st_dev;
-  r.inode = st.st_ino;
-  r.fileSize = st.st_size;
+  r.identity = status.identity;
+  r.fileSize = status.size;
   r.eof = false;
   return true;
 }
@@ -244,10 +237,7 @@ std::string ReadLogLine() {
 std::size_t ReadLogBytes(char* to, std::size_t most) {
   LogReader& r = TheLogReader();
   if (r.readFailed || r.fd < 0 || r.eof) return 0;
-  ssize_t got;
-  do {
-    got = ::read(r.fd, to, most);
-  } while (got < 0 && errno == EINTR);
+  const std::int64_t got = platform::ReadSome(r.fd, to, most);
   if (got <= 0) {
     r.readFailed = got < 0;
     r.eof = true;
@@ -271,8 +261,8 @@ std::int64_t LogFileSize() { return TheLogReader().fileSize; }
 
 bool LogIsSameFile(int fd) {
   const LogReader& r = TheLogReader();
-  struct stat st;
-  return r.fd >= 0 && ::fstat(fd, &st) == 0 && st.st_dev == r.device && st.st_ino == r.inode;
+  platform::FileStatus status;
+  return r.fd >= 0 && platform::StatusOf(fd, status) && status.identity == r.identity;
 }
 
 bool CloseLogFile() {
@@ -280,12 +270,12 @@ bool CloseLogFile() {
   if (r.fd < 0) return true;
   const int fd = r.fd;
   r.fd = -1;
-  return ::close(fd) == 0;
+  return platform::CloseFile(fd);
 }
 
 void ResetLogReader() {
   LogReader& r = TheLogReader();
-  if (r.fd >= 0) ::close(r.fd);
+  if (r.fd >= 0) platform::CloseFile(r.fd);
   r.fd = -1;
   r.Reset();
 }

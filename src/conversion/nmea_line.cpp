@@ -3,6 +3,7 @@
 #include <cstring>
 
 #include "base/number_format.hpp"
+#include "platform/platform.hpp"
 
 namespace orthelev {
 
@@ -23,11 +24,11 @@ bool HasValidChecksum(std::string_view sentence) {
 }
 
 // The last "$" among the bytes 1 to end - 1 (a sentence at the line's start
-// is no glued one); npos when there is none. memrchr scans a word at a time.
+// is no glued one); npos when there is none.
 std::size_t LastDollarBefore(std::string_view line, std::size_t end) {
   if (end <= 1) return std::string_view::npos;
-  const void* found = ::memrchr(line.data() + 1, '$', end - 1);
-  return found ? static_cast<const char*>(found) - line.data() : std::string_view::npos;
+  const char* found = platform::LastByte(line.data() + 1, '$', end - 1);
+  return found ? static_cast<std::size_t>(found - line.data()) : std::string_view::npos;
 }
 
 }  // namespace

@@ -1,30 +1,14 @@
 #include "conversion/output_file.hpp"
 
-#include <cerrno>
 #include <cstring>
-#include <fcntl.h>
-#include <unistd.h>
 
 #include "base/paths.hpp"
 #include "conversion/log_reader.hpp"
+#include "platform/platform.hpp"
 
 namespace orthelev {
 
-namespace {
-
-// Writes all bytes, retrying after interruptions and short writes.
-bool WriteAll(int fd, const char* data, size_t count) {
-  while (count > 0) {
-    const ssize_t written = ::write(fd, data, count);
-    if (written < 0 && errno == EINTR) continue;
-    if (written <= 0) return false;
-    data += written;
-    count -= static_cast<size_t>(written);
-  }
-  return true;
-}
-
-}  // namespace
+using platform::WriteAll;
 
 std::string OutputPathFor(std::string_view inputPath, std::string_view postfix) {
   const size_t dot = inputPath.rfind('.');
@@ -39,7 +23,7 @@ std::string OutputPathFor(std::string_view inputPath, std::string_view postfix) 
 OutputFile::OutputFile() : buffer_(new char[kBufferBytes]) {}
 
 OutputFile::~OutputFile() {
-  if (fd_ >= 0) ::close(fd_);
+  if (fd_ >= 0) platform::CloseFile(fd_);
 }
 
 OutputFile::CreateResult OutputFile::Create(const std::string& path) {
@@ -48,14 +32,14 @@ OutputFile::CreateResult OutputFile::Create(const std::string& path) {
   used_ = 0;
   // Opened without truncation first: an output that turns out to be the
   // input itself must keep its bytes.
-  const int fd = ::open(path.c_str(), O_WRONLY | O_CREAT | O_CLOEXEC, 0666);
+  const int fd = platform::OpenForWriting(path);
   if (fd < 0) return CreateResult::Failed;
   if (LogIsSameFile(fd)) {
-    ::close(fd);
+    platform::CloseFile(fd);
     return CreateResult::SameAsInput;
   }
-  if (::ftruncate(fd, 0) != 0) {
-    ::close(fd);
+  if (!platform::TruncateToEmpty(fd)) {
+    platform::CloseFile(fd);
     return CreateResult::Failed;
   }
   fd_ = fd;
@@ -87,7 +71,7 @@ bool OutputFile::Flush() {
 bool OutputFile::Close() {
   if (fd_ < 0) return true;
   const bool flushed = Flush();
-  const bool closed = ::close(fd_) == 0;
+  const bool closed = platform::CloseFile(fd_);
   fd_ = -1;
   return flushed && closed;
 }

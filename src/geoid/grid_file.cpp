@@ -1,9 +1,6 @@
 #include "geoid/grid_file.hpp"
 
-#include <cerrno>
-#include <fcntl.h>
-#include <sys/stat.h>
-#include <unistd.h>
+#include "platform/platform.hpp"
 
 namespace orthelev {
 
@@ -11,10 +8,10 @@ GridFile::~GridFile() { Close(); }
 
 bool GridFile::Open(const std::string& path) {
   Close();
-  fd_ = ::open(path.c_str(), O_RDONLY | O_CLOEXEC);
+  fd_ = platform::OpenForReading(path);
   if (fd_ < 0) return false;
-  struct stat info {};
-  if (::fstat(fd_, &info) != 0 || S_ISDIR(info.st_mode)) {
+  platform::FileStatus info;
+  if (!platform::StatusOf(fd_, info) || info.kind == platform::FileKind::Directory) {
     Close();
     return false;
   }
@@ -22,7 +19,8 @@ bool GridFile::Open(const std::string& path) {
 }
 
 void GridFile::Close() {
-  if (fd_ >= 0) ::close(fd_);  // nothing useful to do about a failed close of a read-only file
+  if (fd_ >= 0)
+    platform::CloseFile(fd_);  // nothing useful to do about a failed close of a read-only file
   fd_ = -1;
   ForgetBlocks();
 }
@@ -34,17 +32,16 @@ void GridFile::ForgetBlocks() {
 }
 
 std::int64_t GridFile::Size() const {
-  struct stat info {};
-  if (fd_ < 0 || ::fstat(fd_, &info) != 0) return -1;
-  return static_cast<std::int64_t>(info.st_size);
+  platform::FileStatus info;
+  if (fd_ < 0 || !platform::StatusOf(fd_, info)) return -1;
+  return info.size;
 }
 
 bool GridFile::ReadExact(std::int64_t offset, void* data, std::int64_t count) const {
   if (fd_ < 0 || offset < 0 || count < 0) return false;
   auto* out = static_cast<unsigned char*>(data);
   while (count > 0) {
-    const ssize_t got = ::pread(fd_, out, static_cast<size_t>(count), static_cast<off_t>(offset));
-    if (got < 0 && errno == EINTR) continue;
+    const std::int64_t got = platform::ReadAt(fd_, out, static_cast<std::size_t>(count), offset);
     if (got <= 0) return false;
     out += got;
     offset += got;
@@ -61,13 +58,12 @@ bool GridFile::Load(std::int64_t block, std::size_t slot) {
     blocks_ = blocksStorage_.get();
   }
   unsigned char* data = &blocks_[slot * kBlockBytes];
-  const off_t start = static_cast<off_t>(block * kBlockBytes);
+  const std::int64_t start = block * kBlockBytes;
   std::int64_t length = 0;
   // A short block is kept as it is: it is the end of the file.
   while (length < kBlockBytes) {
-    const ssize_t got = ::pread(fd_, data + length, static_cast<size_t>(kBlockBytes - length),
-                                start + static_cast<off_t>(length));
-    if (got < 0 && errno == EINTR) continue;
+    const std::int64_t got = platform::ReadAt(
+        fd_, data + length, static_cast<std::size_t>(kBlockBytes - length), start + length);
     if (got < 0) {
       ++failedReads_;
       tags_[slot] = -1;

@@ -14,6 +14,7 @@
 #include "base/number_format.hpp"
 #include "geoid/active_grid.hpp"
 #include "geoid/node_values.hpp"
+#include "platform/platform.hpp"
 #include "services/window_services.hpp"
 
 namespace orthelev {
@@ -46,7 +47,8 @@ bool UsableSpacing(double spacing) {
 // Reads text lines, ending at LF with a CR before it dropped.
 class AsciiGridReader {
  public:
-  explicit AsciiGridReader(const std::string& path) : in_(path, std::ios::binary) {}
+  explicit AsciiGridReader(const std::string& path)
+      : in_(platform::PathOf(path), std::ios::binary) {}
   bool IsOpen() const { return in_.is_open(); }
   bool AtEnd() { return in_.peek() == std::ifstream::traits_type::eof(); }
   bool Failed() const { return in_.bad(); }
@@ -162,7 +164,7 @@ bool ConvertGsiGrid(const std::string& path, std::optional<GridSpec>& header) {
   header = ParseGsiHeader(reader.NextLine());
   if (!header) return false;
   std::error_code sizeError;
-  const auto fileBytes = std::filesystem::file_size(path, sizeError);
+  const auto fileBytes = std::filesystem::file_size(platform::PathOf(path), sizeError);
   if (sizeError) return false;
   if (!GsiGridFitsFile(*header, static_cast<std::int64_t>(fileBytes))) {
     Window().ShowMessageBox("Data is insufficient: " + path);

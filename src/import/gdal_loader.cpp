@@ -3,11 +3,10 @@
 // at every start; only an import that reads a raster through GDAL pays
 // that, once, when it loads the module.
 
-#include <dlfcn.h>
 #include <filesystem>
-#include <system_error>
 
 #include "import/grid_source.hpp"
+#include "platform/platform.hpp"
 
 namespace orthelev {
 
@@ -24,21 +23,17 @@ struct GdalModule {
 // The module beside the program (the build folder), else where it is
 // installed relative to the program.
 GdalModule LoadGdalModule() {
-  std::error_code ignored;
   const std::filesystem::path folder =
-      std::filesystem::read_symlink("/proc/self/exe", ignored).parent_path();
-  std::string path = (folder / ORTHELEV_GDAL_MODULE).string();
-  void* module = ::dlopen(path.c_str(), RTLD_NOW | RTLD_LOCAL);
-  if (!module) {
-    path = (folder / ORTHELEV_GDAL_MODULE_DIR / ORTHELEV_GDAL_MODULE).string();
-    module = ::dlopen(path.c_str(), RTLD_NOW | RTLD_LOCAL);
+      platform::PathOf(platform::RunningProgramFile()).parent_path();
+  std::string path = platform::Utf8Of(folder / ORTHELEV_GDAL_MODULE);
+  platform::LoadedModule module = platform::LoadModule(path);
+  if (!module.handle) {
+    path = platform::Utf8Of(folder / ORTHELEV_GDAL_MODULE_DIR / ORTHELEV_GDAL_MODULE);
+    module = platform::LoadModule(path);
   }
-  if (!module) {
-    const char* message = ::dlerror();
-    return {nullptr, message ? message : path};
-  }
-  const auto entry =
-      reinterpret_cast<OpenRasterEntry>(::dlsym(module, "orthelev_open_gdal_raster"));
+  if (!module.handle) return {nullptr, module.failure};
+  const auto entry = reinterpret_cast<OpenRasterEntry>(
+      platform::ModuleSymbol(module.handle, "orthelev_open_gdal_raster"));
   return {entry, entry ? "" : "no entry point in " + path};
 }
 

@@ -193,13 +193,14 @@ bool CheckPlainSource(const std::string& path, std::string& error) {
     error = path + " is a folder, not a grid file.";
     return false;
   }
-  std::FILE* file = std::fopen(path.c_str(), "rb");
-  if (!file) {
-    error = "Cannot read " + path + " (" + std::strerror(errno) + ").";
+  const int fd = platform::OpenForReading(path);
+  if (fd < 0) {
+    error = "Cannot read " + path + " (" + platform::ErrorText(errno) + ").";
     return false;
   }
-  const bool empty = std::fgetc(file) == EOF;
-  std::fclose(file);
+  char first = 0;
+  const bool empty = platform::ReadSome(fd, &first, 1) <= 0;
+  platform::CloseFile(fd);
   if (empty) error = path + " is empty.";
   return !empty;
 }

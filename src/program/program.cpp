@@ -7,6 +7,7 @@
 #include "conversion/batch.hpp"
 #include "conversion/output_file.hpp"
 #include "geoid/active_grid.hpp"
+#include "platform/platform.hpp"
 #include "services/window_services.hpp"
 #include "settings/file_dialog.hpp"
 #include "settings/file_types.hpp"
@@ -18,7 +19,7 @@ namespace orthelev {
 namespace {
 
 bool IsSettingsFile(const std::string& path) {
-  return LowerAscii(std::filesystem::path(path).extension().string()) == ".ini";
+  return LowerAscii(platform::Utf8Of(platform::PathOf(path).extension())) == ".ini";
 }
 
 // The paths joined by ";", settings files left out.
@@ -123,7 +124,7 @@ bool IsSwitchParameter(const std::string& parameter) {
     if (!((c >= 'a' && c <= 'z') || (c >= 'A' && c <= 'Z'))) return false;
   }
   std::error_code error;
-  return !std::filesystem::exists(parameter, error);
+  return !std::filesystem::exists(platform::PathOf(parameter), error);
 }
 
 void ReadCommandLine(const std::vector<std::string>& parameters) {

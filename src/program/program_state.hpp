@@ -13,9 +13,10 @@
 //   TheBatch()       the running batch and its outcome (conversion/batch.hpp)
 // Not program state, and so not reset here: the installed window services
 // (owned by whoever installs them), GDAL's one-time driver registration and
-// the GDAL module, loaded once by the first raster import, and the path of
-// the temporary file a signal removes during an import (PendingTempFile in
-// import/import_platform.cpp, set only while an import writes).
+// the GDAL module, loaded once by the first raster import, the path of the
+// temporary file a signal removes during an import (PendingTempFile in
+// import/import_platform.cpp, set only while an import writes), and the
+// platform layer's interrupt flag, cleared by each StartCatchingInterrupts.
 
 #include <string_view>
 #include <vector>

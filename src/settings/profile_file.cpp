@@ -3,13 +3,11 @@
 #include <algorithm>
 #include <cerrno>
 #include <cstring>
-#include <fcntl.h>
-#include <sys/stat.h>
-#include <unistd.h>
 
 #include "base/ascii_text.hpp"
 #include "base/file_io.hpp"
 #include "base/text_encoding.hpp"
+#include "platform/platform.hpp"
 
 namespace orthelev {
 namespace {
@@ -41,7 +39,7 @@ std::string_view Unquote(std::string_view value) {
 }
 
 std::string ErrnoText(const std::string& what, const std::string& path) {
-  return what + " " + path + ": " + std::strerror(errno);
+  return what + " " + path + ": " + platform::ErrorText(errno);
 }
 
 }  // namespace
@@ -51,8 +49,8 @@ std::string ErrnoText(const std::string& what, const std::string& path) {
 bool ProfileFile::Load(const std::string& path) {
   *this = ProfileFile{};
   path_ = path;
-  struct stat info {};
-  if (::stat(path.c_str(), &info) != 0) {
+  platform::FileStatus info;
+  if (!platform::StatusAt(path, info)) {
     if (errno == ENOENT || errno == ENOTDIR) return true;  // no file: an empty document
     error_ = ErrnoText("Cannot open", path);
     loadFailed_ = true;
@@ -146,22 +144,21 @@ void ProfileFile::SplitLines(std::string_view body, std::size_t unit) {
 }
 
 bool ProfileFile::CreateEmpty(const std::string& path, std::string* error) {
-  const int fd = ::open(path.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, 0666);
+  const int fd = platform::CreateNewFile(path);
   if (fd < 0) {
     if (errno == EEXIST) return true;
     if (error) *error = ErrnoText("Cannot create", path);
     return false;
   }
-  const bool written =
-      ::write(fd, kUtf16Bom.data(), kUtf16Bom.size()) == static_cast<ssize_t>(kUtf16Bom.size());
+  const bool written = platform::WriteAll(fd, kUtf16Bom.data(), kUtf16Bom.size());
   const int writeErrno = errno;
-  const bool closed = ::close(fd) == 0;
+  const bool closed = platform::CloseFile(fd);
   if (written && closed) return true;
   if (error) {
     errno = written ? errno : writeErrno;
     *error = ErrnoText("Cannot write", path);
   }
-  ::unlink(path.c_str());
+  platform::RemoveFile(path);
   return false;
 }
 

@@ -1,19 +1,12 @@
 #include "settings/settings_location.hpp"
 
 #include <algorithm>
-#include <climits>
-#include <cstdlib>
-#include <fcntl.h>
 #include <filesystem>
-#include <limits>
-#include <pwd.h>
-#include <sys/stat.h>
 #include <system_error>
-#include <unistd.h>
-#include <vector>
 
 #include "base/file_io.hpp"
 #include "base/paths.hpp"
+#include "platform/platform.hpp"
 
 namespace orthelev {
 namespace {
@@ -32,28 +25,8 @@ std::string BaseNameOf(const SettingsLocation& where) {
 
 std::string FullPath(const std::string& name) {
   std::error_code error;
-  const std::filesystem::path full = std::filesystem::absolute(name, error);
-  return error ? name : full.lexically_normal().string();
-}
-
-bool IsAbsolute(const char* path) { return path != nullptr && path[0] == '/'; }
-
-std::string HomeFolder() {
-  if (const char* home = std::getenv("HOME"); home != nullptr && home[0] != '\0') return home;
-  std::vector<char> buffer(16384);
-  passwd entry{};
-  passwd* found = nullptr;
-  if (::getpwuid_r(::getuid(), &entry, buffer.data(), buffer.size(), &found) == 0 && found &&
-      found->pw_dir)
-    return found->pw_dir;
-  return "";
-}
-
-std::int64_t Nanoseconds(const statx_timestamp& time) {
-  constexpr std::int64_t kPerSecond = 1'000'000'000;
-  constexpr std::int64_t kMaxSeconds = std::numeric_limits<std::int64_t>::max() / kPerSecond - 1;
-  if (time.tv_sec > kMaxSeconds) return std::numeric_limits<std::int64_t>::max();
-  return time.tv_sec * kPerSecond + time.tv_nsec;
+  const std::filesystem::path full = std::filesystem::absolute(platform::PathOf(name), error);
+  return error ? name : platform::Utf8Of(full.lexically_normal());
 }
 
 SettingsPathResult Failure(std::string text) { return {false, "", std::move(text)}; }
@@ -62,36 +35,33 @@ SettingsPathResult Failure(std::string text) { return {false, "", std::move(text
 
 bool ProbeFolderWritable(const std::string& folder) {
   std::string name = WithTrailingSeparator(folder) + "$$$XXXXXX.tmp";
-  const int fd = ::mkstemps(name.data(), 4);
+  const int fd = platform::CreateUniqueFile(name, 4);
   if (fd < 0) return false;
-  ::close(fd);
+  platform::CloseFile(fd);
   // The folder took a new file, so it can be written whether or not this
   // clean-up succeeds; there is nothing better to do if it does not.
-  ::unlink(name.c_str());
+  platform::RemoveFile(name);
   return true;
 }
 
-std::string ConfigHomeFrom(const char* xdgConfigHome, const char* home) {
-  if (IsAbsolute(xdgConfigHome)) return xdgConfigHome;
-  if (IsAbsolute(home)) return WithTrailingSeparator(home) + ".config";
-  return "";
-}
-
-std::string RunningProgramFile() {
-  std::vector<char> buffer(PATH_MAX + 1);
-  const ssize_t length = ::readlink("/proc/self/exe", buffer.data(), buffer.size() - 1);
-  if (length <= 0) return "";
-  return std::string(buffer.data(), static_cast<std::size_t>(length));
-}
+std::string RunningProgramFile() { return platform::RunningProgramFile(); }
 
 std::string ProgramFolder(const std::string& programFile) { return FolderOf(programFile); }
 
+bool IsInstallationFolder(const std::string& folder) {
+  return folder.starts_with("/usr/") || folder.starts_with("/opt/");
+}
+
+bool SettingsFolderWritable(const std::string& folder) {
+  return !IsInstallationFolder(folder) && ProbeFolderWritable(folder);
+}
+
 SettingsLocation CurrentSettingsLocation(const std::string& baseName) {
   SettingsLocation where;
+  where.folderWritable = SettingsFolderWritable;
   where.programFile = RunningProgramFile();
   where.baseName = baseName.empty() ? BaseNameOf(where.programFile) : baseName;
-  const std::string home = HomeFolder();
-  where.configHome = ConfigHomeFrom(std::getenv("XDG_CONFIG_HOME"), home.c_str());
+  where.configHome = platform::UserConfigFolder();
   return where;
 }
 
@@ -99,7 +69,7 @@ SettingsPathResult SettingsFilePath(const std::string& name, const SettingsLocat
   std::string path;
   if (name.empty())
     path = ProgramFolder(where.programFile) + BaseNameOf(where) + ".ini";
-  else if (name.find_first_of("/:") != std::string::npos)
+  else if (FileNameStart(name) > 0 || name.find(':') != std::string::npos)
     path = FullPath(name);
   else
     path = ProgramFolder(where.programFile) + name;
@@ -117,9 +87,10 @@ SettingsPathResult RelocateSettingsFile(const std::string& path, const SettingsL
       (configHome.empty() ? "" : WithTrailingSeparator(configHome)) + BaseNameOf(where) + "/";
   if (configHome.empty()) return Failure("Cannot create : " + folder);
   std::error_code error;
-  if (!std::filesystem::is_directory(folder, error)) {
-    std::filesystem::create_directories(folder, error);
-    if (error || !std::filesystem::is_directory(folder, error))
+  const std::filesystem::path folderPath = platform::PathOf(folder);
+  if (!std::filesystem::is_directory(folderPath, error)) {
+    std::filesystem::create_directories(folderPath, error);
+    if (error || !std::filesystem::is_directory(folderPath, error))
       return Failure("Cannot create : " + folder);
   }
 
@@ -131,16 +102,14 @@ SettingsPathResult RelocateSettingsFile(const std::string& path, const SettingsL
 }
 
 std::int64_t NewestFileTime(const std::string& path) {
-  const int fd = ::open(path.c_str(), O_RDONLY | O_CLOEXEC);
+  const int fd = platform::OpenForReading(path);
   if (fd < 0) return 0;
-  struct statx info {};
-  const bool read =
-      ::statx(fd, "", AT_EMPTY_PATH, STATX_TYPE | STATX_MTIME | STATX_BTIME, &info) == 0;
-  ::close(fd);  // opened only to read its times
-  if (!read || !(info.stx_mask & STATX_MTIME) || !S_ISREG(info.stx_mode)) return 0;
-  std::int64_t newest = Nanoseconds(info.stx_mtime);
-  if (info.stx_mask & STATX_BTIME) newest = std::max(newest, Nanoseconds(info.stx_btime));
-  return std::max<std::int64_t>(newest, 1);  // even a time before 1970 beats a missing file
+  platform::FileStatus info;
+  const bool read = platform::StatusOf(fd, info);
+  platform::CloseFile(fd);  // opened only to read its times
+  if (!read || info.kind != platform::FileKind::Regular) return 0;
+  // Even a time before 1970 beats a missing file.
+  return std::max<std::int64_t>(std::max(info.modifiedNs, info.createdNs), 1);
 }
 
 }  // namespace orthelev

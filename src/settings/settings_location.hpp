@@ -17,6 +17,15 @@ namespace orthelev {
 // empty file whose name begins with "$$$" there and deletes it again.
 bool ProbeFolderWritable(const std::string& folder);
 
+// True for the folders of an installed system, under "/usr/" or "/opt/":
+// they may be writable for root, but a package's folder is not the place
+// for one user's settings.
+bool IsInstallationFolder(const std::string& folder);
+
+// ProbeFolderWritable, false for an installation folder: the decision of
+// the running program.
+bool SettingsFolderWritable(const std::string& folder);
+
 struct SettingsLocation {
   std::string programFile;  // full path of the running program file
   std::string baseName;     // names the settings file and the per-user folder
@@ -25,11 +34,6 @@ struct SettingsLocation {
   std::function<bool(const std::string& folder)> folderWritable = ProbeFolderWritable;
 };
 
-// The configuration folder by the XDG rules: `xdgConfigHome` when it is an
-// absolute path, else `home` + "/.config" when `home` is absolute, else "".
-// Either argument may be null (variable not set).
-std::string ConfigHomeFrom(const char* xdgConfigHome, const char* home);
-
 // Full path of the running program file ("" when the platform does not tell).
 std::string RunningProgramFile();
 
@@ -37,8 +41,9 @@ std::string RunningProgramFile();
 // for a bare file name).
 std::string ProgramFolder(const std::string& programFile);
 
-// The running program with XDG_CONFIG_HOME / HOME (or the password entry's
-// home folder). `baseName` "" means the program file's name without its
+// The running program with the per-user configuration folder
+// (platform::UserConfigFolder: %APPDATA% on Windows, else XDG_CONFIG_HOME
+// or HOME's ".config"). `baseName` "" means the program file's name without its
 // last extension; the console front end passes "orthelev" to share the
 // desktop program's settings file.
 SettingsLocation CurrentSettingsLocation(const std::string& baseName = "");
@@ -51,7 +56,7 @@ struct SettingsPathResult {
 };
 
 // The settings file to use for `name`: "" gives "<base name>.ini" in the
-// program's folder; a name holding "/" or ":" is made into a full path from
+// program's folder; a name holding a separator or ":" is made into a full path from
 // the current folder; any other name is taken in the program's folder. The
 // path then goes through RelocateSettingsFile. May create the per-user
 // folder and copy the file beside the program into it.

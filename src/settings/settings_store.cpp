@@ -7,6 +7,8 @@
 
 #include "base/ascii_text.hpp"
 #include "base/number_format.hpp"
+#include "base/paths.hpp"
+#include "platform/platform.hpp"
 #include "services/placement.hpp"
 #include "services/window_services.hpp"
 #include "settings/file_types.hpp"
@@ -146,7 +148,7 @@ void WriteEgmSection(SettingsWriter& out, const char* section, const GridSpec& g
 
 bool EndsWithFolderMark(const std::string& path) {
   const char last = path.back();
-  return last == std::filesystem::path::preferred_separator || last == ':';
+  return FileNameStart(path) == path.size() || last == ':';
 }
 
 void ReadOptions(const SettingsReader& in, Settings& s, WindowServices& window) {
@@ -164,7 +166,7 @@ void ReadOptions(const SettingsReader& in, Settings& s, WindowServices& window) 
   if (s.postfix.empty()) s.postfix = defaults::kPostfix;
   s.dataPath = in.Text(kOption, "DataPath", "");
   if (!s.dataPath.empty() && !EndsWithFolderMark(s.dataPath))
-    s.dataPath += std::filesystem::path::preferred_separator;
+    s.dataPath += static_cast<char>(std::filesystem::path::preferred_separator);
   s.dataFolder = s.dataPath.empty() ? s.programFolder : s.dataPath;
   s.browseDialog.SInitDir = in.Text(kOption, "OpenPath", s.programFolder);
   s.nmeaExt = in.Text(kOption, "NMEAext", defaults::kNmeaExt);
@@ -386,8 +388,8 @@ void ApplyFont() {
 
 bool UserLocaleIsJapanese() {
   for (const char* variable : {"LC_ALL", "LC_MESSAGES", "LANG"}) {
-    const char* value = std::getenv(variable);
-    if (value && *value) return std::string_view(value).substr(0, 2) == "ja";
+    const std::string value = platform::EnvironmentValue(variable);
+    if (!value.empty()) return value.substr(0, 2) == "ja";
   }
   return false;
 }

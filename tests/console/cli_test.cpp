@@ -5,21 +5,26 @@
 #include <cmath>
 #include <csignal>
 #include <cstdlib>
-#include <fcntl.h>
 #include <filesystem>
-#include <poll.h>
 #include <sstream>
 #include <string>
+#ifndef _WIN32
+#include <fcntl.h>
+#include <poll.h>
 #include <sys/wait.h>
 #include <unistd.h>
+#endif
 #include <vector>
 
 #include <gtest/gtest.h>
 
 #include "base/number_format.hpp"
+#include "platform/platform.hpp"
 #include "settings/profile_file.hpp"
 #include "support/grid_writer.hpp"
 #include "support/nmea_text.hpp"
+#include "support/posix_only.hpp"
+#include "support/run_program.hpp"
 #include "support/temp_dir.hpp"
 
 namespace orthelev {
@@ -35,18 +40,24 @@ struct CliRun {
   std::string out, err;
 };
 
-std::string Quoted(const std::string& text) {
-  std::string quoted = "'";
-  for (char c : text) quoted += c == '\'' ? std::string("'\\''") : std::string(1, c);
-  return quoted + "'";
-}
-
 // The EGM2008 2.5' nodes around Tokyo hold a plane, so that every
 // interpolation (spline or bilinear) gives the plane's value exactly.
 double Plane(double row, double column) {
   return 36 + 0.001 * (row - 1300) + 0.002 * (column - 3350);
 }
 double PlaneAt(double lat, double lon) { return Plane((90 - lat) * 24, lon * 24); }
+
+// The console's text with "\n" line ends: on Windows the standard streams
+// are in text mode and end lines with CR LF, as Windows programs do.
+std::string ConsoleText(std::string text) {
+#ifdef _WIN32
+  std::string lf;
+  for (std::size_t i = 0; i < text.size(); ++i)
+    if (!(text[i] == '\r' && i + 1 < text.size() && text[i + 1] == '\n')) lf += text[i];
+  text = lf;
+#endif
+  return text;
+}
 
 class CliProcess : public ::testing::Test {
  protected:
@@ -62,16 +73,25 @@ class CliProcess : public ::testing::Test {
                }));
     ini = logs.File("orthelev.ini");
   }
-  // Runs the program, its standard input from the file `input` when one is given.
-  CliRun Invoke(const std::vector<std::string>& arguments, const std::string& input = "") {
-    std::string command = Quoted(ORTHELEV_CLI_PATH);
-    for (const std::string& a : arguments) command += " " + Quoted(a);
-    if (!input.empty()) command += " < " + Quoted(input);
-    command += " > " + Quoted(logs.File("stdout")) + " 2> " + Quoted(logs.File("stderr"));
+  CliRun Invoke(const std::vector<std::string>& arguments) {
+    const int status =
+        testing::RunProgram(ORTHELEV_CLI_PATH, arguments, logs.File("stdout"), logs.File("stderr"));
+    return {status, ConsoleText(ReadBytes(logs.File("stdout"))),
+            ConsoleText(ReadBytes(logs.File("stderr")))};
+  }
+#ifndef _WIN32
+  // Runs the program with its standard input read from the file `input`.
+  CliRun InvokeReading(const std::vector<std::string>& arguments, const std::string& input) {
+    std::string command = testing::ShellQuoted(ORTHELEV_CLI_PATH);
+    for (const std::string& a : arguments) command += " " + testing::ShellQuoted(a);
+    command += " < " + testing::ShellQuoted(input) + " > " +
+               testing::ShellQuoted(logs.File("stdout")) + " 2> " +
+               testing::ShellQuoted(logs.File("stderr"));
     const int raw = std::system(command.c_str());
     return {WIFEXITED(raw) ? WEXITSTATUS(raw) : -1, ReadBytes(logs.File("stdout")),
             ReadBytes(logs.File("stderr"))};
   }
+#endif
   std::vector<std::string> Base() { return {"--ini", ini, "--data-dir", data.Path().string()}; }
   std::vector<std::string> With(std::vector<std::string> extra) {
     std::vector<std::string> all = Base();
@@ -161,12 +181,50 @@ TEST_F(CliProcess, AGsigeoGeometryThatCannotBeSavedIsAnError) {
   const CliRun run = Invoke({"--ini", unwritable, "--data-dir", data.Path().string(), "--model",
                              "GSIGEO 2011 ver2.2", "--quiet", "convert", logs.File("c.csv")});
   EXPECT_EQ(run.status, 1);
-  EXPECT_EQ(run.err, "Error: the GSIGEO grid geometry could not be saved in " + unwritable +
-                         "; the next run cannot read the converted grid\n");
+  EXPECT_EQ(testing::Slashed(run.err), "Error: the GSIGEO grid geometry could not be saved in " +
+                                           testing::Slashed(unwritable) +
+                                           "; the next run cannot read the converted grid\n");
   EXPECT_TRUE(fs::exists(logs.File("c_g.csv")));
 }
 
+// A log in a folder whose name is not ASCII: the name reaches the program
+// and every file it opens or writes as it was typed (on Windows as wide
+// characters), and the report names it in UTF-8.
+TEST_F(CliProcess, ConvertsALogUnderAJapaneseFolderName) {
+  const std::string folder = logs.File("\u6e2c\u4f4d\u30ed\u30b0");  // 測位ログ
+  fs::create_directory(platform::PathOf(folder));
+  const std::string log = folder + "/\u6771\u4eac.nmea";  // 東京.nmea
+  const std::string gga =
+      testing::Signed("$GPGGA,000010,3540.6300,N,13944.8717,E,1,08,1.0,50.0,M,39.0,M,,");
+  WriteBytes(log, gga + "\r\n");
+  const CliRun run = Invoke(With({"convert", log}));
+  EXPECT_EQ(run.status, 0) << run.err;
+  EXPECT_NE(run.out.find(" NMEA: \u6771\u4eac.nmea\n"), std::string::npos) << run.out;
+  const std::string converted = ReadBytes(folder + "/\u6771\u4eac_g.nmea");
+  const std::vector<std::string> fields = Fields(converted.substr(0, converted.find("\r\n")));
+  ASSERT_GE(fields.size(), 12u) << converted;
+  EXPECT_NEAR(std::stod(fields[11]), PlaneAt(35 + 40.63 / 60, 139 + 44.8717 / 60), 0.00006);
+}
+
+// The build without GDAL (Windows) has no import-grid and says so.
+TEST_F(CliProcess, HelpTellsWhetherTheGridImportIsThere) {
+  const CliRun help = Invoke({"--help"});
+  EXPECT_EQ(help.status, 0);
+#ifdef ORTHELEV_WITH_IMPORT
+  EXPECT_NE(help.out.find("orthelev-cli import-grid SRC DEST [--region"), std::string::npos);
+#else
+  EXPECT_NE(help.out.find("import-grid SRC DEST ...    not available: this build has no GDAL\n"),
+            std::string::npos)
+      << help.out;
+  const CliRun run = Invoke({"import-grid", "a.gtx", "b.cdat"});
+  EXPECT_EQ(run.status, 2);
+  EXPECT_EQ(run.err, "orthelev-cli: import-grid is not available: this build has no GDAL\n");
+#endif
+}
+
 TEST_F(CliProcess, InterruptActsLikeEsc) {
+  ORTHELEV_POSIX_ONLY("Ctrl-C is sent as SIGINT by the shell");
+#ifndef _WIN32
   const std::string line =
       testing::Signed("$GPGGA,000010,3540.6300,N,13944.8717,E,1,08,1.0,50.0,M,39.0,M,,") + "\r\n";
   std::string log;
@@ -174,24 +232,29 @@ TEST_F(CliProcess, InterruptActsLikeEsc) {
   for (int i = 0; i < 800000; ++i) log += line;
   WriteBytes(logs.File("long.nmea"), log);
   WriteBytes(logs.File("next.nmea"), line);
-  std::string command = Quoted(ORTHELEV_CLI_PATH);
+  std::string command = testing::ShellQuoted(ORTHELEV_CLI_PATH);
   for (const std::string& a : With({"convert", logs.File("long.nmea"), logs.File("next.nmea")}))
-    command += " " + Quoted(a);
+    command += " " + testing::ShellQuoted(a);
   // Interrupt once the conversion has begun (its first report line is out).
-  const std::string script =
-      command + " > " + Quoted(logs.File("stdout")) + " 2> " + Quoted(logs.File("stderr")) +
-      " & pid=$!; " + "for i in $(seq 200); do grep -q 'NMEA: long' " +
-      Quoted(logs.File("stdout")) + " && break; sleep 0.01; done; " + "kill -INT $pid; wait $pid";
-  const int raw = std::system(("bash -c " + Quoted(script)).c_str());
+  const std::string script = command + " > " + testing::ShellQuoted(logs.File("stdout")) + " 2> " +
+                             testing::ShellQuoted(logs.File("stderr")) + " & pid=$!; " +
+                             "for i in $(seq 200); do grep -q 'NMEA: long' " +
+                             testing::ShellQuoted(logs.File("stdout")) +
+                             " && break; sleep 0.01; done; " + "kill -INT $pid; wait $pid";
+  const int raw = std::system(("bash -c " + testing::ShellQuoted(script)).c_str());
   ASSERT_TRUE(WIFEXITED(raw));
   EXPECT_EQ(WEXITSTATUS(raw), 1);
   const std::string out = ReadBytes(logs.File("stdout"));
   EXPECT_GE(out.size(), 25u);
   EXPECT_EQ(out.substr(out.size() - 25), " *** Aborted by user ***\n") << out;
   EXPECT_FALSE(fs::exists(logs.File("next_g.nmea")));
+#endif
 }
 
 TEST_F(CliProcess, ImportsAGridAsACustomModel) {
+#ifndef ORTHELEV_WITH_IMPORT
+  GTEST_SKIP() << "the grid import needs GDAL, which this build has not";
+#endif
   // The GSIGEO grid of the fixture, cut to its northern two rows and eastern two columns.
   const std::string cdat = logs.File("cut.cdat");
   CliRun run = Invoke(
@@ -219,12 +282,15 @@ TEST_F(CliProcess, ImportsAGridAsACustomModel) {
 }
 
 TEST_F(CliProcess, ImportShowsItsProgressOnATerminal) {
+  ORTHELEV_POSIX_ONLY("script(1) gives the import a terminal");
+#ifndef _WIN32
   // script(1) runs the import with a terminal as its standard error.
   const std::string cdat = logs.File("all.cdat");
-  const std::string import = Quoted(ORTHELEV_CLI_PATH) + " import-grid " +
-                             Quoted(data.File("gsigeo2011_ver2_2.asc")) + " " + Quoted(cdat);
-  const std::string command =
-      "script -qec " + Quoted(import) + " /dev/null > " + Quoted(logs.File("terminal")) + " 2>&1";
+  const std::string import = testing::ShellQuoted(ORTHELEV_CLI_PATH) + " import-grid " +
+                             testing::ShellQuoted(data.File("gsigeo2011_ver2_2.asc")) + " " +
+                             testing::ShellQuoted(cdat);
+  const std::string command = "script -qec " + testing::ShellQuoted(import) + " /dev/null > " +
+                              testing::ShellQuoted(logs.File("terminal")) + " 2>&1";
   ASSERT_EQ(std::system(command.c_str()), 0);
   const std::string shown = ReadBytes(logs.File("terminal"));
   EXPECT_NE(shown.find("\rImporting " + data.File("gsigeo2011_ver2_2.asc") + ": 33%\r"),
@@ -232,6 +298,7 @@ TEST_F(CliProcess, ImportShowsItsProgressOnATerminal) {
       << shown;
   EXPECT_NE(shown.find(": 100%\r\n"), std::string::npos) << shown;  // the line ends
   EXPECT_EQ(ReadBytes(cdat).size(), 4u * 3 * 3 + 40);
+#endif
 }
 
 TEST_F(CliProcess, ListsTheModels) {
@@ -284,6 +351,8 @@ TEST_F(CliProcess, ExitStatuses) {
 // Every point line answered, every other line copied, on standard input and
 // from a file, with the check's numbers.
 TEST_F(CliProcess, HeightsAnswersPointsLineByLine) {
+  ORTHELEV_POSIX_ONLY("the points come through a shell redirection");
+#ifndef _WIN32
   const double dmsLat = 35.677166666666665, dmsLon = 139.74786111111112;
   auto n = [](double lat, double lon) { return FormatFixed(PlaneAt(lat, lon), 4, 6); };
   auto hMinusN = [](double h, double lat, double lon) {
@@ -310,7 +379,7 @@ TEST_F(CliProcess, HeightsAnswersPointsLineByLine) {
   for (const Line& line : lines) input += line.in, expected += line.out;
   WriteBytes(logs.File("points.txt"), input);
   const std::string notAPoint = ": not a point (LAT LON or LAT LON H, LAT from -90 to 90): ";
-  CliRun run = Invoke(With({"heights"}), logs.File("points.txt"));
+  CliRun run = InvokeReading(With({"heights"}), logs.File("points.txt"));
   EXPECT_EQ(run.status, 1);
   EXPECT_EQ(run.out, expected);
   EXPECT_EQ(run.err, "orthelev-cli: heights: standard input:6" + notAPoint + "35.6 east\n" +
@@ -322,12 +391,12 @@ TEST_F(CliProcess, HeightsAnswersPointsLineByLine) {
   WriteBytes(logs.File("few.txt"), "36 140\n-33.86 151.21 10\n");
   const std::vector<std::string> custom = {
       "--ini", ini, "--custom", logs.File("bump.cdat"), "--bilinear", "heights"};
-  run = Invoke(custom, logs.File("few.txt"));
+  run = InvokeReading(custom, logs.File("few.txt"));
   EXPECT_EQ(run.status, 1);
   EXPECT_EQ(run.out, "36 140 40.0000\n-33.86 151.21 10 nan nan\n");
   WriteBytes(logs.File("inside.txt"), "36 140 10\n");
-  run = Invoke({"--ini", ini, "--custom", logs.File("bump.cdat"), "heights", "-"},
-               logs.File("inside.txt"));
+  run = InvokeReading({"--ini", ini, "--custom", logs.File("bump.cdat"), "heights", "-"},
+                      logs.File("inside.txt"));
   EXPECT_EQ(run.status, 0) << run.err;
   EXPECT_EQ(run.out, "36 140 10 40.0000 -30.0000\n");
   EXPECT_EQ(run.err, "");
@@ -355,10 +424,13 @@ TEST_F(CliProcess, HeightsAnswersPointsLineByLine) {
     EXPECT_EQ(run.err, c.err);
     EXPECT_EQ(run.out, "");
   }
+#endif
 }
 
 // A point typed on a terminal is answered at once, while the input is open.
 TEST_F(CliProcess, HeightsAnswersATerminalLineAtOnce) {
+  ORTHELEV_POSIX_ONLY("a pseudo-terminal gives the input");
+#ifndef _WIN32
   const int terminal = posix_openpt(O_RDWR | O_NOCTTY);
   ASSERT_GE(terminal, 0);
   ASSERT_TRUE(grantpt(terminal) == 0 && unlockpt(terminal) == 0);
@@ -396,11 +468,14 @@ TEST_F(CliProcess, HeightsAnswersATerminalLineAtOnce) {
   EXPECT_TRUE(WIFEXITED(status) && WEXITSTATUS(status) == 0) << status;
   close(output[0]);
   close(terminal);
+#endif
 }
 
 // The custom model's bilinear heights are GeographicLib's on the same
 // global grid (a PGM of 1-degree nodes), where GeoidEval is installed.
 TEST_F(CliProcess, HeightsAgreeWithGeoidEval) {
+  ORTHELEV_POSIX_ONLY("GeoidEval reads its points through the shell");
+#ifndef _WIN32
   if (!fs::exists("/usr/bin/GeoidEval")) GTEST_SKIP() << "GeoidEval is not installed";
   constexpr double kOffset = -108, kScale = 0.003;
   auto code = [](int r, int c) { return 30000 + 37 * ((r * 7 + c * 13) % 101) + 11 * r; };
@@ -418,12 +493,13 @@ TEST_F(CliProcess, HeightsAgreeWithGeoidEval) {
   const std::string points = "35.6 139.7\n-33.86 151.21\n0.5 359.5\n-89.9 12.3\n71.1 -8.6\n";
   WriteBytes(logs.File("points.txt"), points);
   const CliRun ours =
-      Invoke({"--ini", ini, "--custom", data.File("global.cdat"), "--bilinear", "heights"},
-             logs.File("points.txt"));
+      InvokeReading({"--ini", ini, "--custom", data.File("global.cdat"), "--bilinear", "heights"},
+                    logs.File("points.txt"));
   ASSERT_EQ(ours.status, 0) << ours.err;
   const std::string theirsFile = logs.File("geoideval.out");
-  const std::string command = "GeoidEval -l -n global -d " + Quoted(data.Path().string()) + " < " +
-                              Quoted(logs.File("points.txt")) + " > " + Quoted(theirsFile);
+  const std::string command =
+      "GeoidEval -l -n global -d " + testing::ShellQuoted(data.Path().string()) + " < " +
+      testing::ShellQuoted(logs.File("points.txt")) + " > " + testing::ShellQuoted(theirsFile);
   ASSERT_EQ(std::system(command.c_str()), 0);
   std::istringstream ourLines(ours.out), theirLines(ReadBytes(theirsFile));
   std::string our, their;
@@ -436,6 +512,7 @@ TEST_F(CliProcess, HeightsAgreeWithGeoidEval) {
     ++count;
   }
   EXPECT_EQ(count, 5);
+#endif
 }
 
 // --help and the manual page name every command and option the parser takes.

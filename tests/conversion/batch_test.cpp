@@ -8,6 +8,7 @@
 #include "settings/settings_store.hpp"
 #include "support/grid_writer.hpp"
 #include "support/nmea_text.hpp"
+#include "support/posix_only.hpp"
 #include "support/recording_window_services.hpp"
 #include "support/temp_dir.hpp"
 
@@ -142,6 +143,7 @@ TEST_F(BatchTest, EmptySourceLeavesTheModelOpenAndNoStatus) {
 }
 
 TEST_F(BatchTest, PostfixDecidesSkipsCaseSensitively) {
+  ORTHELEV_POSIX_ONLY("names that differ only in letter case (Windows folders ignore case)");
   Run(Log("track_g.nmea") + ";" + Log("track_G.nmea"));
   EXPECT_TRUE(fs::exists(dir.File("track_G_g.nmea")));
   EXPECT_FALSE(fs::exists(dir.File("track_g_g.nmea")));

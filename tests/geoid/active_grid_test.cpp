@@ -1,12 +1,13 @@
 #include "geoid/active_grid.hpp"
 
 #include <cmath>
-#include <fcntl.h>
+#include <cstdint>
+#include <filesystem>
 #include <limits>
-#include <unistd.h>
 
 #include <gtest/gtest.h>
 
+#include "platform/platform.hpp"
 #include "support/grid_writer.hpp"
 #include "support/recording_window_services.hpp"
 #include "support/temp_dir.hpp"
@@ -150,7 +151,7 @@ TEST_F(ActiveGridTest, ShortOrTruncatedFileReadsAsMissing) {
   bigSpec.nlat = bigSpec.nrows = 400;
   ASSERT_TRUE(Open("big", bigSpec));
   EXPECT_EQ(ReadGridNode(0, 0), Encoded(0, 0));
-  ASSERT_EQ(::truncate(big.c_str(), 4096), 0);
+  std::filesystem::resize_file(platform::PathOf(big), 4096);
   EXPECT_EQ(ReadGridNode(0, 1), Encoded(0, 1));  // its block was read before
   EXPECT_TRUE(std::isnan(ReadGridNode(399, 1)));
 }
@@ -194,13 +195,9 @@ namespace {
 TEST_F(ActiveGridTest, GridsBeyondTwoGibibytes) {
   // 30000 rows of 30000 nodes: 3.6 GB, sparse; the last node lies past 2^31.
   const std::string path = dir.File("huge");
-  const int fd = ::open(path.c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0644);
-  ASSERT_GE(fd, 0);
-  const off_t last = 4 * (static_cast<off_t>(29999) * 30000 + 29999);
-  std::string word;
-  testing::AppendFloat(word, 12.5f);
-  ASSERT_EQ(::pwrite(fd, word.data(), 4, last), 4);
-  ::close(fd);
+  const std::int64_t bytes = 4 * (std::int64_t{30000} * 30000);
+  testing::PokeNodes(path, bytes, 30000, 0, 29999, 29999, 29999, 29999,
+                     [](std::int32_t, std::int32_t) { return 12.5f; });
   GridSpec geometry{"", "huge", 30000, 30000, 0, 0, 0.001, 0.001, 30000, 30000, 0};
   ASSERT_TRUE(Open("huge", geometry));
   EXPECT_EQ(ReadGridNode(29999, 29999), 12.5f);

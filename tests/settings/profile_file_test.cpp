@@ -9,6 +9,7 @@
 
 #include "support/file_size_limit.hpp"
 #include "support/folder_entries.hpp"
+#include "support/posix_only.hpp"
 #include "support/temp_dir.hpp"
 
 namespace orthelev {
@@ -389,6 +390,7 @@ TEST_F(ProfileFileTest, ReportsFileFailuresAsResults) {
 // A write that fails half-way (here: the file-size limit, which binds root
 // too) leaves the old file whole and no temporary file behind.
 TEST_F(ProfileFileTest, AFailedSaveLeavesTheOldFileIntact) {
+  ORTHELEV_NEEDS_FILE_SIZE_LIMIT();
   const std::string original = "[Option]\r\nDecimal=4\r\n";
   ProfileFile profile = LoadBytes(original);
   profile.WriteString("CSV_Info", "Logger", std::string(4096, 'x'));
@@ -424,6 +426,7 @@ TEST_F(ProfileFileTest, AWriteProtectedFileIsNotReplaced) {
 }
 
 TEST_F(ProfileFileTest, SaveFollowsASymbolicLinkAndKeepsPermissions) {
+  ORTHELEV_POSIX_ONLY("symbolic links and permission bits");
   const std::string real = folder_.File("real.ini");
   WriteBytes(real, "[Option]\nDecimal=4\n");
   std::filesystem::permissions(real, std::filesystem::perms(0640));

@@ -9,6 +9,7 @@
 #include "settings/logger_profiles.hpp"
 #include "settings/profile_file.hpp"
 #include "settings/settings.hpp"
+#include "support/environment.hpp"
 #include "support/recording_window_services.hpp"
 #include "support/temp_dir.hpp"
 
@@ -110,8 +111,9 @@ TEST_F(SettingsStore, OptionValuesAreNormalised) {
     const Settings& s = TheSettings();
     EXPECT_EQ(s.decimal, c.decimal) << c.lines[1];
     EXPECT_EQ(s.postfix, c.postfix) << c.lines[1];
-    EXPECT_EQ(s.dataPath, c.dataPath) << c.lines[1];
-    EXPECT_EQ(s.dataFolder, c.dataFolder) << c.lines[1];
+    // A separator added to the DataPath is the system's own.
+    EXPECT_EQ(testing::Slashed(s.dataPath), testing::Slashed(c.dataPath)) << c.lines[1];
+    EXPECT_EQ(testing::Slashed(s.dataFolder), testing::Slashed(c.dataFolder)) << c.lines[1];
   }
 }
 
@@ -285,16 +287,16 @@ TEST_F(SettingsStore, FontScalesWithTheDisplay) {
 TEST_F(SettingsStore, JapaneseLocaleFontDefaults) {
   const char* saved = getenv("LC_ALL");
   const std::string keep = saved ? saved : "";
-  setenv("LC_ALL", "ja_JP.UTF-8", 1);
+  testing::SetEnvironment("LC_ALL", "ja_JP.UTF-8");
   EXPECT_TRUE(UserLocaleIsJapanese());
   LoadLines({"[Option]"});
   EXPECT_EQ(TheSettings().font.charset, 128);
-  setenv("LC_ALL", "de_DE.UTF-8", 1);
+  testing::SetEnvironment("LC_ALL", "de_DE.UTF-8");
   EXPECT_FALSE(UserLocaleIsJapanese());
   if (saved)
-    setenv("LC_ALL", keep.c_str(), 1);
+    testing::SetEnvironment("LC_ALL", keep);
   else
-    unsetenv("LC_ALL");
+    testing::UnsetEnvironment("LC_ALL");
 }
 
 TEST(ListToLines, SplitsAndTrims) {

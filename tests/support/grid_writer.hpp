@@ -4,12 +4,14 @@
 
 #include <cstdint>
 #include <cstring>
-#include <fcntl.h>
+#include <filesystem>
+#include <fstream>
 #include <functional>
 #include <stdexcept>
 #include <string>
-#include <unistd.h>
 #include <vector>
+
+#include "platform/platform.hpp"
 
 namespace orthelev::testing {
 
@@ -25,18 +27,17 @@ inline void AppendFloat(std::string& bytes, float value) {
 // second framing word (the framing words hold 999, which reads as missing).
 inline void WriteFramedGrid(const std::string& path, std::int32_t nlat, std::int32_t nlon,
                             const NodeValue& value) {
-  const int fd = ::open(path.c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0644);
-  if (fd < 0) throw std::runtime_error("cannot create " + path);
+  std::ofstream out(platform::PathOf(path), std::ios::binary | std::ios::trunc);
+  if (!out) throw std::runtime_error("cannot create " + path);
   std::string row;
   for (std::int32_t r = 0; r < nlat; ++r) {
     row.clear();
     AppendFloat(row, 999.0f);
     for (std::int32_t c = 0; c < nlon; ++c) AppendFloat(row, value(r, c));
     AppendFloat(row, 999.0f);
-    if (::write(fd, row.data(), row.size()) != static_cast<ssize_t>(row.size()))
+    if (!out.write(row.data(), static_cast<std::streamsize>(row.size())))
       throw std::runtime_error("cannot write " + path);
   }
-  ::close(fd);
 }
 
 // Sets the nodes of rows [r0, r1] x columns [c0, c1] of a grid file with
@@ -45,16 +46,19 @@ inline void WriteFramedGrid(const std::string& path, std::int32_t nlat, std::int
 inline void PokeNodes(const std::string& path, std::int64_t fileBytes, std::int32_t ncols,
                       std::int32_t prePad, std::int32_t r0, std::int32_t r1, std::int32_t c0,
                       std::int32_t c1, const NodeValue& value) {
-  const int fd = ::open(path.c_str(), O_WRONLY | O_CREAT, 0644);
-  if (fd < 0 || ::ftruncate(fd, fileBytes) != 0) throw std::runtime_error("cannot create " + path);
+  const std::filesystem::path file = platform::PathOf(path);
+  if (!std::filesystem::exists(file)) std::ofstream(file, std::ios::binary).close();
+  std::error_code error;
+  std::filesystem::resize_file(file, static_cast<std::uintmax_t>(fileBytes), error);
+  std::fstream out(file, std::ios::binary | std::ios::in | std::ios::out);
+  if (error || !out) throw std::runtime_error("cannot create " + path);
   for (std::int32_t r = r0; r <= r1; ++r)
     for (std::int32_t c = c0; c <= c1; ++c) {
       std::string word;
       AppendFloat(word, value(r, c));
-      const off_t offset = 4 * (static_cast<off_t>(r) * ncols + c + prePad);
-      if (::pwrite(fd, word.data(), 4, offset) != 4) throw std::runtime_error("cannot write");
+      out.seekp(4 * (static_cast<std::streamoff>(r) * ncols + c + prePad));
+      if (!out.write(word.data(), 4)) throw std::runtime_error("cannot write");
     }
-  ::close(fd);
 }
 
 // A sparse EGM2008 2.5' file (149,368,328 bytes) with the given nodes set.

@@ -1,0 +1,207 @@
+#pragma once
+// The few services of the operating system the program needs, behind one
+// interface with a POSIX implementation (posix.cpp) and a Windows one
+// (windows.cpp). Nothing above this folder calls the system directly.
+//
+// Paths are UTF-8 text everywhere; on Windows they become wide-character
+// names at each call. Files are descriptors of the C runtime, always opened
+// in binary mode and not inherited by child processes. Failures leave the
+// reason in errno, so that ErrorText(errno) tells it.
+
+#include <cstddef>
+#include <cstdint>
+#include <cstdio>
+#include <filesystem>
+#include <string>
+#include <vector>
+
+namespace orthelev::platform {
+
+// --- Files -----------------------------------------------------------------
+
+// Opens an existing file for reading; -1 on failure.
+int OpenForReading(const std::string& path);
+
+// Opens a file for writing, creating it (permission bits 0666 less the
+// umask) when missing, without truncating it; -1 on failure.
+int OpenForWriting(const std::string& path);
+
+// Creates a new file for writing; -1 on failure, with errno EEXIST when a
+// file of that name exists already.
+int CreateNewFile(const std::string& path);
+
+// Creates a new file named `pattern` with its six "XXXXXX" (followed by the
+// last `suffixLength` characters of the pattern) replaced by a unique text,
+// writes the name used into `pattern` and returns the open descriptor; -1
+// on failure.
+int CreateUniqueFile(std::string& pattern, int suffixLength = 0);
+
+// Closes the descriptor; false when the close reported a failure that may
+// have lost written bytes.
+bool CloseFile(int fd);
+
+// Reads at most `most` bytes at the file's position into `to`: the count
+// read, 0 at the end of the file, -1 on failure (interruptions retried).
+std::int64_t ReadSome(int fd, void* to, std::size_t most);
+
+// Reads at most `most` bytes at byte `offset` into `to`: the count read, 0
+// at the end, -1 on failure. The file's position is left undefined (Windows
+// moves it), so a file is read either this way or by ReadSome, not both.
+std::int64_t ReadAt(int fd, void* to, std::size_t most, std::int64_t offset);
+
+// Writes all `count` bytes, retrying short writes; false on failure.
+bool WriteAll(int fd, const char* data, std::size_t count);
+
+// Empties the open file; false on failure.
+bool TruncateToEmpty(int fd);
+
+// Flushes the file's written bytes to the disk; false on failure.
+bool FlushToDisk(int fd);
+
+// The last byte `byte` among the `count` bytes at `data`; null when there is
+// none. Where the C library has memrchr it scans a word at a time.
+const char* LastByte(const char* data, char byte, std::size_t count);
+
+// --- File status -------------------------------------------------------------
+
+enum class FileKind { Regular, Directory, Other };
+
+// What identifies a file on its machine: two open descriptors or paths with
+// equal identities are the same file, whatever names or links lead to it.
+struct FileIdentity {
+  std::uint64_t device = 0;
+  std::uint64_t file = 0;
+  bool operator==(const FileIdentity&) const = default;
+};
+
+struct FileStatus {
+  FileKind kind = FileKind::Other;
+  std::int64_t size = 0;  // bytes
+  // Last write and creation (birth) times in nanoseconds since
+  // 1970-01-01 UTC; the creation time is 0 where the system does not keep it.
+  std::int64_t modifiedNs = 0;
+  std::int64_t createdNs = 0;
+  int permissions = 0;  // POSIX permission bits (07777); on Windows 0666, or 0444 read-only
+  std::uint32_t owner = 0, group = 0;  // user and group ids (0 on Windows)
+  FileIdentity identity;
+};
+
+// The status of the open file; false (errno set) on failure.
+bool StatusOf(int fd, FileStatus& status);
+
+// The status of the file at `path`, following symbolic links; false (errno
+// set, ENOENT or ENOTDIR when nothing is there) on failure.
+bool StatusAt(const std::string& path, FileStatus& status);
+
+// True when `path` itself is a symbolic link.
+bool IsSymbolicLink(const std::string& path);
+
+// The full path a symbolic link at `path` finally points to; `path` itself
+// when it is no link or the link is dangling.
+std::string LinkTarget(const std::string& path);
+
+// True when the current user may write the existing file at `path` (errno
+// set when not).
+bool MayWrite(const std::string& path);
+
+// Gives the open file the permission bits `mode` (07777); on Windows only
+// the owner's write bit counts (read-only or not). False on failure.
+bool SetPermissions(int fd, int mode);
+
+// Hands the open file to `owner` and `group` where the system and the
+// user's rights allow; does nothing otherwise.
+void KeepOwner(int fd, std::uint32_t owner, std::uint32_t group);
+
+// Permission bits of a new file: 0666 less the process's umask.
+int NewFilePermissions();
+
+// Renames `from` to `to`, replacing a file at `to`; false (errno set) on failure.
+bool RenameReplacing(const std::string& from, const std::string& to);
+
+// Deletes the file; false when it could not be deleted.
+bool RemoveFile(const std::string& path);
+
+// The system's text for an errno value.
+std::string ErrorText(int errorNumber);
+
+// --- Paths -------------------------------------------------------------------
+
+// The UTF-8 `path` as a filesystem path (on Windows: its wide-character name).
+std::filesystem::path PathOf(const std::string& path);
+
+// The filesystem path as UTF-8 text.
+std::string Utf8Of(const std::filesystem::path& path);
+
+// True when the path is absolute on this system ("/…"; on Windows "C:\…",
+// "C:/…" or "\\server\…").
+bool IsAbsolutePath(const std::string& path);
+
+// --- The process -------------------------------------------------------------
+
+// The program's arguments as UTF-8 texts, the program's name first. On
+// Windows they are taken from the wide-character command line, as `argv`
+// holds them in the ANSI code page.
+std::vector<std::string> CommandLineArguments(int argc, char** argv);
+
+// The value of the environment variable `name` as UTF-8; "" when it is not
+// set or empty.
+std::string EnvironmentValue(const char* name);
+
+// The folder for per-user settings: on Windows %APPDATA%; elsewhere
+// $XDG_CONFIG_HOME when absolute, else $HOME/.config (the password entry's
+// home when HOME is not set). "" when none is known.
+std::string UserConfigFolder();
+
+// The configuration folder by the XDG rules: `xdgConfigHome` when it is an
+// absolute path, else `home` + "/.config" when `home` is absolute, else "".
+// Either argument may be null (variable not set).
+std::string ConfigHomeFrom(const char* xdgConfigHome, const char* home);
+
+// Full path of the running program file ("" when the system does not tell).
+std::string RunningProgramFile();
+
+// True when `stream` is a terminal (a console window on Windows).
+bool IsTerminal(std::FILE* stream);
+
+// Ctrl-C (SIGINT and SIGTERM; on Windows the console's Ctrl-C and
+// Ctrl-Break) sets a flag instead of ending the program, until
+// StopCatchingInterrupts. A second one ends the program as usual. Starting
+// clears the flag.
+void StartCatchingInterrupts();
+void StopCatchingInterrupts();
+
+// True when an interrupt came since StartCatchingInterrupts.
+bool InterruptRequested();
+
+// While one lives, an interrupt (SIGINT or SIGTERM; on Windows the
+// console's Ctrl-C and Ctrl-Break) first removes the file last given to Arm
+// (if it is armed) and then ends the program as it would have without it;
+// the handlers before it are restored when it ends. One at a time.
+class TempFileRemoval {
+ public:
+  TempFileRemoval();
+  ~TempFileRemoval();
+  TempFileRemoval(const TempFileRemoval&) = delete;
+  TempFileRemoval& operator=(const TempFileRemoval&) = delete;
+
+  // The file an interrupt removes from now on (paths of 4095 bytes at most;
+  // a longer one is not removed).
+  void Arm(const std::string& path);
+  // No file is removed by an interrupt from now on.
+  void Disarm();
+};
+
+// A loaded shared library (module): its handle, or null with the reason.
+struct LoadedModule {
+  void* handle = nullptr;
+  std::string failure;
+};
+
+// Loads the shared library at `path` for good (it is never unloaded).
+LoadedModule LoadModule(const std::string& path);
+
+// The address of the exported symbol `name` of a loaded module; null when
+// it has none.
+void* ModuleSymbol(void* handle, const char* name);
+
+}  // namespace orthelev::platform

@@ -1,0 +1,299 @@
+// The platform services on POSIX systems (Linux).
+#include <cerrno>
+#include <climits>
+#include <csignal>
+#include <cstdlib>
+#include <cstring>
+#include <dlfcn.h>
+#include <fcntl.h>
+#include <pwd.h>
+#include <signal.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
+#include "platform/platform.hpp"
+
+namespace orthelev::platform {
+
+namespace {
+
+constexpr std::int64_t kNsPerSecond = 1'000'000'000;
+
+std::int64_t Nanoseconds(std::int64_t seconds, std::int64_t nanoseconds) {
+  constexpr std::int64_t kMaxSeconds = INT64_MAX / kNsPerSecond - 1;
+  if (seconds > kMaxSeconds) return INT64_MAX;
+  return seconds * kNsPerSecond + nanoseconds;
+}
+
+FileKind KindOf(mode_t mode) {
+  if (S_ISREG(mode)) return FileKind::Regular;
+  if (S_ISDIR(mode)) return FileKind::Directory;
+  return FileKind::Other;
+}
+
+void Fill(const struct stat& info, FileStatus& status) {
+  status.kind = KindOf(info.st_mode);
+  status.size = static_cast<std::int64_t>(info.st_size);
+  status.modifiedNs = Nanoseconds(info.st_mtim.tv_sec, info.st_mtim.tv_nsec);
+  status.createdNs = 0;
+  status.permissions = static_cast<int>(info.st_mode & 07777);
+  status.owner = info.st_uid;
+  status.group = info.st_gid;
+  status.identity = {static_cast<std::uint64_t>(info.st_dev),
+                     static_cast<std::uint64_t>(info.st_ino)};
+}
+
+// Adds the birth time, which only statx tells: of the open file `fd`, or
+// of `path` (from the current folder) when it is not empty.
+void AddBirthTime(int fd, const char* path, FileStatus& status) {
+  struct statx extra {};
+  const int flags = path[0] == '\0' ? AT_EMPTY_PATH : 0;
+  if (::statx(fd, path, flags, STATX_BTIME, &extra) == 0 && (extra.stx_mask & STATX_BTIME))
+    status.createdNs = Nanoseconds(extra.stx_btime.tv_sec, extra.stx_btime.tv_nsec);
+}
+
+std::string HomeFolder() {
+  if (const char* home = std::getenv("HOME"); home != nullptr && home[0] != '\0') return home;
+  std::vector<char> buffer(16384);
+  passwd entry{};
+  passwd* found = nullptr;
+  if (::getpwuid_r(::getuid(), &entry, buffer.data(), buffer.size(), &found) == 0 && found &&
+      found->pw_dir)
+    return found->pw_dir;
+  return "";
+}
+
+// Set by the signal handler, read at the conversions' check points.
+volatile std::sig_atomic_t interrupted = 0;
+
+extern "C" void OnInterruptSignal(int signalNumber) {
+  interrupted = 1;
+  std::signal(signalNumber, SIG_DFL);  // a second one ends the program
+}
+
+// The one temporary file a signal removes. Written only while the signals
+// are blocked, read only by the handler: the handler sees a whole path or
+// none.
+struct PendingTempFile {
+  char path[4096] = {};
+  volatile std::sig_atomic_t armed = 0;
+  struct sigaction previousInt {};
+  struct sigaction previousTerm {};
+};
+
+PendingTempFile& ThePendingTempFile() {
+  static PendingTempFile pending;
+  return pending;
+}
+
+// Only async-signal-safe calls: unlink, sigaction, raise.
+extern "C" void RemoveTempFileAndEnd(int signal) {
+  PendingTempFile& pending = ThePendingTempFile();
+  if (pending.armed) ::unlink(pending.path);
+  struct sigaction fallback {};
+  fallback.sa_handler = SIG_DFL;
+  sigemptyset(&fallback.sa_mask);
+  ::sigaction(signal, &fallback, nullptr);
+  // Delivered with the default action as soon as the handler returns.
+  ::raise(signal);
+}
+
+// Runs `change` with SIGINT and SIGTERM blocked.
+template <typename Change>
+void WithSignalsBlocked(Change change) {
+  sigset_t block, before;
+  sigemptyset(&block);
+  sigaddset(&block, SIGINT);
+  sigaddset(&block, SIGTERM);
+  ::sigprocmask(SIG_BLOCK, &block, &before);
+  change();
+  ::sigprocmask(SIG_SETMASK, &before, nullptr);
+}
+
+}  // namespace
+
+int OpenForReading(const std::string& path) { return ::open(path.c_str(), O_RDONLY | O_CLOEXEC); }
+
+int OpenForWriting(const std::string& path) {
+  return ::open(path.c_str(), O_WRONLY | O_CREAT | O_CLOEXEC, 0666);
+}
+
+int CreateNewFile(const std::string& path) {
+  return ::open(path.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, 0666);
+}
+
+int CreateUniqueFile(std::string& pattern, int suffixLength) {
+  return ::mkostemps(pattern.data(), suffixLength, O_CLOEXEC);
+}
+
+bool CloseFile(int fd) {
+  if (::close(fd) == 0) return true;
+  return errno == EINTR;  // Linux releases the descriptor even then
+}
+
+std::int64_t ReadSome(int fd, void* to, std::size_t most) {
+  ssize_t got;
+  do {
+    got = ::read(fd, to, most);
+  } while (got < 0 && errno == EINTR);
+  return got;
+}
+
+std::int64_t ReadAt(int fd, void* to, std::size_t most, std::int64_t offset) {
+  ssize_t got;
+  do {
+    got = ::pread(fd, to, most, static_cast<off_t>(offset));
+  } while (got < 0 && errno == EINTR);
+  return got;
+}
+
+bool WriteAll(int fd, const char* data, std::size_t count) {
+  while (count > 0) {
+    const ssize_t written = ::write(fd, data, count);
+    if (written < 0 && errno == EINTR) continue;
+    if (written <= 0) return false;
+    data += written;
+    count -= static_cast<std::size_t>(written);
+  }
+  return true;
+}
+
+const char* LastByte(const char* data, char byte, std::size_t count) {
+  return static_cast<const char*>(::memrchr(data, byte, count));
+}
+
+bool TruncateToEmpty(int fd) { return ::ftruncate(fd, 0) == 0; }
+
+bool FlushToDisk(int fd) { return ::fsync(fd) == 0; }
+
+bool StatusOf(int fd, FileStatus& status) {
+  struct stat info {};
+  if (::fstat(fd, &info) != 0) return false;
+  Fill(info, status);
+  AddBirthTime(fd, "", status);
+  return true;
+}
+
+bool StatusAt(const std::string& path, FileStatus& status) {
+  struct stat info {};
+  if (::stat(path.c_str(), &info) != 0) return false;
+  Fill(info, status);
+  AddBirthTime(AT_FDCWD, path.c_str(), status);
+  return true;
+}
+
+bool IsSymbolicLink(const std::string& path) {
+  struct stat info {};
+  return ::lstat(path.c_str(), &info) == 0 && S_ISLNK(info.st_mode);
+}
+
+std::string LinkTarget(const std::string& path) {
+  if (!IsSymbolicLink(path)) return path;
+  char resolved[PATH_MAX];
+  if (::realpath(path.c_str(), resolved) == nullptr) return path;
+  return resolved;
+}
+
+bool MayWrite(const std::string& path) { return ::access(path.c_str(), W_OK) == 0; }
+
+bool SetPermissions(int fd, int mode) { return ::fchmod(fd, static_cast<mode_t>(mode)) == 0; }
+
+void KeepOwner(int fd, std::uint32_t owner, std::uint32_t group) {
+  if (::fchown(fd, owner, group) != 0) {
+    // Only root can hand the file to another owner; for anyone else the
+    // owner is already theirs, so there is nothing to keep.
+  }
+}
+
+int NewFilePermissions() {
+  // Reading the umask means setting it; the program has one thread.
+  const mode_t mask = ::umask(0);
+  ::umask(mask);
+  return static_cast<int>(0666 & ~mask);
+}
+
+bool RenameReplacing(const std::string& from, const std::string& to) {
+  return std::rename(from.c_str(), to.c_str()) == 0;
+}
+
+bool RemoveFile(const std::string& path) { return ::unlink(path.c_str()) == 0; }
+
+bool IsAbsolutePath(const std::string& path) { return !path.empty() && path[0] == '/'; }
+
+std::vector<std::string> CommandLineArguments(int argc, char** argv) {
+  return std::vector<std::string>(argv, argv + argc);
+}
+
+std::string EnvironmentValue(const char* name) {
+  const char* value = std::getenv(name);
+  return value != nullptr ? value : "";
+}
+
+std::string UserConfigFolder() {
+  const std::string home = HomeFolder();
+  return ConfigHomeFrom(std::getenv("XDG_CONFIG_HOME"), home.c_str());
+}
+
+std::string RunningProgramFile() {
+  std::vector<char> buffer(PATH_MAX + 1);
+  const ssize_t length = ::readlink("/proc/self/exe", buffer.data(), buffer.size() - 1);
+  if (length <= 0) return "";
+  return std::string(buffer.data(), static_cast<std::size_t>(length));
+}
+
+bool IsTerminal(std::FILE* stream) { return ::isatty(::fileno(stream)) == 1; }
+
+void StartCatchingInterrupts() {
+  interrupted = 0;
+  std::signal(SIGINT, OnInterruptSignal);
+  std::signal(SIGTERM, OnInterruptSignal);
+}
+
+void StopCatchingInterrupts() {
+  std::signal(SIGINT, SIG_DFL);
+  std::signal(SIGTERM, SIG_DFL);
+}
+
+bool InterruptRequested() { return interrupted != 0; }
+
+TempFileRemoval::TempFileRemoval() {
+  PendingTempFile& pending = ThePendingTempFile();
+  pending.armed = 0;
+  struct sigaction removal {};
+  removal.sa_handler = RemoveTempFileAndEnd;
+  sigemptyset(&removal.sa_mask);
+  ::sigaction(SIGINT, &removal, &pending.previousInt);
+  ::sigaction(SIGTERM, &removal, &pending.previousTerm);
+}
+
+TempFileRemoval::~TempFileRemoval() {
+  PendingTempFile& pending = ThePendingTempFile();
+  Disarm();
+  ::sigaction(SIGINT, &pending.previousInt, nullptr);
+  ::sigaction(SIGTERM, &pending.previousTerm, nullptr);
+}
+
+void TempFileRemoval::Arm(const std::string& path) {
+  PendingTempFile& pending = ThePendingTempFile();
+  WithSignalsBlocked([&] {
+    pending.armed = 0;
+    if (path.size() >= sizeof pending.path) return;
+    std::memcpy(pending.path, path.c_str(), path.size() + 1);
+    pending.armed = 1;
+  });
+}
+
+void TempFileRemoval::Disarm() {
+  WithSignalsBlocked([] { ThePendingTempFile().armed = 0; });
+}
+
+LoadedModule LoadModule(const std::string& path) {
+  void* handle = ::dlopen(path.c_str(), RTLD_NOW | RTLD_LOCAL);
+  if (handle != nullptr) return {handle, ""};
+  const char* message = ::dlerror();
+  return {nullptr, message != nullptr ? message : path};
+}
+
+void* ModuleSymbol(void* handle, const char* name) { return ::dlsym(handle, name); }
+
+}  // namespace orthelev::platform
