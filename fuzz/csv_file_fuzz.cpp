@@ -3,7 +3,8 @@
 // leaves no output; a converted one holds every line the reader delivers, in
 // order, each followed by CR LF, a CSV record differing from its input at
 // most in the height and geoid items, a solution record only in its height
-// item, which then hold numbers.
+// item, which then hold numbers; a binary packet the reader delivers keeps
+// every byte.
 
 #include <algorithm>
 #include <vector>
@@ -78,8 +79,9 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     return 0;
   }
   const std::string output = fuzz::Scratch::Read(outputPath);
-  const std::vector<std::string> lines = fuzz::ReadLogLines(path);
-  fuzz::CheckOutputLines(output, lines, CheckRewritten);
+  std::vector<std::size_t> packetStarts;
+  const std::vector<std::string> lines = fuzz::ReadLogLines(path, &packetStarts);
+  fuzz::CheckOutputLines(output, lines, CheckRewritten, &packetStarts);
   FUZZ_CHECK(records < static_cast<std::int32_t>(lines.size()),
              "the column-name line is no record");
   return 0;

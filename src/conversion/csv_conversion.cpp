@@ -77,8 +77,15 @@ void CorrectRecordLine(CsvLayout& layout, std::string& out, CsvCounters& counter
   ++counters.inside;
   if (layout.columns.height == 0) return;
   counters.diffSum += layout.fileGeoid - n;
+  // A packet behind the record's text keeps every byte.
+  std::string packet;
+  if (layout.packetStart < out.size()) {
+    packet = out.substr(layout.packetStart);
+    out.resize(layout.packetStart);
+  }
   ReplaceColumnInPlace(out, layout.height + layout.fileGeoid - n, layout.columns.height, decimals);
   if (layout.columns.geoid != 0) ReplaceColumnInPlace(out, n, layout.columns.geoid, decimals);
+  out += packet;
 }
 
 // What comes after the header: a record, a comment line written as it is
@@ -124,8 +131,17 @@ void AnnounceConversion(const std::string& fileName) {
 
 // A record of an RTKLIB solution file as it goes to the output: its height
 // h becomes h - N when the model covers its position.
-std::string CorrectedRtklibLine(std::string line, const RtklibColumns& columns,
-                                CsvCounters& counters, int window, int decimals) {
+std::string CorrectedRtklibLine(std::string line, std::size_t packetStart,
+                                const RtklibColumns& columns, CsvCounters& counters, int window,
+                                int decimals) {
+  // Only the text before a packet is the record; the packet keeps every byte.
+  if (packetStart < line.size()) {
+    const std::string packet = line.substr(packetStart);
+    line.resize(packetStart);
+    return CorrectedRtklibLine(std::move(line), std::string::npos, columns, counters, window,
+                               decimals) +
+           packet;
+  }
   const std::optional<RtklibRecord> record = ParseRtklibRecord(line, columns);
   const double n =
       record ? InterpolateGeoid(window, record->latitude, record->longitude) : std::nan("");
@@ -158,16 +174,19 @@ std::int32_t ConvertRtklibSolution(const std::string& inputPath) {
   const int window = InterpolationWindow(TheFlags().useSpline);
   const int decimals = HeightDecimals();
   std::optional<std::string> pending = std::move(header.firstRecord);
+  std::size_t pendingPacket = header.firstRecordPacket;
   auto next = [&](std::string& line, CsvCounters& counters) {
     while (!pending && !LogEof()) {
       std::string read = ReadLogLine();
+      pendingPacket = LogLinePacketStart();
       if (!read.empty()) pending = std::move(read);
     }
     if (!pending) return NextLine::End;
     line = std::move(*pending);
     pending.reset();
     if (line.front() == '%') return NextLine::Comment;
-    line = CorrectedRtklibLine(std::move(line), header.columns, counters, window, decimals);
+    line = CorrectedRtklibLine(std::move(line), pendingPacket, header.columns, counters, window,
+                               decimals);
     return NextLine::Record;
   };
   return WriteCorrectedCopy(inputPath, header.text, next);

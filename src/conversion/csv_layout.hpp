@@ -39,7 +39,10 @@ struct CsvLayout {
   CsvFields fields;             // the items of the column-name line
   std::int32_t fieldCount = 0;  // the number of the last item of the current line
   std::string line;             // the current line, as read
-  std::string headerText;       // every line of the header search, joined with CR LF
+  // Where a binary packet the reader delivered at the end of `line` begins
+  // (npos: none); only the text before it is a record's text.
+  std::size_t packetStart = std::string::npos;
+  std::string headerText;  // every line of the header search, joined with CR LF
   CsvColumns columns;
   bool gpstDate = false;  // the date column is named "GPST": dates are checked
 

@@ -49,8 +49,10 @@ bool ParseCsvRecordLine(CsvLayout& layout, std::string line) {
   layout.height = std::numeric_limits<double>::quiet_NaN();
   layout.line = std::move(line);
   CsvItemViews items;
-  const std::int32_t count = SplitCsvItems(layout.line, items);
-  if (count == 0) return false;
+  const std::string_view text = std::string_view(layout.line).substr(0, layout.packetStart);
+  const std::int32_t count = SplitCsvItems(text, items);
+  // A packet on its own is no position, but its bytes go to the output.
+  if (count == 0 && text.size() == layout.line.size()) return false;
   layout.fieldCount = count;
   auto Item = [&items](std::int32_t column) {
     return column >= 1 && column <= kMaxCsvFields ? items[column - 1] : std::string_view();
@@ -81,6 +83,7 @@ bool ReadCsvRecord(CsvLayout& layout) {
   std::string line = std::move(layout.line);  // its storage is read into again
   while (!LogEof()) {
     ReadLogLine(line);
+    layout.packetStart = LogLinePacketStart();
     if (ParseCsvRecordLine(layout, std::move(line))) return true;
     line = std::move(layout.line);
   }

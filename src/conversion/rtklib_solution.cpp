@@ -142,6 +142,7 @@ bool AnalyseRtklibHeader(RtklibHeader& header, const CsvItemTitles& titles) {
     if (line.empty()) continue;
     if (line.front() != '%' && !lastComment.empty()) {
       header.firstRecord = std::move(line);
+      header.firstRecordPacket = LogLinePacketStart();
       break;
     }
     if (!header.text.empty()) header.text += "\r\n";

@@ -52,7 +52,8 @@ struct RtklibHeader {
   std::string text;  // the header lines as read, joined with CR LF
   RtklibColumns columns;
   RtklibReference reference;
-  std::optional<std::string> firstRecord;  // the line that ended the "%" block
+  std::optional<std::string> firstRecord;             // the line that ended the "%" block
+  std::size_t firstRecordPacket = std::string::npos;  // its LogLinePacketStart
 };
 
 // Reads title lines, then the "%" comment block up to the first line after

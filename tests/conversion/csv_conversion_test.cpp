@@ -67,6 +67,9 @@ class CsvConversionTest : public CsvFixture {
   }
 };
 
+// SiRF framing (A0 A2, length, payload, checksum, B0 B3) around CSV-like text.
+const std::string kSirfPacket = "\xA0\xA2\x00\x10,1,35.5,139.5,77,9\x01\x02\xB0\xB3"s;
+
 TEST_F(CsvConversionTest, RewritesHeightAndGeoid) {
   const std::string kGeoidHeader = "DATE,LATITUDE,LONGITUDE,HEIGHT,Geoid\r\n";
   const std::string kHeader = "DATE,LATITUDE,LONGITUDE,HEIGHT\r\n";
@@ -108,6 +111,10 @@ TEST_F(CsvConversionTest, RewritesHeightAndGeoid) {
       {"4", "LAT,LON,HEIGHT\r\n", "LAT,LON,HEIGHT\r\n"},
       {"4", "LAT,LON,HEIGHT,x\0y\r\n35.5,139.5,1\0\0,\0\r\n"s,
        "LAT,LON,HEIGHT,x\0y\r\n35.5,139.5,-35.9123\0\0,\0\r\n"s},
+      // A binary packet the reader delivers at the end of a line keeps every
+      // byte, commas and numbers included; only the text before it is the record.
+      {"4", kHeader + "a,35.5,139.5" + kSirfPacket + "\r\n" + kSirfPacket,
+       kHeader + "a,35.5,139.5,-36.9123" + kSirfPacket + "\r\n" + kSirfPacket + "\r\n"},
   };
   for (const Case& c : cases) {
     TheSettings().decimal = c.decimal;
