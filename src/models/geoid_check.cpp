@@ -103,7 +103,10 @@ void ButtonCalcClick() {
   window.ProcessPendingEvents();
   const double lat = ParseCoordinate(window.LatitudeText());
   const double lon = ParseCoordinate(window.LongitudeText());
-  const double height = InterpolateGeoid(InterpolationWindow(SplineChosen()), lat, lon);
+  // The lookup takes a latitude beyond a pole as the pole; a point typed
+  // there is a mistake, not the pole.
+  const double height =
+      std::fabs(lat) <= 90 ? InterpolateGeoid(InterpolationWindow(SplineChosen()), lat, lon) : kNaN;
   std::string text;
   if (std::isnan(height))
     text = "Out of range.";

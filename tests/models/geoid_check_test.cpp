@@ -106,6 +106,18 @@ TEST_F(GeoidCheck, FormatsFourDecimalsInSixCharacters) {
   }
 }
 
+// A latitude beyond a pole is no point, even where the model reaches the pole.
+TEST_F(GeoidCheck, LatitudesBeyondThePolesAreOutOfRange) {
+  testing::WriteBytes(
+      dir.File("globe.cdat"),
+      testing::CustomGridBytes(181, 361, -90, 0, 1, 1, [](int, int) { return 7.5f; }));
+  TheSettings().customFname = "globe.cdat";
+  EXPECT_EQ(Check("90", "0"), "7.5000");
+  EXPECT_EQ(Check("-90", "0"), "7.5000");
+  for (const char* lat : {"95", "90.01", "-91", "S 90 30"})
+    EXPECT_EQ(Check(lat, "0"), "Out of range.") << lat;
+}
+
 TEST_F(GeoidCheck, OutOfRangeAndBadText) {
   EXPECT_EQ(Check("10", "100"), "Out of range.");
   EXPECT_EQ(Check("abc", "135"), "Out of range.");
