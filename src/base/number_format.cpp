@@ -47,15 +47,6 @@ void AppendPadded(std::string& out, std::string_view text, int width) {
   out += text;
 }
 
-// The short-number road of AppendFixed: |value| below 10^9 with at most 9
-// decimals, the magnitude of every height and coordinate a log holds. Such
-// a value is m * 2^e exactly (m below 2^53); m * 10^decimals fits in 128
-// bits and the rounded quotient by 2^-e in 64, so integer arithmetic gives
-// the exact decimal rounding that to_chars computes: half to even, and an
-// exact tie rounded away from zero where IsExactDecimalTie sees it (twice
-// the scaled value an odd whole number of at most 2^53). Writes the text
-// (sign, digits, point) to `text` and returns its length; 0 when the value
-// is not of this kind.
 constexpr int kShortMaxDecimals = 9;
 
 // "00" "01" ... "99": two digits per step.
@@ -69,6 +60,15 @@ constexpr std::array<char, 200> kDigitPairs = [] {
 }();
 constexpr double kShortMaxMagnitude = 1e9;
 
+// The short-number road of AppendFixed: |value| below 10^9 with at most 9
+// decimals, the magnitude of every height and coordinate a log holds. Such
+// a value is m * 2^e exactly (m below 2^53); m * 10^decimals fits in 128
+// bits and the rounded quotient by 2^-e in 64, so integer arithmetic gives
+// the exact decimal rounding that to_chars computes: half to even, and an
+// exact tie rounded away from zero where IsExactDecimalTie sees it (twice
+// the scaled value an odd whole number of at most 2^53). Writes the text
+// (sign, digits, point) to `text` and returns its length; 0 when the value
+// is not of this kind.
 size_t ShortFixedText(double value, int decimals, char* text) {
   const double magnitude = std::fabs(value);
   if (decimals > kShortMaxDecimals || !(magnitude < kShortMaxMagnitude)) return 0;

@@ -78,11 +78,7 @@ void CorrectRecordLine(CsvLayout& layout, std::string& out, CsvCounters& counter
   if (layout.columns.height == 0) return;
   counters.diffSum += layout.fileGeoid - n;
   // A packet behind the record's text keeps every byte.
-  std::string packet;
-  if (layout.packetStart < out.size()) {
-    packet = out.substr(layout.packetStart);
-    out.resize(layout.packetStart);
-  }
+  const std::string packet = CutPacket(out, layout.packetStart);
   ReplaceColumnInPlace(out, layout.height + layout.fileGeoid - n, layout.columns.height, decimals);
   if (layout.columns.geoid != 0) ReplaceColumnInPlace(out, n, layout.columns.geoid, decimals);
   out += packet;
@@ -136,8 +132,7 @@ std::string CorrectedRtklibLine(std::string line, std::size_t packetStart,
                                 int decimals) {
   // Only the text before a packet is the record; the packet keeps every byte.
   if (packetStart < line.size()) {
-    const std::string packet = line.substr(packetStart);
-    line.resize(packetStart);
+    const std::string packet = CutPacket(line, packetStart);
     return CorrectedRtklibLine(std::move(line), std::string::npos, columns, counters, window,
                                decimals) +
            packet;

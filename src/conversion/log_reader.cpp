@@ -250,6 +250,13 @@ std::size_t ReadLogBytes(char* to, std::size_t most) {
 
 std::size_t LogLinePacketStart() { return TheLogReader().packetStart; }
 
+std::string CutPacket(std::string& line, std::size_t packetStart) {
+  if (packetStart >= line.size()) return {};
+  std::string packet = line.substr(packetStart);
+  line.resize(packetStart);
+  return packet;
+}
+
 bool LogEof() { return TheLogReader().eof; }
 bool LogReadFailed() { return TheLogReader().readFailed; }
 std::int64_t LogBytesRead() {

@@ -37,6 +37,10 @@ std::size_t ReadLogBytes(char* to, std::size_t most);
 // begins (at its sync pair); npos when that line holds none.
 std::size_t LogLinePacketStart();
 
+// Cuts the packet that begins at `packetStart` (LogLinePacketStart) off
+// `line` and returns it; "" and `line` unchanged when there is none.
+std::string CutPacket(std::string& line, std::size_t packetStart);
+
 bool LogEof();
 // True when a read failed in the middle of the log (the data ends there and
 // LogEof is set); the converters report it as a read error.

@@ -3,6 +3,7 @@
 #include <cstring>
 
 #include "base/number_format.hpp"
+#include "conversion/log_reader.hpp"
 #include "platform/platform.hpp"
 
 namespace orthelev {
@@ -44,9 +45,9 @@ std::size_t GluedSentenceStart(std::string_view line) {
 
 void CorrectNmeaLine(std::string& line, NmeaCounters& counters, std::size_t packetStart) {
   if (packetStart < line.size()) {
-    std::string text = line.substr(0, packetStart);
-    CorrectNmeaLine(text, counters);
-    line.replace(0, packetStart, text);
+    const std::string packet = CutPacket(line, packetStart);
+    CorrectNmeaLine(line, counters);
+    line += packet;
     return;
   }
   const std::size_t start = GluedSentenceStart(line);
