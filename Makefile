@@ -7,6 +7,9 @@ SANITIZE_BUILD ?= build-sanitize
 WINDOWS_BUILD ?= build-windows
 JOBS ?= $(shell nproc)
 FUZZ_SECONDS ?= 30
+# The project's own builds treat warnings as errors; a plain cmake build
+# (and make demo) only warns.
+STRICT = -DORTHELEV_WERROR=ON
 
 .PHONY: test demo build deps bench clean sanitize sanitize-build fuzz fuzz-build package windows windows-test windows-zip
 
@@ -31,7 +34,7 @@ test: build sanitize-build windows
 	bash scripts/run-fuzz.sh $(SANITIZE_BUILD) $(FUZZ_SECONDS) $(JOBS)
 
 build: deps
-	cmake -S . -B $(BUILD) -DCMAKE_BUILD_TYPE=RelWithDebInfo
+	cmake -S . -B $(BUILD) $(STRICT) -DCMAKE_BUILD_TYPE=RelWithDebInfo
 	cmake --build $(BUILD) -j $(JOBS)
 
 deps:
@@ -40,7 +43,7 @@ deps:
 # The Debian package orthelev_<version>_<architecture>.deb in $(BUILD), and
 # beside it orthelev-cli-windows-x86_64.zip (the Windows cross build).
 package: deps windows-zip
-	cmake -S . -B $(BUILD) -DCMAKE_BUILD_TYPE=RelWithDebInfo
+	cmake -S . -B $(BUILD) $(STRICT) -DCMAKE_BUILD_TYPE=RelWithDebInfo
 	cmake --build $(BUILD) -j $(JOBS) --target orthelev-cli orthelev orthelev_gdal
 	cd $(BUILD) && cpack -G DEB
 	cp $(WINDOWS_BUILD)/orthelev-cli-windows-x86_64.zip $(BUILD)/
@@ -48,7 +51,7 @@ package: deps windows-zip
 # The tests (without the desktop program's) and the fuzz targets, built
 # with clang, ASan and UBSan.
 sanitize-build: deps
-	CC=clang CXX=clang++ cmake -S . -B $(SANITIZE_BUILD) -DCMAKE_BUILD_TYPE=RelWithDebInfo \
+	CC=clang CXX=clang++ cmake -S . -B $(SANITIZE_BUILD) $(STRICT) -DCMAKE_BUILD_TYPE=RelWithDebInfo \
 	  -DORTHELEV_SANITIZE=ON -DORTHELEV_BUILD_FUZZ=ON -DORTHELEV_BUILD_BENCH=OFF \
 	  -DCMAKE_DISABLE_FIND_PACKAGE_Qt6=ON
 	cmake --build $(SANITIZE_BUILD) -j $(JOBS)
@@ -57,7 +60,7 @@ sanitize: sanitize-build
 	cd $(SANITIZE_BUILD) && ctest --output-on-failure -j $(JOBS)
 
 fuzz-build: deps
-	CC=clang CXX=clang++ cmake -S . -B $(SANITIZE_BUILD) -DCMAKE_BUILD_TYPE=RelWithDebInfo \
+	CC=clang CXX=clang++ cmake -S . -B $(SANITIZE_BUILD) $(STRICT) -DCMAKE_BUILD_TYPE=RelWithDebInfo \
 	  -DORTHELEV_SANITIZE=ON -DORTHELEV_BUILD_FUZZ=ON -DORTHELEV_BUILD_BENCH=OFF \
 	  -DCMAKE_DISABLE_FIND_PACKAGE_Qt6=ON
 	cmake --build $(SANITIZE_BUILD) -j $(JOBS) --target fuzz_targets
@@ -70,7 +73,7 @@ fuzz: fuzz-build
 # orthelev-cli.exe and the tests for 64-bit Windows, statically linked,
 # without the grid import (GDAL) and without the desktop program (Qt).
 windows: deps
-	cmake -S . -B $(WINDOWS_BUILD) -DCMAKE_TOOLCHAIN_FILE=cmake/mingw-w64-x86_64.cmake \
+	cmake -S . -B $(WINDOWS_BUILD) $(STRICT) -DCMAKE_TOOLCHAIN_FILE=cmake/mingw-w64-x86_64.cmake \
 	  -DCMAKE_BUILD_TYPE=Release -DORTHELEV_BUILD_BENCH=OFF \
 	  -DCMAKE_DISABLE_FIND_PACKAGE_Qt6=ON -DCMAKE_DISABLE_FIND_PACKAGE_GDAL=ON
 	cmake --build $(WINDOWS_BUILD) -j $(JOBS) --target orthelev-cli orthelev_tests

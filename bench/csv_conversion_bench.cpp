@@ -11,6 +11,7 @@
 #include "base/number_format.hpp"
 #include "conversion/csv_conversion.hpp"
 #include "conversion/csv_layout.hpp"
+#include "flags/program_flags.hpp"
 #include "plain_copy.hpp"
 #include "services/window_services.hpp"
 #include "settings/settings.hpp"

@@ -15,6 +15,7 @@
 #include "../tests/support/temp_dir.hpp"
 #include "base/number_format.hpp"
 #include "conversion/nmea_file.hpp"
+#include "flags/program_flags.hpp"
 #include "plain_copy.hpp"
 #include "services/window_services.hpp"
 #include "settings/settings.hpp"

@@ -11,7 +11,7 @@
 
 #include "services/memory_window_services.hpp"
 #include "settings/settings.hpp"
-#include "settings/settings_store.hpp"
+#include "program/settings_store.hpp"
 
 namespace {
 

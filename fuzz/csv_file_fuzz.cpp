@@ -14,7 +14,7 @@
 #include "conversion/output_file.hpp"
 #include "fuzz_support.hpp"
 #include "log_lines.hpp"
-#include "settings/settings_store.hpp"
+#include "program/settings_store.hpp"
 
 using namespace orthelev;
 

@@ -14,12 +14,13 @@
 #include <string_view>
 
 #include "conversion/output_file.hpp"
+#include "flags/program_flags.hpp"
 #include "geoid/active_grid.hpp"
 #include "geoid/custom_geoid.hpp"
 #include "program/program_state.hpp"
 #include "services/memory_window_services.hpp"
 #include "settings/settings.hpp"
-#include "settings/settings_store.hpp"
+#include "program/settings_store.hpp"
 
 namespace orthelev::fuzz {
 

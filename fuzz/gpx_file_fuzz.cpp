@@ -8,7 +8,7 @@
 #include "conversion/gpx_conversion.hpp"
 #include "conversion/output_file.hpp"
 #include "fuzz_support.hpp"
-#include "settings/settings_store.hpp"
+#include "program/settings_store.hpp"
 
 using namespace orthelev;
 

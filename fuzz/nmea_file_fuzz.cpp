@@ -9,6 +9,7 @@
 #include "conversion/nmea_line.hpp"
 #include "conversion/nmea_sentence.hpp"
 #include "conversion/output_file.hpp"
+#include "flags/program_flags.hpp"
 #include "fuzz_support.hpp"
 #include "log_lines.hpp"
 

@@ -9,7 +9,7 @@
 
 #include "base/ascii_text.hpp"
 #include "fuzz_support.hpp"
-#include "settings/profile_file.hpp"
+#include "ini/profile_file.hpp"
 
 using namespace orthelev;
 

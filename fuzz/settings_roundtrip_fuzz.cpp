@@ -5,9 +5,10 @@
 
 #include <vector>
 
+#include "flags/program_flags.hpp"
 #include "fuzz_support.hpp"
-#include "settings/profile_file.hpp"
-#include "settings/settings_store.hpp"
+#include "ini/profile_file.hpp"
+#include "program/settings_store.hpp"
 
 using namespace orthelev;
 
@@ -27,8 +28,6 @@ std::vector<std::string> Snapshot(const fuzz::CountingWindow& window) {
                                   s.postfix,
                                   s.dataPath,
                                   s.dataFolder,
-                                  s.nmeaExt,
-                                  s.csvExt,
                                   s.customFname,
                                   s.customExt,
                                   s.browseDialog.SInitDir,
@@ -36,6 +35,7 @@ std::vector<std::string> Snapshot(const fuzz::CountingWindow& window) {
                                   window.GeoidModelText(),
                                   window.LatitudeText(),
                                   window.LongitudeText()};
+  for (const auto& [key, list] : s.extensionLists) out.push_back(list);
   out.push_back(WholeNumberText(s.font.charset));
   out.push_back(WholeNumberText(s.font.sizePoints));
   out.push_back(YesNoText(window.SplineChecked()));

@@ -22,6 +22,7 @@
 #include "conversion/csv_layout.hpp"
 #include "conversion/gpx_conversion.hpp"
 #include "conversion/nmea_file.hpp"
+#include "flags/program_flags.hpp"
 #include "services/window_services.hpp"
 #include "settings/settings.hpp"
 

@@ -12,7 +12,7 @@
 #include "qt/desktop_program.hpp"
 #include "settings/settings.hpp"
 #include "settings/settings_location.hpp"
-#include "settings/settings_store.hpp"
+#include "program/settings_store.hpp"
 
 namespace {
 

@@ -11,6 +11,7 @@
 #include "console/cli_import.hpp"
 #include "console/console_window_services.hpp"
 #include "conversion/batch.hpp"
+#include "flags/program_flags.hpp"
 #include "geoid/active_grid.hpp"
 #include "models/geoid_check.hpp"
 #include "models/model_selection.hpp"
@@ -18,7 +19,7 @@
 #include "program/program_state.hpp"
 #include "settings/settings.hpp"
 #include "settings/settings_location.hpp"
-#include "settings/settings_store.hpp"
+#include "program/settings_store.hpp"
 
 namespace orthelev {
 

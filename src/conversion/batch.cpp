@@ -5,14 +5,12 @@
 #include "base/number_format.hpp"
 #include "base/paths.hpp"
 #include "conversion/conversion_state.hpp"
-#include "conversion/csv_conversion.hpp"
-#include "conversion/gpx_conversion.hpp"
-#include "conversion/nmea_file.hpp"
+#include "conversion/log_formats.hpp"
 #include "conversion/output_file.hpp"
+#include "flags/program_flags.hpp"
 #include "geoid/active_grid.hpp"
 #include "models/model_selection.hpp"
 #include "services/window_services.hpp"
-#include "settings/file_types.hpp"
 #include "settings/settings.hpp"
 
 namespace orthelev {
@@ -72,22 +70,13 @@ void ConvertOneFile(const std::string& path) {
     ++TheBatch().filesSkipped;
     return;
   }
-  std::int32_t result = 0;
-  switch (LogFileTypeOf(path)) {
-    case LogFileType::Csv:
-      result = ConvertCsvFile(path);
-      break;
-    case LogFileType::Nmea:
-      result = ConvertNmeaFile(path);
-      break;
-    case LogFileType::Gpx:
-      result = ConvertGpxFile(path);
-      break;
-    case LogFileType::Unknown:
-      EndFile(" Unknown file type.", " Unknown file type.");
-      ++TheBatch().filesUnknown;
-      return;
+  const LogFormat* format = LogFormatOf(path);
+  if (!format) {
+    EndFile(" Unknown file type.", " Unknown file type.");
+    ++TheBatch().filesUnknown;
+    return;
   }
+  const std::int32_t result = format->convert(path);
   if (result < 0) ++TheBatch().filesFailed;
   if (TheFlags().abortRequested) return;
   if (result < 0) {

@@ -3,6 +3,7 @@
 #include "base/number_format.hpp"
 #include "base/paths.hpp"
 #include "conversion/log_reader.hpp"
+#include "flags/program_flags.hpp"
 #include "services/window_services.hpp"
 
 namespace orthelev {

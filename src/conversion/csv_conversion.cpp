@@ -12,6 +12,7 @@
 #include "conversion/log_reader.hpp"
 #include "conversion/output_file.hpp"
 #include "conversion/rtklib_solution.hpp"
+#include "flags/program_flags.hpp"
 #include "geoid/interpolation.hpp"
 #include "services/window_services.hpp"
 #include "settings/settings.hpp"

@@ -8,6 +8,7 @@
 #include <string>
 #include <string_view>
 
+#include "flags/program_flags.hpp"
 #include "settings/settings.hpp"
 
 namespace orthelev {

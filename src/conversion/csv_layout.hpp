@@ -14,7 +14,7 @@
 #include <string_view>
 #include <vector>
 
-#include "settings/logger_profiles.hpp"
+#include "conversion/logger_profiles.hpp"
 #include "settings/settings.hpp"
 
 namespace orthelev {

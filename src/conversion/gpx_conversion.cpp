@@ -10,10 +10,11 @@
 #include "conversion/gpx_scan.hpp"
 #include "conversion/log_reader.hpp"
 #include "conversion/output_file.hpp"
+#include "flags/program_flags.hpp"
 #include "geoid/interpolation.hpp"
 #include "platform/platform.hpp"
 #include "services/window_services.hpp"
-#include "settings/logger_profiles.hpp"
+#include "conversion/logger_profiles.hpp"
 #include "settings/settings.hpp"
 
 namespace orthelev {

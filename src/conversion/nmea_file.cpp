@@ -6,6 +6,7 @@
 #include "conversion/nmea_line.hpp"
 #include "conversion/nmea_sentence.hpp"
 #include "conversion/output_file.hpp"
+#include "flags/program_flags.hpp"
 #include "services/window_services.hpp"
 #include "settings/settings.hpp"
 

@@ -9,6 +9,7 @@
 #include "base/ascii_text.hpp"
 #include "base/number_format.hpp"
 #include "conversion/log_reader.hpp"
+#include "flags/program_flags.hpp"
 #include "geoid/interpolation.hpp"
 #include "services/window_services.hpp"
 #include "settings/settings.hpp"

@@ -2,6 +2,7 @@
 
 #include "base/file_io.hpp"
 #include "base/paths.hpp"
+#include "flags/program_flags.hpp"
 #include "geoid/active_grid.hpp"
 #include "geoid/custom_geoid.hpp"
 #include "models/gsi_model.hpp"

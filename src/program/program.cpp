@@ -6,13 +6,14 @@
 #include "base/paths.hpp"
 #include "conversion/batch.hpp"
 #include "conversion/output_file.hpp"
+#include "flags/program_flags.hpp"
 #include "geoid/active_grid.hpp"
 #include "platform/platform.hpp"
 #include "services/window_services.hpp"
 #include "settings/file_dialog.hpp"
-#include "settings/file_types.hpp"
+#include "conversion/log_formats.hpp"
 #include "settings/settings.hpp"
-#include "settings/settings_store.hpp"
+#include "program/settings_store.hpp"
 
 namespace orthelev {
 

@@ -3,7 +3,7 @@
 // them all to their start values:
 //   TheSettings()    every setting (settings/settings.hpp)
 //   TheFlags()       Initialized, StartHidden, QuitWhenDone, AbortRequested,
-//                    UseSpline, forced bilinear (services/window_services.hpp)
+//                    UseSpline, forced bilinear (flags/program_flags.hpp)
 //   TheActiveGrid()  the open geoid grid and its geometry (geoid/active_grid.hpp)
 //   TheConversion()  the CSV logger profile and date-check flag
 //                    (conversion/conversion_state.hpp)

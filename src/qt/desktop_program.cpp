@@ -3,6 +3,7 @@
 #include <QApplication>
 #include <QKeyEvent>
 
+#include "flags/program_flags.hpp"
 #include "program/program.hpp"
 #include "services/window_services.hpp"
 

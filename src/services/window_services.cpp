@@ -18,11 +18,6 @@ InstalledServices& Installed() {
 
 }  // namespace
 
-ProgramFlags& TheFlags() {
-  static ProgramFlags flags;
-  return flags;
-}
-
 WindowServices& Window() {
   InstalledServices& s = Installed();
   return s.current ? *s.current : s.fallback;

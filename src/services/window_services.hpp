@@ -127,23 +127,6 @@ class WindowServices {
   virtual void SetFont(const FontChoice& font) = 0;  // main and report windows
 };
 
-// Program-wide flags shared by the windows and the logic; all false at start.
-struct ProgramFlags {
-  bool initialized = false;     // first activation has begun
-  bool startHidden = false;     // hidden start, window not shown yet
-  bool quitWhenDone = false;    // close after the command-line batch
-  bool abortRequested = false;  // Esc pressed during a batch
-  // UseSpline: the conversions interpolate with the 6 x 6 spline window when
-  // set, bilinearly otherwise. Set by the model selection and the batch.
-  bool useSpline = false;
-  // Bilinear interpolation whatever the model (console front end's --bilinear).
-  bool forceBilinear = false;
-
-  void Reset() { *this = ProgramFlags{}; }
-};
-
-ProgramFlags& TheFlags();
-
 // The window services the logic calls. Until one is installed, a silent
 // in-memory implementation answers (message boxes OK at once).
 WindowServices& Window();

@@ -4,6 +4,7 @@
 // the settings file holds ("text", "whole number", "real", "yes/no", "byte").
 
 #include <cstdint>
+#include <map>
 #include <string>
 #include <string_view>
 #include <vector>
@@ -25,9 +26,6 @@ GridSpec DefaultGridSpec(std::string_view section);
 namespace defaults {
 inline constexpr std::string_view kDecimal = "4";
 inline constexpr std::string_view kPostfix = "_g";
-inline constexpr std::string_view kNmeaExt = ".nme.nmea.nma.txt.text.ubx";
-inline constexpr std::string_view kCsvExt = ".csv.pos";
-inline constexpr std::string_view kGpxExt = ".gpx";
 inline constexpr std::string_view kCustomExt = ".cdat";
 inline constexpr std::string_view kCsvValid = "VALID";
 inline constexpr std::string_view kCsvLatitude = "LATITUDE,Lat,LATITUDE N/S,latitude(deg)";
@@ -51,7 +49,10 @@ struct Settings {
   std::string settingsFileName;  // full path of the settings file
   std::string programFolder;     // the program file's folder, ending in a separator
 
-  std::string decimal, postfix, dataPath, nmeaExt, csvExt, gpxExt;
+  std::string decimal, postfix, dataPath;
+  // The extension list of each log format, by its settings key ("NMEAext");
+  // the formats and their keys are listed in conversion/log_formats.hpp.
+  std::map<std::string, std::string, std::less<>> extensionLists;
   std::string dataFolder;  // where grid files are looked up, ends in a separator
   std::int32_t mainTop = 0, mainLeft = 0;
 

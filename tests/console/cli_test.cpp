@@ -20,7 +20,7 @@
 
 #include "base/number_format.hpp"
 #include "platform/platform.hpp"
-#include "settings/profile_file.hpp"
+#include "ini/profile_file.hpp"
 #include "support/grid_writer.hpp"
 #include "support/nmea_text.hpp"
 #include "support/posix_only.hpp"

@@ -4,8 +4,9 @@
 
 #include <gtest/gtest.h>
 
+#include "flags/program_flags.hpp"
 #include "geoid/active_grid.hpp"
-#include "settings/settings_store.hpp"
+#include "program/settings_store.hpp"
 #include "support/grid_writer.hpp"
 #include "support/nmea_text.hpp"
 #include "support/posix_only.hpp"

@@ -13,6 +13,7 @@
 
 #include "conversion/conversion_state.hpp"
 #include "csv_test_files.hpp"
+#include "flags/program_flags.hpp"
 #include "support/file_size_limit.hpp"
 #include "support/posix_only.hpp"
 

@@ -16,6 +16,7 @@
 #include "conversion/csv_conversion.hpp"
 #include "conversion/csv_record.hpp"
 #include "csv_test_files.hpp"
+#include "flags/program_flags.hpp"
 #include "support/nmea_text.hpp"
 
 namespace orthelev {

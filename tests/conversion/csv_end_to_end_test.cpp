@@ -14,6 +14,7 @@
 #include "conversion/conversion_state.hpp"
 #include "conversion/csv_conversion.hpp"
 #include "csv_test_files.hpp"
+#include "flags/program_flags.hpp"
 #include "support/nmea_text.hpp"
 
 namespace orthelev {

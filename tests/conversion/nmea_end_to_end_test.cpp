@@ -11,6 +11,7 @@
 #include <gtest/gtest.h>
 
 #include "conversion/nmea_file.hpp"
+#include "flags/program_flags.hpp"
 #include "support/nmea_text.hpp"
 #include "support/recording_window_services.hpp"
 #include "support/synthetic_grid.hpp"

@@ -11,6 +11,7 @@
 #include "base/paths.hpp"
 #include "conversion/nmea_line.hpp"
 #include "conversion/output_file.hpp"
+#include "flags/program_flags.hpp"
 #include "support/file_size_limit.hpp"
 #include "support/nmea_text.hpp"
 #include "support/posix_only.hpp"

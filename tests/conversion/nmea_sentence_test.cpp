@@ -5,6 +5,7 @@
 
 #include <gtest/gtest.h>
 
+#include "flags/program_flags.hpp"
 #include "support/nmea_text.hpp"
 #include "support/recording_window_services.hpp"
 #include "support/synthetic_grid.hpp"

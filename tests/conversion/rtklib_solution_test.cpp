@@ -16,6 +16,7 @@
 #include "base/number_format.hpp"
 #include "conversion/csv_conversion.hpp"
 #include "csv_test_files.hpp"
+#include "flags/program_flags.hpp"
 #include "geoid/interpolation.hpp"
 
 namespace orthelev {

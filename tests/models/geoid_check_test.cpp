@@ -5,6 +5,7 @@
 #include <gtest/gtest.h>
 
 #include "base/number_format.hpp"
+#include "flags/program_flags.hpp"
 #include "geoid/active_grid.hpp"
 #include "geoid/interpolation.hpp"
 #include "support/grid_writer.hpp"

@@ -4,6 +4,7 @@
 
 #include <gtest/gtest.h>
 
+#include "flags/program_flags.hpp"
 #include "geoid/active_grid.hpp"
 #include "geoid/japan.hpp"
 #include "support/grid_writer.hpp"

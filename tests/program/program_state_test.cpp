@@ -11,6 +11,7 @@
 #include "conversion/batch.hpp"
 #include "conversion/conversion_state.hpp"
 #include "conversion/log_reader.hpp"
+#include "flags/program_flags.hpp"
 #include "geoid/active_grid.hpp"
 #include "services/window_services.hpp"
 #include "settings/settings.hpp"

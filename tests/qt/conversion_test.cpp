@@ -11,11 +11,12 @@
 #include <QTest>
 #include <QUrl>
 
+#include "conversion/log_formats.hpp"
+#include "flags/program_flags.hpp"
+#include "ini/profile_file.hpp"
 #include "qt/desktop_fixture.hpp"
 #include "qt/qt_test_registry.hpp"
 #include "services/placement.hpp"
-#include "settings/file_types.hpp"
-#include "settings/profile_file.hpp"
 
 namespace orthelev::testing {
 
@@ -191,7 +192,8 @@ class ConversionTest : public DesktopTestCase {
     const SDialog& record = TheSettings().browseDialog;
     QCOMPARE(record.SFileName, folder_->File("day1.nmea"));
     QCOMPARE(record.SInitDir, folder_->Folder());
-    QCOMPARE(record.SFilter, BuildOpenFilter(".nme.nmea.nma.txt.text.ubx", ".csv.pos", ".gpx"));
+    QCOMPARE(record.SFilter, BuildOpenFilterFromSettings());
+    QVERIFY(record.SFilter.starts_with("NMEA+CSV+GPX file ("));
   }
 
   void FilesDroppedOnAnyControlAreConverted() {

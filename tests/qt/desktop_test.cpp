@@ -9,11 +9,11 @@
 #include <QTest>
 #include <QWindow>
 
+#include "ini/profile_file.hpp"
 #include "qt/desktop_fixture.hpp"
 #include "qt/placement_qt.hpp"
 #include "qt/qt_test_registry.hpp"
 #include "services/placement.hpp"
-#include "settings/profile_file.hpp"
 
 namespace orthelev::testing {
 

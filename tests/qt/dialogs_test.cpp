@@ -5,10 +5,11 @@
 #include <QFileDialog>
 #include <QTest>
 
+#include "conversion/log_formats.hpp"
+#include "flags/program_flags.hpp"
 #include "qt/desktop_fixture.hpp"
 #include "qt/file_filters.hpp"
 #include "qt/qt_test_registry.hpp"
-#include "settings/file_types.hpp"
 
 namespace orthelev::testing {
 
@@ -181,8 +182,10 @@ class DialogsTest : public DesktopTestCase {
   void FiltersTranslateToQtAndBackUnchanged() {
     const std::string filters[] = {
         std::string(kInitialOpenFilter),
-        BuildOpenFilter(".nme.nmea.nma.txt.text.ubx", ".csv.pos"),
-        BuildOpenFilter("", ".csv"),  // an empty description pair and a leading ";"
+        "NMEA+CSV file (*.nme, *.nmea, *.csv)|*.nme;*.nmea;*.csv|NMEA file (*.nme, *.nmea)"
+        "|*.nme;*.nmea|CSV file (*.csv)|*.csv|All file (*.*)|*.*",
+        // an empty description pair and a leading ";"
+        "NMEA+CSV file (, *.csv)|;*.csv|NMEA file ()||CSV file (*.csv)|*.csv|All file (*.*)|*.*",
         "Cliped GEOID|*.cdat",
         "Custom Geoid file(*.cdat)|*.cdat",
         "Geoid file|Und_min1x1_egm2008_isw=82_WGS84_TideFree_SE",

@@ -7,9 +7,10 @@
 #include <QSignalSpy>
 #include <QTest>
 
+#include "flags/program_flags.hpp"
+#include "ini/profile_file.hpp"
 #include "qt/desktop_fixture.hpp"
 #include "qt/qt_test_registry.hpp"
-#include "settings/profile_file.hpp"
 
 namespace orthelev::testing {
 

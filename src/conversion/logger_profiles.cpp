@@ -1,4 +1,4 @@
-#include "settings/logger_profiles.hpp"
+#include "conversion/logger_profiles.hpp"
 
 #include "base/ascii_text.hpp"
 #include "base/number_format.hpp"

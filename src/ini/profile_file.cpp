@@ -1,4 +1,4 @@
-#include "settings/profile_file.hpp"
+#include "ini/profile_file.hpp"
 
 #include <algorithm>
 #include <cerrno>

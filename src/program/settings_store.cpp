@@ -1,4 +1,4 @@
-#include "settings/settings_store.hpp"
+#include "program/settings_store.hpp"
 
 #include <clocale>
 #include <cmath>
@@ -8,12 +8,13 @@
 #include "base/ascii_text.hpp"
 #include "base/number_format.hpp"
 #include "base/paths.hpp"
+#include "conversion/log_formats.hpp"
+#include "conversion/logger_profiles.hpp"
+#include "flags/program_flags.hpp"
+#include "ini/profile_file.hpp"
 #include "platform/platform.hpp"
 #include "services/placement.hpp"
 #include "services/window_services.hpp"
-#include "settings/file_types.hpp"
-#include "settings/logger_profiles.hpp"
-#include "settings/profile_file.hpp"
 #include "settings/settings.hpp"
 
 namespace orthelev {
@@ -169,9 +170,10 @@ void ReadOptions(const SettingsReader& in, Settings& s, WindowServices& window) 
     s.dataPath += static_cast<char>(std::filesystem::path::preferred_separator);
   s.dataFolder = s.dataPath.empty() ? s.programFolder : s.dataPath;
   s.browseDialog.SInitDir = in.Text(kOption, "OpenPath", s.programFolder);
-  s.nmeaExt = in.Text(kOption, "NMEAext", defaults::kNmeaExt);
-  s.csvExt = in.Text(kOption, "CSVext", defaults::kCsvExt);
-  s.gpxExt = in.Text(kOption, "GPXext", defaults::kGpxExt);
+  for (const LogFormat& format : LogFormats()) {
+    const std::string key(format.extensionKey);
+    s.extensionLists[key] = in.Text(kOption, key.c_str(), format.defaultExtensions);
+  }
   window.SetLatitudeText(in.Text(kOption, "Latitude", window.LatitudeText()));
   window.SetLongitudeText(in.Text(kOption, "Longitude", window.LongitudeText()));
 }
@@ -260,9 +262,8 @@ void WriteAll(SettingsWriter& out, const Settings& s, const WindowServices& wind
   out.Text(kOption, "Postfix", s.postfix);
   out.Text(kOption, "DataPath", s.dataPath);
   out.Text(kOption, "OpenPath", s.browseDialog.SInitDir);
-  out.Text(kOption, "NMEAext", s.nmeaExt);
-  out.Text(kOption, "CSVext", s.csvExt);
-  out.Text(kOption, "GPXext", s.gpxExt);
+  for (const LogFormat& format : LogFormats())
+    out.Text(kOption, format.extensionKey, ExtensionListOf(format));
   if (!TheFlags().startHidden) {
     out.Whole(kOption, "MainTop", window.MainTop());
     out.Whole(kOption, "MainLeft", window.MainLeft());
@@ -305,7 +306,7 @@ bool LoadFrom(ProfileFile& file, SettingsAccess access) {
   s.csvInfo = file.ReadSectionRows(kCsvInfo);
   s.gpxMsl = file.ReadSectionRows(kGpxMsl);
   MergeDefaultProfiles();
-  s.browseDialog.SFilter = BuildOpenFilter(s.nmeaExt, s.csvExt, s.gpxExt);
+  s.browseDialog.SFilter = BuildOpenFilterFromSettings();
   return true;
 }
 

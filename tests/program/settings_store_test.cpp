@@ -1,4 +1,4 @@
-#include "settings/settings_store.hpp"
+#include "program/settings_store.hpp"
 
 #include <algorithm>
 #include <filesystem>
@@ -6,8 +6,9 @@
 
 #include <gtest/gtest.h>
 
-#include "settings/logger_profiles.hpp"
-#include "settings/profile_file.hpp"
+#include "flags/program_flags.hpp"
+#include "ini/profile_file.hpp"
+#include "conversion/logger_profiles.hpp"
 #include "settings/settings.hpp"
 #include "support/environment.hpp"
 #include "support/recording_window_services.hpp"
@@ -61,7 +62,7 @@ TEST_F(SettingsStore, FirstRunCreatesTheFileAndSavesEveryKey) {
   EXPECT_FALSE(window.SplineVisible());
   EXPECT_FALSE(s.csvInfo.empty());  // the default logger profiles
   EXPECT_EQ(s.browseDialog.SInitDir, dir.Folder());
-  EXPECT_EQ(s.browseDialog.SFilter.substr(0, 16), "NMEA+CSV file (*");
+  EXPECT_EQ(s.browseDialog.SFilter.substr(0, 20), "NMEA+CSV+GPX file (*");
 
   window.SetMainTopLeft(410, 685);
   ASSERT_TRUE(SaveSettings());
@@ -121,8 +122,8 @@ TEST_F(SettingsStore, EmptyValuesAndDefaults) {
   LoadLines({"[Option]", "NMEAext=", "[EGM2008_25]", "fname=", "nrows=0x10", "dgla=1.5x", "[GSI]",
              "fname=", "title=Mine", "[Font]", "Charset=300"});
   const Settings& s = TheSettings();
-  EXPECT_EQ(s.nmeaExt, "");
-  EXPECT_EQ(s.csvExt, ".csv.pos");
+  EXPECT_EQ(s.extensionLists.at("NMEAext"), "");
+  EXPECT_EQ(s.extensionLists.at("CSVext"), ".csv.pos");
   EXPECT_EQ(s.egm25.fname, DefaultGridSpec(kSectionEgm25).fname);
   EXPECT_EQ(s.egm25.nrows, 16);
   EXPECT_EQ(s.egm25.dgla, 1.0 / 24);
@@ -238,7 +239,7 @@ TEST_F(SettingsStore, SavedValuesLoadBackTheSame) {
 TEST_F(SettingsStore, GpxCreatorRowsComeFirstAndDefaultsCompleteThem) {
   LoadLines({"[Option]", "GPXext=.gpx.xml", "[GPX_MSL]", "Edge=0", "My Logger=1"});
   const Settings& s = TheSettings();
-  EXPECT_EQ(s.gpxExt, ".gpx.xml");
+  EXPECT_EQ(s.extensionLists.at("GPXext"), ".gpx.xml");
   ASSERT_GE(s.gpxMsl.size(), 3u);
   EXPECT_EQ(s.gpxMsl[0], "Edge=0");
   EXPECT_EQ(s.gpxMsl[1], "My Logger=1");
