@@ -44,7 +44,7 @@ deps:
 # beside it orthelev-cli-windows-x86_64.zip (the Windows cross build).
 package: deps windows-zip
 	cmake -S . -B $(BUILD) $(STRICT) -DCMAKE_BUILD_TYPE=RelWithDebInfo
-	cmake --build $(BUILD) -j $(JOBS) --target orthelev-cli orthelev orthelev_gdal
+	cmake --build $(BUILD) -j $(JOBS) --target orthelev-cli orthelev orthelev_gdal format_files_out
 	cd $(BUILD) && cpack -G DEB
 	cp $(WINDOWS_BUILD)/orthelev-cli-windows-x86_64.zip $(BUILD)/
 

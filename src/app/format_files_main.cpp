@@ -1,0 +1,68 @@
+// Writes the files that tell the desktop which logs the program opens,
+// from the table of log formats: the desktop entry (from its template, with
+// @FORMAT_NAMES@, @FORMAT_KEYWORDS@ and @MIME_TYPES@ filled in) and the
+// MIME-info file. Run by the build: format_files TEMPLATE DESKTOP_ENTRY MIME_XML
+
+#include <fstream>
+#include <iostream>
+#include <sstream>
+#include <string>
+
+#include "conversion/log_formats.hpp"
+
+namespace {
+
+// "NMEA, CSV and GPX"
+std::string NamesInProse() {
+  const auto formats = orthelev::LogFormats();
+  std::string names;
+  for (std::size_t i = 0; i < formats.size(); ++i) {
+    if (i > 0) names += i + 1 == formats.size() ? " and " : ", ";
+    names += formats[i].name;
+  }
+  return names;
+}
+
+std::string Keywords() {
+  std::string keywords;
+  for (const orthelev::LogFormat& format : orthelev::LogFormats())
+    keywords += std::string(format.name) + ";";
+  return keywords;
+}
+
+void ReplaceAll(std::string& text, const std::string& from, const std::string& to) {
+  for (std::size_t at = text.find(from); at != std::string::npos;
+       at = text.find(from, at + to.size()))
+    text.replace(at, from.size(), to);
+}
+
+bool Write(const std::string& path, const std::string& text) {
+  std::ofstream out(path, std::ios::binary);
+  out << text;
+  return static_cast<bool>(out.flush());
+}
+
+}  // namespace
+
+int main(int argc, char** argv) {
+  if (argc != 4) {
+    std::cerr << "usage: format_files TEMPLATE DESKTOP_ENTRY MIME_XML\n";
+    return 2;
+  }
+  std::ifstream in(argv[1], std::ios::binary);
+  std::stringstream entry;
+  entry << in.rdbuf();
+  if (!in) {
+    std::cerr << "format_files: cannot read " << argv[1] << "\n";
+    return 1;
+  }
+  std::string text = entry.str();
+  ReplaceAll(text, "@FORMAT_NAMES@", NamesInProse());
+  ReplaceAll(text, "@FORMAT_KEYWORDS@", Keywords());
+  ReplaceAll(text, "@MIME_TYPES@", orthelev::DesktopEntryMimeTypes());
+  if (!Write(argv[2], text) || !Write(argv[3], orthelev::MimeInfoXml())) {
+    std::cerr << "format_files: cannot write the outputs\n";
+    return 1;
+  }
+  return 0;
+}
