@@ -5,13 +5,15 @@ BUILD ?= build
 SANITIZE_BUILD ?= build-sanitize
 # The Windows cross build (MinGW-w64) of the core, orthelev-cli and the tests.
 WINDOWS_BUILD ?= build-windows
+# A Release build of orthelev-cli, as distributions and users build it.
+RELEASE_BUILD ?= build-release
 JOBS ?= $(shell nproc)
 FUZZ_SECONDS ?= 30
 # The project's own builds treat warnings as errors; a plain cmake build
 # (and make demo) only warns.
 STRICT = -DORTHELEV_WERROR=ON
 
-.PHONY: test demo build deps bench clean sanitize sanitize-build fuzz fuzz-build package windows windows-test windows-zip
+.PHONY: test demo build deps bench clean sanitize sanitize-build fuzz fuzz-build package windows windows-test windows-zip release-build
 
 # The console front end converts the samples; the desktop program is set
 # up beside the demo's settings to open with its model.
@@ -23,7 +25,7 @@ demo: deps
 # Format and static checks, every test in the normal build, the Debian
 # package unpacked and run, every test again under the sanitizers (any
 # report fails), then every fuzz target for FUZZ_SECONDS over its corpus.
-test: build sanitize-build windows
+test: build sanitize-build windows release-build
 	bash scripts/check-format.sh
 	bash scripts/tidy.sh $(BUILD)
 	cd $(BUILD) && ctest --output-on-failure -j $(JOBS)
@@ -32,6 +34,13 @@ test: build sanitize-build windows
 	cd $(SANITIZE_BUILD) && ctest --output-on-failure -j $(JOBS)
 	cd $(WINDOWS_BUILD) && ctest --output-on-failure -V
 	bash scripts/run-fuzz.sh $(SANITIZE_BUILD) $(FUZZ_SECONDS) $(JOBS)
+
+# The optimiser of a Release build warns where RelWithDebInfo does not.
+release-build: deps
+	cmake -S . -B $(RELEASE_BUILD) $(STRICT) -DCMAKE_BUILD_TYPE=Release \
+	  -DORTHELEV_BUILD_TESTS=OFF -DORTHELEV_BUILD_BENCH=OFF -DCMAKE_DISABLE_FIND_PACKAGE_Qt6=ON
+	cmake --build $(RELEASE_BUILD) -j $(JOBS) --target orthelev-cli
+	$(RELEASE_BUILD)/orthelev-cli --version
 
 build: deps
 	cmake -S . -B $(BUILD) $(STRICT) -DCMAKE_BUILD_TYPE=RelWithDebInfo
@@ -50,7 +59,14 @@ package: deps windows-zip
 
 # The tests (without the desktop program's) and the fuzz targets, built
 # with clang, ASan and UBSan.
-sanitize-build: deps
+sanitize-# The optimiser of a Release build warns where RelWithDebInfo does not.
+release-build: deps
+	cmake -S . -B $(RELEASE_BUILD) $(STRICT) -DCMAKE_BUILD_TYPE=Release \
+	  -DORTHELEV_BUILD_TESTS=OFF -DORTHELEV_BUILD_BENCH=OFF -DCMAKE_DISABLE_FIND_PACKAGE_Qt6=ON
+	cmake --build $(RELEASE_BUILD) -j $(JOBS) --target orthelev-cli
+	$(RELEASE_BUILD)/orthelev-cli --version
+
+build: deps
 	CC=clang CXX=clang++ cmake -S . -B $(SANITIZE_BUILD) $(STRICT) -DCMAKE_BUILD_TYPE=RelWithDebInfo \
 	  -DORTHELEV_SANITIZE=ON -DORTHELEV_BUILD_FUZZ=ON -DORTHELEV_BUILD_BENCH=OFF \
 	  -DCMAKE_DISABLE_FIND_PACKAGE_Qt6=ON
@@ -59,7 +75,14 @@ sanitize-build: deps
 sanitize: sanitize-build
 	cd $(SANITIZE_BUILD) && ctest --output-on-failure -j $(JOBS)
 
-fuzz-build: deps
+fuzz-# The optimiser of a Release build warns where RelWithDebInfo does not.
+release-build: deps
+	cmake -S . -B $(RELEASE_BUILD) $(STRICT) -DCMAKE_BUILD_TYPE=Release \
+	  -DORTHELEV_BUILD_TESTS=OFF -DORTHELEV_BUILD_BENCH=OFF -DCMAKE_DISABLE_FIND_PACKAGE_Qt6=ON
+	cmake --build $(RELEASE_BUILD) -j $(JOBS) --target orthelev-cli
+	$(RELEASE_BUILD)/orthelev-cli --version
+
+build: deps
 	CC=clang CXX=clang++ cmake -S . -B $(SANITIZE_BUILD) $(STRICT) -DCMAKE_BUILD_TYPE=RelWithDebInfo \
 	  -DORTHELEV_SANITIZE=ON -DORTHELEV_BUILD_FUZZ=ON -DORTHELEV_BUILD_BENCH=OFF \
 	  -DCMAKE_DISABLE_FIND_PACKAGE_Qt6=ON
@@ -91,4 +114,4 @@ bench: build
 	bash bench/compare.sh $(BUILD)
 
 clean:
-	rm -rf $(BUILD) $(SANITIZE_BUILD) $(WINDOWS_BUILD)
+	rm -rf $(BUILD) $(SANITIZE_BUILD) $(WINDOWS_BUILD) $(RELEASE_BUILD)

@@ -22,4 +22,14 @@ struct ConversionState {
 
 ConversionState& TheConversion();
 
+// How a conversion interpolates and writes heights: read from the settings
+// and flags once at the start of a file, so that no record parses them.
+struct HeightSettings {
+  int window;    // interpolation window: 6 (spline) or 2 (bilinear)
+  int decimals;  // decimals of every written height (HeightDecimals)
+};
+
+// The HeightSettings of the batch's choices now.
+HeightSettings ReadHeightSettings();
+
 }  // namespace orthelev

@@ -167,8 +167,8 @@ std::int32_t ConvertRtklibSolution(const std::string& inputPath) {
   if (header.reference.geodetic) return RefuseFile("  MSL input without Geoid : ", fileName);
 
   AnnounceConversion(fileName);
-  const int window = InterpolationWindow(TheFlags().useSpline);
-  const int decimals = HeightDecimals();
+  const HeightSettings heights = ReadHeightSettings();
+  const int window = heights.window, decimals = heights.decimals;
   std::optional<std::string> pending = std::move(header.firstRecord);
   std::size_t pendingPacket = header.firstRecordPacket;
   auto next = [&](std::string& line, CsvCounters& counters) {
@@ -208,8 +208,8 @@ std::int32_t ConvertCsvFile(const std::string& inputPath) {
     return kFailed;
   }
   AnnounceConversion(fileName);
-  const int window = InterpolationWindow(TheFlags().useSpline);
-  const int decimals = HeightDecimals();
+  const HeightSettings heights = ReadHeightSettings();
+  const int window = heights.window, decimals = heights.decimals;
   bool pending = haveRecord;
   auto next = [&](std::string& line, CsvCounters& counters) {
     if (!pending) return NextLine::End;

@@ -7,14 +7,15 @@
 #include "base/number_format.hpp"
 #include "base/paths.hpp"
 #include "conversion/conversion_report.hpp"
+#include "conversion/conversion_state.hpp"
 #include "conversion/gpx_scan.hpp"
 #include "conversion/log_reader.hpp"
+#include "conversion/logger_profiles.hpp"
 #include "conversion/output_file.hpp"
 #include "flags/program_flags.hpp"
 #include "geoid/interpolation.hpp"
 #include "platform/platform.hpp"
 #include "services/window_services.hpp"
-#include "conversion/logger_profiles.hpp"
 #include "settings/settings.hpp"
 
 namespace orthelev {
@@ -91,7 +92,7 @@ class GpxCorrection final : public GpxScanHandler {
     if (std::isnan(point.latitude) || std::isnan(point.longitude) || std::isnan(point.ele) ||
         !(std::fabs(g) <= kMaxGeoidHeight))
       return;
-    const double n = InterpolateGeoid(window_, point.latitude, point.longitude);
+    const double n = InterpolateGeoid(heights_.window, point.latitude, point.longitude);
     if (std::isnan(n)) {
       ++tally_.outside;
       return;
@@ -101,15 +102,14 @@ class GpxCorrection final : public GpxScanHandler {
     tally_.diffSum += g - n;
     // The same sum as the NMEA conversion's altitude + separation - N, so
     // that a GPX made from an NMEA log gets the same heights as the log.
-    edit.ele = FormatFixed((point.ele + g) - n, decimals_);
-    if (point.hasGeoidHeight) edit.geoidHeight = FormatFixed(n, decimals_);
+    edit.ele = FormatFixed((point.ele + g) - n, heights_.decimals);
+    if (point.hasGeoidHeight) edit.geoidHeight = FormatFixed(n, heights_.decimals);
   }
 
   const std::string& fileName_;
   const ByteSink* put_ = nullptr;
   std::string buffer_;
-  const int window_ = InterpolationWindow(TheFlags().useSpline);
-  const int decimals_ = HeightDecimals();
+  const HeightSettings heights_ = ReadHeightSettings();
   bool seaLevelCreator_ = false, geoidHeightSeen_ = false, seaLevelWithoutGeoid_ = false;
   std::int32_t insideWithGeoid_ = 0;
   ConversionTally tally_;

@@ -2,6 +2,7 @@
 
 #include "base/paths.hpp"
 #include "conversion/conversion_report.hpp"
+#include "conversion/conversion_state.hpp"
 #include "conversion/log_reader.hpp"
 #include "conversion/nmea_line.hpp"
 #include "conversion/nmea_sentence.hpp"
@@ -19,13 +20,14 @@ constexpr std::int32_t kProgressEvery = 1024;
 // Passes every line of the open log through CorrectNmeaLine to the output.
 // False when a write failed.
 bool ConvertLines(const std::string& fileName, OutputFile& output, NmeaCounters& counters) {
+  const HeightSettings heights = ReadHeightSettings();
   std::string line;
   while (!TheFlags().abortRequested) {
     ReadLogLine(line);
     const bool last = LogEof();
     // The reader gives an empty string only at the end of the data.
     if (LogReadFailed() || (last && line.empty())) return true;
-    CorrectNmeaLine(line, counters, LogLinePacketStart());
+    CorrectNmeaLine(line, counters, LogLinePacketStart(), heights);
     if (!output.WriteLine(line)) return false;
     if (counters.records % kProgressEvery == 0) ShowConversionProgress(fileName, "NMEA");
     if (last) return true;

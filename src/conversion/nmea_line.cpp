@@ -43,20 +43,21 @@ std::size_t GluedSentenceStart(std::string_view line) {
   return std::string_view::npos;
 }
 
-void CorrectNmeaLine(std::string& line, NmeaCounters& counters, std::size_t packetStart) {
+void CorrectNmeaLine(std::string& line, NmeaCounters& counters, std::size_t packetStart,
+                     const HeightSettings& heights) {
   if (packetStart < line.size()) {
     const std::string packet = CutPacket(line, packetStart);
-    CorrectNmeaLine(line, counters);
+    CorrectNmeaLine(line, counters, std::string::npos, heights);
     line += packet;
     return;
   }
   const std::size_t start = GluedSentenceStart(line);
   if (start == std::string_view::npos) {
-    CorrectSentence(line, counters);
+    CorrectSentence(line, counters, heights);
     return;
   }
   std::string sentence = line.substr(start);
-  CorrectSentence(sentence, counters);
+  CorrectSentence(sentence, counters, heights);
   line.replace(start, std::string::npos, sentence);
 }
 

@@ -22,6 +22,7 @@ std::size_t GluedSentenceStart(std::string_view line);
 // from `packetStart` on (LogLinePacketStart) are a binary packet: they are
 // neither searched nor changed, only the text before them is corrected.
 void CorrectNmeaLine(std::string& line, NmeaCounters& counters,
-                     std::size_t packetStart = std::string::npos);
+                     std::size_t packetStart = std::string::npos,
+                     const HeightSettings& heights = ReadHeightSettings());
 
 }  // namespace orthelev

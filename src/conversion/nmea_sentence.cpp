@@ -253,7 +253,7 @@ std::string RewriteChecksum(std::string_view line) {
 
 bool HasWrongChecksum(std::string_view line) { return WrongChecksumAt(line, line.find('*')); }
 
-void CorrectSentence(std::string& line, NmeaCounters& counters) {
+void CorrectSentence(std::string& line, NmeaCounters& counters, const HeightSettings& heights) {
   if (line.empty() || line[0] != '$') return;
   // Neither GGA nor GNS needs a field beyond the 12th.
   constexpr int kFieldsUsed = 12;
@@ -270,14 +270,13 @@ void CorrectSentence(std::string& line, NmeaCounters& counters) {
       kind == SentenceKind::Gga ? ParseGgaFields(fields) : ParseGnsFields(fields);
   if (std::isnan(fix.latitude) || std::isnan(fix.longitude)) return;
   if (!(std::fabs(fix.separation) <= kMaxSeparation)) return;
-  const double n =
-      InterpolateGeoid(InterpolationWindow(TheFlags().useSpline), fix.latitude, fix.longitude);
+  const double n = InterpolateGeoid(heights.window, fix.latitude, fix.longitude);
   if (fix.fixIndicator > 0 && std::isnan(n)) ++counters.outsideRange;
   if (std::isnan(fix.altitude) || std::isnan(n)) return;
 
   ++counters.corrected;
   counters.diffSum += fix.separation - n;
-  const int decimals = HeightDecimals();
+  const int decimals = heights.decimals;
   const double altitude = (fix.altitude + fix.separation) - n;
   const int separationField = kind == SentenceKind::Gga ? 12 : 11;
   // The numbers hold no comma: the later field first, and the earlier one's

@@ -10,6 +10,8 @@
 #include <string>
 #include <string_view>
 
+#include "conversion/conversion_state.hpp"
+
 namespace orthelev {
 
 // Counters of one NMEA file conversion.
@@ -88,7 +90,8 @@ bool HasWrongChecksum(std::string_view line);
 // covers, gets the model's N as separation, altitude + old separation - N
 // as altitude and a new checksum; every other line is left byte for byte,
 // and so is a sentence whose checksum is present and wrong. Interpolates by
-// spline when TheFlags().useSpline is set, else bilinearly. Updates counters.
-void CorrectSentence(std::string& line, NmeaCounters& counters);
+// the window of `heights` and writes its decimals. Updates counters.
+void CorrectSentence(std::string& line, NmeaCounters& counters,
+                     const HeightSettings& heights = ReadHeightSettings());
 
 }  // namespace orthelev

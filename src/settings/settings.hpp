@@ -7,6 +7,7 @@
 #include <map>
 #include <string>
 #include <string_view>
+#include <utility>
 #include <vector>
 
 #include "geoid/grid_spec.hpp"
@@ -77,7 +78,10 @@ struct Settings {
   // The GridSpec of a built-in model's section; nullptr for other names.
   GridSpec* GridSection(std::string_view section);
 
-  void Reset() { *this = Settings{}; }
+  void Reset() {
+    Settings fresh;
+    std::swap(*this, fresh);
+  }
 };
 
 // The program's settings, at their start values until the load.
