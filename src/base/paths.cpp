@@ -1,5 +1,10 @@
 #include "base/paths.hpp"
 
+#include <filesystem>
+#include <system_error>
+
+#include "platform/platform.hpp"
+
 namespace orthelev {
 
 namespace {
@@ -31,6 +36,12 @@ std::string FolderOf(std::string_view path) {
 std::string WithTrailingSeparator(std::string folder) {
   if (!folder.empty() && !IsSeparator(folder.back())) folder += '/';
   return folder;
+}
+
+std::string AbsolutePath(const std::string& path) {
+  std::error_code error;
+  const std::filesystem::path absolute = std::filesystem::absolute(platform::PathOf(path), error);
+  return error ? path : platform::Utf8Of(absolute.lexically_normal());
 }
 
 }  // namespace orthelev

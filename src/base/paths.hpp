@@ -17,6 +17,10 @@ std::string FileNameOf(std::string_view path);
 // "/logs/"; a bare name gives "./".
 std::string FolderOf(std::string_view path);
 
+// The path made absolute against the working folder, its "." and ".."
+// steps resolved; the path as it is when that fails.
+std::string AbsolutePath(const std::string& path);
+
 // The folder with a separator at its end (an empty text stays "/"-less: "").
 std::string WithTrailingSeparator(std::string folder);
 

@@ -17,9 +17,9 @@
 #include "models/model_selection.hpp"
 #include "platform/platform.hpp"
 #include "program/program_state.hpp"
+#include "program/settings_store.hpp"
 #include "settings/settings.hpp"
 #include "settings/settings_location.hpp"
-#include "program/settings_store.hpp"
 
 namespace orthelev {
 
@@ -82,12 +82,6 @@ class CliWindowServices : public ConsoleWindowServices {
     if (platform::InterruptRequested()) TheFlags().abortRequested = true;
   }
 };
-
-std::string Absolute(const std::string& path) {
-  std::error_code error;
-  const std::filesystem::path absolute = std::filesystem::absolute(platform::PathOf(path), error);
-  return error ? path : platform::Utf8Of(absolute.lexically_normal());
-}
 
 // An option before the command: its name and what it sets (`value` is the
 // next argument for an option that takes one, else null).
@@ -160,18 +154,19 @@ void PrepareSettings(const Options& o, const char* argv0, ConsoleWindowServices&
   Settings& s = TheSettings();
   const SettingsLocation where = CurrentSettingsLocation("orthelev");
   s.versionTitle = VersionTitle();
-  s.programFolder = ProgramFolder(where.programFile.empty() ? Absolute(argv0) : where.programFile);
+  s.programFolder =
+      ProgramFolder(where.programFile.empty() ? AbsolutePath(argv0) : where.programFile);
   if (o.ini) {
-    s.settingsFileName = Absolute(*o.ini);
+    s.settingsFileName = AbsolutePath(*o.ini);
   } else {
     const SettingsPathResult path = SettingsFilePath("", where);
     s.settingsFileName = path.ok ? path.path : "";
   }
   if (s.settingsFileName.empty() || !LoadSettings(SettingsAccess::ReadOnly)) LoadDefaultSettings();
 
-  if (o.dataDir) s.dataFolder = WithTrailingSeparator(Absolute(*o.dataDir));
+  if (o.dataDir) s.dataFolder = WithTrailingSeparator(AbsolutePath(*o.dataDir));
   if (o.custom) {
-    const std::string custom = Absolute(*o.custom);
+    const std::string custom = AbsolutePath(*o.custom);
     s.dataFolder = FolderOf(custom);
     s.customFname = FileNameOf(custom);
     window.SetGeoidModelText(kCustomModelTitle);

@@ -32,6 +32,10 @@ std::int32_t ReportCannotCreate(const std::string& outputPath);
 // log read so far, then lets pending events through (where Esc is pressed).
 void ShowConversionProgress(const std::string& fileName, const std::string& kind);
 
+// The conversions show their progress and let events through after every
+// this many records.
+inline constexpr std::int32_t kProgressEvery = 1024;
+
 // What a file conversion counted: records read, records that got a geoid
 // height (inside) and that lay outside the model, and the sum of the height
 // differences (metres) over the inside ones; `reading`, when not empty, is a

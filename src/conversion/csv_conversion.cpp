@@ -21,7 +21,6 @@ namespace orthelev {
 
 namespace {
 
-constexpr std::int32_t kProgressInterval = 1024;
 constexpr std::int32_t kFailed = -1;
 
 struct CsvCounters {
@@ -110,7 +109,7 @@ std::int32_t WriteCorrectedCopy(const std::string& inputPath, const std::string&
     const NextLine kind = next(line, counters);
     if (kind == NextLine::End) break;
     written = output.WriteLine(line);
-    if (written && kind == NextLine::Record && ++counters.records % kProgressInterval == 0)
+    if (written && kind == NextLine::Record && ++counters.records % kProgressEvery == 0)
       ShowConversionProgress(fileName, "CSV");
   }
   return FinishConversion(

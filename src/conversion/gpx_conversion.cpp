@@ -22,7 +22,6 @@ namespace orthelev {
 
 namespace {
 
-constexpr std::int32_t kProgressEvery = 1024;
 constexpr std::size_t kReadBytes = std::size_t{64} << 10;
 constexpr std::size_t kWriteBytes = std::size_t{64} << 10;
 // A geoid height beyond any on Earth is a broken value, not a reference:

@@ -15,8 +15,6 @@ namespace orthelev {
 
 namespace {
 
-constexpr std::int32_t kProgressEvery = 1024;
-
 // Passes every line of the open log through CorrectNmeaLine to the output.
 // False when a write failed.
 bool ConvertLines(const std::string& fileName, OutputFile& output, NmeaCounters& counters) {

@@ -23,12 +23,6 @@ std::string BaseNameOf(const SettingsLocation& where) {
   return where.baseName.empty() ? BaseNameOf(where.programFile) : where.baseName;
 }
 
-std::string FullPath(const std::string& name) {
-  std::error_code error;
-  const std::filesystem::path full = std::filesystem::absolute(platform::PathOf(name), error);
-  return error ? name : platform::Utf8Of(full.lexically_normal());
-}
-
 SettingsPathResult Failure(std::string text) { return {false, "", std::move(text)}; }
 
 }  // namespace
@@ -70,7 +64,7 @@ SettingsPathResult SettingsFilePath(const std::string& name, const SettingsLocat
   if (name.empty())
     path = ProgramFolder(where.programFile) + BaseNameOf(where) + ".ini";
   else if (FileNameStart(name) > 0 || name.find(':') != std::string::npos)
-    path = FullPath(name);
+    path = AbsolutePath(name);
   else
     path = ProgramFolder(where.programFile) + name;
   return RelocateSettingsFile(path, where);
