@@ -12,10 +12,10 @@
 #include "../tests/support/synthetic_grid.hpp"
 #include "../tests/support/temp_dir.hpp"
 #include "conversion/gpx_conversion.hpp"
+#include "conversion/logger_profiles.hpp"
 #include "flags/program_flags.hpp"
 #include "plain_copy.hpp"
 #include "services/window_services.hpp"
-#include "conversion/logger_profiles.hpp"
 #include "settings/settings.hpp"
 #include "track_logs.hpp"
 

@@ -9,9 +9,9 @@
 
 #include <benchmark/benchmark.h>
 
+#include "program/settings_store.hpp"
 #include "services/memory_window_services.hpp"
 #include "settings/settings.hpp"
-#include "program/settings_store.hpp"
 
 namespace {
 

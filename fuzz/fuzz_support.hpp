@@ -18,9 +18,9 @@
 #include "geoid/active_grid.hpp"
 #include "geoid/custom_geoid.hpp"
 #include "program/program_state.hpp"
+#include "program/settings_store.hpp"
 #include "services/memory_window_services.hpp"
 #include "settings/settings.hpp"
-#include "program/settings_store.hpp"
 
 namespace orthelev::fuzz {
 

@@ -9,10 +9,10 @@
 #include <QApplication>
 #include <QIcon>
 
+#include "program/settings_store.hpp"
 #include "qt/desktop_program.hpp"
 #include "settings/settings.hpp"
 #include "settings/settings_location.hpp"
-#include "program/settings_store.hpp"
 
 namespace {
 

@@ -5,15 +5,15 @@
 #include "base/ascii_text.hpp"
 #include "base/paths.hpp"
 #include "conversion/batch.hpp"
+#include "conversion/log_formats.hpp"
 #include "conversion/output_file.hpp"
 #include "flags/program_flags.hpp"
 #include "geoid/active_grid.hpp"
 #include "platform/platform.hpp"
+#include "program/settings_store.hpp"
 #include "services/window_services.hpp"
 #include "settings/file_dialog.hpp"
-#include "conversion/log_formats.hpp"
 #include "settings/settings.hpp"
-#include "program/settings_store.hpp"
 
 namespace orthelev {
 

@@ -19,8 +19,8 @@
 #include <gtest/gtest.h>
 
 #include "base/number_format.hpp"
-#include "platform/platform.hpp"
 #include "ini/profile_file.hpp"
+#include "platform/platform.hpp"
 #include "support/grid_writer.hpp"
 #include "support/nmea_text.hpp"
 #include "support/posix_only.hpp"

@@ -18,9 +18,9 @@
 
 #include "base/number_format.hpp"
 #include "conversion/gpx_scan.hpp"
+#include "conversion/logger_profiles.hpp"
 #include "conversion/nmea_file.hpp"
 #include "flags/program_flags.hpp"
-#include "conversion/logger_profiles.hpp"
 #include "support/file_size_limit.hpp"
 #include "support/nmea_text.hpp"
 #include "support/recording_window_services.hpp"

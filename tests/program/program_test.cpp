@@ -5,12 +5,12 @@
 #include <gtest/gtest.h>
 
 #include "conversion/batch.hpp"
+#include "conversion/log_formats.hpp"
 #include "flags/program_flags.hpp"
 #include "geoid/active_grid.hpp"
 #include "ini/profile_file.hpp"
-#include "settings/file_dialog.hpp"
-#include "conversion/log_formats.hpp"
 #include "program/settings_store.hpp"
+#include "settings/file_dialog.hpp"
 #include "support/grid_writer.hpp"
 #include "support/nmea_text.hpp"
 #include "support/recording_window_services.hpp"

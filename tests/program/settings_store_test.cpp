@@ -6,9 +6,9 @@
 
 #include <gtest/gtest.h>
 
+#include "conversion/logger_profiles.hpp"
 #include "flags/program_flags.hpp"
 #include "ini/profile_file.hpp"
-#include "conversion/logger_profiles.hpp"
 #include "settings/settings.hpp"
 #include "support/environment.hpp"
 #include "support/recording_window_services.hpp"
