@@ -13,10 +13,9 @@ windows_build="${2:-}"
 files=$(git ls-files 'src/*.cpp' 2>/dev/null || find src -name '*.cpp')
 # The Windows implementation of the platform layer is compiled only by the
 # cross build (make windows), with -Wall -Wextra -Werror.
-# So are the Windows desktop program's; the installer's file-type tool is
-# compiled by the build machine's compiler outside the builds.
-windows_only='^src/(platform/windows\.cpp|win32/.*|app/orthelev_win32_main\.cpp)$'
-files=$(echo "$files" | grep -vE "$windows_only|^src/app/orthelev_file_types_main\.cpp$")
+# So are the Windows desktop program's and the installer's file-type tool.
+windows_only='^src/(platform/windows\.cpp|win32/.*|app/orthelev_(win32|file_types)_main\.cpp)$'
+files=$(echo "$files" | grep -vE "$windows_only")
 echo "$files" | xargs -P "$(nproc)" -n 4 clang-tidy -p "$build" --quiet 2>/dev/null
 if [ -n "$windows_build" ]; then
   [ -f "$windows_build/compile_commands.json" ] ||

@@ -1,7 +1,8 @@
-// Build tool: writes the log file types the conversions take by default, one
-// line per extension, as the Windows installer's include file
-// ("!insertmacro LogFileType ".nmea""), so that the installer associates
-// exactly the extensions the program's own lists name.
+// Build tool of the Windows build, run under wine: writes the log file types
+// the conversions take by default, one line per extension, as the Windows
+// installer's include file ("!insertmacro LogFileType ".nmea""), so that
+// the installer associates exactly the extensions the program's own lists
+// name.
 
 #include <cstdio>
 #include <string>
