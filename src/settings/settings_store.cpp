@@ -303,6 +303,7 @@ bool LoadFrom(ProfileFile& file, SettingsAccess access) {
   if (!Migrate(file, access, s)) return false;
   ApplyFont();
   s.csvInfo = file.ReadSectionRows(kCsvInfo);
+  s.csvOption = file.ReadSectionRows(kCsvOption);
   s.gpxMsl = file.ReadSectionRows(kGpxMsl);
   MergeDefaultProfiles();
   s.browseDialog.SFilter = BuildOpenFilter(s.nmeaExt, s.csvExt, s.gpxExt);
