@@ -59,14 +59,7 @@ package: deps windows-zip
 
 # The tests (without the desktop program's) and the fuzz targets, built
 # with clang, ASan and UBSan.
-sanitize-# The optimiser of a Release build warns where RelWithDebInfo does not.
-release-build: deps
-	cmake -S . -B $(RELEASE_BUILD) $(STRICT) -DCMAKE_BUILD_TYPE=Release \
-	  -DORTHELEV_BUILD_TESTS=OFF -DORTHELEV_BUILD_BENCH=OFF -DCMAKE_DISABLE_FIND_PACKAGE_Qt6=ON
-	cmake --build $(RELEASE_BUILD) -j $(JOBS) --target orthelev-cli
-	$(RELEASE_BUILD)/orthelev-cli --version
-
-build: deps
+sanitize-build: deps
 	CC=clang CXX=clang++ cmake -S . -B $(SANITIZE_BUILD) $(STRICT) -DCMAKE_BUILD_TYPE=RelWithDebInfo \
 	  -DORTHELEV_SANITIZE=ON -DORTHELEV_BUILD_FUZZ=ON -DORTHELEV_BUILD_BENCH=OFF \
 	  -DCMAKE_DISABLE_FIND_PACKAGE_Qt6=ON
@@ -75,14 +68,7 @@ build: deps
 sanitize: sanitize-build
 	cd $(SANITIZE_BUILD) && ctest --output-on-failure -j $(JOBS)
 
-fuzz-# The optimiser of a Release build warns where RelWithDebInfo does not.
-release-build: deps
-	cmake -S . -B $(RELEASE_BUILD) $(STRICT) -DCMAKE_BUILD_TYPE=Release \
-	  -DORTHELEV_BUILD_TESTS=OFF -DORTHELEV_BUILD_BENCH=OFF -DCMAKE_DISABLE_FIND_PACKAGE_Qt6=ON
-	cmake --build $(RELEASE_BUILD) -j $(JOBS) --target orthelev-cli
-	$(RELEASE_BUILD)/orthelev-cli --version
-
-build: deps
+fuzz-build: deps
 	CC=clang CXX=clang++ cmake -S . -B $(SANITIZE_BUILD) $(STRICT) -DCMAKE_BUILD_TYPE=RelWithDebInfo \
 	  -DORTHELEV_SANITIZE=ON -DORTHELEV_BUILD_FUZZ=ON -DORTHELEV_BUILD_BENCH=OFF \
 	  -DCMAKE_DISABLE_FIND_PACKAGE_Qt6=ON
