@@ -1,0 +1,145 @@
+// Sparse ISG files: one point a line, "lat lon N" (or longitude first),
+// read as a grid when the points lie on a regular lattice.
+
+#include <algorithm>
+#include <cmath>
+#include <vector>
+
+#include "base/number_format.hpp"
+#include "geoid/japan.hpp"
+#include "import/reader_text.hpp"
+
+namespace orthelev {
+namespace {
+
+struct IsgPoint {
+  double latitude = 0, longitude = 0;
+  float value = 0;
+};
+
+// A sparse file must fill at least this share of its lattice.
+constexpr std::int64_t kMaxLatticeNodesPerPoint = 64;
+
+// "lat, lon, N" or "lon, lat, N" (any name for the value); lonFirst tells which.
+bool ParseIsgPointOrdering(std::string_view text, bool& lonFirst) {
+  std::string compact;
+  for (const char c : LowerCase(text))
+    if (c != ' ' && c != '\t') compact.push_back(c);
+  lonFirst = compact.rfind("lon,lat,", 0) == 0;
+  return lonFirst || compact.rfind("lat,lon,", 0) == 0;
+}
+
+bool ReadIsgPoints(TextLines& lines, std::int32_t count, bool lonFirst, bool dms, double noData,
+                   std::vector<IsgPoint>& points, std::string& error) {
+  std::string line;
+  while (static_cast<std::int32_t>(points.size()) < count && lines.Next(line)) {
+    std::string_view rest = TrimControlAndBlanks(line);
+    if (rest.empty()) continue;
+    std::string_view fields[3];
+    for (std::string_view& field : fields) {
+      while (!rest.empty() && IsBlank(rest.front())) rest.remove_prefix(1);
+      std::size_t end = 0;
+      while (end < rest.size() && !IsBlank(rest[end])) ++end;
+      field = rest.substr(0, end);
+      rest.remove_prefix(end);
+    }
+    IsgPoint point;
+    double value = 0;
+    if (!ParseIsgAngle(fields[lonFirst ? 1 : 0], dms, point.latitude) ||
+        !ParseIsgAngle(fields[lonFirst ? 0 : 1], dms, point.longitude) ||
+        !ParseReal(fields[2], value) || !TrimControlAndBlanks(rest).empty() ||
+        !std::isfinite(point.latitude) || !std::isfinite(point.longitude)) {
+      error = "Line " + FormatInt(lines.Number()) + " of the ISG file is no point (" +
+              (lonFirst ? "lon lat N" : "lat lon N") + ").";
+      return false;
+    }
+    const bool missing = value == noData || static_cast<float>(value) == static_cast<float>(noData);
+    point.value = missing ? kMissingNode : static_cast<float>(value);
+    points.push_back(point);
+  }
+  if (static_cast<std::int32_t>(points.size()) < count) {
+    error = "The ISG file has " + FormatInt(static_cast<std::int64_t>(points.size())) +
+            " points instead of " + FormatInt(count) + ".";
+    return false;
+  }
+  return true;
+}
+
+// The lattice axis the coordinates lie on: its first value, spacing (the
+// smallest step between distinct values) and count. False when fewer than
+// two distinct values, one off the lattice, or more than `maxCount` nodes.
+bool LatticeAxis(std::vector<double> values, std::int64_t maxCount, double& first, double& step,
+                 std::int64_t& count) {
+  std::sort(values.begin(), values.end());
+  values.erase(std::unique(values.begin(), values.end(),
+                           [](double a, double b) { return std::fabs(a - b) < 1e-9; }),
+               values.end());
+  if (values.size() < 2) return false;
+  step = values[1] - values[0];
+  for (std::size_t i = 2; i < values.size(); ++i) step = std::min(step, values[i] - values[i - 1]);
+  first = values.front();
+  const double steps = std::nearbyint((values.back() - first) / step);
+  if (!(steps < static_cast<double>(maxCount))) return false;  // NaN and infinities too
+  for (const double v : values) {
+    const double k = (v - first) / step;
+    if (std::fabs(k - std::nearbyint(k)) > 1e-6) return false;
+  }
+  count = static_cast<std::int64_t>(steps) + 1;
+  return true;
+}
+
+}  // namespace
+
+std::unique_ptr<GridSource> OpenIsgPoints(TextLines& lines, const IsgHeader& header,
+                                          std::string& error) {
+  if (!HeaderValueIs(header, "coord type", "geodetic")) {
+    error = "The ISG points are projected; only latitude/longitude grids can be imported.";
+    return nullptr;
+  }
+  bool lonFirst = false;
+  const auto ordering = header.find("data ordering");
+  if (ordering != header.end() && !ParseIsgPointOrdering(ordering->second, lonFirst)) {
+    error = "The ISG points' data ordering \"" + ordering->second +
+            "\" is none this program knows (lat, lon, N).";
+    return nullptr;
+  }
+  std::int32_t count = 0;
+  double noData = std::numeric_limits<double>::quiet_NaN();
+  if (!header.count("nrows") || !ParseInt32(header.at("nrows"), count) || count <= 0 ||
+      count > kMaxGsiNodes / kMaxLatticeNodesPerPoint ||
+      (header.count("nodata") && !ParseReal(header.at("nodata"), noData))) {
+    error = "The ISG header's point count (nrows) or nodata value is not usable.";
+    return nullptr;
+  }
+  std::vector<IsgPoint> points;
+  if (!ReadIsgPoints(lines, count, lonFirst, !HeaderValueIs(header, "coord units", "deg"), noData,
+                     points, error))
+    return nullptr;
+  std::vector<double> latitudes, longitudes;
+  for (const IsgPoint& p : points)
+    latitudes.push_back(p.latitude), longitudes.push_back(p.longitude);
+  SourceLattice lattice;
+  std::int64_t rows = 0, columns = 0;
+  // Each axis holds at most the lattice's nodes, so rows * columns cannot overflow.
+  const std::int64_t maxNodes = kMaxLatticeNodesPerPoint * count;
+  if (!LatticeAxis(latitudes, maxNodes, lattice.southLatitude, lattice.latSpacing, rows) ||
+      !LatticeAxis(longitudes, maxNodes, lattice.westLongitude, lattice.lonSpacing, columns) ||
+      rows * columns > maxNodes) {
+    error = "The ISG points do not lie on a regular latitude/longitude lattice that they fill.";
+    return nullptr;
+  }
+  lattice.rows = static_cast<std::int32_t>(rows);
+  lattice.columns = static_cast<std::int32_t>(columns);
+  std::vector<float> values(static_cast<std::size_t>(rows * columns), kMissingNode);
+  for (const IsgPoint& p : points) {
+    const auto r = rows - 1 -
+                   static_cast<std::int64_t>(
+                       std::nearbyint((p.latitude - lattice.southLatitude) / lattice.latSpacing));
+    const auto c = static_cast<std::int64_t>(
+        std::nearbyint((p.longitude - lattice.westLongitude) / lattice.lonSpacing));
+    values[static_cast<std::size_t>(r * columns + c)] = p.value;
+  }
+  return std::make_unique<MemoryGridSource>(lattice, std::move(values));
+}
+
+}  // namespace orthelev
