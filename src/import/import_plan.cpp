@@ -17,9 +17,6 @@ constexpr double kSpacingTolerance = 1e-4;
 // program's own reader takes larger files.
 constexpr std::int64_t kMaxFileBytes = 2147483647;
 
-// Finest spacing accepted, degrees (about 1 cm): node indices of any
-// position on the earth then stay far inside 64 bits.
-constexpr double kFinestSpacing = 1e-7;
 // Node indices are clamped to this magnitude before conversion; grids have
 // fewer than 2^31 nodes a side, so a clamped index lies outside any grid.
 constexpr double kIndexLimit = 4.0e18;
@@ -209,7 +206,7 @@ double NormalizedLongitude(double longitude) {
 }
 
 bool ReaderSpacing(double spacing, double& snapped) {
-  if (!std::isfinite(spacing) || spacing < kFinestSpacing || spacing > 200) return false;
+  if (!std::isfinite(spacing) || spacing < kFinestGridSpacing || spacing > 200) return false;
   const double per100 = std::nearbyint(100 / spacing);
   if (per100 < 1) return false;
   snapped = 100 / per100;

@@ -38,6 +38,10 @@ struct SourceLattice {
   double lonSpacing = 0;     // degrees between columns, positive
 };
 
+// Finest spacing accepted, degrees (about 1 cm): node indices of any
+// position on the earth then stay far inside 64 bits.
+inline constexpr double kFinestGridSpacing = 1e-7;
+
 // Wrapped columns added on each side of a padded global grid: one more
 // than half the largest spline window, so that every longitude has a
 // complete window and a longitude and the same one a turn further east

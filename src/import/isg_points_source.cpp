@@ -7,10 +7,14 @@
 
 #include "base/number_format.hpp"
 #include "geoid/japan.hpp"
+#include "import/import_plan.hpp"
 #include "import/reader_text.hpp"
 
 namespace orthelev {
 namespace {
+
+constexpr const char* kOffLattice =
+    "The ISG points do not lie on a regular latitude/longitude lattice that they fill.";
 
 struct IsgPoint {
   double latitude = 0, longitude = 0;
@@ -67,7 +71,9 @@ bool ReadIsgPoints(TextLines& lines, std::int32_t count, bool lonFirst, bool dms
 
 // The lattice axis the coordinates lie on: its first value, spacing (the
 // smallest step between distinct values) and count. False when fewer than
-// two distinct values, one off the lattice, or more than `maxCount` nodes.
+// two distinct values, a spacing finer than kFinestGridSpacing (values that
+// close are merged, so a finer one would leave points off the axis), one
+// value off the lattice, or more than `maxCount` nodes.
 bool LatticeAxis(std::vector<double> values, std::int64_t maxCount, double& first, double& step,
                  std::int64_t& count) {
   std::sort(values.begin(), values.end());
@@ -77,6 +83,7 @@ bool LatticeAxis(std::vector<double> values, std::int64_t maxCount, double& firs
   if (values.size() < 2) return false;
   step = values[1] - values[0];
   for (std::size_t i = 2; i < values.size(); ++i) step = std::min(step, values[i] - values[i - 1]);
+  if (!(step >= kFinestGridSpacing)) return false;
   first = values.front();
   const double steps = std::nearbyint((values.back() - first) / step);
   if (!(steps < static_cast<double>(maxCount))) return false;  // NaN and infinities too
@@ -125,19 +132,22 @@ std::unique_ptr<GridSource> OpenIsgPoints(TextLines& lines, const IsgHeader& hea
   if (!LatticeAxis(latitudes, maxNodes, lattice.southLatitude, lattice.latSpacing, rows) ||
       !LatticeAxis(longitudes, maxNodes, lattice.westLongitude, lattice.lonSpacing, columns) ||
       rows * columns > maxNodes) {
-    error = "The ISG points do not lie on a regular latitude/longitude lattice that they fill.";
+    error = kOffLattice;
     return nullptr;
   }
   lattice.rows = static_cast<std::int32_t>(rows);
   lattice.columns = static_cast<std::int32_t>(columns);
   std::vector<float> values(static_cast<std::size_t>(rows * columns), kMissingNode);
   for (const IsgPoint& p : points) {
-    const auto r = rows - 1 -
-                   static_cast<std::int64_t>(
-                       std::nearbyint((p.latitude - lattice.southLatitude) / lattice.latSpacing));
-    const auto c = static_cast<std::int64_t>(
-        std::nearbyint((p.longitude - lattice.westLongitude) / lattice.lonSpacing));
-    values[static_cast<std::size_t>(r * columns + c)] = p.value;
+    const double r = static_cast<double>(rows - 1) -
+                     std::nearbyint((p.latitude - lattice.southLatitude) / lattice.latSpacing);
+    const double c = std::nearbyint((p.longitude - lattice.westLongitude) / lattice.lonSpacing);
+    if (!(r >= 0 && r < static_cast<double>(rows) && c >= 0 && c < static_cast<double>(columns))) {
+      error = kOffLattice;
+      return nullptr;
+    }
+    values[static_cast<std::size_t>(r) * static_cast<std::size_t>(columns) +
+           static_cast<std::size_t>(c)] = p.value;
   }
   return std::make_unique<MemoryGridSource>(lattice, std::move(values));
 }

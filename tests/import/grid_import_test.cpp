@@ -703,7 +703,7 @@ TEST_F(GridImport, GeographicLibPgmGrids) {
 TEST_F(GridImport, IsgRefusals) {
   const char* header =
       "begin_of_head ================================================\n"
-      "model name     : TEST\ncoord type     : %s\n"
+      "model name     : TEST\ncoord type     : %s\ndata format    : %s\n"
       "lat min        =    15.000000\nlat max        =    15.500000\n"
       "lon min        =   120.000000\nlon max        =   120.750000\n"
       "delta lat      =     0.250000\ndelta lon      =     0.250000\n"
@@ -713,21 +713,27 @@ TEST_F(GridImport, IsgRefusals) {
   struct Case {
     const char* what;
     const char* coordType;
+    const char* dataFormat;
     int rows;
     std::string values;
     const char* reason;
   };
   const std::string twelve = "1 2 3 4\n5 6 7 8\n9 10 11 12\n";
   const Case cases[] = {
-      {"projected", "projected", 3, twelve, "projected"},
-      {"limits disagree with the size", "geodetic", 5, twelve, "do not agree"},
-      {"too few values", "geodetic", 3, "1 2 3 4\n5 6 7 8\n", "has 8 values instead of 12"},
-      {"a value that is no number", "geodetic", 3, "1 2 3 4\n5 x 7 8\n9 10 11 12\n", "Line "},
+      {"projected", "projected", "grid", 3, twelve, "projected"},
+      {"limits disagree with the size", "geodetic", "grid", 5, twelve, "do not agree"},
+      {"too few values", "geodetic", "grid", 3, "1 2 3 4\n5 6 7 8\n", "has 8 values instead of 12"},
+      {"a value that is no number", "geodetic", "grid", 3, "1 2 3 4\n5 x 7 8\n9 10 11 12\n",
+       "Line "},
+      // Latitudes 1e-9 apart are merged into one lattice row; the third
+      // point once landed a row outside the node array.
+      {"points spaced finer than the finest grid", "geodetic", "sparse", 3,
+       "0 120 1\n1.01e-9 120.25 2\n2.0e-9 120.5 3\n", "do not lie on a regular"},
   };
   for (const Case& c : cases) {
     SCOPED_TRACE(c.what);
     char text[2048];
-    std::snprintf(text, sizeof text, header, c.coordType, c.rows);
+    std::snprintf(text, sizeof text, header, c.coordType, c.dataFormat, c.rows);
     const std::string source = dir.File("model.isg");
     testing::WriteBytes(source, text + c.values);
     EXPECT_FALSE(Import(source));
