@@ -24,4 +24,14 @@ struct GridSpec {
   bool operator==(const GridSpec&) const = default;
 };
 
+// A lattice of nodes as a grid file's reader finds it.
+struct GridLattice {
+  std::int32_t rows = 0;     // rows of nodes; row 0 is the northernmost
+  std::int32_t columns = 0;  // nodes per row, west to east
+  double southLatitude = 0;  // latitude of the last (southernmost) row, degrees
+  double westLongitude = 0;  // longitude of column 0, degrees, any value
+  double latSpacing = 0;     // degrees between rows, positive
+  double lonSpacing = 0;     // degrees between columns, positive
+};
+
 }  // namespace orthelev

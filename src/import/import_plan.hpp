@@ -18,6 +18,8 @@
 #include <string>
 #include <vector>
 
+#include "geoid/grid_spec.hpp"
+
 namespace orthelev {
 
 // A latitude/longitude box in degrees, north and east positive. The box runs
@@ -29,14 +31,7 @@ struct Region {
 };
 
 // The node lattice of a source grid, as its reader found it.
-struct SourceLattice {
-  std::int32_t rows = 0;     // rows of nodes; row 0 is the northernmost
-  std::int32_t columns = 0;  // nodes per row, west to east
-  double southLatitude = 0;  // latitude of the last (southernmost) row, degrees
-  double westLongitude = 0;  // longitude of column 0, degrees, any value
-  double latSpacing = 0;     // degrees between rows, positive
-  double lonSpacing = 0;     // degrees between columns, positive
-};
+using SourceLattice = GridLattice;
 
 // Finest spacing accepted, degrees (about 1 cm): node indices of any
 // position on the earth then stay far inside 64 bits.

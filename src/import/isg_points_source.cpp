@@ -5,6 +5,7 @@
 #include <cmath>
 #include <vector>
 
+#include "base/ascii_text.hpp"
 #include "base/number_format.hpp"
 #include "geoid/japan.hpp"
 #include "import/import_plan.hpp"
@@ -27,7 +28,7 @@ constexpr std::int64_t kMaxLatticeNodesPerPoint = 64;
 // "lat, lon, N" or "lon, lat, N" (any name for the value); lonFirst tells which.
 bool ParseIsgPointOrdering(std::string_view text, bool& lonFirst) {
   std::string compact;
-  for (const char c : LowerCase(text))
+  for (const char c : LowerAscii(text))
     if (c != ' ' && c != '\t') compact.push_back(c);
   lonFirst = compact.rfind("lon,lat,", 0) == 0;
   return lonFirst || compact.rfind("lat,lon,", 0) == 0;
@@ -41,9 +42,9 @@ bool ReadIsgPoints(TextLines& lines, std::int32_t count, bool lonFirst, bool dms
     if (rest.empty()) continue;
     std::string_view fields[3];
     for (std::string_view& field : fields) {
-      while (!rest.empty() && IsBlank(rest.front())) rest.remove_prefix(1);
+      while (!rest.empty() && IsSpaceOrTab(rest.front())) rest.remove_prefix(1);
       std::size_t end = 0;
-      while (end < rest.size() && !IsBlank(rest[end])) ++end;
+      while (end < rest.size() && !IsSpaceOrTab(rest[end])) ++end;
       field = rest.substr(0, end);
       rest.remove_prefix(end);
     }
