@@ -14,6 +14,7 @@
 #include "flags/program_flags.hpp"
 #include "geoid/active_grid.hpp"
 #include "models/geoid_check.hpp"
+#include "models/jgd2024_models.hpp"
 #include "models/model_selection.hpp"
 #include "platform/platform.hpp"
 #include "program/program_state.hpp"
@@ -35,7 +36,8 @@ constexpr const char* kUsageCommands =
     "       orthelev-cli [options] heights [FILE]   geoid heights of the points of FILE (none or\n"
     "                                               \"-\": standard input), one a line\n"
     "       orthelev-cli [options] models           list the model list: index, title, file\n"
-    "                                               name, ok|missing\n";
+    "                                               name, ok|missing and, for the Japanese\n"
+    "                                               models, the heights' vertical datum\n";
 
 constexpr const char* kUsageOptions =
     "options:\n"
@@ -45,7 +47,7 @@ constexpr const char* kUsageOptions =
     "  --data-dir DIR      the folder of the geoid grid files for this run\n"
     "  --custom FILE       use FILE as the Custom Geoid model (its folder becomes the data\n"
     "                      folder)\n"
-    "  --spline            tick the spline box (GSIGEO models interpolate by spline)\n"
+    "  --spline            tick the spline box (the Japanese models interpolate by spline)\n"
     "  --bilinear          untick it, and interpolate bilinearly for every model\n"
     "  --postfix TEXT      output name marker for this run (default from the settings, \"_g\")\n"
     "  --decimal N         decimals of written heights for this run\n"
@@ -172,7 +174,10 @@ void PrepareSettings(const Options& o, const char* argv0, ConsoleWindowServices&
     window.SetGeoidModelText(kCustomModelTitle);
   }
   if (o.model) window.SetGeoidModelText(*o.model);
-  if (o.spline) window.SetSplineChecked(*o.spline);
+  if (o.spline) {
+    window.SetSplineChecked(*o.spline);
+    s.jgd2024Spline = *o.spline;  // the box's value for either family of GSI models
+  }
   TheFlags().forceBilinear = o.spline == false;
   if (o.postfix) s.postfix = *o.postfix;
   if (o.decimal) s.decimal = *o.decimal;
@@ -183,8 +188,10 @@ int ListModels(const Options&, ConsoleWindowServices& window, std::FILE* out, st
   for (size_t i = 0; i < items.size(); ++i) {
     const int index = static_cast<int>(i);
     const std::string name = ModelFileName(index);
-    const std::string line = FormatInt(index) + "\t" + items[i] + "\t" + name + "\t" +
-                             (ModelFileFound(index, name) ? "ok" : "missing") + "\n";
+    std::string line = FormatInt(index) + "\t" + items[i] + "\t" + name + "\t" +
+                       (ModelFileFound(index, name) ? "ok" : "missing");
+    if (index >= kFirstGsiModelIndex) line += "\t" + VerticalDatumOf(name);
+    line += "\n";
     std::fputs(line.c_str(), out);
   }
   return kExitOk;

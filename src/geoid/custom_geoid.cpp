@@ -79,4 +79,20 @@ bool OpenCustomGeoid(const std::string& path) {
   return true;
 }
 
+bool OpenGridWithTrailer(const std::string& path) {
+  ActiveGrid& grid = TheActiveGrid();
+  grid.file.Close();
+  if (!grid.file.Open(path)) return false;
+  const std::int64_t size = grid.file.Size();
+  unsigned char trailer[kCustomTrailerBytes] = {};
+  if (size < kCustomTrailerBytes ||
+      !grid.file.ReadExact(size - kCustomTrailerBytes, trailer, sizeof trailer) ||
+      !ValidTrailer(TrailerGeometry(trailer), size)) {
+    grid.file.Close();
+    return false;
+  }
+  SetActiveGeometry(TrailerGeometry(trailer));
+  return true;
+}
+
 }  // namespace orthelev

@@ -32,4 +32,9 @@ std::string CustomTrailer(const GridSpec& geometry);
 // with no file held.
 [[nodiscard]] bool OpenCustomGeoid(const std::string& path);
 
+// Opens the file at `path`, in this layout, as the active grid without a
+// word to the user: false, with no file held, when it cannot be opened or
+// is not valid (a companion that is to be made again).
+[[nodiscard]] bool OpenGridWithTrailer(const std::string& path);
+
 }  // namespace orthelev

@@ -220,8 +220,8 @@ bool HeaderValueIs(const IsgHeader& header, const std::string& key, std::string_
   return compact == expected;
 }
 
-bool ReadIsgGrid(TextLines& lines, const IsgHeader& header, std::int64_t fileBytes, IsgGrid& grid,
-                 std::string& error, const KeepReading& keepReading) {
+bool ReadIsgGrid(TextLines& lines, const IsgHeader& header, std::int64_t fileBytes,
+                 GridValues& grid, std::string& error, const KeepReading& keepReading) {
   GridLattice& lattice = grid.lattice;
   double noData = 0;
   IsgOrder order;

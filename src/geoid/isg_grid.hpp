@@ -56,7 +56,7 @@ bool HeaderValueIs(const IsgHeader& header, const std::string& key, std::string_
 
 // A grid read whole: its lattice and values, rows north first, each west to
 // east, missing values (nodata) as NaN.
-struct IsgGrid {
+struct GridValues {
   GridLattice lattice;
   std::vector<float> values;
 };
@@ -71,7 +71,7 @@ using KeepReading = std::function<bool()>;
 // projected grids, unknown orderings, more than kMaxGsiNodes nodes, more
 // values than the file can hold (checked before anything is allocated),
 // malformed values, and when `keepReading` says stop.
-bool ReadIsgGrid(TextLines& lines, const IsgHeader& header, std::int64_t fileBytes, IsgGrid& grid,
-                 std::string& error, const KeepReading& keepReading = {});
+bool ReadIsgGrid(TextLines& lines, const IsgHeader& header, std::int64_t fileBytes,
+                 GridValues& grid, std::string& error, const KeepReading& keepReading = {});
 
 }  // namespace orthelev

@@ -158,7 +158,8 @@ bool GsiGridFitsFile(const GridSpec& header, std::int64_t fileBytes) {
   return static_cast<std::int64_t>(header.nlat) * header.nlon <= fileBytes;
 }
 
-bool ConvertGsiGrid(const std::string& path, std::optional<GridSpec>& header) {
+bool ReadGsiGrid(const std::string& path, std::optional<GridSpec>& header,
+                 std::vector<float>& southFirst) {
   AsciiGridReader reader(path);
   if (!reader.IsOpen()) return false;
   header = ParseGsiHeader(reader.NextLine());
@@ -175,6 +176,15 @@ bool ConvertGsiGrid(const std::string& path, std::optional<GridSpec>& header) {
   data.nlon = header->nlon;
   data.values.resize(static_cast<size_t>(data.nlat) * static_cast<size_t>(data.nlon));
   if (!ReadGridValues(reader, path, data)) return false;
+  southFirst = std::move(data.values);
+  return true;
+}
+
+bool ConvertGsiGrid(const std::string& path, std::optional<GridSpec>& header) {
+  DataArray data;
+  if (!ReadGsiGrid(path, header, data.values)) return false;
+  data.nlat = header->nlat;
+  data.nlon = header->nlon;
   return WriteCompanion(data, path + ".dat");
 }
 

@@ -10,6 +10,7 @@
 #include <optional>
 #include <string>
 #include <string_view>
+#include <vector>
 
 #include "geoid/grid_spec.hpp"
 
@@ -24,6 +25,12 @@ inline constexpr std::int64_t kMaxGsiNodes = 100'000'000;
 // conversion then fails. False on any error (then no companion file is left
 // behind).
 [[nodiscard]] bool ConvertGsiGrid(const std::string& path, std::optional<GridSpec>& header);
+
+// Reads the ASCII grid at `path` whole: `header` as ConvertGsiGrid gives
+// it, `southFirst` the nodes row after row as the file has them (the
+// southernmost row first), missing values as NaN. False on any error.
+[[nodiscard]] bool ReadGsiGrid(const std::string& path, std::optional<GridSpec>& header,
+                               std::vector<float>& southFirst);
 
 // The geometry of a header line (glamn, glomn, dgla, dglo in degrees;
 // nlat = nrows, nlon = ncols; title, fname and prePad empty), or nothing for

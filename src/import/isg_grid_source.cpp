@@ -24,7 +24,7 @@ std::unique_ptr<GridSource> OpenIsgGrid(const std::string& path, std::string& er
   IsgHeader header;
   if (!ReadIsgHeader(lines, header, error)) return nullptr;
   if (!HeaderValueIs(header, "data format", "grid")) return OpenIsgPoints(lines, header, error);
-  IsgGrid grid;
+  GridValues grid;
   if (!ReadIsgGrid(lines, header, FileBytes(path), grid, error)) return nullptr;
   return std::make_unique<MemoryGridSource>(grid.lattice, std::move(grid.values));
 }

@@ -6,6 +6,7 @@
 #include "geoid/active_grid.hpp"
 #include "geoid/custom_geoid.hpp"
 #include "models/gsi_model.hpp"
+#include "models/jgd2024_models.hpp"
 #include "services/window_services.hpp"
 #include "settings/file_dialog.hpp"
 #include "settings/settings.hpp"
@@ -24,7 +25,8 @@ ModelFile FileOfModel(int index) {
   const std::string name = ModelFileName(index);
   const std::string& ext = TheSettings().customExt;
   if (index == kCustomModelIndex) return {name, "Custom Geoid file(*" + ext + ")|*" + ext};
-  return {name, "Geoid file|" + name};
+  // A model of several files asks for the first.
+  return {name, "Geoid file|" + name.substr(0, name.find(" + "))};
 }
 
 bool OpenBuiltIn(const GridSpec& g, const std::string& fileName) {
@@ -48,13 +50,24 @@ bool OpenModel(int index, const std::string& name) {
     window.ShowMessageBox("Geoid file is not found: \r\n" + window.GeoidModelText());
     return false;
   }
-  if (!PrepareGsiGrid(name)) return false;
+  const bool jgd2024 = IsJgd2024Entry(name);
+  ShowSplineChoiceOf(jgd2024);
+  if (!(jgd2024 ? PrepareJgd2024Grid(name) : PrepareGsiGrid(name))) return false;
   TheFlags().useSpline = window.SplineChecked();
   window.SetSplineVisible(true);
-  return OpenBuiltIn(s.gsi, name + ".dat");
+  return jgd2024 || OpenBuiltIn(s.gsi, name + ".dat");
 }
 
 }  // namespace
+
+void ShowSplineChoiceOf(bool jgd2024) {
+  Settings& s = TheSettings();
+  WindowServices& window = Window();
+  if (s.splineBoxShowsJgd2024 == jgd2024) return;
+  (s.splineBoxShowsJgd2024 ? s.jgd2024Spline : s.gsiSpline) = window.SplineChecked();
+  window.SetSplineChecked(jgd2024 ? s.jgd2024Spline : s.gsiSpline);
+  s.splineBoxShowsJgd2024 = jgd2024;
+}
 
 std::string ModelFileName(int index) {
   const Settings& s = TheSettings();
@@ -69,7 +82,9 @@ std::string ModelFileName(int index) {
 bool ModelFileFound(int index, const std::string& name) {
   const std::string& folder = TheSettings().dataFolder;
   if (name.empty()) return false;
-  if (index >= kFirstGsiModelIndex && FileExists(folder + name + ".dat")) return true;
+  if (index >= kFirstGsiModelIndex && FileExists(folder + CompanionFileName(name))) return true;
+  if (index >= kFirstGsiModelIndex && IsJgd2024Entry(name))
+    return Jgd2024SourcesFound(folder, name);
   return FileExists(folder + name);
 }
 

@@ -19,8 +19,8 @@ std::vector<std::string> SplitList(const std::string& list);
 // the list has no file for it); a GSIGEO entry names its ASCII grid.
 std::string ModelFileName(int index);
 
-// True when the model's file (or, for GSIGEO, its ".dat" companion) is in
-// the DataFolder.
+// True when the model's file (or, for a GSI entry, its companion or the
+// files it is prepared from) is in the DataFolder.
 bool ModelFileFound(int index, const std::string& name);
 
 // Opens the model the box's text names as the active grid (asking for a
@@ -33,6 +33,11 @@ void SelectGeoidModel();
 // folder and the chosen file name (without folder) is returned; otherwise
 // `name` unchanged.
 std::string AskForGridFile(const std::string& name, const std::string& filter);
+
+// Puts the spline box's value of the model family into the box: the JGD2024
+// models (bilinear by default, GSI's own interpolation) and the GSIGEO 2011
+// models each keep their own, the other family's waiting in the settings.
+void ShowSplineChoiceOf(bool jgd2024);
 
 // True when lookups use the spline: bilinear is not forced (console
 // --bilinear), and the spline box is ticked or hidden (it shows only for the

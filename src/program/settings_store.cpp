@@ -184,11 +184,16 @@ void ReadModels(const SettingsReader& in, Settings& s, WindowServices& window) {
   const GridSpec gsi = DefaultGridSpec(kSectionGsi);
   s.gsi.title = in.Text("GSI", "title", gsi.title);
   s.gsi.fname = in.Text("GSI", "fname", gsi.fname);
+  if (s.gsi.title == defaults::kGsiTitles2011 && s.gsi.fname == defaults::kGsiFiles2011) {
+    s.gsi.title = gsi.title;  // the lists as shipped before: the JGD2024 models join them
+    s.gsi.fname = gsi.fname;
+  }
   FillModelList();
   window.SetSplineVisible(window.FindGeoidModelItem(window.GeoidModelText()) >= 3);
   ReadGeometry(in, "GSI", s.gsi, gsi);
   s.gsi.prePad = in.Whole("GSI", "PrePad", gsi.prePad);
   window.SetSplineChecked(in.YesNo("GSI", "Spline", window.SplineChecked()));
+  s.jgd2024Spline = in.YesNo("GSI", "Spline2024", false);
   s.customFname = in.Text(kCustom, "fname", "");
   s.customExt = in.Text(kCustom, "Ext", defaults::kCustomExt);
 }
@@ -276,7 +281,10 @@ void WriteAll(SettingsWriter& out, const Settings& s, const WindowServices& wind
   out.Text("GSI", "fname", s.gsi.fname);
   WriteGeometry(out, "GSI", s.gsi);
   out.Whole("GSI", "PrePad", s.gsi.prePad);
-  out.Text("GSI", "Spline", YesNoText(window.SplineChecked()));
+  const bool boxShowsJgd2024 = s.splineBoxShowsJgd2024;
+  out.Text("GSI", "Spline", YesNoText(boxShowsJgd2024 ? s.gsiSpline : window.SplineChecked()));
+  out.Text("GSI", "Spline2024",
+           YesNoText(boxShowsJgd2024 ? window.SplineChecked() : s.jgd2024Spline));
   out.Text(kCustom, "fname", s.customFname);
   out.Text(kCustom, "Ext", s.customExt);
   for (const TitleKey& k : kTitleKeys) out.Text(kCsvItem, k.key, s.csvItems.*k.member);

@@ -30,8 +30,8 @@ GridSpec DefaultGridSpec(std::string_view section) {
             21600,
             1};
   if (section == kSectionGsi)
-    return {"GSIGEO 2011 ver2.2;GSIGEO 2011 ver2.1;GSIGEO 2011 ver2;GSIGEO 2011 ver1",
-            "gsigeo2011_ver2_2.asc;gsigeo2011_ver2_1.asc;gsigeo2011_ver2.asc;gsigeo2011_ver1.asc",
+    return {std::string(defaults::kGsiTitles2011) + std::string(defaults::kJgd2024Titles),
+            std::string(defaults::kGsiFiles2011) + std::string(defaults::kJgd2024Files),
             1801,
             1201,
             20,

@@ -37,6 +37,17 @@ inline constexpr std::string_view kCsvHeight = "HEIGHT,Elevation,Altitude,Alt,he
 inline constexpr std::string_view kCsvGeoid = "Geoid";
 inline constexpr std::string_view kCsvDate = "DATE,Date Created,UTC DATE,Date / Time,UTC,GPST,JST";
 inline const FontChoice kJapaneseFont{128, "Tahoma", 8};
+// The GSI model lists before the JGD2024 models: a settings file holding
+// exactly these is given the lists of today (ReadModels).
+inline constexpr std::string_view kGsiTitles2011 =
+    "GSIGEO 2011 ver2.2;GSIGEO 2011 ver2.1;GSIGEO 2011 ver2;GSIGEO 2011 ver1";
+inline constexpr std::string_view kGsiFiles2011 =
+    "gsigeo2011_ver2_2.asc;gsigeo2011_ver2_1.asc;gsigeo2011_ver2.asc;gsigeo2011_ver1.asc";
+inline constexpr std::string_view kJgd2024Titles =
+    ";JPGEO2024;JPGEO2024 + Hrefconv2024;GSIGEO 2011 + JGD2024 revision";
+inline constexpr std::string_view kJgd2024Files =
+    ";JPGEO2024.isg;JPGEO2024.isg + Hrefconv2024.isg;gsigeo2011_ver2_2.asc + "
+    "hyokorevBM_jgd2024_h.par";
 }  // namespace defaults
 
 // The column-title lists of the CSVitem section, each a ","-list.
@@ -59,6 +70,11 @@ struct Settings {
 
   GridSpec egm25, egm10, gsi;
   bool gsiGeometryChanged = false;  // a GSIGEO header replaced the GSI geometry
+  // The spline box shows the choice of the selected GSI model's family; the
+  // other family's waits here ([GSI] Spline and Spline2024).
+  bool splineBoxShowsJgd2024 = false;
+  bool gsiSpline = false;      // held only while the box shows the JGD2024 choice
+  bool jgd2024Spline = false;  // held only while the box shows the GSIGEO choice
   std::string customFname;
   std::string customExt{defaults::kCustomExt};
 

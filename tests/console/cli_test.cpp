@@ -311,7 +311,14 @@ TEST_F(CliProcess, ListsTheModels) {
   EXPECT_NE(
       run.out.find("2\tEGM2008 1'x1'\tUnd_min1x1_egm2008_isw=82_WGS84_TideFree_SE\tmissing\n"),
       std::string::npos);
-  EXPECT_NE(run.out.find("3\tGSIGEO 2011 ver2.2\tgsigeo2011_ver2_2.asc\tok\n"), std::string::npos);
+  EXPECT_NE(run.out.find("3\tGSIGEO 2011 ver2.2\tgsigeo2011_ver2_2.asc\tok\tJGD2011 (vertical), "
+                         "superseded 2025-04-01\n"),
+            std::string::npos);
+  EXPECT_NE(run.out.find("7\tJPGEO2024\tJPGEO2024.isg\tmissing\tJGD2024 (vertical)\n"),
+            std::string::npos);
+  EXPECT_NE(run.out.find("9\tGSIGEO 2011 + JGD2024 revision\tgsigeo2011_ver2_2.asc + "
+                         "hyokorevBM_jgd2024_h.par\tmissing\tJGD2024 (vertical)\n"),
+            std::string::npos);
 }
 
 TEST_F(CliProcess, ExitStatuses) {

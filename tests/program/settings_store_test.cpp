@@ -58,7 +58,7 @@ TEST_F(SettingsStore, FirstRunCreatesTheFileAndSavesEveryKey) {
   EXPECT_EQ(s.gsi, DefaultGridSpec(kSectionGsi));
   EXPECT_EQ(s.mainTop, (1040 - 220) / 2);  // centred in the work area
   EXPECT_EQ(s.mainLeft, (1920 - 550) / 2);
-  EXPECT_EQ(window.GeoidModelItems().size(), 7u);
+  EXPECT_EQ(window.GeoidModelItems().size(), 10u);
   EXPECT_FALSE(window.SplineVisible());
   EXPECT_FALSE(s.csvInfo.empty());  // the default logger profiles
   EXPECT_EQ(s.browseDialog.SInitDir, dir.Folder());
@@ -169,7 +169,7 @@ TEST_F(SettingsStore, MigratesOldFilesOnce) {
   EXPECT_EQ(s.gsi.title, DefaultGridSpec(kSectionGsi).title);
   EXPECT_EQ(s.gsi.fname, DefaultGridSpec(kSectionGsi).fname);
   EXPECT_EQ(s.csvItems.latitude, "lat,Latitude(deg)");
-  EXPECT_EQ(window.GeoidModelItems().size(), 7u);
+  EXPECT_EQ(window.GeoidModelItems().size(), 10u);
   ProfileFile file;
   ASSERT_TRUE(file.Load(s.settingsFileName));
   EXPECT_FALSE(file.HasSection("GSI2000"));
@@ -200,6 +200,26 @@ TEST_F(SettingsStore, LaterVersionsAreNotMigrated) {
   EXPECT_EQ(TheSettings().gsi.fname, "mine.asc");
   ASSERT_TRUE(SaveSettings());
   EXPECT_EQ(Stored("Option", "Version"), "Orthelev Ver2.06");
+}
+
+TEST_F(SettingsStore, GsiListsAsShippedGainTheJgd2024Models) {
+  const GridSpec gsi = DefaultGridSpec(kSectionGsi);
+  struct Case {
+    std::string title, fname;  // as stored
+    std::string loadedTitle, loadedFname;
+  };
+  const std::string oldTitles(defaults::kGsiTitles2011), oldFiles(defaults::kGsiFiles2011);
+  const Case cases[] = {
+      {oldTitles, oldFiles, gsi.title, gsi.fname},
+      {oldTitles + ";Mine", oldFiles + ";mine.asc", oldTitles + ";Mine", oldFiles + ";mine.asc"},
+      {oldTitles, "mine.asc", oldTitles, "mine.asc"},
+  };
+  for (const Case& c : cases) {
+    LoadLines(
+        {"[Option]", "Version=Orthelev Ver2.06", "[GSI]", "title=" + c.title, "fname=" + c.fname});
+    EXPECT_EQ(TheSettings().gsi.title, c.loadedTitle);
+    EXPECT_EQ(TheSettings().gsi.fname, c.loadedFname);
+  }
 }
 
 TEST_F(SettingsStore, HiddenStartKeepsTheStoredPosition) {
