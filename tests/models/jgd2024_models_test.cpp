@@ -1,6 +1,7 @@
 #include "models/jgd2024_models.hpp"
 
 #include <cmath>
+#include <cstdlib>
 #include <filesystem>
 #include <limits>
 
@@ -95,6 +96,24 @@ TEST_F(Jgd2024Models, GeoidAndIslandsCorrectionFromEitherLayout) {
       EXPECT_TRUE(std::isnan(At(sea[0], sea[1])));
     CloseGrid();
   }
+}
+
+// GSI's own files, where a user has them (ORTHELEV_GSI_DATA names their
+// folder; they may not be redistributed), against the JPGEO2024 +
+// Hrefconv2024 values at the check points of a peer's public test suite
+// (Map IV's llh_converter, 4 decimals).
+TEST_F(Jgd2024Models, GsiFilesMatchPublishedCheckPoints) {
+  const char* folder = std::getenv("ORTHELEV_GSI_DATA");
+  if (!folder || !std::filesystem::exists(std::filesystem::path(folder) / "JPGEO2024.isg") ||
+      !std::filesystem::exists(std::filesystem::path(folder) / "Hrefconv2024.isg"))
+    GTEST_SKIP() << "ORTHELEV_GSI_DATA names no folder with JPGEO2024.isg and Hrefconv2024.isg";
+  for (const char* name : {"JPGEO2024.isg", "Hrefconv2024.isg"})
+    testing::LinkOrCopy(std::filesystem::path(folder) / name, data.File(name));
+  ASSERT_TRUE(PrepareJgd2024Grid("JPGEO2024.isg + Hrefconv2024.isg"));
+  const double points[][3] = {{36.104394, 140.085365, 40.2920},
+                              {35.160410, 139.615526, 36.7434},
+                              {26.591644, 128.072433, 32.3939}};
+  for (const auto& p : points) EXPECT_NEAR(At(p[0], p[1]), p[2], 0.5e-4) << p[0] << " " << p[1];
 }
 
 TEST_F(Jgd2024Models, FailuresSayWhyAndLeaveNoCompanion) {
