@@ -133,8 +133,20 @@ bool IsgGeometry(const IsgHeader& header, GridLattice& lattice, double& noData, 
   return true;
 }
 
-bool ReadIsgValues(TextLines& lines, double noData, std::vector<float>& values, std::string& error,
-                   const KeepReading& keepReading) {
+// The international foot.
+constexpr double kMetresPerFoot = 0.3048;
+
+// True when the values are in feet ("data units : feet" in ISG 2.0, "units
+// : feet" before); metres otherwise.
+bool InFeet(const IsgHeader& header) {
+  for (const char* key : {"data units", "units"})
+    if (header.count(key)) return HeaderValueIs(header, key, "feet");
+  return false;
+}
+
+// Reads values into `values`, each times `metresPerUnit`.
+bool ReadIsgValues(TextLines& lines, double noData, double metresPerUnit,
+                   std::vector<float>& values, std::string& error, const KeepReading& keepReading) {
   std::string line;
   std::size_t filled = 0;
   while (filled < values.size() && lines.Next(line)) {
@@ -157,7 +169,7 @@ bool ReadIsgValues(TextLines& lines, double noData, std::vector<float>& values, 
       rest.remove_prefix(end);
       const bool missing =
           value == noData || static_cast<float>(value) == static_cast<float>(noData);
-      values[filled++] = missing ? kMissingNode : static_cast<float>(value);
+      values[filled++] = missing ? kMissingNode : static_cast<float>(value * metresPerUnit);
     }
   }
   if (filled < values.size()) {
@@ -235,7 +247,9 @@ bool ReadIsgGrid(TextLines& lines, const IsgHeader& header, std::int64_t fileByt
   }
   std::vector<float> values(static_cast<std::size_t>(lattice.rows) *
                             static_cast<std::size_t>(lattice.columns));
-  if (!ReadIsgValues(lines, noData, values, error, keepReading)) return false;
+  if (!ReadIsgValues(lines, noData, InFeet(header) ? kMetresPerFoot : 1, values, error,
+                     keepReading))
+    return false;
   grid.values = InRowOrder(values, order, lattice.rows, lattice.columns);
   return true;
 }

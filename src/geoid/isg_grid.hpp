@@ -66,7 +66,8 @@ using KeepReading = std::function<bool()>;
 
 // Reads the values that follow `header` (a "data format : grid" header,
 // node-registered or cell-registered, decimal or degree-minute-second
-// coordinates, any data ordering of "N-to-S, W-to-E" and its variants) from
+// coordinates, any data ordering of "N-to-S, W-to-E" and its variants,
+// values in metres or, with "data units : feet", in feet) from
 // a file of `fileBytes` bytes. False, with a reason in `error`, for
 // projected grids, unknown orderings, more than kMaxGsiNodes nodes, more
 // values than the file can hold (checked before anything is allocated),

@@ -512,6 +512,7 @@ struct IsgCase {
   const char* header;  // %-free header text; values follow
   int rows, columns;
   double north, west, spacing;  // of the nodes
+  double metresPerUnit = 1;     // of the values
 };
 
 std::string IsgText(const IsgCase& c) {
@@ -520,8 +521,9 @@ std::string IsgText(const IsgCase& c) {
     for (int col = 0; col < c.columns; ++col) {
       const bool missing = r == 1 && col == 1;
       const double value =
-          missing ? kNoData : Height(c.north - r * c.spacing, c.west + col * c.spacing);
-      text += " " + FormatFixed(value, 6, 12);
+          missing ? kNoData
+                  : Height(c.north - r * c.spacing, c.west + col * c.spacing) / c.metresPerUnit;
+      text += " " + FormatFixed(value, c.metresPerUnit == 1 ? 6 : 10, 12);
     }
     text += "\r\n";
   }
@@ -553,6 +555,16 @@ TEST_F(GridImport, IsgGrids) {
        "nodata         =   -9999.0000\nISG format     =        2.0\n"
        "end_of_head ==================================================\n",
        3, 4, 15.5, 120, 0.25},
+      {"ISG 2.0 in feet",
+       "begin_of_head ================================================\n"
+       "model name     : TEST\ndata units     : feet\ndata format    : grid\n"
+       "lat min        =    15.000000\nlat max        =    15.500000\n"
+       "lon min        =   120.000000\nlon max        =   120.750000\n"
+       "delta lat      =     0.250000\ndelta lon      =     0.250000\n"
+       "nrows          =          3\nncols          =          4\n"
+       "nodata         =   -9999.0000\nISG format     =        2.0\n"
+       "end_of_head ==================================================\n",
+       3, 4, 15.5, 120, 0.25, 0.3048},
       {"ISG 2.0, node limits in degrees, minutes and seconds",
        "begin_of_head ================================================\n"
        "model name     : TEST\ndata format    : grid\ncoord type     : geodetic\ncoord units    : "
