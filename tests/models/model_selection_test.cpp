@@ -154,5 +154,22 @@ TEST_F(ModelSelection, GsigeoCompanionAsciiOrAsk) {
   }
 }
 
+TEST_F(ModelSelection, EachFamilyOfGsiModelsKeepsItsSplineChoice) {
+  struct Step {
+    bool jgd2024;  // the family selected
+    bool shown;    // the box's value then
+    bool ticked;   // the user's value afterwards
+  };
+  window.SetSplineChecked(true);  // the GSIGEO choice as loaded
+  const Step steps[] = {
+      {true, false, true}, {false, true, false}, {true, true, true}, {false, false, false}};
+  for (const Step& step : steps) {
+    ShowSplineChoiceOf(step.jgd2024);
+    EXPECT_EQ(window.SplineChecked(), step.shown) << step.jgd2024;
+    window.SetSplineChecked(step.ticked);
+  }
+  EXPECT_TRUE(TheSettings().jgd2024Spline);
+}
+
 }  // namespace
 }  // namespace orthelev
