@@ -150,7 +150,8 @@ bool ReadIsgValues(TextLines& lines, double noData, double metresPerUnit,
   std::string line;
   std::size_t filled = 0;
   while (filled < values.size() && lines.Next(line)) {
-    if (keepReading && !keepReading()) {
+    if (keepReading &&
+        !keepReading(static_cast<double>(filled) / static_cast<double>(values.size()))) {
       error = "Stopped.";
       return false;
     }

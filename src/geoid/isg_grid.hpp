@@ -27,15 +27,18 @@ class TextLines {
   bool IsOpen() const { return in_.is_open(); }
   bool Next(std::string& line) {
     if (!std::getline(in_, line)) return false;
+    bytesRead_ += static_cast<std::int64_t>(line.size()) + 1;
     if (!line.empty() && line.back() == '\r') line.pop_back();
     ++number_;
     return true;
   }
   int Number() const { return number_; }
+  std::int64_t BytesRead() const { return bytesRead_; }
 
  private:
   std::ifstream in_;
   int number_ = 0;
+  std::int64_t bytesRead_ = 0;
 };
 
 bool IsSpaceOrTab(char c);
@@ -61,8 +64,9 @@ struct GridValues {
   std::vector<float> values;
 };
 
-// Called after each line of values; false stops the reading.
-using KeepReading = std::function<bool()>;
+// Called after each line of values with the share of the values (or of the
+// file) read so far, 0 to 1; false stops the reading.
+using KeepReading = std::function<bool(double done)>;
 
 // Reads the values that follow `header` (a "data format : grid" header,
 // node-registered or cell-registered, decimal or degree-minute-second

@@ -2,6 +2,7 @@
 
 #include <algorithm>
 #include <cmath>
+#include <filesystem>
 #include <vector>
 
 #include "base/number_format.hpp"
@@ -27,11 +28,12 @@ std::string_view NextField(std::string_view& rest) {
   return field;
 }
 
-bool ReadParNodes(TextLines& lines, std::vector<ParNode>& nodes, std::string& error,
-                  const KeepReading& keepReading) {
+bool ReadParNodes(TextLines& lines, std::int64_t fileBytes, std::vector<ParNode>& nodes,
+                  std::string& error, const KeepReading& keepReading) {
   std::string line;
   while (lines.Next(line)) {
-    if (keepReading && !keepReading()) {
+    if (keepReading &&
+        !keepReading(static_cast<double>(lines.BytesRead()) / static_cast<double>(fileBytes))) {
       error = "Stopped.";
       return false;
     }
@@ -83,7 +85,11 @@ bool ReadParGrid(const std::string& path, GridValues& grid, std::string& error,
     return false;
   }
   std::vector<ParNode> nodes;
-  if (!ReadParNodes(lines, nodes, error, keepReading)) return false;
+  std::error_code sizeError;
+  const auto fileBytes = std::filesystem::file_size(platform::PathOf(path), sizeError);
+  if (!ReadParNodes(lines, sizeError ? 1 : static_cast<std::int64_t>(fileBytes) + 1, nodes, error,
+                    keepReading))
+    return false;
   std::int32_t south = nodes[0].row, north = south, west = nodes[0].column, east = west;
   for (const ParNode& n : nodes) {
     south = std::min(south, n.row), north = std::max(north, n.row);

@@ -7,6 +7,8 @@
 
 #include "base/ascii_text.hpp"
 #include "base/file_io.hpp"
+#include "base/number_format.hpp"
+#include "base/paths.hpp"
 #include "geoid/active_grid.hpp"
 #include "geoid/custom_geoid.hpp"
 #include "geoid/isg_grid.hpp"
@@ -39,10 +41,17 @@ bool HasExtension(const std::string& name, std::string_view extension) {
          LowerAscii(std::string_view(name).substr(name.size() - extension.size())) == extension;
 }
 
-// A reading that lets the window's events through and stops on Esc or Ctrl-C.
-KeepReading EventsAndAbort() {
-  return [lines = 0]() mutable {
-    if (++lines % kLinesPerEventCheck == 0) Window().ProcessPendingEvents();
+// A reading of `file` that shows its progress in whole percent, lets the
+// window's events through and stops on Esc or Ctrl-C.
+KeepReading ProgressOf(const std::string& file) {
+  return [file, lines = 0, shown = -1](double done) mutable {
+    if (++lines % kLinesPerEventCheck != 0) return !TheFlags().abortRequested;
+    const int percent = static_cast<int>(done * 100);
+    if (percent != shown)
+      Window().SetStatusText(" Converting " + file + " to binary file... " + FormatInt(percent) +
+                             "%");
+    shown = percent;
+    Window().ProcessPendingEvents();
     return !TheFlags().abortRequested;
   };
 }
@@ -67,7 +76,7 @@ bool ReadIsgFile(const std::string& path, GridValues& grid, std::string& error) 
   std::error_code sizeError;
   const auto bytes = std::filesystem::file_size(platform::PathOf(path), sizeError);
   return ReadIsgGrid(lines, header, sizeError ? 0 : static_cast<std::int64_t>(bytes), grid, error,
-                     EventsAndAbort());
+                     ProgressOf(FileNameOf(path)));
 }
 
 bool SameLattice(const GridLattice& a, const GridLattice& b) {
@@ -165,7 +174,7 @@ bool GsigeoLessRevision(const std::string& folder, const std::vector<std::string
     }
   GridValues gsigeo;
   if (!ReadGsigeo(folder + files[0], gsigeo, error) ||
-      !ReadParGrid(folder + files[1], grid, error, EventsAndAbort()))
+      !ReadParGrid(folder + files[1], grid, error, ProgressOf(files[1])))
     return false;
   const GridLattice& l = grid.lattice;
   for (std::int32_t r = 0; r < l.rows; ++r) {
