@@ -1,6 +1,7 @@
 #include "geoid/isg_grid.hpp"
 
 #include <cmath>
+#include <filesystem>
 
 #include "base/ascii_text.hpp"
 #include "base/number_format.hpp"
@@ -253,6 +254,25 @@ bool ReadIsgGrid(TextLines& lines, const IsgHeader& header, std::int64_t fileByt
     return false;
   grid.values = InRowOrder(values, order, lattice.rows, lattice.columns);
   return true;
+}
+
+bool ReadIsgGridFile(const std::string& path, GridValues& grid, std::string& error,
+                     const KeepReading& keepReading) {
+  TextLines lines(path);
+  IsgHeader header;
+  if (!lines.IsOpen()) {
+    error = "Cannot open " + path + ".";
+    return false;
+  }
+  if (!ReadIsgHeader(lines, header, error)) return false;
+  if (!HeaderValueIs(header, "data format", "grid")) {
+    error = path + " holds points, not a grid.";
+    return false;
+  }
+  std::error_code sizeError;
+  const auto bytes = std::filesystem::file_size(platform::PathOf(path), sizeError);
+  return ReadIsgGrid(lines, header, sizeError ? 0 : static_cast<std::int64_t>(bytes), grid, error,
+                     keepReading);
 }
 
 }  // namespace orthelev

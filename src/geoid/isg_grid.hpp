@@ -79,4 +79,10 @@ using KeepReading = std::function<bool(double done)>;
 bool ReadIsgGrid(TextLines& lines, const IsgHeader& header, std::int64_t fileBytes,
                  GridValues& grid, std::string& error, const KeepReading& keepReading = {});
 
+// Reads the ISG grid file at `path` whole (ReadIsgGrid). False, with a
+// reason in `error`, also for a file that cannot be opened and a file of
+// points (a data format other than grid).
+bool ReadIsgGridFile(const std::string& path, GridValues& grid, std::string& error,
+                     const KeepReading& keepReading = {});
+
 }  // namespace orthelev

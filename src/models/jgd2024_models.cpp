@@ -1,7 +1,6 @@
 #include "models/jgd2024_models.hpp"
 
 #include <cmath>
-#include <filesystem>
 #include <optional>
 #include <vector>
 
@@ -15,7 +14,6 @@
 #include "geoid/japan.hpp"
 #include "geoid/node_values.hpp"
 #include "geoid/par_grid.hpp"
-#include "platform/platform.hpp"
 #include "services/window_services.hpp"
 #include "settings/settings.hpp"
 
@@ -62,21 +60,7 @@ struct Missing {
 };
 
 bool ReadIsgFile(const std::string& path, GridValues& grid, std::string& error) {
-  TextLines lines(path);
-  IsgHeader header;
-  if (!lines.IsOpen()) {
-    error = "Cannot open " + path + ".";
-    return false;
-  }
-  if (!ReadIsgHeader(lines, header, error)) return false;
-  if (!HeaderValueIs(header, "data format", "grid")) {
-    error = path + " holds points, not a grid.";
-    return false;
-  }
-  std::error_code sizeError;
-  const auto bytes = std::filesystem::file_size(platform::PathOf(path), sizeError);
-  return ReadIsgGrid(lines, header, sizeError ? 0 : static_cast<std::int64_t>(bytes), grid, error,
-                     ProgressOf(FileNameOf(path)));
+  return ReadIsgGridFile(path, grid, error, ProgressOf(FileNameOf(path)));
 }
 
 bool SameLattice(const GridLattice& a, const GridLattice& b) {
