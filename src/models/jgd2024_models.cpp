@@ -8,6 +8,7 @@
 #include "base/file_io.hpp"
 #include "base/number_format.hpp"
 #include "base/paths.hpp"
+#include "flags/program_flags.hpp"
 #include "geoid/active_grid.hpp"
 #include "geoid/custom_geoid.hpp"
 #include "geoid/isg_grid.hpp"

@@ -9,6 +9,7 @@
 
 #include "base/number_format.hpp"
 #include "conversion/nmea_file.hpp"
+#include "flags/program_flags.hpp"
 #include "geoid/active_grid.hpp"
 #include "geoid/interpolation.hpp"
 #include "models/gsi_model.hpp"
