@@ -5,6 +5,7 @@
 #include "platform/platform.hpp"
 
 int main(int argc, char** argv) {
+  orthelev::platform::LetFileSizeLimitFailWrites();
   // UTF-8 texts on every system (Windows hands argv over in its ANSI code page).
   std::vector<std::string> arguments = orthelev::platform::CommandLineArguments(argc, argv);
   std::vector<char*> pointers;

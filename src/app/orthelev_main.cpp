@@ -9,6 +9,7 @@
 #include <QApplication>
 #include <QIcon>
 
+#include "platform/platform.hpp"
 #include "program/settings_store.hpp"
 #include "qt/desktop_program.hpp"
 #include "settings/settings.hpp"
@@ -65,6 +66,7 @@ std::vector<std::string> Parameters(int argc, char* argv[]) {
 
 int main(int argc, char* argv[]) {
   if (AnsweredInformationRequest(argc, argv)) return 0;
+  orthelev::platform::LetFileSizeLimitFailWrites();
   QApplication application(argc, argv);             // takes its own options out of argv
   QGuiApplication::setDesktopFileName("orthelev");  // the installed desktop entry
   QApplication::setWindowIcon(QIcon::fromTheme("orthelev"));

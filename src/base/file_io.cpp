@@ -1,6 +1,7 @@
 #include "base/file_io.hpp"
 
 #include <cerrno>
+#include <utility>
 #include <vector>
 
 #include "base/paths.hpp"
@@ -55,51 +56,100 @@ bool WriteFileAtomically(const std::string& path, std::string_view bytes, std::s
       path, [bytes](const ByteSink& put, std::string&) { return put(bytes); }, error, mode);
 }
 
+AtomicFile::~AtomicFile() { Abandon(); }
+
+void AtomicFile::Fail(const char* what) {
+  if (errorNumber_ != 0) return;  // the first failure is the reason
+  errorNumber_ = errno != 0 ? errno : EIO;
+  error_ = Reason(what, path_, errorNumber_);
+}
+
+std::string AtomicFile::ErrorText() const {
+  return errorNumber_ != 0 ? platform::ErrorText(errorNumber_) : "";
+}
+
+bool AtomicFile::Begin(const std::string& path, int mode) {
+  Abandon();
+  path_ = path;
+  target_ = platform::LinkTarget(path);
+  errorNumber_ = 0;
+  error_.clear();
+  platform::FileStatus old;
+  const bool exists = platform::StatusAt(target_, old);
+  if (exists && old.kind == platform::FileKind::Directory) {
+    errno = EISDIR;
+    Fail("Cannot write");
+    return false;
+  }
+  const bool replacing = exists && old.kind == platform::FileKind::Regular;
+  // The rename of Commit would get past a write-protected file; it stays protected.
+  if (replacing && !platform::MayWrite(target_)) {
+    Fail("Cannot write");
+    return false;
+  }
+  std::string temp = FolderOf(target_) + "." + FileNameOf(target_) + ".XXXXXX";
+  fd_ = platform::CreateUniqueFile(temp);
+  if (fd_ < 0) {
+    Fail("Cannot write");
+    return false;
+  }
+  temp_ = std::move(temp);
+  const int newMode = mode >= 0   ? mode & 07777
+                      : replacing ? old.permissions
+                                  : platform::NewFilePermissions();
+  if (replacing) platform::KeepOwner(fd_, old.owner, old.group);
+  if (!platform::SetPermissions(fd_, newMode)) {
+    Fail("Cannot write");
+    Abandon();
+    return false;
+  }
+  return true;
+}
+
+bool AtomicFile::Write(std::string_view bytes) {
+  if (fd_ < 0 || Failed()) return false;
+  if (platform::WriteAll(fd_, bytes.data(), bytes.size())) return true;
+  Fail("Cannot write");
+  return false;
+}
+
+bool AtomicFile::Commit() {
+  if (fd_ < 0) return false;
+  if (!Failed() && !platform::FlushToDisk(fd_)) Fail("Cannot write");
+  if (!platform::CloseFile(fd_)) Fail("Cannot write");
+  fd_ = -1;
+  if (!Failed() && !platform::RenameReplacing(temp_, target_)) Fail("Cannot replace");
+  if (Failed()) {
+    platform::RemoveFile(temp_);
+    temp_.clear();
+    return false;
+  }
+  temp_.clear();
+  return true;
+}
+
+void AtomicFile::Abandon() {
+  if (fd_ >= 0) platform::CloseFile(fd_);
+  fd_ = -1;
+  if (!temp_.empty()) platform::RemoveFile(temp_);
+  temp_.clear();
+}
+
 bool WriteFileAtomicallyFrom(
     const std::string& path,
     const std::function<bool(const ByteSink& put, std::string& error)>& produce, std::string& error,
     int mode, const std::function<void(const std::string& tempPath)>& tempCreated) {
-  const std::string target = platform::LinkTarget(path);
-  platform::FileStatus old;
-  const bool replacing = platform::StatusAt(target, old) && old.kind == platform::FileKind::Regular;
-  // The rename below would get past a write-protected file; it stays protected.
-  if (replacing && !platform::MayWrite(target)) {
-    error = Reason("Cannot write", path, errno);
+  AtomicFile file;
+  if (!file.Begin(path, mode)) {
+    error = file.Error();
     return false;
   }
-  std::string temp = FolderOf(target) + "." + FileNameOf(target) + ".XXXXXX";
-  const int fd = platform::CreateUniqueFile(temp);
-  if (fd < 0) {
-    error = Reason("Cannot write", path, errno);
-    return false;
-  }
-  if (tempCreated) tempCreated(temp);
-  const int newMode = mode >= 0   ? mode & 07777
-                      : replacing ? old.permissions
-                                  : platform::NewFilePermissions();
-  if (replacing) platform::KeepOwner(fd, old.owner, old.group);
-  int writeErrno = 0;  // the first failure of the file itself
-  const auto failed = [&writeErrno] {
-    if (writeErrno == 0) writeErrno = errno != 0 ? errno : EIO;
-  };
-  const ByteSink put = [fd, &failed](std::string_view bytes) {
-    if (platform::WriteAll(fd, bytes.data(), bytes.size())) return true;
-    failed();
-    return false;
-  };
-  if (!platform::SetPermissions(fd, newMode)) failed();
-  const bool produced = writeErrno == 0 && produce(put, error);
-  if (produced && writeErrno == 0 && !platform::FlushToDisk(fd)) failed();
-  if (!platform::CloseFile(fd)) failed();
-  if (!produced || writeErrno != 0) {
-    // A producer that gave up for a reason of its own keeps that reason.
-    if (writeErrno != 0) error = Reason("Cannot write", path, writeErrno);
-    platform::RemoveFile(temp);
-    return false;
-  }
-  if (!platform::RenameReplacing(temp, target)) {
-    error = Reason("Cannot replace", path, errno);
-    platform::RemoveFile(temp);
+  if (tempCreated) tempCreated(file.TempPath());
+  const ByteSink put = [&file](std::string_view bytes) { return file.Write(bytes); };
+  // A producer that gave up for a reason of its own keeps that reason.
+  if (!produce(put, error) || file.Failed() || !file.Commit()) {
+    if (file.Failed()) error = file.Error();
+    file.Abandon();
     return false;
   }
   return true;

@@ -36,6 +36,48 @@ inline constexpr std::size_t kMaxSmallFileBytes = 16u << 20;
 // it could not be written.
 using ByteSink = std::function<bool(std::string_view bytes)>;
 
+// A file replaced as a whole, written piece by piece: the content goes to a
+// temporary file beside the target (".name.XXXXXX", links followed), which
+// takes the target's name only on Commit. Until then, and on any failure,
+// the old file stays as it was; an abandoned or failed file leaves no
+// temporary file. Permission bits and owner as for WriteFileAtomically.
+class AtomicFile {
+ public:
+  AtomicFile() = default;
+  ~AtomicFile();  // abandons a file not committed
+  AtomicFile(const AtomicFile&) = delete;
+  AtomicFile& operator=(const AtomicFile&) = delete;
+
+  // Creates the temporary file for `path`. False, with the reason, when an
+  // existing file there may not be written, is a folder, or the temporary
+  // file cannot be made.
+  [[nodiscard]] bool Begin(const std::string& path, int mode = -1);
+  // The temporary file's path while one is open.
+  const std::string& TempPath() const { return temp_; }
+  // Appends the bytes; false once any write has failed.
+  [[nodiscard]] bool Write(std::string_view bytes);
+  // Flushes the file to the disk, closes it and renames it over the target;
+  // false, with the reason, when any step (or an earlier write) failed: the
+  // temporary file is then removed.
+  [[nodiscard]] bool Commit();
+  // Closes and removes the temporary file; the target is not touched.
+  void Abandon();
+
+  bool Failed() const { return errorNumber_ != 0; }
+  // The errno of the first failure (0: none) and the system's text for it.
+  int ErrorNumber() const { return errorNumber_; }
+  std::string ErrorText() const;
+  // "Cannot write <path>: <reason>" (or "Cannot replace …"); "" without a failure.
+  const std::string& Error() const { return error_; }
+
+ private:
+  void Fail(const char* what);
+
+  std::string path_, target_, temp_, error_;
+  int fd_ = -1;
+  int errorNumber_ = 0;
+};
+
 // WriteFileAtomically for content made piece by piece (large files): calls
 // `produce` once with a sink for the pieces. When `produce` returns false the
 // write is abandoned, the old file stays as it was and `error` keeps the

@@ -16,13 +16,18 @@ bool StartConversion(const std::string& inputPath, const std::string& kind,
     ReportCannotOpen(fileName);
     return false;
   }
-  if (output.Create(outputPath) != OutputFile::CreateResult::Created) {
+  if (!CreateOutput(output, outputPath)) {
     CloseLogFile();
-    ReportCannotCreate(outputPath);
     return false;
   }
   AnnounceConversion(kind, fileName);
   return true;
+}
+
+bool CreateOutput(OutputFile& output, const std::string& outputPath) {
+  if (output.Create(outputPath) == OutputFile::CreateResult::Created) return true;
+  ReportCannotCreate(outputPath, output.FailureReason());
+  return false;
 }
 
 void AnnounceConversion(const std::string& kind, const std::string& fileName) {
@@ -38,9 +43,10 @@ std::int32_t ReportCannotOpen(const std::string& fileName) {
   return -1;
 }
 
-std::int32_t ReportCannotCreate(const std::string& outputPath) {
-  Window().AppendReportLine("  Can't create: " + outputPath);
-  Window().ShowMessageBox("Can't create: " + outputPath);
+std::int32_t ReportCannotCreate(const std::string& outputPath, const std::string& reason) {
+  const std::string text = "Can't create: " + outputPath + (reason.empty() ? "" : ": " + reason);
+  Window().AppendReportLine("  " + text);
+  Window().ShowMessageBox(text);
   return -1;
 }
 
@@ -60,8 +66,10 @@ std::int32_t ReportRefused(const std::string& text, const std::string& fileName)
 }
 
 void AppendConversionSummary(const ConversionTally& tally) {
-  const auto& [records, inside, outside, diffSum, reading] = tally;
+  const auto& [records, inside, outside, noPosition, diffSum, reading] = tally;
   Window().AppendReportLine("    " + FormatInt(records) + " records");
+  if (noPosition > 0)
+    Window().AppendReportLine("    Number of records with no position = " + FormatInt(noPosition));
   if (!reading.empty()) Window().AppendReportLine(reading);
   if (inside > 0)
     Window().AppendReportLine("    Geoid diff.  " + FormatFixed(diffSum / inside, 4, 6) + "m");
@@ -77,10 +85,23 @@ std::int32_t FinishConversion(OutputFile& output, bool written, const std::strin
                               const std::string& outputPath, const ConversionTally& tally) {
   const bool readFailed = LogReadFailed();
   const bool inputClosed = CloseLogFile();
-  const bool outputClosed = output.Close();
-  if (!written || !outputClosed) return ReportCannotCreate(outputPath);
-  if (readFailed || !inputClosed) return ReportCannotOpen(fileName);
-  if (!TheFlags().abortRequested) AppendConversionSummary(tally);
+  // A file that is not complete never takes the output's name.
+  if (!written) {
+    output.Discard();
+    return ReportCannotCreate(outputPath, output.FailureReason());
+  }
+  if (readFailed || !inputClosed) {
+    output.Discard();
+    return ReportCannotOpen(fileName);
+  }
+  if (TheFlags().abortRequested) {
+    output.Discard();
+    Window().AppendReportLine("  Stopped, no output written : " + fileName);
+  } else if (!output.Commit()) {
+    return ReportCannotCreate(outputPath, output.FailureReason());
+  } else {
+    AppendConversionSummary(tally);
+  }
   Window().ProcessPendingEvents();
   return tally.records;
 }

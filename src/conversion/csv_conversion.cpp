@@ -25,9 +25,10 @@ constexpr std::int32_t kFailed = -1;
 
 struct CsvCounters {
   std::int32_t records = 0;
-  std::int32_t inside = 0;   // records for which the model gave N
-  std::int32_t outside = 0;  // records outside the model or without a position
-  double diffSum = 0;        // sum of file geoid - N over corrected records
+  std::int32_t inside = 0;      // records for which the model gave N
+  std::int32_t outside = 0;     // records outside the model
+  std::int32_t noPosition = 0;  // records whose latitude or longitude holds no number
+  double diffSum = 0;           // sum of file geoid - N over corrected records
 };
 
 std::int32_t CloseUnreadable(const std::string& fileName) {
@@ -38,6 +39,16 @@ std::int32_t CloseUnreadable(const std::string& fileName) {
 std::int32_t RefuseFile(const std::string& text, const std::string& fileName) {
   CloseLogFile();
   return ReportRefused(text, fileName);
+}
+
+// Refuses the file (RefuseFile) when the height reference its RTKLIB header
+// states cannot be corrected; geodetic heights set MslWithoutGeoid.
+std::optional<std::int32_t> RefuseByReference(const RtklibReference& reference,
+                                              const std::string& fileName) {
+  const std::string_view refusal = RtklibRefusal(reference);
+  if (refusal.empty()) return std::nullopt;
+  if (reference.geodetic) TheConversion().mslWithoutGeoid = true;
+  return RefuseFile(std::string(refusal), fileName);
 }
 
 // ReplaceCsvColumn on `line` itself (no new string once it has room).
@@ -67,9 +78,11 @@ void ReplaceColumnInPlace(std::string& line, double value, std::int32_t column, 
 void CorrectRecordLine(CsvLayout& layout, std::string& out, CsvCounters& counters, int window,
                        int decimals) {
   out.swap(layout.line);
-  const double n = layout.positionGiven
-                       ? InterpolateGeoid(window, layout.latitude, layout.longitude)
-                       : std::nan("");
+  if (!layout.positionGiven) {
+    ++counters.noPosition;
+    return;
+  }
+  const double n = InterpolateGeoid(window, layout.latitude, layout.longitude);
   if (std::isnan(n)) {
     ++counters.outside;
     return;
@@ -97,14 +110,12 @@ std::int32_t WriteCorrectedCopy(const std::string& inputPath, const std::string&
   const std::string fileName = FileNameOf(inputPath);
   const std::string outputPath = OutputPathFor(inputPath, EffectivePostfix());
   OutputFile output;
-  if (output.Create(outputPath) != OutputFile::CreateResult::Created ||
-      !output.WriteLine(headerText)) {
-    output.Close();
+  if (!CreateOutput(output, outputPath)) {
     CloseLogFile();
-    return ReportCannotCreate(outputPath);
+    return kFailed;
   }
   CsvCounters counters;
-  bool written = true;
+  bool written = output.WriteLine(headerText);
   for (std::string line; written && !TheFlags().abortRequested;) {
     const NextLine kind = next(line, counters);
     if (kind == NextLine::End) break;
@@ -112,9 +123,13 @@ std::int32_t WriteCorrectedCopy(const std::string& inputPath, const std::string&
     if (written && kind == NextLine::Record && ++counters.records % kProgressEvery == 0)
       ShowConversionProgress(fileName, "CSV");
   }
-  return FinishConversion(
-      output, written, fileName, outputPath,
-      {counters.records, counters.inside, counters.outside, counters.diffSum, {}});
+  ConversionTally tally;
+  tally.records = counters.records;
+  tally.inside = counters.inside;
+  tally.outside = counters.outside;
+  tally.noPosition = counters.noPosition;
+  tally.diffSum = counters.diffSum;
+  return FinishConversion(output, written, fileName, outputPath, tally);
 }
 
 // The opening of a conversion whose first record has passed: status text,
@@ -162,8 +177,8 @@ std::int32_t ConvertRtklibSolution(const std::string& inputPath) {
   const bool found = AnalyseRtklibHeader(header, TheSettings().csvItems);
   if (LogReadFailed()) return CloseUnreadable(fileName);
   if (!found) return RefuseFile("  Unknown CSV log file : ", fileName);
-  TheConversion().mslWithoutGeoid = header.reference.geodetic;
-  if (header.reference.geodetic) return RefuseFile("  MSL input without Geoid : ", fileName);
+  TheConversion().mslWithoutGeoid = false;  // no logger profile: the header tells
+  if (const auto refused = RefuseByReference(header.reference, fileName)) return *refused;
 
   AnnounceConversion(fileName);
   const HeightSettings heights = ReadHeightSettings();
@@ -197,6 +212,7 @@ std::int32_t ConvertCsvFile(const std::string& inputPath) {
   const bool headerFound = AnalyseCsvHeader(layout);
   if (LogReadFailed()) return CloseUnreadable(fileName);
   if (!headerFound) return ConvertRtklibSolution(inputPath);
+  if (const auto refused = RefuseByReference(layout.reference, fileName)) return *refused;
   if (TheConversion().mslWithoutGeoid) return RefuseFile("  MSL input without Geoid : ", fileName);
 
   const bool haveRecord = ReadCsvRecord(layout);

@@ -19,17 +19,21 @@ namespace orthelev {
 // (rtklib_solution.hpp): its heights h become h - N in their own item, and
 // its "%" lines after the header are written as they are, not counted.
 // Every record is written, the last one too when it has no line break; a
-// record outside the model, or whose latitude or longitude item holds no
-// digit (RTKLIB: no number, or a height item that is no number), is written
-// unchanged and counted outside.
+// record outside the model (RTKLIB also: its position or height items are
+// no numbers) is written unchanged and counted outside; a CSV record whose
+// latitude or longitude item holds no digit is written unchanged and
+// counted as having no position.
 // Stops before the next record once TheFlags().abortRequested is set (tested
-// after the events of the start and of every 1024th record), without summary.
+// after the events of the start and of every 1024th record), without summary
+// and without output; the output takes its name only when the whole log is
+// written (output_file.hpp).
 // Returns the number of record lines written (also after an abort); -1 when
 // the log cannot be opened or read ("  Can not open: "), its first record
 // fails the date check, or the output cannot be created, written or closed
-// ("  Can't create: ", with a message box); -2 when the file has neither a
-// column-name line nor an RTKLIB one, or its logger is refused
-// (MslWithoutGeoid, also set for an RTKLIB solution of geodetic heights).
+// ("  Can't create: " and the system's reason, with a message box); -2 when
+// the file has neither a column-name line nor an RTKLIB one, its RTKLIB
+// header states a datum other than WGS84, or its logger is refused
+// (MslWithoutGeoid, also set when its RTKLIB header states geodetic heights).
 // Interpolates with the spline window when TheFlags().useSpline is set,
 // bilinearly otherwise.
 std::int32_t ConvertCsvFile(const std::string& inputPath);

@@ -118,9 +118,11 @@ bool ExamineHeaderLine(CsvLayout& layout, std::string_view line, const CsvItemTi
 bool AnalyseCsvHeader(CsvLayout& layout) {
   const CsvItemTitles& titles = TheSettings().csvItems;
   layout.headerText.clear();
+  layout.reference = RtklibReference{};
   bool found = false;
   for (int budget = kCsvHeaderLineBudget; !found && !LogEof() && budget > 0; --budget) {
     const std::string line = ReadLogLine();
+    if (const auto reference = ParseRtklibReference(line)) layout.reference = *reference;
     if (!line.empty()) {
       if (!layout.headerText.empty()) layout.headerText += "\r\n";
       layout.headerText += line;

@@ -15,6 +15,7 @@
 #include <vector>
 
 #include "conversion/logger_profiles.hpp"
+#include "conversion/rtklib_solution.hpp"
 #include "settings/settings.hpp"
 
 namespace orthelev {
@@ -44,7 +45,8 @@ struct CsvLayout {
   std::size_t packetStart = std::string::npos;
   std::string headerText;  // every line of the header search, joined with CR LF
   CsvColumns columns;
-  bool gpstDate = false;  // the date column is named "GPST": dates are checked
+  bool gpstDate = false;      // the date column is named "GPST": dates are checked
+  RtklibReference reference;  // as an RTKLIB "%" line of the header states it
 
   // The current record (see ReadCsvRecord).
   double latitude = 0;                                       // degrees, north positive
@@ -81,7 +83,8 @@ bool ExamineHeaderLine(CsvLayout& layout, std::string_view line, const CsvItemTi
 // Reads lines of the open log until the column-name line (at most 35
 // non-empty lines) and keeps them, CR LF-joined, as the header text.
 // Identifies the logger from the last line examined and sets ProfileName and
-// MslWithoutGeoid (TheConversion()). True when the column-name line was found;
+// MslWithoutGeoid (TheConversion()); an RTKLIB line among them that states
+// the height reference sets `reference`. True when the column-name line was found;
 // the reader then stands after it.
 bool AnalyseCsvHeader(CsvLayout& layout);
 

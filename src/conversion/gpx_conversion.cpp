@@ -3,7 +3,6 @@
 #include <cmath>
 #include <memory>
 
-#include "base/file_io.hpp"
 #include "base/number_format.hpp"
 #include "base/paths.hpp"
 #include "conversion/conversion_report.hpp"
@@ -14,7 +13,6 @@
 #include "conversion/output_file.hpp"
 #include "flags/program_flags.hpp"
 #include "geoid/interpolation.hpp"
-#include "platform/platform.hpp"
 #include "services/window_services.hpp"
 #include "settings/settings.hpp"
 
@@ -23,18 +21,15 @@ namespace orthelev {
 namespace {
 
 constexpr std::size_t kReadBytes = std::size_t{64} << 10;
-constexpr std::size_t kWriteBytes = std::size_t{64} << 10;
 // A geoid height beyond any on Earth is a broken value, not a reference:
 // such a point is left as it is, as the NMEA conversion leaves a sentence.
 constexpr double kMaxGeoidHeight = 150.0;
 
-// Corrects the points the scan finds and writes the output through `put`,
-// in pieces of kWriteBytes.
+// Corrects the points the scan finds and writes the output.
 class GpxCorrection final : public GpxScanHandler {
  public:
-  explicit GpxCorrection(const std::string& fileName) : fileName_(fileName) {}
-
-  void WriteTo(const ByteSink* put) { put_ = put; }
+  GpxCorrection(const std::string& fileName, OutputFile& output)
+      : fileName_(fileName), output_(output) {}
 
   bool OnRoot(std::string_view creator) override {
     seaLevelCreator_ = CreatorWritesSeaLevelHeights(creator);
@@ -53,17 +48,7 @@ class GpxCorrection final : public GpxScanHandler {
     return true;
   }
 
-  bool Write(std::string_view bytes) override {
-    buffer_.append(bytes);
-    return buffer_.size() < kWriteBytes || Flush();
-  }
-
-  // Hands the buffered bytes on; false when they could not be written.
-  bool Flush() {
-    const bool written = buffer_.empty() || (put_ && (*put_)(buffer_));
-    buffer_.clear();
-    return written;
-  }
+  bool Write(std::string_view bytes) override { return output_.Write(bytes); }
 
   bool SeaLevelPointWithoutGeoid() const { return seaLevelWithoutGeoid_; }
 
@@ -106,8 +91,7 @@ class GpxCorrection final : public GpxScanHandler {
   }
 
   const std::string& fileName_;
-  const ByteSink* put_ = nullptr;
-  std::string buffer_;
+  OutputFile& output_;
   const HeightSettings heights_ = ReadHeightSettings();
   bool seaLevelCreator_ = false, geoidHeightSeen_ = false, seaLevelWithoutGeoid_ = false;
   std::int32_t insideWithGeoid_ = 0;
@@ -124,15 +108,6 @@ GpxScanEnd ScanLog(GpxScanner& scanner) {
     if (end != GpxScanEnd::Running) return end;
   }
   return GpxScanEnd::Stopped;
-}
-
-// True when the file at `path` is the open log itself (also through a link).
-bool IsTheLog(const std::string& path) {
-  const int fd = platform::OpenForReading(path);
-  if (fd < 0) return false;
-  const bool same = LogIsSameFile(fd);
-  platform::CloseFile(fd);
-  return same;
 }
 
 // Closes the log and reports `text` + file name.
@@ -155,49 +130,25 @@ std::string RefusalText(GpxScanEnd end) {
 }  // namespace
 
 std::int32_t ConvertGpxFile(const std::string& inputPath) {
-  Window().ProcessPendingEvents();
   const std::string fileName = FileNameOf(inputPath);
   const std::string outputPath = OutputPathFor(inputPath, EffectivePostfix());
-  if (!OpenLogFile(inputPath)) return ReportCannotOpen(fileName);
-  if (IsTheLog(outputPath)) {
-    CloseLogFile();
-    return ReportCannotCreate(outputPath);
-  }
-  AnnounceConversion("GPX", fileName);
+  OutputFile output;
+  if (!StartConversion(inputPath, "GPX", outputPath, output)) return -1;
 
-  // The output appears, under its name, only when the file is not refused:
-  // an earlier output stays and no half-written one is left.
-  GpxCorrection correction(fileName);
-  GpxScanEnd end = GpxScanEnd::Running;
-  std::string error;
-  const bool written = WriteFileAtomicallyFrom(
-      outputPath,
-      [&](const ByteSink& put, std::string&) {
-        correction.WriteTo(&put);
-        GpxScanner scanner(correction);
-        end = ScanLog(scanner);
-        const bool keep = (end == GpxScanEnd::Finished && !correction.RefusedAsSeaLevel(true)) ||
-                          (end == GpxScanEnd::Stopped && !correction.SeaLevelPointWithoutGeoid());
-        return keep && correction.Flush();
-      },
-      error);
-  correction.WriteTo(nullptr);
-  OutputFile none;  // the atomic writer has closed the output
+  // The output takes its name only when the file is converted (or Esc
+  // stops it): a refused file leaves an earlier output as it was.
+  GpxCorrection correction(fileName, output);
+  GpxScanner scanner(correction);
+  const GpxScanEnd end = ScanLog(scanner);
   switch (end) {
-    case GpxScanEnd::Running:  // a read failed, or the output could not be made
-      if (LogReadFailed()) {
-        CloseLogFile();
-        return ReportCannotOpen(fileName);
-      }
-      CloseLogFile();
-      return ReportCannotCreate(outputPath);
+    case GpxScanEnd::Running:  // a read failed
     case GpxScanEnd::Finished:
     case GpxScanEnd::Stopped:
       if (correction.RefusedAsSeaLevel(end == GpxScanEnd::Finished))
         return Refuse("  MSL input without Geoid : ", fileName);
-      return FinishConversion(none, written, fileName, outputPath, correction.Tally());
+      return FinishConversion(output, true, fileName, outputPath, correction.Tally());
     case GpxScanEnd::WriteFailed:
-      return FinishConversion(none, false, fileName, outputPath, {});
+      return FinishConversion(output, false, fileName, outputPath, {});
     default:
       return Refuse(RefusalText(end), fileName);
   }

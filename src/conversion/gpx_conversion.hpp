@@ -19,7 +19,7 @@ namespace orthelev {
 // <ele>, or
 // -1 when the input cannot be opened or read ("  Can not open: " + file
 //    name) or the output cannot be created or written ("  Can't create: " +
-//    output path, with a message box);
+//    output path and the system's reason, with a message box);
 // -2 when the file is refused: no <gpx> root
 //    ("  Unknown GPX log file : "), the file ends inside markup or before
 //    its root is closed ("  GPX log file cut short : "), it is not
@@ -27,8 +27,7 @@ namespace orthelev {
 //    its creator writes heights above sea level (GPX_MSL) and a point with
 //    <ele> has no <geoidheight>, or none has ("  MSL input without Geoid : ").
 // Esc (TheFlags().abortRequested, looked at before every point) stops it
-// without summary; the output written so far stays, like the other
-// conversions'.
+// without summary and without output, like the other conversions.
 std::int32_t ConvertGpxFile(const std::string& inputPath);
 
 }  // namespace orthelev

@@ -180,8 +180,17 @@ void GpxScanner::Scan(bool atEnd) {
 }
 
 // Text up to the next "<": only the text of a point's number is kept.
+// Before the root only blanks may stand between markup: anything else shows
+// at once that this is no GPX file, however long it is.
 void GpxScanner::ScanText() {
-  if (!collecting_ && unitBytes_ == 1) {
+  if (!rootSeen_) {
+    const char32_t c = UnitAt(scan_);
+    if (c != '<' && !IsXmlSpace(c)) {
+      end_ = GpxScanEnd::NoRoot;
+      return;
+    }
+  }
+  if (!collecting_ && unitBytes_ == 1 && rootSeen_) {
     const void* lt = std::memchr(raw_.data() + scan_, '<', raw_.size() - scan_);
     if (!lt) {
       scan_ = raw_.size();

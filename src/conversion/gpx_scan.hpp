@@ -51,7 +51,7 @@ enum class GpxScanEnd {
   Finished,     // the whole file was written
   Stopped,      // a handler call returned false
   WriteFailed,  // Write returned false
-  NoRoot,       // the first element is not <gpx> (or there is none)
+  NoRoot,       // the first element is not <gpx> (or there is none), or text stands before it
   Malformed,    // an end tag that closes no open element, a second root
   CutShort,     // the file ends inside markup or before the root is closed
   TooLarge,     // a tag, a point or the nesting beyond the limits

@@ -43,9 +43,12 @@ std::int32_t ConvertNmeaFile(const std::string& inputPath) {
 
   NmeaCounters counters;
   const bool written = ConvertLines(fileName, output, counters);
-  return FinishConversion(
-      output, written, fileName, outputPath,
-      {counters.records, counters.corrected, counters.outsideRange, counters.diffSum, {}});
+  ConversionTally tally;
+  tally.records = counters.records;
+  tally.inside = counters.corrected;
+  tally.outside = counters.outsideRange;
+  tally.diffSum = counters.diffSum;
+  return FinishConversion(output, written, fileName, outputPath, tally);
 }
 
 }  // namespace orthelev

@@ -14,11 +14,12 @@ namespace orthelev {
 // sets TheFlags().abortRequested) after every line while the count of
 // recognised sentences is a multiple of 1024, 0 included, so also after each
 // line before the first sentence. Stops before the next line once the flag
-// is set, without summary. Returns the number of recognised GGA/GNS
-// sentences, or -1 when the input cannot be opened or read
-// ("  Can not open: " + file name)
-// or the output cannot be created, written or closed ("  Can't create: " +
-// output path, with a message box), also when it would be the input itself.
+// is set, without summary and without output. The output takes its name
+// only when the whole log is written (output_file.hpp). Returns the number
+// of recognised GGA/GNS sentences, or -1 when the input cannot be opened or
+// read ("  Can not open: " + file name) or the output cannot be created,
+// written or closed ("  Can't create: " + output path and the system's
+// reason, with a message box), also when it would be the input itself.
 std::int32_t ConvertNmeaFile(const std::string& inputPath);
 
 }  // namespace orthelev

@@ -8,7 +8,18 @@
 
 namespace orthelev {
 
-using platform::WriteAll;
+namespace {
+
+// True when the file at `path` is the open log itself (also through a link).
+bool IsTheLog(const std::string& path) {
+  const int fd = platform::OpenForReading(path);
+  if (fd < 0) return false;
+  const bool same = LogIsSameFile(fd);
+  platform::CloseFile(fd);
+  return same;
+}
+
+}  // namespace
 
 std::string OutputPathFor(std::string_view inputPath, std::string_view postfix) {
   const size_t dot = inputPath.rfind('.');
@@ -22,40 +33,23 @@ std::string OutputPathFor(std::string_view inputPath, std::string_view postfix) 
 
 OutputFile::OutputFile() : buffer_(new char[kBufferBytes]) {}
 
-OutputFile::~OutputFile() {
-  if (fd_ >= 0) platform::CloseFile(fd_);
-}
+OutputFile::~OutputFile() { Discard(); }
 
 OutputFile::CreateResult OutputFile::Create(const std::string& path) {
-  Close();
-  failed_ = false;
-  used_ = 0;
-  // Opened without truncation first: an output that turns out to be the
-  // input itself must keep its bytes.
-  const int fd = platform::OpenForWriting(path);
-  if (fd < 0) return CreateResult::Failed;
-  if (LogIsSameFile(fd)) {
-    platform::CloseFile(fd);
-    return CreateResult::SameAsInput;
-  }
-  if (!platform::TruncateToEmpty(fd)) {
-    platform::CloseFile(fd);
-    return CreateResult::Failed;
-  }
-  fd_ = fd;
-  return CreateResult::Created;
+  Discard();
+  // Committing over the log would replace the very file being read.
+  if (IsTheLog(path)) return CreateResult::SameAsInput;
+  open_ = file_.Begin(path);
+  return open_ ? CreateResult::Created : CreateResult::Failed;
 }
 
 bool OutputFile::WriteLine(std::string_view bytes) { return Write(bytes) && Write("\r\n"); }
 
 bool OutputFile::Write(std::string_view bytes) {
-  if (fd_ < 0 || failed_) return false;
+  if (!open_ || file_.Failed()) return false;
   if (used_ + bytes.size() > kBufferBytes) {
     if (!Flush()) return false;
-    if (bytes.size() > kBufferBytes) {
-      failed_ = !WriteAll(fd_, bytes.data(), bytes.size());
-      return !failed_;
-    }
+    if (bytes.size() > kBufferBytes) return file_.Write(bytes);
   }
   std::memcpy(buffer_.get() + used_, bytes.data(), bytes.size());
   used_ += bytes.size();
@@ -63,17 +57,24 @@ bool OutputFile::Write(std::string_view bytes) {
 }
 
 bool OutputFile::Flush() {
-  if (!failed_ && used_ > 0) failed_ = !WriteAll(fd_, buffer_.get(), used_);
+  const bool written = used_ == 0 || file_.Write(std::string_view(buffer_.get(), used_));
   used_ = 0;
-  return !failed_;
+  return written;
 }
 
-bool OutputFile::Close() {
-  if (fd_ < 0) return true;
+bool OutputFile::Commit() {
+  if (!open_) return false;
+  open_ = false;
   const bool flushed = Flush();
-  const bool closed = platform::CloseFile(fd_);
-  fd_ = -1;
-  return flushed && closed;
+  if (flushed && file_.Commit()) return true;
+  file_.Abandon();
+  return false;
+}
+
+void OutputFile::Discard() {
+  open_ = false;
+  used_ = 0;
+  file_.Abandon();
 }
 
 }  // namespace orthelev

@@ -134,6 +134,12 @@ std::optional<RtklibReference> ParseRtklibReference(std::string_view line) {
   return reference;
 }
 
+std::string_view RtklibRefusal(const RtklibReference& reference) {
+  if (!reference.wgs84) return "  Unknown CSV log file : ";
+  if (reference.geodetic) return "  MSL input without Geoid : ";
+  return {};
+}
+
 bool AnalyseRtklibHeader(RtklibHeader& header, const CsvItemTitles& titles) {
   header = RtklibHeader{};
   std::string lastComment;
@@ -154,7 +160,7 @@ bool AnalyseRtklibHeader(RtklibHeader& header, const CsvItemTitles& titles) {
   // A block cut by the line budget has not ended.
   if (!header.firstRecord && !LogEof()) return false;
   const auto columns = ParseRtklibColumnNames(lastComment, titles);
-  if (!columns || !header.reference.wgs84) return false;
+  if (!columns) return false;
   header.columns = *columns;
   return true;
 }

@@ -47,6 +47,12 @@ struct RtklibReference {
 };
 std::optional<RtklibReference> ParseRtklibReference(std::string_view line);
 
+// The refusal text for a solution of that reference: "  Unknown CSV log
+// file : " for a datum other than WGS84, "  MSL input without Geoid : " for
+// geodetic heights; empty for ellipsoidal heights of WGS84, which are
+// corrected. The comma-separated and the blank-separated files alike.
+std::string_view RtklibRefusal(const RtklibReference& reference);
+
 // The header of a solution file, read from the start of the open log.
 struct RtklibHeader {
   std::string text;  // the header lines as read, joined with CR LF
@@ -58,7 +64,7 @@ struct RtklibHeader {
 
 // Reads title lines, then the "%" comment block up to the first line after
 // it; true when the block's last line is a column-name line
-// (ParseRtklibColumnNames) and the datum is WGS84.
+// (ParseRtklibColumnNames).
 bool AnalyseRtklibHeader(RtklibHeader& header, const CsvItemTitles& titles);
 
 // The values of one record; nullopt when its position items are missing

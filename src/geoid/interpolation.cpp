@@ -94,16 +94,13 @@ double SplineWindow(int n, double row, double column) {
 }  // namespace
 
 double InterpolateGeoid(int n, double lat, double lon) {
-  if (n > kMaxSplineWindow || std::isnan(lat) || std::isnan(lon)) return kNaN;
+  // A latitude beyond a pole is no place on Earth, not the pole.
+  if (n > kMaxSplineWindow || !(std::fabs(lat) <= 90) || std::isnan(lon)) return kNaN;
   const ActiveGrid& g = TheActiveGrid();
   if (lon < 0)
     lon += 360;
   else if (lon > 360)
     lon -= 360;
-  if (lat > 90)
-    lat = 90;
-  else if (lat < -90.00001)
-    lat = -90;
   if (g.glomx > 360 && lon < g.glomn) lon += 360;
 
   const double column = (lon - g.glomn) * g.lonNodesPer100 / 100;

@@ -18,8 +18,8 @@ constexpr int InterpolationWindow(bool spline) {
 // Geoid height N in metres at (latitude, longitude), degrees north and east.
 // windowSize 6: spline over 6 x 6 nodes (3 to 5 work too); 0, 1 or 2:
 // bilinear. Near a pole, and where a window node is missing, the bilinear
-// value is used. NaN outside the grid, for NaN input, with no grid open, and
-// for a window size above 6.
+// value is used. NaN outside the grid, for a latitude beyond ±90° or NaN
+// input, with no grid open, and for a window size above 6.
 double InterpolateGeoid(int windowSize, double latitude, double longitude);
 
 // Bilinear value at a fractional grid position (row 0 north, column 0 at

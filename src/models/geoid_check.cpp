@@ -103,10 +103,7 @@ void ButtonCalcClick() {
   window.ProcessPendingEvents();
   const double lat = ParseCoordinate(window.LatitudeText());
   const double lon = ParseCoordinate(window.LongitudeText());
-  // The lookup takes a latitude beyond a pole as the pole; a point typed
-  // there is a mistake, not the pole.
-  const double height =
-      std::fabs(lat) <= 90 ? InterpolateGeoid(InterpolationWindow(SplineChosen()), lat, lon) : kNaN;
+  const double height = InterpolateGeoid(InterpolationWindow(SplineChosen()), lat, lon);
   std::string text;
   if (std::isnan(height))
     text = "Out of range.";

@@ -173,6 +173,12 @@ void StopCatchingInterrupts();
 // True when an interrupt came since StartCatchingInterrupts.
 bool InterruptRequested();
 
+// A write beyond the process's file size limit (RLIMIT_FSIZE) fails
+// (EFBIG) instead of ending the program with SIGXFSZ, so that the writer's
+// failure path reports it and removes its temporary file. Called once at
+// the start of each program; Windows has no such limit.
+void LetFileSizeLimitFailWrites();
+
 // While one lives, an interrupt (SIGINT or SIGTERM; on Windows the
 // console's Ctrl-C and Ctrl-Break) first removes the file last given to Arm
 // (if it is armed) and then ends the program as it would have without it;

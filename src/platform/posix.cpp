@@ -256,6 +256,8 @@ void StopCatchingInterrupts() {
 
 bool InterruptRequested() { return interrupted != 0; }
 
+void LetFileSizeLimitFailWrites() { std::signal(SIGXFSZ, SIG_IGN); }
+
 TempFileRemoval::TempFileRemoval() {
   PendingTempFile& pending = ThePendingTempFile();
   pending.armed = 0;

@@ -336,6 +336,8 @@ void StopCatchingInterrupts() { ::SetConsoleCtrlHandler(OnConsoleControl, FALSE)
 
 bool InterruptRequested() { return interrupted; }
 
+void LetFileSizeLimitFailWrites() {}
+
 TempFileRemoval::TempFileRemoval() {
   Disarm();
   ::SetConsoleCtrlHandler(RemoveTempFileAndEnd, TRUE);

@@ -5,6 +5,7 @@
 #endif
 
 #include <algorithm>
+#include <cerrno>
 #include <filesystem>
 #include <string>
 #include <vector>
@@ -14,6 +15,7 @@
 #include "conversion/conversion_state.hpp"
 #include "csv_test_files.hpp"
 #include "flags/program_flags.hpp"
+#include "platform/platform.hpp"
 #include "support/file_size_limit.hpp"
 #include "support/posix_only.hpp"
 
@@ -139,12 +141,14 @@ TEST_F(CsvConversionTest, ReportsTheSummary) {
        {" CSV: track.csv", "    1 records", "    Geoid diff.  -0.2123m"},
        " track.csv  CSV file ...  Read:1rec.",
        false},
-      {"LAT,LON,HEIGHT\r\n35.5,139.5,100\r\n50,139.5,100\r\nN/A,1,1\r\n",
+      // A record without a position is counted apart, not as outside the
+      // model; one beyond a pole is outside.
+      {"LAT,LON,HEIGHT\r\n35.5,139.5,100\r\n50,139.5,100\r\nN/A,1,1\r\n,,1\r\n95,139.5,1\r\n",
        false,
-       3,
-       {" CSV: track.csv", "    3 records", "    Geoid diff.  -36.9123m",
-        "    Number of Geoid outside range = 2/3"},
-       " track.csv  CSV file ...  Read:3rec.",
+       5,
+       {" CSV: track.csv", "    5 records", "    Number of records with no position = 2",
+        "    Geoid diff.  -36.9123m", "    Number of Geoid outside range = 2/3"},
+       " track.csv  CSV file ...  Read:5rec.",
        true},
       {"LAT,LON,HEIGHT\r\n50,139.5,100\r\n",
        true,
@@ -268,14 +272,17 @@ TEST_F(CsvConversionTest, UnreadableLog) {
 
 TEST_F(CsvConversionTest, NeverOverwritesItsInput) {
   const std::string input = "LAT,LON,HEIGHT\r\n35.5,139.5,100\r\n";
+  const std::string isAFolder = platform::ErrorText(EISDIR);
   struct Case {
     std::string postfix;
     void (*prepare)(const fs::path& input, const fs::path& output);
     bool symbolicLink = false;
+    const std::string* reason = nullptr;  // the system's, when it gives one
   } cases[] = {
       {"_g", [](const fs::path& in, const fs::path& out) { fs::create_symlink(in, out); }, true},
       {"_g", [](const fs::path& in, const fs::path& out) { fs::create_hard_link(in, out); }},
-      {"_g", [](const fs::path&, const fs::path& out) { fs::create_directory(out); }},
+      {"_g", [](const fs::path&, const fs::path& out) { fs::create_directory(out); }, false,
+       &isAFolder},
   };
   const std::size_t descriptors = OpenDescriptors();
   for (const Case& c : cases) {
@@ -291,9 +298,10 @@ TEST_F(CsvConversionTest, NeverOverwritesItsInput) {
     c.prepare(path, outputPath);
     EXPECT_EQ(ConvertCsvFile(path), -1) << outputPath;
     EXPECT_EQ(ReadBytes(path), input) << outputPath;
+    const std::string text = "Can't create: " + outputPath + (c.reason ? ": " + *c.reason : "");
     EXPECT_EQ(window.statuses, Lines{" track.csv  CSV file ..."});
-    EXPECT_EQ(window.reportLines, (Lines{" CSV: track.csv", "  Can't create: " + outputPath}));
-    EXPECT_EQ(window.messages, Lines{"Can't create: " + outputPath});
+    EXPECT_EQ(window.reportLines, (Lines{" CSV: track.csv", "  " + text}));
+    EXPECT_EQ(window.messages, Lines{text});
     EXPECT_EQ(OpenDescriptors(), descriptors) << outputPath;
   }
 }
@@ -308,7 +316,7 @@ std::string FixedRecords(int count, const std::string& height = "100.000") {
 TEST_F(CsvConversionTest, WriteFailureStopsAndCloses) {
   ORTHELEV_NEEDS_FILE_SIZE_LIMIT();
   const std::string path = Write("big.csv", FixedRecords(20000));
-  const std::string outputPath = OutputOf(path);
+  const std::string outputPath = Write("big_g.csv", "an earlier output");
   const std::size_t descriptors = OpenDescriptors();
   std::int32_t result = 0;
   {
@@ -318,10 +326,13 @@ TEST_F(CsvConversionTest, WriteFailureStopsAndCloses) {
   }
 
   EXPECT_EQ(result, -1);
-  EXPECT_EQ(window.reportLines, (Lines{" CSV: big.csv", "  Can't create: " + outputPath}));
-  EXPECT_EQ(window.messages, Lines{"Can't create: " + outputPath});
+  const std::string text = "Can't create: " + outputPath + ": " + platform::ErrorText(EFBIG);
+  EXPECT_EQ(window.reportLines, (Lines{" CSV: big.csv", "  " + text}));
+  EXPECT_EQ(window.messages, Lines{text});
   EXPECT_EQ(OpenDescriptors(), descriptors);
   EXPECT_EQ(ReadBytes(path), FixedRecords(20000));
+  EXPECT_EQ(ReadBytes(outputPath), "an earlier output");
+  EXPECT_TRUE(testing::NoHiddenFiles(folder_.Path()));
 }
 
 TEST_F(CsvConversionTest, ShowsProgressEvery1024Records) {
@@ -348,8 +359,9 @@ TEST_F(CsvConversionTest, EscStopsAtTheNextProgressPoint) {
       if (++calls == c.abortAtCall) TheFlags().abortRequested = true;
     };
     EXPECT_EQ(Convert("a.csv", FixedRecords(3000)), c.records);
-    EXPECT_EQ(Output("a.csv"), FixedRecords(c.records, "63.0877")) << c.abortAtCall;
-    EXPECT_EQ(window.reportLines, Lines{" CSV: a.csv"}) << c.abortAtCall;
+    EXPECT_FALSE(OutputExists("a.csv")) << c.abortAtCall;
+    EXPECT_EQ(window.reportLines, (Lines{" CSV: a.csv", "  Stopped, no output written : a.csv"}))
+        << c.abortAtCall;
     EXPECT_EQ(window.statuses.size(), static_cast<std::size_t>(c.abortAtCall));
   }
 }

@@ -5,6 +5,7 @@
 
 #include "conversion/gpx_conversion.hpp"
 
+#include <cerrno>
 #include <cmath>
 #include <filesystem>
 #include <functional>
@@ -21,6 +22,7 @@
 #include "conversion/logger_profiles.hpp"
 #include "conversion/nmea_file.hpp"
 #include "flags/program_flags.hpp"
+#include "platform/platform.hpp"
 #include "support/file_size_limit.hpp"
 #include "support/nmea_text.hpp"
 #include "support/recording_window_services.hpp"
@@ -333,8 +335,7 @@ TEST_F(GpxConversionTest, RefusedFilesWriteNoOutput) {
     testing::WriteBytes(output, "an earlier output");
     EXPECT_EQ(ConvertGpxFile(dir.Write("refused.gpx", c.text)), -2);
     EXPECT_EQ(ReadBytes(output), "an earlier output") << "kept, not replaced";
-    for (const fs::directory_entry& entry : fs::directory_iterator(dir.Path()))
-      EXPECT_NE(entry.path().filename().string()[0], '.') << "a temporary file is left";
+    EXPECT_TRUE(testing::NoHiddenFiles(dir.Path())) << "a temporary file is left";
     EXPECT_EQ(window.reportLines, (std::vector<std::string>{
                                       " GPX: refused.gpx", c.report + std::string("refused.gpx")}));
     EXPECT_EQ(window.StatusText(), c.report + std::string("refused.gpx"));
@@ -345,6 +346,32 @@ TEST_F(GpxConversionTest, RefusedFilesWriteNoOutput) {
       "<geoidheight>30</geoidheight></trkpt></trk></gpx>";
   EXPECT_EQ(ConvertGpxFile(dir.Write("garmin.gpx", garmin)), 1);
   EXPECT_EQ(ReadBytes(OutputOf("garmin.gpx")), ExpectedConversion(garmin, RegionalN, 4).output);
+}
+
+// Before the root only markup and blanks may stand: the first other byte
+// tells that a file is no GPX, however large it is, and nothing is written.
+TEST_F(GpxConversionTest, KnowsAFileWithoutRootAtItsFirstText) {
+  const std::string zeros(std::size_t{1} << 20, '\0');  // a sparse file reads as zeros
+  const std::string declaration = "<?xml version=\"1.0\"?>\r\n<!-- a track -->\r\n";
+  const struct {
+    const char* what;
+    std::string start;
+    GpxScanEnd end;
+  } cases[] = {
+      {"zeros", zeros, GpxScanEnd::NoRoot},
+      {"text after the declaration", declaration + " track" + zeros, GpxScanEnd::NoRoot},
+      {"UTF-16 text", Utf16(declaration + "track", false) + zeros, GpxScanEnd::NoRoot},
+      {"blanks and markup, then the root", declaration + " \t\r\n<gpx>", GpxScanEnd::Running},
+  };
+  for (const auto& c : cases) {
+    SCOPED_TRACE(c.what);
+    ClosedFormCorrection correction;
+    GpxScanner scanner(correction);
+    EXPECT_EQ(scanner.Feed(c.start), c.end);
+    if (c.end == GpxScanEnd::NoRoot) {
+      EXPECT_EQ(correction.output.size(), 0u);
+    }
+  }
 }
 
 TEST_F(GpxConversionTest, AFailedWriteLeavesNoOutput) {
@@ -360,11 +387,12 @@ TEST_F(GpxConversionTest, AFailedWriteLeavesNoOutput) {
     result = ConvertGpxFile(path);
   }
   EXPECT_EQ(result, -1);
-  EXPECT_EQ(window.reportLines.back(), "  Can't create: " + OutputOf("full.gpx"));
-  EXPECT_EQ(window.messages, std::vector<std::string>{"Can't create: " + OutputOf("full.gpx")});
+  const std::string why =
+      "Can't create: " + OutputOf("full.gpx") + ": " + platform::ErrorText(EFBIG);
+  EXPECT_EQ(window.reportLines.back(), "  " + why);
+  EXPECT_EQ(window.messages, std::vector<std::string>{why});
   EXPECT_FALSE(fs::exists(OutputOf("full.gpx")));
-  for (const fs::directory_entry& entry : fs::directory_iterator(dir.Path()))
-    EXPECT_NE(entry.path().filename().string()[0], '.') << "a temporary file is left";
+  EXPECT_TRUE(testing::NoHiddenFiles(dir.Path())) << "a temporary file is left";
 }
 
 // gpsbabel_nmea+ms.gpx was written from gpsbabel_nmea+ms.txt: <ele> the GGA
@@ -429,6 +457,8 @@ TEST_F(GpxConversionTest, ShowsProgressEvery1024PointsAndStopsOnEsc) {
   EXPECT_EQ(progress, 2);
   EXPECT_TRUE(window.StatusText().ends_with("  Read:2100rec.")) << window.StatusText();
 
+  // Esc keeps the complete output of the run before, and leaves nothing else.
+  const std::string complete = ReadBytes(OutputOf("long.gpx"));
   window.reportLines.clear();
   window.SetStatusText("");
   window.onPendingEvents = [this] {
@@ -436,9 +466,10 @@ TEST_F(GpxConversionTest, ShowsProgressEvery1024PointsAndStopsOnEsc) {
       TheFlags().abortRequested = true;
   };
   EXPECT_EQ(ConvertGpxFile(path), 1024);
-  EXPECT_EQ(window.reportLines, std::vector<std::string>{" GPX: long.gpx"});
-  const std::string partial = ReadBytes(OutputOf("long.gpx"));
-  EXPECT_EQ(ExpectedConversion(partial, RegionalN, 4).records, 1024) << "points written";
+  EXPECT_EQ(window.reportLines, (std::vector<std::string>{
+                                    " GPX: long.gpx", "  Stopped, no output written : long.gpx"}));
+  EXPECT_TRUE(ReadBytes(OutputOf("long.gpx")) == complete);
+  EXPECT_TRUE(testing::NoHiddenFiles(dir.Path()));
 }
 
 }  // namespace

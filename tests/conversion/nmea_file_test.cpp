@@ -1,5 +1,6 @@
 #include "conversion/nmea_file.hpp"
 
+#include <cerrno>
 #include <filesystem>
 #include <string>
 #include <unistd.h>
@@ -12,6 +13,7 @@
 #include "conversion/nmea_line.hpp"
 #include "conversion/output_file.hpp"
 #include "flags/program_flags.hpp"
+#include "platform/platform.hpp"
 #include "support/file_size_limit.hpp"
 #include "support/nmea_text.hpp"
 #include "support/posix_only.hpp"
@@ -197,8 +199,8 @@ TEST_F(NmeaFileTest, RefusesFilesItCannotOpenOrCreate) {
          std::filesystem::create_directory(out);
          return in;
        },
-       {"  Can't create: " + out},
-       {"Can't create: " + out},
+       {"  Can't create: " + out + ": " + platform::ErrorText(EISDIR)},
+       {"Can't create: " + out + ": " + platform::ErrorText(EISDIR)},
        {}},
       {"output is the input through a link",
        [&] {
@@ -244,7 +246,8 @@ TEST_F(NmeaFileTest, ReportsAReadErrorAsCannotOpenAndClosesBoth) {
   EXPECT_THAT(window.reportLines, ElementsAre(" NMEA: mem.nmea", "  Can not open: mem.nmea"));
   EXPECT_EQ(window.StatusText(), "  Can not open: mem.nmea");
   EXPECT_TRUE(window.messages.empty());
-  EXPECT_TRUE(std::filesystem::exists(folder_.File("mem_g.nmea")));
+  EXPECT_FALSE(std::filesystem::exists(folder_.File("mem_g.nmea")));
+  EXPECT_TRUE(testing::NoHiddenFiles(folder_.Path()));
 }
 
 TEST_F(NmeaFileTest, ReportsAWriteErrorAsCannotCreateAndKeepsTheInput) {
@@ -252,18 +255,20 @@ TEST_F(NmeaFileTest, ReportsAWriteErrorAsCannotCreateAndKeepsTheInput) {
   std::string input;
   for (int i = 0; i < 5000; ++i) input += kGga + "\n";
   const std::string in = folder_.Write("big.nmea", input);
+  const std::string out = folder_.Write("big_g.nmea", "an earlier output");
   std::int32_t result;
   {
-    testing::FileSizeLimit limit(100000);
+    testing::FileSizeLimit limit(100000);  // the disk is full after 100000 bytes
     result = ConvertNmeaFile(in);
   }
   EXPECT_EQ(result, -1);
-  const std::string out = folder_.File("big_g.nmea");
-  EXPECT_THAT(window.reportLines, ElementsAre(" NMEA: big.nmea", "  Can't create: " + out));
-  EXPECT_THAT(window.messages, ElementsAre("Can't create: " + out));
+  // The system tells why; an earlier output and the input stay as they were.
+  const std::string text = "Can't create: " + out + ": " + platform::ErrorText(EFBIG);
+  EXPECT_THAT(window.reportLines, ElementsAre(" NMEA: big.nmea", "  " + text));
+  EXPECT_THAT(window.messages, ElementsAre(text));
   EXPECT_EQ(ReadBytes(in), input);
-  // Whole buffers that fitted were written before the failure.
-  EXPECT_LE(std::filesystem::file_size(out), 100000u);
+  EXPECT_EQ(ReadBytes(out), "an earlier output");
+  EXPECT_TRUE(testing::NoHiddenFiles(folder_.Path()));
 }
 
 TEST_F(NmeaFileTest, StopsAtAProgressPointOnceEscIsPressed) {
@@ -273,9 +278,12 @@ TEST_F(NmeaFileTest, StopsAtAProgressPointOnceEscIsPressed) {
   const struct {
     int pressAtProgress;  // the n-th progress text, counting from 1
     int records;
-    int linesWritten;
-  } cases[] = {{1, 0, 1}, {2, 1024, 1025}, {3, 2048, 2049}, {5, 4096, 4097}};
+    bool earlierOutput;
+  } cases[] = {{1, 0, false}, {2, 1024, true}, {3, 2048, false}, {5, 4096, true}};
   for (const auto& c : cases) {
+    const std::string out = folder_.File("long_g.nmea");
+    std::filesystem::remove(out);
+    if (c.earlierOutput) folder_.Write("long_g.nmea", "an earlier output");
     TheFlags().abortRequested = false;
     window.reportLines.clear();
     window.SetStatusText("");
@@ -286,11 +294,15 @@ TEST_F(NmeaFileTest, StopsAtAProgressPointOnceEscIsPressed) {
         TheFlags().abortRequested = true;
     };
     EXPECT_EQ(ConvertNmeaFile(in), c.records);
-    EXPECT_THAT(window.reportLines, ElementsAre(" NMEA: long.nmea"));
+    EXPECT_THAT(window.reportLines,
+                ElementsAre(" NMEA: long.nmea", "  Stopped, no output written : long.nmea"));
     EXPECT_EQ(window.StatusText().find("Read:"), std::string::npos);
-    std::string expected = "header\r\n";
-    for (int i = 1; i < c.linesWritten; ++i) expected += kGgaOut + "\r\n";
-    EXPECT_TRUE(ReadBytes(folder_.File("long_g.nmea")) == expected) << c.pressAtProgress;
+    // No output is written, and an earlier one stays as it was.
+    EXPECT_EQ(std::filesystem::exists(out), c.earlierOutput) << c.pressAtProgress;
+    if (c.earlierOutput) {
+      EXPECT_EQ(ReadBytes(out), "an earlier output");
+    }
+    EXPECT_TRUE(testing::NoHiddenFiles(folder_.Path()));
   }
 }
 

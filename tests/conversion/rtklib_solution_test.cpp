@@ -279,6 +279,7 @@ TEST_F(RtklibSolutionTest, RefusesSolutionsWithoutEllipsoidalHeightsOrWithoutLat
   const std::string& reference = corpus_.header[20];
   const std::string& names = corpus_.header[21];
   const std::string qualities = ",Q=1:fix,2:float,3:sbas,4:dgps,5:single,6:ppp,ns=# of satellites)";
+  const std::string commaNames = "%  GPST,latitude(deg),longitude(deg),height(m),Q,ns";
   const struct {
     const char* what;
     std::string reference, names, text;
@@ -292,6 +293,11 @@ TEST_F(RtklibSolutionTest, RefusesSolutionsWithoutEllipsoidalHeightsOrWithoutLat
        "%  GPST                      x-ecef(m)      y-ecef(m)      z-ecef(m)   Q  ns",
        "  Unknown CSV log file : "},
       {"Tokyo datum", Replaced(reference, "WGS84", "Tokyo"), names, "  Unknown CSV log file : "},
+      // The comma-separated form reads the same header line the same way.
+      {"geodetic heights, commas", Replaced(reference, "ellipsoidal", "geodetic"), commaNames,
+       "  MSL input without Geoid : "},
+      {"Tokyo datum, commas", Replaced(reference, "WGS84", "Tokyo"), commaNames,
+       "  Unknown CSV log file : "},
       {"no column-name line", reference, "%", "  Unknown CSV log file : "},
   };
   for (const auto& c : cases) {

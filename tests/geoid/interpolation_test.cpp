@@ -160,7 +160,7 @@ TEST_F(Egm25Interpolation, MissingWindowNodeFallsBackToBilinear) {
   EXPECT_TRUE(std::isnan(InterpolateGeoid(6, kLat, kLon)));
 }
 
-TEST_F(Egm25Interpolation, PolesSeamsAndClamping) {
+TEST_F(Egm25Interpolation, PolesSeamsAndBeyondThePoles) {
   struct Case {
     const char* what;
     int n;
@@ -171,9 +171,12 @@ TEST_F(Egm25Interpolation, PolesSeamsAndClamping) {
   const Case cases[] = {
       // 90 - 89.9 is not more than 4 * dgla: bilinear at row 2.4.
       {"near the north pole", 6, 89.9, 0.1, ReferenceBilinear(2.4, 2.4)},
-      {"above 90 is 90", 6, 95, 0.1, Surface(0, 2) * 0.6 + Surface(0, 3) * 0.4},
-      {"just below -90 is -90", 6, -90.00002, 0.1, Surface(4320, 2) * 0.6 + Surface(4320, 3) * 0.4},
-      {"-90.000005 needs row 4321", 6, -90.000005, 0.1, nan},
+      {"the north pole", 6, 90, 0.1, Surface(0, 2) * 0.6 + Surface(0, 3) * 0.4},
+      {"the south pole", 6, -90, 0.1, Surface(4320, 2) * 0.6 + Surface(4320, 3) * 0.4},
+      // Beyond a pole is no place, not the pole.
+      {"above 90", 6, 95, 0.1, nan},
+      {"just below -90", 6, -90.00002, 0.1, nan},
+      {"-90.000005", 6, -90.000005, 0.1, nan},
       {"negative longitude folds", 0, 89.9, -0.5, ReferenceBilinear(2.4, 8628)},
       {"longitude 360 reads column 0", 0, 89.95, 360,
        Surface(1, 0) * (1 - 0.2) + Surface(2, 0) * 0.2},

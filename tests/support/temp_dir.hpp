@@ -75,6 +75,14 @@ inline void LinkOrCopy(const std::filesystem::path& target, const std::filesyste
 #endif
 }
 
+// True when no file of the folder is hidden ("." first), as the temporary
+// files of outputs not yet complete are.
+inline bool NoHiddenFiles(const std::filesystem::path& folder) {
+  for (const std::filesystem::directory_entry& entry : std::filesystem::directory_iterator(folder))
+    if (entry.path().filename().string()[0] == '.') return false;
+  return true;
+}
+
 inline std::string ReadBytes(const std::string& path) {
   std::ifstream in(platform::PathOf(path), std::ios::binary);
   return std::string(std::istreambuf_iterator<char>(in), {});
