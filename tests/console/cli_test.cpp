@@ -247,7 +247,48 @@ TEST_F(CliProcess, InterruptActsLikeEsc) {
   const std::string out = ReadBytes(logs.File("stdout"));
   EXPECT_GE(out.size(), 25u);
   EXPECT_EQ(out.substr(out.size() - 25), " *** Aborted by user ***\n") << out;
+  // The stopped file leaves no output, not even a temporary one.
+  EXPECT_NE(out.find("  Stopped, no output written : long.nmea\n"), std::string::npos) << out;
+  EXPECT_FALSE(fs::exists(logs.File("long_g.nmea")));
+  EXPECT_TRUE(testing::NoHiddenFiles(logs.Path()));
   EXPECT_FALSE(fs::exists(logs.File("next_g.nmea")));
+#endif
+}
+
+// Under a file-size limit (ulimit -f) a write fails like one on a full disk:
+// the program reports it and removes its temporary file, instead of being
+// ended by SIGXFSZ with the temporary file left.
+TEST_F(CliProcess, AFileSizeLimitFailsTheWriteAndLeavesNoTemporaryFile) {
+  ORTHELEV_POSIX_ONLY("the shell's ulimit -f");
+#ifndef _WIN32
+  TempDir written;
+  std::string gpx = "<gpx><trk><trkseg>\n";
+  for (int i = 0; i < 3000; ++i) gpx += "<trkpt lat=\"35.6\" lon=\"139.7\"><ele>1</ele></trkpt>\n";
+  WriteBytes(written.File("big.gpx"), gpx + "</trkseg></trk></gpx>\n");
+  std::string grid = "30 130 0.1 0.1 100 100 1 test grid\n";  // 40 KB as a custom geoid
+  for (int node = 0; node < 100 * 100; ++node) grid += node % 100 == 99 ? "40\n" : "40 ";
+  WriteBytes(logs.File("big.asc"), grid);
+  struct Case {
+    const char* what;
+    std::vector<std::string> arguments;
+    const char* output;
+  } cases[] = {
+      {"GPX conversion", With({"convert", written.File("big.gpx")}), "big_g.gpx"},
+      {"grid import", {"import-grid", logs.File("big.asc"), written.File("big.cdat")}, "big.cdat"},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.what);
+#ifndef ORTHELEV_WITH_IMPORT
+    if (c.arguments[0] == "import-grid") continue;
+#endif
+    std::string command = "ulimit -f 16; exec " + testing::ShellQuoted(ORTHELEV_CLI_PATH);
+    for (const std::string& a : c.arguments) command += " " + testing::ShellQuoted(a);
+    command += " > " + testing::ShellQuoted(logs.File("stdout")) + " 2>&1";
+    const int raw = std::system(("bash -c " + testing::ShellQuoted(command)).c_str());
+    EXPECT_TRUE(WIFEXITED(raw) && WEXITSTATUS(raw) == 1) << raw << ReadBytes(logs.File("stdout"));
+    EXPECT_FALSE(fs::exists(written.File(c.output)));
+    EXPECT_TRUE(testing::NoHiddenFiles(written.Path()));
+  }
 #endif
 }
 
