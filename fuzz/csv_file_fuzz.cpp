@@ -74,6 +74,7 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
   const std::string& outputPath = run.outputPath;
   const std::int32_t records = ConvertCsvFile(path);
   FUZZ_CHECK(fuzz::Scratch::Read(path) == input, "the input stays as it was");
+  FUZZ_CHECK(fuzz::Scratch::Get().NoTemporaryFile(), "no temporary file is left");
   if (records < 0) {
     FUZZ_CHECK(!fuzz::Scratch::Exists(outputPath), "a refused log leaves no output");
     return 0;

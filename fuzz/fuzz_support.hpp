@@ -82,6 +82,13 @@ class Scratch {
     std::ifstream in(path, std::ios::binary);
     return std::string(std::istreambuf_iterator<char>(in), {});
   }
+  // True when no file of the folder is hidden, as an output's temporary file is.
+  bool NoTemporaryFile() const {
+    std::error_code ignored;
+    for (const auto& entry : std::filesystem::directory_iterator(folder_, ignored))
+      if (entry.path().filename().string()[0] == '.') return false;
+    return true;
+  }
   static bool Exists(const std::string& path) {
     std::error_code ignored;
     return std::filesystem::exists(path, ignored);

@@ -54,6 +54,7 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
   const std::string& outputPath = run.outputPath;
   const std::int32_t points = ConvertGpxFile(path);
   FUZZ_CHECK(fuzz::Scratch::Read(path) == input, "the input stays as it was");
+  FUZZ_CHECK(fuzz::Scratch::Get().NoTemporaryFile(), "no temporary file is left");
   if (points == -2) {
     FUZZ_CHECK(!fuzz::Scratch::Exists(outputPath), "a refused file leaves no output");
     return 0;

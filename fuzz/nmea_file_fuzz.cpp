@@ -1,8 +1,11 @@
 // The NMEA conversion of a whole log: the output holds every line the
 // reader delivers, each followed by CR LF; a line is either copied byte for
 // byte or is a recognised GGA/GNS sentence of which only the altitude, the
-// geoid separation and the checksum changed, the new checksum being right.
+// geoid separation and the checksum changed, the new checksum being right,
+// and whose position lies on Earth (a latitude beyond a pole is outside).
+// Nothing is left but the output: no temporary file.
 
+#include <cmath>
 #include <vector>
 
 #include "conversion/nmea_file.hpp"
@@ -42,8 +45,12 @@ void CheckRewritten(const std::string& line, std::string_view out) {
 }
 
 void CheckSentence(std::string_view in, std::string_view out) {
-  const SentenceKind kind = LookUpSentence(SplitSentenceFields(in)[1]);
+  const SentenceFields fields = SplitSentenceFields(in);
+  const SentenceKind kind = LookUpSentence(fields[1]);
   FUZZ_CHECK(kind != SentenceKind::None, "only GGA and GNS sentences change");
+  const double latitude =
+      (kind == SentenceKind::Gga ? ParseGgaFields(fields) : ParseGnsFields(fields)).latitude;
+  FUZZ_CHECK(std::fabs(latitude) <= 90, "a position beyond a pole is left as it was");
   FUZZ_CHECK(!HasWrongChecksum(out) && out.find('*') != std::string_view::npos,
              "a rewritten sentence carries its right checksum");
   FUZZ_CHECK(out.size() == out.find('*') + 3, "the checksum ends the sentence");
@@ -71,6 +78,7 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
   std::vector<std::size_t> packetStarts;
   const std::vector<std::string> lines = fuzz::ReadLogLines(path, &packetStarts);
   const int rewritten = fuzz::CheckOutputLines(output, lines, CheckRewritten, &packetStarts);
+  FUZZ_CHECK(fuzz::Scratch::Get().NoTemporaryFile(), "no temporary file is left");
   FUZZ_CHECK(rewritten <= records, "only recognised sentences are rewritten");
   return 0;
 }
