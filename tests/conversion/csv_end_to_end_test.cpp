@@ -128,13 +128,13 @@ TEST_P(CsvEndToEndTest, EveryLineMatchesTheModel) {
   const std::vector<std::string> lines = SplitLines(ReadBytes(OutputOf(path)));
   ASSERT_EQ(lines.size(), records.size() + 1);
   EXPECT_EQ(lines[0], kHeader);
-  int inside = 0, outside = 0;
+  int inside = 0, outside = 0, noPosition = 0;
   double diffSum = 0;
   for (std::size_t k = 0; k < records.size(); ++k) {
     const GeneratedRecord& r = records[k];
     const std::string& line = lines[k + 1];
     if (r.kind != Kind::Inside) {
-      ++outside;
+      ++(r.kind == Kind::Outside ? outside : noPosition);
       ASSERT_EQ(line, Join(r.items)) << "record " << k + 1;
       continue;
     }
@@ -156,19 +156,21 @@ TEST_P(CsvEndToEndTest, EveryLineMatchesTheModel) {
     ASSERT_EQ(items, r.items) << line;
   }
 
-  ASSERT_EQ(window.reportLines.size(), 4u);
+  ASSERT_EQ(window.reportLines.size(), 5u);
   EXPECT_EQ(window.reportLines[0], " CSV: generated.csv");
   EXPECT_EQ(window.reportLines[1], "    120000 records");
+  EXPECT_EQ(window.reportLines[2],
+            "    Number of records with no position = " + FormatInt(noPosition));
   double meanDiff = 0;
   const std::string diffPrefix = "    Geoid diff.  ";
-  ASSERT_EQ(window.reportLines[2].substr(0, diffPrefix.size()), diffPrefix);
+  ASSERT_EQ(window.reportLines[3].substr(0, diffPrefix.size()), diffPrefix);
   ASSERT_TRUE(
-      ParseReal(TrimControlAndBlanks(window.reportLines[2].substr(
-                    diffPrefix.size(), window.reportLines[2].size() - diffPrefix.size() - 1)),
+      ParseReal(TrimControlAndBlanks(window.reportLines[3].substr(
+                    diffPrefix.size(), window.reportLines[3].size() - diffPrefix.size() - 1)),
                 meanDiff));
   EXPECT_NEAR(meanDiff, diffSum / inside, 0.0001);
-  EXPECT_EQ(window.reportLines[3], "    Number of Geoid outside range = " + FormatInt(outside) +
-                                       "/" + FormatInt(kRecords));
+  EXPECT_EQ(window.reportLines[4], "    Number of Geoid outside range = " + FormatInt(outside) +
+                                       "/" + FormatInt(outside + inside));
   EXPECT_EQ(window.pendingEventCalls, 2 + kRecords / 1024);
 }
 
