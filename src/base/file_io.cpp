@@ -113,9 +113,10 @@ bool AtomicFile::Write(std::string_view bytes) {
   return false;
 }
 
-bool AtomicFile::Commit() {
+bool AtomicFile::Commit(Durability durability) {
   if (fd_ < 0) return false;
-  if (!Failed() && !platform::FlushToDisk(fd_)) Fail("Cannot write");
+  if (!Failed() && durability == Durability::FlushedToDisk && !platform::FlushToDisk(fd_))
+    Fail("Cannot write");
   if (!platform::CloseFile(fd_)) Fail("Cannot write");
   fd_ = -1;
   if (!Failed() && !platform::RenameReplacing(temp_, target_)) Fail("Cannot replace");

@@ -56,10 +56,14 @@ class AtomicFile {
   const std::string& TempPath() const { return temp_; }
   // Appends the bytes; false once any write has failed.
   [[nodiscard]] bool Write(std::string_view bytes);
-  // Flushes the file to the disk, closes it and renames it over the target;
-  // false, with the reason, when any step (or an earlier write) failed: the
-  // temporary file is then removed.
-  [[nodiscard]] bool Commit();
+  // Whether Commit waits until the bytes are on the disk: a file that can
+  // be made again may leave that to the system and save the wait.
+  enum class Durability { FlushedToDisk, LeftToTheSystem };
+
+  // Flushes the file to the disk (unless told not to), closes it and renames
+  // it over the target; false, with the reason, when any step (or an earlier
+  // write) failed: the temporary file is then removed.
+  [[nodiscard]] bool Commit(Durability durability = Durability::FlushedToDisk);
   // Closes and removes the temporary file; the target is not touched.
   void Abandon();
 

@@ -66,7 +66,9 @@ bool OutputFile::Commit() {
   if (!open_) return false;
   open_ = false;
   const bool flushed = Flush();
-  if (flushed && file_.Commit()) return true;
+  // A corrected copy can be made again from its log: it is not worth a wait
+  // for the disk, which would cost a large log a good share of its time.
+  if (flushed && file_.Commit(AtomicFile::Durability::LeftToTheSystem)) return true;
   file_.Abandon();
   return false;
 }
