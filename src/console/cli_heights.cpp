@@ -88,7 +88,30 @@ bool SplitAtBlanks(std::string_view line, std::string_view (&fields)[kMaxFields]
   return !joinNext;
 }
 
-enum class Ending { Newline, EndOfInput, Continues };
+// How a piece of input ends: at a line end (LF, CR or CR LF, written back as
+// it was), at the end of the input, or inside an overlong line.
+enum class Ending { Lf, Cr, CrLf, EndOfInput, Continues };
+
+std::string_view LineEndText(Ending ending) {
+  switch (ending) {
+    case Ending::Lf:
+      return "\n";
+    case Ending::Cr:
+      return "\r";
+    case Ending::CrLf:
+      return "\r\n";
+    default:
+      return {};
+  }
+}
+
+// The first CR or LF of the `count` bytes at `bytes`; nullptr when none.
+const char* FirstLineEnd(const char* bytes, size_t count) {
+  const char* lf = static_cast<const char*>(std::memchr(bytes, '\n', count));
+  const char* cr = static_cast<const char*>(
+      std::memchr(bytes, '\r', lf != nullptr ? static_cast<size_t>(lf - bytes) : count));
+  return cr != nullptr ? cr : lf;
+}
 
 // Reads at most `most` bytes into `to`: the count, 0 at the end, -1 on failure.
 using ReadFunction = std::int64_t (*)(void* source, char* to, size_t most);
@@ -120,22 +143,27 @@ class LineSource {
   LineSource(ReadFunction read, void* source)
       : read_(read), source_(source), buffer_(kBlockBytes + kMaxLineBytes) {}
 
-  // The next piece of input up to its "\n" (without it): a whole line, or
-  // the next part of a line longer than kMaxLineBytes (Continues until its
-  // last part). False after the end of the input or a read error.
+  // The next piece of input up to its line end (without it): a whole line,
+  // or the next part of a line longer than kMaxLineBytes (Continues until
+  // its last part). False after the end of the input or a read error.
   bool Next(std::string_view& piece, Ending& ending) {
     for (;;) {
       const char* start = buffer_.data() + begin_;
       const size_t available = end_ - begin_;
-      const void* newline = std::memchr(start, '\n', available);
-      if (newline != nullptr) {
-        const size_t length = static_cast<size_t>(static_cast<const char*>(newline) - start);
+      const char* lineEnd = FirstLineEnd(start, available);
+      const size_t length = lineEnd != nullptr ? static_cast<size_t>(lineEnd - start) : 0;
+      // A CR as the last byte read: whether LF follows is not known yet
+      // (unless nothing more can be read into the buffer).
+      const bool crLast = lineEnd != nullptr && *lineEnd == '\r' && length + 1 == available;
+      if (lineEnd != nullptr && (!crLast || eof_ || available == buffer_.size())) {
         piece = std::string_view(start, length);
-        ending = Ending::Newline;
-        begin_ += length + 1;
+        ending = *lineEnd == '\n'                               ? Ending::Lf
+                 : length + 1 < available && lineEnd[1] == '\n' ? Ending::CrLf
+                                                                : Ending::Cr;
+        begin_ += length + LineEndText(ending).size();
         return true;
       }
-      if (available >= kMaxLineBytes || (eof_ && available > 0)) {
+      if (lineEnd == nullptr && (available >= kMaxLineBytes || (eof_ && available > 0))) {
         piece = std::string_view(start, available);
         ending = eof_ ? Ending::EndOfInput : Ending::Continues;
         begin_ = end_;
@@ -185,7 +213,7 @@ class HeightsRun {
   // Copies or answers every line of `input`; false when the output failed.
   bool Run(LineSource& input) {
     std::string_view piece;
-    Ending ending = Ending::Newline;
+    Ending ending = Ending::Lf;
     bool insideLongLine = false;
     while (input.Next(piece, ending)) {
       if (insideLongLine) {
@@ -200,7 +228,7 @@ class HeightsRun {
         }
       }
       insideLongLine = ending == Ending::Continues;
-      if (ending == Ending::Newline) output_ += '\n';
+      output_ += LineEndText(ending);
       if (!Emit()) return false;
     }
     return Flush();
@@ -210,9 +238,7 @@ class HeightsRun {
 
  private:
   void AnswerLine(std::string_view line) {
-    const bool crlf = !line.empty() && line.back() == '\r';
-    const std::string_view text = crlf ? line.substr(0, line.size() - 1) : line;
-    const std::string_view trimmed = TrimControlAndBlanks(text);
+    const std::string_view trimmed = TrimControlAndBlanks(line);
     PointLine point;
     if (trimmed.empty() || trimmed.front() == '#') {
       output_.append(line);
@@ -226,10 +252,9 @@ class HeightsRun {
     const double n = InterpolateGeoid(windowSize_, point.latitude, point.longitude);
     if (std::isnan(n)) clean_ = false;
     output_.append(
-        text.substr(0, static_cast<size_t>(trimmed.data() + trimmed.size() - text.data())));
+        line.substr(0, static_cast<size_t>(trimmed.data() + trimmed.size() - line.data())));
     AppendHeight(point.separator, n);
     if (point.hasHeight) AppendHeight(point.separator, point.height - n);
-    if (crlf) output_ += '\r';
   }
 
   void AppendHeight(std::string_view separator, double metres) {

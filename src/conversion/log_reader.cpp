@@ -5,6 +5,7 @@
 #include <cstring>
 
 #include "base/number_format.hpp"
+#include "conversion/packet_frames.hpp"
 #include "platform/platform.hpp"
 
 namespace orthelev {
@@ -15,13 +16,13 @@ namespace {
 // bytes at a time; it is read in larger pieces, and in 2048-byte blocks after
 // a failed read, so that a read error ends the data where it always did.
 constexpr int kBlockBytes = 2048;
-constexpr int kBufferBytes = 64 * 1024;
-constexpr std::int32_t kMaxPacketBytes = 2048;
+constexpr int kReadBytes = 64 * 1024;
+// Room for a read and, after the bytes not yet taken, a whole UBX packet
+// looked at before it is taken.
+constexpr int kBufferBytes = kReadBytes + kMaxUbxPacketBytes;
 
 constexpr unsigned char kLf = 0x0A;
 constexpr unsigned char kCr = 0x0D;
-
-enum class PacketState { Text, Sirf, Ubx, Mtk };
 
 // The one reader both converters share.
 struct LogReader {
@@ -30,10 +31,9 @@ struct LogReader {
   int fill = 0;
   int position = 0;         // 0-based index of the next byte to take
   bool blockReads = false;  // after a failed read: 2048 bytes at a time
+  bool dataEnded = false;   // a read found the end of the data
   unsigned char previous = 0;
-  PacketState state = PacketState::Text;
-  std::int32_t packetCount = 0;                 // bytes of the packet so far, sync bytes included
-  std::int32_t packetLength = 0;                // 0 until the length field has been read
+  bool lineContinues = false;                   // the line delivered was cut at kMaxLogLineBytes
   std::size_t packetStart = std::string::npos;  // in the line being read; npos: no packet
   bool eof = false;
   bool readFailed = false;
@@ -48,10 +48,9 @@ struct LogReader {
     fill = 0;
     position = 0;
     blockReads = false;
+    dataEnded = false;
     previous = 0;
-    state = PacketState::Text;
-    packetCount = 0;
-    packetLength = 0;
+    lineContinues = false;
     packetStart = std::string::npos;
     eof = true;
     readFailed = false;
@@ -67,13 +66,21 @@ LogReader& TheLogReader() {
   return reader;
 }
 
-// Reads the next piece of the log; false at the end of the data or on a
-// read error. A failed large read is tried again in 2048-byte blocks.
-bool ReadBlock(LogReader& r) {
-  if (r.readFailed || r.fd < 0) return false;
+// Reads the next piece of the log behind the bytes not yet taken (moved to
+// the buffer's start); false at the end of the data or on a read error. A
+// failed large read is tried again in 2048-byte blocks.
+bool ReadMore(LogReader& r) {
+  if (r.readFailed || r.dataEnded || r.fd < 0) return false;
+  if (r.position > 0) {
+    std::memmove(r.buffer, r.buffer + r.position, static_cast<size_t>(r.fill - r.position));
+    r.fill -= r.position;
+    r.position = 0;
+  }
   std::int64_t got;
   for (;;) {
-    got = platform::ReadSome(r.fd, r.buffer, r.blockReads ? kBlockBytes : kBufferBytes);
+    got = platform::ReadSome(r.fd, r.buffer + r.fill,
+                             static_cast<size_t>(std::min(r.blockReads ? kBlockBytes : kReadBytes,
+                                                          kBufferBytes - r.fill)));
     if (got >= 0) break;
     if (r.blockReads) {
       r.readFailed = true;
@@ -81,23 +88,30 @@ bool ReadBlock(LogReader& r) {
     }
     r.blockReads = true;
   }
-  r.fill = static_cast<int>(got);
-  r.position = 0;
+  r.fill += static_cast<int>(got);
   r.bytesRead += got;
+  r.dataEnded = got == 0;
   return got > 0;
 }
 
-// Bytes that end a line or may start a sync pair: only they decide
-// anything in text.
+// At least `need` bytes from the next one to take in the buffer, unless the
+// data ends first: the bytes there.
+int BytesAhead(LogReader& r, int need) {
+  while (r.fill - r.position < need && ReadMore(r)) {
+  }
+  return r.fill - r.position;
+}
+
+// Bytes that end a line or may start a packet: only they decide anything
+// in text.
 constexpr std::array<bool, 256> DecidingTextBytes() {
   std::array<bool, 256> deciding{};
-  for (unsigned char b : {kLf, kCr, std::uint8_t{0x04}, std::uint8_t{0xB5}, std::uint8_t{0xA0}})
+  for (unsigned char b : {kLf, kCr, std::uint8_t{0x04}, std::uint8_t{0xB5}, std::uint8_t{0xA0},
+                          std::uint8_t{0xD3}, std::uint8_t{0xBA}})
     deciding[b] = true;
   return deciding;
 }
 constexpr std::array<bool, 256> kDecidingTextBytes = DecidingTextBytes();
-
-bool StartsSyncPair(unsigned char b) { return kDecidingTextBytes[b] && b != kLf && b != kCr; }
 
 // How many of the `count` bytes at `bytes` come before the first deciding
 // one. Printable ASCII (0x20 to 0x7F) never decides: eight such bytes are
@@ -122,51 +136,33 @@ int PlainTextRun(const unsigned char* bytes, int count) {
   return count;
 }
 
-// The sync pair, its two bytes the last of `line`, opens a packet.
-void EnterPacket(LogReader& r, PacketState state, const std::string& line) {
-  r.state = state;
-  r.packetCount = 2;
-  r.packetLength = 0;
-  r.packetStart = line.size() - 2;
-}
-
-// One text byte; true when it ends the line.
-bool TakeTextByte(LogReader& r, unsigned char b, std::string& line) {
-  if (b == kLf) return r.previous != kCr && !line.empty();
-  if (b == kCr) return r.previous != kLf && !line.empty();
+// One text byte; true when it ends the line (an empty line ends only the
+// last piece of a cut line).
+bool TakeTextByte(LogReader& r, unsigned char b, std::string& line, bool lastPiece) {
+  if (b == kLf) return r.previous != kCr && (!line.empty() || lastPiece);
+  if (b == kCr) return r.previous != kLf && (!line.empty() || lastPiece);
   line.push_back(static_cast<char>(b));
-  if (b == 0x24 && r.previous == 0x04) EnterPacket(r, PacketState::Mtk, line);
-  if (b == 0x62 && r.previous == 0xB5) EnterPacket(r, PacketState::Ubx, line);
-  if (b == 0xA2 && r.previous == 0xA0) EnterPacket(r, PacketState::Sirf, line);
   return false;
 }
 
-bool LengthFramedPacketEnds(const LogReader& r) {
-  return (r.packetLength > 0 && r.packetCount >= r.packetLength) ||
-         r.packetCount >= kMaxPacketBytes;
+// The length of the packet the next byte to take opens, its frame checked
+// (the whole of it in the file); 0 when it opens none.
+int CheckedPacketLength(LogReader& r) {
+  if (!MayStartPacket(r.buffer[r.position])) return 0;
+  const int length = PacketFrameLength(r.buffer + r.position, BytesAhead(r, kPacketHeaderBytes));
+  if (length <= 0 || BytesAhead(r, length) < length) return 0;
+  return PacketFrameChecks(r.buffer + r.position, length) ? length : 0;
 }
 
-// One packet byte; true when it ends the packet.
-bool TakePacketByte(LogReader& r, unsigned char b, std::string& line) {
-  line.push_back(static_cast<char>(b));
-  switch (r.state) {
-    case PacketState::Sirf:
-      return (b == 0xB3 && r.previous == 0xB0) || r.packetCount >= kMaxPacketBytes;
-    case PacketState::Ubx:
-      if (r.packetCount == 6) r.packetLength = r.previous + 256 * b + 8;
-      return LengthFramedPacketEnds(r);
-    case PacketState::Mtk:
-      if (r.packetCount == 4) r.packetLength = r.previous + 256 * b;
-      if (!LengthFramedPacketEnds(r)) return false;
-      // The packet's closing CR LF is not part of it; other last bytes are.
-      if (line.size() >= 2 && static_cast<unsigned char>(line[line.size() - 2]) == kCr &&
-          static_cast<unsigned char>(line.back()) == kLf)
-        line.resize(line.size() - 2);
-      return true;
-    case PacketState::Text:
-      break;
-  }
-  return false;
+// Takes the checked packet of `length` bytes as the end of `line`.
+void TakePacket(LogReader& r, int length, std::string& line) {
+  const unsigned char* packet = r.buffer + r.position;
+  r.packetStart = line.size();
+  line.append(reinterpret_cast<const char*>(packet),
+              static_cast<size_t>(PacketLineBytes(packet, length)));
+  r.position += length;
+  r.bytesTaken += length;
+  r.previous = 0;  // a packet's last byte starts no line end
 }
 
 }  // namespace
@@ -193,40 +189,41 @@ void ReadLogLine(std::string& line) {
   LogReader& r = TheLogReader();
   line.clear();
   r.packetStart = std::string::npos;
+  const bool lastPiece = r.lineContinues;  // of a cut line: ends even when empty
+  r.lineContinues = false;
   for (;;) {
-    if (r.position >= r.fill && !ReadBlock(r)) {
+    if (line.size() >= kMaxLogLineBytes) {
+      r.lineContinues = true;
+      return;
+    }
+    if (r.position >= r.fill && !ReadMore(r)) {
       r.eof = true;
       return;
     }
-    // A run of bytes that decide nothing is taken at once; the state machine
-    // below takes every deciding byte and the byte after a sync pair's first.
-    if (r.state == PacketState::Text && !StartsSyncPair(r.previous)) {
-      const unsigned char* run = r.buffer + r.position;
-      const int length = PlainTextRun(run, r.fill - r.position);
-      if (length > 0) {
-        line.append(reinterpret_cast<const char*>(run), static_cast<size_t>(length));
-        r.previous = run[length - 1];
-        r.position += length;
-        r.bytesTaken += length;
-        continue;
-      }
+    // A run of bytes that decide nothing is taken at once.
+    const unsigned char* run = r.buffer + r.position;
+    const int length = std::min(PlainTextRun(run, r.fill - r.position),
+                                static_cast<int>(kMaxLogLineBytes - line.size()));
+    if (length > 0) {
+      line.append(reinterpret_cast<const char*>(run), static_cast<size_t>(length));
+      r.previous = run[length - 1];
+      r.position += length;
+      r.bytesTaken += length;
+      continue;
+    }
+    if (const int packet = CheckedPacketLength(r); packet > 0) {
+      TakePacket(r, packet, line);
+      return;
     }
     const unsigned char b = r.buffer[r.position++];
     ++r.bytesTaken;
-    if (r.packetCount > 0) ++r.packetCount;
-    const bool ends =
-        r.state == PacketState::Text ? TakeTextByte(r, b, line) : TakePacketByte(r, b, line);
-    if (ends && r.state != PacketState::Text) {
-      r.state = PacketState::Text;
-      r.packetCount = 0;
-      r.packetLength = 0;
-      r.previous = 0;  // a packet's last byte starts no pair
-      return;
-    }
+    const bool ends = TakeTextByte(r, b, line, lastPiece);
     r.previous = b;
     if (ends) return;
   }
 }
+
+bool LogLineContinues() { return TheLogReader().lineContinues; }
 
 std::string ReadLogLine() {
   std::string line;
@@ -246,6 +243,15 @@ std::size_t ReadLogBytes(char* to, std::size_t most) {
   r.bytesRead += got;
   r.bytesTaken += got;  // delivered whole: the progress counts all of it
   return static_cast<std::size_t>(got);
+}
+
+bool LogFileIsUtf16(const std::string& path) {
+  if (!OpenLogFile(path)) return false;
+  LogReader& r = TheLogReader();
+  const bool utf16 = BytesAhead(r, 2) >= 2 && ((r.buffer[0] == 0xFF && r.buffer[1] == 0xFE) ||
+                                               (r.buffer[0] == 0xFE && r.buffer[1] == 0xFF));
+  CloseLogFile();
+  return utf16;
 }
 
 std::size_t LogLinePacketStart() { return TheLogReader().packetStart; }

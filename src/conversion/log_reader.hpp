@@ -1,11 +1,11 @@
 #pragma once
 // The one log reader both converters share: a log delivered as 8-bit lines
 // (CR, LF, CR LF and LF CR alike end a line; runs of terminators give no
-// empty lines), with SiRF (A0 A2 .. B0 B3), UBX (B5 62, length-framed) and
-// MTK (04 24, length-framed, its closing CR LF dropped) binary packets
-// delivered whole, up to 2048 bytes, as the end of the current line: bytes
-// of that line before the sync pair stay in front of the packet. Bytes are
-// never converted.
+// empty lines), with the binary packets of packet_frames.hpp (UBX, SiRF,
+// MTK, RTCM3, CASIC) delivered whole, once their frame checks, as the end
+// of the current line: bytes of that line before the packet stay in front
+// of it, and an MTK packet's closing CR LF ends the line. A line longer than
+// kMaxLogLineBytes is delivered in pieces. Bytes are never converted.
 //
 // Calling order: OpenLogFile, ReadLogLine while !LogEof(), CloseLogFile.
 
@@ -14,6 +14,9 @@
 #include <string_view>
 
 namespace orthelev {
+
+// The most text bytes a delivered line holds (a packet may follow them).
+constexpr std::size_t kMaxLogLineBytes = std::size_t{64} * 1024;
 
 // Opens the log for the shared reader and resets it; false (and LogEof set)
 // when the file cannot be opened.
@@ -27,11 +30,19 @@ std::string ReadLogLine();
 // The same into `line` (its old content dropped, its storage reused).
 void ReadLogLine(std::string& line);
 
+// True when the line the last ReadLogLine delivered is a piece of a longer
+// line that the next call continues (its last piece may be empty).
+bool LogLineContinues();
+
 // Up to `most` bytes of the log exactly as stored, for a converter that
 // does its own scanning instead of ReadLogLine (the two are not mixed on
 // one log). 0 at the end of the data, which sets LogEof, or after a failed
 // read (LogReadFailed).
 std::size_t ReadLogBytes(char* to, std::size_t most);
+
+// True when the file at `path` begins with a UTF-16 byte-order mark (FF FE
+// or FE FF). Leaves no log open.
+bool LogFileIsUtf16(const std::string& path);
 
 // Where the binary packet of the line the last ReadLogLine delivered
 // begins (at its sync pair); npos when that line holds none.

@@ -15,16 +15,25 @@ namespace orthelev {
 
 namespace {
 
-// Passes every line of the open log through CorrectNmeaLine to the output.
+// Passes every line of the open log through CorrectNmeaLine to the output;
+// the pieces of an overlong line but its last are copied as they are.
 // False when a write failed.
 bool ConvertLines(const std::string& fileName, OutputFile& output, NmeaCounters& counters) {
   const HeightSettings heights = ReadHeightSettings();
   std::string line;
+  bool lastPiece = false;  // of a cut line: written even when empty
   while (!TheFlags().abortRequested) {
     ReadLogLine(line);
     const bool last = LogEof();
     // The reader gives an empty string only at the end of the data.
-    if (LogReadFailed() || (last && line.empty())) return true;
+    if (LogReadFailed() || (last && line.empty() && !lastPiece)) return true;
+    if (LogLineContinues()) {
+      if (!output.Write(line)) return false;
+      lastPiece = true;
+      ShowConversionProgress(fileName, "NMEA");  // where Esc is seen
+      continue;
+    }
+    lastPiece = false;
     CorrectNmeaLine(line, counters, LogLinePacketStart(), heights);
     if (!output.WriteLine(line)) return false;
     if (counters.records % kProgressEvery == 0) ShowConversionProgress(fileName, "NMEA");
@@ -38,6 +47,8 @@ bool ConvertLines(const std::string& fileName, OutputFile& output, NmeaCounters&
 std::int32_t ConvertNmeaFile(const std::string& inputPath) {
   const std::string fileName = FileNameOf(inputPath);
   const std::string outputPath = OutputPathFor(inputPath, EffectivePostfix());
+  // A line reader of 8-bit text would break UTF-16's line ends.
+  if (LogFileIsUtf16(inputPath)) return ReportRefused("  UTF-16 NMEA log file : ", fileName);
   OutputFile output;
   if (!StartConversion(inputPath, "NMEA", outputPath, output)) return -1;
 

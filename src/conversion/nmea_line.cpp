@@ -1,22 +1,13 @@
 #include "conversion/nmea_line.hpp"
 
-#include <cstring>
+#include <algorithm>
 
 #include "base/number_format.hpp"
-#include "conversion/log_reader.hpp"
 #include "platform/platform.hpp"
 
 namespace orthelev {
 
 namespace {
-
-constexpr std::size_t kAddressFieldSize = 6;  // "$GPGGA"
-
-bool StartsRecognisedSentence(std::string_view line, std::size_t dollar) {
-  const std::string_view rest = line.substr(dollar);
-  return rest.size() > kAddressFieldSize && rest[kAddressFieldSize] == ',' &&
-         LookUpSentence(rest.substr(0, kAddressFieldSize)) != SentenceKind::None;
-}
 
 bool HasValidChecksum(std::string_view sentence) {
   const std::size_t star = sentence.find('*');
@@ -24,41 +15,42 @@ bool HasValidChecksum(std::string_view sentence) {
          !TrimControlAndBlanks(sentence.substr(star + 1)).empty() && !HasWrongChecksum(sentence);
 }
 
-// The last "$" among the bytes 1 to end - 1 (a sentence at the line's start
-// is no glued one); npos when there is none.
-std::size_t LastDollarBefore(std::string_view line, std::size_t end) {
-  if (end <= 1) return std::string_view::npos;
-  const char* found = platform::LastByte(line.data() + 1, '$', end - 1);
-  return found ? static_cast<std::size_t>(found - line.data()) : std::string_view::npos;
+// The last "$" before `end`; npos when there is none.
+std::size_t LastDollarBefore(std::string_view text, std::size_t end) {
+  const char* found = platform::LastByte(text.data(), '$', end);
+  return found ? static_cast<std::size_t>(found - text.data()) : std::string_view::npos;
+}
+
+// A sentence that is not the whole text needs its checksum to show where it ends.
+bool IsExamined(bool wholeText, std::string_view sentence) {
+  return wholeText || HasValidChecksum(sentence);
 }
 
 }  // namespace
 
-std::size_t GluedSentenceStart(std::string_view line) {
-  for (std::size_t dollar = LastDollarBefore(line, line.size()); dollar != std::string_view::npos;
-       dollar = LastDollarBefore(line, dollar)) {
-    if (!StartsRecognisedSentence(line, dollar)) continue;
-    return HasValidChecksum(line.substr(dollar)) ? dollar : std::string_view::npos;
-  }
-  return std::string_view::npos;
+bool IsExaminedSentence(std::string_view text, std::size_t start, std::size_t end) {
+  return IsExamined(start == 0 && end == text.size(), text.substr(start, end - start));
 }
 
 void CorrectNmeaLine(std::string& line, NmeaCounters& counters, std::size_t packetStart,
                      const HeightSettings& heights) {
-  if (packetStart < line.size()) {
-    const std::string packet = CutPacket(line, packetStart);
-    CorrectNmeaLine(line, counters, std::string::npos, heights);
-    line += packet;
-    return;
-  }
-  const std::size_t start = GluedSentenceStart(line);
-  if (start == std::string_view::npos) {
+  const std::size_t textEnd = std::min(packetStart, line.size());
+  std::size_t start = LastDollarBefore(line, textEnd);
+  if (start == 0 && textEnd == line.size()) {  // one sentence, the whole line: in place
     CorrectSentence(line, counters, heights);
     return;
   }
-  std::string sentence = line.substr(start);
-  CorrectSentence(sentence, counters, heights);
-  line.replace(start, std::string::npos, sentence);
+  // From the last sentence to the first: a rewritten one moves no byte
+  // before it, and the text before a sentence is all that is left to search.
+  for (std::size_t end = textEnd; start != std::string_view::npos;
+       end = start, start = LastDollarBefore(line, start)) {
+    if (!IsExamined(start == 0 && end == textEnd,
+                    std::string_view(line).substr(start, end - start)))
+      continue;
+    std::string sentence = line.substr(start, end - start);
+    CorrectSentence(sentence, counters, heights);
+    line.replace(start, end - start, sentence);
+  }
 }
 
 }  // namespace orthelev

@@ -1,7 +1,8 @@
 #pragma once
 // One line of an NMEA log as receivers really write it: a sentence may stand
 // behind bytes of another protocol (binary data the log reader does not
-// know, a sentence cut short) with no line break before it.
+// know, a sentence cut short) or before another sentence, with no line
+// break between them.
 
 #include <cstddef>
 #include <string>
@@ -11,16 +12,16 @@
 
 namespace orthelev {
 
-// The position of a sentence glued behind other bytes: the last "$", after
-// the line's first byte, that starts a recognised address field followed by
-// a comma, provided that the text from there to the end of the line carries
-// a checksum that is present and valid. npos when there is none.
-std::size_t GluedSentenceStart(std::string_view line);
+// True when the sentence that runs from `start` to `end` in `text` (a "$"
+// to the next "$" or the text's end) is examined: the sentence of the whole
+// text, or one sharing the text with other bytes whose checksum is present
+// and valid (without one, its end is not known).
+bool IsExaminedSentence(std::string_view text, std::size_t start, std::size_t end);
 
-// CorrectSentence on the glued sentence of the line (the bytes before it
-// kept as they are), or on the whole line when it holds none. The bytes
-// from `packetStart` on (LogLinePacketStart) are a binary packet: they are
-// neither searched nor changed, only the text before them is corrected.
+// CorrectSentence on every examined sentence of the line, each on its own
+// (its fields end at the next "$"); the bytes between them are kept as they
+// are. The bytes from `packetStart` on (LogLinePacketStart) are a binary
+// packet: they are neither searched nor changed.
 void CorrectNmeaLine(std::string& line, NmeaCounters& counters,
                      std::size_t packetStart = std::string::npos,
                      const HeightSettings& heights = ReadHeightSettings());

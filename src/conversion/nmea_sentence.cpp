@@ -21,12 +21,25 @@ namespace {
 constexpr double kNaN = std::numeric_limits<double>::quiet_NaN();
 constexpr double kMaxSeparation = 150.0;
 
-// The address fields, each entry 6 bytes: an address followed by "$" is
-// entry (1-based position of the match) / 6. Entry 0 is a placeholder.
-constexpr std::string_view kSentenceLookup =
-    "$XXXXX$GPGGA$GNGGA$GLGGA$GAGGA$BDGGA$GNGNS$GBGGA$GQGGA$GIGGA$";
-constexpr size_t kEntrySize = 6;
-constexpr size_t kGnsEntry = 6;
+// The sentences that carry a fix, by the formatter after the talker: GGA
+// and GNS of NMEA 0183 and the high-precision GGAH and GNSH of Unicore
+// receivers, laid out as GGA and GNS.
+struct FixSentence {
+  std::string_view formatter;
+  SentenceKind kind;
+};
+constexpr FixSentence kFixSentences[] = {
+    {"GGA", SentenceKind::Gga},
+    {"GNS", SentenceKind::Gns},
+    {"GGAH", SentenceKind::Gga},
+    {"GNSH", SentenceKind::Gns},
+};
+
+// Any talker: two upper-case letters ("P" opens a proprietary address instead).
+bool IsTalker(std::string_view talker) {
+  return talker.size() == 2 && talker[0] != 'P' && talker[0] >= 'A' && talker[0] <= 'Z' &&
+         talker[1] >= 'A' && talker[1] <= 'Z';
+}
 
 constexpr std::string_view kGnsModes = "NADPRFEMS";
 
@@ -185,21 +198,12 @@ SentenceFields SplitSentenceFields(std::string_view line) {
 }
 
 SentenceKind LookUpSentence(std::string_view addressField) {
-  // A six-byte field can only match an entry whole (a "$" starts every
-  // entry and only entries): compared in place.
-  if (addressField.size() == kEntrySize) {
-    for (size_t entry = 1; entry * kEntrySize + kEntrySize < kSentenceLookup.size(); ++entry)
-      if (kSentenceLookup.substr(entry * kEntrySize, kEntrySize) == addressField)
-        return entry == kGnsEntry ? SentenceKind::Gns : SentenceKind::Gga;
+  if (addressField.size() < 6 || addressField[0] != '$' || !IsTalker(addressField.substr(1, 2)))
     return SentenceKind::None;
-  }
-  std::string key(addressField);
-  key.push_back('$');
-  const size_t found = kSentenceLookup.find(key);
-  if (found == kSentenceLookup.npos) return SentenceKind::None;
-  const size_t entry = (found + 1) / kEntrySize;
-  if (entry == 0) return SentenceKind::None;
-  return entry == kGnsEntry ? SentenceKind::Gns : SentenceKind::Gga;
+  const std::string_view formatter = addressField.substr(3);
+  for (const FixSentence& sentence : kFixSentences)
+    if (sentence.formatter == formatter) return sentence.kind;
+  return SentenceKind::None;
 }
 
 double NmeaCoordinate(std::string_view number, std::string_view hemisphere) {

@@ -1,9 +1,8 @@
 #pragma once
-// GGA and GNS sentences of an NMEA log: parsing their position, altitude and
-// geoid separation, and rewriting them with the active model's geoid height
-// N so that altitude + separation (the ellipsoidal height) is kept.
-// Lines are raw byte strings; nothing is re-encoded. Fields are numbered
-// from 1, field 1 being the address field with its "$".
+// GGA and GNS sentences (and their high-precision forms) of an NMEA log: parsing their position,
+// altitude and geoid separation, and rewriting them with the active model's geoid height N so that
+// altitude + separation (the ellipsoidal height) is kept. Lines are raw byte strings; nothing is
+// re-encoded. Fields are numbered from 1, field 1 being the address field with its "$".
 
 #include <array>
 #include <cstdint>
@@ -49,9 +48,10 @@ enum class SentenceKind { None, Gga, Gns };
 // line, and the last field is cut before its first "*" (the checksum).
 SentenceFields SplitSentenceFields(std::string_view line);
 
-// GGA or GNS for the recognised address fields ("$GPGGA", "$GNGGA",
-// "$GLGGA", "$GAGGA", "$BDGGA", "$GBGGA", "$GQGGA", "$GIGGA", "$GNGNS"),
-// None for any other.
+// GGA or GNS for an address field of one talker (two upper-case letters,
+// not a proprietary "P") and GGA, GNS or their high-precision forms GGAH,
+// GNSH ("$GPGGA", "$INGGA", "$GNGNSH"); None for any other field, also for
+// two address fields run together ("$BDGGA$GNGNS").
 SentenceKind LookUpSentence(std::string_view addressField);
 
 // ddmm.mmmm (or dddmm.mmmm) text and its hemisphere letter to degrees: "S"

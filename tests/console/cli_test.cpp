@@ -421,6 +421,7 @@ TEST_F(CliProcess, HeightsAnswersPointsLineByLine) {
       {"95 139.7\n", "95 139.7\n"},
       {"  # indented comment\n", "  # indented comment\n"},
       {"35 139" + std::string(400000, ' ') + "\n", "35 139" + std::string(400000, ' ') + "\n"},
+      {"35 139\r36 140\r", "35 139 " + n(35, 139) + "\r36 140 " + n(36, 140) + "\r"},
       {"36,140,-1e1", "36,140,-1e1," + n(36, 140) + "," + hMinusN(-10, 36, 140)},
   };
   std::string input, expected;

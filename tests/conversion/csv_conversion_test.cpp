@@ -16,6 +16,7 @@
 #include "csv_test_files.hpp"
 #include "flags/program_flags.hpp"
 #include "platform/platform.hpp"
+#include "support/binary_packets.hpp"
 #include "support/file_size_limit.hpp"
 #include "support/posix_only.hpp"
 
@@ -71,7 +72,7 @@ class CsvConversionTest : public CsvFixture {
 };
 
 // SiRF framing (A0 A2, length, payload, checksum, B0 B3) around CSV-like text.
-const std::string kSirfPacket = "\xA0\xA2\x00\x10,1,35.5,139.5,77,9\x01\x02\xB0\xB3"s;
+const std::string kSirfPacket = testing::SirfPacket(",1,35.5,139.5,77,9\r\n");
 
 TEST_F(CsvConversionTest, RewritesHeightAndGeoid) {
   const std::string kGeoidHeader = "DATE,LATITUDE,LONGITUDE,HEIGHT,Geoid\r\n";

@@ -7,11 +7,18 @@
 #include <gtest/gtest.h>
 
 #include "base/number_format.hpp"
+#include "support/binary_packets.hpp"
 #include "support/posix_only.hpp"
 #include "support/temp_dir.hpp"
 
 namespace orthelev {
 namespace {
+
+using testing::CasicPacket;
+using testing::MtkPacket;
+using testing::Rtcm3Frame;
+using testing::SirfPacket;
+using testing::UbxPacket;
 
 struct Delivered {
   std::string line;
@@ -57,9 +64,15 @@ std::string Bytes(std::initializer_list<int> values) {
 }
 
 TEST_F(LogReaderTest, DeliversLinesAndPacketsAsTheFramingsSay) {
-  const std::string ubx = Bytes({0xB5, 0x62, 0x01, 0x02, 0x04, 0x00, 1, 2, 3, 4, 0xAA, 0xBB});
-  const std::string mtkBody = Bytes({0x04, 0x24, 0x0A, 0x00, 0x11, 0x22, 0x33, 0x44});
-  const std::string sirf = Bytes({0xA0, 0xA2, 0x00, 0x0D, 0x0A, 0x0D, 0x99, 0xB0, 0xB3});
+  const std::string ubx = UbxPacket(0x01, 0x02, Bytes({1, 2, 0x0D, 0x0A}));
+  const std::string mtk = MtkPacket(0x1122, Bytes({0x0A, 0x33, 0x44}));
+  const std::string mtkBody = mtk.substr(0, mtk.size() - 2);
+  const std::string sirf = SirfPacket(Bytes({0x0D, 0x0A, 0x0D, 0x99}));
+  const std::string rtcm = Rtcm3Frame(Bytes({0x3E, 0xD0, 0x0D, 0x0A, 0x04, 0x24, 0xFF, 0x07}));
+  const std::string casic = CasicPacket(0x01, 0x02, Bytes({0x0D, 0x0A, 0x0A, 0x0D}));
+  const std::string ubxAck = Bytes({0xB5, 0x62, 0x05, 0x01, 0x02, 0x00, 0x06, 0x01, 0x0F, 0x38});
+  const std::string rtcmEmpty = Bytes({0xD3, 0x00, 0x00, 0x47, 0xEA, 0x4B});
+  const std::string stray = Bytes({0xD3, 0x00, 0x13, 0x3E, 0xD0, 0x04, 0x24, 0x00, 0x08});
   struct Case {
     const char* name;
     std::string input;
@@ -76,71 +89,97 @@ TEST_F(LogReaderTest, DeliversLinesAndPacketsAsTheFramingsSay) {
       {"NUL and TAB are line bytes",
        Bytes({'A', 0, '\t', 'B', '\n'}),
        {{Bytes({'A', 0, '\t', 'B'}), false}, {"", true}}},
-      {"UBX packet of 4 + 8 bytes, whatever follows",
+      {"UBX packet keeps CR LF inside, whatever follows",
        ubx + "\n\rX\n",
        {{ubx, false}, {"X", false}, {"", true}}},
+      {"UBX ACK-ACK as receivers send it",
+       ubxAck + "X\n",
+       {{ubxAck, false}, {"X", false}, {"", true}}},
       {"MTK packet drops its closing CR LF; LF inside does not end it",
-       mtkBody + "\r\n$GPGGA\n",
+       mtk + "$GPGGA\n",
        {{mtkBody, false}, {"$GPGGA", false}, {"", true}}},
-      {"MTK packet not closed by CR LF keeps its last two bytes",
-       Bytes({0x04, 0x24, 0x08, 0x00, 'a', 'b', 0x0D, '8'}) + "\n",
-       {{Bytes({0x04, 0x24, 0x08, 0x00, 'a', 'b', 0x0D, '8'}), false}, {"", true}}},
       {"SiRF packet keeps CR LF inside and ends at B0 B3",
        sirf + "Z\n",
        {{sirf, false}, {"Z", false}, {"", true}}},
-      {"previous byte is 0 after a packet",
-       Bytes({0xA0, 0xA2, 0xB0, 0xB3}) + "$x\n",
-       {{Bytes({0xA0, 0xA2, 0xB0, 0xB3}), false}, {"$x", false}, {"", true}}},
-      {"0x04 right before $GPGGA starts an MTK packet",
+      {"RTCM3 frame keeps CR LF and a stray 04 24 inside",
+       rtcm + "$GPGGA\r\n",
+       {{rtcm, false}, {"$GPGGA", false}, {"", true}}},
+      {"RTCM3 frame of no message, as casters send it",
+       rtcmEmpty + "Z\n",
+       {{rtcmEmpty, false}, {"Z", false}, {"", true}}},
+      {"CASIC packet keeps CR LF inside",
+       casic + "Z\n",
+       {{casic, false}, {"Z", false}, {"", true}}},
+      {"0x04 right before $GPGGA opens no packet",
        Bytes({'T', 0x04}) + "$GPGGA\r\nX\n",
-       // length = 'G' + 256 * 'P' runs past the data: the packet takes the rest.
-       {{Bytes({'T', 0x04}) + "$GPGGA\r\nX\n", true}}},
+       {{Bytes({'T', 0x04}) + "$GPGGA", false}, {"X", false}, {"", true}}},
+      {"MTK header of a length no packet has is text",
+       Bytes({0x04, 0x24, 0x01, 0x00}) + "$GPGGA\r\nX\n",
+       {{Bytes({0x04, 0x24, 0x01, 0x00}) + "$GPGGA", false}, {"X", false}, {"", true}}},
+      {"MTK frame not closed by CR LF is text",
+       Bytes({0x04, 0x24, 0x0B, 0x00, 'a', 'b', 0x0D, '8', 'c', 'd', 'e'}) + "\n",
+       {{Bytes({0x04, 0x24, 0x0B, 0x00, 'a', 'b'}), false}, {"8cde", false}, {"", true}}},
+      // A u-blox log with RTCM3 corrections: 04 24 inside data whose frame
+      // does not check must not open a 2048-byte packet over the next GGA.
+      {"stray 04 24 inside unchecked data",
+       stray + "\r\n$GNGGA,1\r\n" + std::string(3000, 'x'),
+       {{stray, false}, {"$GNGGA,1", false}, {std::string(3000, 'x'), true}}},
+      {"frames whose checksum fails are text",
+       ubx.substr(0, ubx.size() - 1) + "x\n" + rtcm.substr(0, rtcm.size() - 1) + "x\n",
+       {{ubx.substr(0, 8), false},
+        {ubx.substr(10, ubx.size() - 11) + "x", false},
+        {rtcm.substr(0, 5), false},
+        {rtcm.substr(7, rtcm.size() - 8) + "x", false},
+        {"", true}}},
       {"packet after text without terminator joins the text",
        "ab" + ubx + "c\n",
        {{"ab" + ubx, false}, {"c", false}, {"", true}}},
-      {"packet cut short by the end of the file",
-       Bytes({0xB5, 0x62, 0x01}),
-       {{Bytes({0xB5, 0x62, 0x01}), true}}},
+      {"packet cut short by the end of the file is text",
+       ubx.substr(0, 7),
+       {{ubx.substr(0, 7), true}}},
   };
   for (const Case& c : cases) EXPECT_EQ(ReadAll(c.input), c.expected) << c.name;
 }
 
-TEST_F(LogReaderTest, PacketAfterAnEndingPacketStartsNoPairWithItsLastByte) {
-  // UBX packet whose last byte is 0x04, then "$": no MTK packet follows.
-  const std::string ubx = Bytes({0xB5, 0x62, 0x01, 0x02, 0x00, 0x00, 0x11, 0x04});
-  EXPECT_EQ(ReadAll(ubx + "$GPGGA\n"),
-            (std::vector<Delivered>{{ubx, false}, {"$GPGGA", false}, {"", true}}));
-}
-
-TEST_F(LogReaderTest, CutsOverlongPacketsAfter2048BytesAndReadsTheRestAsText) {
-  const std::string sirfBody = Bytes({0xA0, 0xA2}) + std::string(3000, 'x');
-  std::string ubxHuge = Bytes({0xB5, 0x62, 0x01, 0x02, 0xFF, 0xFF}) + std::string(2100, 'y');
+TEST_F(LogReaderTest, DeliversLinesLongerThanTheLimitInPieces) {
+  const std::size_t limit = kMaxLogLineBytes;
+  const std::string sirfHeader = Bytes({0xA0, 0xA2, 'x', 'x'});
   const struct {
     std::string input;
-    std::vector<Delivered> expected;
+    std::vector<std::size_t> pieces;  // sizes; all but the last of a line continue
+    std::vector<bool> continues;
   } cases[] = {
-      {sirfBody + "\n",
-       {{sirfBody.substr(0, 2048), false}, {std::string(954, 'x'), false}, {"", true}}},
-      {ubxHuge + "\n",
-       {{ubxHuge.substr(0, 2048), false}, {std::string(58, 'y'), false}, {"", true}}},
+      {std::string(limit + 10, 'z') + "\nA", {limit, 10, 1}, {true, false, false}},
+      {std::string(limit, 'z') + "\r\nA\n", {limit, 0, 1, 0}, {true, false, false, false}},
+      {std::string(limit, 'z'), {limit, 0}, {true, false}},
+      {sirfHeader + std::string(3000, 'x') + "\n", {3004, 0}, {false, false}},
   };
-  for (const auto& c : cases) EXPECT_EQ(ReadAll(c.input), c.expected);
+  for (const auto& c : cases) {
+    ASSERT_TRUE(OpenLogFile(Write(c.input)));
+    std::vector<std::size_t> sizes;
+    std::vector<bool> continues;
+    do {
+      sizes.push_back(ReadLogLine().size());
+      continues.push_back(LogLineContinues());
+    } while (!LogEof() && sizes.size() < 10);
+    EXPECT_EQ(sizes, c.pieces);
+    EXPECT_EQ(continues, c.continues);
+  }
 }
 
-TEST_F(LogReaderTest, PairsAndLinesSpanBlockBoundaries) {
+TEST_F(LogReaderTest, PairsAndLinesSpanReadBoundaries) {
   // CR as byte 2048 and LF as byte 2049: one terminator; then a line of
-  // 5000 bytes across three blocks; then a UBX sync pair split between
-  // bytes 8192 and 8193.
+  // 5000 bytes; then a UBX packet across the end of the first 64 KiB read.
   std::string input = std::string(2047, 'a') + "\r\n" + std::string(5000, 'b') + "\n";
-  input += std::string(8191 - input.size(), 'c');
-  const std::string ubx = Bytes({0xB5, 0x62, 0x01, 0x02, 0x00, 0x00, 0x11, 0x22});
+  const std::size_t firstRead = 64 * 1024;
+  input += std::string(firstRead - 3 - input.size(), 'c');
+  const std::string ubx = UbxPacket(0x01, 0x02, std::string(20, '\n'));
   input += ubx;
-  ASSERT_EQ(static_cast<unsigned char>(input[8191]), 0xB5);
   const auto lines = ReadAll(input);
   ASSERT_EQ(lines.size(), 4u);
   EXPECT_EQ(lines[0].line, std::string(2047, 'a'));
   EXPECT_EQ(lines[1].line, std::string(5000, 'b'));
-  EXPECT_EQ(lines[2].line, std::string(8191 - 2049 - 5001, 'c') + ubx);
+  EXPECT_EQ(lines[2].line, std::string(firstRead - 3 - 2049 - 5001, 'c') + ubx);
   EXPECT_FALSE(lines[2].eof);
   EXPECT_EQ(lines[3], (Delivered{"", true}));
 }

@@ -14,6 +14,7 @@
 #include "conversion/output_file.hpp"
 #include "flags/program_flags.hpp"
 #include "platform/platform.hpp"
+#include "support/binary_packets.hpp"
 #include "support/file_size_limit.hpp"
 #include "support/nmea_text.hpp"
 #include "support/posix_only.hpp"
@@ -74,7 +75,7 @@ class NmeaFileTest : public ProgramState {
 };
 
 TEST_F(NmeaFileTest, ConvertsEveryLineAndReportsTheSummary) {
-  const std::string packet("\xB5\x62\x01\x02\x00\x00\x0A\x0D", 8);
+  const std::string packet = testing::SirfPacket("\x0A\x0D");
   const std::string input = "title line\n" + kGga + "\r" + kGns + "\n\n" + packet + "$GPRMC,x\r\n" +
                             kGgaOutside + "\n" + kGga;  // the last line has no line break
   const std::string path = folder_.Write("day1.nmea", input);
@@ -116,6 +117,14 @@ TEST_F(NmeaFileTest, SummarisesFilesWithoutCorrections) {
        0,
        {" NMEA: f.nmea", "    0 records"},
        3,
+       " f.nmea  NMEA file (100.0%)  Read:0rec.",
+       false},
+      {"a line longer than the reader holds, copied in pieces",
+       std::string(150000, 'x') + "\ny\n",
+       false,
+       0,
+       {" NMEA: f.nmea", "    0 records"},
+       4,
        " f.nmea  NMEA file (100.0%)  Read:0rec.",
        false},
       {"all outside the model",
@@ -188,7 +197,18 @@ TEST_F(NmeaFileTest, RefusesFilesItCannotOpenOrCreate) {
     std::vector<std::string> report;
     std::vector<std::string> messages;
     std::vector<std::string> statuses;
+    int result = -1;
   } cases[] = {
+      {"UTF-16 log, refused before its output is made",
+       [&] {
+         std::string utf16 = "\xFF\xFE";
+         for (char c : input) utf16 += std::string{c, '\0'};
+         return folder_.Write("u16.nmea", utf16);
+       },
+       {"  UTF-16 NMEA log file : u16.nmea"},
+       {},
+       {"  UTF-16 NMEA log file : u16.nmea"},
+       -2},
       {"missing input",
        [&] { return folder_.File("missing.nmea"); },
        {"  Can not open: missing.nmea"},
@@ -228,13 +248,14 @@ TEST_F(NmeaFileTest, RefusesFilesItCannotOpenOrCreate) {
     window.reportLines.clear();
     window.messages.clear();
     window.statuses.clear();
-    EXPECT_EQ(ConvertNmeaFile(c.prepare()), -1) << c.name;
+    EXPECT_EQ(ConvertNmeaFile(c.prepare()), c.result) << c.name;
     EXPECT_EQ(window.reportLines, c.report) << c.name;
     EXPECT_EQ(window.messages, c.messages) << c.name;
     EXPECT_EQ(window.statuses, c.statuses) << c.name;
     EXPECT_EQ(ReadBytes(in), input) << c.name;
   }
   EXPECT_FALSE(std::filesystem::exists(folder_.File("missing_g.nmea")));
+  EXPECT_FALSE(std::filesystem::exists(folder_.File("u16_g.nmea")));
 }
 
 TEST_F(NmeaFileTest, ReportsAReadErrorAsCannotOpenAndClosesBoth) {
@@ -306,10 +327,10 @@ TEST_F(NmeaFileTest, StopsAtAProgressPointOnceEscIsPressed) {
   }
 }
 
-// Sentences that receivers write straight behind bytes of another protocol:
-// the glued sentence is examined, counted and corrected, the bytes before it
-// kept; everything else as for a line on its own.
-TEST_F(NmeaFileTest, CorrectsTheLastGluedSentenceWhenItsChecksumHolds) {
+// Sentences that receivers write straight behind bytes of another protocol
+// or before another sentence: each is examined on its own, up to the next
+// "$", and corrected when its checksum holds; the bytes around it are kept.
+TEST_F(NmeaFileTest, CorrectsEachGluedSentenceWhoseChecksumHolds) {
   const struct {
     const char* what;
     std::string in, out;
@@ -321,16 +342,20 @@ TEST_F(NmeaFileTest, CorrectsTheLastGluedSentenceWhenItsChecksumHolds) {
       {"cut GSV + GGA", kCutGsv + kGga, kCutGsv + kGgaOut, 1, 1},
       {"cut GGA + GGA", kGga.substr(0, 30) + kGga, kGga.substr(0, 30) + kGgaOut, 1, 1},
       {"GGA + binary + GGA: the last", kGga + kBinary + kGga, kGga + kBinary + kGgaOut, 1, 1},
+      {"GGA + GNS: both", kGga + kGns, kGgaOut + kGnsOut, 2, 2},
+      {"GGA + unusable GGA: the first", kBinary + kGga + kGgaWrongSum,
+       kBinary + kGgaOut + kGgaWrongSum, 1, 1},
       {"lower-case checksum", kBinary + kGns.substr(0, kGns.size() - 1) + "b", kBinary + kGnsOut, 1,
        1},
-      // Not taken: the line is examined whole, as a line on its own.
+      // Not taken: no fields are read across a "$".
       {"wrong checksum", kBinary + kGgaWrongSum, kBinary + kGgaWrongSum, 0, 0},
       {"no checksum", kBinary + kGga.substr(0, kGga.size() - 3), "", 0, 0},
       {"checksum with one digit", kBinary + kGga.substr(0, kGga.size() - 1), "", 0, 0},
       {"trailing bytes after the checksum", kBinary + kGga + "x", "", 0, 0},
-      {"last glued one unusable, earlier one not tried", kBinary + kGga + kGgaWrongSum, "", 0, 0},
-      {"address without comma", kBinary + Signed("$GPGGA"), "", 0, 0},
-      {"GNS of another talker", kBinary + Signed("$GPGNS" + Fields(kGns)), "", 0, 0},
+      {"GGA without checksum before the next sentence",
+       kGga.substr(0, kGga.size() - 3) + Signed("$GNGSA,A,3,79.1518,,,,"), "", 0, 0},
+      {"two address fields run together", Signed("$BDGGA$GNGNS" + Fields(kGns)), "", 0, 0},
+      {"address without fields", kBinary + Signed("$GPGGA"), "", 1, 0},
       {"lower-case address", kBinary + Signed("$gpgga" + Fields(kGga)), "", 0, 0},
       // Ordinary lines: as before.
       {"ordinary GGA", kGga, kGgaOut, 1, 1},
@@ -366,11 +391,7 @@ TEST_F(NmeaFileTest, GluedSentencesOfALogAreCorrectedAndCounted) {
 // A UBX packet may carry NMEA text in its payload; a packet is delivered
 // whole and no byte of it changes, whatever it holds.
 TEST_F(NmeaFileTest, SentencesInsideABinaryPacketAreLeftAlone) {
-  const std::string payload = kGga;
-  std::string packet("\xB5\x62\xF1\x41", 4);
-  packet += static_cast<char>(payload.size() & 0xFF);
-  packet += static_cast<char>(payload.size() >> 8);
-  packet += payload + "\r\n";  // checksum bytes that happen to be CR and LF
+  const std::string packet = testing::UbxPacket(0xF1, 0x41, kGga + "\r\n");
   const std::string input = kGga + "\r\n" + packet + "cut text " + kGga + "\r\n";
   const std::string path = folder_.Write("ubx.nmea", input);
   EXPECT_EQ(ConvertNmeaFile(path), 2);

@@ -63,8 +63,9 @@ TEST_F(NmeaSentenceTest, RewritesTheWorkedGgaAndGnsExamplesByteForByte) {
   }
 }
 
-TEST_F(NmeaSentenceTest, RecognisesOnlyTheListedAddressFields) {
+TEST_F(NmeaSentenceTest, RecognisesGgaAndGnsOfAnyTalker) {
   const std::string tail = ",021530.00,3540.6300,N,13944.8700,E,1,09,0.9,45.300,M,39.200,M,,";
+  const std::string gnsTail = ",021530.00,3540.6300,N,13944.8700,E,AN,09,0.9,45.300,39.200,,";
   const struct {
     std::string line;
     int records;
@@ -78,19 +79,25 @@ TEST_F(NmeaSentenceTest, RecognisesOnlyTheListedAddressFields) {
       {Signed("$GBGGA" + tail), 1, true},
       {Signed("$GQGGA" + tail), 1, true},
       {Signed("$GIGGA" + tail), 1, true},
+      {Signed("$INGGA" + tail), 1, true},
+      {Signed("$GNGGAH" + tail), 1, true},
+      {Signed("$GPGNS" + gnsTail), 1, true},
+      {Signed("$GNGNSH" + gnsTail + ",S"), 1, true},
+      {Signed("$PXGGA" + tail), 0, false},
+      {Signed("$GPGGAX" + tail), 0, false},
       {Signed("$GPGGA " + tail), 1, true},  // the address field is trimmed
       {Signed(" $GPGGA" + tail), 0, false},
       {Signed("!GPGGA" + tail), 0, false},
       {Signed("$gpgga" + tail), 0, false},
-      {Signed("$GPGNS" + tail), 0, false},
       {Signed("$XXXXX" + tail), 0, false},
       {Signed("$GPGG" + tail), 0, false},
       {Signed("$GPRMC" + tail), 0, false},
       {"$GPGGA", 1, false},
       {Signed("$GPGGA"), 1, false},
       {"", 0, false},
-      // a longer field is looked up as text in the list of entries
-      {Signed("$GPGGA$GNGGA" + tail), 1, true},
+      // two address fields run together are neither
+      {Signed("$GPGGA$GNGGA" + tail), 0, false},
+      {Signed("$BDGGA$GNGNS" + gnsTail), 0, false},
       {Signed("GGA" + tail), 0, false},
   };
   for (const auto& c : cases) {
