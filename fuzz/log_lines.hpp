@@ -2,6 +2,7 @@
 // What the conversion targets share: the lines the log reader delivers, and
 // the walk of a converted output against them.
 
+#include <algorithm>
 #include <functional>
 #include <string>
 #include <string_view>
@@ -33,22 +34,29 @@ inline std::vector<std::string> ReadLogLines(const std::string& path,
 
 // Walks `output` against the input's `lines`: each line is copied followed
 // by CR LF, or replaced by a line (ending in CR LF) that `checkRewritten`
-// is given with its input line. With `packetStarts`, only the text before a
-// line's packet may be rewritten: the packet must follow it unchanged.
-// Nothing may follow the last line. Returns the number of rewritten lines.
+// is given with its input line; with `checkCopies`, a copied line is given
+// to it too (as its own output). With `packetStarts`, only the text before
+// a line's packet may be rewritten (and is what is given): the packet must
+// follow it unchanged. Nothing may follow the last line. Returns the number
+// of rewritten lines.
 inline int CheckOutputLines(
     const std::string& output, const std::vector<std::string>& lines,
     const std::function<void(const std::string& in, std::string_view out)>& checkRewritten,
-    const std::vector<std::size_t>* packetStarts = nullptr) {
+    const std::vector<std::size_t>* packetStarts = nullptr, bool checkCopies = false) {
   std::size_t cursor = 0;
   int rewritten = 0;
   for (std::size_t k = 0; k < lines.size(); ++k) {
     const std::string& line = lines[k];
+    const std::size_t packetStart = packetStarts ? (*packetStarts)[k] : std::string::npos;
     if (output.compare(cursor, line.size() + 2, line + "\r\n") == 0) {
       cursor += line.size() + 2;
+      if (checkCopies) {
+        const std::string text = line.substr(0, std::min(packetStart, line.size()));
+        CheckContext() = "in:  " + line;
+        checkRewritten(text, text);
+      }
       continue;
     }
-    const std::size_t packetStart = packetStarts ? (*packetStarts)[k] : std::string::npos;
     if (packetStart < line.size()) {
       // The text before a packet holds no CR, LF or sync pair, and its
       // rewritten bytes are ASCII: the packet's first place is its place.

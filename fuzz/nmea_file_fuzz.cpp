@@ -1,11 +1,14 @@
 // The NMEA conversion of a whole log: the output holds every line the
-// reader delivers, each followed by CR LF; a line is either copied byte for
-// byte or is a recognised GGA/GNS sentence of which only the altitude, the
-// geoid separation and the checksum changed, the new checksum being right,
-// and whose position lies on Earth (a latitude beyond a pole is outside).
-// Nothing is left but the output: no temporary file.
+// reader delivers, each followed by CR LF; in a line, each sentence (from a
+// "$" to the next) is either copied byte for byte or is an examined GGA/GNS
+// sentence of which only the altitude, the geoid separation and the checksum
+// changed, the new checksum being right, and whose position lies on Earth (a
+// latitude beyond a pole is outside). An examined sentence with a fix at a
+// point the model covers must be rewritten. Nothing is left but the output:
+// no temporary file.
 
 #include <cmath>
+#include <filesystem>
 #include <vector>
 
 #include "conversion/nmea_file.hpp"
@@ -14,6 +17,7 @@
 #include "conversion/output_file.hpp"
 #include "flags/program_flags.hpp"
 #include "fuzz_support.hpp"
+#include "geoid/interpolation.hpp"
 #include "log_lines.hpp"
 
 using namespace orthelev;
@@ -30,18 +34,59 @@ std::vector<std::string_view> Pieces(std::string_view text) {
   }
 }
 
+// The bytes before the first "$", then each sentence up to the next "$".
+std::vector<std::string_view> SplitAtDollars(std::string_view text) {
+  std::vector<std::string_view> parts;
+  std::size_t start = 0;
+  for (std::size_t dollar = text.find('$', 1); dollar != std::string_view::npos;
+       dollar = text.find('$', dollar + 1)) {
+    parts.push_back(text.substr(start, dollar - start));
+    start = dollar;
+  }
+  parts.push_back(text.substr(start));
+  return parts;
+}
+
+// True when the sentence from `start` to `end` of `text` must be corrected:
+// examined, recognised, its checksum not wrong, a position within the
+// latitudes, a separation within 150 m, an altitude, and the model's N there.
+bool MustBeCorrected(std::string_view text, std::size_t start, std::size_t end) {
+  const std::string_view sentence = text.substr(start, end - start);
+  if (sentence.empty() || sentence[0] != '$' || !IsExaminedSentence(text, start, end)) return false;
+  const SentenceFields fields = SplitSentenceFields(sentence);
+  const SentenceKind kind = LookUpSentence(fields[1]);
+  if (kind == SentenceKind::None || HasWrongChecksum(sentence)) return false;
+  const SentenceFix fix =
+      kind == SentenceKind::Gga ? ParseGgaFields(fields) : ParseGnsFields(fields);
+  if (!(std::fabs(fix.latitude) <= 90) || std::isnan(fix.longitude) || std::isnan(fix.altitude) ||
+      !(std::fabs(fix.separation) <= 150))
+    return false;
+  return !std::isnan(
+      InterpolateGeoid(InterpolationWindow(TheFlags().useSpline), fix.latitude, fix.longitude));
+}
+
 // A rewritten sentence: the same comma-separated pieces before the
 // checksum but the altitude (piece 9) and separation (GGA 11, GNS 10).
 void CheckSentence(std::string_view in, std::string_view out);
 
-// A sentence glued behind other bytes is checked from its "$"; the bytes
-// before it must stay as they were.
-void CheckRewritten(const std::string& line, std::string_view out) {
-  const std::size_t glued = GluedSentenceStart(line);
-  if (glued == std::string::npos) return CheckSentence(line, out);
-  FUZZ_CHECK(out.substr(0, glued) == std::string_view(line).substr(0, glued),
-             "the bytes before a glued sentence are kept");
-  CheckSentence(std::string_view(line).substr(glued), out.substr(glued));
+// Each sentence of the line's text on its own: copied, unless it must be
+// corrected; rewritten only when examined.
+void CheckLine(const std::string& line, std::string_view out) {
+  const auto before = SplitAtDollars(line), after = SplitAtDollars(out);
+  FUZZ_CHECK(before.size() == after.size(), "no sentence added or removed");
+  std::size_t start = 0;
+  for (std::size_t k = 0; k < before.size(); ++k) {
+    const std::size_t end = start + before[k].size();
+    if (before[k] == after[k]) {
+      FUZZ_CHECK(!MustBeCorrected(line, start, end),
+                 "a sentence with a fix in the model is corrected");
+    } else {
+      FUZZ_CHECK(before[k][0] == '$' && IsExaminedSentence(line, start, end),
+                 "only examined sentences change");
+      CheckSentence(before[k], after[k]);
+    }
+    start = end;
+  }
 }
 
 void CheckSentence(std::string_view in, std::string_view out) {
@@ -71,13 +116,20 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
   TheFlags().useSpline = size > 0 && (data[0] & 1) != 0;
   const std::string_view input(reinterpret_cast<const char*>(data), size);
   const std::string path = fuzz::Scratch::Get().Write("log.nmea", input);
+  std::filesystem::remove(OutputPathFor(path, "_g"));  // of the input before
   const std::int32_t records = ConvertNmeaFile(path);
+  if (input.starts_with("\xFF\xFE") || input.starts_with("\xFE\xFF")) {
+    FUZZ_CHECK(records == -2 && !std::filesystem::exists(OutputPathFor(path, "_g")),
+               "a UTF-16 log is refused with no output");
+    return 0;
+  }
   FUZZ_CHECK(records >= 0, "a readable log converts");
   FUZZ_CHECK(fuzz::Scratch::Read(path) == input, "the input stays as it was");
   const std::string output = fuzz::Scratch::Read(OutputPathFor(path, "_g"));
   std::vector<std::size_t> packetStarts;
   const std::vector<std::string> lines = fuzz::ReadLogLines(path, &packetStarts);
-  const int rewritten = fuzz::CheckOutputLines(output, lines, CheckRewritten, &packetStarts);
+  const int rewritten =
+      fuzz::CheckOutputLines(output, lines, CheckLine, &packetStarts, /*checkCopies=*/true);
   FUZZ_CHECK(fuzz::Scratch::Get().NoTemporaryFile(), "no temporary file is left");
   FUZZ_CHECK(rewritten <= records, "only recognised sentences are rewritten");
   return 0;

@@ -1,11 +1,13 @@
 #include "conversion/batch.hpp"
 
+#include <new>
 #include <string_view>
 
 #include "base/number_format.hpp"
 #include "base/paths.hpp"
 #include "conversion/conversion_state.hpp"
 #include "conversion/log_formats.hpp"
+#include "conversion/log_reader.hpp"
 #include "conversion/output_file.hpp"
 #include "flags/program_flags.hpp"
 #include "geoid/active_grid.hpp"
@@ -61,6 +63,22 @@ BatchState& TheBatch() {
   return state;
 }
 
+namespace {
+
+// The conversion of a file of a known format; an allocation failure ends
+// this file only, as an error.
+std::int32_t ConvertWithFormat(const LogFormat& format, const std::string& path) {
+  try {
+    return format.convert(path);
+  } catch (const std::bad_alloc&) {
+    ResetLogReader();
+    Window().AppendReportLine("  Out of memory : " + FileNameOf(path));
+  }
+  return -1;
+}
+
+}  // namespace
+
 void ConvertOneFile(const std::string& path) {
   WindowServices& window = Window();
   TheConversion().dateTimeFormatError = false;
@@ -76,7 +94,7 @@ void ConvertOneFile(const std::string& path) {
     ++TheBatch().filesUnknown;
     return;
   }
-  const std::int32_t result = format->convert(path);
+  const std::int32_t result = ConvertWithFormat(*format, path);
   if (result < 0) ++TheBatch().filesFailed;
   if (TheFlags().abortRequested) return;
   if (result < 0) {
