@@ -14,17 +14,22 @@
 namespace orthelev::fuzz {
 
 // Every line and packet the reader delivers for the file at `path`; with
-// `packetStarts`, where each line's packet begins (npos: none) too.
+// `packetStarts`, where each line's packet begins (npos: none) too, and with
+// `pieces`, whether each is a piece of a longer line that the next continues.
 inline std::vector<std::string> ReadLogLines(const std::string& path,
-                                             std::vector<std::size_t>* packetStarts = nullptr) {
+                                             std::vector<std::size_t>* packetStarts = nullptr,
+                                             std::vector<bool>* pieces = nullptr) {
   std::vector<std::string> lines;
   FUZZ_CHECK(OpenLogFile(path), "the log opens again");
   for (;;) {
     std::string line = ReadLogLine();
     const bool eof = LogEof();
-    if (!(eof && line.empty())) {
+    // The last piece of a cut line is a line even when empty.
+    const bool lastPiece = pieces && !pieces->empty() && pieces->back();
+    if (!(eof && line.empty()) || lastPiece) {
       lines.push_back(std::move(line));
       if (packetStarts) packetStarts->push_back(LogLinePacketStart());
+      if (pieces) pieces->push_back(LogLineContinues());
     }
     if (eof) break;
   }
@@ -37,17 +42,24 @@ inline std::vector<std::string> ReadLogLines(const std::string& path,
 // is given with its input line; with `checkCopies`, a copied line is given
 // to it too (as its own output). With `packetStarts`, only the text before
 // a line's packet may be rewritten (and is what is given): the packet must
-// follow it unchanged. Nothing may follow the last line. Returns the number
+// follow it unchanged. With `pieces`, a piece of a longer line is copied
+// without a line end. Nothing may follow the last line. Returns the number
 // of rewritten lines.
 inline int CheckOutputLines(
     const std::string& output, const std::vector<std::string>& lines,
     const std::function<void(const std::string& in, std::string_view out)>& checkRewritten,
-    const std::vector<std::size_t>* packetStarts = nullptr, bool checkCopies = false) {
+    const std::vector<std::size_t>* packetStarts = nullptr, bool checkCopies = false,
+    const std::vector<bool>* pieces = nullptr) {
   std::size_t cursor = 0;
   int rewritten = 0;
   for (std::size_t k = 0; k < lines.size(); ++k) {
     const std::string& line = lines[k];
     const std::size_t packetStart = packetStarts ? (*packetStarts)[k] : std::string::npos;
+    if (pieces && (*pieces)[k]) {
+      FUZZ_CHECK(output.compare(cursor, line.size(), line) == 0, "a piece is copied as it is");
+      cursor += line.size();
+      continue;
+    }
     if (output.compare(cursor, line.size() + 2, line + "\r\n") == 0) {
       cursor += line.size() + 2;
       if (checkCopies) {

@@ -11,6 +11,7 @@
 #include <filesystem>
 #include <vector>
 
+#include "base/number_format.hpp"
 #include "conversion/nmea_file.hpp"
 #include "conversion/nmea_line.hpp"
 #include "conversion/nmea_sentence.hpp"
@@ -47,12 +48,23 @@ std::vector<std::string_view> SplitAtDollars(std::string_view text) {
   return parts;
 }
 
+// True when the sentence from `start` to `end` of `text` is examined: the
+// whole text, or signed with a checksum (two digits after "*", blanks and
+// control bytes around them) that holds.
+bool IsExamined(std::string_view text, std::size_t start, std::size_t end) {
+  if (start == 0 && end == text.size()) return true;
+  const std::string_view sentence = text.substr(start, end - start);
+  const std::size_t star = sentence.find('*');
+  return star != std::string_view::npos &&
+         TrimControlAndBlanks(sentence.substr(star + 1)).size() == 2 && !HasWrongChecksum(sentence);
+}
+
 // True when the sentence from `start` to `end` of `text` must be corrected:
 // examined, recognised, its checksum not wrong, a position within the
 // latitudes, a separation within 150 m, an altitude, and the model's N there.
 bool MustBeCorrected(std::string_view text, std::size_t start, std::size_t end) {
   const std::string_view sentence = text.substr(start, end - start);
-  if (sentence.empty() || sentence[0] != '$' || !IsExaminedSentence(text, start, end)) return false;
+  if (sentence.empty() || sentence[0] != '$' || !IsExamined(text, start, end)) return false;
   const SentenceFields fields = SplitSentenceFields(sentence);
   const SentenceKind kind = LookUpSentence(fields[1]);
   if (kind == SentenceKind::None || HasWrongChecksum(sentence)) return false;
@@ -81,7 +93,7 @@ void CheckLine(const std::string& line, std::string_view out) {
       FUZZ_CHECK(!MustBeCorrected(line, start, end),
                  "a sentence with a fix in the model is corrected");
     } else {
-      FUZZ_CHECK(before[k][0] == '$' && IsExaminedSentence(line, start, end),
+      FUZZ_CHECK(before[k][0] == '$' && IsExamined(line, start, end),
                  "only examined sentences change");
       CheckSentence(before[k], after[k]);
     }
@@ -127,9 +139,10 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
   FUZZ_CHECK(fuzz::Scratch::Read(path) == input, "the input stays as it was");
   const std::string output = fuzz::Scratch::Read(OutputPathFor(path, "_g"));
   std::vector<std::size_t> packetStarts;
-  const std::vector<std::string> lines = fuzz::ReadLogLines(path, &packetStarts);
-  const int rewritten =
-      fuzz::CheckOutputLines(output, lines, CheckLine, &packetStarts, /*checkCopies=*/true);
+  std::vector<bool> pieces;
+  const std::vector<std::string> lines = fuzz::ReadLogLines(path, &packetStarts, &pieces);
+  const int rewritten = fuzz::CheckOutputLines(output, lines, CheckLine, &packetStarts,
+                                               /*checkCopies=*/true, &pieces);
   FUZZ_CHECK(fuzz::Scratch::Get().NoTemporaryFile(), "no temporary file is left");
   FUZZ_CHECK(rewritten <= records, "only recognised sentences are rewritten");
   return 0;

@@ -28,10 +28,6 @@ bool IsExamined(bool wholeText, std::string_view sentence) {
 
 }  // namespace
 
-bool IsExaminedSentence(std::string_view text, std::size_t start, std::size_t end) {
-  return IsExamined(start == 0 && end == text.size(), text.substr(start, end - start));
-}
-
 void CorrectNmeaLine(std::string& line, NmeaCounters& counters, std::size_t packetStart,
                      const HeightSettings& heights) {
   const std::size_t textEnd = std::min(packetStart, line.size());
