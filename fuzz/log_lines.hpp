@@ -70,7 +70,7 @@ inline int CheckOutputLines(
       continue;
     }
     if (packetStart < line.size()) {
-      // The text before a packet holds no CR, LF or sync pair, and its
+      // The text before a packet holds no CR, LF or whole packet, and its
       // rewritten bytes are ASCII: the packet's first place is its place.
       const std::string packet = line.substr(packetStart) + "\r\n";
       const std::size_t end = output.find(packet, cursor);

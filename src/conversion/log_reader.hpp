@@ -45,7 +45,7 @@ std::size_t ReadLogBytes(char* to, std::size_t most);
 bool LogFileIsUtf16(const std::string& path);
 
 // Where the binary packet of the line the last ReadLogLine delivered
-// begins (at its sync pair); npos when that line holds none.
+// begins (at its first sync byte); npos when that line holds none.
 std::size_t LogLinePacketStart();
 
 // Cuts the packet that begins at `packetStart` (LogLinePacketStart) off
