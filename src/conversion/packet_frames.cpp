@@ -93,7 +93,8 @@ int PacketFrameLength(const unsigned char* p, int available) {
   if (p[0] == 0xBA && p[1] == 0xCE)
     return Le16(p + 2) % 4 == 0 ? WithinSmallLimit(Le16(p + 2) + 10) : 0;
   if (available < kPacketHeaderBytes) return 0;
-  if (p[0] == 0xB5 && p[1] == 0x62) return Le16(p + 4) + 8;
+  if (p[0] == 0xB5 && p[1] == 0x62)
+    return Le16(p + 4) + 8 <= kMaxUbxPacketBytes ? Le16(p + 4) + 8 : 0;
   return 0;
 }
 

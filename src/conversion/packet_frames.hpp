@@ -16,7 +16,11 @@ namespace orthelev {
 
 // The bytes a packet header needs before PacketFrameLength can answer.
 constexpr int kPacketHeaderBytes = 6;
-constexpr int kMaxUbxPacketBytes = 65535 + 8;  // the longest packet of any protocol
+// The longest packet of any protocol: a UBX payload of 8 KiB, more than the
+// largest messages receivers log (RXM-RAWX of 255 signals: 8,176 bytes). A
+// longer length, possible in the protocol, would let a file of false headers
+// cost a checksum over 64 KiB at every byte.
+constexpr int kMaxUbxPacketBytes = 8192 + 8;
 
 // True for a byte that may open a packet.
 bool MayStartPacket(unsigned char b);

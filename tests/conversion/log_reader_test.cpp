@@ -72,6 +72,8 @@ TEST_F(LogReaderTest, DeliversLinesAndPacketsAsTheFramingsSay) {
   const std::string casic = CasicPacket(0x01, 0x02, Bytes({0x0D, 0x0A, 0x0A, 0x0D}));
   const std::string ubxAck = Bytes({0xB5, 0x62, 0x05, 0x01, 0x02, 0x00, 0x06, 0x01, 0x0F, 0x38});
   const std::string rtcmEmpty = Bytes({0xD3, 0x00, 0x00, 0x47, 0xEA, 0x4B});
+  const std::string ubxLong =
+      UbxPacket(0x02, 0x15, std::string(4500, 'p') + "\r\n" + std::string(4500, 'q'));
   const std::string stray = Bytes({0xD3, 0x00, 0x13, 0x3E, 0xD0, 0x04, 0x24, 0x00, 0x08});
   struct Case {
     const char* name;
@@ -131,6 +133,9 @@ TEST_F(LogReaderTest, DeliversLinesAndPacketsAsTheFramingsSay) {
         {rtcm.substr(0, 5), false},
         {rtcm.substr(7, rtcm.size() - 8) + "x", false},
         {"", true}}},
+      {"UBX length beyond the 8 KiB taken is text",
+       ubxLong + "X\n",
+       {{ubxLong.substr(0, 4506), false}, {ubxLong.substr(4508) + "X", false}, {"", true}}},
       {"packet after text without terminator joins the text",
        "ab" + ubx + "c\n",
        {{"ab" + ubx, false}, {"c", false}, {"", true}}},
