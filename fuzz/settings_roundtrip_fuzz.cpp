@@ -47,6 +47,8 @@ std::vector<std::string> Snapshot(const fuzz::CountingWindow& window) {
   out.insert(out.end(), s.csvInfo.begin(), s.csvInfo.end());
   out.push_back("--");
   out.insert(out.end(), s.csvOption.begin(), s.csvOption.end());
+  out.push_back("--");
+  out.insert(out.end(), s.gpxMsl.begin(), s.gpxMsl.end());
   return out;
 }
 

@@ -52,9 +52,17 @@ bool ContainsWord(std::string_view text, std::string_view word) {
   return false;
 }
 
+bool HasRowNamed(const std::vector<std::string>& rows, std::string_view name) {
+  for (const std::string& row : rows)
+    if (EqualIgnoringAsciiCase(ProfileRowName(row), name)) return true;
+  return false;
+}
+
+// A row the user emptied switches that profile off: it is kept, not
+// completed, so that the save writes it back empty.
 void AppendMissingDefaults(std::vector<std::string>& rows, const auto& defaults) {
   for (const DefaultRow& row : defaults)
-    if (ProfileValue(rows, row.name).empty())
+    if (!HasRowNamed(rows, row.name))
       rows.push_back(std::string(row.name) + "=" + std::string(row.value));
 }
 
@@ -68,8 +76,10 @@ void MergeDefaultProfiles() {
 
 bool CreatorWritesSeaLevelHeights(std::string_view creator) {
   for (const std::string& row : TheSettings().gpxMsl)
-    if (ContainsWord(creator, ProfileRowName(row)))
-      return TrimControlAndBlanks(ProfileRowValue(row)) != "0";
+    if (ContainsWord(creator, ProfileRowName(row))) {
+      const std::string_view value = TrimControlAndBlanks(ProfileRowValue(row));
+      return !value.empty() && value != "0";
+    }
   return false;
 }
 

@@ -10,7 +10,8 @@
 namespace orthelev {
 
 // Completes the CSV_Info, CSV_Option and GPX_MSL tables with every default
-// row whose name has no row with a non-empty value yet, in the default order.
+// row whose name has no row yet, in the default order (a row with an empty
+// value is the user's: that profile is off).
 void MergeDefaultProfiles();
 
 // Whether a GPX file whose <gpx> creator attribute is `creator` holds heights
@@ -18,7 +19,7 @@ void MergeDefaultProfiles();
 // first GPX_MSL row whose name occurs in the creator as a word (letter case
 // ignored; no letter or digit just before it, no letter just after it, so
 // "eTrex" matches "eTrex 30x" and "Edge" "Edge530" but not "Knowledge")
-// decides, its value "0" meaning no and any other value yes. No matching
+// decides, its value "0" or empty meaning no and any other value yes. No matching
 // row: no. The defaults name Garmin's devices and software.
 bool CreatorWritesSeaLevelHeights(std::string_view creator);
 

@@ -312,6 +312,7 @@ bool LoadFrom(ProfileFile& file, SettingsAccess access) {
   if (!Migrate(file, access, s)) return false;
   ApplyFont();
   s.csvInfo = file.ReadSectionRows(kCsvInfo);
+  s.csvOption = file.ReadSectionRows(kCsvOption);
   s.gpxMsl = file.ReadSectionRows(kGpxMsl);
   MergeDefaultProfiles();
   s.browseDialog.SFilter = BuildOpenFilterFromSettings();

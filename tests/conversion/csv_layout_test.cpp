@@ -166,10 +166,10 @@ TEST_F(LoggerProfileTest, SettingsRowsComeFirstAndEmptySignaturesScoreZero) {
   TheSettings().csvInfo = {"Wintec=", "Mine=LAT,LON,CUSTOM", "GPSport 245=SPORT,LAT"};
   TheSettings().csvOption.clear();
   MergeDefaultProfiles();
-  ASSERT_EQ(TheSettings().csvInfo.size(), 9u);
-  EXPECT_EQ(TheSettings().csvInfo[3],
-            "Wintec=Order,Date Created,Bearing,Elevation,Distance from Start,Distance from Last");
-  EXPECT_EQ(Identify("Order,Date Created,Bearing,Elevation,Distance from Start,Lat,Lon"), "Wintec");
+  ASSERT_EQ(TheSettings().csvInfo.size(), 8u);  // the emptied Wintec row is kept: it is off
+  EXPECT_EQ(TheSettings().csvInfo[0], "Wintec=");
+  EXPECT_EQ(Identify("Order,Date Created,Bearing,Elevation,Distance from Start,Lat,Lon"),
+            "Default");
   EXPECT_EQ(Identify("Lat,Lon,Custom"), "Mine");
   EXPECT_EQ(Identify("Lat,Lon,sport"), "GPSport 245");
   ReadLoggerOptions("GPSport 245");

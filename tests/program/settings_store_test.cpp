@@ -256,14 +256,17 @@ TEST_F(SettingsStore, SavedValuesLoadBackTheSame) {
   EXPECT_TRUE(window.SplineChecked());
 }
 
-TEST_F(SettingsStore, GpxCreatorRowsComeFirstAndDefaultsCompleteThem) {
-  LoadLines({"[Option]", "GPXext=.gpx.xml", "[GPX_MSL]", "Edge=0", "My Logger=1"});
+TEST_F(SettingsStore, LoggerProfileRowsComeFirstAndDefaultsCompleteThem) {
+  // An emptied row switches a profile off, and the save keeps it empty.
+  LoadLines({"[Option]", "GPXext=.gpx.xml", "[GPX_MSL]", "Edge=0", "My Logger=1",
+             "Oregon=", "[CSV_Info]", "Wintec=", "[CSV_Option]", "wintec="});
   const Settings& s = TheSettings();
   EXPECT_EQ(s.extensionLists.at("GPXext"), ".gpx.xml");
-  ASSERT_GE(s.gpxMsl.size(), 3u);
+  ASSERT_GE(s.gpxMsl.size(), 4u);
   EXPECT_EQ(s.gpxMsl[0], "Edge=0");
   EXPECT_EQ(s.gpxMsl[1], "My Logger=1");
-  EXPECT_EQ(s.gpxMsl[2], "Garmin=1");
+  EXPECT_EQ(s.gpxMsl[2], "Oregon=");
+  EXPECT_EQ(s.gpxMsl[3], "Garmin=1");
   EXPECT_EQ(std::count(s.gpxMsl.begin(), s.gpxMsl.end(), "Edge=1"), 0);
 
   const std::pair<const char*, bool> creators[] = {
@@ -275,6 +278,7 @@ TEST_F(SettingsStore, GpxCreatorRowsComeFirstAndDefaultsCompleteThem) {
       {"GPSBabel - https://www.gpsbabel.org", false},
       {"KnowledgeBase", false},  // not a word of its own
       {"MyOregonTrail", false},
+      {"Oregon 700", false},  // switched off
       {"", false},
   };
   for (const auto& [creator, seaLevel] : creators)
@@ -284,6 +288,11 @@ TEST_F(SettingsStore, GpxCreatorRowsComeFirstAndDefaultsCompleteThem) {
   EXPECT_EQ(Stored("Option", "GPXext"), ".gpx.xml");
   EXPECT_EQ(Stored("GPX_MSL", "Edge"), "0");
   EXPECT_EQ(Stored("GPX_MSL", "BaseCamp"), "1");
+  for (const auto& [section, key] :
+       {std::pair{"GPX_MSL", "Oregon"}, std::pair{"CSV_Info", "Wintec"},
+        std::pair{"CSV_Option", "wintec"}})
+    EXPECT_EQ(Stored(section, key), "") << section;
+  EXPECT_EQ(Stored("CSV_Option", "M-241"), "0,1,0");
 }
 
 TEST_F(SettingsStore, ReadOnlyLoadLeavesTheFileAlone) {
