@@ -211,19 +211,15 @@ int Check(const Options& o, ConsoleWindowServices& window, std::FILE* out, std::
   return window.GeoidText() == "Out of range." ? kExitFailed : kExitOk;
 }
 
-int Convert(const Options& o, ConsoleWindowServices& window, std::FILE*, std::FILE* err) {
+int Convert(const Options& o, ConsoleWindowServices&, std::FILE*, std::FILE* err) {
   if (o.arguments.empty()) {
     std::fputs("orthelev-cli: convert needs at least one file\n", err);
     return kExitUsage;
   }
-  std::string list;
-  for (const std::string& file : o.arguments) list += (list.empty() ? "" : ";") + file;
-  window.SetSourceText(list);
   platform::StartCatchingInterrupts();
-  RunBatch();
+  RunBatchOf(o.arguments);
   platform::StopCatchingInterrupts();
-  if (!TheBatch().modelOpened) return kExitUsage;
-  return TheBatch().Clean() ? kExitOk : kExitFailed;
+  return ExitStatusOf(TheBatch());
 }
 
 int Heights(const Options& o, ConsoleWindowServices&, std::FILE* out, std::FILE* err) {

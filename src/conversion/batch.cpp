@@ -109,7 +109,21 @@ void ConvertOneFile(const std::string& path) {
   EndFile(" " + FormatInt(result) + " records" + " done.", " Done.");
 }
 
-void RunBatch() {
+std::vector<std::string> SourceFieldFiles(std::string_view list) {
+  std::vector<std::string> files;
+  list = TrimBlanks(list);
+  if (list.empty()) return files;
+  for (;;) {
+    const size_t separator = list.find(';');
+    files.emplace_back(TrimBlanks(list.substr(0, separator)));
+    if (separator == std::string_view::npos) return files;
+    list = list.substr(separator + 1);
+  }
+}
+
+void RunBatch() { RunBatchOf(SourceFieldFiles(Window().SourceText())); }
+
+void RunBatchOf(const std::vector<std::string>& files) {
   if (TheBatch().running) return;
   TheBatch().Reset();
   BatchGuard guard;
@@ -122,21 +136,15 @@ void RunBatch() {
   window.AppendReportLine(" Geoid model: " + window.GeoidModelText() + "\r\n");
   window.ProcessPendingEvents();
   TheFlags().useSpline = SplineChosen();
-  if (window.SourceText().empty()) return;
+  if (files.empty()) return;
 
-  const std::string source = window.SourceText();
-  std::string_view list = TrimBlanks(source);
-  size_t separator;
-  auto convert = [&window](std::string_view path) {
-    ConvertOneFile(std::string(path));
+  for (size_t i = 0; i < files.size() && !TheFlags().abortRequested; ++i) {
+    const bool last = i + 1 == files.size();
+    if (last && files[i].empty()) break;  // the list ended in a separator
+    ConvertOneFile(files[i]);
     window.EndStatus();
-  };
-  while ((separator = list.find(';')) != std::string_view::npos && !TheFlags().abortRequested) {
-    convert(TrimBlanks(list.substr(0, separator)));
-    list = TrimBlanks(list.substr(separator + 1));
-    window.AppendReportLine("");
+    if (!last) window.AppendReportLine("");
   }
-  if (!list.empty() && !TheFlags().abortRequested) convert(list);
   if (TheFlags().abortRequested) {
     TheBatch().aborted = true;
     window.SetStatusText(kAborted);
@@ -144,6 +152,11 @@ void RunBatch() {
     window.AppendReportLine(std::string("\r\n") + kAborted);
   }
   CloseGrid();
+}
+
+int ExitStatusOf(const BatchState& batch) {
+  if (!batch.modelOpened) return 2;
+  return batch.Clean() ? 0 : 1;
 }
 
 void ButtonConvertClick() { RunBatch(); }

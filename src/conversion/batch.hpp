@@ -3,6 +3,8 @@
 // one after the other with the model of the model box, with a report.
 
 #include <string>
+#include <string_view>
+#include <vector>
 
 namespace orthelev {
 
@@ -29,6 +31,19 @@ BatchState& TheBatch();
 // Converts the files of the source field. A start while a batch runs (Enter
 // in the source field or a drop during a conversion) is ignored.
 void RunBatch();
+// Converts these files, each name as given (the console's arguments), with
+// an empty line in the report after each file but the last; an empty last
+// name is no file.
+void RunBatchOf(const std::vector<std::string>& files);
+
+// The names of a source field's text: separated by ";", blanks around each
+// name dropped; a closing ";" leaves an empty last name.
+std::vector<std::string> SourceFieldFiles(std::string_view list);
+
+// The exit status of a program whose work was this batch (orthelev-cli
+// convert, orthelev /Q): 0 every file converted; 1 a file failed, was
+// skipped or had an unknown type, or the batch was aborted; 2 no model.
+int ExitStatusOf(const BatchState& batch);
 
 // Skips outputs of earlier runs, then converts the file by its extension
 // and appends how it ended to the report.

@@ -365,6 +365,8 @@ TEST_F(CliProcess, ListsTheModels) {
 TEST_F(CliProcess, ExitStatuses) {
   WriteBytes(logs.File("a.nmea"), "$GPGGA,no position*00\r\n");
   WriteBytes(logs.File("a_g.nmea"), "");
+  // Arguments are file names as given: a ";" is the name's own.
+  WriteBytes(logs.File("day;1.nmea"), "$GPGGA,no position*00\r\n");
   struct Case {
     const char* what;
     std::vector<std::string> arguments;
@@ -385,6 +387,7 @@ TEST_F(CliProcess, ExitStatuses) {
       {"unknown type", With({"convert", logs.File("a.xyz")}), 1, " Unknown file type."},
       {"unreadable file", With({"convert", logs.File("none.nmea")}), 1, " Done with error."},
       {"converted", With({"convert", logs.File("a.nmea")}), 0, " 1 records done."},
+      {"name with ;", With({"convert", logs.File("day;1.nmea")}), 0, " 1 records done."},
       {"version", {"--version"}, 0, ""},
   };
   for (const Case& c : cases) {
