@@ -29,7 +29,9 @@ constexpr const char* kUsage =
     "  --version        show the version and exit\n"
     "\n"
     "A switch is \"/\" and letters naming no existing file; its last letter\n"
-    "counts. Switches take effect only when files are named.\n";
+    "counts. Switches take effect only when files are named.\n"
+    "Exit status with /Q: 0 all files converted; 1 a file failed, was skipped or\n"
+    "had an unknown type, or the batch was aborted; 2 no model.\n";
 
 // --help or --version answered on standard output; false when neither was asked.
 bool AnsweredInformationRequest(int argc, char* argv[]) {
@@ -75,7 +77,11 @@ int main(int argc, char* argv[]) {
   orthelev::SetNumberFormat();
   const std::vector<std::string> parameters = Parameters(argc, argv);
   orthelev::DesktopProgram program(orthelev::CurrentSettingsLocation(), parameters);
-  QObject::connect(&program.FormMain, &orthelev::TFormMain::closed, &application,
-                   &QCoreApplication::quit, Qt::QueuedConnection);
+  // The program ends when its main window closes, and only then: a helper
+  // window closed while the main window is hidden is not the last one.
+  QApplication::setQuitOnLastWindowClosed(false);
+  QObject::connect(
+      &program.FormMain, &orthelev::TFormMain::closed, &application,
+      [] { QCoreApplication::exit(orthelev::DesktopProgram::ExitStatus()); }, Qt::QueuedConnection);
   return application.exec();
 }

@@ -3,6 +3,7 @@
 #include <QApplication>
 #include <QKeyEvent>
 
+#include "conversion/batch.hpp"
 #include "flags/program_flags.hpp"
 #include "program/program.hpp"
 #include "services/window_services.hpp"
@@ -23,6 +24,8 @@ DesktopProgram::DesktopProgram(const SettingsLocation& where, std::vector<std::s
   InstallWindowServices(&services_);
   qApp->installEventFilter(&escapeKeyHook_);
 }
+
+int DesktopProgram::ExitStatus() { return TheFlags().quitWhenDone ? ExitStatusOf(TheBatch()) : 0; }
 
 DesktopProgram::~DesktopProgram() {
   qApp->removeEventFilter(&escapeKeyHook_);

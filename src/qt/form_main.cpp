@@ -12,6 +12,7 @@
 #include <QMimeData>
 #include <QMouseEvent>
 #include <QScreen>
+#include <QStyledItemDelegate>
 #include <QTimer>
 #include <QUrl>
 
@@ -68,6 +69,12 @@ bool CarriesLocalFiles(const QMimeData* mime) {
   return false;
 }
 
+// Files are taken while no batch runs: a running batch keeps its list, so a
+// drop then is refused (the pointer shows it cannot drop), not queued.
+bool TakesDroppedFiles(const QMimeData* mime) {
+  return CarriesLocalFiles(mime) && !TheBatch().running;
+}
+
 bool IsEnter(const QKeyEvent* key) {
   return key->key() == Qt::Key_Return || key->key() == Qt::Key_Enter;
 }
@@ -78,6 +85,18 @@ std::string DroppedPath(const QUrl& url) {
   while (path.size() > 1 && path.back() == '/') path.pop_back();
   return path;
 }
+
+// Rows of the model list with room above and below their text: the style's
+// own rows are as high as the text alone.
+class ModelListRows : public QStyledItemDelegate {
+ public:
+  using QStyledItemDelegate::QStyledItemDelegate;
+  QSize sizeHint(const QStyleOptionViewItem& option, const QModelIndex& index) const override {
+    constexpr int kPadding = 3;  // pixels above and below the text
+    const QSize size = QStyledItemDelegate::sizeHint(option, index);
+    return size.expandedTo(QSize(0, option.fontMetrics.height() + 2 * kPadding));
+  }
+};
 
 }  // namespace
 
@@ -117,6 +136,7 @@ void TFormMain::CreateControls() {
   ComboBoxGeoid->setInsertPolicy(QComboBox::NoInsert);
   ComboBoxGeoid->addItems({"EGM2008 2.5'x2.5'", "EGM2008 1'x1'", "GSIGEO 2011", "Custom Geoid"});
   ComboBoxGeoid->setEditText("EGM2008 2.5'x2.5'");
+  ComboBoxGeoid->setItemDelegate(new ModelListRows(ComboBoxGeoid));
   // Beneath the check box, which covers it while both are shown.
   LabelWaiting = MakeLabel(GroupBoxSelect, "LabelWaiting", "", Qt::AlignHCenter, 10, 50, 195, 13);
   CheckBoxSpline = Place(new QCheckBox("Spline interpolation", GroupBoxSelect), "CheckBoxSpline",
@@ -144,6 +164,14 @@ void TFormMain::CreateControls() {
   ButtonConvert =
       MakeButton(this, "ButtonConvert", "Convert", "Conversion is started", 371, 132, 75, 25);
   ButtonExit = MakeButton(this, "ButtonExit", "Exit", "Close", 456, 132, 75, 25);
+
+  // Each field is named by its label (screen readers would otherwise name
+  // the boxes of a group by the group's title).
+  Label4->setBuddy(ComboBoxGeoid);
+  Label1->setBuddy(EditLat);
+  Label2->setBuddy(EditLon);
+  Label3->setBuddy(EditGeoid);
+  Label5->setBuddy(EditSorce);
 
   StatusBar1 = Place(new QStatusBar(this), "StatusBar1", 0, 170, 542, 19);
   StatusBar1->setSizeGripEnabled(false);
@@ -179,7 +207,7 @@ void TFormMain::ConnectHandlers() {
 
 void TFormMain::ConnectModelBox() {
   // The model is selected when the user picks an item from the list (or
-  // steps through it with the arrow keys or the wheel). Qt's editable combo
+  // steps through it with the arrow keys; the wheel is kept off it). Qt's editable combo
   // box also "activates" an item when its text is committed by Enter or by
   // the focus leaving it; those commits select only text the user changed.
   QLineEdit* text = ComboBoxGeoid->lineEdit();
@@ -210,7 +238,16 @@ void TFormMain::ApplicationEvents1Idle() {
   // After a hidden start, or when the settings file could not be placed, the
   // window waits minimised for the user: a program without any window could
   // be neither restored nor closed.
-  if (!isVisible() && !closePending_ && !closed_) showMinimized();
+  if (!isVisible() && !closePending_ && !closed_) ShowMinimizedFromStart();
+}
+
+void TFormMain::ShowMinimizedFromStart() {
+  // A window manager may map it normal all the same (openbox does): that
+  // first change is its doing, not the user's, and is undone.
+  constexpr int kWindowManagerAnswerMs = 1000;
+  mappingMinimized_ = true;
+  QTimer::singleShot(kWindowManagerAnswerMs, this, [this] { mappingMinimized_ = false; });
+  showMinimized();
 }
 
 void TFormMain::FormActivate() {
@@ -300,6 +337,13 @@ bool TFormMain::event(QEvent* event) {
 
 void TFormMain::changeEvent(QEvent* event) {
   FramedWindow::changeEvent(event);
+  if (event->type() == QEvent::WindowStateChange && mappingMinimized_) {
+    mappingMinimized_ = false;  // the window system's answer, or a change the program made
+    if (event->spontaneous() && isVisible() && !isMinimized()) {
+      setWindowState(windowState() | Qt::WindowMinimized);
+      return;
+    }
+  }
   if (event->type() == QEvent::FontChange && LabelReport) LabelReport->adjustSize();
   // Restored by the user after a hidden start: to the stored place.
   if (event->type() == QEvent::WindowStateChange && TheFlags().startHidden && isVisible() &&
@@ -328,9 +372,11 @@ void TFormMain::closeEvent(QCloseEvent* event) {
 }
 
 bool TFormMain::eventFilter(QObject* watched, QEvent* event) {
+  // A model changes on a deliberate pick only, never on a wheel passing over.
+  if (event->type() == QEvent::Wheel && watched == ComboBoxGeoid) return true;
   if (IsDragOrDrop(event) && CarriesLocalFiles(static_cast<QDropEvent*>(event)->mimeData())) {
     // Never typed into the box as "file://" text.
-    if (!acceptDrops())
+    if (!acceptDrops() || !TakesDroppedFiles(static_cast<QDropEvent*>(event)->mimeData()))
       event->ignore();
     else if (event->type() == QEvent::Drop)
       dropEvent(static_cast<QDropEvent*>(event));
@@ -351,14 +397,18 @@ bool TFormMain::eventFilter(QObject* watched, QEvent* event) {
 }
 
 void TFormMain::dragEnterEvent(QDragEnterEvent* event) {
-  if (CarriesLocalFiles(event->mimeData())) event->acceptProposedAction();
+  if (TakesDroppedFiles(event->mimeData())) event->acceptProposedAction();
 }
 
 void TFormMain::dragMoveEvent(QDragMoveEvent* event) {
-  if (CarriesLocalFiles(event->mimeData())) event->acceptProposedAction();
+  if (TakesDroppedFiles(event->mimeData()))
+    event->acceptProposedAction();
+  else
+    event->ignore();
 }
 
 void TFormMain::dropEvent(QDropEvent* event) {
+  if (!TakesDroppedFiles(event->mimeData())) return event->ignore();
   std::vector<std::string> paths;
   for (const QUrl& url : event->mimeData()->urls())
     if (url.isLocalFile()) paths.push_back(DroppedPath(url));

@@ -119,6 +119,7 @@ class TFormMain : public FramedWindow {
   void ConnectHandlers();
   void ConnectModelBox();
   void FormCreate();
+  void ShowMinimizedFromStart();
 
   SettingsLocation where_;
   std::vector<std::string> parameters_;
@@ -128,7 +129,9 @@ class TFormMain : public FramedWindow {
   int handlerDepth_ = 0;
   bool closePending_ = false;
   bool closed_ = false;
-  bool modelTextEdited_ = false;  // typed into the model box since its last commit
+  bool modelTextEdited_ = false;
+  bool mappingMinimized_ = false;  // shown minimised, the window system's answer pending  // typed
+                                   // into the model box since its last commit
 };
 
 }  // namespace orthelev

@@ -4,7 +4,10 @@
 
 #include <filesystem>
 
+#include <QAbstractItemView>
+#include <QAccessible>
 #include <QFileDialog>
+#include <QProcess>
 #include <QScreen>
 #include <QTest>
 #include <QWindow>
@@ -63,6 +66,19 @@ QPoint SavedPlace(const std::string& settingsFile) {
   const auto top = file.Find("Option", "MainTop");
   if (!left || !top) return {};
   return {std::stoi(*left), std::stoi(*top)};
+}
+
+// Runs xdotool, which acts on this display as a user would (XTest input).
+bool XDoTool(const QStringList& arguments) {
+  QProcess tool;
+  tool.start("xdotool", arguments);
+  return tool.waitForFinished(kTimeoutMs) && tool.exitStatus() == QProcess::NormalExit &&
+         tool.exitCode() == 0;
+}
+
+QStringList ScreenPoint(const QWidget& widget) {
+  const QPoint at = widget.mapToGlobal(widget.rect().center());
+  return {QString::number(at.x()), QString::number(at.y())};
 }
 
 }  // namespace
@@ -170,6 +186,8 @@ class DesktopTest : public DesktopTestCase {
       });
       if (QString(state) == "hidden start") {
         Start({log, "/H"});
+        QTest::qWait(100);
+        QVERIFY(!Main().isVisible() || Main().isMinimized());  // until the user restores it
       } else {
         QVERIFY(StartFramed());
         if (QString(state) == "minimised") Main().showMinimized();
@@ -188,6 +206,98 @@ class DesktopTest : public DesktopTestCase {
         QCOMPARE(box.frame.topLeft(), CentredOver(main, box.frame, WorkArea(Main())));
       CloseProgram();
     }
+  }
+
+  void CommandLineBatchInAChildProcess() {
+    const std::string program = folder_->File("orthelev");  // its settings beside it
+    std::filesystem::copy_file(ORTHELEV_PROGRAM, program);
+    const std::string day1 = folder_->WriteNmea("day1.nmea", 3);
+    folder_->Dir().Write("a.xyz", "");
+    folder_->Dir().Write("a_g.nmea", "");
+    folder_->Dir().Write("refused.csv", "no column names\r\n");
+    struct Case {
+      std::vector<std::string> parameters;
+      int status;  // -1: the program stays, hidden, after the batch
+    };
+    const Case cases[] = {
+        {{day1, "/H", "/Q"}, 0},
+        {{folder_->File("none.nmea"), "/H", "/Q"}, 1},
+        {{folder_->File("a.xyz"), "/H", "/Q"}, 1},
+        {{folder_->File("a_g.nmea"), "/H", "/Q"}, 1},
+        {{folder_->File("refused.csv"), "/H", "/Q"}, 1},
+        {{folder_->File("none.nmea"), day1, "/Q"}, 1},
+        {{day1, "/H"}, -1},
+    };
+    for (const Case& c : cases) {
+      std::filesystem::remove(folder_->File("day1_g.nmea"));
+      QStringList arguments;
+      for (const std::string& parameter : c.parameters)
+        arguments << QString::fromStdString(parameter);
+      const QString what = arguments.join(" ");
+      QProcess child;
+      child.start(QString::fromStdString(program), arguments);
+      if (c.status >= 0) {
+        QVERIFY2(child.waitForFinished(30000), qPrintable(what));
+        QCOMPARE(child.exitStatus(), QProcess::NormalExit);
+        QVERIFY2(child.exitCode() == c.status, qPrintable(what));
+        continue;
+      }
+      QVERIFY(QTest::qWaitFor(
+          [this] { return std::filesystem::exists(folder_->File("day1_g.nmea")); }, kTimeoutMs));
+      QVERIFY2(!child.waitForFinished(1500), qPrintable(what));  // the batch is over
+      // No window of it shows until the user restores it.
+      QVERIFY(!XDoTool({"search", "--onlyvisible", "--pid", QString::number(child.processId())}));
+      child.kill();
+      child.waitForFinished(kTimeoutMs);
+    }
+  }
+
+  void WheelOverTheModelBoxKeepsTheModel() {
+    QVERIFY(StartFramed());
+    QComboBox* box = Main().ComboBoxGeoid;
+    const QString model = box->currentText();
+    QVERIFY(!box->hasFocus());
+    ModalAnswerer answerer([](QWidget* dialog) { static_cast<QDialog*>(dialog)->reject(); });
+    QVERIFY(XDoTool(QStringList{"mousemove"} + ScreenPoint(*box)));
+    QVERIFY(QTest::qWaitFor([box] { return box->underMouse(); }, kTimeoutMs));
+    for (const char* button : {"4", "5"}) {
+      QVERIFY(XDoTool({"click", button}));
+      QTest::qWait(200);
+      QCOMPARE(box->currentText(), model);
+      QVERIFY(answerer.seen.empty());
+    }
+  }
+
+  void ModelListRowsFitTheirText() {
+    QVERIFY(StartFramed());
+    QComboBox* box = Main().ComboBoxGeoid;
+    box->showPopup();
+    QVERIFY(QTest::qWaitForWindowExposed(box->view()->window(), kTimeoutMs));
+    const int text = box->view()->fontMetrics().height();  // rows have room around it
+    for (int row = 0; row < box->count(); ++row) {
+      const int height = box->view()->visualRect(box->model()->index(row, 0)).height();
+      QVERIFY2(height >= text + 4, qPrintable(box->itemText(row) + ": " + QString::number(height) +
+                                              " px, text " + QString::number(text) + " px"));
+    }
+    box->hidePopup();
+  }
+
+  void EveryControlHasItsOwnAccessibleName() {
+    QVERIFY(StartFramed());
+    QStringList names;
+    for (QWidget* control : Main().findChildren<QWidget*>()) {
+      if (control->focusPolicy() == Qt::NoFocus || control->window() != &Main() ||
+          control->parentWidget() == Main().ComboBoxGeoid)
+        continue;  // not a control of the window, or the model box's own text or list
+      QAccessibleInterface* accessible = QAccessible::queryAccessibleInterface(control);
+      QVERIFY(accessible);
+      const QString name = accessible->text(QAccessible::Name).trimmed();
+      QVERIFY2(!name.isEmpty(), qPrintable(control->objectName()));
+      QVERIFY2(!names.contains(name), qPrintable(control->objectName() + ": " + name));
+      names << name;
+    }
+    QCOMPARE(QAccessible::queryAccessibleInterface(Main().EditSorce)->text(QAccessible::Name),
+             QString("Source file"));
   }
 
   void ReportIsCentredOverTheFrame() {
