@@ -259,7 +259,11 @@ bool CheckUnreferencedExtent(GDALDataset& dataset, const double* transform, cons
 
 std::unique_ptr<GridSource> OpenRaster(const std::string& path, bool& opened, std::string& error) {
   static std::once_flag registered;
-  std::call_once(registered, [] { GDALAllRegister(); });
+  std::call_once(registered, [] {
+    // Rows are read one at a time: a few blocks are all the cache needs.
+    CPLSetConfigOption("GDAL_CACHEMAX", "64");
+    GDALAllRegister();
+  });
   QuietGdalErrors quiet;
   opened = false;
   GDALDriverH driver = GDALIdentifyDriver(path.c_str(), nullptr);

@@ -12,6 +12,7 @@
 #include <cstdint>
 #include <cstdio>
 #include <filesystem>
+#include <functional>
 #include <string>
 #include <vector>
 
@@ -202,6 +203,14 @@ struct LoadedModule {
   void* handle = nullptr;
   std::string failure;
 };
+
+// Runs `probe` in a copy of this process (fork) whose address space may
+// grow by at most `bytes` beyond what it holds (RLIMIT_AS, measured from
+// /proc/self/statm): an allocation beyond fails there, and a library that
+// aborts on it ends only the copy. Gives the probe's result (0 to 255), or
+// -1 when the copy did not end by returning. Where processes cannot be
+// copied (Windows) nothing runs and the result is 0.
+int ProbeInLimitedCopy(const std::function<int()>& probe, std::int64_t bytes);
 
 // Loads the shared library at `path` for good (it is never unloaded).
 LoadedModule LoadModule(const std::string& path);

@@ -1,4 +1,5 @@
 // The platform services on POSIX systems (Linux).
+#include <algorithm>
 #include <cerrno>
 #include <climits>
 #include <csignal>
@@ -6,9 +7,12 @@
 #include <cstring>
 #include <dlfcn.h>
 #include <fcntl.h>
+#include <fstream>
 #include <pwd.h>
 #include <signal.h>
+#include <sys/resource.h>
 #include <sys/stat.h>
+#include <sys/wait.h>
 #include <unistd.h>
 
 #include "platform/platform.hpp"
@@ -297,5 +301,43 @@ LoadedModule LoadModule(const std::string& path) {
 }
 
 void* ModuleSymbol(void* handle, const char* name) { return ::dlsym(handle, name); }
+
+namespace {
+
+// The bytes of address space the process holds now; 0 when unknown.
+std::uint64_t AddressSpaceInUse() {
+  std::ifstream statm("/proc/self/statm");
+  std::uint64_t pages = 0;
+  if (!(statm >> pages)) return 0;
+  return pages * static_cast<std::uint64_t>(sysconf(_SC_PAGESIZE));
+}
+
+}  // namespace
+
+int ProbeInLimitedCopy(const std::function<int()>& probe, std::int64_t bytes) {
+  const std::uint64_t inUse = AddressSpaceInUse();
+  const pid_t child = fork();
+  if (child < 0) return -1;
+  if (child == 0) {
+    rlimit limit{};
+    if (inUse > 0 && getrlimit(RLIMIT_AS, &limit) == 0) {
+      const std::uint64_t wanted = inUse + static_cast<std::uint64_t>(bytes);
+      if (limit.rlim_cur == RLIM_INFINITY || limit.rlim_cur > wanted) limit.rlim_cur = wanted;
+      if (limit.rlim_max != RLIM_INFINITY)
+        limit.rlim_cur = std::min(limit.rlim_cur, limit.rlim_max);
+      setrlimit(RLIMIT_AS, &limit);
+    }
+    int result = -1;
+    try {
+      result = probe();
+    } catch (...) {
+    }
+    _exit(result < 0 || result > 255 ? 255 : result);
+  }
+  int status = 0;
+  while (waitpid(child, &status, 0) < 0)
+    if (errno != EINTR) return -1;
+  return WIFEXITED(status) && WEXITSTATUS(status) != 255 ? WEXITSTATUS(status) : -1;
+}
 
 }  // namespace orthelev::platform

@@ -374,4 +374,7 @@ void* ModuleSymbol(void* handle, const char* name) {
   return reinterpret_cast<void*>(::GetProcAddress(static_cast<HMODULE>(handle), name));
 }
 
+// The import that needs it (GDAL) is not built for Windows.
+int ProbeInLimitedCopy(const std::function<int()>&, std::int64_t) { return 0; }
+
 }  // namespace orthelev::platform

@@ -5,6 +5,7 @@
 #include <csignal>
 #include <filesystem>
 #include <functional>
+#include <sys/resource.h>
 #include <sys/wait.h>
 #include <unistd.h>
 
@@ -298,6 +299,66 @@ TEST_F(GridImport, RefusalsKeepTheReasonAndSayWhatWorks) {
     SCOPED_TRACE(name);
     EXPECT_FALSE(Import(dir.File(name)));
     EXPECT_NE(error.find(reason), std::string::npos) << error;
+  }
+  ExpectNothingWritten();
+}
+
+// A classic NetCDF header (64-bit offsets) of a float grid z(lat, lon) with
+// double coordinate variables, announcing `rows` x `columns` and holding
+// no data at all.
+std::string NetCdfHeader(std::int32_t rows, std::int32_t columns) {
+  std::string bytes = "CDF\x02";
+  const auto word = [&bytes](std::uint64_t value, int size) {
+    for (int shift = 8 * (size - 1); shift >= 0; shift -= 8)
+      bytes += static_cast<char>((value >> shift) & 0xFF);
+  };
+  const auto name = [&](const std::string& text) {
+    word(text.size(), 4);
+    bytes += text + std::string((4 - text.size() % 4) % 4, '\0');
+  };
+  word(0, 4);  // records
+  word(0x0A, 4), word(2, 4), name("lat"), word(rows, 4), name("lon"), word(columns, 4);
+  word(0, 8);  // no attributes
+  struct Variable {
+    const char* name;
+    std::vector<int> dimensions;
+    int type;
+    std::uint64_t size;
+  };
+  const Variable variables[] = {{"lat", {0}, 6, 8ull * rows},
+                                {"lon", {1}, 6, 8ull * columns},
+                                {"z", {0, 1}, 5, 4ull * rows * columns}};
+  word(0x0B, 4), word(3, 4);
+  const std::size_t header = bytes.size() + 3 * 44 + 4;  // the variables' entries to come
+  std::uint64_t begin = header;
+  for (const Variable& v : variables) {
+    name(v.name), word(v.dimensions.size(), 4);
+    for (const int d : v.dimensions) word(static_cast<std::uint64_t>(d), 4);
+    word(0, 8), word(static_cast<std::uint64_t>(v.type), 4);
+    word(std::min<std::uint64_t>(v.size, 0xFFFFFFFF), 4), word(begin, 8);
+    begin += v.size;
+  }
+  return bytes;
+}
+
+// A few bytes of header announcing a huge grid cost no more memory than an
+// import may use (GDAL's NetCDF reader sizes its buffers from the header).
+TEST_F(GridImport, HeadersAnnouncingHugeGridsCostLittleMemory) {
+  const std::pair<const char*, std::string> cases[] = {
+      {"huge.nc", NetCdfHeader(1 << 27, 1 << 27)},
+      {"long.nc", NetCdfHeader(1 << 26, 4)},
+  };
+  for (const auto& [name, bytes] : cases) {
+    SCOPED_TRACE(name);
+    testing::WriteBytes(dir.File(name), bytes);
+    ASSERT_LT(bytes.size(), 200u);
+    rusage before{}, after{};
+    getrusage(RUSAGE_SELF, &before);
+    EXPECT_FALSE(Import(dir.File(name)));
+    getrusage(RUSAGE_SELF, &after);
+    EXPECT_NE(error.find("needs more memory than an import may use (256 MiB)"), std::string::npos)
+        << error;
+    EXPECT_LT(after.ru_maxrss - before.ru_maxrss, 256 * 1024);  // kilobytes
   }
   ExpectNothingWritten();
 }
