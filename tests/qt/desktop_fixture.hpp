@@ -157,4 +157,26 @@ class ModalAnswerer {
   QPointer<QWidget> last_;  // null again once that dialog is gone
 };
 
+// Runs `action` once, at the first pending-events point of a conversion
+// (its status shows the progress).
+class DuringConversion {
+ public:
+  DuringConversion(const TFormMain& main, std::function<void()> action)
+      : main_(main), action_(std::move(action)) {
+    QObject::connect(&timer_, &QTimer::timeout, [this] {
+      if (done_ || main_.StatusText().find("NMEA file (") == std::string::npos) return;
+      done_ = true;
+      action_();
+    });
+    timer_.start(1);
+  }
+  bool Done() const { return done_; }
+
+ private:
+  const TFormMain& main_;
+  std::function<void()> action_;
+  QTimer timer_;
+  bool done_ = false;
+};
+
 }  // namespace orthelev::testing

@@ -6,7 +6,9 @@
 
 #include <QAbstractItemView>
 #include <QAccessible>
+#include <QDrag>
 #include <QFileDialog>
+#include <QMimeData>
 #include <QProcess>
 #include <QScreen>
 #include <QTest>
@@ -79,6 +81,23 @@ bool XDoTool(const QStringList& arguments) {
 QStringList ScreenPoint(const QWidget& widget) {
   const QPoint at = widget.mapToGlobal(widget.rect().center());
   return {QString::number(at.x()), QString::number(at.y())};
+}
+
+// Drags the file from where the pointer is over `target` with the real X
+// pointer (xdotool presses, moves and releases it); what the drop did.
+Qt::DropAction DragFileOver(QWidget& target, const std::string& path) {
+  const QStringList at = ScreenPoint(target);
+  const QString x = at[0], y = at[1], near = QString::number(at[0].toInt() + 8);
+  QProcess pointer;
+  pointer.start("xdotool", {"mousemove", x, y, "sleep", "0.3", "mousedown", "1", "mousemove", near,
+                            y, "sleep", "0.2", "mousemove", x, y, "sleep", "0.3", "mouseup", "1"});
+  auto* mime = new QMimeData;
+  mime->setUrls({QUrl::fromLocalFile(QString::fromStdString(path))});
+  auto* drag = new QDrag(&target);
+  drag->setMimeData(mime);
+  const Qt::DropAction action = drag->exec(Qt::CopyAction);
+  pointer.waitForFinished(kTimeoutMs);
+  return action;
 }
 
 }  // namespace
@@ -266,6 +285,24 @@ class DesktopTest : public DesktopTestCase {
       QCOMPARE(box->currentText(), model);
       QVERIFY(answerer.seen.empty());
     }
+  }
+
+  void DropDuringABatchIsRefusedAtThePointer() {
+    QVERIFY(StartFramed());
+    const std::string other = folder_->WriteNmea("other.nmea", 2);
+    QCOMPARE(DragFileOver(*Main().EditSorce, other), Qt::CopyAction);  // no batch: taken
+    QVERIFY(std::filesystem::exists(folder_->File("other_g.nmea")));
+    std::filesystem::remove(folder_->File("other_g.nmea"));
+
+    const std::string input = folder_->WriteNmea("long.nmea", 20000);
+    Main().EditSorce->setText(QString::fromStdString(input));
+    Qt::DropAction during = Qt::CopyAction;
+    DuringConversion drag(Main(), [&] { during = DragFileOver(*Main().EditSorce, other); });
+    Main().ButtonConvertClick();
+    QVERIFY(drag.Done());
+    QCOMPARE(during, Qt::IgnoreAction);  // the pointer showed it could not drop
+    QVERIFY(!std::filesystem::exists(folder_->File("other_g.nmea")));
+    QCOMPARE(Main().EditSorce->text().toStdString(), input);
   }
 
   void ModelListRowsFitTheirText() {
