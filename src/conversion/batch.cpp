@@ -56,6 +56,20 @@ struct BatchGuard {
   }
 };
 
+// The names of a source field's text: separated by ";", blanks around each
+// name dropped; a closing ";" leaves an empty last name.
+std::vector<std::string> SourceFieldFiles(std::string_view list) {
+  std::vector<std::string> files;
+  list = TrimBlanks(list);
+  if (list.empty()) return files;
+  for (;;) {
+    const size_t separator = list.find(';');
+    files.emplace_back(TrimBlanks(list.substr(0, separator)));
+    if (separator == std::string_view::npos) return files;
+    list = list.substr(separator + 1);
+  }
+}
+
 }  // namespace
 
 BatchState& TheBatch() {
@@ -107,18 +121,6 @@ void ConvertOneFile(const std::string& path) {
   }
   ++TheBatch().filesConverted;
   EndFile(" " + FormatInt(result) + " records" + " done.", " Done.");
-}
-
-std::vector<std::string> SourceFieldFiles(std::string_view list) {
-  std::vector<std::string> files;
-  list = TrimBlanks(list);
-  if (list.empty()) return files;
-  for (;;) {
-    const size_t separator = list.find(';');
-    files.emplace_back(TrimBlanks(list.substr(0, separator)));
-    if (separator == std::string_view::npos) return files;
-    list = list.substr(separator + 1);
-  }
 }
 
 void RunBatch() { RunBatchOf(SourceFieldFiles(Window().SourceText())); }

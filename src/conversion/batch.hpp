@@ -3,7 +3,6 @@
 // one after the other with the model of the model box, with a report.
 
 #include <string>
-#include <string_view>
 #include <vector>
 
 namespace orthelev {
@@ -35,10 +34,6 @@ void RunBatch();
 // an empty line in the report after each file but the last; an empty last
 // name is no file.
 void RunBatchOf(const std::vector<std::string>& files);
-
-// The names of a source field's text: separated by ";", blanks around each
-// name dropped; a closing ";" leaves an empty last name.
-std::vector<std::string> SourceFieldFiles(std::string_view list);
 
 // The exit status of a program whose work was this batch (orthelev-cli
 // convert, orthelev /Q): 0 every file converted; 1 a file failed, was
