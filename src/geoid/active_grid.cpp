@@ -11,6 +11,7 @@ namespace orthelev {
 
 void ActiveGrid::Reset() {
   file.Close();
+  file.SetReading(GridReading::Mapped);
   open = false;
   nrows = ncols = nlat = nlon = prePad = 0;
   glamn = glomn = dgla = dglo = glamx = glomx = 0;
@@ -97,6 +98,14 @@ bool ReadGridNodes(std::int32_t row, std::int32_t column, int count, float* valu
     if (std::isnan(values[i])) return false;
   }
   return true;
+}
+
+void PrefetchGridNodes(std::int32_t row, std::int32_t column, int count) {
+  const ActiveGrid& g = TheActiveGrid();
+  if (row < 0 || row >= g.nlat || column < 0 || column + count > g.nlon) return;
+  const std::int64_t word = static_cast<std::int64_t>(row) * g.ncols + column + g.prePad;
+  g.file.Prefetch(4 * word);
+  g.file.Prefetch(4 * (word + count) - 1);  // the last byte may lie in the next cache line
 }
 
 void ReadGridNodePair(std::int32_t row, std::int32_t column, float& west, float& east) {

@@ -87,6 +87,10 @@ float ReadGridNode(std::int32_t row, std::int32_t column);
 // then. Serves a window row from one cache lookup where it can.
 [[nodiscard]] bool ReadGridNodes(std::int32_t row, std::int32_t column, int count, float* values);
 
+// Lets the read of the nodes (row, column) .. (row, column + count - 1)
+// start ahead of ReadGridNodes, where the grid is mapped; reads nothing.
+void PrefetchGridNodes(std::int32_t row, std::int32_t column, int count);
+
 // ReadGridNode of (row, column) and (row, column + 1), from one cache lookup
 // where both lie inside the grid.
 void ReadGridNodePair(std::int32_t row, std::int32_t column, float& west, float& east);

@@ -15,10 +15,13 @@ bool GridFile::Open(const std::string& path) {
     Close();
     return false;
   }
+  if (reading_ == GridReading::Mapped && info.kind == platform::FileKind::Regular)
+    view_ = platform::MapForReading(fd_, info.size);  // the block reader when it fails
   return true;
 }
 
 void GridFile::Close() {
+  platform::Unmap(view_);
   if (fd_ >= 0)
     platform::CloseFile(fd_);  // nothing useful to do about a failed close of a read-only file
   fd_ = -1;
@@ -48,6 +51,12 @@ bool GridFile::ReadExact(std::int64_t offset, void* data, std::int64_t count) co
     count -= got;
   }
   return true;
+}
+
+void GridFile::LeaveMapping() {
+  failedReads_ += platform::LostPageReads(view_);
+  platform::Unmap(view_);
+  ForgetBlocks();
 }
 
 bool GridFile::Load(std::int64_t block, std::size_t slot) {

@@ -1,20 +1,29 @@
 #pragma once
-// A geoid grid file held open for node reads, with a bounded cache of file
-// blocks over positioned reads. The grid is never read whole: a node costs a
-// lookup in the cache and, on a miss, one read of its 512-byte block (small
-// blocks keep the cost of a miss low for scattered points).
+// A geoid grid file held open for node reads. The grid is never read whole
+// into the program's memory: the file is mapped read-only (its pages are
+// the system's file cache, read on demand), or, where it cannot be mapped,
+// read through a bounded cache of 512-byte blocks over positioned reads.
+// See docs/grid-cache.md.
 //
-// Guarantees: a cached value is always the value the file had when its
-// block was read; a read past the end of the file (also one truncated while
-// open) fails instead of crashing; the cache never holds more than
-// kCacheBytes whatever the size of the grid. Offsets are 64-bit.
+// Guarantees: only the bytes the file had at the open are read; a read past
+// the end of the file (also one cut short while open) gives no bytes
+// instead of crashing; the program's own memory for the grid stays under
+// kCacheBytes plus the slot table whatever the size of the grid. Offsets
+// are 64-bit.
 
 #include <cstdint>
 #include <memory>
 #include <string>
 #include <vector>
 
+#include "platform/platform.hpp"
+
 namespace orthelev {
+
+// How a grid file's nodes are read: through a mapping of the file where it
+// can be mapped (the block reader otherwise), or always through the block
+// reader.
+enum class GridReading { Mapped, Blocks };
 
 class GridFile {
  public:
@@ -28,6 +37,10 @@ class GridFile {
 
   // Opens the file for reading; false (and closed) when it cannot be opened.
   [[nodiscard]] bool Open(const std::string& path);
+  // How the next opens read the file (Mapped until changed).
+  void SetReading(GridReading reading) { reading_ = reading; }
+  // True while the nodes are read through a mapping.
+  bool IsMapped() const { return view_.data != nullptr; }
   void Close();
   bool IsOpen() const { return fd_ >= 0; }
 
@@ -38,10 +51,14 @@ class GridFile {
   // false unless all of them could be read.
   [[nodiscard]] bool ReadExact(std::int64_t offset, void* data, std::int64_t count) const;
 
-  // The `count` bytes at `offset` inside the cache, loading their block if
-  // needed; nullptr when they cross a block boundary, lie past the end of
-  // the file, or the file is closed. Valid until the next read.
+  // The `count` bytes at `offset` in the mapping, or inside the cache,
+  // loading their block if needed; nullptr when they lie past the end of
+  // the file, cross a block boundary (block reader only), or the file is
+  // closed. Valid until the next read.
   const unsigned char* CachedBytes(std::int64_t offset, std::int64_t count) {
+    if (view_.data && platform::LostPageReads(view_) != 0) LeaveMapping();
+    if (view_.data)
+      return offset >= 0 && count <= view_.size - offset ? view_.data + offset : nullptr;
     const std::int64_t block = offset >> kBlockShift;
     const std::int64_t inBlock = offset & (kBlockBytes - 1);
     if (offset < 0 || fd_ < 0 || inBlock + count > kBlockBytes) return nullptr;
@@ -51,14 +68,23 @@ class GridFile {
     return &blocks_[slot * kBlockBytes + inBlock];
   }
 
+  // Asks the processor to fetch the mapped bytes at `offset` (and the page
+  // table entry that leads to them) ahead of their read, so that the reads
+  // of bytes far apart overlap; does nothing for the block reader. A hint
+  // only: it never faults.
+  void Prefetch(std::int64_t offset) const {
+    if (view_.data && offset >= 0 && offset < view_.size) __builtin_prefetch(view_.data + offset);
+  }
+
   // Changes whenever the cached bytes may have changed (an open, a close,
-  // any block read): while it stays the same, every CachedBytes call gives
+  // any block read, leaving the mapping): while it stays the same, every CachedBytes call gives
   // the bytes an earlier call gave for the same offset, without reading.
   std::uint64_t CacheGeneration() const { return generation_; }
 
   // Grows with every block read that failed (such a read is retried by the
-  // next lookup of the block, and may then succeed).
-  std::uint64_t FailedReads() const { return failedReads_; }
+  // next lookup of the block, and may then succeed) and with every read of
+  // a mapped page that the file no longer backs.
+  std::uint64_t FailedReads() const { return failedReads_ + platform::LostPageReads(view_); }
 
  private:
   static constexpr int kBlockShift = 9;
@@ -67,8 +93,13 @@ class GridFile {
 
   bool Load(std::int64_t block, std::size_t slot);
   void ForgetBlocks();
+  // The file shrank under the mapping: its lost reads become failed reads
+  // and the block reader reads the file as it now is.
+  void LeaveMapping();
 
   int fd_ = -1;
+  GridReading reading_ = GridReading::Mapped;
+  platform::FileView view_;
   std::uint64_t generation_ = 1;
   std::uint64_t failedReads_ = 0;
   // Direct-mapped: block b lives in slot b % kSlots. The block storage is

@@ -35,6 +35,9 @@ void FillSplineRows(SplineRows& rows, int n, std::int32_t r0, std::int32_t c0) {
   const GridFile& file = TheActiveGrid().file;
   const std::uint64_t failedBefore = file.FailedReads();
   float work[kMaxSplineWindow];
+  // The rows lie far apart in the file: their reads overlap when all are
+  // asked for first.
+  for (int i = 0; i < n; ++i) PrefetchGridNodes(r0 + 1 + i, c0 + 1, n);
   rows.complete = true;
   for (int i = 0; i < n && rows.complete; ++i) {
     rows.complete = ReadGridNodes(r0 + 1 + i, c0 + 1, n, rows.values[i]);

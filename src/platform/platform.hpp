@@ -63,6 +63,29 @@ bool FlushToDisk(int fd);
 // none. Where the C library has memrchr it scans a word at a time.
 const char* LastByte(const char* data, char byte, std::size_t count);
 
+// --- Read-only file mappings -------------------------------------------------
+
+// A read-only view of the first `size` bytes of an open file, shared with
+// the system's file cache. `data` is null when the file could not be mapped.
+struct FileView {
+  const unsigned char* data = nullptr;
+  std::int64_t size = 0;
+  void* mapping = nullptr;  // the mapping object on Windows
+  int guard = -1;           // its entry in the table of guarded views (POSIX)
+};
+
+// Maps the first `size` bytes of the open file `fd` (size > 0) for reading.
+// On POSIX the view is guarded: a read of a page that the file no longer
+// backs (it shrank) finds 0xFF bytes instead of ending the program, and is
+// counted by LostPageReads. On Windows a file with a view cannot shrink.
+FileView MapForReading(int fd, std::int64_t size);
+
+// Releases the view (nothing when it holds none) and empties it.
+void Unmap(FileView& view);
+
+// How many reads of the view found a page the file no longer backs.
+std::uint64_t LostPageReads(const FileView& view);
+
 // --- File status -------------------------------------------------------------
 
 enum class FileKind { Regular, Directory, Other };

@@ -1,5 +1,6 @@
 // The platform services on POSIX systems (Linux).
 #include <algorithm>
+#include <atomic>
 #include <cerrno>
 #include <climits>
 #include <csignal>
@@ -10,6 +11,7 @@
 #include <fstream>
 #include <pwd.h>
 #include <signal.h>
+#include <sys/mman.h>
 #include <sys/resource.h>
 #include <sys/stat.h>
 #include <sys/wait.h>
@@ -114,6 +116,75 @@ void WithSignalsBlocked(Change change) {
   ::sigprocmask(SIG_SETMASK, &before, nullptr);
 }
 
+// The views whose reads the SIGBUS handler turns into 0xFF bytes when the
+// file no longer backs a page. Entries are claimed and released by the
+// program and read by the handler, so each field is a lock-free atomic.
+struct MappingGuards {
+  static constexpr int kEntries = 8;
+  struct Entry {
+    std::atomic<std::uintptr_t> begin{0}, end{0};  // end 0: free
+    std::atomic<std::uint64_t> lostReads{0};
+  };
+  Entry entries[kEntries];
+  struct sigaction previous {};
+  std::atomic<bool> installed{false};
+};
+
+MappingGuards& TheMappingGuards() {
+  static MappingGuards guards;
+  return guards;
+}
+
+// Maps a page of 0xFF bytes over the page of `address` that the file no
+// longer backs; false when that fails. mmap and memset are plain system
+// and memory operations here (not on POSIX's async-signal-safe list, but
+// safe on Linux, where mmap is a single system call).
+bool ReplaceLostPage(std::uintptr_t address) {
+  const auto pageSize = static_cast<std::uintptr_t>(::sysconf(_SC_PAGESIZE));
+  void* page = reinterpret_cast<void*>(address & ~(pageSize - 1));
+  if (::mmap(page, pageSize, PROT_READ | PROT_WRITE, MAP_PRIVATE | MAP_ANONYMOUS | MAP_FIXED, -1,
+             0) == MAP_FAILED)
+    return false;
+  std::memset(page, 0xFF, pageSize);
+  return ::mprotect(page, pageSize, PROT_READ) == 0;
+}
+
+extern "C" void OnBusError(int signal, siginfo_t* info, void*) {
+  MappingGuards& guards = TheMappingGuards();
+  const auto address = reinterpret_cast<std::uintptr_t>(info->si_addr);
+  for (MappingGuards::Entry& entry : guards.entries) {
+    if (address >= entry.begin && address < entry.end && ReplaceLostPage(address)) {
+      ++entry.lostReads;
+      return;  // the read runs again and finds the new page
+    }
+  }
+  // Not ours: the handler before this one takes the fault when the read
+  // runs again (the default one ends the program).
+  ::sigaction(signal, &guards.previous, nullptr);
+}
+
+// Claims a free entry for [data, data + size) and installs the handler
+// once; -1 when every entry is taken.
+int GuardView(const unsigned char* data, std::int64_t size) {
+  MappingGuards& guards = TheMappingGuards();
+  if (!guards.installed.exchange(true)) {
+    struct sigaction handler {};
+    handler.sa_sigaction = OnBusError;
+    handler.sa_flags = SA_SIGINFO;
+    sigemptyset(&handler.sa_mask);
+    ::sigaction(SIGBUS, &handler, &guards.previous);
+  }
+  for (int i = 0; i < MappingGuards::kEntries; ++i) {
+    MappingGuards::Entry& entry = guards.entries[i];
+    if (entry.end != 0) continue;
+    entry.lostReads = 0;
+    entry.begin = reinterpret_cast<std::uintptr_t>(data);
+    entry.end = reinterpret_cast<std::uintptr_t>(data) + static_cast<std::uintptr_t>(size);
+    return i;
+  }
+  return -1;
+}
+
 }  // namespace
 
 int OpenForReading(const std::string& path) { return ::open(path.c_str(), O_RDONLY | O_CLOEXEC); }
@@ -164,6 +235,31 @@ bool WriteAll(int fd, const char* data, std::size_t count) {
 
 const char* LastByte(const char* data, char byte, std::size_t count) {
   return static_cast<const char*>(::memrchr(data, byte, count));
+}
+
+FileView MapForReading(int fd, std::int64_t size) {
+  if (size <= 0) return {};
+  void* data = ::mmap(nullptr, static_cast<std::size_t>(size), PROT_READ, MAP_SHARED, fd, 0);
+  if (data == MAP_FAILED) return {};
+  FileView view{static_cast<const unsigned char*>(data), size, nullptr, -1};
+  view.guard = GuardView(view.data, size);
+  if (view.guard < 0) Unmap(view);  // unguarded reads could end the program
+  return view;
+}
+
+void Unmap(FileView& view) {
+  if (view.data == nullptr) return;
+  if (view.guard >= 0) {
+    MappingGuards::Entry& entry = TheMappingGuards().entries[view.guard];
+    entry.end = 0;
+    entry.begin = 0;
+  }
+  ::munmap(const_cast<unsigned char*>(view.data), static_cast<std::size_t>(view.size));
+  view = {};
+}
+
+std::uint64_t LostPageReads(const FileView& view) {
+  return view.guard >= 0 ? TheMappingGuards().entries[view.guard].lostReads.load() : 0;
 }
 
 bool TruncateToEmpty(int fd) { return ::ftruncate(fd, 0) == 0; }

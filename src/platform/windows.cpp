@@ -182,6 +182,30 @@ int CreateUniqueFile(std::string& pattern, int suffixLength) {
 
 bool CloseFile(int fd) { return ::_close(fd) == 0; }
 
+FileView MapForReading(int fd, std::int64_t size) {
+  if (size <= 0) return {};
+  const auto bytes = static_cast<std::uint64_t>(size);
+  HANDLE mapping =
+      ::CreateFileMappingW(HandleOf(fd), nullptr, PAGE_READONLY, static_cast<DWORD>(bytes >> 32),
+                           static_cast<DWORD>(bytes), nullptr);
+  if (mapping == nullptr) return {};
+  const void* data = ::MapViewOfFile(mapping, FILE_MAP_READ, 0, 0, static_cast<SIZE_T>(bytes));
+  if (data == nullptr) {
+    ::CloseHandle(mapping);
+    return {};
+  }
+  return {static_cast<const unsigned char*>(data), size, mapping, -1};
+}
+
+void Unmap(FileView& view) {
+  if (view.data == nullptr) return;
+  ::UnmapViewOfFile(view.data);
+  ::CloseHandle(view.mapping);
+  view = {};
+}
+
+std::uint64_t LostPageReads(const FileView&) { return 0; }  // a mapped file cannot shrink
+
 std::int64_t ReadSome(int fd, void* to, std::size_t most) {
   const unsigned count = most > INT_MAX ? INT_MAX : static_cast<unsigned>(most);
   return ::_read(fd, to, count);

@@ -24,7 +24,7 @@ std::vector<std::string_view> ProgramStateTypes() {
 }
 
 std::vector<std::string_view> NotProgramStateTypes() {
-  return {"InstalledServices", "std::once_flag", "PendingTempFile"};
+  return {"InstalledServices", "std::once_flag", "PendingTempFile", "MappingGuards"};
 }
 
 }  // namespace orthelev

@@ -15,8 +15,10 @@
 // (owned by whoever installs them), GDAL's one-time driver registration and
 // the GDAL module, loaded once by the first raster import, the path of the
 // temporary file a signal removes during an import (PendingTempFile in
-// import/import_platform.cpp, set only while an import writes), and the
-// platform layer's interrupt flag, cleared by each StartCatchingInterrupts.
+// import/import_platform.cpp, set only while an import writes), the
+// platform layer's interrupt flag, cleared by each StartCatchingInterrupts,
+// and its table of guarded file views (MappingGuards in platform/posix.cpp,
+// each entry held by one open grid file).
 
 #include <string_view>
 #include <vector>
