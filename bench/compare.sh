@@ -9,7 +9,10 @@
 #   cct +proj=vgridshift        PROJ, bilinear on egm96_15.gtx (4 MB)
 # and then "orthelev-cli heights" against the same two on one million
 # "lat lon h" points read from standard input (the fixes of a track of a
-# million sentences), all three writing the height above the geoid.
+# million sentences), all three writing the height above the geoid; then
+# the CPU time per byte of converting the same track as NMEA, GPX and
+# RTKLIB solution file, and of "heights" on one million random points
+# worldwide (median of 5 each).
 # and checks that the conversion's output and report are byte for byte the
 # ones the reference build gave (their SHA-256 below).
 # Usage: bench/compare.sh [build folder]; installs what it needs as root.
@@ -123,6 +126,37 @@ for mode in spline bilinear; do
   lines=$(wc -l < "$work/heights.$mode")
   [ "$lines" -eq "$points" ] || { echo "  heights $mode: $lines lines for $points points"; status=1; }
 done
+# CPU seconds (user + system) of one run of the command.
+cpu_seconds() {
+  local TIMEFORMAT='%3U %3S' t
+  t=$( { time "$@" > /dev/null 2>&1; } 2>&1 )
+  awk -v u="${t% *}" -v s="${t#* }" 'BEGIN { printf "%.3f", u + s }'
+}
+# The median CPU seconds of 5 runs.
+median_cpu() {
+  for ((i = 0; i < 5; i++)); do cpu_seconds "$@"; echo; done | sort -n | sed -n 3p
+}
+convert_log() {  # convert_log FILE: spline
+  (cd "$work" && "$build/orthelev-cli" --ini orthelev.ini --model "EGM2008 2.5'x2.5'" \
+    --data-dir "$work" --spline --quiet convert "$1")
+}
+random_heights() {
+  "$build/orthelev-cli" --ini "$work/orthelev.ini" --model "EGM2008 2.5'x2.5'" --data-dir "$work" \
+    --spline heights < "$work/random.txt" > "$work/random.out"
+}
+echo "CPU time per byte of the conversions (spline, median of 5; $sentences fixes each):"
+nmea_per_byte=""
+for log in track.nmea track.gpx track.pos; do
+  cpu=$(median_cpu convert_log "$log")
+  bytes=$(stat -c %s "$work/$log")
+  per_byte=$(awk -v c="$cpu" -v b="$bytes" 'BEGIN { printf "%.2f", c * 1e9 / b }')
+  [ -n "$nmea_per_byte" ] || nmea_per_byte=$per_byte
+  printf '  %-10s %10s bytes %7.3f s CPU %6s ns/byte  %s x NMEA\n' "$log" "$bytes" "$cpu" \
+    "$per_byte" "$(ratio "$per_byte" "$nmea_per_byte")"
+done
+cpu=$(median_cpu random_heights)
+echo "orthelev-cli heights, 1,000,000 random points worldwide, spline: $cpu s CPU" \
+  "($(awk -v c="$cpu" 'BEGIN { printf "%.2f", c }') us a point, median of 5)"
 check spline "$reference_spline" "$reference_report_spline"
 check bilinear "$reference_bilinear" "$reference_report_bilinear"
 exit $status

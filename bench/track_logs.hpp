@@ -60,4 +60,24 @@ inline constexpr const char* kGpxHead =
     "xmlns:tpx=\"urn:bench\">\n  <trk>\n    <trkseg>\n";
 inline constexpr const char* kGpxTail = "    </trkseg>\n  </trk>\n</gpx>\n";
 
+// An RTKLIB solution file of `records` records of the track as RTKPOST
+// writes it by default (header block, blank-separated items, LF ended).
+inline std::string RtklibTrack(int records) {
+  std::string text =
+      "% program   : RTKPOST ver.2.4.3\n"
+      "% pos mode  : Kinematic\n"
+      "%\n"
+      "% (lat/lon/height=WGS84/ellipsoidal,Q=1:fix,2:float,3:sbas,4:dgps,5:single,6:ppp,"
+      "ns=# of satellites)\n"
+      "%  GPST                  latitude(deg) longitude(deg)  height(m)   Q  ns   sdn(m)   "
+      "sde(m)   sdu(m)  sdne(m)  sdeu(m)  sdun(m) age(s)  ratio\n";
+  text.reserve(text.size() + static_cast<size_t>(records) * 150);
+  for (int i = 0; i < records; ++i)
+    text += "2024/05/01 12:" + FormatInt(10 + i / 60 % 50) + ":" + FormatInt(10 + i % 50) +
+            ".000   " + FormatFixed(TrackLatitude(i), 9) + "  " +
+            FormatFixed(TrackLongitude(i), 9) + FormatFixed(90 + 10 * std::sin(i * 0.01), 4, 11) +
+            "   1  19   0.0045   0.0045   0.0097   0.0027   0.0011  -0.0030   0.03    5.9\n";
+  return text;
+}
+
 }  // namespace orthelev::bench

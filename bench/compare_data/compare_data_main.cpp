@@ -1,5 +1,8 @@
 // The data of bench/compare.sh, written into a folder:
 //   track.nmea      a GGA track of consecutive 1 Hz fixes (CR LF lines)
+//   track.gpx       the fixes of a track of as many points as a GPX 1.1 track
+//   track.pos       the same as an RTKLIB solution file
+//   random.txt      one million random points worldwide as "lat lon h" lines
 //   points.txt      the same fixes as "lat lon h" lines (h ellipsoidal, metres)
 //   Und_min2.5x2.5_egm2008_isw=82_WGS84_TideFree_SE
 //                   a synthetic grid in the EGM2008 2.5' layout
@@ -10,6 +13,7 @@
 #include <cmath>
 #include <cstdio>
 #include <cstdlib>
+#include <random>
 #include <string>
 #include <vector>
 
@@ -39,6 +43,17 @@ std::string PointsOf(const std::string& track) {
     points += FormatFixed(fix.latitude, 9) + " " + FormatFixed(fix.longitude, 9) + " " +
               FormatFixed(fix.altitude + fix.separation, 3) + "\n";
   }
+  return points;
+}
+
+// `count` points uniform over the sphere as "lat lon h" lines.
+std::string RandomPoints(int count) {
+  std::string points;
+  std::mt19937_64 rng(11);
+  std::uniform_real_distribution<double> z(-1, 1), lon(-180, 180), h(-50, 3000);
+  for (int i = 0; i < count; ++i)
+    points += FormatFixed(std::asin(z(rng)) * 180 / M_PI, 9) + " " + FormatFixed(lon(rng), 9) +
+              " " + FormatFixed(h(rng), 3) + "\n";
   return points;
 }
 
@@ -82,6 +97,10 @@ int main(int argc, char** argv) {
   const bool ok =
       WriteText(folder + "track.nmea", track) &&
       WriteText(folder + "points.txt", PointsOf(track)) &&
+      WriteText(folder + "track.gpx", std::string(bench::kGpxHead) +
+                                          bench::GpxTrackPoints(sentences) + bench::kGpxTail) &&
+      WriteText(folder + "track.pos", bench::RtklibTrack(sentences)) &&
+      WriteText(folder + "random.txt", RandomPoints(1000000)) &&
       bench::WriteSyntheticEgm(folder + geometry.fname, geometry) &&
       WritePgm(folder + "egm2008-2_5.pgm", geometry) &&
       (points <= 0 || WriteText(folder + "heights.txt", PointsOf(bench::GgaTrack(points))));

@@ -145,6 +145,7 @@ void GpxScanner::Scan(bool atEnd) {
         if (!ClassifyMarkup(atEnd)) return;
         break;
       case Mode::Tag:
+        if (unitBytes_ == 1 && TakeTagRun()) break;
         ScanTag(UnitAt(scan_));
         scan_ += unitBytes_;
         break;
@@ -263,6 +264,25 @@ void GpxScanner::ScanTag(char32_t c) {
   }
   tag_.push_back(AsciiOf(c));
   if (tag_.size() > kMaxTagCharacters) end_ = GpxScanEnd::TooLarge;
+}
+
+// UTF-8: the bytes before the next one that decides anything (the closing
+// quote, or outside quotes a quote or ">") join the tag at once, as
+// ScanTag would add them one by one. False when there are none.
+bool GpxScanner::TakeTagRun() {
+  const std::size_t limit = std::min(raw_.size(), scan_ + kMaxTagCharacters + 1 - tag_.size());
+  const auto decides = [this](char c) {
+    return quote_ != 0 ? static_cast<char32_t>(static_cast<unsigned char>(c)) == quote_
+                       : c == '"' || c == '\'' || c == '>';
+  };
+  std::size_t end = scan_;
+  while (end < limit && !decides(raw_[end])) ++end;
+  if (end == scan_) return false;
+  for (std::size_t at = scan_; at < end; ++at)
+    tag_.push_back(AsciiOf(static_cast<unsigned char>(raw_[at])));
+  scan_ = end;
+  if (tag_.size() > kMaxTagCharacters) end_ = GpxScanEnd::TooLarge;
+  return true;
 }
 
 // True when `c` is ">" after `first` (0: any) and `second`.

@@ -90,6 +90,7 @@ class GpxScanner {
   void ScanText();
   bool ClassifyMarkup(bool atEnd);
   void ScanTag(char32_t c);
+  bool TakeTagRun();
   bool EndsWith(char32_t c, char first, char second);
   void CompleteMarkup();
   void CompleteTag();

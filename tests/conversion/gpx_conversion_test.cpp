@@ -320,6 +320,9 @@ TEST_F(GpxConversionTest, RefusedFilesWriteNoOutput) {
       {"<gpx><trk><trkseg>" + point + "</trkseg></trk>", "  GPX log file cut short : "},
       {"<gpx><trk>" + point + "<!-- not closed", "  GPX log file cut short : "},
       {"<gpx><trk>" + point + "</trkseg></trk></gpx>", "  Broken GPX log file : "},
+      {"<gpx><trk name='" + std::string(GpxScanner::kMaxTagCharacters, 'x') + "'>" + point +
+           "</trk></gpx>",
+       "  Broken GPX log file : "},
       {"<gpx creator=\"eTrex 30x\"><trk>" + point + "</trk></gpx>", "  MSL input without Geoid : "},
       {"<gpx creator=\"Garmin Connect\"><trk><trkpt lat=\"35\" lon=\"139\"><ele>10</ele>"
        "<geoidheight>30</geoidheight></trkpt>" +
