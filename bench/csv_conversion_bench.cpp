@@ -1,5 +1,6 @@
-// CSV conversion throughput (records and bytes per second, warm page cache,
-// one core) next to a plain read/write copy of the same file.
+// CSV and RTKLIB solution file conversion throughput (records and bytes
+// per second, warm page cache, one core) next to a plain read/write copy of
+// the CSV file.
 
 #include <cmath>
 #include <filesystem>
@@ -15,6 +16,7 @@
 #include "plain_copy.hpp"
 #include "services/window_services.hpp"
 #include "settings/settings.hpp"
+#include "track_logs.hpp"
 
 namespace orthelev {
 namespace {
@@ -41,7 +43,10 @@ std::string LoggerExport(int records) {
 // A scratch folder in /tmp holding the log and the grid.
 class CsvWorkspace {
  public:
-  CsvWorkspace() { dir_.Write("track.csv", LoggerExport(kRecords)); }
+  CsvWorkspace() {
+    dir_.Write("track.csv", LoggerExport(kRecords));
+    dir_.Write("track.pos", bench::RtklibTrack(kRecords));
+  }
   ~CsvWorkspace() { CloseGrid(); }
 
   // Settings and model for converting: the default CSV titles and profiles,
@@ -81,6 +86,20 @@ void BM_CsvConversion(benchmark::State& state) {
   state.SetLabel(state.range(0) ? "spline, items = records" : "bilinear, items = records");
 }
 BENCHMARK(BM_CsvConversion)->Arg(1)->Arg(0)->Unit(benchmark::kMillisecond)->UseRealTime();
+
+void BM_RtklibConversion(benchmark::State& state) {
+  if (!TheCsvWorkspace().Prepare()) return state.SkipWithError("grid not written");
+  TheFlags().useSpline = state.range(0) != 0;
+  const std::string path = TheCsvWorkspace().Path("track.pos");
+  const auto bytes = static_cast<std::int64_t>(fs::file_size(path));
+  for (auto _ : state) {
+    if (ConvertCsvFile(path) != kRecords) return state.SkipWithError("conversion failed");
+  }
+  state.SetItemsProcessed(state.iterations() * kRecords);
+  state.SetBytesProcessed(state.iterations() * bytes);
+  state.SetLabel(state.range(0) ? "spline, items = records" : "bilinear, items = records");
+}
+BENCHMARK(BM_RtklibConversion)->Arg(1)->Arg(0)->Unit(benchmark::kMillisecond)->UseRealTime();
 
 // The same file copied with read/write through a 64 KiB buffer.
 void BM_CsvPlainCopy(benchmark::State& state) {

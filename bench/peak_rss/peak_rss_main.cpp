@@ -1,20 +1,27 @@
 // Peak resident memory of converting a 1 GiB log, in a process that does
 // nothing else: writes the log in a scratch folder, converts it, prints the
-// throughput and getrusage's peak, and removes the files.
-// Usage: orthelev_peak_rss nmea|csv|gpx [MiB] [small|egm25|egm10]
+// throughput, the peak resident memory and, apart, the anonymous and the
+// file-backed resident memory at the end, and removes the files. "random"
+// instead looks up one million random points worldwide (spline).
+// Usage: orthelev_peak_rss nmea|csv|gpx|random [MiB] [small|egm25|egm10]
 // (the grid: a small linear one, or a synthetic EGM2008-layout 2.5' or 1'
-// grid of 149 MB or 933 MB, read through the bounded block cache).
+// grid of 149 MB or 933 MB, read through a mapping of the file). The
+// process frees nothing large before the end, so its anonymous memory at
+// the end is its peak.
 
 #include <chrono>
 #include <cmath>
 #include <cstdio>
+#include <ctime>
 #include <filesystem>
 #include <fstream>
+#include <random>
 #include <string>
 #include <sys/resource.h>
 
 #include "../../tests/support/synthetic_grid.hpp"
 #include "../../tests/support/temp_dir.hpp"
+#include "../resident_memory.hpp"
 #include "../synthetic_egm.hpp"
 #include "../track_logs.hpp"
 #include "base/number_format.hpp"
@@ -23,6 +30,7 @@
 #include "conversion/gpx_conversion.hpp"
 #include "conversion/nmea_file.hpp"
 #include "flags/program_flags.hpp"
+#include "geoid/interpolation.hpp"
 #include "services/window_services.hpp"
 #include "settings/settings.hpp"
 
@@ -56,6 +64,31 @@ bool OpenGrid(const testing::TempDir& dir, const std::string& kind) {
          (TheActiveGrid().open = orthelev::OpenGrid(dir.Folder(), geometry.fname, geometry));
 }
 
+void PrintResidentMemory() {
+  const bench::ResidentMemory memory = bench::CurrentResidentMemory();
+  std::printf("  peak RSS %.1f MiB; at the end RssAnon %.1f MiB, RssFile %.1f MiB\n",
+              memory.peakMiB, memory.anonymousMiB, memory.fileMiB);
+}
+
+// One million random points worldwide, spline: CPU microseconds a point.
+int LookUpRandomPoints() {
+  constexpr int kPoints = 1000000;
+  std::mt19937_64 rng(11);
+  std::uniform_real_distribution<double> z(-1, 1), lon(-180, 180);
+  double sum = 0;
+  int found = 0;
+  const std::clock_t start = std::clock();
+  for (int i = 0; i < kPoints; ++i) {
+    const double n = InterpolateGeoid(6, std::asin(z(rng)) * 180 / M_PI, lon(rng));
+    if (!std::isnan(n)) ++found, sum += n;
+  }
+  const double cpu = static_cast<double>(std::clock() - start) / CLOCKS_PER_SEC;
+  std::printf("random points %d, %d inside (sum %.3f), CPU %.3f s: %.2f us a point\n", kPoints,
+              found, sum, cpu, cpu * 1e6 / kPoints);
+  PrintResidentMemory();
+  return found == kPoints ? 0 : 1;
+}
+
 }  // namespace
 
 int main(int argc, char** argv) {
@@ -72,6 +105,7 @@ int main(int argc, char** argv) {
     std::fputs("could not write the grid\n", stderr);
     return 1;
   }
+  if (kindName == "random") return LookUpRandomPoints();
   const std::string path = dir.File(kind == Kind::Nmea  ? "big.nmea"
                                     : kind == Kind::Csv ? "big.csv"
                                                         : "big.gpx");
@@ -108,5 +142,6 @@ int main(int argc, char** argv) {
                           : "GPX",
       logMiB, static_cast<long long>(records), result, seconds, records / seconds,
       usage.ru_maxrss / 1024.0);
+  PrintResidentMemory();
   return result == records ? 0 : 1;
 }

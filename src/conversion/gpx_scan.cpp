@@ -278,8 +278,10 @@ bool GpxScanner::TakeTagRun() {
   std::size_t end = scan_;
   while (end < limit && !decides(raw_[end])) ++end;
   if (end == scan_) return false;
-  for (std::size_t at = scan_; at < end; ++at)
-    tag_.push_back(AsciiOf(static_cast<unsigned char>(raw_[at])));
+  const std::size_t from = tag_.size();
+  tag_.append(raw_, scan_, end - scan_);
+  for (std::size_t at = from; at < tag_.size(); ++at)
+    if (static_cast<unsigned char>(tag_[at]) >= 0x80) tag_[at] = kNonAscii;
   scan_ = end;
   if (tag_.size() > kMaxTagCharacters) end_ = GpxScanEnd::TooLarge;
   return true;
