@@ -139,9 +139,9 @@ MappingGuards& TheMappingGuards() {
 // longer backs; false when that fails. mmap and memset are plain system
 // and memory operations here (not on POSIX's async-signal-safe list, but
 // safe on Linux, where mmap is a single system call).
-bool ReplaceLostPage(std::uintptr_t address) {
+bool ReplaceLostPage(void* address) {
   const auto pageSize = static_cast<std::uintptr_t>(::sysconf(_SC_PAGESIZE));
-  void* page = reinterpret_cast<void*>(address & ~(pageSize - 1));
+  void* page = static_cast<char*>(address) - reinterpret_cast<std::uintptr_t>(address) % pageSize;
   if (::mmap(page, pageSize, PROT_READ | PROT_WRITE, MAP_PRIVATE | MAP_ANONYMOUS | MAP_FIXED, -1,
              0) == MAP_FAILED)
     return false;
@@ -153,7 +153,7 @@ extern "C" void OnBusError(int signal, siginfo_t* info, void*) {
   MappingGuards& guards = TheMappingGuards();
   const auto address = reinterpret_cast<std::uintptr_t>(info->si_addr);
   for (MappingGuards::Entry& entry : guards.entries) {
-    if (address >= entry.begin && address < entry.end && ReplaceLostPage(address)) {
+    if (address >= entry.begin && address < entry.end && ReplaceLostPage(info->si_addr)) {
       ++entry.lostReads;
       return;  // the read runs again and finds the new page
     }
