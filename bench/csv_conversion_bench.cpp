@@ -73,10 +73,11 @@ CsvWorkspace& TheCsvWorkspace() {
   return workspace;
 }
 
-void BM_CsvConversion(benchmark::State& state) {
+// Converts the workspace's file `name` (spline for range 1, bilinear for 0).
+void ConvertLog(benchmark::State& state, const std::string& name) {
   if (!TheCsvWorkspace().Prepare()) return state.SkipWithError("grid not written");
   TheFlags().useSpline = state.range(0) != 0;
-  const std::string path = TheCsvWorkspace().Path("track.csv");
+  const std::string path = TheCsvWorkspace().Path(name);
   const auto bytes = static_cast<std::int64_t>(fs::file_size(path));
   for (auto _ : state) {
     if (ConvertCsvFile(path) != kRecords) return state.SkipWithError("conversion failed");
@@ -85,20 +86,11 @@ void BM_CsvConversion(benchmark::State& state) {
   state.SetBytesProcessed(state.iterations() * bytes);
   state.SetLabel(state.range(0) ? "spline, items = records" : "bilinear, items = records");
 }
+
+void BM_CsvConversion(benchmark::State& state) { ConvertLog(state, "track.csv"); }
 BENCHMARK(BM_CsvConversion)->Arg(1)->Arg(0)->Unit(benchmark::kMillisecond)->UseRealTime();
 
-void BM_RtklibConversion(benchmark::State& state) {
-  if (!TheCsvWorkspace().Prepare()) return state.SkipWithError("grid not written");
-  TheFlags().useSpline = state.range(0) != 0;
-  const std::string path = TheCsvWorkspace().Path("track.pos");
-  const auto bytes = static_cast<std::int64_t>(fs::file_size(path));
-  for (auto _ : state) {
-    if (ConvertCsvFile(path) != kRecords) return state.SkipWithError("conversion failed");
-  }
-  state.SetItemsProcessed(state.iterations() * kRecords);
-  state.SetBytesProcessed(state.iterations() * bytes);
-  state.SetLabel(state.range(0) ? "spline, items = records" : "bilinear, items = records");
-}
+void BM_RtklibConversion(benchmark::State& state) { ConvertLog(state, "track.pos"); }
 BENCHMARK(BM_RtklibConversion)->Arg(1)->Arg(0)->Unit(benchmark::kMillisecond)->UseRealTime();
 
 // The same file copied with read/write through a 64 KiB buffer.

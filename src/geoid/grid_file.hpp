@@ -5,8 +5,8 @@
 // read through a bounded cache of 512-byte blocks over positioned reads.
 // See docs/grid-cache.md.
 //
-// Guarantees: only the bytes the file had at the open are read; a read past
-// the end of the file (also one cut short while open) gives no bytes
+// Guarantees: a read past the end of the file (also one cut short while
+// open; a mapping ends where the file ended at the open) gives no bytes
 // instead of crashing; the program's own memory for the grid stays under
 // kCacheBytes plus the slot table whatever the size of the grid. Offsets
 // are 64-bit.
