@@ -31,6 +31,7 @@ bool IsSeparator(char c) { return c == ' ' || c == '\t'; }
 // The blank-separated items of `text`, at most `limit` of them.
 std::vector<ItemSpan> ItemSpans(std::string_view text, std::size_t limit) {
   std::vector<ItemSpan> spans;
+  spans.reserve(std::min(limit, (text.size() + 1) / 2));  // at most that many items fit
   std::size_t at = 0;
   while (spans.size() < limit) {
     while (at < text.size() && IsSeparator(text[at])) ++at;
