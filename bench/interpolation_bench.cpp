@@ -5,9 +5,11 @@
 // spline and bilinearly. Items per second = points per second. The grids
 // are read through a mapping of the file (the "Blocks" cases: through the
 // bounded block cache), never loaded whole. The worldwide cases take each
-// of the 2^20 random points once; their counters tell the process's
-// resident memory at the end in MiB, anonymous (with the benchmark's own
-// 32 MiB of point lists) and file-backed apart.
+// of the 2^20 random points once; their counters tell the resident memory
+// of the whole benchmark process at the end in MiB, anonymous and
+// file-backed apart. The anonymous part holds the benchmark's own point
+// lists and what earlier benchmarks left; bench/peak_rss_1gib.sh measures
+// the lookups in a process that does nothing else.
 
 #include <cmath>
 #include <filesystem>
