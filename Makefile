@@ -79,13 +79,14 @@ fuzz-build: deps
 fuzz: fuzz-build
 	bash scripts/run-fuzz.sh $(SANITIZE_BUILD) $(FUZZ_SECONDS) $(JOBS)
 
-# orthelev-cli.exe and the tests for 64-bit Windows, statically linked,
-# without the grid import (GDAL) and without the desktop program (Qt).
+# orthelev-cli.exe, the desktop program orthelev.exe (native windows) and
+# the tests for 64-bit Windows, statically linked, without the grid import
+# (GDAL).
 windows: deps
 	cmake -S . -B $(WINDOWS_BUILD) $(STRICT) -DCMAKE_TOOLCHAIN_FILE=cmake/mingw-w64-x86_64.cmake \
 	  -DCMAKE_BUILD_TYPE=Release -DORTHELEV_BUILD_BENCH=OFF \
 	  -DCMAKE_DISABLE_FIND_PACKAGE_Qt6=ON -DCMAKE_DISABLE_FIND_PACKAGE_GDAL=ON
-	cmake --build $(WINDOWS_BUILD) -j $(JOBS) --target orthelev-cli orthelev_tests
+	cmake --build $(WINDOWS_BUILD) -j $(JOBS) --target orthelev-cli orthelev_tests orthelev orthelev_win32_tests
 
 # The core tests and the console end-to-end tests under wine64.
 windows-test: windows

@@ -8,7 +8,7 @@ cd "$(dirname "$0")/.."
 src="${1:-src}"
 
 # Bottom to top; a folder may include only folders listed before it.
-layers=(platform base ini flags services geoid settings models conversion program import console qt app)
+layers=(platform base ini flags services geoid settings models conversion program import console qt win32 app)
 
 rank() {
   local i

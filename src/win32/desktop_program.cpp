@@ -1,0 +1,32 @@
+#include "win32/desktop_program.hpp"
+
+#include "program/program.hpp"
+#include "services/window_services.hpp"
+
+namespace orthelev::win32 {
+
+DesktopProgram::DesktopProgram(const SettingsLocation& where, std::vector<std::string> parameters)
+    : FormMain(where, std::move(parameters)),
+      FormReport(FormMain.Handle),
+      services_(FormMain, FormReport, ProgramTitle(where.programFile)) {
+  FormMain.SetReportWindow(&FormReport);
+  FormReport.SetFont(FormMain.Font());
+  InstallWindowServices(&services_);
+}
+
+DesktopProgram::~DesktopProgram() { InstallWindowServices(nullptr); }
+
+bool DesktopProgram::RunOnce() {
+  if (!PumpWaitingMessages(FormMain)) return false;
+  FormMain.ApplicationEvents1Idle();
+  return PumpWaitingMessages(FormMain);
+}
+
+int DesktopProgram::Run() {
+  while (RunOnce()) WaitMessage();
+  MSG quit;
+  PeekMessageW(&quit, nullptr, WM_QUIT, WM_QUIT, PM_REMOVE);
+  return static_cast<int>(quit.wParam);
+}
+
+}  // namespace orthelev::win32
