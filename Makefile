@@ -13,7 +13,7 @@ FUZZ_SECONDS ?= 30
 # (and make demo) only warns.
 STRICT = -DORTHELEV_WERROR=ON
 
-.PHONY: test demo build deps bench clean sanitize sanitize-build fuzz fuzz-build package windows windows-test windows-zip release-build
+.PHONY: test demo build deps bench clean sanitize sanitize-build fuzz fuzz-build package windows windows-test windows-zip windows-installer release-build
 
 # The console front end converts the samples; the desktop program is set
 # up beside the demo's settings to open with its model.
@@ -23,7 +23,8 @@ demo: deps
 	bash scripts/demo.sh $(BUILD)
 
 # Format and static checks, every test in the normal build, the Debian
-# package unpacked and run, every test again under the sanitizers (any
+# package unpacked and run, the Windows installer installed and uninstalled
+# under wine, every test again under the sanitizers (any
 # report fails), then every fuzz target for FUZZ_SECONDS over its corpus.
 test: build sanitize-build windows release-build
 	bash scripts/check-format.sh
@@ -31,6 +32,7 @@ test: build sanitize-build windows release-build
 	cd $(BUILD) && ctest --output-on-failure -j $(JOBS)
 	$(MAKE) package
 	bash scripts/check-package.sh $(BUILD)
+	bash scripts/check-installer.sh $(WINDOWS_BUILD)/orthelev-setup-*-x86_64.exe
 	cd $(SANITIZE_BUILD) && ctest --output-on-failure -j $(JOBS)
 	cd $(WINDOWS_BUILD) && ctest --output-on-failure -V
 	bash scripts/run-fuzz.sh $(SANITIZE_BUILD) $(FUZZ_SECONDS) $(JOBS)
@@ -50,12 +52,13 @@ deps:
 	bash scripts/install-deps.sh
 
 # The Debian package orthelev_<version>_<architecture>.deb in $(BUILD), and
-# beside it orthelev-cli-windows-x86_64.zip (the Windows cross build).
-package: deps windows-zip
+# beside it orthelev-cli-windows-x86_64.zip and the Windows installer
+# orthelev-setup-<version>-x86_64.exe (the Windows cross build).
+package: deps windows-zip windows-installer
 	cmake -S . -B $(BUILD) $(STRICT) -DCMAKE_BUILD_TYPE=RelWithDebInfo
 	cmake --build $(BUILD) -j $(JOBS) --target orthelev-cli orthelev orthelev_gdal format_files_out
 	cd $(BUILD) && cpack -G DEB
-	cp $(WINDOWS_BUILD)/orthelev-cli-windows-x86_64.zip $(BUILD)/
+	cp $(WINDOWS_BUILD)/orthelev-cli-windows-x86_64.zip $(WINDOWS_BUILD)/orthelev-setup-*-x86_64.exe $(BUILD)/
 
 # The tests (without the desktop program's) and the fuzz targets, built
 # with clang, ASan and UBSan.
@@ -95,6 +98,13 @@ windows-test: windows
 # $(WINDOWS_BUILD)/orthelev-cli-windows-x86_64.zip: the .exe and the README.
 windows-zip: windows
 	cmake --build $(WINDOWS_BUILD) --target windows_zip
+
+# $(WINDOWS_BUILD)/orthelev-setup-<version>-x86_64.exe: the NSIS installer.
+windows-installer: windows
+	cmake -S . -B $(BUILD) $(STRICT)
+	cmake --build $(BUILD) -j $(JOBS) --target format_files_out
+	cmake -S . -B $(WINDOWS_BUILD) -DORTHELEV_FILE_TYPES_NSH=$(abspath $(BUILD))/file_types.nsh
+	cmake --build $(WINDOWS_BUILD) --target windows_installer
 
 bench: build
 	$(BUILD)/orthelev_bench

@@ -13,7 +13,9 @@ packages=(cmake make g++ clang libclang-rt-14-dev clang-format clang-tidy google
           # Wine's Tahoma-metric font for the windows' designed font
           openbox x11-utils xdotool imagemagick fonts-wine
           # the Windows cross build and its tests under wine
-          g++-mingw-w64-x86-64-posix wine64)
+          g++-mingw-w64-x86-64-posix wine64
+          # the Windows installer
+          nsis)
 
 missing=()
 for p in "${packages[@]}"; do
