@@ -24,7 +24,7 @@ demo: deps
 
 # Format and static checks, every test in the normal build, the Debian
 # package unpacked and run, the Windows installer installed and uninstalled
-# under wine, every test again under the sanitizers (any
+# under wine and its desktop program driven on an X display, every test again under the sanitizers (any
 # report fails), then every fuzz target for FUZZ_SECONDS over its corpus.
 test: build sanitize-build windows release-build
 	bash scripts/check-format.sh
@@ -33,6 +33,7 @@ test: build sanitize-build windows release-build
 	$(MAKE) package
 	bash scripts/check-package.sh $(BUILD)
 	bash scripts/check-installer.sh $(WINDOWS_BUILD)/orthelev-setup-*-x86_64.exe
+	bash scripts/check-windows-desktop.sh $(WINDOWS_BUILD) $(BUILD)
 	cd $(SANITIZE_BUILD) && ctest --output-on-failure -j $(JOBS)
 	cd $(WINDOWS_BUILD) && ctest --output-on-failure -V
 	bash scripts/run-fuzz.sh $(SANITIZE_BUILD) $(FUZZ_SECONDS) $(JOBS)

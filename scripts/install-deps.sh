@@ -15,7 +15,9 @@ packages=(cmake make g++ clang libclang-rt-14-dev clang-format clang-tidy google
           # the Windows cross build and its tests under wine
           g++-mingw-w64-x86-64-posix wine64
           # the Windows installer
-          nsis)
+          nsis
+          # the Windows desktop program's drop test: an X drag source
+          libx11-dev)
 
 missing=()
 for p in "${packages[@]}"; do
