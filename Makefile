@@ -28,7 +28,7 @@ demo: deps
 # report fails), then every fuzz target for FUZZ_SECONDS over its corpus.
 test: build sanitize-build windows release-build
 	bash scripts/check-format.sh
-	bash scripts/tidy.sh $(BUILD)
+	bash scripts/tidy.sh $(BUILD) $(WINDOWS_BUILD)
 	cd $(BUILD) && ctest --output-on-failure -j $(JOBS)
 	$(MAKE) package
 	bash scripts/check-package.sh $(BUILD)

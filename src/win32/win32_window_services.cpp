@@ -105,6 +105,7 @@ std::string Win32WindowServices::GeoidModelItem(int index) const {
 
 int Win32WindowServices::FindGeoidModelItem(const std::string& text) const {
   std::vector<std::string> items;
+  items.reserve(static_cast<std::size_t>(ComboCount(main_.ComboBoxGeoid)));
   for (int i = 0; i < ComboCount(main_.ComboBoxGeoid); ++i) items.push_back(GeoidModelItem(i));
   return FindEntryIgnoringCase(items, text);
 }
