@@ -2,7 +2,6 @@
 // conversions, geoid models and settings.
 
 #include <cstdio>
-#include <cstring>
 #include <string>
 #include <vector>
 
@@ -10,42 +9,19 @@
 #include <QIcon>
 
 #include "platform/platform.hpp"
-#include "program/settings_store.hpp"
+#include "program/program.hpp"
 #include "qt/desktop_program.hpp"
-#include "settings/settings.hpp"
 #include "settings/settings_location.hpp"
 
 namespace {
 
-constexpr const char* kUsage =
-    "Usage: orthelev [FILE]... [/H] [/Q]\n"
-    "Corrects the heights in GPS logs (NMEA and CSV) with a geoid model.\n"
-    "\n"
-    "  FILE             a log to convert at once, with the model and settings\n"
-    "                   of the settings file\n"
-    "  /H, --hidden     start hidden: no main window, no report window\n"
-    "  /Q, --quit       close the program when the files are converted\n"
-    "  --help           show this help and exit\n"
-    "  --version        show the version and exit\n"
-    "\n"
-    "A switch is \"/\" and letters naming no existing file; its last letter\n"
-    "counts. Switches take effect only when files are named.\n"
-    "Exit status with /Q: 0 all files converted; 1 a file failed, was skipped or\n"
-    "had an unknown type, or the batch was aborted; 2 no model.\n";
-
 // --help or --version answered on standard output; false when neither was asked.
 bool AnsweredInformationRequest(int argc, char* argv[]) {
-  for (int i = 1; i < argc; ++i) {
-    if (std::strcmp(argv[i], "--help") == 0) {
-      std::fputs(kUsage, stdout);
-      return true;
-    }
-    if (std::strcmp(argv[i], "--version") == 0) {
-      std::printf("%s\n", orthelev::VersionTitle().c_str());
-      return true;
-    }
-  }
-  return false;
+  const std::string answer =
+      orthelev::InformationRequestAnswer(std::vector<std::string>(argv + 1, argv + argc));
+  if (answer.empty()) return false;
+  std::fputs(answer.c_str(), stdout);
+  return true;
 }
 
 // The file names and switches after the program's name, as UTF-8 texts.

@@ -5,16 +5,25 @@
 #include <vector>
 
 #include "platform/platform.hpp"
+#include "program/program.hpp"
 #include "settings/settings_location.hpp"
 #include "settings/settings_store.hpp"
 #include "win32/desktop_program.hpp"
+#include "win32/dialogs.hpp"
 
 int main(int argc, char* argv[]) {
   orthelev::SetNumberFormat();
   const std::vector<std::string> arguments = orthelev::platform::CommandLineArguments(argc, argv);
   std::vector<std::string> parameters(arguments.begin() + (arguments.empty() ? 0 : 1),
                                       arguments.end());
-  orthelev::win32::DesktopProgram program(orthelev::CurrentSettingsLocation(),
-                                          std::move(parameters));
+  const orthelev::SettingsLocation where = orthelev::CurrentSettingsLocation();
+  // A program without a console answers --help and --version in a box.
+  const std::string answer = orthelev::InformationRequestAnswer(parameters);
+  if (!answer.empty()) {
+    orthelev::win32::ShowMessageBoxOver(nullptr, orthelev::MessageKind::Custom, answer,
+                                        orthelev::ProgramTitle(where.programFile));
+    return 0;
+  }
+  orthelev::win32::DesktopProgram program(where, std::move(parameters));
   return program.Run();
 }

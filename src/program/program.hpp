@@ -41,6 +41,11 @@ std::string GeneralErrorText(const std::string& text);
 // "--hidden" and "--quit". Everything else is a file.
 bool IsSwitchParameter(const std::string& parameter);
 
+// The desktop program's answer to "--help" (its usage) or "--version" (the
+// version title), each ending in a line break, for the first of them among
+// the parameters; "" when neither is there.
+std::string InformationRequestAnswer(const std::vector<std::string>& parameters);
+
 // Files and switches of the command line: fills the source field, places
 // the window and shows it unless the start is hidden, runs the batch, closes
 // the window when asked to. Switches without files have no effect.

@@ -15,6 +15,7 @@
 
 #include "program/program_state.hpp"
 #include "services/placement.hpp"
+#include "settings/file_dialog.hpp"
 #include "settings/settings.hpp"
 #include "support/program_folder.hpp"
 #include "win32/desktop_program.hpp"
@@ -46,8 +47,10 @@ struct SeenBox {
   ScreenRect frame;
 };
 std::vector<SeenBox> seenBoxes;
+WPARAM answer = IDOK;
 
-// Answers the thread's message box with OK after recording it.
+// Answers the thread's dialog (a message box, the file dialog) with
+// `answer` after recording it.
 void CALLBACK AnswerBox(HWND, UINT, UINT_PTR, DWORD) {
   EnumThreadWindows(
       GetCurrentThreadId(),
@@ -58,7 +61,7 @@ void CALLBACK AnswerBox(HWND, UINT, UINT_PTR, DWORD) {
         wchar_t text[512] = {};
         GetDlgItemTextW(window, 0xFFFF, text, 512);
         seenBoxes.push_back({TextOf(window), Utf8(text), WindowRectOf(window)});
-        PostMessageW(window, WM_COMMAND, IDOK, 0);
+        PostMessageW(window, WM_COMMAND, answer, 0);
         return FALSE;
       },
       0);
@@ -242,6 +245,27 @@ TEST_F(Win32DesktopTest, MessageBoxesAreCentredOverTheMainWindowInsideTheWorkAre
     EXPECT_EQ(box.left, expected.left);
     EXPECT_EQ(box.top, expected.top);
   }
+}
+
+TEST_F(Win32DesktopTest, CancelledFileDialogWasCentredAndChangesNothing) {
+  Start();
+  SetWindowTextW(Main().EditSorce, L"before");
+  const SDialog before = DialogRecord(DialogUse::SourceFiles);
+  seenBoxes.clear();
+  answer = IDCANCEL;
+  const UINT_PTR timer = SetTimer(nullptr, 0, 100, AnswerBox);
+  Click(Main().ButtonBrowse);
+  KillTimer(nullptr, timer);
+  answer = IDOK;
+  ASSERT_EQ(seenBoxes.size(), 1u);
+  const ScreenRect dialog = seenBoxes[0].frame;
+  const ScreenPoint expected = CenterOver(WindowRectOf(Main().Handle), dialog.Width(),
+                                          dialog.Height(), WorkAreaOf(Main().Handle));
+  EXPECT_EQ(dialog.left, expected.left);
+  EXPECT_EQ(dialog.top, expected.top);
+  EXPECT_EQ(TextOf(Main().EditSorce), "before");
+  EXPECT_EQ(DialogRecord(DialogUse::SourceFiles).SInitDir, before.SInitDir);
+  EXPECT_EQ(DialogRecord(DialogUse::SourceFiles).SFileName, before.SFileName);
 }
 
 TEST_F(Win32DesktopTest, ReportLabelShowsAndHidesTheReport) {
