@@ -1,5 +1,6 @@
 #include "program/program.hpp"
 
+#include <exception>
 #include <filesystem>
 
 #include "base/ascii_text.hpp"
@@ -126,6 +127,16 @@ void FormClose() {
   TheSettings().csvOption.clear();
   TheActiveGrid().file.Close();
   TheActiveGrid().open = false;
+}
+
+void RunShowingFailures(const std::function<void()>& handler) {
+  try {
+    handler();
+  } catch (const std::exception& failure) {
+    Window().ShowGeneralError(GeneralErrorText(failure.what()));
+  } catch (...) {
+    Window().ShowGeneralError("Unexpected failure.");
+  }
 }
 
 std::string GeneralErrorText(const std::string& text) {

@@ -4,6 +4,7 @@
 // and the ways a batch is started: Browse, Enter in the source field,
 // dropped files and the command line.
 
+#include <functional>
 #include <string>
 #include <vector>
 
@@ -31,6 +32,10 @@ void FormActivate(const SettingsLocation& where, const std::vector<std::string>&
 // Closing the main window: the saving text, the save, then the tables and
 // the grid file are released.
 void FormClose();
+
+// Runs an event handler of the windows: a failure escaping it goes to the
+// general error display, and the program goes on.
+void RunShowingFailures(const std::function<void()>& handler);
 
 // The text of the general error display: a "." is appended when the last
 // character's code is above that of ".".

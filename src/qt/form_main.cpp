@@ -1,7 +1,5 @@
 #include "qt/form_main.hpp"
 
-#include <exception>
-
 #include <QCloseEvent>
 #include <QCompleter>
 #include <QDragEnterEvent>
@@ -292,13 +290,7 @@ void TFormMain::RequestClose() {
 
 void TFormMain::RunHandler(const std::function<void()>& handler) {
   ++handlerDepth_;
-  try {
-    handler();
-  } catch (const std::exception& failure) {
-    Window().ShowGeneralError(GeneralErrorText(failure.what()));
-  } catch (...) {
-    Window().ShowGeneralError("Unexpected failure.");
-  }
+  RunShowingFailures(handler);
   --handlerDepth_;
   if (handlerDepth_ == 0 && closePending_) {
     closePending_ = false;
@@ -360,11 +352,7 @@ void TFormMain::closeEvent(QCloseEvent* event) {
     event->ignore();
     return;
   }
-  try {
-    orthelev::FormClose();
-  } catch (const std::exception& failure) {
-    Window().ShowGeneralError(GeneralErrorText(failure.what()));
-  }
+  RunShowingFailures(orthelev::FormClose);
   closed_ = true;
   event->accept();
   if (report_) report_->hide();

@@ -1,7 +1,6 @@
 #include "win32/form_main.hpp"
 
 #include <commctrl.h>
-#include <exception>
 #include <shellapi.h>
 
 #include "conversion/batch.hpp"
@@ -417,11 +416,7 @@ void TFormMain::RequestClose() {
     return;
   }
   if (closed_) return;
-  try {
-    orthelev::FormClose();
-  } catch (const std::exception& failure) {
-    Window().ShowGeneralError(GeneralErrorText(failure.what()));
-  }
+  RunShowingFailures(orthelev::FormClose);
   closed_ = true;
   if (report_) ShowWindow(report_->Handle, SW_HIDE);
   DestroyWindow(Handle);
@@ -429,13 +424,7 @@ void TFormMain::RequestClose() {
 
 void TFormMain::RunHandler(const std::function<void()>& handler) {
   ++handlerDepth_;
-  try {
-    handler();
-  } catch (const std::exception& failure) {
-    Window().ShowGeneralError(GeneralErrorText(failure.what()));
-  } catch (...) {
-    Window().ShowGeneralError("Unexpected failure.");
-  }
+  RunShowingFailures(handler);
   --handlerDepth_;
   if (handlerDepth_ == 0 && closePending_) {
     closePending_ = false;
