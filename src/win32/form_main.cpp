@@ -370,6 +370,12 @@ bool TFormMain::ApplicationEvents1ShortCut(const MSG& message) {
   if (message.message != WM_KEYDOWN) return false;
   if (message.wParam == VK_ESCAPE) TheFlags().abortRequested = true;
   if (message.wParam != VK_RETURN) return false;
+  // Enter on a focused button clicks it, as Space does.
+  for (HWND button : {ButtonCalc, ButtonBrowse, ButtonConvert, ButtonExit}) {
+    if (message.hwnd != button) continue;
+    SendMessageW(button, BM_CLICK, 0, 0);
+    return true;
+  }
   char key = '\r';
   if (message.hwnd == EditSorce)
     RunHandler([&key] { key = EditSorceKeyPress(key); });

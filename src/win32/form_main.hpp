@@ -49,8 +49,8 @@ class TFormMain {
   // activation ran it already.
   void ApplicationEvents1Idle();
   // Keys before the focused control: Esc sets AbortRequested (and goes on);
-  // Enter in the source field or a coordinate field runs its handler and is
-  // consumed (true).
+  // Enter in the source field or a coordinate field runs its handler, on a
+  // button clicks it, and is consumed (true).
   bool ApplicationEvents1ShortCut(const MSG& message);
 
   void ButtonExitClick() { RequestClose(); }
