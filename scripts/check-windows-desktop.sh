@@ -63,7 +63,7 @@ same_as_linux() {
 }
 
 wine "$setup" /S /CurrentUser
-"${WINESERVER:-$(command -v wineserver || echo /usr/lib/wine/wineserver64)}" -w
+"$(command -v wineserver || echo /usr/lib/wine/wineserver64)" -w
 key='HKCU\Software\Microsoft\Windows\CurrentVersion\Uninstall\Orthelev'
 location=$(wine reg query "$key" /v InstallLocation | tr -d '\r' | sed -nE 's/.*REG_SZ +(.*)$/\1/p')
 folder=$(wine winepath -u "$location" | tr -d '\r')
@@ -119,4 +119,5 @@ status=0
 wine "$folder/orthelev.exe" /H /Q "$work/data/walk.nmea" "$work/data/none.nmea" || status=$?
 [ "$status" = "$(cat "$work/linux/status")" ] || fail "/H /Q ended with $status, on Linux with $(cat "$work/linux/status")"
 echo "check-windows-desktop: typed and dropped logs converted as on Linux; place kept at $after; /H /Q status $status"
+"$(command -v wineserver || echo /usr/lib/wine/wineserver64)" -k  # before the display goes
 SH

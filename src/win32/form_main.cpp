@@ -96,13 +96,6 @@ const Hint kHints[] = {{&TFormMain::ButtonCalc, L"Geoid is calculated"},
 const wchar_t* const kDesignedModels[] = {L"EGM2008 2.5'x2.5'", L"EGM2008 1'x1'", L"GSIGEO 2011",
                                           L"Custom Geoid"};
 
-std::wstring WindowText(HWND window) {
-  std::wstring text(static_cast<std::size_t>(GetWindowTextLengthW(window)) + 1, L'\0');
-  text.resize(
-      static_cast<std::size_t>(GetWindowTextW(window, text.data(), static_cast<int>(text.size()))));
-  return text;
-}
-
 }  // namespace
 
 int Scaled(int pixels, int dpi) { return MulDiv(pixels, dpi, 96); }
@@ -345,7 +338,7 @@ void TFormMain::SelectModel() {
 }
 
 void TFormMain::CommitModelText() {
-  const int index = Window().FindGeoidModelItem(Utf8(WindowText(ComboBoxGeoid)));
+  const int index = Window().FindGeoidModelItem(TextOfWindow(ComboBoxGeoid));
   if (index < 0) return;
   SendMessageW(ComboBoxGeoid, CB_SETCURSEL, static_cast<WPARAM>(index), 0);
   SelectModel();

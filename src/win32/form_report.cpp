@@ -100,12 +100,7 @@ void TFormReport::ShowReport() {
   SetForegroundWindow(Handle);
 }
 
-std::string TFormReport::ReportText() const {
-  std::wstring text(static_cast<std::size_t>(GetWindowTextLengthW(Memo1)) + 1, L'\0');
-  text.resize(
-      static_cast<std::size_t>(GetWindowTextW(Memo1, text.data(), static_cast<int>(text.size()))));
-  return Utf8(text);
-}
+std::string TFormReport::ReportText() const { return TextOfWindow(Memo1); }
 
 void TFormReport::SetFont(HFONT font) {
   SendMessageW(Memo1, WM_SETFONT, reinterpret_cast<WPARAM>(font), TRUE);

@@ -1,7 +1,5 @@
 #include "win32/wide_text.hpp"
 
-#include <windows.h>
-
 namespace orthelev::win32 {
 
 std::wstring Wide(const std::string& utf8) {
@@ -24,6 +22,13 @@ std::string Utf8(const std::wstring& wide) {
 }
 
 std::string Utf8(const wchar_t* wide) { return wide ? Utf8(std::wstring(wide)) : std::string(); }
+
+std::string TextOfWindow(HWND window) {
+  std::wstring text(static_cast<std::size_t>(GetWindowTextLengthW(window)) + 1, L'\0');
+  text.resize(
+      static_cast<std::size_t>(GetWindowTextW(window, text.data(), static_cast<int>(text.size()))));
+  return Utf8(text);
+}
 
 std::wstring WithCrLf(const std::wstring& text) {
   std::wstring lines;

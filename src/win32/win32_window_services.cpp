@@ -16,14 +16,9 @@ namespace orthelev::win32 {
 
 namespace {
 
-std::string TextOf(HWND window) {
-  std::wstring text(static_cast<std::size_t>(GetWindowTextLengthW(window)) + 1, L'\0');
-  text.resize(
-      static_cast<std::size_t>(GetWindowTextW(window, text.data(), static_cast<int>(text.size()))));
-  return Utf8(text);
+void SetTextOfWindow(HWND window, const std::string& text) {
+  SetWindowTextW(window, Wide(text).c_str());
 }
-
-void SetTextOf(HWND window, const std::string& text) { SetWindowTextW(window, Wide(text).c_str()); }
 
 int ComboCount(HWND combo) { return static_cast<int>(SendMessageW(combo, CB_GETCOUNT, 0, 0)); }
 
@@ -79,9 +74,11 @@ bool Win32WindowServices::RunOpenDialog(SDialog& dialog, std::vector<std::string
   return RunFileDialog(main_.Handle, dialog, chosen);
 }
 
-std::string Win32WindowServices::GeoidModelText() const { return TextOf(main_.ComboBoxGeoid); }
+std::string Win32WindowServices::GeoidModelText() const {
+  return TextOfWindow(main_.ComboBoxGeoid);
+}
 void Win32WindowServices::SetGeoidModelText(const std::string& text) {
-  SetTextOf(main_.ComboBoxGeoid, text);
+  SetTextOfWindow(main_.ComboBoxGeoid, text);
 }
 
 void Win32WindowServices::SetGeoidModelItems(const std::vector<std::string>& items) {
@@ -128,22 +125,22 @@ void Win32WindowServices::SetSplineVisible(bool visible) {
 }
 
 void Win32WindowServices::SetWaitingText(const std::string& text) {
-  SetTextOf(main_.LabelWaiting, text);
+  SetTextOfWindow(main_.LabelWaiting, text);
 }
-std::string Win32WindowServices::LatitudeText() const { return TextOf(main_.EditLat); }
+std::string Win32WindowServices::LatitudeText() const { return TextOfWindow(main_.EditLat); }
 void Win32WindowServices::SetLatitudeText(const std::string& text) {
-  SetTextOf(main_.EditLat, text);
+  SetTextOfWindow(main_.EditLat, text);
 }
-std::string Win32WindowServices::LongitudeText() const { return TextOf(main_.EditLon); }
+std::string Win32WindowServices::LongitudeText() const { return TextOfWindow(main_.EditLon); }
 void Win32WindowServices::SetLongitudeText(const std::string& text) {
-  SetTextOf(main_.EditLon, text);
+  SetTextOfWindow(main_.EditLon, text);
 }
 void Win32WindowServices::SetGeoidText(const std::string& text) {
-  SetTextOf(main_.EditGeoid, text);
+  SetTextOfWindow(main_.EditGeoid, text);
 }
-std::string Win32WindowServices::SourceText() const { return TextOf(main_.EditSorce); }
+std::string Win32WindowServices::SourceText() const { return TextOfWindow(main_.EditSorce); }
 void Win32WindowServices::SetSourceText(const std::string& text) {
-  SetTextOf(main_.EditSorce, text);
+  SetTextOfWindow(main_.EditSorce, text);
 }
 bool Win32WindowServices::ConvertEnabled() const {
   return IsWindowEnabled(main_.ButtonConvert) != FALSE;
@@ -151,7 +148,7 @@ bool Win32WindowServices::ConvertEnabled() const {
 void Win32WindowServices::SetConvertEnabled(bool enabled) { main_.SetConvertEnabled(enabled); }
 
 void Win32WindowServices::SetMainCaption(const std::string& caption) {
-  SetTextOf(main_.Handle, caption);
+  SetTextOfWindow(main_.Handle, caption);
 }
 void Win32WindowServices::AcceptDroppedFiles() { DragAcceptFiles(main_.Handle, TRUE); }
 
