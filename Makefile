@@ -24,8 +24,9 @@ demo: deps
 
 # Format and static checks, every test in the normal build, the Debian
 # package unpacked and run, the Windows installer installed and uninstalled
-# under wine and its desktop program driven on an X display, every test again under the sanitizers (any
-# report fails), then every fuzz target for FUZZ_SECONDS over its corpus.
+# under wine and its desktop program driven on an X display, every test
+# again under the sanitizers (any report fails), the Windows tests under
+# wine, then every fuzz target for FUZZ_SECONDS over its corpus.
 test: build sanitize-build windows release-build
 	bash scripts/check-format.sh
 	bash scripts/tidy.sh $(BUILD) $(WINDOWS_BUILD)

@@ -10,6 +10,7 @@
 
 #include "platform/platform.hpp"
 #include "program/program.hpp"
+#include "program/settings_store.hpp"
 #include "qt/desktop_program.hpp"
 #include "settings/settings_location.hpp"
 

@@ -6,8 +6,8 @@
 
 #include "platform/platform.hpp"
 #include "program/program.hpp"
+#include "program/settings_store.hpp"
 #include "settings/settings_location.hpp"
-#include "settings/settings_store.hpp"
 #include "win32/desktop_program.hpp"
 #include "win32/dialogs.hpp"
 

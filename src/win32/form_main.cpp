@@ -4,6 +4,7 @@
 #include <shellapi.h>
 
 #include "conversion/batch.hpp"
+#include "flags/program_flags.hpp"
 #include "models/geoid_check.hpp"
 #include "models/model_selection.hpp"
 #include "program/program.hpp"
