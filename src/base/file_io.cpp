@@ -1,6 +1,8 @@
 #include "base/file_io.hpp"
 
 #include <cerrno>
+#include <filesystem>
+#include <system_error>
 #include <utility>
 #include <vector>
 
@@ -8,6 +10,12 @@
 #include "platform/platform.hpp"
 
 namespace orthelev {
+
+std::int64_t FileBytes(const std::string& path) {
+  std::error_code error;
+  const auto size = std::filesystem::file_size(platform::PathOf(path), error);
+  return error ? -1 : static_cast<std::int64_t>(size);
+}
 namespace {
 
 std::string Reason(const std::string& what, const std::string& path, int errorNumber) {

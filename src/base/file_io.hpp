@@ -5,6 +5,7 @@
 // Every failure is returned with a reason; nothing throws.
 
 #include <cstddef>
+#include <cstdint>
 #include <functional>
 #include <string>
 #include <string_view>
@@ -14,6 +15,9 @@ namespace orthelev {
 // Largest file ReadWholeFile accepts by default: settings files are a few
 // kilobytes, so anything near this is not one.
 inline constexpr std::size_t kMaxSmallFileBytes = 16u << 20;
+
+// The size in bytes of the file at `path`, -1 when it cannot be had.
+std::int64_t FileBytes(const std::string& path);
 
 // Reads the whole regular file at `path` into `bytes`. False, with a reason
 // in `error`, when it cannot be opened or read, is not a regular file, or is

@@ -3,6 +3,7 @@
 #include <limits>
 #include <utility>
 
+#include "base/ascii_text.hpp"
 #include "base/number_format.hpp"
 #include "conversion/conversion_state.hpp"
 #include "conversion/log_reader.hpp"
@@ -22,7 +23,7 @@ bool HoldsDigit(std::string_view text) {
 }
 
 bool IsSouthOrWestLetter(std::string_view item, char upper) {
-  return item.size() == 1 && (item[0] == upper || item[0] == upper - 'A' + 'a');
+  return item.size() == 1 && LowerAscii(item[0]) == LowerAscii(upper);
 }
 
 }  // namespace

@@ -1,9 +1,9 @@
 #include "geoid/isg_grid.hpp"
 
 #include <cmath>
-#include <filesystem>
 
 #include "base/ascii_text.hpp"
+#include "base/file_io.hpp"
 #include "base/number_format.hpp"
 #include "geoid/japan.hpp"
 
@@ -269,10 +269,7 @@ bool ReadIsgGridFile(const std::string& path, GridValues& grid, std::string& err
     error = path + " holds points, not a grid.";
     return false;
   }
-  std::error_code sizeError;
-  const auto bytes = std::filesystem::file_size(platform::PathOf(path), sizeError);
-  return ReadIsgGrid(lines, header, sizeError ? 0 : static_cast<std::int64_t>(bytes), grid, error,
-                     keepReading);
+  return ReadIsgGrid(lines, header, FileBytes(path), grid, error, keepReading);
 }
 
 }  // namespace orthelev

@@ -5,7 +5,6 @@
 // models, whose grids GSI publishes in this format.
 
 #include <cstdint>
-#include <fstream>
 #include <functional>
 #include <limits>
 #include <map>
@@ -13,33 +12,12 @@
 #include <string_view>
 #include <vector>
 
+#include "base/text_lines.hpp"
 #include "geoid/grid_spec.hpp"
-#include "platform/platform.hpp"
 
 namespace orthelev {
 
 inline constexpr float kMissingNode = std::numeric_limits<float>::quiet_NaN();
-
-// Reads text lines, ending at LF with a CR before it dropped.
-class TextLines {
- public:
-  explicit TextLines(const std::string& path) : in_(platform::PathOf(path), std::ios::binary) {}
-  bool IsOpen() const { return in_.is_open(); }
-  bool Next(std::string& line) {
-    if (!std::getline(in_, line)) return false;
-    bytesRead_ += static_cast<std::int64_t>(line.size()) + 1;
-    if (!line.empty() && line.back() == '\r') line.pop_back();
-    ++number_;
-    return true;
-  }
-  int Number() const { return number_; }
-  std::int64_t BytesRead() const { return bytesRead_; }
-
- private:
-  std::ifstream in_;
-  int number_ = 0;
-  std::int64_t bytesRead_ = 0;
-};
 
 bool IsSpaceOrTab(char c);
 

@@ -3,8 +3,6 @@
 #include <cmath>
 #include <cstdio>
 #include <cstring>
-#include <filesystem>
-#include <fstream>
 #include <limits>
 #include <memory>
 #include <optional>
@@ -12,6 +10,7 @@
 
 #include "base/file_io.hpp"
 #include "base/number_format.hpp"
+#include "base/text_lines.hpp"
 #include "geoid/active_grid.hpp"
 #include "geoid/node_values.hpp"
 #include "platform/platform.hpp"
@@ -44,25 +43,6 @@ bool UsableSpacing(double spacing) {
   return std::isfinite(spacing) && spacing > 0 && NodesPerDegree(spacing) > 0;
 }
 
-// Reads text lines, ending at LF with a CR before it dropped.
-class AsciiGridReader {
- public:
-  explicit AsciiGridReader(const std::string& path)
-      : in_(platform::PathOf(path), std::ios::binary) {}
-  bool IsOpen() const { return in_.is_open(); }
-  bool AtEnd() { return in_.peek() == std::ifstream::traits_type::eof(); }
-  bool Failed() const { return in_.bad(); }
-  std::string NextLine() {
-    std::string line;
-    std::getline(in_, line);
-    if (!line.empty() && line.back() == '\r') line.pop_back();
-    return line;
-  }
-
- private:
-  std::ifstream in_;
-};
-
 // The grid as read: row 0 is the first (southernmost) row of the file.
 struct DataArray {
   std::int32_t nlat = 0, nlon = 0;
@@ -70,18 +50,18 @@ struct DataArray {
   float* Row(std::int32_t r) { return values.data() + static_cast<std::int64_t>(r) * nlon; }
 };
 
-bool ReadGridValues(AsciiGridReader& reader, const std::string& path, DataArray& data) {
-  std::string current = reader.NextLine();
+bool ReadGridValues(TextLines& lines, const std::string& path, DataArray& data) {
+  std::string current;
+  lines.Next(current);
   std::string_view rest = current;
   for (std::int32_t r = 0; r < data.nlat; ++r) {
     float* row = data.Row(r);
     for (std::int32_t c = 0; c < data.nlon; ++c) {
       if (rest.empty()) {
-        if (reader.AtEnd()) {
+        if (!lines.Next(current)) {
           Window().ShowMessageBox("Data is insufficient: " + path);
           return false;
         }
-        current = reader.NextLine();
         rest = current;
       }
       double value = 0;
@@ -90,7 +70,7 @@ bool ReadGridValues(AsciiGridReader& reader, const std::string& path, DataArray&
     }
     Window().ProcessPendingEvents();
   }
-  return !reader.Failed();
+  return !lines.Failed();
 }
 
 // Writes the rows northernmost first. The file is written beside its name
@@ -160,14 +140,14 @@ bool GsiGridFitsFile(const GridSpec& header, std::int64_t fileBytes) {
 
 bool ReadGsiGrid(const std::string& path, std::optional<GridSpec>& header,
                  std::vector<float>& southFirst) {
-  AsciiGridReader reader(path);
-  if (!reader.IsOpen()) return false;
-  header = ParseGsiHeader(reader.NextLine());
+  TextLines lines(path);
+  std::string headerLine;
+  if (!lines.IsOpen() || !lines.Next(headerLine)) return false;
+  header = ParseGsiHeader(headerLine);
   if (!header) return false;
-  std::error_code sizeError;
-  const auto fileBytes = std::filesystem::file_size(platform::PathOf(path), sizeError);
-  if (sizeError) return false;
-  if (!GsiGridFitsFile(*header, static_cast<std::int64_t>(fileBytes))) {
+  const std::int64_t fileBytes = FileBytes(path);
+  if (fileBytes < 0) return false;
+  if (!GsiGridFitsFile(*header, fileBytes)) {
     Window().ShowMessageBox("Data is insufficient: " + path);
     return false;
   }
@@ -175,7 +155,7 @@ bool ReadGsiGrid(const std::string& path, std::optional<GridSpec>& header,
   data.nlat = header->nlat;
   data.nlon = header->nlon;
   data.values.resize(static_cast<size_t>(data.nlat) * static_cast<size_t>(data.nlon));
-  if (!ReadGridValues(reader, path, data)) return false;
+  if (!ReadGridValues(lines, path, data)) return false;
   southFirst = std::move(data.values);
   return true;
 }

@@ -2,9 +2,9 @@
 
 #include <algorithm>
 #include <cmath>
-#include <filesystem>
 #include <vector>
 
+#include "base/file_io.hpp"
 #include "base/number_format.hpp"
 #include "geoid/japan.hpp"
 
@@ -85,11 +85,9 @@ bool ReadParGrid(const std::string& path, GridValues& grid, std::string& error,
     return false;
   }
   std::vector<ParNode> nodes;
-  std::error_code sizeError;
-  const auto fileBytes = std::filesystem::file_size(platform::PathOf(path), sizeError);
-  if (!ReadParNodes(lines, sizeError ? 1 : static_cast<std::int64_t>(fileBytes) + 1, nodes, error,
-                    keepReading))
-    return false;
+  // One byte more than the file, so that the progress fraction never divides by zero.
+  const std::int64_t progressBytes = std::max<std::int64_t>(FileBytes(path), 0) + 1;
+  if (!ReadParNodes(lines, progressBytes, nodes, error, keepReading)) return false;
   std::int32_t south = nodes[0].row, north = south, west = nodes[0].column, east = west;
   for (const ParNode& n : nodes) {
     south = std::min(south, n.row), north = std::max(north, n.row);

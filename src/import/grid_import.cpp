@@ -5,9 +5,7 @@
 #include <cstdio>
 #include <cstring>
 #include <exception>
-#include <filesystem>
 #include <limits>
-#include <system_error>
 #include <vector>
 
 #include "base/file_io.hpp"
@@ -203,12 +201,6 @@ bool CheckPlainSource(const std::string& path, std::string& error) {
   platform::CloseFile(fd);
   if (empty) error = path + " is empty.";
   return !empty;
-}
-
-std::int64_t FileBytes(const std::string& path) {
-  std::error_code sizeError;
-  const auto size = std::filesystem::file_size(path, sizeError);
-  return sizeError ? -1 : static_cast<std::int64_t>(size);
 }
 
 // A raster through GDAL, GeographicLib's .pgm geoid grids, or an ISG grid

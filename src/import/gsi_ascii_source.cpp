@@ -1,5 +1,6 @@
 // GSIGEO ASCII grids read whole.
 
+#include "base/file_io.hpp"
 #include "base/number_format.hpp"
 #include "geoid/japan.hpp"
 #include "import/reader_text.hpp"

@@ -1,18 +1,13 @@
 // ISG text grids (the sparse points are in isg_points_source.cpp).
 
-#include <fstream>
-
+#include "base/file_io.hpp"
 #include "import/reader_text.hpp"
 
 namespace orthelev {
 
 bool LooksLikeIsgGrid(const std::string& path) {
-  std::ifstream in(path, std::ios::binary);
-  std::string start(4096, '\0');
-  in.read(start.data(), static_cast<std::streamsize>(start.size()));
-  start.resize(static_cast<std::size_t>(in.gcount()));
-  const std::size_t begin = start.find("begin_of_head");
-  return begin != std::string::npos && start.find('\0') == std::string::npos;
+  const std::string start = FileStart(path, 4096);
+  return start.find("begin_of_head") != std::string::npos && start.find('\0') == std::string::npos;
 }
 
 std::unique_ptr<GridSource> OpenIsgGrid(const std::string& path, std::string& error) {

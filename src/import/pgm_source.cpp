@@ -2,6 +2,7 @@
 
 #include <optional>
 
+#include "base/file_io.hpp"
 #include "base/number_format.hpp"
 #include "geoid/grid_file.hpp"
 #include "geoid/japan.hpp"

@@ -1,19 +1,12 @@
 #include "import/reader_text.hpp"
 
-#include <filesystem>
-
 #include "base/number_format.hpp"
+#include "platform/platform.hpp"
 
 namespace orthelev {
 
-std::int64_t FileBytes(const std::string& path) {
-  std::error_code error;
-  const auto size = std::filesystem::file_size(path, error);
-  return error ? 0 : static_cast<std::int64_t>(size);
-}
-
 std::string FirstLine(const std::string& path, std::size_t limit) {
-  std::ifstream in(path, std::ios::binary);
+  std::ifstream in(platform::PathOf(path), std::ios::binary);
   std::string line;
   char c;
   while (line.size() < limit && in.get(c) && c != '\n') line.push_back(c);
@@ -22,7 +15,7 @@ std::string FirstLine(const std::string& path, std::size_t limit) {
 }
 
 std::string FileStart(const std::string& path, std::size_t limit) {
-  std::ifstream in(path, std::ios::binary);
+  std::ifstream in(platform::PathOf(path), std::ios::binary);
   std::string start(limit, '\0');
   in.read(start.data(), static_cast<std::streamsize>(start.size()));
   start.resize(static_cast<std::size_t>(in.gcount()));

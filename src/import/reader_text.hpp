@@ -16,9 +16,6 @@
 
 namespace orthelev {
 
-// The size of the file at `path`, 0 when it cannot be had.
-std::int64_t FileBytes(const std::string& path);
-
 // The first line of a file, at most `limit` bytes of it.
 std::string FirstLine(const std::string& path, std::size_t limit);
 
