@@ -16,17 +16,6 @@
 
 namespace {
 
-// "NMEA, CSV and GPX"
-std::string NamesInProse() {
-  const auto formats = orthelev::LogFormats();
-  std::string names;
-  for (std::size_t i = 0; i < formats.size(); ++i) {
-    if (i > 0) names += i + 1 == formats.size() ? " and " : ", ";
-    names += formats[i].name;
-  }
-  return names;
-}
-
 std::string Keywords() {
   std::string keywords;
   for (const orthelev::LogFormat& format : orthelev::LogFormats())
@@ -76,7 +65,7 @@ int main(int argc, char** argv) {
     return 1;
   }
   std::string text = entry.str();
-  ReplaceAll(text, "@FORMAT_NAMES@", NamesInProse());
+  ReplaceAll(text, "@FORMAT_NAMES@", orthelev::LogFormatNamesInProse());
   ReplaceAll(text, "@FORMAT_KEYWORDS@", Keywords());
   ReplaceAll(text, "@MIME_TYPES@", orthelev::DesktopEntryMimeTypes());
   if (!Write(argv[2], text) || !Write(argv[3], orthelev::MimeInfoXml()) ||

@@ -123,6 +123,16 @@ std::string BuildOpenFilterFromSettings() {
   return BuildOpenFilter(choices);
 }
 
+std::string LogFormatNamesInProse() {
+  const auto formats = LogFormats();
+  std::string names;
+  for (std::size_t i = 0; i < formats.size(); ++i) {
+    if (i > 0) names += i + 1 == formats.size() ? " and " : ", ";
+    names += formats[i].name;
+  }
+  return names;
+}
+
 std::string MimeInfoXml() {
   std::string xml =
       "<?xml version=\"1.0\" encoding=\"UTF-8\"?>\n"

@@ -77,6 +77,9 @@ std::string BuildOpenFilter(std::span<const FilterChoice> choices);
 // BuildOpenFilter of every format of the table with its settings value.
 std::string BuildOpenFilterFromSettings();
 
+// The formats' names as a list in prose: "NMEA, CSV and GPX".
+std::string LogFormatNamesInProse();
+
 // The shared MIME-info file declaring the formats' own file types.
 std::string MimeInfoXml();
 

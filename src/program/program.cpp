@@ -20,21 +20,24 @@ namespace orthelev {
 
 namespace {
 
-constexpr const char* kUsage =
-    "Usage: orthelev [FILE]... [/H] [/Q]\n"
-    "Corrects the heights in GPS logs (NMEA and CSV) with a geoid model.\n"
-    "\n"
-    "  FILE             a log to convert at once, with the model and settings\n"
-    "                   of the settings file\n"
-    "  /H, --hidden     start hidden: no main window, no report window\n"
-    "  /Q, --quit       close the program when the files are converted\n"
-    "  --help           show this help and exit\n"
-    "  --version        show the version and exit\n"
-    "\n"
-    "A switch is \"/\" and letters naming no existing file; its last letter\n"
-    "counts. Switches take effect only when files are named.\n"
-    "Exit status with /Q: 0 all files converted; 1 a file failed, was skipped or\n"
-    "had an unknown type, or the batch was aborted; 2 no model.\n";
+std::string Usage() {
+  return "Usage: orthelev [FILE]... [/H] [/Q]\n"
+         "Corrects the heights in GPS logs (" +
+         LogFormatNamesInProse() +
+         ") with a geoid model.\n"
+         "\n"
+         "  FILE             a log to convert at once, with the model and settings\n"
+         "                   of the settings file\n"
+         "  /H, --hidden     start hidden: no main window, no report window\n"
+         "  /Q, --quit       close the program when the files are converted\n"
+         "  --help           show this help and exit\n"
+         "  --version        show the version and exit\n"
+         "\n"
+         "A switch is \"/\" and letters naming no existing file; its last letter\n"
+         "counts. Switches take effect only when files are named.\n"
+         "Exit status with /Q: 0 all files converted; 1 a file failed, was skipped or\n"
+         "had an unknown type, or the batch was aborted; 2 no model.\n";
+}
 
 bool IsSettingsFile(const std::string& path) {
   return LowerAscii(platform::Utf8Of(platform::PathOf(path).extension())) == ".ini";
@@ -157,7 +160,7 @@ bool IsSwitchParameter(const std::string& parameter) {
 
 std::string InformationRequestAnswer(const std::vector<std::string>& parameters) {
   for (const std::string& parameter : parameters) {
-    if (parameter == "--help") return kUsage;
+    if (parameter == "--help") return Usage();
     if (parameter == "--version") return VersionTitle() + "\n";
   }
   return "";

@@ -112,7 +112,7 @@ std::string EffectivePostfix();
 // value; the cap also bounds the length of every rewritten line.
 inline constexpr int kMaxHeightDecimals = 30;
 
-// The decimals of every written height and geoid height (NMEA and CSV
+// The decimals of every written height and geoid height (every log format
 // alike): the Decimal setting as a whole number, 4 when it is below 1,
 // kMaxHeightDecimals when it is above that.
 int HeightDecimals();

@@ -1,5 +1,6 @@
 #include "conversion/log_formats.hpp"
 
+#include <algorithm>
 #include <filesystem>
 #include <fstream>
 #include <sstream>
@@ -101,14 +102,19 @@ TEST(LogFormatOf, LooksTheExtensionUpByRankCsvFirst) {
 }
 
 // Each format's extensions, filter choice, converter, file type and fuzz
-// target all come from its row of the table.
+// target all come from its row of the table; the README's settings list
+// names its key and defaults.
 TEST(LogFormats, EachRowReachesEveryPlaceThatNamesFormats) {
   LoadDefaultSettings();
   const std::string filter = BuildOpenFilterFromSettings();
   const std::string mime = MimeInfoXml(), desktop = DesktopEntryMimeTypes();
   std::ifstream fuzzList(std::string(ORTHELEV_SOURCE_DIR) + "/fuzz/CMakeLists.txt");
-  std::stringstream fuzzTargets;
+  std::ifstream readmeFile(std::string(ORTHELEV_SOURCE_DIR) + "/README.md");
+  std::stringstream fuzzTargets, readme;
   fuzzTargets << fuzzList.rdbuf();
+  readme << readmeFile.rdbuf();
+  std::string readmeText = readme.str();
+  std::replace(readmeText.begin(), readmeText.end(), '\n', ' ');
   for (const LogFormat& format : LogFormats()) {
     SCOPED_TRACE(std::string(format.name));
     EXPECT_EQ(ExtensionListOf(format), format.defaultExtensions);
@@ -127,6 +133,9 @@ TEST(LogFormats, EachRowReachesEveryPlaceThatNamesFormats) {
               std::string::npos);
     EXPECT_TRUE(
         std::filesystem::exists(std::string(ORTHELEV_SOURCE_DIR) + "/fuzz/" + target + ".cpp"));
+    const std::string settingInReadme = "`" + std::string(format.extensionKey) + "` (`" +
+                                        std::string(format.defaultExtensions) + "`)";
+    EXPECT_NE(readmeText.find(settingInReadme), std::string::npos) << settingInReadme;
   }
   TheSettings().Reset();
 }
