@@ -157,6 +157,10 @@ inline ConversionInput StartConversion(CountingWindow& window, const std::uint8_
   LoadDefaultSettings();
   OpenGlobalGrid();
   TheFlags().useSpline = size > 0 && (data[0] & 1) != 0;
+  // Half the inputs with every height stated ellipsoidal, so that files no
+  // evidence decides reach the correction too.
+  TheSettings().heightReference =
+      size > 0 && (data[0] & 2) != 0 ? HeightReference::Ellipsoidal : HeightReference::AsFileSays;
   ConversionInput input;
   input.bytes = std::string_view(reinterpret_cast<const char*>(data), size);
   input.path = Scratch::Get().Write(name, input.bytes);

@@ -2,6 +2,7 @@
 
 #include <cerrno>
 #include <filesystem>
+#include <fstream>
 #include <system_error>
 #include <utility>
 #include <vector>
@@ -10,6 +11,14 @@
 #include "platform/platform.hpp"
 
 namespace orthelev {
+
+std::string FileStart(const std::string& path, std::size_t limit) {
+  std::ifstream in(platform::PathOf(path), std::ios::binary);
+  std::string start(limit, '\0');
+  in.read(start.data(), static_cast<std::streamsize>(start.size()));
+  start.resize(static_cast<std::size_t>(in.gcount()));
+  return start;
+}
 
 std::int64_t FileBytes(const std::string& path) {
   std::error_code error;

@@ -19,6 +19,10 @@ inline constexpr std::size_t kMaxSmallFileBytes = 16u << 20;
 // The size in bytes of the file at `path`, -1 when it cannot be had.
 std::int64_t FileBytes(const std::string& path);
 
+// The first `limit` bytes of the file at `path` (fewer when it is shorter;
+// none when it cannot be read).
+std::string FileStart(const std::string& path, std::size_t limit);
+
 // Reads the whole regular file at `path` into `bytes`. False, with a reason
 // in `error`, when it cannot be opened or read, is not a regular file, or is
 // larger than `maxBytes`.

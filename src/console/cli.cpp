@@ -51,6 +51,9 @@ constexpr const char* kUsageOptions =
     "  --bilinear          untick it, and interpolate bilinearly for every model\n"
     "  --postfix TEXT      output name marker for this run (default from the settings, \"_g\")\n"
     "  --decimal N         decimals of written heights for this run\n"
+    "  --height-reference file|ellipsoidal\n"
+    "                      what the logs' heights are measured from: as each file says\n"
+    "                      (default from the settings, \"file\"), or all ellipsoidal\n"
     "  --quiet             no status lines on standard error\n"
     "  --help, --version   print this text or the version, and exit\n"
     "  --                  ends the options\n"
@@ -63,12 +66,12 @@ constexpr const char* kUsageOptions =
     "Exit status: 0 all files converted (check, heights: every point had a height); 1 a file\n"
     "failed, was skipped or had an unknown type, or the batch was aborted (check: out of range;\n"
     "heights: a point out of range or a line no point; import-grid: it failed); 2 usage error\n"
-    "or no model.\n";
+    "or no model; 3 (convert) a file converted with no height corrected.\n";
 
 std::string Usage() { return std::string(kUsageCommands) + ImportGridUsage() + kUsageOptions; }
 
 struct Options {
-  std::optional<std::string> ini, model, dataDir, custom, postfix, decimal;
+  std::optional<std::string> ini, model, dataDir, custom, postfix, decimal, heightReference;
   std::optional<bool> spline;
   bool quiet = false;
   std::string command;
@@ -102,6 +105,7 @@ constexpr OptionRule kOptionRules[] = {
     {"--bilinear", false, [](Options& o, const char*) { o.spline = false; }},
     {"--postfix", true, [](Options& o, const char* v) { o.postfix = v; }},
     {"--decimal", true, [](Options& o, const char* v) { o.decimal = v; }},
+    {"--height-reference", true, [](Options& o, const char* v) { o.heightReference = v; }},
     {"--quiet", false, [](Options& o, const char*) { o.quiet = true; }},
     {"--help", false, [](Options& o, const char*) { o.command = "--help"; }},
     {"--version", false, [](Options& o, const char*) { o.command = "--version"; }},
@@ -148,6 +152,10 @@ bool ParseOptions(int argc, char** argv, Options& o, std::string& problem) {
     problem = "--decimal takes a whole number from 1 to " + FormatInt(kMaxHeightDecimals);
     return false;
   }
+  if (o.heightReference && *o.heightReference != "file" && *o.heightReference != "ellipsoidal") {
+    problem = "--height-reference takes file or ellipsoidal";
+    return false;
+  }
   return true;
 }
 
@@ -181,6 +189,7 @@ void PrepareSettings(const Options& o, const char* argv0, ConsoleWindowServices&
   TheFlags().forceBilinear = o.spline == false;
   if (o.postfix) s.postfix = *o.postfix;
   if (o.decimal) s.decimal = *o.decimal;
+  if (o.heightReference) s.heightReference = HeightReferenceOf(*o.heightReference);
 }
 
 int ListModels(const Options&, ConsoleWindowServices& window, std::FILE* out, std::FILE*) {

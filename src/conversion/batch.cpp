@@ -96,15 +96,16 @@ std::int32_t ConvertWithFormat(const LogFormat& format, const std::string& path)
 void ConvertOneFile(const std::string& path) {
   WindowServices& window = Window();
   TheConversion().dateTimeFormatError = false;
+  TheConversion().nothingCorrected = false;
   const std::string name = FileNameOf(path);
   if (IsEarlierOutput(name)) {
     window.AppendReportLine(" Skip: " + name);
     ++TheBatch().filesSkipped;
     return;
   }
-  const LogFormat* format = LogFormatOf(path);
+  const LogFormat* format = LogFormatForFile(path);
   if (!format) {
-    EndFile(" Unknown file type.", " Unknown file type.");
+    EndFile(" Unknown file type: " + name, " Unknown file type: " + name);
     ++TheBatch().filesUnknown;
     return;
   }
@@ -116,6 +117,12 @@ void ConvertOneFile(const std::string& path) {
       EndFile(" Illegal DateTime Format.", " Illegal DateTime Format.");
     else
       EndFile(" Done with error.", " Done with error.");
+    if (!TheFlags().startHidden) window.ShowReport();
+    return;
+  }
+  if (TheConversion().nothingCorrected) {
+    ++TheBatch().filesUncorrected;
+    EndFile(" Nothing corrected.", " Nothing corrected.");
     if (!TheFlags().startHidden) window.ShowReport();
     return;
   }
@@ -158,7 +165,8 @@ void RunBatchOf(const std::vector<std::string>& files) {
 
 int ExitStatusOf(const BatchState& batch) {
   if (!batch.modelOpened) return 2;
-  return batch.Clean() ? 0 : 1;
+  if (!batch.Clean()) return 1;
+  return batch.filesUncorrected > 0 ? 3 : 0;
 }
 
 void ButtonConvertClick() { RunBatch(); }

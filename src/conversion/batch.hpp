@@ -11,10 +11,11 @@ namespace orthelev {
 struct BatchState {
   bool running = false;
   bool modelOpened = false;
-  int filesConverted = 0;  // ended " Done."
-  int filesFailed = 0;     // conversion result below 0
-  int filesSkipped = 0;    // outputs of an earlier run
-  int filesUnknown = 0;    // extension in neither list
+  int filesConverted = 0;    // ended " Done."
+  int filesUncorrected = 0;  // converted with no record corrected: " Nothing corrected."
+  int filesFailed = 0;       // conversion result below 0
+  int filesSkipped = 0;      // outputs of an earlier run
+  int filesUnknown = 0;      // extension in neither list
   bool aborted = false;
 
   // True when the model opened, every file ended without error, none was
@@ -37,11 +38,13 @@ void RunBatchOf(const std::vector<std::string>& files);
 
 // The exit status of a program whose work was this batch (orthelev-cli
 // convert, orthelev /Q): 0 every file converted; 1 a file failed, was
-// skipped or had an unknown type, or the batch was aborted; 2 no model.
+// skipped or had an unknown type, or the batch was aborted; 2 no model; 3
+// otherwise clean, but a file had no height corrected.
 int ExitStatusOf(const BatchState& batch);
 
-// Skips outputs of earlier runs, then converts the file by its extension
-// and appends how it ended to the report.
+// Skips outputs of earlier runs, then converts the file by its format
+// (LogFormatForFile: its extension, else its content) and appends how it
+// ended to the report.
 void ConvertOneFile(const std::string& path);
 
 // The Convert button's handler.

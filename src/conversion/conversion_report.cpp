@@ -2,6 +2,7 @@
 
 #include "base/number_format.hpp"
 #include "base/paths.hpp"
+#include "conversion/conversion_state.hpp"
 #include "conversion/log_reader.hpp"
 #include "flags/program_flags.hpp"
 #include "services/window_services.hpp"
@@ -65,18 +66,39 @@ std::int32_t ReportRefused(const std::string& text, const std::string& fileName)
   return -2;
 }
 
+namespace {
+
+std::string WhyNothingCorrected(const ConversionTally& tally) {
+  if (!tally.nothingWhy.empty()) return tally.nothingWhy;
+  if (tally.uncorrected > 0) return "every record inside the model " + tally.uncorrectedWhy;
+  if (tally.records == 0) return "no records";
+  if (tally.outside > 0) return "no position inside the model";
+  return "no record with a position";
+}
+
+}  // namespace
+
 void AppendConversionSummary(const ConversionTally& tally) {
-  const auto& [records, inside, outside, noPosition, diffSum, reading] = tally;
+  const auto& [records, inside, outside, noPosition, diffSum, reading, corrected, uncorrected,
+               uncorrectedWhy, nothingWhy] = tally;
   Window().AppendReportLine("    " + FormatInt(records) + " records");
   if (noPosition > 0)
     Window().AppendReportLine("    Number of records with no position = " + FormatInt(noPosition));
-  if (!reading.empty()) Window().AppendReportLine(reading);
+  if (!reading.empty() && corrected > 0) Window().AppendReportLine(reading);
   if (inside > 0)
     Window().AppendReportLine("    Geoid diff.  " + FormatFixed(diffSum / inside, 4, 6) + "m");
   if (outside > 0) {
     Window().AppendReportLine("    Number of Geoid outside range = " + FormatInt(outside) + "/" +
                               FormatInt(std::int64_t{outside} + inside));
     if (!TheFlags().startHidden) Window().ShowReport();
+  }
+  if (corrected == 0) {
+    Window().AppendReportLine("    Nothing corrected: " + WhyNothingCorrected(tally));
+    TheConversion().nothingCorrected = true;
+  } else if (uncorrected > 0) {
+    Window().AppendReportLine("    Corrected " + FormatInt(corrected) + " of " +
+                              FormatInt(records) + " records; " + FormatInt(uncorrected) + " " +
+                              uncorrectedWhy);
   }
   Window().SetStatusText(Window().StatusText() + "  Read:" + FormatInt(records) + "rec.");
 }

@@ -46,18 +46,27 @@ inline constexpr std::int32_t kProgressEvery = 1024;
 // height (inside), that lay outside the model, and that gave no position,
 // and the sum of the height differences (metres) over the inside ones;
 // `reading`, when not empty, is a summary line telling how the file's
-// heights were read.
+// heights were read. `corrected` records were rewritten; `uncorrected`
+// records got a geoid height but were left as they were, for the reason
+// `uncorrectedWhy` ("without geoid separation"). `nothingWhy` tells why a
+// file with nothing corrected is so, where the counts alone do not.
 struct ConversionTally {
   std::int32_t records = 0, inside = 0, outside = 0, noPosition = 0;
   double diffSum = 0;
   std::string reading;
+  std::int32_t corrected = 0, uncorrected = 0;
+  std::string uncorrectedWhy, nothingWhy;
 };
 
 // The summary of a file that was not aborted: the records line, the count
-// of records with no position (when above 0), the reading line, the mean of diffSum over the inside
-// records ("Geoid diff.", when inside > 0), the outside count of inside + outside (when above 0,
-// also showing the report unless the start is hidden), and "  Read:<records>rec." appended to the
-// status text.
+// of records with no position (when above 0), the reading line (when
+// something was corrected), the mean of diffSum over the inside records
+// ("Geoid diff.", when inside > 0), the outside count of inside + outside
+// (when above 0, also showing the report unless the start is hidden),
+// "    Corrected <n> of <records> records; <k> <why>" when records were left
+// for want of a height or reference, or "    Nothing corrected: <why>" (and
+// TheConversion().nothingCorrected set) when none was corrected, and
+// "  Read:<records>rec." appended to the status text.
 void AppendConversionSummary(const ConversionTally& tally);
 
 // "text + file name" as status text and report line, for a file the

@@ -12,7 +12,8 @@ ConversionState& TheConversion() {
 }
 
 HeightSettings ReadHeightSettings() {
-  return {InterpolationWindow(TheFlags().useSpline), HeightDecimals()};
+  return {InterpolationWindow(TheFlags().useSpline), HeightDecimals(),
+          TheSettings().heightReference == HeightReference::Ellipsoidal};
 }
 
 }  // namespace orthelev

@@ -16,6 +16,9 @@ struct ConversionState {
   // MslWithoutGeoid: that logger writes heights above mean sea level and no
   // geoid column, so its files cannot be corrected.
   bool mslWithoutGeoid = false;
+  // The last file converted had no record corrected (its report says why).
+  // Cleared by the batch driver before each file.
+  bool nothingCorrected = false;
 
   void Reset() { *this = ConversionState{}; }
 };
@@ -25,8 +28,9 @@ ConversionState& TheConversion();
 // How a conversion interpolates and writes heights: read from the settings
 // and flags once at the start of a file, so that no record parses them.
 struct HeightSettings {
-  int window;    // interpolation window: 6 (spline) or 2 (bilinear)
-  int decimals;  // decimals of every written height (HeightDecimals)
+  int window;                      // interpolation window: 6 (spline) or 2 (bilinear)
+  int decimals;                    // decimals of every written height (HeightDecimals)
+  bool statedEllipsoidal = false;  // the user states every height ellipsoidal
 };
 
 // The HeightSettings of the batch's choices now.

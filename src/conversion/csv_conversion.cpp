@@ -1,14 +1,17 @@
 #include "conversion/csv_conversion.hpp"
 
+#include <algorithm>
 #include <cmath>
 #include <optional>
 
+#include "base/ascii_text.hpp"
 #include "base/number_format.hpp"
 #include "base/paths.hpp"
 #include "conversion/conversion_report.hpp"
 #include "conversion/conversion_state.hpp"
 #include "conversion/csv_layout.hpp"
 #include "conversion/csv_record.hpp"
+#include "conversion/height_reference.hpp"
 #include "conversion/log_reader.hpp"
 #include "conversion/output_file.hpp"
 #include "conversion/rtklib_solution.hpp"
@@ -28,6 +31,7 @@ struct CsvCounters {
   std::int32_t inside = 0;      // records for which the model gave N
   std::int32_t outside = 0;     // records outside the model
   std::int32_t noPosition = 0;  // records whose latitude or longitude holds no number
+  std::int32_t corrected = 0;   // records whose height was rewritten
   double diffSum = 0;           // sum of file geoid - N over corrected records
 };
 
@@ -45,10 +49,37 @@ std::int32_t RefuseFile(const std::string& text, const std::string& fileName) {
 // states cannot be corrected; geodetic heights set MslWithoutGeoid.
 std::optional<std::int32_t> RefuseByReference(const RtklibReference& reference,
                                               const std::string& fileName) {
-  const std::string_view refusal = RtklibRefusal(reference);
+  const std::string_view refusal = RtklibRefusal(reference, ReadHeightSettings().statedEllipsoidal);
   if (refusal.empty()) return std::nullopt;
   if (reference.geodetic) TheConversion().mslWithoutGeoid = true;
   return RefuseFile(std::string(refusal), fileName);
+}
+
+// The name of 1-based column `column` in the column-name line (the last
+// line of the header text), as the file writes it.
+std::string ColumnName(const CsvLayout& layout, std::int32_t column) {
+  const std::size_t lineStart = layout.headerText.rfind('\n');
+  std::string_view line(layout.headerText);
+  line.remove_prefix(lineStart == std::string::npos ? 0 : lineStart + 1);
+  if (!line.empty() && line.front() == '%') line.remove_prefix(1);
+  CsvItemViews items;
+  const std::int32_t count = SplitCsvItems(line, items);
+  return column >= 1 && column <= count ? std::string(items[column - 1]) : std::string();
+}
+
+// How a comma-separated file's heights are read, strongest evidence first
+// (docs/height-reference.md); an empty reading refuses the file as sea
+// level without a geoid column.
+std::string CsvReading(const CsvLayout& layout) {
+  if (const HeightEvidence stated = StatedByUser(); stated.basis == HeightBasis::Ellipsoidal)
+    return EllipsoidalReading(stated.source);
+  if (layout.columns.geoid != 0) return "    Heights read as height + Geoid column";
+  if (layout.reference.stated) return EllipsoidalReading("RTKLIB header");
+  const std::string heightName = ColumnName(layout, layout.columns.height);
+  if (UpperAscii(heightName).find("ELLIPSOID") != std::string::npos)
+    return EllipsoidalReading("column " + heightName);
+  if (TheConversion().mslWithoutGeoid) return {};
+  return EllipsoidalReading("logger profile " + TheConversion().profileName);
 }
 
 // ReplaceCsvColumn on `line` itself (no new string once it has room).
@@ -76,7 +107,7 @@ void ReplaceColumnInPlace(std::string& line, double value, std::int32_t column, 
 // when the model covers its position and the file has a height column. The
 // layout gets the old storage of `out` to read the next line into.
 void CorrectRecordLine(CsvLayout& layout, std::string& out, CsvCounters& counters, int window,
-                       int decimals) {
+                       int decimals, bool statedEllipsoidal) {
   out.swap(layout.line);
   if (!layout.positionGiven) {
     ++counters.noPosition;
@@ -89,10 +120,12 @@ void CorrectRecordLine(CsvLayout& layout, std::string& out, CsvCounters& counter
   }
   ++counters.inside;
   if (layout.columns.height == 0) return;
-  counters.diffSum += layout.fileGeoid - n;
+  ++counters.corrected;
+  const double g = statedEllipsoidal ? 0.0 : layout.fileGeoid;
+  counters.diffSum += g - n;
   // A packet behind the record's text keeps every byte.
   const std::string packet = CutPacket(out, layout.packetStart);
-  ReplaceColumnInPlace(out, layout.height + layout.fileGeoid - n, layout.columns.height, decimals);
+  ReplaceColumnInPlace(out, layout.height + g - n, layout.columns.height, decimals);
   if (layout.columns.geoid != 0) ReplaceColumnInPlace(out, n, layout.columns.geoid, decimals);
   out += packet;
 }
@@ -106,7 +139,7 @@ enum class NextLine { Record, Comment, End };
 // the output first and closes both files at the end.
 template <class NextOutputLine>
 std::int32_t WriteCorrectedCopy(const std::string& inputPath, const std::string& headerText,
-                                NextOutputLine next) {
+                                const std::string& reading, NextOutputLine next) {
   const std::string fileName = FileNameOf(inputPath);
   const std::string outputPath = OutputPathFor(inputPath, EffectivePostfix());
   OutputFile output;
@@ -129,6 +162,10 @@ std::int32_t WriteCorrectedCopy(const std::string& inputPath, const std::string&
   tally.outside = counters.outside;
   tally.noPosition = counters.noPosition;
   tally.diffSum = counters.diffSum;
+  tally.corrected = counters.corrected;
+  tally.reading = reading;
+  if (counters.inside > 0 && counters.corrected == 0)
+    tally.nothingWhy = "no height column (its name is in no list of [CSVitem] Height)";
   return FinishConversion(output, written, fileName, outputPath, tally);
 }
 
@@ -163,6 +200,7 @@ std::string CorrectedRtklibLine(std::string line, std::size_t packetStart,
   }
   ++counters.inside;
   if (!hasHeightColumn) return line;
+  ++counters.corrected;
   counters.diffSum -= n;
   return ReplaceRtklibHeight(line, columns, *record->height - n, decimals);
 }
@@ -179,6 +217,16 @@ std::int32_t ConvertRtklibSolution(const std::string& inputPath) {
   if (!found) return RefuseFile("  Unknown CSV log file : ", fileName);
   TheConversion().mslWithoutGeoid = false;  // no logger profile: the header tells
   if (const auto refused = RefuseByReference(header.reference, fileName)) return *refused;
+  const HeightEvidence stated = StatedByUser();
+  if (stated.basis == HeightBasis::Unknown && !header.reference.stated) {
+    CloseLogFile();
+    return RefuseUnknownReference(fileName,
+                                  "The RTKLIB header has no \"lat/lon/height=\" line: "
+                                  "if its heights are ellipsoidal,");
+  }
+  const std::string reading = stated.basis == HeightBasis::Ellipsoidal
+                                  ? EllipsoidalReading(stated.source)
+                                  : EllipsoidalReading("RTKLIB header");
 
   AnnounceConversion(fileName);
   const HeightSettings heights = ReadHeightSettings();
@@ -199,7 +247,7 @@ std::int32_t ConvertRtklibSolution(const std::string& inputPath) {
                                decimals);
     return NextLine::Record;
   };
-  return WriteCorrectedCopy(inputPath, header.text, next);
+  return WriteCorrectedCopy(inputPath, header.text, reading, next);
 }
 
 }  // namespace
@@ -213,7 +261,8 @@ std::int32_t ConvertCsvFile(const std::string& inputPath) {
   if (LogReadFailed()) return CloseUnreadable(fileName);
   if (!headerFound) return ConvertRtklibSolution(inputPath);
   if (const auto refused = RefuseByReference(layout.reference, fileName)) return *refused;
-  if (TheConversion().mslWithoutGeoid) return RefuseFile("  MSL input without Geoid : ", fileName);
+  const std::string reading = CsvReading(layout);
+  if (reading.empty()) return RefuseFile("  MSL input without Geoid : ", fileName);
 
   const bool haveRecord = ReadCsvRecord(layout);
   if (LogReadFailed()) return CloseUnreadable(fileName);
@@ -228,11 +277,11 @@ std::int32_t ConvertCsvFile(const std::string& inputPath) {
   bool pending = haveRecord;
   auto next = [&](std::string& line, CsvCounters& counters) {
     if (!pending) return NextLine::End;
-    CorrectRecordLine(layout, line, counters, window, decimals);
+    CorrectRecordLine(layout, line, counters, window, decimals, heights.statedEllipsoidal);
     pending = ReadCsvRecord(layout);
     return NextLine::Record;
   };
-  return WriteCorrectedCopy(inputPath, layout.headerText, next);
+  return WriteCorrectedCopy(inputPath, layout.headerText, reading, next);
 }
 
 std::string ReplaceCsvColumn(std::string_view line, double value, std::int32_t column,
@@ -240,6 +289,22 @@ std::string ReplaceCsvColumn(std::string_view line, double value, std::int32_t c
   std::string result(line);
   ReplaceColumnInPlace(result, value, column, decimals);
   return result;
+}
+
+bool LooksLikeCsv(std::string_view head) {
+  const CsvItemTitles& titles = TheSettings().csvItems;
+  int lines = 0;
+  for (std::size_t start = 0; start < head.size() && lines < 35;) {
+    const std::size_t end = std::min(head.find_first_of("\r\n", start), head.size());
+    const std::string_view line = head.substr(start, end - start);
+    start = end + 1;
+    if (line.empty()) continue;
+    ++lines;
+    CsvLayout layout;
+    if (ExamineHeaderLine(layout, line, titles) || ParseRtklibColumnNames(line, titles))
+      return true;
+  }
+  return false;
 }
 
 }  // namespace orthelev

@@ -45,4 +45,9 @@ std::int32_t ConvertCsvFile(const std::string& inputPath);
 std::string ReplaceCsvColumn(std::string_view line, double value, std::int32_t column,
                              int decimals = HeightDecimals());
 
+// Whether a file's first bytes hold, within their first 35 lines, a
+// comma-separated column-name line (latitude and longitude titles of the
+// CSVitem lists) or an RTKLIB one.
+bool LooksLikeCsv(std::string_view head);
+
 }  // namespace orthelev

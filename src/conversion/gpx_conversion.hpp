@@ -5,13 +5,18 @@
 //
 // In every waypoint, route point and track point with an <ele> and a
 // position inside the model, <ele> becomes ele + g - N, where g is the
-// point's <geoidheight> (0 without one: the height is taken as ellipsoidal)
-// and N the model's geoid height; a <geoidheight> becomes N. Both are
-// written with HeightDecimals() decimals. Every other byte of the file is
-// copied unchanged, in the file's own encoding.
+// point's <geoidheight> and N the model's geoid height; a <geoidheight>
+// becomes N. A point without <geoidheight> is read as ellipsoidal (g = 0)
+// only when the evidence says so (height_reference.hpp: the user's
+// statement, the file's texts before its first point, the creator tables
+// GPX_MSL and GPX_Ellipsoidal); the user's statement also reads points with
+// <geoidheight> as ellipsoidal. Both numbers are written with
+// HeightDecimals() decimals. Every other byte of the file is copied
+// unchanged, in the file's own encoding.
 
 #include <cstdint>
 #include <string>
+#include <string_view>
 
 namespace orthelev {
 
@@ -24,10 +29,16 @@ namespace orthelev {
 //    ("  Unknown GPX log file : "), the file ends inside markup or before
 //    its root is closed ("  GPX log file cut short : "), it is not
 //    well-formed or beyond the scan's limits ("  Broken GPX log file : "), or
-//    its creator writes heights above sea level (GPX_MSL) and a point with
-//    <ele> has no <geoidheight>, or none has ("  MSL input without Geoid : ").
+//    its heights are above sea level and a point with <ele> has no
+//    <geoidheight>, or none has ("  MSL input without Geoid : "), or a point
+//    with <ele> has no <geoidheight> and no evidence tells what its <ele>
+//    holds ("  Height reference unknown : ").
 // Esc (TheFlags().abortRequested, looked at before every point) stops it
 // without summary and without output, like the other conversions.
 std::int32_t ConvertGpxFile(const std::string& inputPath);
+
+// Whether a file's first bytes are those of a GPX file: markup first (after
+// a byte-order mark and blanks) and a <gpx root among them; UTF-16 too.
+bool LooksLikeGpx(std::string_view head);
 
 }  // namespace orthelev

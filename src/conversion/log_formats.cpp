@@ -5,6 +5,7 @@
 #include <vector>
 
 #include "base/ascii_text.hpp"
+#include "base/file_io.hpp"
 #include "base/paths.hpp"
 #include "conversion/csv_conversion.hpp"
 #include "conversion/gpx_conversion.hpp"
@@ -27,9 +28,10 @@ constexpr std::string_view kGpxNamespaces[] = {"http://www.topografix.com/GPX/1/
 const LogFormat kLogFormats[] = {
     {.name = "NMEA",
      .extensionKey = "NMEAext",
-     .defaultExtensions = ".nme.nmea.nma.txt.text.ubx",
+     .defaultExtensions = ".nme.nmea.nma.txt.text.ubx.log",
      .dialogDescription = "NMEA file",
      .lookupRank = 2,
+     .recognise = LooksLikeNmea,
      .convert = ConvertNmeaFile,
      .mime = {"application/x-nmea", "NMEA 0183 GPS log", "text/plain", kNmeaGlobs, {}},
      .fuzzTarget = "nmea_file_fuzz"},
@@ -38,6 +40,7 @@ const LogFormat kLogFormats[] = {
      .defaultExtensions = ".csv.pos",
      .dialogDescription = "CSV file",
      .lookupRank = 0,
+     .recognise = LooksLikeCsv,
      .convert = ConvertCsvFile,
      .mime = {"text/csv", "", "", {}, {}},
      .fuzzTarget = "csv_file_fuzz"},
@@ -46,6 +49,7 @@ const LogFormat kLogFormats[] = {
      .defaultExtensions = ".gpx",
      .dialogDescription = "GPX log file",
      .lookupRank = 1,
+     .recognise = LooksLikeGpx,
      .convert = ConvertGpxFile,
      .mime = {"application/gpx+xml", "GPX GPS track", "application/xml", kGpxGlobs, kGpxNamespaces},
      .fuzzTarget = "gpx_file_fuzz"},
@@ -80,6 +84,12 @@ bool InList(const std::string& lowerExt, std::string_view list) {
   return (LowerAscii(list) + ".").find(lowerExt + ".") != std::string::npos;
 }
 
+std::array<const LogFormat*, std::size(kLogFormats)> FormatsByRank() {
+  std::array<const LogFormat*, std::size(kLogFormats)> byRank{};
+  for (const LogFormat& format : kLogFormats) byRank.at(format.lookupRank) = &format;
+  return byRank;
+}
+
 }  // namespace
 
 std::span<const LogFormat> LogFormats() { return kLogFormats; }
@@ -91,11 +101,20 @@ std::string_view ExtensionListOf(const LogFormat& format) {
 }
 
 const LogFormat* LogFormatOf(std::string_view path) {
-  std::array<const LogFormat*, std::size(kLogFormats)> byRank{};
-  for (const LogFormat& format : kLogFormats) byRank.at(format.lookupRank) = &format;
   const std::string ext = LowerAscii(ExtensionOf(path));
-  for (const LogFormat* format : byRank)
+  for (const LogFormat* format : FormatsByRank())
     if (InList(ext, ExtensionListOf(*format))) return format;
+  return nullptr;
+}
+
+const LogFormat* LogFormatForFile(const std::string& path) {
+  const LogFormat* byExtension = LogFormatOf(path);
+  // A file that cannot be read keeps its extension's format (a file without
+  // one: CSV), whose conversion says it cannot open it.
+  if ((byExtension && !ExtensionOf(path).empty()) || FileBytes(path) < 0) return byExtension;
+  const std::string head = FileStart(path, kRecognisedBytes);
+  for (const LogFormat* format : FormatsByRank())
+    if (format->recognise(head)) return format;
   return nullptr;
 }
 

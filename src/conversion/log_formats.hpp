@@ -37,6 +37,9 @@ struct LogFormat {
   int lookupRank;
   // Converts the file into its corrected copy: the records written, or a
   // value below 0 when the file could not be converted.
+  // Whether a file's first bytes (up to kRecognisedBytes) are of this
+  // format: how a file whose extension is in no list is recognised.
+  bool (*recognise)(std::string_view head);
   std::int32_t (*convert)(const std::string& inputPath);
   MimeFileType mime;
   std::string_view fuzzTarget;  // fuzz/<name>.cpp
@@ -56,6 +59,15 @@ std::string_view ExtensionListOf(const LogFormat& format);
 // file without an extension goes to the format of rank 0 (CSV). nullptr
 // when no list holds the extension.
 const LogFormat* LogFormatOf(std::string_view path);
+
+// How many first bytes of a file its format's recogniser looks at.
+inline constexpr std::size_t kRecognisedBytes = 4096;
+
+// The format of the file at `path`: by its extension when it has one that
+// a list holds, else by its content, the formats asked in lookup order
+// (LogFormatOf's); nullptr when neither tells. A file that cannot be read
+// has LogFormatOf's format.
+const LogFormat* LogFormatForFile(const std::string& path);
 
 // The browse dialog's filter until the settings are loaded.
 inline constexpr std::string_view kInitialOpenFilter = "CSV, Nmea|*.csv;*.nmea|All|*.*";

@@ -1,8 +1,11 @@
 #include "conversion/nmea_file.hpp"
 
+#include <algorithm>
+
 #include "base/paths.hpp"
 #include "conversion/conversion_report.hpp"
 #include "conversion/conversion_state.hpp"
+#include "conversion/height_reference.hpp"
 #include "conversion/log_reader.hpp"
 #include "conversion/nmea_line.hpp"
 #include "conversion/nmea_sentence.hpp"
@@ -42,6 +45,31 @@ bool ConvertLines(const std::string& fileName, OutputFile& output, NmeaCounters&
   return true;
 }
 
+ConversionTally TallyOf(const NmeaCounters& counters) {
+  ConversionTally tally;
+  tally.records = counters.records;
+  tally.inside = counters.corrected;
+  tally.outside = counters.outsideRange;
+  tally.diffSum = counters.diffSum;
+  tally.corrected = counters.corrected;
+  tally.uncorrected = counters.noSeparation;
+  tally.uncorrectedWhy = "without geoid separation";
+  tally.reading = ReadHeightSettings().statedEllipsoidal
+                      ? EllipsoidalReading("stated by the user")
+                      : "    Heights read as altitude + geoid separation";
+  if (counters.records == 0) {
+    tally.nothingWhy = "no GGA or GNS sentence";
+  } else if (counters.noSeparation > 0) {
+    tally.nothingWhy =
+        "no sentence states its geoid separation; if the altitudes are "
+        "ellipsoidal, " +
+        std::string(kStateEllipsoidalHint);
+  } else if (counters.noAltitude > 0) {
+    tally.nothingWhy = "no altitude in any sentence";
+  }
+  return tally;
+}
+
 }  // namespace
 
 std::int32_t ConvertNmeaFile(const std::string& inputPath) {
@@ -54,12 +82,21 @@ std::int32_t ConvertNmeaFile(const std::string& inputPath) {
 
   NmeaCounters counters;
   const bool written = ConvertLines(fileName, output, counters);
-  ConversionTally tally;
-  tally.records = counters.records;
-  tally.inside = counters.corrected;
-  tally.outside = counters.outsideRange;
-  tally.diffSum = counters.diffSum;
-  return FinishConversion(output, written, fileName, outputPath, tally);
+  return FinishConversion(output, written, fileName, outputPath, TallyOf(counters));
+}
+
+bool LooksLikeNmea(std::string_view head) {
+  for (std::size_t start = 0; start < head.size();) {
+    const std::size_t end = std::min(head.find_first_of("\r\n", start), head.size());
+    const std::string_view line = head.substr(start, end - start);
+    start = end + 1;
+    const std::size_t comma = line.find(',');
+    if (line.size() < 9 || line[0] != '$' || comma < 6 || comma == std::string_view::npos) continue;
+    const std::size_t star = line.rfind('*');
+    if (star != std::string_view::npos && star + 3 == line.size() && !HasWrongChecksum(line))
+      return true;
+  }
+  return false;
 }
 
 }  // namespace orthelev

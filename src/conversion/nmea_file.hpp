@@ -5,6 +5,7 @@
 
 #include <cstdint>
 #include <string>
+#include <string_view>
 
 namespace orthelev {
 
@@ -21,5 +22,10 @@ namespace orthelev {
 // written or closed ("  Can't create: " + output path and the system's
 // reason, with a message box), also when it would be the input itself.
 std::int32_t ConvertNmeaFile(const std::string& inputPath);
+
+// Whether a file's first bytes hold an NMEA sentence: a line that starts
+// with "$", an address of five letters or digits and a comma, and ends with
+// its right checksum.
+bool LooksLikeNmea(std::string_view head);
 
 }  // namespace orthelev

@@ -60,7 +60,7 @@ SentenceFix ParseCommonFields(const SentenceFields& fields, int separationField)
   fix.latitude = NmeaCoordinate(fields[3], fields[4]);
   fix.longitude = NmeaCoordinate(fields[5], fields[6]);
   fix.altitude = OptionalNumber(fields[10], kNaN);
-  fix.separation = OptionalNumber(fields[separationField], 0.0);
+  fix.separation = OptionalNumber(fields[separationField], kNaN);
   return fix;
 }
 
@@ -273,15 +273,25 @@ void CorrectSentence(std::string& line, NmeaCounters& counters, const HeightSett
   const SentenceFix fix =
       kind == SentenceKind::Gga ? ParseGgaFields(fields) : ParseGnsFields(fields);
   if (std::isnan(fix.latitude) || std::isnan(fix.longitude)) return;
-  if (!(std::fabs(fix.separation) <= kMaxSeparation)) return;
+  const bool hasSeparation = !std::isnan(fix.separation);
+  if (hasSeparation && !(std::fabs(fix.separation) <= kMaxSeparation)) return;
   const double n = InterpolateGeoid(heights.window, fix.latitude, fix.longitude);
   if (fix.fixIndicator > 0 && std::isnan(n)) ++counters.outsideRange;
-  if (std::isnan(fix.altitude) || std::isnan(n)) return;
+  if (std::isnan(n)) return;
+  if (std::isnan(fix.altitude)) {
+    ++counters.noAltitude;
+    return;
+  }
+  if (!hasSeparation && !heights.statedEllipsoidal) {
+    ++counters.noSeparation;
+    return;
+  }
+  const double separation = heights.statedEllipsoidal ? 0.0 : fix.separation;
 
   ++counters.corrected;
-  counters.diffSum += fix.separation - n;
+  counters.diffSum += separation - n;
   const int decimals = heights.decimals;
-  const double altitude = (fix.altitude + fix.separation) - n;
+  const double altitude = (fix.altitude + separation) - n;
   const int separationField = kind == SentenceKind::Gga ? 12 : 11;
   // The numbers hold no comma: the later field first, and the earlier one's
   // place does not move.

@@ -18,6 +18,8 @@ struct NmeaCounters {
   std::int32_t records = 0;       // recognised GGA and GNS sentences
   std::int32_t corrected = 0;     // sentences rewritten
   std::int32_t outsideRange = 0;  // with a fix, but no geoid height at the position
+  std::int32_t noSeparation = 0;  // with an altitude inside the model, but no separation
+  std::int32_t noAltitude = 0;    // with a position inside the model, but no altitude
   double diffSum = 0;             // sum of (old separation - N) over corrected, metres
 };
 
@@ -26,7 +28,7 @@ struct SentenceFix {
   double latitude = 0;            // degrees north; NaN when the field is empty
   double longitude = 0;           // degrees east; NaN when the field is empty
   double altitude = 0;            // sentence's unit (metres); NaN when the field is empty
-  double separation = 0;          // geoid separation; 0 when the field is empty
+  double separation = 0;          // geoid separation; NaN when the field is empty
   std::uint8_t fixIndicator = 0;  // GGA fix quality or GNS mode number; 0 = no fix
 };
 
@@ -89,8 +91,12 @@ bool HasWrongChecksum(std::string_view line);
 // separation within +-150 and an altitude, at a point the active model
 // covers, gets the model's N as separation, altitude + old separation - N
 // as altitude and a new checksum; every other line is left byte for byte,
-// and so is a sentence whose checksum is present and wrong. Interpolates by
-// the window of `heights` and writes its decimals. Updates counters.
+// and so is a sentence whose checksum is present and wrong. A sentence
+// with an empty separation field states no reference for its altitude: it
+// is left as it is (counted in noSeparation) unless `heights` states every
+// height ellipsoidal, which also reads the altitude of a sentence with a
+// separation as ellipsoidal (altitude - N). Interpolates by the window of
+// `heights` and writes its decimals. Updates counters.
 void CorrectSentence(std::string& line, NmeaCounters& counters,
                      const HeightSettings& heights = ReadHeightSettings());
 

@@ -131,13 +131,16 @@ std::optional<RtklibReference> ParseRtklibReference(std::string_view line) {
   const std::size_t slash = value.find('/');
   RtklibReference reference;
   reference.wgs84 = value.substr(0, slash) == "WGS84";
-  reference.geodetic = slash != std::string_view::npos && value.substr(slash + 1) == "GEODETIC";
+  const std::string_view heights =
+      slash == std::string_view::npos ? std::string_view() : value.substr(slash + 1);
+  reference.geodetic = heights == "GEODETIC";
+  reference.stated = reference.geodetic || heights == "ELLIPSOIDAL";
   return reference;
 }
 
-std::string_view RtklibRefusal(const RtklibReference& reference) {
+std::string_view RtklibRefusal(const RtklibReference& reference, bool statedEllipsoidal) {
   if (!reference.wgs84) return "  Unknown CSV log file : ";
-  if (reference.geodetic) return "  MSL input without Geoid : ";
+  if (reference.geodetic && !statedEllipsoidal) return "  MSL input without Geoid : ";
   return {};
 }
 

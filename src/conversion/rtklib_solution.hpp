@@ -39,9 +39,11 @@ std::optional<RtklibColumns> ParseRtklibColumnNames(std::string_view line,
                                                     const CsvItemTitles& titles);
 
 // Whether the "%" line states the solution's height reference: then
-// `geodetic` tells heights above RTKLIB's own geoid ("…/geodetic"), and
-// `wgs84` whether the datum is WGS84.
+// `stated` tells that it names the heights ("…/ellipsoidal" or
+// "…/geodetic"), `geodetic` heights above RTKLIB's own geoid, and `wgs84`
+// whether the datum is WGS84.
 struct RtklibReference {
+  bool stated = false;
   bool geodetic = false;
   bool wgs84 = true;
 };
@@ -49,9 +51,10 @@ std::optional<RtklibReference> ParseRtklibReference(std::string_view line);
 
 // The refusal text for a solution of that reference: "  Unknown CSV log
 // file : " for a datum other than WGS84, "  MSL input without Geoid : " for
-// geodetic heights; empty for ellipsoidal heights of WGS84, which are
-// corrected. The comma-separated and the blank-separated files alike.
-std::string_view RtklibRefusal(const RtklibReference& reference);
+// geodetic heights unless the user states the heights ellipsoidal; empty
+// for ellipsoidal heights of WGS84, which are corrected. The
+// comma-separated and the blank-separated files alike.
+std::string_view RtklibRefusal(const RtklibReference& reference, bool statedEllipsoidal);
 
 // The header of a solution file, read from the start of the open log.
 struct RtklibHeader {

@@ -14,12 +14,4 @@ std::string FirstLine(const std::string& path, std::size_t limit) {
   return line;
 }
 
-std::string FileStart(const std::string& path, std::size_t limit) {
-  std::ifstream in(platform::PathOf(path), std::ios::binary);
-  std::string start(limit, '\0');
-  in.read(start.data(), static_cast<std::streamsize>(start.size()));
-  start.resize(static_cast<std::size_t>(in.gcount()));
-  return start;
-}
-
 }  // namespace orthelev

@@ -19,9 +19,6 @@ namespace orthelev {
 // The first line of a file, at most `limit` bytes of it.
 std::string FirstLine(const std::string& path, std::size_t limit);
 
-// The first `limit` bytes of a file (fewer when it is shorter).
-std::string FileStart(const std::string& path, std::size_t limit);
-
 // Reads the points of a sparse ISG file (data format other than grid) that
 // follow `header` as a grid of their lattice.
 std::unique_ptr<GridSource> OpenIsgPoints(TextLines& lines, const IsgHeader& header,

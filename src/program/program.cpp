@@ -158,6 +158,8 @@ bool IsSwitchParameter(const std::string& parameter) {
   return !std::filesystem::exists(platform::PathOf(parameter), error);
 }
 
+int DesktopExitStatus() { return TheFlags().quitWhenDone ? ExitStatusOf(TheBatch()) : 0; }
+
 std::string InformationRequestAnswer(const std::vector<std::string>& parameters) {
   for (const std::string& parameter : parameters) {
     if (parameter == "--help") return Usage();

@@ -46,6 +46,10 @@ std::string GeneralErrorText(const std::string& text);
 // "--hidden" and "--quit". Everything else is a file.
 bool IsSwitchParameter(const std::string& parameter);
 
+// The desktop program's exit status: the batch's (ExitStatusOf) when /Q
+// closed it after its batch, else 0.
+int DesktopExitStatus();
+
 // The desktop program's answer to "--help" (its usage) or "--version" (the
 // version title), each ending in a line break, for the first of them among
 // the parameters; "" when neither is there.

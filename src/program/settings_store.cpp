@@ -28,6 +28,7 @@ constexpr const char* kCsvItem = "CSVitem";
 constexpr const char* kCsvInfo = "CSV_Info";
 constexpr const char* kCsvOption = "CSV_Option";
 constexpr const char* kGpxMsl = "GPX_MSL";
+constexpr const char* kGpxEllipsoidal = "GPX_Ellipsoidal";
 
 std::string Trimmed(const std::string& text) { return std::string(TrimControlAndBlanks(text)); }
 
@@ -170,6 +171,7 @@ void ReadOptions(const SettingsReader& in, Settings& s, WindowServices& window) 
     s.dataPath += static_cast<char>(std::filesystem::path::preferred_separator);
   s.dataFolder = s.dataPath.empty() ? s.programFolder : s.dataPath;
   s.browseDialog.SInitDir = in.Text(kOption, "OpenPath", s.programFolder);
+  s.heightReference = HeightReferenceOf(Trimmed(in.Text(kOption, "HeightReference", "file")));
   for (const LogFormat& format : LogFormats()) {
     const std::string key(format.extensionKey);
     s.extensionLists[key] = in.Text(kOption, key.c_str(), format.defaultExtensions);
@@ -214,6 +216,12 @@ void AddListEntry(std::string& list, const std::string& entry) {
     list += "," + entry;
 }
 
+// Appends `extension` (".log") to the extension list unless the list holds
+// it already, letters compared without regard to case.
+void AddExtension(std::string& list, const std::string& extension) {
+  if ((LowerAscii(list) + ".").find(extension + ".") == std::string::npos) list += extension;
+}
+
 // Deletions of the migration reach the file at once (unless it is only
 // read); false when they cannot.
 bool DeleteNow(ProfileFile& file, SettingsAccess access, const char* section, const char* key) {
@@ -253,6 +261,13 @@ bool Migrate(ProfileFile& file, SettingsAccess access, Settings& s) {
     if (!EraseNow(file, access, "CustomGeoid")) return false;
   }
   if (stored < "Orthelev Ver2.00") s.gsi.fname = gsi.fname;
+  if (stored < "Orthelev Ver2.07") {
+    AddExtension(s.extensionLists["NMEAext"], ".log");
+    AddListEntry(s.csvItems.latitude, "Latitude (deg)");
+    AddListEntry(s.csvItems.longitude, "Longitude (deg)");
+    for (const char* name : {"ele", "Ellipsoid Height (m)", "Ellipsoidal Height"})
+      AddListEntry(s.csvItems.height, name);
+  }
   return true;
 }
 
@@ -267,6 +282,7 @@ void WriteAll(SettingsWriter& out, const Settings& s, const WindowServices& wind
   out.Text(kOption, "Postfix", s.postfix);
   out.Text(kOption, "DataPath", s.dataPath);
   out.Text(kOption, "OpenPath", s.browseDialog.SInitDir);
+  out.Text(kOption, "HeightReference", HeightReferenceText(s.heightReference));
   for (const LogFormat& format : LogFormats())
     out.Text(kOption, format.extensionKey, ExtensionListOf(format));
   if (!TheFlags().startHidden) {
@@ -294,6 +310,7 @@ void WriteAll(SettingsWriter& out, const Settings& s, const WindowServices& wind
   WriteRows(out, kCsvInfo, s.csvInfo);
   WriteRows(out, kCsvOption, s.csvOption);
   WriteRows(out, kGpxMsl, s.gpxMsl);
+  WriteRows(out, kGpxEllipsoidal, s.gpxEllipsoidal);
 }
 
 }  // namespace
@@ -314,6 +331,7 @@ bool LoadFrom(ProfileFile& file, SettingsAccess access) {
   s.csvInfo = file.ReadSectionRows(kCsvInfo);
   s.csvOption = file.ReadSectionRows(kCsvOption);
   s.gpxMsl = file.ReadSectionRows(kGpxMsl);
+  s.gpxEllipsoidal = file.ReadSectionRows(kGpxEllipsoidal);
   MergeDefaultProfiles();
   s.browseDialog.SFilter = BuildOpenFilterFromSettings();
   return true;

@@ -25,7 +25,7 @@ DesktopProgram::DesktopProgram(const SettingsLocation& where, std::vector<std::s
   qApp->installEventFilter(&escapeKeyHook_);
 }
 
-int DesktopProgram::ExitStatus() { return TheFlags().quitWhenDone ? ExitStatusOf(TheBatch()) : 0; }
+int DesktopProgram::ExitStatus() { return DesktopExitStatus(); }
 
 DesktopProgram::~DesktopProgram() {
   qApp->removeEventFilter(&escapeKeyHook_);

@@ -69,6 +69,14 @@ int HeightDecimals() {
   return decimals > kMaxHeightDecimals ? kMaxHeightDecimals : decimals;
 }
 
+std::string_view HeightReferenceText(HeightReference reference) {
+  return reference == HeightReference::Ellipsoidal ? "ellipsoidal" : "file";
+}
+
+HeightReference HeightReferenceOf(std::string_view text) {
+  return text == "ellipsoidal" ? HeightReference::Ellipsoidal : HeightReference::AsFileSays;
+}
+
 std::string VersionTitle() {
   const int minor = ORTHELEV_VERSION_MINOR;
   return "Orthelev Ver" + FormatInt(ORTHELEV_VERSION_MAJOR) + "." + (minor < 10 ? "0" : "") +

@@ -29,11 +29,14 @@ inline constexpr std::string_view kDecimal = "4";
 inline constexpr std::string_view kPostfix = "_g";
 inline constexpr std::string_view kCustomExt = ".cdat";
 inline constexpr std::string_view kCsvValid = "VALID";
-inline constexpr std::string_view kCsvLatitude = "LATITUDE,Lat,LATITUDE N/S,latitude(deg)";
+inline constexpr std::string_view kCsvLatitude =
+    "LATITUDE,Lat,LATITUDE N/S,latitude(deg),Latitude (deg)";
 inline constexpr std::string_view kCsvNS = "N/S,NS";
-inline constexpr std::string_view kCsvLongitude = "LONGITUDE,Lon,Long,LONGITUDE E/W,longitude(deg)";
+inline constexpr std::string_view kCsvLongitude =
+    "LONGITUDE,Lon,Long,LONGITUDE E/W,longitude(deg),Longitude (deg)";
 inline constexpr std::string_view kCsvEW = "E/W,EW";
-inline constexpr std::string_view kCsvHeight = "HEIGHT,Elevation,Altitude,Alt,height(m)";
+inline constexpr std::string_view kCsvHeight =
+    "HEIGHT,Elevation,Altitude,Alt,height(m),ele,Ellipsoid Height (m),Ellipsoidal Height";
 inline constexpr std::string_view kCsvGeoid = "Geoid";
 inline constexpr std::string_view kCsvDate = "DATE,Date Created,UTC DATE,Date / Time,UTC,GPST,JST";
 inline const FontChoice kJapaneseFont{128, "Tahoma", 8};
@@ -50,18 +53,28 @@ inline constexpr std::string_view kJgd2024Files =
     "hyokorevBM_jgd2024_h.par";
 }  // namespace defaults
 
+// HeightReference: what the user states about the heights of every log of a
+// batch. AsFileSays (the default, "file") takes each file's own evidence;
+// Ellipsoidal ("ellipsoidal") reads every height as above the ellipsoid.
+enum class HeightReference { AsFileSays, Ellipsoidal };
+
+// The setting's text and back; AsFileSays for any text but "ellipsoidal".
+std::string_view HeightReferenceText(HeightReference reference);
+HeightReference HeightReferenceOf(std::string_view text);
+
 // The column-title lists of the CSVitem section, each a ","-list.
 struct CsvItemTitles {
   std::string valid, latitude, ns, longitude, ew, height, geoid, date;
 };
 
 struct Settings {
-  std::string versionTitle;      // "Orthelev Ver2.06"; never read from the file
+  std::string versionTitle;      // "Orthelev Ver2.07"; never read from the file
   std::string storedVersion;     // the file's Version value, for the migration
   std::string settingsFileName;  // full path of the settings file
   std::string programFolder;     // the program file's folder, ending in a separator
 
   std::string decimal, postfix, dataPath;
+  HeightReference heightReference = HeightReference::AsFileSays;
   // The extension list of each log format, by its settings key ("NMEAext");
   // the formats and their keys are listed in conversion/log_formats.hpp.
   std::map<std::string, std::string, std::less<>> extensionLists;
@@ -85,8 +98,10 @@ struct Settings {
   std::vector<std::string> csvInfo;    // "name=value" rows, in table order
   std::vector<std::string> csvOption;  // "name=value" rows, in table order
   // GPX_MSL: "creator word=1" for GPX creators that write heights above sea
-  // level without <geoidheight> ("=0" exempts a creator), in table order.
-  std::vector<std::string> gpxMsl;
+  // level without <geoidheight> ("=0": that creator's heights are not), and
+  // GPX_Ellipsoidal: "creator word=1" for creators that write heights above
+  // the ellipsoid; each in table order (conversion/logger_profiles.hpp).
+  std::vector<std::string> gpxMsl, gpxEllipsoidal;
 
   SDialog browseDialog;  // SInitDir is the OpenPath setting
   SDialog gridDialog;    // locating a geoid file

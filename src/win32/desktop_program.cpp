@@ -26,7 +26,7 @@ int DesktopProgram::Run() {
   while (RunOnce()) WaitMessage();
   MSG quit;
   PeekMessageW(&quit, nullptr, WM_QUIT, WM_QUIT, PM_REMOVE);
-  return static_cast<int>(quit.wParam);
+  return DesktopExitStatus();
 }
 
 }  // namespace orthelev::win32

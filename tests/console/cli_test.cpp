@@ -384,10 +384,10 @@ TEST_F(CliProcess, ExitStatuses) {
        2,
        "Error: Geoid file is not found: "},
       {"skipped file", With({"convert", logs.File("a_g.nmea")}), 1, ""},
-      {"unknown type", With({"convert", logs.File("a.xyz")}), 1, " Unknown file type."},
+      {"unknown type", With({"convert", logs.File("a.xyz")}), 1, " Unknown file type: a.xyz"},
       {"unreadable file", With({"convert", logs.File("none.nmea")}), 1, " Done with error."},
-      {"converted", With({"convert", logs.File("a.nmea")}), 0, " 1 records done."},
-      {"name with ;", With({"convert", logs.File("day;1.nmea")}), 0, " 1 records done."},
+      {"nothing corrected", With({"convert", logs.File("a.nmea")}), 3, " Nothing corrected."},
+      {"name with ;", With({"convert", logs.File("day;1.nmea")}), 3, " Nothing corrected."},
       {"version", {"--version"}, 0, ""},
   };
   for (const Case& c : cases) {
@@ -395,7 +395,7 @@ TEST_F(CliProcess, ExitStatuses) {
     EXPECT_EQ(run.status, c.status) << c.what << "\n" << run.err;
     EXPECT_NE(run.err.find(c.inErr), std::string::npos) << c.what << "\n" << run.err;
   }
-  EXPECT_EQ(Invoke({"--version"}).out, "Orthelev Ver2.06\n");
+  EXPECT_EQ(Invoke({"--version"}).out, "Orthelev Ver2.07\n");
   EXPECT_NE(Invoke({"--help"}).out.find("--data-dir DIR"), std::string::npos);
 }
 

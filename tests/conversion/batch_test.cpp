@@ -69,8 +69,9 @@ TEST_F(BatchTest, ReportOfConvertedSkippedAndUnknownFiles) {
   EXPECT_EQ(report[0], " Geoid model: Custom Geoid");
   EXPECT_EQ(report[1], "");
   EXPECT_EQ(report[2], " NMEA: a.nmea");
-  EXPECT_EQ(Tail(7), (Lines{"", " Done.", "", " Skip: b_g.nmea", "", "", " Unknown file type."}));
-  EXPECT_EQ(window.StatusText(), " Unknown file type.");
+  EXPECT_EQ(Tail(7),
+            (Lines{"", " Done.", "", " Skip: b_g.nmea", "", "", " Unknown file type: c.xyz"}));
+  EXPECT_EQ(window.StatusText(), " Unknown file type: c.xyz");
   EXPECT_TRUE(fs::exists(dir.File("a_g.nmea")));
   EXPECT_FALSE(fs::exists(dir.File("b_g_g.nmea")));
   EXPECT_FALSE(TheActiveGrid().open);
@@ -82,7 +83,7 @@ TEST_F(BatchTest, ReportOfConvertedSkippedAndUnknownFiles) {
 
 TEST_F(BatchTest, GpxFilesGoToTheGpxConversionWithTheSameEndings) {
   const std::string point = "<trkpt lat=\"35.7\" lon=\"139.7\"><ele>50</ele></trkpt>";
-  WriteBytes(dir.File("walk.GPX"), "<gpx creator=\"phone\"><trk>" + point + "</trk></gpx>");
+  WriteBytes(dir.File("walk.GPX"), "<gpx creator=\"OpenTracks\"><trk>" + point + "</trk></gpx>");
   WriteBytes(dir.File("ride.gpx"),
              "<gpx creator=\"Garmin Edge 530\"><trk>" + point + "</trk></gpx>");
   Run(dir.File("walk.GPX") + ";" + dir.File("ride.gpx") + ";" + dir.File("walk_g.GPX"));
@@ -91,7 +92,7 @@ TEST_F(BatchTest, GpxFilesGoToTheGpxConversionWithTheSameEndings) {
   ASSERT_NE(at, report.end());
   ASSERT_GE(report.end() - at, 4);
   EXPECT_EQ(at[1], "    1 records");
-  EXPECT_EQ(at[2], "    Heights read as ellipsoidal (no <geoidheight>)");
+  EXPECT_EQ(at[2], "    Heights read as ellipsoidal (creator OpenTracks)");
   EXPECT_TRUE(at[3].starts_with("    Geoid diff.  ")) << at[3];
   EXPECT_EQ(Lines(at + 4, report.end()),
             (Lines{"", " Done.", "", " GPX: ride.gpx", "  MSL input without Geoid : ride.gpx", "",
@@ -125,7 +126,7 @@ TEST_F(BatchTest, ListEdgeCases) {
       {"empty source", "", {" Geoid model: Custom Geoid", ""}},
       {"trailing separator", "  " + a + " ; ", {"", " Done.", ""}},
       {"upper-case extension", Log("LOG.NMEA"), {"", " Done."}},
-      {"longer extension", dir.File("log.nmeax"), {"", " Unknown file type."}},
+      {"longer extension", dir.File("log.nmeax"), {"", " Unknown file type: log.nmeax"}},
   };
   for (const Case& c : cases) {
     window.reportLines.clear();

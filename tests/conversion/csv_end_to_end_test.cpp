@@ -156,20 +156,21 @@ TEST_P(CsvEndToEndTest, EveryLineMatchesTheModel) {
     ASSERT_EQ(items, r.items) << line;
   }
 
-  ASSERT_EQ(window.reportLines.size(), 5u);
+  ASSERT_EQ(window.reportLines.size(), 6u);
   EXPECT_EQ(window.reportLines[0], " CSV: generated.csv");
   EXPECT_EQ(window.reportLines[1], "    120000 records");
   EXPECT_EQ(window.reportLines[2],
             "    Number of records with no position = " + FormatInt(noPosition));
   double meanDiff = 0;
+  EXPECT_EQ(window.reportLines[3], "    Heights read as height + Geoid column");
   const std::string diffPrefix = "    Geoid diff.  ";
-  ASSERT_EQ(window.reportLines[3].substr(0, diffPrefix.size()), diffPrefix);
+  ASSERT_EQ(window.reportLines[4].substr(0, diffPrefix.size()), diffPrefix);
   ASSERT_TRUE(
-      ParseReal(TrimControlAndBlanks(window.reportLines[3].substr(
-                    diffPrefix.size(), window.reportLines[3].size() - diffPrefix.size() - 1)),
+      ParseReal(TrimControlAndBlanks(window.reportLines[4].substr(
+                    diffPrefix.size(), window.reportLines[4].size() - diffPrefix.size() - 1)),
                 meanDiff));
   EXPECT_NEAR(meanDiff, diffSum / inside, 0.0001);
-  EXPECT_EQ(window.reportLines[4], "    Number of Geoid outside range = " + FormatInt(outside) +
+  EXPECT_EQ(window.reportLines[5], "    Number of Geoid outside range = " + FormatInt(outside) +
                                        "/" + FormatInt(outside + inside));
   EXPECT_EQ(window.pendingEventCalls, 2 + kRecords / 1024);
 }

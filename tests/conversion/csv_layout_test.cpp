@@ -79,7 +79,10 @@ TEST_F(HeaderLineTest, FindsColumnsByTitle) {
        false},
       {"lat , LON", true, {0, 1, 0, 2, 0, 0, 0, 0}, false},
       {"LAT,LON", true, {0, 1, 0, 2, 0, 0, 0, 0}, false},
-      {"Latitude (deg),Longitude (deg)", false, {}, false},
+      {"Latitude (deg),Longitude (deg),Ellipsoid Height (m)",
+       true,
+       {0, 1, 0, 2, 0, 3, 0, 0},
+       false},
       {"Lat,Lon,Alt,Altitude", true, {0, 1, 0, 2, 0, 4, 0, 0}, false},
       {"DATE,LATITUDE,LONGITUDE,HEIGHT,Geoid", true, {0, 2, 0, 3, 0, 4, 5, 1}, false},
       {"UTC,GPST,Lat,Lon", true, {0, 3, 0, 4, 0, 0, 0, 2}, true},
@@ -166,7 +169,7 @@ TEST_F(LoggerProfileTest, SettingsRowsComeFirstAndEmptySignaturesScoreZero) {
   TheSettings().csvInfo = {"Wintec=", "Mine=LAT,LON,CUSTOM", "GPSport 245=SPORT,LAT"};
   TheSettings().csvOption.clear();
   MergeDefaultProfiles();
-  ASSERT_EQ(TheSettings().csvInfo.size(), 8u);  // the emptied Wintec row is kept: it is off
+  ASSERT_EQ(TheSettings().csvInfo.size(), 10u);  // the emptied Wintec row is kept: it is off
   EXPECT_EQ(TheSettings().csvInfo[0], "Wintec=");
   EXPECT_EQ(Identify("Order,Date Created,Bearing,Elevation,Distance from Start,Lat,Lon"),
             "Default");
@@ -190,16 +193,18 @@ TEST_F(LoggerProfileTest, MergeAppendsDefaultsInOrderOnce) {
       "M-241=M-241",
       "M-241 Ver1.12=M-241 Ver1.12",
       "M-241 Ver1.13=M-241 Ver1.13",
-      "GT-730FL-S=Date / Time,Altitude,Ground Speed"};
+      "GT-730FL-S=Date / Time,Altitude,Ground Speed",
+      "Columbus P-1=TAG,LATITUDE N/S,LONGITUDE E/W",
+      "OpenTracks=#time,trackpoint_type,latitude,longitude,altitude"};
   const std::vector<std::string> options = {
-      "Default=0,0,0",     "Wintec=1,1,0",        "V-900, VGPS-900=0,1,1",
-      "M-241=0,1,0",       "M-241 Ver1.12=0,1,0", "M-241 Ver1.13=0,1,0",
-      "GPSport 245=0,1,0", "ASG-1=0,1,0",         "GT-730FL-S=0,1,0,2,0,1"};
+      "Default=0,0,0",          "Wintec=1,1,0",        "V-900, VGPS-900=0,1,1", "M-241=0,1,0",
+      "M-241 Ver1.12=0,1,0",    "M-241 Ver1.13=0,1,0", "GPSport 245=0,1,0",     "ASG-1=0,1,0",
+      "GT-730FL-S=0,1,0,2,0,1", "Columbus P-1=0,1,0",  "OpenTracks=0,0,0"};
   EXPECT_EQ(TheSettings().csvInfo, info);
   EXPECT_EQ(TheSettings().csvOption, options);
   TheSettings().csvInfo = {"wintec=Order"};  // names compare without regard to case
   MergeDefaultProfiles();
-  EXPECT_EQ(TheSettings().csvInfo.size(), 6u);
+  EXPECT_EQ(TheSettings().csvInfo.size(), 8u);
 }
 
 TEST_F(LoggerProfileTest, OptionFields) {

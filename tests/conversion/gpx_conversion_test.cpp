@@ -205,41 +205,55 @@ class GpxConversionTest : public testing::ProgramState {
     if (e.outside > 0)
       lines.push_back("    Number of Geoid outside range = " + FormatInt(e.outside) + "/" +
                       FormatInt(e.outside + e.inside));
+    if (e.inside == 0)
+      lines.push_back(std::string("    Nothing corrected: ") +
+                      (e.records == 0 ? "no point with <ele>" : "no position inside the model"));
     return lines;
   }
   TempDir dir;
 };
 
-constexpr const char* kEllipsoidal = "    Heights read as ellipsoidal (no <geoidheight>)";
+constexpr const char* kEllipsoidal = "    Heights read as ellipsoidal (creator OpenTracks)";
 constexpr const char* kWithGeoid = "    Heights read as <ele> + <geoidheight>";
 
 TEST_F(GpxConversionTest, CorpusFilesChangeOnlyInTheirNumbers) {
   const fs::path corpus = fs::path(ORTHELEV_CORPUS_DIR) / "gpx";
   if (!fs::is_directory(corpus)) GTEST_SKIP() << corpus << " not present";
   ASSERT_TRUE(OpenWorld());
+  constexpr const char* kSeaLevel = "  MSL input without Geoid : ";
+  constexpr const char* kUnknown = "  Height reference unknown : ";
+  constexpr const char* kStated = "    Heights read as ellipsoidal (stated by the user)";
   struct Case {
     const char* file;
     std::int32_t result;
-    const char* reading;  // nullptr: refused as heights above sea level
+    const char* reading;  // or the refusal, for a result of -2
+    bool stated = false;  // the user states the heights ellipsoidal
   };
   const Case cases[] = {
-      {"gpsbabel_nmea+ms.gpx", 26, kWithGeoid},            // GPX 1.0 with geoidheight
-      {"gpsbabel_iblue747-csv.gpx", 747, kEllipsoidal},    // GPX 1.0 without
-      {"gpsbabel_gpxpassthrough11.gpx", 9, kEllipsoidal},  // 1.1, foreign extensions
-      {"gpsbabel_lowrance-utf16-test.gpx", 0, ""},         // no <ele>: copied as it is
-      {"gpsbabel_garminconnect.gpx", -2, nullptr},         // Garmin, no geoidheight
+      {"gpsbabel_nmea+ms.gpx", 26, kWithGeoid},  // GPX 1.0 with geoidheight
+      {"gpxpy_gpx1.1_with_all_fields.gpx", 3, kWithGeoid},
+      {"opentracks_legacy_gpx_pause_resume.gpx", 6,
+       "    Heights read as ellipsoidal (creator OpenTracks)"},
+      {"gpsbabel_iblue747-csv.gpx", -2, kUnknown},  // GPSBabel converts, it does not tell
+      {"gpsbabel_iblue747-csv.gpx", 747, kStated, true},
+      {"gpsbabel_gpxpassthrough11.gpx", -2, kUnknown},  // "hand crafted"
+      {"gpsbabel_lowrance-utf16-test.gpx", 0, ""},      // no <ele>: copied as it is
+      {"gpsbabel_garminconnect.gpx", -2, kSeaLevel},    // Garmin, no geoidheight
+      {"gpxgo_file.gpx", -2, kSeaLevel},                // eTrex 10
   };
   for (const Case& c : cases) {
     SCOPED_TRACE(c.file);
     window.reportLines.clear();
+    TheSettings().heightReference =
+        c.stated ? HeightReference::Ellipsoidal : HeightReference::AsFileSays;
     const std::string link = dir.File(c.file);
+    fs::remove(link);
     testing::LinkOrCopy(corpus / c.file, link);
     EXPECT_EQ(ConvertGpxFile(link), c.result);
-    if (!c.reading) {
+    if (c.result == -2) {
       EXPECT_FALSE(fs::exists(OutputOf(c.file)));
-      EXPECT_EQ(window.reportLines,
-                (std::vector<std::string>{std::string(" GPX: ") + c.file,
-                                          std::string("  MSL input without Geoid : ") + c.file}));
+      ASSERT_GE(window.reportLines.size(), 2u);
+      EXPECT_EQ(window.reportLines[1], c.reading + std::string(c.file));
       continue;
     }
     const Expected e = ExpectedConversion(ReadBytes(link), WorldN, 4);
@@ -259,7 +273,7 @@ TEST_F(GpxConversionTest, GeneratedFilesOfEveryShape) {
   };
   const Case cases[] = {
       {"quotes.gpx",
-       header + "<gpx creator='phone' version='1.1'>\r\n<!-- a <trkpt> in a comment -->\r\n"
+       header + "<gpx creator='OpenTracks' version='1.1'>\r\n<!-- a <trkpt> in a comment -->\r\n"
                 "<wpt lon='139.5' lat='35.25'><ele>100.0</ele><name><![CDATA[<ele>1</ele>]]>"
                 "</name></wpt>\r\n<wpt lat=\"35.5\" lon=\"139.75\"/>\r\n</gpx>\r\n",
        kEllipsoidal},
@@ -271,12 +285,13 @@ TEST_F(GpxConversionTest, GeneratedFilesOfEveryShape) {
                 "</gpx:trkpt></gpx:trkseg></gpx:trk></gpx:gpx>",
        kWithGeoid},
       {"mixed.gpx",
-       "<gpx version=\"1.0\">\r<rte><rtept lat=\"31\" lon=\"131\"><geoidheight>35.0"
+       "<gpx version=\"1.0\" creator=\"My Tracks\">\r<rte><rtept lat=\"31\" "
+       "lon=\"131\"><geoidheight>35.0"
        "</geoidheight><ele>-3</ele></rtept>\r<rtept lat=\"50\" lon=\"131\"><ele>9</ele></rtept>\r"
        "<rtept lon=\"131\"><ele>9</ele></rtept>\r<rtept lat=\"32\" lon=\"132\"><ele>1<!--x-->2"
        "</ele></rtept>\r<rtept lat=\"33\" lon=\"133\"><ele>44</ele></rtept></rte>\r"
        "<extensions><trkpt lat=\"34\" lon=\"134\"><ele>5</ele></trkpt></extensions></gpx>",
-       "    Heights read as <ele> + <geoidheight>, ellipsoidal without it"},
+       "    Heights read as <ele> + <geoidheight>, ellipsoidal without it (creator My Tracks)"},
   };
   for (const Case& c : cases) {
     const Expected e = ExpectedConversion(c.text, RegionalN, 4);
@@ -380,7 +395,7 @@ TEST_F(GpxConversionTest, KnowsAFileWithoutRootAtItsFirstText) {
 TEST_F(GpxConversionTest, AFailedWriteLeavesNoOutput) {
   ORTHELEV_NEEDS_FILE_SIZE_LIMIT();
   ASSERT_TRUE(OpenRegion());
-  std::string text = "<gpx><trk><trkseg>\n";
+  std::string text = "<gpx creator=\"OpenTracks\"><trk><trkseg>\n";
   for (int i = 0; i < 3000; ++i) text += "<trkpt lat=\"35\" lon=\"139\"><ele>1</ele></trkpt>\n";
   const std::string path = dir.Write("full.gpx", text + "</trkseg></trk></gpx>\n");
   std::int32_t result = 0;
@@ -448,7 +463,7 @@ TEST_F(GpxConversionTest, GivesTheHeightsOfTheNmeaLogItWasMadeFrom) {
 
 TEST_F(GpxConversionTest, ShowsProgressEvery1024PointsAndStopsOnEsc) {
   ASSERT_TRUE(OpenRegion());
-  std::string text = "<gpx><trk><trkseg>\n";
+  std::string text = "<gpx creator=\"OpenTracks\"><trk><trkseg>\n";
   for (int i = 0; i < 2100; ++i)
     text += "<trkpt lat=\"35\" lon=\"139\"><ele>" + FormatInt(i) + "</ele></trkpt>\n";
   text += "</trkseg></trk></gpx>\n";

@@ -86,7 +86,9 @@ TEST_F(NmeaFileTest, ConvertsEveryLineAndReportsTheSummary) {
   EXPECT_THAT(window.events,
               ElementsAre("report:  NMEA: day1.nmea", "status:  day1.nmea  NMEA file ...",
                           "status:  day1.nmea  NMEA file (100.0%)",  // after the title, records 0
-                          "report:     4 records", "report:     Geoid diff.  2.4919m",
+                          "report:     4 records",
+                          "report:     Heights read as altitude + geoid separation",
+                          "report:     Geoid diff.  2.4919m",
                           "report:     Number of Geoid outside range = 1/4", "show report",
                           "status:  day1.nmea  NMEA file (100.0%)  Read:4rec."));
   EXPECT_TRUE(window.messages.empty());
@@ -107,7 +109,7 @@ TEST_F(NmeaFileTest, SummarisesFilesWithoutCorrections) {
        "",
        false,
        0,
-       {" NMEA: f.nmea", "    0 records"},
+       {" NMEA: f.nmea", "    0 records", "    Nothing corrected: no GGA or GNS sentence"},
        0,
        " f.nmea  NMEA file ...  Read:0rec.",
        false},
@@ -115,7 +117,7 @@ TEST_F(NmeaFileTest, SummarisesFilesWithoutCorrections) {
        "a\nb\nc\n",
        false,
        0,
-       {" NMEA: f.nmea", "    0 records"},
+       {" NMEA: f.nmea", "    0 records", "    Nothing corrected: no GGA or GNS sentence"},
        3,
        " f.nmea  NMEA file (100.0%)  Read:0rec.",
        false},
@@ -123,7 +125,7 @@ TEST_F(NmeaFileTest, SummarisesFilesWithoutCorrections) {
        std::string(150000, 'x') + "\ny\n",
        false,
        0,
-       {" NMEA: f.nmea", "    0 records"},
+       {" NMEA: f.nmea", "    0 records", "    Nothing corrected: no GGA or GNS sentence"},
        4,
        " f.nmea  NMEA file (100.0%)  Read:0rec.",
        false},
@@ -131,7 +133,8 @@ TEST_F(NmeaFileTest, SummarisesFilesWithoutCorrections) {
        kGgaOutside + "\n" + kGgaOutside + "\n",
        false,
        2,
-       {" NMEA: f.nmea", "    2 records", "    Number of Geoid outside range = 2/2"},
+       {" NMEA: f.nmea", "    2 records", "    Number of Geoid outside range = 2/2",
+        "    Nothing corrected: no position inside the model"},
        0,
        " f.nmea  NMEA file ...  Read:2rec.",
        true},
@@ -139,7 +142,19 @@ TEST_F(NmeaFileTest, SummarisesFilesWithoutCorrections) {
        kGgaOutside + "\n",
        true,
        1,
-       {" NMEA: f.nmea", "    1 records", "    Number of Geoid outside range = 1/1"},
+       {" NMEA: f.nmea", "    1 records", "    Number of Geoid outside range = 1/1",
+        "    Nothing corrected: no position inside the model"},
+       0,
+       " f.nmea  NMEA file ...  Read:1rec.",
+       false},
+      {"no separation: the altitude's reference is unknown",
+       Signed("$GPGGA,1,3540.63,N,13944.87,E,1,09,0.9,45.3,M,,M,,") + "\n",
+       false,
+       1,
+       {" NMEA: f.nmea", "    1 records",
+        "    Nothing corrected: no sentence states its geoid separation; if the altitudes are "
+        "ellipsoidal, state the heights ellipsoidal (HeightReference=ellipsoidal in the "
+        "settings file, orthelev-cli --height-reference ellipsoidal)"},
        0,
        " f.nmea  NMEA file ...  Read:1rec.",
        false},
@@ -384,8 +399,10 @@ TEST_F(NmeaFileTest, GluedSentencesOfALogAreCorrectedAndCounted) {
   EXPECT_EQ(ReadBytes(OutputPathFor(path, "_g")),
             Signed(kCutGsv + "39") + "\r\n" + kBinary + kGgaOut + "\r\n" + kCutGsv + kGnsOut +
                 "\r\n" + kBinary + kGgaWrongSum + "\r\n" + kGgaOut + "\r\n");
-  EXPECT_EQ(window.reportLines, (std::vector<std::string>{" NMEA: l76k.nmea", "    3 records",
-                                                          "    Geoid diff.  2.4919m"}));
+  EXPECT_EQ(window.reportLines,
+            (std::vector<std::string>{" NMEA: l76k.nmea", "    3 records",
+                                      "    Heights read as altitude + geoid separation",
+                                      "    Geoid diff.  2.4919m"}));
 }
 
 // A UBX packet may carry NMEA text in its payload; a packet is delivered

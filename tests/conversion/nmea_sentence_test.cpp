@@ -114,7 +114,7 @@ TEST_F(NmeaSentenceTest, CorrectsWithinTheSeparationLimitsOnly) {
     const char* separation;
     bool corrected;
   } cases[] = {{"150.0", true},      {"-150.0", true}, {"150.00001", false},
-               {"-150.0001", false}, {"", true},       {"abc", true}};
+               {"-150.0001", false}, {"", false},      {"abc", true}};
   for (const auto& c : cases) {
     counters_ = {};
     const std::string line = Signed(std::string("$GPGGA,1,3540.63,N,13944.87,E,1,09,0.9,45.3,M,") +
@@ -133,9 +133,16 @@ TEST_F(NmeaSentenceTest, RewritesFieldsAndChecksumAsTheLineIsLaidOut) {
     const char* decimal;
     std::string in, out;
   } cases[] = {
-      {"ends at its altitude", "4", Signed(head + "45.300"), Signed(head + "8.5919")},
-      {"ends at its altitude without checksum", "4", head + "45.3", Signed(head + "8.5919")},
-      {"empty separation: altitude was ellipsoidal", "4", Signed(head + "45.3,M,,M,,"),
+      {"ends at its altitude: no reference, left", "4", Signed(head + "45.300"),
+       Signed(head + "45.300")},
+      {"empty separation: no reference, left", "4", Signed(head + "45.3,M,,M,,"),
+       Signed(head + "45.3,M,,M,,")},
+      {"stated: ends at its altitude", "4", Signed(head + "45.300"), Signed(head + "8.5919")},
+      {"stated: ends at its altitude without checksum", "4", head + "45.3",
+       Signed(head + "8.5919")},
+      {"stated: empty separation", "4", Signed(head + "45.3,M,,M,,"),
+       Signed(head + "8.5919,M,36.7081,M,,")},
+      {"stated: the separation is not added", "4", Signed(head + "45.3,M,39.2,M,,"),
        Signed(head + "8.5919,M,36.7081,M,,")},
       {"no checksum: one is added", "4", head + "45.3,M,39.2,M,,",
        Signed(head + "47.7919,M,36.7081,M,,")},
@@ -144,7 +151,7 @@ TEST_F(NmeaSentenceTest, RewritesFieldsAndChecksumAsTheLineIsLaidOut) {
       {"lower-case checksum is valid", "4",
        "$GPGGA,1,3540.63,N,13944.87,E,1,09,0.9,45.3,M,39.2,M,,*4a",
        Signed(head + "47.7919,M,36.7081,M,,")},
-      {"Decimal 1 pads to six characters", "1", Signed(head + "41.9081,M,,M,,"),
+      {"Decimal 1 pads to six characters", "1", Signed(head + "41.9081,M,0,M,,"),
        Signed(head + "   5.2,M,  36.7,M,,")},
       {"Decimal below 1 means 4", "0", Signed(head + "45.3,M,39.2,M,,"),
        Signed(head + "47.7919,M,36.7081,M,,")},
@@ -153,6 +160,9 @@ TEST_F(NmeaSentenceTest, RewritesFieldsAndChecksumAsTheLineIsLaidOut) {
   };
   for (const auto& c : cases) {
     TheSettings().decimal = c.decimal;
+    TheSettings().heightReference = std::string_view(c.name).starts_with("stated")
+                                        ? HeightReference::Ellipsoidal
+                                        : HeightReference::AsFileSays;
     EXPECT_EQ(Correct(c.in), c.out) << c.name;
   }
 }

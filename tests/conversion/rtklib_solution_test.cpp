@@ -174,10 +174,11 @@ class RtklibSolutionTest : public CsvFixture {
 
   // The summary of a successful conversion of `records` records, all inside.
   void ExpectReport(const std::string& name, std::size_t records, double meanDiff) {
-    ASSERT_EQ(window.reportLines.size(), 3u);
+    ASSERT_EQ(window.reportLines.size(), 4u);
     EXPECT_EQ(window.reportLines[0], " CSV: " + name);
     EXPECT_EQ(window.reportLines[1], "    " + std::to_string(records) + " records");
-    const std::string& diff = window.reportLines[2];
+    EXPECT_EQ(window.reportLines[2], "    Heights read as ellipsoidal (RTKLIB header)");
+    const std::string& diff = window.reportLines[3];
     ASSERT_TRUE(diff.starts_with("    Geoid diff.  ") && diff.ends_with("m")) << diff;
     EXPECT_NEAR(Number(diff.substr(17, diff.size() - 18)), meanDiff, kTolerance);
     EXPECT_EQ(window.statuses.back(),
@@ -333,9 +334,9 @@ TEST_F(RtklibSolutionTest, CopiesRecordsOutsideTheModelAndCommentLinesAsTheyWere
   ASSERT_EQ(out.size(), in.size());
   for (std::size_t k : {0u, 21u, 23u, 24u, 25u, 26u}) EXPECT_EQ(out[k], in[k]);
   for (std::size_t k : {22u, 27u}) EXPECT_NE(out[k], in[k]);
-  ASSERT_EQ(window.reportLines.size(), 4u);
+  ASSERT_EQ(window.reportLines.size(), 5u);
   EXPECT_EQ(window.reportLines[1], "    5 records");
-  EXPECT_EQ(window.reportLines[3], "    Number of Geoid outside range = 3/5");
+  EXPECT_EQ(window.reportLines[4], "    Number of Geoid outside range = 3/5");
 }
 
 TEST(RtklibHeight, IsWrittenRightAlignedInItsOwnColumn) {

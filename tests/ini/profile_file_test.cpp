@@ -267,11 +267,11 @@ TEST_F(ProfileFileTest, KeepsBytesItCannotDecode) {
 
 TEST_F(ProfileFileTest, CreatesNewFilesAsUtf16WithByteOrderMark) {
   const std::string wide =
-      "\xFF\xFE" + Encode("[Option]\r\nVersion=Orthelev Ver2.06\r\n", ProfileEncoding::Utf16Le);
+      "\xFF\xFE" + Encode("[Option]\r\nVersion=Orthelev Ver2.07\r\n", ProfileEncoding::Utf16Le);
   ProfileFile fresh;
   ASSERT_TRUE(fresh.Load(path_));
   EXPECT_FALSE(fresh.Existed());
-  fresh.WriteString("Option", "Version", "Orthelev Ver2.06");
+  fresh.WriteString("Option", "Version", "Orthelev Ver2.07");
   ASSERT_TRUE(fresh.Save()) << fresh.Error();
   EXPECT_EQ(ReadBytes(path_), wide);
 
@@ -284,7 +284,7 @@ TEST_F(ProfileFileTest, CreatesNewFilesAsUtf16WithByteOrderMark) {
 
   // An empty file has no encoding to keep: it is written like a new one.
   ProfileFile empty = LoadBytes("");
-  empty.WriteString("Option", "Version", "Orthelev Ver2.06");
+  empty.WriteString("Option", "Version", "Orthelev Ver2.07");
   ASSERT_TRUE(empty.Save());
   EXPECT_EQ(ReadBytes(path_), wide);
 }

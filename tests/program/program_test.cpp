@@ -50,7 +50,7 @@ class ProgramHandlers : public testing::ProgramState {
 TEST_F(ProgramHandlers, FirstActivationLoadsAndShowsTheWindow) {
   Activate({});
   EXPECT_TRUE(TheFlags().initialized);
-  EXPECT_EQ(window.MainCaption(), "Orthelev Ver2.06");
+  EXPECT_EQ(window.MainCaption(), "Orthelev Ver2.07");
   EXPECT_EQ(TheSettings().settingsFileName, dir.File("orthelev.ini"));
   EXPECT_EQ(window.GeoidModelText(), "Custom Geoid");
   EXPECT_TRUE(window.MainVisible());
@@ -128,7 +128,7 @@ TEST_F(ProgramHandlers, ClosingSavesTheSettings) {
   ProfileFile file;
   ASSERT_TRUE(file.Load(dir.File("orthelev.ini")));
   EXPECT_EQ(file.Find("Option", "Latitude"), "35.5");
-  EXPECT_EQ(file.Find("Option", "Version"), "Orthelev Ver2.06");
+  EXPECT_EQ(file.Find("Option", "Version"), "Orthelev Ver2.07");
   EXPECT_TRUE(TheSettings().csvInfo.empty());
 }
 

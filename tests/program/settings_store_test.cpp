@@ -72,13 +72,15 @@ TEST_F(SettingsStore, FirstRunCreatesTheFileAndSavesEveryKey) {
   ProfileFile file;
   ASSERT_TRUE(file.Load(TheSettings().settingsFileName));
   EXPECT_EQ(file.Encoding(), ProfileEncoding::Utf16Le);
-  const char* sections[] = {"Option",  "EGM2008_25", "EGM2008_10", "GSI",        "Custom Geoid",
-                            "CSVitem", "Font",       "CSV_Info",   "CSV_Option", "GPX_MSL"};
+  const char* sections[] = {"Option",       "EGM2008_25", "EGM2008_10",     "GSI",
+                            "Custom Geoid", "CSVitem",    "Font",           "CSV_Info",
+                            "CSV_Option",   "GPX_MSL",    "GPX_Ellipsoidal"};
   for (const char* section : sections) EXPECT_TRUE(file.HasSection(section)) << section;
   EXPECT_EQ(file.SectionKeys("Option"),
-            (Lines{"Version", "GeoidModel", "Decimal", "Postfix", "DataPath", "OpenPath", "NMEAext",
-                   "CSVext", "GPXext", "MainTop", "MainLeft", "Latitude", "Longitude"}));
-  EXPECT_EQ(file.Find("Option", "Version"), "Orthelev Ver2.06");
+            (Lines{"Version", "GeoidModel", "Decimal", "Postfix", "DataPath", "OpenPath",
+                   "HeightReference", "NMEAext", "CSVext", "GPXext", "MainTop", "MainLeft",
+                   "Latitude", "Longitude"}));
+  EXPECT_EQ(file.Find("Option", "Version"), "Orthelev Ver2.07");
   EXPECT_EQ(file.Find("Option", "MainLeft"), "685");
   EXPECT_EQ(file.Find("EGM2008_25", "dgla"), "0.0416666666666667");
   EXPECT_EQ(file.Find("GSI", "Spline"), "0");
@@ -168,7 +170,8 @@ TEST_F(SettingsStore, MigratesOldFilesOnce) {
   const Settings& s = TheSettings();
   EXPECT_EQ(s.gsi.title, DefaultGridSpec(kSectionGsi).title);
   EXPECT_EQ(s.gsi.fname, DefaultGridSpec(kSectionGsi).fname);
-  EXPECT_EQ(s.csvItems.latitude, "lat,Latitude(deg)");
+  EXPECT_EQ(s.csvItems.latitude, "lat,Latitude(deg),Latitude (deg)");
+  EXPECT_EQ(s.extensionLists.at("NMEAext"), ".nme.nmea.nma.txt.text.ubx.log");
   EXPECT_EQ(window.GeoidModelItems().size(), 10u);
   ProfileFile file;
   ASSERT_TRUE(file.Load(s.settingsFileName));
@@ -177,7 +180,7 @@ TEST_F(SettingsStore, MigratesOldFilesOnce) {
   EXPECT_EQ(file.Find("Option", "iBluemask"), "1");  // only files before 1.07 lose it
   EXPECT_EQ(file.Find("Tail", "a"), "b");
   ASSERT_TRUE(SaveSettings());
-  EXPECT_EQ(Stored("Option", "Version"), "Orthelev Ver2.06");
+  EXPECT_EQ(Stored("Option", "Version"), "Orthelev Ver2.07");
 }
 
 TEST_F(SettingsStore, MigrationAddsMissingCsvTitles) {
@@ -186,8 +189,9 @@ TEST_F(SettingsStore, MigrationAddsMissingCsvTitles) {
     const char* migrated;
   };
   for (const Case& c :
-       {Case{"lat,Latitude(deg)", "lat,Latitude(deg)"},
-        Case{"LATITUDE(DEG)X", "LATITUDE(DEG)X,latitude(deg)"}, Case{"", ",latitude(deg)"}}) {
+       {Case{"lat,Latitude(deg),latitude (DEG)", "lat,Latitude(deg),latitude (DEG)"},
+        Case{"LATITUDE(DEG)X", "LATITUDE(DEG)X,latitude(deg),Latitude (deg)"},
+        Case{"", ",latitude(deg),Latitude (deg)"}}) {
     LoadLines({"[Option]", "Version=Orthelev Ver1.05", "iBluemask=1", "[CSVitem]",
                std::string("Latitude=") + c.latitude});
     EXPECT_EQ(TheSettings().csvItems.latitude, c.migrated) << c.latitude;
@@ -199,7 +203,7 @@ TEST_F(SettingsStore, LaterVersionsAreNotMigrated) {
   LoadLines({"[Option]", "Version=Orthelev Ver9.99", "[GSI]", "fname=mine.asc"});
   EXPECT_EQ(TheSettings().gsi.fname, "mine.asc");
   ASSERT_TRUE(SaveSettings());
-  EXPECT_EQ(Stored("Option", "Version"), "Orthelev Ver2.06");
+  EXPECT_EQ(Stored("Option", "Version"), "Orthelev Ver2.07");
 }
 
 TEST_F(SettingsStore, GsiListsAsShippedGainTheJgd2024Models) {
@@ -216,7 +220,7 @@ TEST_F(SettingsStore, GsiListsAsShippedGainTheJgd2024Models) {
   };
   for (const Case& c : cases) {
     LoadLines(
-        {"[Option]", "Version=Orthelev Ver2.06", "[GSI]", "title=" + c.title, "fname=" + c.fname});
+        {"[Option]", "Version=Orthelev Ver2.07", "[GSI]", "title=" + c.title, "fname=" + c.fname});
     EXPECT_EQ(TheSettings().gsi.title, c.loadedTitle);
     EXPECT_EQ(TheSettings().gsi.fname, c.loadedFname);
   }
@@ -269,20 +273,22 @@ TEST_F(SettingsStore, LoggerProfileRowsComeFirstAndDefaultsCompleteThem) {
   EXPECT_EQ(s.gpxMsl[3], "Garmin=1");
   EXPECT_EQ(std::count(s.gpxMsl.begin(), s.gpxMsl.end(), "Edge=1"), 0);
 
-  const std::pair<const char*, bool> creators[] = {
-      {"Garmin Connect", true},
-      {"eTrex 30x", true},
-      {"GPSMAP64s", true},         // a model number right after the word
-      {"Garmin Edge 530", false},  // the user's row for Edge comes first
-      {"my logger v2", true},      // letter case ignored
-      {"GPSBabel - https://www.gpsbabel.org", false},
-      {"KnowledgeBase", false},  // not a word of its own
-      {"MyOregonTrail", false},
-      {"Oregon 700", false},  // switched off
-      {"", false},
+  using enum CreatorWrites;
+  const std::pair<const char*, CreatorWrites> creators[] = {
+      {"Garmin Connect", SeaLevel},
+      {"eTrex 30x", SeaLevel},
+      {"GPSMAP64s", SeaLevel},           // a model number right after the word
+      {"Garmin Edge 530", Ellipsoidal},  // the user's row for Edge comes first: "=0"
+      {"my logger v2", SeaLevel},        // letter case ignored
+      {"OpenTracks (Debug)", Ellipsoidal},
+      {"GPSBabel - https://www.gpsbabel.org", Unknown},
+      {"KnowledgeBase", Unknown},  // not a word of its own
+      {"MyOregonTrail", Unknown},
+      {"Oregon 700", Unknown},  // switched off
+      {"", Unknown},
   };
-  for (const auto& [creator, seaLevel] : creators)
-    EXPECT_EQ(CreatorWritesSeaLevelHeights(creator), seaLevel) << creator;
+  for (const auto& [creator, writes] : creators)
+    EXPECT_EQ(CreatorHeightReference(creator).writes, writes) << creator;
 
   ASSERT_TRUE(SaveSettings());
   EXPECT_EQ(Stored("Option", "GPXext"), ".gpx.xml");

@@ -292,7 +292,7 @@ class ConversionTest : public DesktopTestCase {
     ProfileFile file;
     QVERIFY(file.Load(folder_->SettingsFile()));
     QCOMPARE(*file.Find("Option", "MainLeft"), std::string("689"));
-    QCOMPARE(*file.Find("Option", "Version"), std::string("Orthelev Ver2.06"));
+    QCOMPARE(*file.Find("Option", "Version"), std::string("Orthelev Ver2.07"));
   }
 
   void HiddenQuittingCommandLineShowsNoWindow() {
@@ -332,7 +332,7 @@ class ConversionTest : public DesktopTestCase {
     QCOMPARE(LineCount(folder_->File("day1_g.nmea")), size_t{3});
     ProfileFile file;
     QVERIFY(file.Load(folder_->SettingsFile()));
-    QCOMPARE(*file.Find("Option", "Version"), std::string("Orthelev Ver2.06"));
+    QCOMPARE(*file.Find("Option", "Version"), std::string("Orthelev Ver2.07"));
     QCOMPARE(*file.Find("EGM2008_25", "dgla"), std::string("0.0416666666666667"));
     QVERIFY(!file.Find("Option", "MainTop"));
     QVERIFY(!file.Find("Option", "MainLeft"));
@@ -342,7 +342,7 @@ class ConversionTest : public DesktopTestCase {
     const struct {
       const char* option;
       const char* begins;
-    } cases[] = {{"--version", "Orthelev Ver2.06\n"}, {"--help", "Usage: orthelev"}};
+    } cases[] = {{"--version", "Orthelev Ver2.07\n"}, {"--help", "Usage: orthelev"}};
     for (const auto& c : cases) {
       QProcess child;
       child.start(ORTHELEV_PROGRAM, {c.option});

@@ -26,7 +26,7 @@ class StartupTest : public QObject {
     QSignalSpy closed(&main, &TFormMain::closed);
     QVERIFY(!main.isVisible());
     QTest::qWait(1);  // the first idle moment
-    QCOMPARE(main.windowTitle(), QString("Orthelev Ver2.06"));
+    QCOMPARE(main.windowTitle(), QString("Orthelev Ver2.07"));
     QVERIFY(std::filesystem::exists(folder.SettingsFile()));
     QVERIFY(main.isVisible());
     QVERIFY(!main.isMinimized());
@@ -60,7 +60,7 @@ class StartupTest : public QObject {
     };
     for (const auto& [section, keys] : sections)
       for (const char* key : keys) QVERIFY2(file.Find(section, key), key);
-    QCOMPARE(*file.Find("Option", "Version"), std::string("Orthelev Ver2.06"));
+    QCOMPARE(*file.Find("Option", "Version"), std::string("Orthelev Ver2.07"));
     QCOMPARE(*file.Find("Option", "MainTop"), std::string("425"));
     QCOMPARE(*file.Find("Option", "MainLeft"), std::string("689"));
     QCOMPARE(*file.Find("Option", "Latitude"), std::string("35 40 37.8"));
@@ -95,7 +95,7 @@ class StartupTest : public QObject {
     main.setWindowState(Qt::WindowNoState);
     QCoreApplication::sendEvent(&main, &activation);
     QVERIFY(TheFlags().initialized);
-    QCOMPARE(main.windowTitle(), QString("Orthelev Ver2.06"));
+    QCOMPARE(main.windowTitle(), QString("Orthelev Ver2.07"));
     main.EditSorce->setText("typed");
     main.ApplicationEvents1Idle();
     QTest::qWait(1);

@@ -73,7 +73,7 @@ TEST(SettingsValues, BuiltInModelsAndStartValues) {
   EXPECT_EQ(s.egm25, GridSpec{});
   EXPECT_EQ(s.GridSection("gsi"), nullptr);  // sections are looked up by their exact names
   EXPECT_EQ(s.GridSection("GSI"), &s.gsi);
-  EXPECT_EQ(VersionTitle(), "Orthelev Ver2.06");
+  EXPECT_EQ(VersionTitle(), "Orthelev Ver2.07");
 }
 
 }  // namespace
