@@ -115,6 +115,75 @@ TEST_F(BatchTest, EachFileEndsWithItsOwnOutcome) {
   EXPECT_EQ(std::count(window.events.begin(), window.events.end(), "show report"), 1);
 }
 
+// Which heights a file's conversion reads, and how it ends: evidence ->
+// reading -> outcome, one row a file.
+TEST_F(BatchTest, EachFileIsReadAsItsEvidenceSays) {
+  const std::string fix = "$GPGGA,000010,3540.6300,N,13944.8717,E,1,08,1.0,50.0,M,";
+  const std::string gpx = "<?xml version=\"1.0\"?>\n<gpx creator=\"";
+  const std::string point = "<trk><trkseg><trkpt lat=\"35.7\" lon=\"139.7\"><ele>50</ele>";
+  const std::string end = "</trkpt></trkseg></trk></gpx>\n";
+  const std::string rtklib =
+      "%  GPST                  latitude(deg) longitude(deg)  height(m)   Q  ns\n"
+      "2023/07/11 06:04:30.000   35.165361090  136.881408660    41.3910   1  12\n";
+  struct Case {
+    const char* file;
+    std::string text;
+    bool stated;          // HeightReference=ellipsoidal
+    const char* line;     // a line of the file's report
+    const char* outcome;  // its last line
+  };
+  const Case cases[] = {
+      {"sep.nmea", testing::Signed(fix + "39.0,M,,"), false,
+       "    Heights read as altitude + geoid separation", " Done."},
+      {"nosep.nmea", testing::Signed(fix + ",M,,"), false,
+       "    Nothing corrected: no sentence states its geoid separation; if the altitudes are "
+       "ellipsoidal, state the heights ellipsoidal (HeightReference=ellipsoidal in the settings "
+       "file, orthelev-cli --height-reference ellipsoidal)",
+       " Nothing corrected."},
+      {"nosep.log", testing::Signed(fix + ",M,,"), true,
+       "    Heights read as ellipsoidal (stated by the user)", " Done."},
+      {"geoid.csv", "LAT,LON,HEIGHT,Geoid\n35.7,139.7,50,39\n", false,
+       "    Heights read as height + Geoid column", " Done."},
+      {"p1.csv", "INDEX,TAG,DATE,TIME,LATITUDE N/S,LONGITUDE E/W,HEIGHT\n1,T,1,1,35.7N,139.7E,5\n",
+       false, "  MSL input without Geoid : p1.csv", " Done with error."},
+      {"p1s.csv", "INDEX,TAG,DATE,TIME,LATITUDE N/S,LONGITUDE E/W,HEIGHT\n1,T,1,1,35.7N,139.7E,5\n",
+       true, "    Heights read as ellipsoidal (stated by the user)", " Done."},
+      {"ref.csv", "Latitude (deg),Longitude (deg),Ellipsoid Height (m)\n35.7,139.7,50\n", false,
+       "    Heights read as ellipsoidal (column Ellipsoid Height (m))", " Done."},
+      {"ele.csv", "lat,lon,ele\n35.7,139.7,50\n", false,
+       "    Heights read as ellipsoidal (logger profile Default)", " Done."},
+      {"speed.csv", "lat,lon,speed\n35.7,139.7,5\n", false,
+       "    Nothing corrected: no height column (its name is in no list of [CSVitem] Height)",
+       " Nothing corrected."},
+      {"unsaid.pos", rtklib, false, "  Height reference unknown : unsaid.pos", " Done with error."},
+      {"said.pos", "% (lat/lon/height=WGS84/ellipsoidal,Q=1:fix)\n" + rtklib, false,
+       "    Heights read as ellipsoidal (RTKLIB header)", " Done."},
+      {"phone.gpx", gpx + "phone\">" + point + end, false, "  Height reference unknown : phone.gpx",
+       " Done with error."},
+      {"strava.gpx", gpx + "StravaGPX\">" + point + end, false,
+       "  MSL input without Geoid : strava.gpx", " Done with error."},
+      {"said.gpx",
+       gpx + "OpenTracks\"><metadata><desc>heights above sea level</desc></metadata>" + point + end,
+       false, "  MSL input without Geoid : said.gpx", " Done with error."},
+      {"komoot.gpx", gpx + "komoot\">" + point + "<geoidheight>39</geoidheight>" + end, false,
+       "    Heights read as <ele> + <geoidheight>", " Done."},
+      {"gpx-as.dat", gpx + "OpenTracks\">" + point + end, false, " GPX: gpx-as.dat", " Done."},
+      {"nmea-named", testing::Signed(fix + "39.0,M,,"), false, " NMEA: nmea-named", " Done."},
+      {"text.dat", "nothing to see\n", false, " Unknown file type: text.dat",
+       " Unknown file type: text.dat"},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.file);
+    TheSettings().heightReference =
+        c.stated ? HeightReference::Ellipsoidal : HeightReference::AsFileSays;
+    WriteBytes(dir.File(c.file), c.text);
+    RunBatchOf({dir.File(c.file)});
+    const Lines report = window.DisplayedReport();
+    EXPECT_NE(std::find(report.begin(), report.end(), c.line), report.end());
+    EXPECT_EQ(report.back(), c.outcome);
+  }
+}
+
 TEST_F(BatchTest, ListEdgeCases) {
   struct Case {
     const char* what;
