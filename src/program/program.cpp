@@ -36,7 +36,8 @@ std::string Usage() {
          "A switch is \"/\" and letters naming no existing file; its last letter\n"
          "counts. Switches take effect only when files are named.\n"
          "Exit status with /Q: 0 all files converted; 1 a file failed, was skipped or\n"
-         "had an unknown type, or the batch was aborted; 2 no model.\n";
+         "had an unknown type, or the batch was aborted; 2 no model; 3 a file had no\n"
+         "height corrected.\n";
 }
 
 bool IsSettingsFile(const std::string& path) {
