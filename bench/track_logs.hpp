@@ -56,7 +56,8 @@ inline std::string GpxTrackPoints(int points) {
 }
 inline constexpr const char* kGpxHead =
     "<?xml version=\"1.0\" encoding=\"UTF-8\"?>\n"
-    "<gpx version=\"1.1\" creator=\"bench\" xmlns=\"http://www.topografix.com/GPX/1/1\" "
+    "<gpx version=\"1.1\" creator=\"OpenTracks (bench)\" "
+    "xmlns=\"http://www.topografix.com/GPX/1/1\" "
     "xmlns:tpx=\"urn:bench\">\n  <trk>\n    <trkseg>\n";
 inline constexpr const char* kGpxTail = "    </trkseg>\n  </trk>\n</gpx>\n";
 

@@ -26,14 +26,8 @@ namespace {
 
 constexpr std::int32_t kFailed = -1;
 
-struct CsvCounters {
-  std::int32_t records = 0;
-  std::int32_t inside = 0;      // records for which the model gave N
-  std::int32_t outside = 0;     // records outside the model
-  std::int32_t noPosition = 0;  // records whose latitude or longitude holds no number
-  std::int32_t corrected = 0;   // records whose height was rewritten
-  double diffSum = 0;           // sum of file geoid - N over corrected records
-};
+// What the conversion counts as it goes (conversion_report.hpp).
+using CsvCounters = ConversionTally;
 
 std::int32_t CloseUnreadable(const std::string& fileName) {
   CloseLogFile();
@@ -156,13 +150,7 @@ std::int32_t WriteCorrectedCopy(const std::string& inputPath, const std::string&
     if (written && kind == NextLine::Record && ++counters.records % kProgressEvery == 0)
       ShowConversionProgress(fileName, "CSV");
   }
-  ConversionTally tally;
-  tally.records = counters.records;
-  tally.inside = counters.inside;
-  tally.outside = counters.outside;
-  tally.noPosition = counters.noPosition;
-  tally.diffSum = counters.diffSum;
-  tally.corrected = counters.corrected;
+  ConversionTally tally = counters;
   tally.reading = reading;
   if (counters.inside > 0 && counters.corrected == 0)
     tally.nothingWhy = "no height column (its name is in no list of [CSVitem] Height)";
