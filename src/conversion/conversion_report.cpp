@@ -80,11 +80,12 @@ std::string WhyNothingCorrected(const ConversionTally& tally) {
 
 void AppendConversionSummary(const ConversionTally& tally) {
   const auto& [records, inside, outside, noPosition, diffSum, reading, corrected, uncorrected,
-               uncorrectedWhy, nothingWhy] = tally;
+               uncorrectedWhy, nothingWhy, packets] = tally;
   Window().AppendReportLine("    " + FormatInt(records) + " records");
   if (noPosition > 0)
     Window().AppendReportLine("    Number of records with no position = " + FormatInt(noPosition));
   if (!reading.empty() && corrected > 0) Window().AppendReportLine(reading);
+  if (!packets.empty()) Window().AppendReportLine(packets);
   if (inside > 0)
     Window().AppendReportLine("    Geoid diff.  " + FormatFixed(diffSum / inside, 4, 6) + "m");
   if (outside > 0) {

@@ -50,17 +50,20 @@ inline constexpr std::int32_t kProgressEvery = 1024;
 // records got a geoid height but were left as they were, for the reason
 // `uncorrectedWhy` ("without geoid separation"). `nothingWhy` tells why a
 // file with nothing corrected is so, where the counts alone do not.
+// `packets`, when not empty, is a summary line on the binary packets
+// corrected ("    12 UBX packets corrected").
 struct ConversionTally {
   std::int32_t records = 0, inside = 0, outside = 0, noPosition = 0;
   double diffSum = 0;
   std::string reading;
   std::int32_t corrected = 0, uncorrected = 0;
   std::string uncorrectedWhy, nothingWhy;
+  std::string packets;
 };
 
 // The summary of a file that was not aborted: the records line, the count
 // of records with no position (when above 0), the reading line (when
-// something was corrected), the mean of diffSum over the inside records
+// something was corrected), the packets line, the mean of diffSum over the inside records
 // ("Geoid diff.", when inside > 0), the outside count of inside + outside
 // (when above 0, also showing the report unless the start is hidden),
 // "    Corrected <n> of <records> records; <k> <why>" when records were left

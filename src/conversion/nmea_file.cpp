@@ -2,6 +2,7 @@
 
 #include <algorithm>
 
+#include "base/number_format.hpp"
 #include "base/paths.hpp"
 #include "conversion/conversion_report.hpp"
 #include "conversion/conversion_state.hpp"
@@ -45,18 +46,32 @@ bool ConvertLines(const std::string& fileName, OutputFile& output, NmeaCounters&
   return true;
 }
 
+// "    12 UBX packets corrected", "    2 UBX and 3 SiRF packets corrected";
+// "" when none was.
+std::string PacketsLine(const NmeaCounters& counters) {
+  std::string counts;
+  if (counters.ubxCorrected > 0) counts = FormatInt(counters.ubxCorrected) + " UBX";
+  if (counters.sirfCorrected > 0)
+    counts += (counts.empty() ? "" : " and ") + FormatInt(counters.sirfCorrected) + " SiRF";
+  return counts.empty() ? "" : "    " + counts + " packets corrected";
+}
+
 ConversionTally TallyOf(const NmeaCounters& counters) {
   ConversionTally tally;
+  const std::int32_t packets = counters.ubxCorrected + counters.sirfCorrected;
   tally.records = counters.records;
-  tally.inside = counters.corrected;
+  tally.inside = counters.corrected + packets;
   tally.outside = counters.outsideRange;
   tally.diffSum = counters.diffSum;
-  tally.corrected = counters.corrected;
+  tally.corrected = counters.corrected + packets;
   tally.uncorrected = counters.noSeparation;
   tally.uncorrectedWhy = "without geoid separation";
-  tally.reading = ReadHeightSettings().statedEllipsoidal
-                      ? EllipsoidalReading("stated by the user")
-                      : "    Heights read as altitude + geoid separation";
+  // A packet's own ellipsoidal height is its evidence: the reading tells the sentences.
+  if (counters.corrected > 0)
+    tally.reading = ReadHeightSettings().statedEllipsoidal
+                        ? EllipsoidalReading("stated by the user")
+                        : "    Heights read as altitude + geoid separation";
+  tally.packets = PacketsLine(counters);
   if (counters.records == 0) {
     tally.nothingWhy = "no GGA or GNS sentence";
   } else if (counters.noSeparation > 0) {

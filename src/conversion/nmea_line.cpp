@@ -3,6 +3,7 @@
 #include <algorithm>
 
 #include "base/number_format.hpp"
+#include "conversion/binary_heights.hpp"
 #include "platform/platform.hpp"
 
 namespace orthelev {
@@ -31,6 +32,7 @@ bool IsExamined(bool wholeText, std::string_view sentence) {
 void CorrectNmeaLine(std::string& line, NmeaCounters& counters, std::size_t packetStart,
                      const HeightSettings& heights) {
   const std::size_t textEnd = std::min(packetStart, line.size());
+  if (textEnd < line.size()) CorrectPacketHeights(line, textEnd, counters, heights);
   std::size_t start = LastDollarBefore(line, textEnd);
   if (start == 0 && textEnd == line.size()) {  // one sentence, the whole line: in place
     CorrectSentence(line, counters, heights);

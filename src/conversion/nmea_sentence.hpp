@@ -15,12 +15,14 @@ namespace orthelev {
 
 // Counters of one NMEA file conversion.
 struct NmeaCounters {
-  std::int32_t records = 0;       // recognised GGA and GNS sentences
+  std::int32_t records = 0;       // recognised GGA and GNS sentences and height packets
   std::int32_t corrected = 0;     // sentences rewritten
   std::int32_t outsideRange = 0;  // with a fix, but no geoid height at the position
   std::int32_t noSeparation = 0;  // with an altitude inside the model, but no separation
   std::int32_t noAltitude = 0;    // with a position inside the model, but no altitude
-  double diffSum = 0;             // sum of (old separation - N) over corrected, metres
+  std::int32_t ubxCorrected = 0;  // UBX and SiRF packets rewritten (binary_heights.hpp)
+  std::int32_t sirfCorrected = 0;
+  double diffSum = 0;  // sum of (old separation - N) over corrected, metres
 };
 
 // The values of one GGA or GNS sentence.

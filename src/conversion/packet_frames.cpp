@@ -17,19 +17,29 @@ int Be16(const unsigned char* b) { return (b[0] << 8) | b[1]; }
 
 int WithinSmallLimit(int length) { return length <= kMaxSmallPacketBytes ? length : 0; }
 
-bool UbxChecks(const unsigned char* p, int length) {
+// The two Fletcher-8 bytes over class..payload, A in the low byte.
+int UbxFletcher(const unsigned char* p, int length) {
   unsigned char a = 0, b = 0;
   for (int i = 2; i < length - 2; ++i) {
     a = static_cast<unsigned char>(a + p[i]);
     b = static_cast<unsigned char>(b + a);
   }
-  return a == p[length - 2] && b == p[length - 1];
+  return a | (b << 8);
+}
+
+bool UbxChecks(const unsigned char* p, int length) {
+  return UbxFletcher(p, length) == Le16(p + length - 2);
+}
+
+int SirfSum(const unsigned char* p, int length) {
+  int sum = 0;
+  for (int i = 4; i < length - 4; ++i) sum += p[i];
+  return sum & 0x7FFF;
 }
 
 bool SirfChecks(const unsigned char* p, int length) {
-  int sum = 0;
-  for (int i = 4; i < length - 4; ++i) sum += p[i];
-  return (sum & 0x7FFF) == Be16(p + length - 4) && p[length - 2] == 0xB0 && p[length - 1] == 0xB3;
+  return SirfSum(p, length) == Be16(p + length - 4) && p[length - 2] == 0xB0 &&
+         p[length - 1] == 0xB3;
 }
 
 bool MtkChecks(const unsigned char* p, int length) {
@@ -112,6 +122,18 @@ bool PacketFrameChecks(const unsigned char* p, int length) {
       return CasicChecks(p, length);
     default:
       return false;
+  }
+}
+
+void ResignPacket(unsigned char* p, int length) {
+  if (p[0] == 0xB5) {
+    const int sum = UbxFletcher(p, length);
+    p[length - 2] = static_cast<unsigned char>(sum & 0xFF);
+    p[length - 1] = static_cast<unsigned char>(sum >> 8);
+  } else if (p[0] == 0xA0) {
+    const int sum = SirfSum(p, length);
+    p[length - 4] = static_cast<unsigned char>(sum >> 8);
+    p[length - 3] = static_cast<unsigned char>(sum & 0xFF);
   }
 }
 

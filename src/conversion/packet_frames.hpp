@@ -34,6 +34,10 @@ int PacketFrameLength(const unsigned char* bytes, int available);
 // are a whole packet: its checksum and end bytes hold.
 bool PacketFrameChecks(const unsigned char* bytes, int length);
 
+// Writes the checksum of the UBX or SiRF packet of `length` bytes at
+// `bytes` for its content; other packets are left as they are.
+void ResignPacket(unsigned char* bytes, int length);
+
 // The bytes of a checked packet that belong to the line: all but an MTK
 // packet's closing CR LF, which ends the line as a line end.
 int PacketLineBytes(const unsigned char* bytes, int length);
