@@ -82,6 +82,14 @@ TEST_F(NmeaCorpusTest, ConvertsEveryLogKeepingWhatMustBeKept) {
     int corrected = 0;
     for (std::string line = ReadLogLine(); !line.empty(); line = ReadLogLine()) {
       delivered += line;
+      // A packet keeps its length (binary_heights_test checks its bytes); its text is copied.
+      const size_t packetStart = LogLinePacketStart();
+      if (packetStart != std::string::npos &&
+          output.compare(at, packetStart, line, 0, packetStart) == 0 &&
+          output.compare(at + line.size(), 2, "\r\n") == 0) {
+        at += line.size() + 2;
+        continue;
+      }
       if (output.compare(at, line.size() + 2, line + "\r\n") == 0) {
         at += line.size() + 2;
         continue;
