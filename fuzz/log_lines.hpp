@@ -43,13 +43,33 @@ inline std::vector<std::string> ReadLogLines(const std::string& path,
 // to it too (as its own output). With `packetStarts`, only the text before
 // a line's packet may be rewritten (and is what is given): the packet must
 // follow it unchanged. With `pieces`, a piece of a longer line is copied
-// without a line end. Nothing may follow the last line. Returns the number
-// of rewritten lines.
+// without a line end. With `packetRewrite`, a packet may instead be
+// replaced by one of its length that `packetRewrite` accepts for it. Nothing
+// may follow the last line. Returns the number of rewritten lines.
+using PacketRewriteCheck = std::function<bool(std::string_view in, std::string_view out)>;
+
+// Where `packet` (followed by CR LF) or a rewrite of it that `packetRewrite`
+// accepts begins in `output` from `cursor` on; npos when nowhere. A rewrite
+// keeps the packet's header (sync, length and message bytes).
+inline std::size_t FindPacket(const std::string& output, std::size_t cursor,
+                              const std::string& packet, const PacketRewriteCheck* packetRewrite) {
+  if (!packetRewrite) return output.find(packet + "\r\n", cursor);
+  const std::string header = packet.substr(0, std::min<std::size_t>(packet.size(), 6));
+  for (std::size_t at = output.find(header, cursor); at != std::string::npos;
+       at = output.find(header, at + 1)) {
+    const std::string_view found = std::string_view(output).substr(at, packet.size());
+    if (output.compare(at + packet.size(), 2, "\r\n") == 0 &&
+        (found == packet || (*packetRewrite)(packet, found)))
+      return at;
+  }
+  return std::string::npos;
+}
+
 inline int CheckOutputLines(
     const std::string& output, const std::vector<std::string>& lines,
     const std::function<void(const std::string& in, std::string_view out)>& checkRewritten,
     const std::vector<std::size_t>* packetStarts = nullptr, bool checkCopies = false,
-    const std::vector<bool>* pieces = nullptr) {
+    const std::vector<bool>* pieces = nullptr, const PacketRewriteCheck* packetRewrite = nullptr) {
   std::size_t cursor = 0;
   int rewritten = 0;
   for (std::size_t k = 0; k < lines.size(); ++k) {
@@ -72,13 +92,14 @@ inline int CheckOutputLines(
     if (packetStart < line.size()) {
       // The text before a packet holds no CR, LF or whole packet, and its
       // rewritten bytes are ASCII: the packet's first place is its place.
-      const std::string packet = line.substr(packetStart) + "\r\n";
-      const std::size_t end = output.find(packet, cursor);
-      FUZZ_CHECK(end != std::string::npos, "a packet follows its line's text unchanged");
+      const std::string packet = line.substr(packetStart);
+      const std::size_t end = FindPacket(output, cursor, packet, packetRewrite);
+      FUZZ_CHECK(end != std::string::npos,
+                 "a packet follows its line's text, unchanged or rewritten");
       CheckContext() = "in:  " + line + "\nout: " + output.substr(cursor, end - cursor);
       checkRewritten(line.substr(0, packetStart),
                      std::string_view(output).substr(cursor, end - cursor));
-      cursor = end + packet.size();
+      cursor = end + packet.size() + 2;
       ++rewritten;
       continue;
     }

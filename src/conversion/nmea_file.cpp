@@ -46,14 +46,16 @@ bool ConvertLines(const std::string& fileName, OutputFile& output, NmeaCounters&
   return true;
 }
 
-// "    12 UBX packets corrected", "    2 UBX and 3 SiRF packets corrected";
+// "    12 UBX packets corrected", "    2 UBX and 3 SiRF packets corrected",
+// "    1 UBX packet corrected";
 // "" when none was.
 std::string PacketsLine(const NmeaCounters& counters) {
   std::string counts;
   if (counters.ubxCorrected > 0) counts = FormatInt(counters.ubxCorrected) + " UBX";
   if (counters.sirfCorrected > 0)
     counts += (counts.empty() ? "" : " and ") + FormatInt(counters.sirfCorrected) + " SiRF";
-  return counts.empty() ? "" : "    " + counts + " packets corrected";
+  const bool one = counters.ubxCorrected + counters.sirfCorrected == 1;
+  return counts.empty() ? "" : "    " + counts + (one ? " packet corrected" : " packets corrected");
 }
 
 ConversionTally TallyOf(const NmeaCounters& counters) {
