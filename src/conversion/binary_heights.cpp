@@ -14,9 +14,10 @@ namespace {
 enum class Protocol { Ubx, Sirf };
 
 // Where a packet's fields lie, as offsets into its payload (for SiRF the
-// payload begins with the message id). Heights are signed 32-bit integers
-// of `unitsPerMetre`; a high-precision part (-1: none) is a signed byte of
-// a tenth of that unit. The fix is valid when the flags field's bits under
+// payload begins with the message id). Positions are signed 32-bit integers
+// of 1e-7 degrees and heights of 1/`unitsPerMetre` metres; a high-precision
+// part (-1: none) is a signed byte of 1e-9 degrees or a tenth of the height
+// unit. The fix is valid when the flags field's bits under
 // `flagsMask` equal `validFlags` (flagsBytes 0: no flags, always valid).
 struct HeightPacketLayout {
   Protocol protocol;
