@@ -9,6 +9,7 @@
 #include "base/paths.hpp"
 #include "console/cli_heights.hpp"
 #include "console/cli_import.hpp"
+#include "console/cli_pictures.hpp"
 #include "console/console_window_services.hpp"
 #include "conversion/batch.hpp"
 #include "flags/program_flags.hpp"
@@ -37,7 +38,12 @@ constexpr const char* kUsageCommands =
     "                                               \"-\": standard input), one a line\n"
     "       orthelev-cli [options] models           list the model list: index, title, file\n"
     "                                               name, ok|missing and, for the Japanese\n"
-    "                                               models, the heights' vertical datum\n";
+    "                                               models, the heights' vertical datum\n"
+    "       orthelev-cli [options] models --picture FILE.svg [MODEL]\n"
+    "                                               draw where the model (default: the model\n"
+    "                                               box's) has heights\n"
+    "  convert --profile DIR  also write each file's height profile to DIR as\n"
+    "                         <file>.profile.svg and <file>.profile.csv\n";
 
 constexpr const char* kUsageOptions =
     "options:\n"
@@ -192,7 +198,14 @@ void PrepareSettings(const Options& o, const char* argv0, ConsoleWindowServices&
   if (o.heightReference) s.heightReference = HeightReferenceOf(*o.heightReference);
 }
 
-int ListModels(const Options&, ConsoleWindowServices& window, std::FILE* out, std::FILE*) {
+int ListModels(const Options& o, ConsoleWindowServices& window, std::FILE* out, std::FILE* err) {
+  std::vector<std::string> arguments = o.arguments;
+  std::optional<std::string> picture;
+  if (!TakeCommandOption(arguments, "--picture", picture, err)) return kExitUsage;
+  if (picture) {
+    if (arguments.size() == 1) window.SetGeoidModelText(arguments[0]);
+    return WriteModelPicture(*picture, out, err);
+  }
   const std::vector<std::string>& items = window.GeoidModelItems();
   for (size_t i = 0; i < items.size(); ++i) {
     const int index = static_cast<int>(i);
@@ -221,14 +234,18 @@ int Check(const Options& o, ConsoleWindowServices& window, std::FILE* out, std::
 }
 
 int Convert(const Options& o, ConsoleWindowServices&, std::FILE*, std::FILE* err) {
-  if (o.arguments.empty()) {
+  std::vector<std::string> files = o.arguments;
+  std::optional<std::string> profileFolder;
+  if (!TakeCommandOption(files, "--profile", profileFolder, err)) return kExitUsage;
+  if (files.empty()) {
     std::fputs("orthelev-cli: convert needs at least one file\n", err);
     return kExitUsage;
   }
   platform::StartCatchingInterrupts();
-  RunBatchOf(o.arguments);
+  RunBatchOf(files);
   platform::StopCatchingInterrupts();
-  return ExitStatusOf(TheBatch());
+  const int status = ExitStatusOf(TheBatch());
+  return profileFolder ? WriteProfilesAfterBatch(*profileFolder, status, err) : status;
 }
 
 int Heights(const Options& o, ConsoleWindowServices&, std::FILE* out, std::FILE* err) {

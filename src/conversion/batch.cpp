@@ -6,6 +6,7 @@
 #include "base/number_format.hpp"
 #include "base/paths.hpp"
 #include "conversion/conversion_state.hpp"
+#include "conversion/height_profile.hpp"
 #include "conversion/log_formats.hpp"
 #include "conversion/log_reader.hpp"
 #include "conversion/output_file.hpp"
@@ -109,7 +110,9 @@ void ConvertOneFile(const std::string& path) {
     ++TheBatch().filesUnknown;
     return;
   }
+  BeginProfile(name);
   const std::int32_t result = ConvertWithFormat(*format, path);
+  EndProfile(result >= 0 && !TheFlags().abortRequested);
   if (result < 0) ++TheBatch().filesFailed;
   if (TheFlags().abortRequested) return;
   if (result < 0) {
@@ -142,6 +145,7 @@ void RunBatchOf(const std::vector<std::string>& files) {
   if (!TheActiveGrid().open) return;
   TheBatch().modelOpened = true;
   window.ClearReport();
+  TheProfiles().Reset();
   window.AppendReportLine(" Geoid model: " + window.GeoidModelText() + "\r\n");
   window.ProcessPendingEvents();
   TheFlags().useSpline = SplineChosen();

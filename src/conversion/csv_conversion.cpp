@@ -9,6 +9,7 @@
 #include "base/paths.hpp"
 #include "conversion/conversion_report.hpp"
 #include "conversion/conversion_state.hpp"
+#include "conversion/height_profile.hpp"
 #include "conversion/csv_layout.hpp"
 #include "conversion/csv_record.hpp"
 #include "conversion/height_reference.hpp"
@@ -108,6 +109,7 @@ void CorrectRecordLine(CsvLayout& layout, std::string& out, CsvCounters& counter
     return;
   }
   const double n = InterpolateGeoid(window, layout.latitude, layout.longitude);
+  ProfileRecord(layout.height, layout.height + layout.fileGeoid - n, n);
   if (std::isnan(n)) {
     ++counters.outside;
     return;
@@ -180,6 +182,8 @@ std::string CorrectedRtklibLine(std::string line, std::size_t packetStart,
   const std::optional<RtklibRecord> record = ParseRtklibRecord(line, columns);
   const double n =
       record ? InterpolateGeoid(window, record->latitude, record->longitude) : std::nan("");
+  const double h = record && record->height ? *record->height : std::nan("");
+  if (record) ProfileRecord(h, h - n, n);
   const bool hasHeightColumn = columns.height.item >= 0;
   // A record without a usable height item cannot be corrected either.
   if (std::isnan(n) || (hasHeightColumn && !record->height)) {

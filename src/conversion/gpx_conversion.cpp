@@ -11,6 +11,7 @@
 #include "base/paths.hpp"
 #include "conversion/conversion_report.hpp"
 #include "conversion/conversion_state.hpp"
+#include "conversion/height_profile.hpp"
 #include "conversion/gpx_scan.hpp"
 #include "conversion/height_reference.hpp"
 #include "conversion/log_reader.hpp"
@@ -143,6 +144,7 @@ class GpxCorrection final : public GpxScanHandler {
         !(std::fabs(g) <= kMaxGeoidHeight))
       return;
     const double n = InterpolateGeoid(heights_.window, point.latitude, point.longitude);
+    ProfileRecord(point.ele, (point.ele + g) - n, n);
     if (std::isnan(n)) {
       ++tally_.outside;
       return;

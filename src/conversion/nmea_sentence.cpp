@@ -8,6 +8,7 @@
 
 #include "base/ascii_text.hpp"
 #include "base/number_format.hpp"
+#include "conversion/height_profile.hpp"
 #include "conversion/log_reader.hpp"
 #include "flags/program_flags.hpp"
 #include "geoid/interpolation.hpp"
@@ -276,6 +277,7 @@ void CorrectSentence(std::string& line, NmeaCounters& counters, const HeightSett
   const bool hasSeparation = !std::isnan(fix.separation);
   if (hasSeparation && !(std::fabs(fix.separation) <= kMaxSeparation)) return;
   const double n = InterpolateGeoid(heights.window, fix.latitude, fix.longitude);
+  ProfileRecord(fix.altitude, (fix.altitude + fix.separation) - n, n);
   if (fix.fixIndicator > 0 && std::isnan(n)) ++counters.outsideRange;
   if (std::isnan(n)) return;
   if (std::isnan(fix.altitude)) {

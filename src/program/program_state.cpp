@@ -2,6 +2,7 @@
 
 #include "conversion/batch.hpp"
 #include "conversion/conversion_state.hpp"
+#include "conversion/height_profile.hpp"
 #include "conversion/log_reader.hpp"
 #include "flags/program_flags.hpp"
 #include "geoid/active_grid.hpp"
@@ -17,10 +18,12 @@ void ResetProgramState() {
   TheConversion().Reset();
   ResetLogReader();
   TheBatch().Reset();
+  TheProfiles().Reset();
 }
 
 std::vector<std::string_view> ProgramStateTypes() {
-  return {"Settings", "ProgramFlags", "ActiveGrid", "ConversionState", "LogReader", "BatchState"};
+  return {"Settings", "ProgramFlags", "ActiveGrid", "ConversionState", "LogReader", "BatchState",
+          "ProfileState"};
 }
 
 std::vector<std::string_view> NotProgramStateTypes() {

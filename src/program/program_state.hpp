@@ -11,6 +11,8 @@
 //                    conversion/log_reader.cpp and reset by ResetLogReader()
 //                    (conversion/log_reader.hpp)
 //   TheBatch()       the running batch and its outcome (conversion/batch.hpp)
+//   TheProfiles()    the height profiles of the last batch's files
+//                    (conversion/height_profile.hpp)
 // Not program state, and so not reset here: the installed window services
 // (owned by whoever installs them), GDAL's one-time driver registration and
 // the GDAL module, loaded once by the first raster import, the path of the

@@ -1,0 +1,44 @@
+#include "console/cli_pictures.hpp"
+
+#include "base/file_io.hpp"
+#include "console/svg_picture.hpp"
+#include "models/model_coverage.hpp"
+
+namespace orthelev {
+
+bool TakeCommandOption(std::vector<std::string>& arguments, const std::string& name,
+                       std::optional<std::string>& value, std::FILE* err) {
+  for (std::size_t i = 0; i < arguments.size() && arguments[i] != "--"; ++i) {
+    if (arguments[i] != name) continue;
+    if (i + 1 >= arguments.size()) {
+      std::fputs(("orthelev-cli: " + name + " needs a value\n").c_str(), err);
+      return false;
+    }
+    value = arguments[i + 1];
+    arguments.erase(arguments.begin() + static_cast<std::ptrdiff_t>(i),
+                    arguments.begin() + static_cast<std::ptrdiff_t>(i) + 2);
+    return true;
+  }
+  return true;
+}
+
+int WriteProfilesAfterBatch(const std::string& folder, int status, std::FILE* err) {
+  std::string error;
+  if (WriteBatchProfiles(folder, error)) return status;
+  std::fputs(("orthelev-cli: profile not written: " + error + "\n").c_str(), err);
+  return status == 0 ? 1 : status;
+}
+
+int WriteModelPicture(const std::string& file, std::FILE* out, std::FILE* err) {
+  const Picture picture = SelectedModelCoverage();
+  if (picture.width == 0) return 2;
+  std::string error;
+  if (!WriteFileAtomically(file, SvgOf(picture), error)) {
+    std::fputs(("orthelev-cli: " + error + "\n").c_str(), err);
+    return 1;
+  }
+  std::fputs((file + "\n").c_str(), out);
+  return 0;
+}
+
+}  // namespace orthelev
