@@ -22,8 +22,8 @@ void ResetProgramState() {
 }
 
 std::vector<std::string_view> ProgramStateTypes() {
-  return {"Settings", "ProgramFlags", "ActiveGrid", "ConversionState", "LogReader", "BatchState",
-          "ProfileState"};
+  return {"Settings",  "ProgramFlags", "ActiveGrid",  "ConversionState",
+          "LogReader", "BatchState",   "ProfileState"};
 }
 
 std::vector<std::string_view> NotProgramStateTypes() {
