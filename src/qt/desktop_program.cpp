@@ -21,6 +21,7 @@ DesktopProgram::DesktopProgram(const SettingsLocation& where, std::vector<std::s
       services_(FormMain, FormReport, ProgramTitle(where.programFile)) {
   FormMain.SetReportWindow(&FormReport);
   FormReport.SetMainWindow(&FormMain);
+  FormReport.SetProfileWindow(&FormProfile);
   InstallWindowServices(&services_);
   qApp->installEventFilter(&escapeKeyHook_);
 }

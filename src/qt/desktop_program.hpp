@@ -9,6 +9,7 @@
 #include <QObject>
 
 #include "qt/form_main.hpp"
+#include "qt/form_profile.hpp"
 #include "qt/form_report.hpp"
 #include "qt/qt_window_services.hpp"
 #include "settings/settings_location.hpp"
@@ -39,6 +40,7 @@ class DesktopProgram {
 
   TFormMain FormMain;
   TFormReport FormReport;
+  TFormProfile FormProfile;
 
  private:
   QtWindowServices services_;

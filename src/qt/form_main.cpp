@@ -7,6 +7,7 @@
 #include <QFile>
 #include <QGuiApplication>
 #include <QKeyEvent>
+#include <QMenu>
 #include <QMimeData>
 #include <QMouseEvent>
 #include <QScreen>
@@ -17,9 +18,11 @@
 #include "conversion/batch.hpp"
 #include "flags/program_flags.hpp"
 #include "models/geoid_check.hpp"
+#include "models/model_coverage.hpp"
 #include "models/model_selection.hpp"
 #include "program/program.hpp"
 #include "qt/form_report.hpp"
+#include "qt/picture_widget.hpp"
 #include "services/window_services.hpp"
 
 namespace orthelev {
@@ -203,6 +206,24 @@ void TFormMain::ConnectHandlers() {
   ConnectModelBox();
 }
 
+void TFormMain::ShowModelCoverage() {
+  if (TheBatch().running) return;
+  Window().SetBusyCursor(true);
+  Picture picture = SelectedModelCoverage();
+  Window().SetBusyCursor(false);
+  if (picture.width == 0) return;  // the model selection has told why
+  if (!coverage_) {
+    coverage_ = new PictureWidget(this);
+    coverage_->setObjectName("PictureCoverage");
+    coverage_->setWindowFlag(Qt::Window);
+    coverage_->setAttribute(Qt::WA_QuitOnClose, false);
+  }
+  coverage_->SetPicture(std::move(picture));
+  coverage_->resize(coverage_->sizeHint());
+  coverage_->show();
+  coverage_->raise();
+}
+
 void TFormMain::ConnectModelBox() {
   // The model is selected when the user picks an item from the list (or
   // steps through it with the arrow keys; the wheel is kept off it). Qt's editable combo
@@ -214,6 +235,14 @@ void TFormMain::ConnectModelBox() {
   if (QCompleter* completer = ComboBoxGeoid->completer()) completer->disconnect(ComboBoxGeoid);
   connect(ComboBoxGeoid, &QComboBox::activated, this, &TFormMain::ComboBoxGeoidSelect);
   connect(text, &QLineEdit::textEdited, this, [this] { modelTextEdited_ = true; });
+  text->setContextMenuPolicy(Qt::CustomContextMenu);
+  connect(text, &QLineEdit::customContextMenuRequested, this, [this, text](const QPoint& at) {
+    QMenu* menu = text->createStandardContextMenu();
+    menu->addSeparator();
+    menu->addAction("Coverage...", this, &TFormMain::ShowModelCoverage);
+    menu->exec(text->mapToGlobal(at));
+    delete menu;
+  });
   connect(text, &QLineEdit::editingFinished, this, [this, text] {
     if (!modelTextEdited_) return;
     modelTextEdited_ = false;

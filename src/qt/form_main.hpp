@@ -24,6 +24,7 @@
 namespace orthelev {
 
 class TFormReport;
+class PictureWidget;
 
 // A label that reports left-button clicks.
 class ClickableLabel : public QLabel {
@@ -56,6 +57,9 @@ class TFormMain : public FramedWindow {
   void FormActivate();
 
   void ComboBoxGeoidSelect();
+  // The model box's "Coverage..." (its context menu): the picture of where
+  // the model it names has heights, in a window of its own.
+  void ShowModelCoverage();
   void ButtonCalcClick();
   void ButtonBrowseClick();
   void ButtonConvertClick();
@@ -124,6 +128,7 @@ class TFormMain : public FramedWindow {
   SettingsLocation where_;
   std::vector<std::string> parameters_;
   TFormReport* report_ = nullptr;
+  PictureWidget* coverage_ = nullptr;  // a window, made at its first use
   QLabel* statusPanel_;
   std::string statusText_;
   int handlerDepth_ = 0;

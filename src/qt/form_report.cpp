@@ -1,7 +1,9 @@
 #include "qt/form_report.hpp"
 
+#include <QHideEvent>
 #include <QScrollBar>
 #include <QShowEvent>
+#include <QTextBlock>
 #include <QTextCursor>
 #include <QVBoxLayout>
 
@@ -24,6 +26,7 @@ TFormReport::TFormReport() {
   layout->setContentsMargins(0, 0, 0, 0);
   layout->addWidget(Memo1);
   resize(426, 286);
+  connect(Memo1, &QPlainTextEdit::cursorPositionChanged, this, [this] { PickFileAtCursor(); });
 }
 
 void TFormReport::AppendReportLine(const std::string& text) {
@@ -35,6 +38,7 @@ void TFormReport::AppendReportLine(const std::string& text) {
   appendedSinceClear_ = true;
   Memo1->moveCursor(QTextCursor::End);
   Memo1->ensureCursorVisible();
+  if (profile_ && profile_->isVisible()) profile_->Refresh();
 }
 
 void TFormReport::ClearReport() {
@@ -45,6 +49,7 @@ void TFormReport::ClearReport() {
 void TFormReport::ShowReport() {
   show();
   raise();
+  if (profile_) profile_->ShowBeside(*this);
 }
 
 std::string TFormReport::ReportText() const { return Memo1->toPlainText().toStdString(); }
@@ -52,6 +57,24 @@ std::string TFormReport::ReportText() const { return Memo1->toPlainText().toStdS
 void TFormReport::showEvent(QShowEvent* event) {
   QWidget::showEvent(event);
   if (!event->spontaneous() && mainWindow_) PlaceOver(this, mainWindow_);
+}
+
+void TFormReport::hideEvent(QHideEvent* event) {
+  QWidget::hideEvent(event);
+  if (!event->spontaneous() && profile_) profile_->hide();
+}
+
+// A file's lines begin with " <kind>: <file name>" (" NMEA: walk.nmea").
+void TFormReport::PickFileAtCursor() {
+  if (!profile_) return;
+  for (QTextBlock block = Memo1->textCursor().block(); block.isValid(); block = block.previous()) {
+    const QString line = block.text();
+    const qsizetype colon = line.indexOf(": ");
+    if (line.startsWith(' ') && !line.startsWith("  ") && colon > 1) {
+      profile_->Pick(line.mid(colon + 2).toStdString());
+      return;
+    }
+  }
 }
 
 }  // namespace orthelev

@@ -8,6 +8,7 @@
 #include <QPlainTextEdit>
 #include <QWidget>
 
+#include "qt/form_profile.hpp"
 #include "qt/placement_qt.hpp"
 
 namespace orthelev {
@@ -29,14 +30,21 @@ class TFormReport : public QWidget {
 
   // The window the report is centred over when shown (not owned).
   void SetMainWindow(const FramedWindow* mainWindow) { mainWindow_ = mainWindow; }
+  // The profile window, shown beside the report with it (not owned).
+  void SetProfileWindow(TFormProfile* profile) { profile_ = profile; }
 
   QPlainTextEdit* Memo1;
 
  protected:
   void showEvent(QShowEvent* event) override;
+  void hideEvent(QHideEvent* event) override;
 
  private:
+  // The file whose report lines hold the cursor, for the profile window.
+  void PickFileAtCursor();
+
   const FramedWindow* mainWindow_ = nullptr;
+  TFormProfile* profile_ = nullptr;
   bool appendedSinceClear_ = false;
 };
 

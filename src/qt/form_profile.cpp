@@ -1,0 +1,70 @@
+#include "qt/form_profile.hpp"
+
+#include <algorithm>
+
+#include <QScreen>
+#include <QSignalBlocker>
+#include <QVBoxLayout>
+
+#include "conversion/height_profile.hpp"
+#include "conversion/profile_picture.hpp"
+
+namespace orthelev {
+
+TFormProfile::TFormProfile() {
+  setObjectName("FormProfile");
+  setWindowTitle("Profile");
+  setAttribute(Qt::WA_QuitOnClose, false);
+  ComboBoxFile = new QComboBox(this);
+  ComboBoxFile->setObjectName("ComboBoxFile");
+  PictureProfile = new PictureWidget(this);
+  PictureProfile->setObjectName("PictureProfile");
+  auto* layout = new QVBoxLayout(this);
+  layout->setContentsMargins(4, 4, 4, 4);
+  layout->addWidget(ComboBoxFile);
+  layout->addWidget(PictureProfile, 1);
+  connect(ComboBoxFile, &QComboBox::currentIndexChanged, this, [this] { ShowPicked(); });
+  resize(648, 400);
+}
+
+void TFormProfile::Refresh() {
+  const QString picked = ComboBoxFile->currentText();
+  {
+    const QSignalBlocker quiet(ComboBoxFile);
+    ComboBoxFile->clear();
+    for (const FileProfile& file : TheProfiles().files)
+      ComboBoxFile->addItem(QString::fromStdString(file.name));
+    ComboBoxFile->setCurrentIndex(std::max(0, ComboBoxFile->findText(picked, Qt::MatchExactly)));
+  }
+  ShowPicked();
+}
+
+void TFormProfile::Pick(const std::string& name) {
+  const int index = ComboBoxFile->findText(QString::fromStdString(name), Qt::MatchExactly);
+  if (index >= 0) ComboBoxFile->setCurrentIndex(index);
+}
+
+void TFormProfile::ShowBeside(const QWidget& beside) {
+  Refresh();
+  const QRect frame = beside.frameGeometry();
+  const QRect screen = beside.screen()->availableGeometry();
+  const int width = frameGeometry().width();
+  // Right of it where that fits, else left of it, else at the screen's right edge.
+  int left = frame.right() + 1;
+  if (left + width > screen.right() + 1) left = frame.left() - width;
+  if (left < screen.left()) left = std::max(screen.left(), screen.right() + 1 - width);
+  move(left, std::clamp(frame.top(), screen.top(), std::max(screen.top(), screen.bottom() - 200)));
+  show();
+}
+
+void TFormProfile::ShowPicked() {
+  const auto& files = TheProfiles().files;
+  const int index = ComboBoxFile->currentIndex();
+  if (index < 0 || index >= static_cast<int>(files.size())) {
+    PictureProfile->SetPicture({});
+    return;
+  }
+  PictureProfile->SetPicture(ProfilePicture(files[static_cast<std::size_t>(index)]));
+}
+
+}  // namespace orthelev
