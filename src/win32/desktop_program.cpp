@@ -11,6 +11,8 @@ DesktopProgram::DesktopProgram(const SettingsLocation& where, std::vector<std::s
       services_(FormMain, FormReport, ProgramTitle(where.programFile)) {
   FormMain.SetReportWindow(&FormReport);
   FormReport.SetFont(FormMain.Font());
+  FormReport.SetProfileWindow(&FormProfile);
+  FormProfile.SetFont(FormMain.Font());
   InstallWindowServices(&services_);
 }
 

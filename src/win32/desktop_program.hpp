@@ -9,6 +9,7 @@
 #include "settings/settings_location.hpp"
 #include "win32/form_main.hpp"
 #include "win32/form_report.hpp"
+#include "win32/picture_window.hpp"
 #include "win32/win32_window_services.hpp"
 
 namespace orthelev::win32 {
@@ -30,6 +31,7 @@ class DesktopProgram {
 
   TFormMain FormMain;
   TFormReport FormReport;
+  PictureWindow FormProfile{L"Profile", true};
 
  private:
   Win32WindowServices services_;

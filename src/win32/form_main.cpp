@@ -2,14 +2,17 @@
 
 #include <commctrl.h>
 #include <shellapi.h>
+#include <windowsx.h>
 
 #include "conversion/batch.hpp"
 #include "flags/program_flags.hpp"
 #include "models/geoid_check.hpp"
+#include "models/model_coverage.hpp"
 #include "models/model_selection.hpp"
 #include "program/program.hpp"
 #include "services/window_services.hpp"
 #include "win32/form_report.hpp"
+#include "win32/picture_window.hpp"
 #include "win32/placement_win32.hpp"
 #include "win32/wide_text.hpp"
 
@@ -275,6 +278,9 @@ LRESULT TFormMain::Handle_(UINT message, WPARAM wParam, LPARAM lParam) {
     case WM_DROPFILES:
       OnDropFiles(reinterpret_cast<HDROP>(wParam));
       return 0;
+    case WM_CONTEXTMENU:
+      if (OfferCoverage(GET_X_LPARAM(lParam), GET_Y_LPARAM(lParam))) return 0;
+      break;
     case WM_DPICHANGED: {
       dpi_ = HIWORD(wParam);
       const RECT* suggested = reinterpret_cast<const RECT*>(lParam);
@@ -389,6 +395,34 @@ void TFormMain::LabelReportClick() {
     else if (!TheFlags().startHidden)
       report_->ShowReport();
   });
+}
+
+bool TFormMain::OfferCoverage(int x, int y) {
+  RECT group{};
+  GetWindowRect(GroupBoxSelect, &group);
+  if (!PtInRect(&group, POINT{x, y})) return false;
+  const HMENU menu = CreatePopupMenu();
+  constexpr UINT kCoverage = 1;
+  AppendMenuW(menu, MF_STRING, kCoverage, L"Coverage...");
+  const UINT chosen =
+      TrackPopupMenu(menu, TPM_RETURNCMD | TPM_RIGHTBUTTON, x, y, 0, Handle, nullptr);
+  DestroyMenu(menu);
+  if (chosen == kCoverage) ShowModelCoverage();
+  return true;
+}
+
+void TFormMain::ShowModelCoverage() {
+  if (TheBatch().running) return;
+  Picture picture;
+  RunHandler([&picture] {
+    Window().SetBusyCursor(true);
+    picture = SelectedModelCoverage();
+    Window().SetBusyCursor(false);
+  });
+  if (picture.width == 0) return;  // the model selection has told why
+  if (!coverage_) coverage_ = std::make_unique<PictureWindow>(L"Coverage", false);
+  coverage_->SetPicture(std::move(picture));
+  coverage_->ShowSized();
 }
 
 void TFormMain::OnDropFiles(HDROP drop) {

@@ -5,6 +5,7 @@
 // the general error display and the window goes on.
 
 #include <functional>
+#include <memory>
 #include <string>
 #include <vector>
 #include <windows.h>
@@ -17,6 +18,7 @@
 namespace orthelev::win32 {
 
 class TFormReport;
+class PictureWindow;
 
 // Control identifiers (WM_COMMAND).
 enum ControlId : int {
@@ -55,6 +57,11 @@ class TFormMain {
 
   void ButtonExitClick() { RequestClose(); }
   void LabelReportClick();
+  // "Coverage..." of the context menu over the model group: the picture of
+  // where the model the box names has heights, in a window of its own.
+  void ShowModelCoverage();
+  // The coverage window once it has been asked for, else null.
+  PictureWindow* CoverageWindow() const { return coverage_.get(); }
   void DropFiles(const std::vector<std::string>& paths);
 
   // Closes the window, or, while a handler is running, as soon as it ends.
@@ -95,6 +102,9 @@ class TFormMain {
   void OnCommand(int id, int code);
   void OnClose();
   void OnDropFiles(HDROP drop);
+  // The context menu at screen point (x, y) when it lies on the model
+  // group; false elsewhere.
+  bool OfferCoverage(int x, int y);
   void FormActivate();
   void CommitModelText();
   void SelectModel();
@@ -103,6 +113,7 @@ class TFormMain {
   SettingsLocation where_;
   std::vector<std::string> parameters_;
   TFormReport* report_ = nullptr;
+  std::unique_ptr<PictureWindow> coverage_;
   HWND hints_ = nullptr;
   FontChoice fontChoice_;
   HFONT font_ = nullptr;

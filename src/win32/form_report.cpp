@@ -2,6 +2,7 @@
 
 #include "services/placement.hpp"
 #include "win32/form_main.hpp"
+#include "win32/picture_window.hpp"
 #include "win32/placement_win32.hpp"
 #include "win32/wide_text.hpp"
 
@@ -62,6 +63,9 @@ LRESULT CALLBACK TFormReport::WindowProc(HWND window, UINT message, WPARAM wPara
       case WM_CLOSE:
         ShowWindow(window, SW_HIDE);
         return 0;
+      case WM_SHOWWINDOW:
+        if (!wParam && form->profile_) ShowWindow(form->profile_->Handle, SW_HIDE);
+        break;
       case WM_NCDESTROY:
         form->Handle = nullptr;
         break;
@@ -80,6 +84,7 @@ void TFormReport::AppendReportLine(const std::string& text) {
   SendMessageW(Memo1, EM_SETSEL, end, end);
   SendMessageW(Memo1, EM_REPLACESEL, FALSE, reinterpret_cast<LPARAM>(lines.c_str()));
   SendMessageW(Memo1, EM_SCROLLCARET, 0, 0);
+  if (profile_ && IsWindowVisible(profile_->Handle)) profile_->RefreshProfiles();
 }
 
 void TFormReport::ClearReport() {
@@ -98,6 +103,7 @@ void TFormReport::ShowReport() {
   ShowWindow(Handle, IsIconic(Handle) ? SW_RESTORE : SW_SHOW);
   SetWindowPos(Handle, HWND_TOP, 0, 0, 0, 0, SWP_NOMOVE | SWP_NOSIZE);
   SetForegroundWindow(Handle);
+  if (profile_) profile_->ShowBeside(Handle);
 }
 
 std::string TFormReport::ReportText() const { return TextOfWindow(Memo1); }

@@ -7,6 +7,8 @@
 
 namespace orthelev::win32 {
 
+class PictureWindow;
+
 class TFormReport {
  public:
   // `owner`: the main window, over which the report is centred when shown.
@@ -21,6 +23,9 @@ class TFormReport {
   void ShowReport();
   std::string ReportText() const;
   void SetFont(HFONT font);
+  // The profile window, shown beside the report with it and hidden with it
+  // (not owned).
+  void SetProfileWindow(PictureWindow* profile) { profile_ = profile; }
 
   HWND Handle = nullptr;
   HWND Memo1 = nullptr;
@@ -30,6 +35,7 @@ class TFormReport {
 
   HWND owner_;
   bool appendedSinceClear_ = false;
+  PictureWindow* profile_ = nullptr;
 };
 
 }  // namespace orthelev::win32

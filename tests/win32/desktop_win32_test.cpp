@@ -13,12 +13,14 @@
 #include <shellapi.h>
 #include <shlobj.h>
 
+#include "conversion/profile_picture.hpp"
 #include "program/program_state.hpp"
 #include "services/placement.hpp"
 #include "settings/file_dialog.hpp"
 #include "settings/settings.hpp"
 #include "support/program_folder.hpp"
 #include "win32/desktop_program.hpp"
+#include "win32/picture_window.hpp"
 #include "win32/placement_win32.hpp"
 #include "win32/wide_text.hpp"
 
@@ -276,6 +278,26 @@ TEST_F(Win32DesktopTest, ReportLabelShowsAndHidesTheReport) {
   EXPECT_TRUE(IsWindowVisible(report));
   Main().LabelReportClick();
   EXPECT_FALSE(IsWindowVisible(report));
+}
+
+TEST_F(Win32DesktopTest, ProfileBesideTheReportAndCoverageHoldTheirPictures) {
+  Start();
+  SetWindowTextW(Main().EditSorce, Wide(folder_.WriteNmea("a.nmea", 3)).c_str());
+  Click(Main().ButtonConvert);
+  Main().LabelReportClick();
+  const PictureWindow& profile = program_->FormProfile;
+  EXPECT_TRUE(IsWindowVisible(profile.Handle));
+  EXPECT_EQ(TextOfWindow(profile.FileList), "a.nmea");
+  const PictureLine* read = profile.CurrentPicture().LineNamed(kReadSeries);
+  ASSERT_NE(read, nullptr);
+  EXPECT_EQ(read->points.size(), 3u);  // a bucket per record
+  Main().LabelReportClick();
+  EXPECT_FALSE(IsWindowVisible(profile.Handle));
+
+  Main().ShowModelCoverage();
+  ASSERT_NE(Main().CoverageWindow(), nullptr);
+  EXPECT_TRUE(IsWindowVisible(Main().CoverageWindow()->Handle));
+  EXPECT_EQ(Main().CoverageWindow()->CurrentPicture().title, "Coverage: Custom Geoid");
 }
 
 TEST_F(Win32DesktopTest, TheVersionResourceHoldsTheCaptionsVersion) {
