@@ -29,6 +29,7 @@
 #include "conversion/csv_conversion.hpp"
 #include "conversion/csv_layout.hpp"
 #include "conversion/gpx_conversion.hpp"
+#include "conversion/height_profile.hpp"
 #include "conversion/nmea_file.hpp"
 #include "flags/program_flags.hpp"
 #include "geoid/interpolation.hpp"
@@ -127,9 +128,11 @@ int main(int argc, char** argv) {
     }
   }
   const auto start = std::chrono::steady_clock::now();
+  BeginProfile("log");  // as the batch does: the height profile is collected too
   const std::int32_t result = kind == Kind::Nmea  ? ConvertNmeaFile(path)
                               : kind == Kind::Csv ? ConvertCsvFile(path)
                                                   : ConvertGpxFile(path);
+  EndProfile(result >= 0);
   const double seconds =
       std::chrono::duration<double>(std::chrono::steady_clock::now() - start).count();
   rusage usage{};
