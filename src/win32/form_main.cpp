@@ -118,6 +118,8 @@ void RegisterWindowClasses() {
   RegisterClassExW(&main);  // fails harmlessly when registered already
   main.lpszClassName = L"TFormReport";
   RegisterClassExW(&main);
+  main.lpszClassName = L"TPictureWindow";
+  RegisterClassExW(&main);
 }
 
 TFormMain::TFormMain(SettingsLocation where, std::vector<std::string> parameters)

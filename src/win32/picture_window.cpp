@@ -77,18 +77,6 @@ void PaintTexts(HDC dc, const Mapping& m, const Picture& picture) {
   }
 }
 
-void RegisterPictureClass() {
-  WNDCLASSEXW type{};
-  type.cbSize = sizeof(type);
-  type.lpfnWndProc = DefWindowProcW;
-  type.hInstance = GetModuleHandleW(nullptr);
-  type.hIcon = LoadIconW(type.hInstance, MAKEINTRESOURCEW(1));
-  type.hCursor = LoadCursorW(nullptr, IDC_ARROW);
-  type.hbrBackground = reinterpret_cast<HBRUSH>(COLOR_BTNFACE + 1);
-  type.lpszClassName = kPictureClass;
-  RegisterClassExW(&type);  // fails harmlessly when registered already
-}
-
 }  // namespace
 
 void PaintPicture(HDC dc, const RECT& area, const Picture& picture) {
@@ -104,7 +92,7 @@ void PaintPicture(HDC dc, const RECT& area, const Picture& picture) {
 }
 
 PictureWindow::PictureWindow(const wchar_t* title, bool withFileList) {
-  RegisterPictureClass();
+  RegisterWindowClasses();
   const HINSTANCE instance = GetModuleHandleW(nullptr);
   Handle = CreateWindowExW(0, kPictureClass, title, kPictureStyle, CW_USEDEFAULT, CW_USEDEFAULT,
                            660, 440, nullptr, nullptr, instance, nullptr);
