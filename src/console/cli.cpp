@@ -203,6 +203,10 @@ int ListModels(const Options& o, ConsoleWindowServices& window, std::FILE* out, 
   std::optional<std::string> picture;
   if (!TakeCommandOption(arguments, "--picture", picture, err)) return kExitUsage;
   if (picture) {
+    if (arguments.size() > 1) {
+      std::fputs("orthelev-cli: models --picture takes one model\n", err);
+      return kExitUsage;
+    }
     if (arguments.size() == 1) window.SetGeoidModelText(arguments[0]);
     return WriteModelPicture(*picture, out, err);
   }
@@ -237,6 +241,7 @@ int Convert(const Options& o, ConsoleWindowServices&, std::FILE*, std::FILE* err
   std::vector<std::string> files = o.arguments;
   std::optional<std::string> profileFolder;
   if (!TakeCommandOption(files, "--profile", profileFolder, err)) return kExitUsage;
+  if (profileFolder && !ProfileFolderExists(*profileFolder, err)) return kExitUsage;
   if (files.empty()) {
     std::fputs("orthelev-cli: convert needs at least one file\n", err);
     return kExitUsage;

@@ -3,6 +3,7 @@
 #include "base/file_io.hpp"
 #include "console/svg_picture.hpp"
 #include "models/model_coverage.hpp"
+#include "platform/platform.hpp"
 
 namespace orthelev {
 
@@ -20,6 +21,14 @@ bool TakeCommandOption(std::vector<std::string>& arguments, const std::string& n
     return true;
   }
   return true;
+}
+
+bool ProfileFolderExists(const std::string& folder, std::FILE* err) {
+  platform::FileStatus status;
+  if (platform::StatusAt(folder, status) && status.kind == platform::FileKind::Directory)
+    return true;
+  std::fputs(("orthelev-cli: --profile: no folder " + folder + "\n").c_str(), err);
+  return false;
 }
 
 int WriteProfilesAfterBatch(const std::string& folder, int status, std::FILE* err) {

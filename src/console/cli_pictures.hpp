@@ -15,6 +15,9 @@ namespace orthelev {
 bool TakeCommandOption(std::vector<std::string>& arguments, const std::string& name,
                        std::optional<std::string>& value, std::FILE* err);
 
+// True when `folder` is a folder; otherwise says so on `err`.
+bool ProfileFolderExists(const std::string& folder, std::FILE* err);
+
 // After a batch: writes the profiles of its files into `folder`; returns
 // `status`, or 1 when a file could not be written (the reason on `err`).
 int WriteProfilesAfterBatch(const std::string& folder, int status, std::FILE* err);

@@ -26,6 +26,7 @@
 #include "support/posix_only.hpp"
 #include "support/run_program.hpp"
 #include "support/temp_dir.hpp"
+#include "support/xml_check.hpp"
 
 namespace orthelev {
 namespace {
@@ -130,6 +131,33 @@ TEST_F(CliProcess, ConvertsNmeaAndCsvWithTheEgmModel) {
   ASSERT_EQ(items.size(), 3u);
   EXPECT_NEAR(std::stod(items[2]), 100.0 - PlaneAt(35.6, 139.7), 0.00006);
   EXPECT_FALSE(fs::exists(ini));  // the console front end writes no settings
+}
+
+TEST_F(CliProcess, DrawsProfilesAndTheCoverageAsSvg) {
+  WriteBytes(
+      logs.File("a.nmea"),
+      testing::Signed("$GPGGA,000010,3540.6300,N,13944.8717,E,1,08,1.0,50.0,M,39.0,M,,") + "\r\n");
+  const std::string folder = logs.File("profiles");
+  fs::create_directory(folder);
+  const CliRun converted = Invoke(With({"convert", "--profile", folder, logs.File("a.nmea")}));
+  EXPECT_EQ(converted.status, 0) << converted.err;
+  const std::string svg = ReadBytes(folder + "/a.nmea.profile.svg");
+  EXPECT_EQ(testing::XmlProblem(svg), "");
+  EXPECT_NE(svg.find("<polyline class=\"read\""), std::string::npos);
+  EXPECT_EQ(ReadBytes(folder + "/a.nmea.profile.csv").substr(0, 13), "first_record,");
+
+  const CliRun drawn =
+      Invoke(With({"models", "--picture", logs.File("egm.svg"), "EGM2008 2.5'x2.5'"}));
+  EXPECT_EQ(drawn.status, 0) << drawn.err;
+  const std::string coverage = ReadBytes(logs.File("egm.svg"));
+  EXPECT_EQ(testing::XmlProblem(coverage), "");
+  EXPECT_NE(coverage.find("<title>Coverage: EGM2008 2.5'x2.5'</title>"), std::string::npos);
+
+  for (const std::vector<std::string>& wrong :
+       {std::vector<std::string>{"convert", "--profile"},
+        {"convert", "--profile", logs.File("none"), logs.File("a.nmea")},
+        {"models", "--picture", logs.File("b.svg"), "EGM2008 2.5'x2.5'", "extra"}})
+    EXPECT_EQ(Invoke(With(wrong)).status, 2) << wrong[1];
 }
 
 TEST_F(CliProcess, ChecksAPointAsTheCheckBoxWould) {
