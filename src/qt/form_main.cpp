@@ -235,6 +235,8 @@ void TFormMain::ConnectModelBox() {
   if (QCompleter* completer = ComboBoxGeoid->completer()) completer->disconnect(ComboBoxGeoid);
   connect(ComboBoxGeoid, &QComboBox::activated, this, &TFormMain::ComboBoxGeoidSelect);
   connect(text, &QLineEdit::textEdited, this, [this] { modelTextEdited_ = true; });
+  // "Coverage..." in the box's own menu, and alone over the rest of its group
+  // (as the Windows program offers it).
   text->setContextMenuPolicy(Qt::CustomContextMenu);
   connect(text, &QLineEdit::customContextMenuRequested, this, [this, text](const QPoint& at) {
     QMenu* menu = text->createStandardContextMenu();
@@ -242,6 +244,12 @@ void TFormMain::ConnectModelBox() {
     menu->addAction("Coverage...", this, &TFormMain::ShowModelCoverage);
     menu->exec(text->mapToGlobal(at));
     delete menu;
+  });
+  GroupBoxSelect->setContextMenuPolicy(Qt::CustomContextMenu);
+  connect(GroupBoxSelect, &QWidget::customContextMenuRequested, this, [this](const QPoint& at) {
+    QMenu menu;
+    menu.addAction("Coverage...", this, &TFormMain::ShowModelCoverage);
+    menu.exec(GroupBoxSelect->mapToGlobal(at));
   });
   connect(text, &QLineEdit::editingFinished, this, [this, text] {
     if (!modelTextEdited_) return;
