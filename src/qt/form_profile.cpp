@@ -8,6 +8,8 @@
 
 #include "conversion/height_profile.hpp"
 #include "conversion/profile_picture.hpp"
+#include "qt/placement_qt.hpp"
+#include "services/placement.hpp"
 
 namespace orthelev {
 
@@ -46,14 +48,13 @@ void TFormProfile::Pick(const std::string& name) {
 
 void TFormProfile::ShowBeside(const QWidget& beside) {
   Refresh();
-  const QRect frame = beside.frameGeometry();
-  const QRect screen = beside.screen()->availableGeometry();
-  const int width = frameGeometry().width();
-  // Right of it where that fits, else left of it, else at the screen's right edge.
-  int left = frame.right() + 1;
-  if (left + width > screen.right() + 1) left = frame.left() - width;
-  if (left < screen.left()) left = std::max(screen.left(), screen.right() + 1 - width);
-  move(left, std::clamp(frame.top(), screen.top(), std::max(screen.top(), screen.bottom() - 200)));
+  if (!isVisible()) {  // placed when it appears; the user may move it after
+    const QRect own = frameGeometry();
+    const ScreenPoint at =
+        PlaceBeside(ToScreenRect(beside.frameGeometry()), own.width(), own.height(),
+                    ToScreenRect(beside.screen()->availableGeometry()));
+    move(at.left, at.top);
+  }
   show();
 }
 

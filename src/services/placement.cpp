@@ -65,4 +65,13 @@ int NearestMonitor(const ScreenRect& window, const std::vector<ScreenRect>& moni
   return best;
 }
 
+ScreenPoint PlaceBeside(const ScreenRect& other, int width, int height,
+                        const ScreenRect& workArea) {
+  int left = other.right;
+  if (left + width > workArea.right) left = other.left - width;
+  if (left < workArea.left) left = std::max(workArea.left, workArea.right - width);
+  const int top = std::max(workArea.top, std::min(other.top, workArea.bottom - height));
+  return {left, top};
+}
+
 }  // namespace orthelev

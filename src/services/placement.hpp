@@ -26,6 +26,11 @@ struct ScreenPoint {
 };
 ScreenPoint CenterOver(const ScreenRect& owner, int width, int height, const ScreenRect& workArea);
 
+// Top-left of a window of width x height beside `other`: right of it where
+// that fits in `workArea`, else left of it, else at the work area's right
+// edge; its top that of `other`, kept inside the work area.
+ScreenPoint PlaceBeside(const ScreenRect& other, int width, int height, const ScreenRect& workArea);
+
 // The monitor nearest a window: the one its rectangle overlaps most, else
 // the one at the least distance from it (the first of equals). -1 when
 // `monitors` is empty.

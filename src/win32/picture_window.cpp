@@ -7,6 +7,7 @@
 
 #include "conversion/height_profile.hpp"
 #include "conversion/profile_picture.hpp"
+#include "services/placement.hpp"
 #include "win32/form_main.hpp"
 #include "win32/placement_win32.hpp"
 #include "win32/wide_text.hpp"
@@ -204,15 +205,12 @@ void PictureWindow::ShowPicked() {
 
 void PictureWindow::ShowBeside(HWND other) {
   RefreshProfiles();
-  RECT beside{}, own{};
-  GetWindowRect(other, &beside);
-  GetWindowRect(Handle, &own);
-  const ScreenRect work = WorkAreaOf(other);
-  const int width = own.right - own.left;
-  int left = beside.right;
-  if (left + width > work.right) left = beside.left - width;
-  if (left < work.left) left = std::max(work.left, work.right - width);
-  SetWindowPos(Handle, HWND_TOP, left, beside.top, 0, 0, SWP_NOSIZE | SWP_NOACTIVATE);
+  if (!IsWindowVisible(Handle)) {  // placed when it appears; the user may move it after
+    const ScreenRect own = WindowRectOf(Handle);
+    const ScreenPoint at =
+        PlaceBeside(WindowRectOf(other), own.Width(), own.Height(), WorkAreaOf(other));
+    SetWindowPos(Handle, HWND_TOP, at.left, at.top, 0, 0, SWP_NOSIZE | SWP_NOACTIVATE);
+  }
   ShowWindow(Handle, IsIconic(Handle) ? SW_RESTORE : SW_SHOWNOACTIVATE);
 }
 

@@ -53,6 +53,26 @@ TEST(CenterOver, CentresAndClampsBottomAndRightLast) {
   }
 }
 
+TEST(PlaceBeside, RightElseLeftElseAtTheRightEdge) {
+  const ScreenRect screen{0, 0, 1920, 1040};
+  struct Case {
+    ScreenRect other;
+    int width, height;
+    int wantLeft, wantTop;
+  };
+  const Case cases[] = {
+      {{700, 400, 1126, 686}, 648, 400, 1126, 400},
+      {{1300, 400, 1726, 686}, 648, 400, 652, 400},   // no room on the right
+      {{500, 900, 1500, 1000}, 648, 400, 1272, 640},  // neither side; top kept inside
+      {{700, -50, 1126, 236}, 648, 400, 1126, 0},
+  };
+  for (const Case& c : cases) {
+    const ScreenPoint p = PlaceBeside(c.other, c.width, c.height, screen);
+    EXPECT_EQ(p.left, c.wantLeft);
+    EXPECT_EQ(p.top, c.wantTop);
+  }
+}
+
 TEST(NearestMonitor, LargestOverlapElseLeastDistance) {
   const std::vector<ScreenRect> monitors = {{0, 0, 1920, 1040}, {1920, 0, 3200, 1024}};
   struct Case {
