@@ -33,41 +33,29 @@ TEST(PlaceMainWindow, CentresOrClampsIntoTheWorkArea) {
   }
 }
 
-TEST(CenterOver, CentresAndClampsBottomAndRightLast) {
+// CenterOver centres and clamps bottom and right last; PlaceBeside puts a
+// window right of the other, else left of it, else at the right edge.
+TEST(CenterOver, CentresOrPlacesBesideInsideTheWorkArea) {
   const ScreenRect screen{0, 0, 1920, 1040};
+  using Place = ScreenPoint (*)(const ScreenRect&, int, int, const ScreenRect&);
   struct Case {
+    Place place;
     ScreenRect owner;
     int width, height;
     int wantLeft, wantTop;
   };
   const Case cases[] = {
-      {{685, 410, 1235, 630}, 300, 120, 810, 460},
-      {{1650, 410, 2200, 630}, 300, 120, 1620, 460},  // owner half off the right edge
-      {{-400, -100, 150, 120}, 300, 120, 0, 0},
-      {{685, 410, 1235, 630}, 2000, 1200, -80, -160},  // larger: bottom and right edges
+      {CenterOver, {685, 410, 1235, 630}, 300, 120, 810, 460},
+      {CenterOver, {1650, 410, 2200, 630}, 300, 120, 1620, 460},  // owner half off the right edge
+      {CenterOver, {-400, -100, 150, 120}, 300, 120, 0, 0},
+      {CenterOver, {685, 410, 1235, 630}, 2000, 1200, -80, -160},  // larger: bottom and right edges
+      {PlaceBeside, {700, 400, 1126, 686}, 648, 400, 1126, 400},
+      {PlaceBeside, {1300, 400, 1726, 686}, 648, 400, 652, 400},   // no room on the right
+      {PlaceBeside, {500, 900, 1500, 1000}, 648, 400, 1272, 640},  // neither side; top kept inside
+      {PlaceBeside, {700, -50, 1126, 236}, 648, 400, 1126, 0},
   };
   for (const Case& c : cases) {
-    const ScreenPoint p = CenterOver(c.owner, c.width, c.height, screen);
-    EXPECT_EQ(p.left, c.wantLeft);
-    EXPECT_EQ(p.top, c.wantTop);
-  }
-}
-
-TEST(PlaceBeside, RightElseLeftElseAtTheRightEdge) {
-  const ScreenRect screen{0, 0, 1920, 1040};
-  struct Case {
-    ScreenRect other;
-    int width, height;
-    int wantLeft, wantTop;
-  };
-  const Case cases[] = {
-      {{700, 400, 1126, 686}, 648, 400, 1126, 400},
-      {{1300, 400, 1726, 686}, 648, 400, 652, 400},   // no room on the right
-      {{500, 900, 1500, 1000}, 648, 400, 1272, 640},  // neither side; top kept inside
-      {{700, -50, 1126, 236}, 648, 400, 1126, 0},
-  };
-  for (const Case& c : cases) {
-    const ScreenPoint p = PlaceBeside(c.other, c.width, c.height, screen);
+    const ScreenPoint p = c.place(c.owner, c.width, c.height, screen);
     EXPECT_EQ(p.left, c.wantLeft);
     EXPECT_EQ(p.top, c.wantTop);
   }
