@@ -121,7 +121,9 @@ void ExpectOnlySeaLevelChanged(const Layout& layout, const std::string& in,
     const bool height = (offset >= layout.msl && offset < layout.msl + 4) || offset == layout.mslHp;
     const bool checksum =
         i >= in.size() - (layout.ubx ? 2 : 4) && i < in.size() - (layout.ubx ? 0 : 2);
-    if (!height && !checksum) EXPECT_EQ(in[i], out[i]) << "byte " << i;
+    if (!height && !checksum) {
+      EXPECT_EQ(in[i], out[i]) << "byte " << i;
+    }
   }
   EXPECT_TRUE(ChecksumHolds(out, layout.ubx));
 }

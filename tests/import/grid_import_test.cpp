@@ -344,6 +344,16 @@ std::string NetCdfHeader(std::int32_t rows, std::int32_t columns) {
 // A few bytes of header announcing a huge grid cost no more memory than an
 // import may use (GDAL's NetCDF reader sizes its buffers from the header).
 TEST_F(GridImport, HeadersAnnouncingHugeGridsCostLittleMemory) {
+#if defined(__has_feature)
+#if __has_feature(address_sanitizer)
+#define ORTHELEV_UNDER_ASAN
+#endif
+#endif
+#if defined(__SANITIZE_ADDRESS__) || defined(ORTHELEV_UNDER_ASAN)
+  // AddressSanitizer's allocator ends the probe's process at its memory limit
+  // instead of failing the allocation, so the probe cannot tell the refusal.
+  GTEST_SKIP() << "the memory limit of the GDAL probe does not hold under AddressSanitizer";
+#endif
   const std::pair<const char*, std::string> cases[] = {
       {"huge.nc", NetCdfHeader(1 << 27, 1 << 27)},
       {"long.nc", NetCdfHeader(1 << 26, 4)},
