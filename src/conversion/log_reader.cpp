@@ -149,7 +149,10 @@ bool TakeTextByte(LogReader& r, unsigned char b, std::string& line, bool lastPie
 // (the whole of it in the file); 0 when it opens none.
 int CheckedPacketLength(LogReader& r) {
   if (!MayStartPacket(r.buffer[r.position])) return 0;
-  const int length = PacketFrameLength(r.buffer + r.position, BytesAhead(r, kPacketHeaderBytes));
+  // BytesAhead may move the bytes to the buffer's start: the packet's place
+  // is taken only after it.
+  const int headerBytes = BytesAhead(r, kPacketHeaderBytes);
+  const int length = PacketFrameLength(r.buffer + r.position, headerBytes);
   if (length <= 0 || BytesAhead(r, length) < length) return 0;
   return PacketFrameChecks(r.buffer + r.position, length) ? length : 0;
 }
