@@ -130,6 +130,8 @@ void ConvertOneFile(const std::string& path) {
     return;
   }
   ++TheBatch().filesConverted;
+  if (TheSettings().reportOutputNames)
+    window.AppendReportLine("    Output: " + ConvertedPathOf(path));
   EndFile(" " + FormatInt(result) + " records" + " done.", " Done.");
 }
 

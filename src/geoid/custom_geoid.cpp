@@ -95,4 +95,14 @@ bool OpenGridWithTrailer(const std::string& path) {
   return true;
 }
 
+bool IsCustomGeoidFile(const std::string& path) {
+  GridFile file;
+  if (!file.Open(path)) return false;
+  const std::int64_t size = file.Size();
+  unsigned char trailer[kCustomTrailerBytes] = {};
+  return size >= kCustomTrailerBytes &&
+         file.ReadExact(size - kCustomTrailerBytes, trailer, sizeof trailer) &&
+         ValidTrailer(TrailerGeometry(trailer), size);
+}
+
 }  // namespace orthelev

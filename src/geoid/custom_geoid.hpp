@@ -32,6 +32,10 @@ std::string CustomTrailer(const GridSpec& geometry);
 // with no file held.
 [[nodiscard]] bool OpenCustomGeoid(const std::string& path);
 
+// True when the file at `path` is a valid custom geoid file (read, not opened
+// as the active grid).
+[[nodiscard]] bool IsCustomGeoidFile(const std::string& path);
+
 // Opens the file at `path`, in this layout, as the active grid without a
 // word to the user: false, with no file held, when it cannot be opened or
 // is not valid (a companion that is to be made again).

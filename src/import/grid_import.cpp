@@ -204,13 +204,15 @@ bool CheckPlainSource(const std::string& path, std::string& error) {
 }
 
 // A raster through GDAL, GeographicLib's .pgm geoid grids, or an ISG grid
-// GDAL does not take. When nothing reads it and its size fits an EGM2008
-// raw grid of another spacing, the refusal says how to import it.
+// (read by the program's own reader, which knows the ISG units and
+// versions GDAL's reader ignores). When
+// nothing reads it and its size fits an EGM2008 raw grid of another
+// spacing, the refusal says how to import it.
 std::unique_ptr<GridSource> OpenRaster(const std::string& path, std::string& error) {
   if (LooksLikeGeographicLibPgm(path)) return OpenGeographicLibPgm(path, error);
+  if (LooksLikeIsgGrid(path)) return OpenIsgGrid(path, error);
   bool recognised = false;
   auto source = OpenGdalRaster(path, recognised, error);
-  if (!source && !recognised && LooksLikeIsgGrid(path)) return OpenIsgGrid(path, error);
   const int egmNodes = EgmRawNodesPerDegree(FileBytes(path), true);
   if (!source && !recognised && egmNodes != 0) {
     if (!error.empty() && error.back() == '.') error.pop_back();

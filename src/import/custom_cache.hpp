@@ -1,0 +1,30 @@
+#pragma once
+// Grids of any format the import reads, used as the Custom Geoid: imported
+// once into the user's cache folder and reused while the source is the same
+// file, of the same size and time of last write.
+
+#include <string>
+
+namespace orthelev {
+
+// The custom geoid file made of a source grid.
+struct CachedGrid {
+  std::string path;       // the custom geoid file to open
+  bool imported = false;  // written by this call (else found in the cache)
+};
+
+// The custom geoid file for `source` in `cacheFolder` (created when
+// missing): named after the source's file name and a key of its full path,
+// file identity, size and time of last write, and imported when no file of
+// that name is there. False, with the reason in `error`, when the source
+// cannot be read or imported or the folder cannot be made.
+[[nodiscard]] bool CachedCustomGrid(const std::string& source, const std::string& cacheFolder,
+                                    CachedGrid& grid, std::string& error);
+
+// The full path of the grid file `name` (a bare file name, such as
+// "us_nga_egm96_15.tif") in PROJ's data folders: those of $PROJ_DATA (or
+// $PROJ_LIB), the user's share/proj, then /usr/local/share/proj and
+// /usr/share/proj. "" when none holds it.
+std::string FindProjGrid(const std::string& name);
+
+}  // namespace orthelev
