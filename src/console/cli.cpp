@@ -16,6 +16,7 @@
 #include "conversion/log_formats.hpp"
 #include "flags/program_flags.hpp"
 #include "geoid/active_grid.hpp"
+#include "geoid/custom_geoid.hpp"
 #include "models/geoid_check.hpp"
 #include "models/jgd2024_models.hpp"
 #include "models/model_selection.hpp"
@@ -35,7 +36,7 @@ struct Options {
   std::optional<std::string> ini, model, dataDir, custom, postfix, decimal, outputDir, columns,
       region, format, heightReference, profile, picture;
   std::optional<bool> spline;
-  bool quiet = false, help = false, version = false, recursive = false;
+  bool quiet = false, help = false, version = false, recursive = false, verbose = false;
   HeightsOptions heights;
   std::string command;
   std::vector<std::string> arguments;
@@ -55,6 +56,7 @@ struct OptionRule {
 
 constexpr const char* kHeights = "heights";
 constexpr const char* kConvert = "convert";
+constexpr const char* kCheck = "check";
 constexpr const char* kImportCommand = "import-grid";  // runs without settings or a model
 
 constexpr OptionRule kOptionRules[] = {
@@ -93,6 +95,10 @@ constexpr OptionRule kOptionRules[] = {
      [](Options& o, const char*) { o.help = true; }},
     {"--version", nullptr, nullptr, nullptr, "print the version, and exit",
      [](Options& o, const char*) { o.version = true; }},
+    {"--verbose", "-v", nullptr, kCheck,
+     "after the height, the model, its file and, for a custom model, its extent\nand what its "
+     "metadata tells (source, model, datum, import date, interpolation)",
+     [](Options& o, const char*) { o.verbose = true; }},
     {"--output-dir", nullptr, "DIR", kConvert,
      "write the outputs into DIR (same names, postfix kept)",
      [](Options& o, const char* v) { o.outputDir = v; }},
@@ -125,9 +131,10 @@ constexpr OptionRule kOptionRules[] = {
 
 constexpr const char* kHeightsNotes =
     "heights: each line \"LAT LON\" or \"LAT LON H\" (the forms of check, separated by blanks or\n"
-    "commas) is written followed by the geoid height N and, with H, H - N in metres (\"nan\"\n"
-    "outside the model); \"#\" lines and empty lines are copied, a line that is no point is\n"
-    "copied and named on standard error.\n";
+    "commas; --lon-lat: \"LON LAT [H]\"; --columns: those fields) is written followed by the\n"
+    "geoid height N and, with H, H - N (--inverse: H + N) in metres (\"nan\" outside the\n"
+    "model); \"#\" lines and empty lines are copied, a line that is no point is copied and\n"
+    "named on standard error.\n";
 
 constexpr const char* kGeneralNotes =
     "Options may stand anywhere on the command line; \"--\" ends them (then a negative\n"
@@ -300,6 +307,42 @@ bool PrepareSettings(const Options& o, const char* argv0, ConsoleWindowServices&
   return true;
 }
 
+// The value of `key` in a custom file's metadata; "" when it has none.
+std::string MetadataValue(const CustomMetadata& metadata, const std::string& key) {
+  for (const auto& [name, value] : metadata)
+    if (name == key) return value;
+  return "";
+}
+
+// "latitudes 35.5 to 36, longitudes 139.5 to 140, spacing 0.5 x 0.5
+// degrees" of the custom geoid file at `path`; "" when it cannot be read.
+std::string CustomExtent(const std::string& path) {
+  if (!OpenGridWithTrailer(path)) return "";
+  const ActiveGrid& g = TheActiveGrid();
+  const std::string extent = "latitudes " + FormatGeneral(g.glamn) + " to " +
+                             FormatGeneral(g.glamn + (g.nrows - 1) * g.dgla) + ", longitudes " +
+                             FormatGeneral(g.glomn) + " to " +
+                             FormatGeneral(g.glomn + (g.ncols - 1) * g.dglo) + ", spacing " +
+                             FormatGeneral(g.dgla) + " x " + FormatGeneral(g.dglo) + " degrees";
+  CloseGrid();
+  return extent;
+}
+
+// The custom model's fields of `models`: its reference, its source and
+// its extent, tab-separated ("reference unknown" and "source unknown" for
+// a file without metadata).
+std::string CustomModelFields(const std::string& path) {
+  CustomMetadata metadata;
+  const bool described = ReadCustomMetadata(path, metadata);
+  const std::string datum = MetadataValue(metadata, "datum");
+  const std::string model = MetadataValue(metadata, "model");
+  std::string source = described ? "from " + MetadataValue(metadata, "source") : "source unknown";
+  if (!model.empty()) source += " (" + model + ")";
+  if (described) source += ", imported " + MetadataValue(metadata, "imported");
+  return "\t" + (datum.empty() ? std::string("reference unknown") : datum) + "\t" + source + "\t" +
+         CustomExtent(path);
+}
+
 int ListModels(const Options& o, ConsoleWindowServices& window, std::FILE* out, std::FILE* err) {
   if (o.picture) {
     if (o.arguments.size() > 1) {
@@ -313,13 +356,32 @@ int ListModels(const Options& o, ConsoleWindowServices& window, std::FILE* out, 
   for (size_t i = 0; i < items.size(); ++i) {
     const int index = static_cast<int>(i);
     const std::string name = ModelFileName(index);
-    std::string line = FormatInt(index) + "\t" + items[i] + "\t" + name + "\t" +
-                       (ModelFileFound(index, name) ? "ok" : "missing");
+    const bool found = ModelFileFound(index, name);
+    std::string line =
+        FormatInt(index) + "\t" + items[i] + "\t" + name + "\t" + (found ? "ok" : "missing");
     if (index >= kFirstGsiModelIndex) line += "\t" + VerticalDatumOf(name);
+    if (index == kCustomModelIndex && found)
+      line += CustomModelFields(TheSettings().dataFolder + name);
     line += "\n";
     std::fputs(line.c_str(), out);
   }
   return kExitOk;
+}
+
+// check -v: the model, its file and, for the custom model, its extent and
+// what its metadata tells.
+void DescribeModel(const ConsoleWindowServices& window, std::FILE* out) {
+  const int index = window.FindGeoidModelItem(window.GeoidModelText());
+  const std::string name = index >= 0 ? ModelFileName(index) : "";
+  std::string text = "model: " + window.GeoidModelText() + "\nfile: " + name + "\n";
+  if (index == kCustomModelIndex) {
+    const std::string path = TheSettings().dataFolder + name;
+    CustomMetadata metadata;
+    if (!ReadCustomMetadata(path, metadata)) text += "metadata: none\n";
+    for (const auto& [key, value] : metadata) text += key + ": " + value + "\n";
+    text += "extent: " + CustomExtent(path) + "\n";
+  }
+  std::fputs(text.c_str(), out);
 }
 
 int Check(const Options& o, ConsoleWindowServices& window, std::FILE* out, std::FILE* err) {
@@ -333,6 +395,7 @@ int Check(const Options& o, ConsoleWindowServices& window, std::FILE* out, std::
   ButtonCalcClick();
   if (!TheActiveGrid().open) return kExitUsage;
   std::fputs((window.GeoidText() + "\n").c_str(), out);
+  if (o.verbose) DescribeModel(window, out);
   return window.GeoidText() == "Out of range." ? kExitFailed : kExitOk;
 }
 
@@ -422,7 +485,7 @@ constexpr CommandRule kCommandRules[] = {
      "                     convert logs, as a batch of these files (and of the logs of\n"
      "                     each folder DIR) in this order\n",
      Convert, nullptr},
-    {"check",
+    {kCheck,
      "orthelev-cli [options] check LAT LON\n"
      "                     print the geoid height as the check box would show it\n",
      Check, nullptr},
@@ -452,7 +515,7 @@ std::string Usage(const std::string& command = "") {
     if (shown(rule.name)) text += std::string("  ") + rule.usage;
   if (shown(kImportCommand)) text += std::string("  ") + ImportGridUsage();
   text += "options:\n" + OptionLines(nullptr);
-  for (const char* name : {kConvert, kHeights, kImportCommand}) {
+  for (const char* name : {kConvert, kCheck, kHeights, kImportCommand}) {
     const std::string own = OptionLines(name);
     if (shown(name) && !own.empty()) text += std::string(name) + " options:\n" + own;
   }

@@ -206,6 +206,24 @@ std::string NotAGeoidReason(GDALDataset& dataset, GDALRasterBand& band, const st
   return "";
 }
 
+// The model's name and target reference from the metadata GDAL reads (PROJ's
+// GeoTIFF grids, NetCDF global attributes).
+SourceDescription DatasetDescription(GDALDataset& dataset) {
+  const auto item = [&dataset](std::initializer_list<const char*> keys) {
+    for (const char* key : keys) {
+      const char* value = dataset.GetMetadataItem(key);
+      if (value != nullptr && *value != '\0') return std::string(value);
+    }
+    return std::string();
+  };
+  SourceDescription description;
+  description.model = item({"TIFFTAG_IMAGEDESCRIPTION", "model_name", "NC_GLOBAL#title"});
+  const std::string epsg = item({"target_crs_epsg_code"});
+  description.datum = epsg.empty() ? item({"NC_GLOBAL#vertical_datum"}) : "EPSG:" + epsg;
+  description.interpolation = "bilinear, as PROJ and GDAL interpolate such grids";
+  return description;
+}
+
 // The files GDAL reads the dataset from, in its path forms.
 std::vector<std::string> DatasetFiles(GDALDataset& dataset) {
   std::vector<std::string> names;
@@ -236,6 +254,7 @@ class GdalRaster : public GridSource {
         southUp_(southUp),
         metresPerUnit_(metresPerUnit) {
     files_ = DatasetFiles(*dataset_);
+    description_ = DatasetDescription(*dataset_);
     notes_ = IgnoredBands(*dataset_, path);
     if (metresPerUnit_ != 1)
       notes_.push_back("The heights of " + path + " are in " + band_->GetUnitType() +
@@ -253,6 +272,7 @@ class GdalRaster : public GridSource {
   const SourceLattice& Lattice() const override { return lattice_; }
   std::vector<std::string> Files() const override { return files_; }
   std::vector<std::string> Notes() const override { return notes_; }
+  SourceDescription Description() const override { return description_; }
   bool ReadRow(std::int32_t row, float* values, std::string& error) override {
     const int line = southUp_ ? lattice_.rows - 1 - row : row;
     QuietGdalErrors quiet;
@@ -286,6 +306,7 @@ class GdalRaster : public GridSource {
   double noData_ = 0, scale_ = 1, offset_ = 0;
   std::vector<double> raw_;
   std::vector<std::string> files_, notes_;
+  SourceDescription description_;
 };
 
 // The subdataset names GDAL offers for a file of several grids (NetCDF,

@@ -13,6 +13,14 @@
 
 namespace orthelev {
 
+// What a source says of itself, for the custom file's metadata block; ""
+// where it says nothing.
+struct SourceDescription {
+  std::string model;          // the model's name
+  std::string datum;          // the heights' reference (datum, frame, tide system)
+  std::string interpolation;  // how the source's own software interpolates it
+};
+
 class GridSource {
  public:
   virtual ~GridSource() = default;
@@ -26,22 +34,28 @@ class GridSource {
   // What the source holds and the import leaves out (extra bands), one
   // sentence each.
   virtual std::vector<std::string> Notes() const { return {}; }
+  virtual SourceDescription Description() const { return {}; }
 };
 
 // A grid held whole in memory, rows northernmost first.
 class MemoryGridSource : public GridSource {
  public:
   MemoryGridSource(const SourceLattice& lattice, std::vector<float> values,
-                   std::vector<std::string> notes = {})
-      : lattice_(lattice), values_(std::move(values)), notes_(std::move(notes)) {}
+                   std::vector<std::string> notes = {}, SourceDescription description = {})
+      : lattice_(lattice),
+        values_(std::move(values)),
+        notes_(std::move(notes)),
+        description_(std::move(description)) {}
   const SourceLattice& Lattice() const override { return lattice_; }
   bool ReadRow(std::int32_t row, float* values, std::string& error) override;
   std::vector<std::string> Notes() const override { return notes_; }
+  SourceDescription Description() const override { return description_; }
 
  private:
   SourceLattice lattice_;
   std::vector<float> values_;
   std::vector<std::string> notes_;
+  SourceDescription description_;
 };
 
 // EGM2008 raw grids: global, rows from 90° N to 90° S, each row a 4-byte

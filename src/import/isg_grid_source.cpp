@@ -30,6 +30,24 @@ std::vector<std::string> IsgNotes(const IsgHeader& header) {
   return notes;
 }
 
+// The header's model name and references ("---" is ISG's "none").
+SourceDescription IsgDescription(const IsgHeader& header) {
+  const auto value = [&header](const char* key) {
+    const auto found = header.find(key);
+    const std::string_view text =
+        found == header.end() ? std::string_view() : TrimControlAndBlanks(found->second);
+    return text == "---" ? std::string() : std::string(text);
+  };
+  SourceDescription description;
+  description.model = value("model name");
+  for (const char* key : {"ref frame", "height datum", "tide system"}) {
+    const std::string part = value(key);
+    if (!part.empty()) description.datum += (description.datum.empty() ? "" : ", ") + part;
+  }
+  description.interpolation = "bilinear, as the ISG service's software";
+  return description;
+}
+
 }  // namespace
 
 std::unique_ptr<GridSource> OpenIsgGrid(const std::string& path, std::string& error) {
@@ -41,10 +59,11 @@ std::unique_ptr<GridSource> OpenIsgGrid(const std::string& path, std::string& er
   IsgHeader header;
   if (!ReadIsgHeader(lines, header, error)) return nullptr;
   if (!HeaderValueIs(header, "data format", "grid"))
-    return OpenIsgPoints(lines, header, IsgNotes(header), error);
+    return OpenIsgPoints(lines, header, IsgNotes(header), IsgDescription(header), error);
   GridValues grid;
   if (!ReadIsgGrid(lines, header, FileBytes(path), grid, error)) return nullptr;
-  return std::make_unique<MemoryGridSource>(grid.lattice, std::move(grid.values), IsgNotes(header));
+  return std::make_unique<MemoryGridSource>(grid.lattice, std::move(grid.values), IsgNotes(header),
+                                            IsgDescription(header));
 }
 
 }  // namespace orthelev

@@ -122,7 +122,8 @@ bool LatticeAxis(std::vector<double> values, std::int64_t maxCount, double preci
 }  // namespace
 
 std::unique_ptr<GridSource> OpenIsgPoints(TextLines& lines, const IsgHeader& header,
-                                          std::vector<std::string> notes, std::string& error) {
+                                          std::vector<std::string> notes,
+                                          SourceDescription description, std::string& error) {
   if (!HeaderValueIs(header, "coord type", "geodetic")) {
     error = "The ISG points are projected; only latitude/longitude grids can be imported.";
     return nullptr;
@@ -176,7 +177,8 @@ std::unique_ptr<GridSource> OpenIsgPoints(TextLines& lines, const IsgHeader& hea
     values[static_cast<std::size_t>(r) * static_cast<std::size_t>(columns) +
            static_cast<std::size_t>(c)] = p.value;
   }
-  return std::make_unique<MemoryGridSource>(lattice, std::move(values), std::move(notes));
+  return std::make_unique<MemoryGridSource>(lattice, std::move(values), std::move(notes),
+                                            std::move(description));
 }
 
 }  // namespace orthelev

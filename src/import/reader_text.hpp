@@ -22,6 +22,7 @@ std::string FirstLine(const std::string& path, std::size_t limit);
 // Reads the points of a sparse ISG file (data format other than grid) that
 // follow `header` as a grid of their lattice, with `notes` for the summary.
 std::unique_ptr<GridSource> OpenIsgPoints(TextLines& lines, const IsgHeader& header,
-                                          std::vector<std::string> notes, std::string& error);
+                                          std::vector<std::string> notes,
+                                          SourceDescription description, std::string& error);
 
 }  // namespace orthelev
