@@ -319,11 +319,11 @@ std::string MetadataValue(const CustomMetadata& metadata, const std::string& key
 std::string CustomExtent(const std::string& path) {
   if (!OpenGridWithTrailer(path)) return "";
   const ActiveGrid& g = TheActiveGrid();
-  const std::string extent = "latitudes " + FormatGeneral(g.glamn) + " to " +
-                             FormatGeneral(g.glamn + (g.nrows - 1) * g.dgla) + ", longitudes " +
-                             FormatGeneral(g.glomn) + " to " +
-                             FormatGeneral(g.glomn + (g.ncols - 1) * g.dglo) + ", spacing " +
-                             FormatGeneral(g.dgla) + " x " + FormatGeneral(g.dglo) + " degrees";
+  std::string extent = "latitudes " + FormatGeneral(g.glamn) + " to " +
+                       FormatGeneral(g.glamn + (g.nrows - 1) * g.dgla) + ", longitudes " +
+                       FormatGeneral(g.glomn) + " to " +
+                       FormatGeneral(g.glomn + (g.ncols - 1) * g.dglo) + ", spacing " +
+                       FormatGeneral(g.dgla) + " x " + FormatGeneral(g.dglo) + " degrees";
   CloseGrid();
   return extent;
 }
@@ -378,7 +378,7 @@ void DescribeModel(const ConsoleWindowServices& window, std::FILE* out) {
     const std::string path = TheSettings().dataFolder + name;
     CustomMetadata metadata;
     if (!ReadCustomMetadata(path, metadata)) text += "metadata: none\n";
-    for (const auto& [key, value] : metadata) text += key + ": " + value + "\n";
+    for (const auto& [key, value] : metadata) text.append(key).append(": ").append(value) += '\n';
     text += "extent: " + CustomExtent(path) + "\n";
   }
   std::fputs(text.c_str(), out);

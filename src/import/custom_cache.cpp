@@ -33,16 +33,37 @@ std::string Hex(std::uint64_t value) {
   return text;
 }
 
-// "egm96_15-0123456789abcdef.cdat" for /usr/share/proj/egm96_15.gtx.
-std::string CacheName(const std::string& source, const platform::FileStatus& status) {
-  const std::string key = AbsolutePath(source) + '\n' +
-                          FormatInt(static_cast<std::int64_t>(status.identity.device)) + '\n' +
-                          FormatInt(static_cast<std::int64_t>(status.identity.file)) + '\n' +
-                          FormatInt(status.size) + '\n' + FormatInt(status.modifiedNs);
+// The part of a cached file's name that names its source:
+// "egm96_15-0123456789abcdef-" for /usr/share/proj/egm96_15.gtx (the key of
+// its full path).
+std::string SourcePart(const std::string& source) {
   std::string stem = FileNameOf(source);
   const std::size_t dot = stem.rfind('.');
   if (dot != std::string::npos && dot > 0) stem.erase(dot);
-  return stem + "-" + Hex(Fnv1a(key)) + ".cdat";
+  return stem + "-" + Hex(Fnv1a(AbsolutePath(source))) + "-";
+}
+
+// SourcePart and the key of the source's identity, size and time of last
+// write: "egm96_15-0123456789abcdef-fedcba9876543210.cdat".
+std::string CacheName(const std::string& source, const platform::FileStatus& status) {
+  const std::string key = FormatInt(static_cast<std::int64_t>(status.identity.device)) + '\n' +
+                          FormatInt(static_cast<std::int64_t>(status.identity.file)) + '\n' +
+                          FormatInt(status.size) + '\n' + FormatInt(status.modifiedNs);
+  return SourcePart(source) + Hex(Fnv1a(key)) + ".cdat";
+}
+
+// Removes the files imported from `source` before it changed: those of the
+// same source part but another name than `current`.
+void RemoveOutdatedImports(const std::string& cacheFolder, const std::string& source,
+                           const std::string& current) {
+  const std::string part = SourcePart(source);
+  std::error_code failure;
+  for (std::filesystem::directory_iterator it(std::filesystem::path(cacheFolder), failure), end;
+       !failure && it != end; it.increment(failure)) {
+    const std::string name = it->path().filename().string();
+    if (name.rfind(part, 0) == 0 && name != current && name.size() == current.size())
+      platform::RemoveFile(it->path().string());
+  }
 }
 
 std::vector<std::string> Split(const std::string& list, char separator) {
@@ -74,11 +95,13 @@ bool CachedCustomGrid(const std::string& source, const std::string& cacheFolder,
     error = "Cannot make the cache folder " + cacheFolder + " (" + failure.message() + ").";
     return false;
   }
-  grid.path = WithTrailingSeparator(cacheFolder) + CacheName(source, status);
+  const std::string name = CacheName(source, status);
+  grid.path = WithTrailingSeparator(cacheFolder) + name;
   grid.imported = false;
   if (IsRegularFile(grid.path)) return true;
   if (!ImportGrid(source, grid.path, std::nullopt, error)) return false;
   grid.imported = true;
+  RemoveOutdatedImports(cacheFolder, source, name);
   return true;
 }
 
@@ -97,7 +120,7 @@ std::string FindProjGrid(const std::string& name) {
   folders.emplace_back("/usr/share/proj");
   for (const std::string& folder : folders) {
     if (folder.empty()) continue;
-    const std::string path = WithTrailingSeparator(folder) + name;
+    std::string path = WithTrailingSeparator(folder) + name;
     if (IsRegularFile(path)) return path;
   }
   return "";

@@ -14,10 +14,12 @@ struct CachedGrid {
 };
 
 // The custom geoid file for `source` in `cacheFolder` (created when
-// missing): named after the source's file name and a key of its full path,
-// file identity, size and time of last write, and imported when no file of
-// that name is there. False, with the reason in `error`, when the source
-// cannot be read or imported or the folder cannot be made.
+// missing): named after the source's file name, a key of its full path and
+// a key of its file identity, size and time of last write, and imported
+// when no file of that name is there (the files imported from the same
+// path before it changed are then removed). False, with the reason in
+// `error`, when the source cannot be read or imported or the folder cannot
+// be made.
 [[nodiscard]] bool CachedCustomGrid(const std::string& source, const std::string& cacheFolder,
                                     CachedGrid& grid, std::string& error);
 

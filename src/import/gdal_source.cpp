@@ -198,7 +198,8 @@ std::string NotAGeoidReason(GDALDataset& dataset, GDALRasterBand& band, const st
   const std::string description = band.GetDescription() ? band.GetDescription() : "";
   for (const char* word : {"latitude", "longitude", "velocity", "easting", "northing", "shift"})
     if (ContainsWord(description, word))
-      return "Band 1 of " + path + " is \"" + description + "\", not a geoid height.";
+      return std::string("Band 1 of ").append(path).append(" is \"").append(description) +
+             "\", not a geoid height.";
   const char* unit = band.GetUnitType();
   metresPerUnit = MetresPerUnit(unit ? unit : "");
   if (metresPerUnit == 0)

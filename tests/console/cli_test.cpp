@@ -22,6 +22,7 @@
 #include "ini/profile_file.hpp"
 #include "platform/platform.hpp"
 #include "support/environment.hpp"
+#include "support/folder_entries.hpp"
 #include "support/grid_writer.hpp"
 #include "support/nmea_text.hpp"
 #include "support/posix_only.hpp"
@@ -402,6 +403,7 @@ TEST_F(CliProcess, CustomTakesAnyGridThroughTheCache) {
   run = Invoke(check);
   EXPECT_NE(run.err.find(", imported into "), std::string::npos) << run.err;
   EXPECT_EQ(run.out, "19.0000\n");
+  EXPECT_EQ(testing::FolderEntries(cached).size(), 1u);  // the outdated import is gone
   run = Invoke({"--ini", ini, "--custom", logs.File("ini"), "check", "36", "140"});
   EXPECT_EQ(run.status, 2);
   EXPECT_NE(run.err.find("Geoid file is not found: " + logs.File("ini")), std::string::npos);
