@@ -524,6 +524,12 @@ std::string Usage(const std::string& command = "") {
   return text + kGeneralNotes;
 }
 
+// Where a usage error sends the user.
+std::string UsageHint(const std::string& command) {
+  const bool known = FindCommandRule(command) != nullptr || command == kImportCommand;
+  return "see: orthelev-cli " + (known ? command + " " : std::string()) + "--help\n";
+}
+
 // The model titles, one a line, for the message on an unknown --model.
 std::string KnownModelTitles(const ConsoleWindowServices& window) {
   std::string titles;
@@ -536,6 +542,9 @@ void TellWhereTheModelWasLookedFor(const ConsoleWindowServices& window, std::FIL
   const int index = window.FindGeoidModelItem(window.GeoidModelText());
   if (index < 0) return;
   const std::string name = ModelFileName(index);
+  if (name.empty() && index == kCustomModelIndex)
+    std::fputs("orthelev-cli: the Custom Geoid model has no file: give one with --custom FILE\n",
+               err);
   if (name.empty() || ModelFileFound(index, name)) return;
   std::fputs(("orthelev-cli: " + name + " was looked for in " + TheSettings().dataFolder +
               " (the data folder: --data-dir, --custom or the settings' DataFolder)\n")
@@ -608,13 +617,14 @@ int RunCli(int argc, char** argv, std::FILE* out, std::FILE* err) {
   Options options;
   std::string problem;
   if (!ParseOptions(argc, argv, options, problem)) {
-    std::fputs(("orthelev-cli: " + problem + "\n" + Usage()).c_str(), err);
+    std::fputs(("orthelev-cli: " + problem + "\n" + UsageHint(options.command)).c_str(), err);
     return kExitUsage;
   }
   const CommandRule* command = FindCommandRule(options.command);
   const bool known = command != nullptr || options.command == kImportCommand;
   if (!options.command.empty() && !known) {
-    std::fputs(("orthelev-cli: unknown command " + options.command + "\n" + Usage()).c_str(), err);
+    std::fputs(("orthelev-cli: unknown command " + options.command + "\n" + UsageHint("")).c_str(),
+               err);
     return kExitUsage;
   }
   if (options.help) {
