@@ -150,9 +150,8 @@ bool CustomGridFile(const std::string& given, std::string& path, std::string& no
     error = "Geoid file is not found: " + source;
     return false;
   }
-  const std::string cache = platform::UserCacheFolder();
   CachedGrid grid;
-  if (!CachedCustomGrid(source, cache.empty() ? cache : cache + "/orthelev/grids", grid, error)) {
+  if (!CachedCustomGrid(source, UserGridCacheFolder(), grid, error)) {
     error = source + " is neither a custom geoid file nor a grid the import reads: " + error;
     return false;
   }

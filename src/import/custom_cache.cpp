@@ -105,6 +105,18 @@ bool CachedCustomGrid(const std::string& source, const std::string& cacheFolder,
   return true;
 }
 
+std::string UserGridCacheFolder() {
+  const std::string cache = platform::UserCacheFolder();
+  return cache.empty() ? cache : cache + "/orthelev/grids";
+}
+
+bool PrepareCustomGrid(const std::string& given, std::string& usable, std::string& error) {
+  CachedGrid grid;
+  if (!CachedCustomGrid(given, UserGridCacheFolder(), grid, error)) return false;
+  usable = grid.path;
+  return true;
+}
+
 std::string FindProjGrid(const std::string& name) {
 #ifdef _WIN32
   constexpr char kListSeparator = ';';

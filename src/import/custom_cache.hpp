@@ -23,6 +23,15 @@ struct CachedGrid {
 [[nodiscard]] bool CachedCustomGrid(const std::string& source, const std::string& cacheFolder,
                                     CachedGrid& grid, std::string& error);
 
+// CachedCustomGrid in orthelev/grids of the user's cache folder, for
+// InstallCustomGridPreparer: the file to open in `usable`.
+[[nodiscard]] bool PrepareCustomGrid(const std::string& given, std::string& usable,
+                                     std::string& error);
+
+// The folder of the grids imported for use as the custom model:
+// orthelev/grids in the user's cache folder ("" when none is known).
+std::string UserGridCacheFolder();
+
 // The full path of the grid file `name` (a bare file name, such as
 // "us_nga_egm96_15.tif") in PROJ's data folders: those of $PROJ_DATA (or
 // $PROJ_LIB), the user's share/proj, then /usr/local/share/proj and
