@@ -2,6 +2,7 @@
 
 #include <algorithm>
 #include <filesystem>
+#include <map>
 #include <optional>
 #include <string>
 #include <vector>
@@ -14,6 +15,7 @@
 #include "console/console_window_services.hpp"
 #include "conversion/batch.hpp"
 #include "conversion/log_formats.hpp"
+#include "conversion/output_file.hpp"
 #include "flags/program_flags.hpp"
 #include "geoid/active_grid.hpp"
 #include "geoid/custom_geoid.hpp"
@@ -446,6 +448,21 @@ bool LogsOfFolder(const std::string& folder, bool recursive, std::vector<std::st
   return true;
 }
 
+// False, with the two logs named in `clash`, when two logs would be written
+// to the same output (logs of the same name from different folders, all
+// written into --output-dir).
+bool OutputsApart(const std::vector<std::string>& files, std::string& clash) {
+  std::map<std::string, const std::string*> written;
+  for (const std::string& file : files) {
+    const auto [at, added] = written.emplace(ConvertedPathOf(file), &file);
+    if (added || *at->second == file) continue;
+    clash = *at->second + " and " + file + " would both be written as " + at->first +
+            "; convert them in separate runs";
+    return false;
+  }
+  return true;
+}
+
 int Convert(const Options& o, ConsoleWindowServices&, std::FILE*, std::FILE* err) {
   if (o.profile && !ProfileFolderExists(*o.profile, err)) return kExitUsage;
   if (o.arguments.empty()) {
@@ -466,6 +483,11 @@ int Convert(const Options& o, ConsoleWindowServices&, std::FILE*, std::FILE* err
   if (files.empty()) {
     std::fputs("orthelev-cli: convert: no logs to convert\n", err);
     return kExitFailed;
+  }
+  std::string clash;
+  if (!TheSettings().outputFolder.empty() && !OutputsApart(files, clash)) {
+    std::fputs(("orthelev-cli: convert: " + clash + "\n").c_str(), err);
+    return kExitUsage;
   }
   platform::StartCatchingInterrupts();
   RunBatchOf(files);

@@ -671,6 +671,15 @@ TEST_F(CliProcess, ConvertsTheLogsOfAFolder) {
     EXPECT_EQ(run.out.find("readme"), std::string::npos) << run.out;
   }
   EXPECT_FALSE(fs::exists(logs.File("day/sub/c_g.nmea")));
+  // Logs of one name from two folders would overwrite each other's output.
+  WriteBytes(logs.File("day/sub/b.nmea"), gga);
+  const CliRun clash = Invoke(
+      With({"convert", logs.File("day"), "--recursive", "--output-dir", outputs.Path().string()}));
+  EXPECT_EQ(clash.status, 2);
+  EXPECT_NE(clash.err.find("day/b.nmea and " + logs.File("day/sub/b.nmea") +
+                           " would both be written as " + outputs.File("b_g.nmea")),
+            std::string::npos)
+      << clash.err;
 }
 
 // A point typed on a terminal is answered at once, while the input is open.
