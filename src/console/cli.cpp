@@ -58,6 +58,7 @@ struct OptionRule {
 
 constexpr const char* kHeights = "heights";
 constexpr const char* kConvert = "convert";
+constexpr const char* kModels = "models";
 constexpr const char* kCheck = "check";
 constexpr const char* kImportCommand = "import-grid";  // runs without settings or a model
 
@@ -108,7 +109,7 @@ constexpr OptionRule kOptionRules[] = {
      "also write each file's height profile to DIR as <file>.profile.svg and\n"
      "<file>.profile.csv",
      [](Options& o, const char* v) { o.profile = v; }},
-    {"--picture", nullptr, "FILE.svg", "models",
+    {"--picture", nullptr, "FILE.svg", kModels,
      "draw where the model (the one named after models, default: the model\nbox's) has heights",
      [](Options& o, const char* v) { o.picture = v; }},
     {"--recursive", nullptr, nullptr, kConvert, "convert the logs of a folder's sub-folders too",
@@ -537,7 +538,7 @@ std::string Usage(const std::string& command = "") {
     if (shown(rule.name)) text += std::string("  ") + rule.usage;
   if (shown(kImportCommand)) text += std::string("  ") + ImportGridUsage();
   text += "options:\n" + OptionLines(nullptr);
-  for (const char* name : {kConvert, kCheck, kHeights, kImportCommand}) {
+  for (const char* name : {kConvert, kCheck, kHeights, kModels, kImportCommand}) {
     const std::string own = OptionLines(name);
     if (shown(name) && !own.empty()) text += std::string(name) + " options:\n" + own;
   }
