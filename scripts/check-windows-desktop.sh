@@ -105,6 +105,9 @@ same_as_linux flight_g.nmea
 report=$(xdotool search --onlyvisible --name '^Report$' 2>/dev/null | head -1 || true)
 [ -n "$report" ] || fail "the report did not come up for positions outside the model"
 xdotool windowminimize --sync "$report" > /dev/null
+# The profile window comes up beside the report; out of the way too.
+profile=$(xdotool search --onlyvisible --name '^Profile$' 2>/dev/null | head -1 || true)
+[ -z "$profile" ] || xdotool windowminimize --sync "$profile" > /dev/null
 
 xdotool windowmove --sync "$main" 150 120 > /dev/null || true
 sleep 0.5
