@@ -21,8 +21,11 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     return 0;
   }
   const ActiveGrid& g = TheActiveGrid();
-  FUZZ_CHECK(size == 4 * static_cast<std::uint64_t>(g.nrows) * g.ncols + kCustomTrailerBytes,
-             "the size matches the trailer");
+  const std::uint64_t layoutBytes =
+      4 * static_cast<std::uint64_t>(g.nrows) * g.ncols + kCustomTrailerBytes;
+  FUZZ_CHECK(
+      size == layoutBytes || (size > layoutBytes && size - layoutBytes <= kMaxCustomMetadataBytes),
+      "the size matches the trailer, with or without a metadata block");
   // Points on a 7 x 7 lattice from a spacing outside the grid to one beyond.
   for (int i = 0; i <= 6; ++i)
     for (int j = 0; j <= 6; ++j) {

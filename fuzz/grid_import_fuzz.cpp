@@ -30,7 +30,11 @@ constexpr Source kSources[] = {{"in.gtx", true, GridSourceFormat::kRaster},
 void CheckImported(const std::string& path) {
   const std::string bytes = fuzz::Scratch::Read(path);
   FUZZ_CHECK(OpenCustomGeoid(path), "an imported grid opens");
-  for (std::size_t at = 0; at + kCustomTrailerBytes < bytes.size(); at += 4) {
+  CustomMetadata metadata;
+  FUZZ_CHECK(ReadCustomMetadata(path, metadata), "an imported grid tells where it came from");
+  const std::size_t nodeBytes =
+      4 * static_cast<std::size_t>(TheActiveGrid().nrows) * TheActiveGrid().ncols;
+  for (std::size_t at = 0; at < nodeBytes; at += 4) {
     const float value =
         FromLittleEndian<float>(reinterpret_cast<const unsigned char*>(bytes.data() + at));
     FUZZ_CHECK(std::isnan(value) || std::fabs(value) < 200, "nodes below 200 m or missing");

@@ -6,6 +6,7 @@
 #include <cstring>
 #include <utility>
 
+#include "base/ascii_text.hpp"
 #include "base/number_format.hpp"
 #include "geoid/active_grid.hpp"
 #include "geoid/interpolation.hpp"
@@ -86,6 +87,50 @@ bool SplitAtBlanks(std::string_view line, std::string_view (&fields)[kMaxFields]
     joinNext = letter;
   }
   return !joinNext;
+}
+
+// Every field of a line, between commas when it has one, else between runs
+// of blanks and tabs; trimmed.
+std::vector<std::string_view> AllFields(std::string_view line) {
+  std::vector<std::string_view> fields;
+  const bool commas = line.find(',') != std::string_view::npos;
+  size_t i = 0;
+  while (i <= line.size()) {
+    while (!commas && i < line.size() && IsBlank(line[i])) ++i;
+    size_t end = i;
+    while (end < line.size() && (commas ? line[end] != ',' : !IsBlank(line[end]))) ++end;
+    if (!commas && end == i) break;
+    fields.push_back(TrimControlAndBlanks(line.substr(i, end - i)));
+    i = end + 1;
+  }
+  return fields;
+}
+
+// A header name as written: without blanks or quotes around it.
+std::string_view BareName(std::string_view field) {
+  field = TrimControlAndBlanks(field);
+  if (field.size() >= 2 && (field.front() == '"' || field.front() == '\'') &&
+      field.back() == field.front())
+    field = field.substr(1, field.size() - 2);
+  return field;
+}
+
+// The point in the chosen columns (counted from 1) of a line; false when
+// it is no point.
+bool ParseColumnsLine(std::string_view line, const std::array<std::int32_t, 3>& columns,
+                      PointLine& point) {
+  const std::vector<std::string_view> fields = AllFields(line);
+  const auto field = [&fields](std::int32_t column) {
+    return column > 0 && static_cast<size_t>(column) <= fields.size()
+               ? fields[static_cast<size_t>(column - 1)]
+               : std::string_view();
+  };
+  point.separator = line.find(',') != std::string_view::npos ? "," : " ";
+  point.latitude = ParseCoordinate(field(columns[0]));
+  point.longitude = ParseCoordinate(field(columns[1]));
+  point.hasHeight = columns[2] != 0;
+  if (!(std::fabs(point.latitude) <= 90) || std::isnan(point.longitude)) return false;
+  return !point.hasHeight || ParseReal(field(columns[2]), point.height);
 }
 
 // How a piece of input ends: at a line end (LF, CR or CR LF, written back as
@@ -205,8 +250,14 @@ class LineSource {
 
 class HeightsRun {
  public:
-  HeightsRun(std::FILE* out, std::FILE* err, std::string inputName, bool interactive)
-      : out_(out), err_(err), inputName_(std::move(inputName)), interactive_(interactive) {
+  HeightsRun(std::FILE* out, std::FILE* err, std::string inputName, bool interactive,
+             const HeightsOptions& options)
+      : out_(out),
+        err_(err),
+        inputName_(std::move(inputName)),
+        interactive_(interactive),
+        options_(options),
+        columns_(options.columns) {
     output_.reserve(kBlockBytes + kMaxLineBytes + 256);
   }
 
@@ -223,6 +274,8 @@ class HeightsRun {
         if (ending == Ending::Continues || piece.size() > kMaxLineBytes) {
           Complain("longer than " + FormatInt(kMaxLineBytes) + " bytes, no point");
           output_.append(piece);
+        } else if (lineNumber_ == 1 && options_.header) {
+          if (!AnswerHeader(piece)) return false;
         } else {
           AnswerLine(piece);
         }
@@ -235,8 +288,42 @@ class HeightsRun {
   }
 
   bool Clean() const { return clean_; }
+  bool UsageError() const { return usageError_; }
 
  private:
+  // Copies the header line with the names of the added columns; finds the
+  // named columns in it. False when a name is not there.
+  bool AnswerHeader(std::string_view line) {
+    const std::string_view trimmed = TrimControlAndBlanks(line);
+    const std::vector<std::string_view> names = AllFields(trimmed);
+    for (size_t k = 0; k < columns_.size(); ++k) {
+      const std::string& wanted = options_.columnNames[k];
+      if (wanted.empty()) continue;
+      for (size_t i = 0; i < names.size() && columns_[k] == 0; ++i)
+        if (EqualIgnoringAsciiCase(BareName(names[i]), wanted))
+          columns_[k] = static_cast<std::int32_t>(i + 1);
+      if (columns_[k] != 0) continue;
+      std::fputs(("orthelev-cli: heights: " + inputName_ + ": the header has no column \"" +
+                  wanted + "\"\n")
+                     .c_str(),
+                 err_);
+      usageError_ = true;
+      return false;
+    }
+    const bool withHeight = options_.ColumnsChosen() ? columns_[2] != 0 : names.size() > 2;
+    const std::string separator = trimmed.find(',') != std::string_view::npos ? "," : " ";
+    output_.append(
+        line.substr(0, static_cast<size_t>(trimmed.data() + trimmed.size() - line.data())));
+    output_ += separator + "N";
+    if (withHeight) output_ += separator + (options_.inverse ? "H+N" : "H-N");
+    return true;
+  }
+
+  bool ParsePoint(std::string_view line, PointLine& point) const {
+    return options_.ColumnsChosen() ? ParseColumnsLine(line, columns_, point)
+                                    : ParsePointLine(line, point, options_.lonFirst);
+  }
+
   void AnswerLine(std::string_view line) {
     const std::string_view trimmed = TrimControlAndBlanks(line);
     PointLine point;
@@ -244,7 +331,7 @@ class HeightsRun {
       output_.append(line);
       return;
     }
-    if (!ParsePointLine(trimmed, point)) {
+    if (!ParsePoint(trimmed, point)) {
       Complain("not a point (LAT LON or LAT LON H, LAT from -90 to 90): " + std::string(trimmed));
       output_.append(line);
       return;
@@ -254,13 +341,16 @@ class HeightsRun {
     output_.append(
         line.substr(0, static_cast<size_t>(trimmed.data() + trimmed.size() - line.data())));
     AppendHeight(point.separator, n);
-    if (point.hasHeight) AppendHeight(point.separator, point.height - n);
+    if (point.hasHeight)
+      AppendHeight(point.separator, options_.inverse ? point.height + n : point.height - n);
   }
 
   void AppendHeight(std::string_view separator, double metres) {
     output_ += separator;
     if (std::isnan(metres))
       output_ += "nan";
+    else if (options_.decimals > 0)
+      AppendFixed(output_, metres, options_.decimals);
     else
       AppendCheckHeight(output_, metres);
   }
@@ -292,6 +382,9 @@ class HeightsRun {
   std::FILE* err_;
   std::string inputName_;
   bool interactive_;
+  const HeightsOptions& options_;
+  std::array<std::int32_t, 3> columns_;
+  bool usageError_ = false;
   int windowSize_ = InterpolationWindow(SplineChosen());
   std::string output_;
   std::int64_t lineNumber_ = 0;
@@ -300,7 +393,7 @@ class HeightsRun {
 
 }  // namespace
 
-bool ParsePointLine(std::string_view line, PointLine& point) {
+bool ParsePointLine(std::string_view line, PointLine& point, bool lonFirst) {
   std::string_view fields[kMaxFields];
   size_t count = 0;
   line = TrimControlAndBlanks(line);
@@ -312,14 +405,38 @@ bool ParsePointLine(std::string_view line, PointLine& point) {
   if (!(commas ? SplitAtCommas(line, fields, count) : SplitAtBlanks(line, fields, count)) ||
       count < 2)
     return false;
-  point.latitude = ParseCoordinate(fields[0]);
-  point.longitude = ParseCoordinate(fields[1]);
+  point.latitude = ParseCoordinate(fields[lonFirst ? 1 : 0]);
+  point.longitude = ParseCoordinate(fields[lonFirst ? 0 : 1]);
   point.hasHeight = count == 3;
   if (!(std::fabs(point.latitude) <= 90) || std::isnan(point.longitude)) return false;
   return !point.hasHeight || ParseReal(fields[2], point.height);
 }
 
-int HeightsCommand(const std::vector<std::string>& arguments, std::FILE* out, std::FILE* err) {
+bool ParseHeightsColumns(std::string_view text, HeightsOptions& options, std::string& problem) {
+  const std::vector<std::string_view> fields = AllFields(text);
+  if (text.find(',') == std::string_view::npos || fields.size() > 3) {
+    problem = "--columns takes LAT,LON or LAT,LON,H: numbers from 1 or header names";
+    return false;
+  }
+  for (size_t k = 0; k < fields.size(); ++k) {
+    std::int32_t number = 0;
+    if (fields[k].empty() || (ParseInt32(fields[k], number) && number < 1)) {
+      problem = "--columns takes LAT,LON or LAT,LON,H: numbers from 1 or header names";
+      return false;
+    }
+    if (number > 0)
+      options.columns[k] = number;
+    else
+      options.columnNames[k] = std::string(BareName(fields[k]));
+  }
+  if (!options.columnNames[0].empty() || !options.columnNames[1].empty() ||
+      !options.columnNames[2].empty())
+    options.header = true;
+  return true;
+}
+
+int HeightsCommand(const std::vector<std::string>& arguments, const HeightsOptions& options,
+                   std::FILE* out, std::FILE* err) {
   if (arguments.size() > 1) {
     std::fputs("orthelev-cli: heights takes at most one file (none or \"-\": standard input)\n",
                err);
@@ -340,7 +457,7 @@ int HeightsCommand(const std::vector<std::string>& arguments, std::FILE* out, st
   }
   LineSource input =
       fromStdin ? LineSource(ReadFromStdin, &interactive) : LineSource(ReadFromFile, &fd);
-  HeightsRun run(out, err, name, interactive);
+  HeightsRun run(out, err, name, interactive, options);
   const bool written = run.Run(input);
   if (input.Failed())
     std::fputs(("orthelev-cli: heights: cannot read " + name + ": " +
@@ -348,6 +465,7 @@ int HeightsCommand(const std::vector<std::string>& arguments, std::FILE* out, st
                    .c_str(),
                err);
   if (!fromStdin) platform::CloseFile(fd);
+  if (run.UsageError()) return kExitUsage;
   return written && !input.Failed() && run.Clean() ? kExitOk : kExitFailed;
 }
 

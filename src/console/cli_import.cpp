@@ -2,9 +2,14 @@
 
 #include <optional>
 
+#include "base/paths.hpp"
+
 #ifdef ORTHELEV_WITH_IMPORT
 
+#include "base/file_io.hpp"
 #include "base/number_format.hpp"
+#include "geoid/custom_geoid.hpp"
+#include "import/custom_cache.hpp"
 #include "import/grid_import.hpp"
 #include "platform/platform.hpp"
 #endif
@@ -85,46 +90,31 @@ void PrintSummary(const ImportSummary& s, std::FILE* out, std::FILE* err) {
 }  // namespace
 
 const char* ImportGridUsage() {
-  return "       orthelev-cli import-grid SRC DEST [--region SOUTH,NORTH,WEST,EAST] [--format "
-         "FORMAT]\n"
-         "                                          write the geoid grid SRC (GTX, GeoTIFF, ISG or "
-         "any raster\n"
-         "                                          GDAL reads, an EGM2008 raw grid or a GSIGEO "
-         "ASCII grid) as\n"
-         "                                          the custom geoid file DEST (.cdat), optionally "
-         "cut to a\n"
-         "                                          region in degrees; FORMAT: auto (default), "
-         "egm2008, gsigeo\n"
-         "                                          or raster\n";
+  return "orthelev-cli import-grid SRC DEST [--region S,N,W,E] [--format FORMAT]\n"
+         "                     write the geoid grid SRC (GTX, GeoTIFF, ISG or any raster GDAL\n"
+         "                     reads, an EGM2008 raw grid or a GSIGEO ASCII grid) as the custom\n"
+         "                     geoid file DEST (.cdat)\n";
 }
 
-int ImportGridCommand(const std::vector<std::string>& arguments, std::FILE* out, std::FILE* err) {
-  std::vector<std::string> files;
+int ImportGridCommand(const std::vector<std::string>& files,
+                      const std::optional<std::string>& regionText,
+                      const std::optional<std::string>& formatText, std::FILE* out,
+                      std::FILE* err) {
   std::optional<Region> region;
   GridSourceFormat format = GridSourceFormat::kDetect;
-  for (size_t i = 0; i < arguments.size(); ++i) {
-    const std::string& a = arguments[i];
-    const bool hasValue = i + 1 < arguments.size();
-    std::string error;
-    if (a == "--region" && hasValue) {
-      Region parsed;
-      if (!ParseRegion(arguments[++i], parsed, error)) {
-        Say(err, "orthelev-cli: import-grid: " + error);
-        return 2;
-      }
-      region = parsed;
-    } else if (a == "--format" && hasValue) {
-      if (!ParseGridSourceFormat(arguments[++i], format)) {
-        Say(err, "orthelev-cli: import-grid: unknown format " + arguments[i] +
-                     " (auto, egm2008, gsigeo or raster)");
-        return 2;
-      }
-    } else if (a == "--region" || a == "--format") {
-      Say(err, "orthelev-cli: import-grid: " + a + " needs a value");
+  std::string problem;
+  if (regionText) {
+    Region parsed;
+    if (!ParseRegion(*regionText, parsed, problem)) {
+      Say(err, "orthelev-cli: import-grid: " + problem);
       return 2;
-    } else {
-      files.push_back(a);
     }
+    region = parsed;
+  }
+  if (formatText && !ParseGridSourceFormat(*formatText, format)) {
+    Say(err, "orthelev-cli: import-grid: unknown format " + *formatText +
+                 " (auto, egm2008, gsigeo or raster)");
+    return 2;
   }
   if (files.size() != 2) {
     Say(err, "orthelev-cli: import-grid takes a source grid and a destination file");
@@ -145,15 +135,49 @@ int ImportGridCommand(const std::vector<std::string>& arguments, std::FILE* out,
   return 0;
 }
 
+bool CustomGridFile(const std::string& given, std::string& path, std::string& note,
+                    std::string& error) {
+  std::string source = AbsolutePath(given);
+  if (IsCustomGeoidFile(source)) {
+    path = source;
+    return true;
+  }
+  if (!FileExists(source) && FileNameOf(given) == given) {
+    const std::string projGrid = FindProjGrid(given);
+    if (!projGrid.empty()) source = projGrid;
+  }
+  if (!FileExists(source)) {
+    error = "Geoid file is not found: " + source;
+    return false;
+  }
+  CachedGrid grid;
+  if (!CachedCustomGrid(source, UserGridCacheFolder(), grid, error)) {
+    error = source + " is neither a custom geoid file nor a grid the import reads: " + error;
+    return false;
+  }
+  path = grid.path;
+  note = "the custom geoid is " + source +
+         (grid.imported ? ", imported into " : ", as cached in ") + grid.path;
+  return true;
+}
+
 #else
 
 const char* ImportGridUsage() {
-  return "       orthelev-cli import-grid SRC DEST ...    not available: this build has no GDAL\n";
+  return "orthelev-cli import-grid SRC DEST ...    not available: this build has no GDAL\n";
 }
 
-int ImportGridCommand(const std::vector<std::string>&, std::FILE*, std::FILE* err) {
+int ImportGridCommand(const std::vector<std::string>&, const std::optional<std::string>&,
+                      const std::optional<std::string>&, std::FILE*, std::FILE* err) {
   Say(err, "orthelev-cli: import-grid is not available: this build has no GDAL");
   return 2;
+}
+
+// Without the grid import only custom geoid files can be used; the file's
+// own checks speak when it is none.
+bool CustomGridFile(const std::string& given, std::string& path, std::string&, std::string&) {
+  path = AbsolutePath(given);
+  return true;
 }
 
 #endif

@@ -7,22 +7,6 @@
 
 namespace orthelev {
 
-bool TakeCommandOption(std::vector<std::string>& arguments, const std::string& name,
-                       std::optional<std::string>& value, std::FILE* err) {
-  for (std::size_t i = 0; i < arguments.size() && arguments[i] != "--"; ++i) {
-    if (arguments[i] != name) continue;
-    if (i + 1 >= arguments.size()) {
-      std::fputs(("orthelev-cli: " + name + " needs a value\n").c_str(), err);
-      return false;
-    }
-    value = arguments[i + 1];
-    arguments.erase(arguments.begin() + static_cast<std::ptrdiff_t>(i),
-                    arguments.begin() + static_cast<std::ptrdiff_t>(i) + 2);
-    return true;
-  }
-  return true;
-}
-
 bool ProfileFolderExists(const std::string& folder, std::FILE* err) {
   platform::FileStatus status;
   if (platform::StatusAt(folder, status) && status.kind == platform::FileKind::Directory)

@@ -9,12 +9,6 @@
 
 namespace orthelev {
 
-// Takes `name VALUE` out of a command's arguments (before a "--" that ends
-// the options) into `value`; false with a message on `err` when the value
-// is missing.
-bool TakeCommandOption(std::vector<std::string>& arguments, const std::string& name,
-                       std::optional<std::string>& value, std::FILE* err);
-
 // True when `folder` is a folder; otherwise says so on `err`.
 bool ProfileFolderExists(const std::string& folder, std::FILE* err);
 

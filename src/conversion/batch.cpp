@@ -12,6 +12,7 @@
 #include "conversion/output_file.hpp"
 #include "flags/program_flags.hpp"
 #include "geoid/active_grid.hpp"
+#include "geoid/custom_geoid.hpp"
 #include "models/model_selection.hpp"
 #include "services/window_services.hpp"
 #include "settings/settings.hpp"
@@ -130,8 +131,32 @@ void ConvertOneFile(const std::string& path) {
     return;
   }
   ++TheBatch().filesConverted;
+  if (TheSettings().reportOutputNames)
+    window.AppendReportLine("    Output: " + ConvertedPathOf(path));
   EndFile(" " + FormatInt(result) + " records" + " done.", " Done.");
 }
+
+namespace {
+
+// ", from SOURCE (MODEL), DATUM, imported DATE" for a custom model whose
+// file tells where it came from; "" otherwise.
+std::string CustomSourceText() {
+  const Settings& s = TheSettings();
+  CustomMetadata metadata;
+  if (Window().GeoidModelText() != kCustomModelTitle ||
+      !ReadCustomMetadata(s.dataFolder + s.customFname, metadata))
+    return "";
+  std::string text;
+  for (const auto& [key, value] : metadata) {
+    if (key == "source") text += ", from " + value;
+    if (key == "model") text += " (" + value + ")";
+    if (key == "datum") text += ", " + value;
+    if (key == "imported") text += ", imported " + value;
+  }
+  return text;
+}
+
+}  // namespace
 
 void RunBatch() { RunBatchOf(SourceFieldFiles(Window().SourceText())); }
 
@@ -146,7 +171,7 @@ void RunBatchOf(const std::vector<std::string>& files) {
   TheBatch().modelOpened = true;
   window.ClearReport();
   TheProfiles().Reset();
-  window.AppendReportLine(" Geoid model: " + window.GeoidModelText() + "\r\n");
+  window.AppendReportLine(" Geoid model: " + window.GeoidModelText() + CustomSourceText() + "\r\n");
   window.ProcessPendingEvents();
   TheFlags().useSpline = SplineChosen();
   if (files.empty()) return;

@@ -137,7 +137,7 @@ template <class NextOutputLine>
 std::int32_t WriteCorrectedCopy(const std::string& inputPath, const std::string& headerText,
                                 const std::string& reading, NextOutputLine next) {
   const std::string fileName = FileNameOf(inputPath);
-  const std::string outputPath = OutputPathFor(inputPath, EffectivePostfix());
+  const std::string outputPath = ConvertedPathOf(inputPath);
   OutputFile output;
   if (!CreateOutput(output, outputPath)) {
     CloseLogFile();

@@ -210,7 +210,7 @@ bool LooksLikeGpx(std::string_view head) {
 
 std::int32_t ConvertGpxFile(const std::string& inputPath) {
   const std::string fileName = FileNameOf(inputPath);
-  const std::string outputPath = OutputPathFor(inputPath, EffectivePostfix());
+  const std::string outputPath = ConvertedPathOf(inputPath);
   OutputFile output;
   if (!StartConversion(inputPath, "GPX", outputPath, output)) return -1;
 

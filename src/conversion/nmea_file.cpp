@@ -91,7 +91,7 @@ ConversionTally TallyOf(const NmeaCounters& counters) {
 
 std::int32_t ConvertNmeaFile(const std::string& inputPath) {
   const std::string fileName = FileNameOf(inputPath);
-  const std::string outputPath = OutputPathFor(inputPath, EffectivePostfix());
+  const std::string outputPath = ConvertedPathOf(inputPath);
   // A line reader of 8-bit text would break UTF-16's line ends.
   if (LogFileIsUtf16(inputPath)) return ReportRefused("  UTF-16 NMEA log file : ", fileName);
   OutputFile output;

@@ -5,6 +5,7 @@
 #include "base/paths.hpp"
 #include "conversion/log_reader.hpp"
 #include "platform/platform.hpp"
+#include "settings/settings.hpp"
 
 namespace orthelev {
 
@@ -29,6 +30,12 @@ std::string OutputPathFor(std::string_view inputPath, std::string_view postfix) 
   result += postfix;
   result += inputPath.substr(at);
   return result;
+}
+
+std::string ConvertedPathOf(const std::string& inputPath) {
+  const std::string& folder = TheSettings().outputFolder;
+  return OutputPathFor(folder.empty() ? inputPath : folder + FileNameOf(inputPath),
+                       EffectivePostfix());
 }
 
 OutputFile::OutputFile() : buffer_(new char[kBufferBytes]) {}

@@ -16,6 +16,10 @@ namespace orthelev {
 // component ("C:/logs/day1.nmea" -> "C:/logs/day1_g.nmea", "day1" -> "day1_g").
 std::string OutputPathFor(std::string_view inputPath, std::string_view postfix);
 
+// Where the log at `inputPath` is converted to: OutputPathFor with the
+// effective postfix, in the settings' output folder when one is set.
+std::string ConvertedPathOf(const std::string& inputPath);
+
 // A file written byte for byte (AtomicFile): until Commit an earlier file of
 // the name stays as it was, and a discarded or failed file leaves nothing.
 class OutputFile {

@@ -1,6 +1,8 @@
 #include "geoid/custom_geoid.hpp"
 
 #include <cmath>
+#include <cstring>
+#include <string_view>
 
 #include "base/byte_order.hpp"
 #include "geoid/active_grid.hpp"
@@ -26,7 +28,88 @@ bool ValidTrailer(const GridSpec& s, std::int64_t fileSize) {
   return nodeBytes >= 0 && nodeBytes % 4 == 0 && nodeBytes / 4 == nodes;
 }
 
+constexpr char kMetadataTag[] = "OECGMETA";  // 8 bytes at the block's end
+constexpr std::int64_t kMetadataFooterBytes = 4 + 8;
+constexpr std::string_view kMetadataFirstLine = "orthelev custom geoid metadata 1\n";
+
+// Bytes of the metadata block that ends where the trailer of a file of
+// `size` bytes starts; 0 when none is there.
+std::int64_t MetadataBytes(const GridFile& file, std::int64_t size) {
+  unsigned char footer[kMetadataFooterBytes] = {};
+  if (size < kCustomTrailerBytes + kMetadataFooterBytes ||
+      !file.ReadExact(size - kCustomTrailerBytes - kMetadataFooterBytes, footer, sizeof footer) ||
+      std::memcmp(footer + 4, kMetadataTag, 8) != 0)
+    return 0;
+  const std::int64_t length = FromLittleEndian<std::uint32_t>(footer);
+  const bool fits = length >= kMetadataFooterBytes && length <= kMaxCustomMetadataBytes &&
+                    length <= size - kCustomTrailerBytes;
+  return fits ? length : 0;
+}
+
+// Valid with the nodes alone before the trailer (as every file before the
+// metadata block), or with the nodes and a metadata block; the block's
+// length, 0 for none.
+bool ValidLayout(const GridFile& file, const GridSpec& geometry, std::int64_t size,
+                 std::int64_t& metadataBytes) {
+  metadataBytes = 0;
+  if (ValidTrailer(geometry, size)) return true;
+  metadataBytes = MetadataBytes(file, size);
+  return metadataBytes > 0 && ValidTrailer(geometry, size - metadataBytes);
+}
+
+bool ValidLayout(const GridFile& file, const GridSpec& geometry, std::int64_t size) {
+  std::int64_t metadataBytes = 0;
+  return ValidLayout(file, geometry, size, metadataBytes);
+}
+
+// Line ends would end an entry early; "=" in a key would move the split.
+std::string OneLine(std::string text, bool key) {
+  for (char& c : text)
+    if (c == '\n' || c == '\r' || (key && c == '=')) c = ' ';
+  return text;
+}
+
 }  // namespace
+
+std::string CustomMetadataBlock(const CustomMetadata& entries) {
+  std::string block(kMetadataFirstLine);
+  for (const auto& [key, value] : entries) {
+    const std::string line = OneLine(key, true) + "=" + OneLine(value, false) + "\n";
+    if (static_cast<std::int64_t>(block.size() + line.size()) + kMetadataFooterBytes >
+        kMaxCustomMetadataBytes)
+      break;
+    block += line;
+  }
+  AppendLittleEndian(block, static_cast<std::uint32_t>(block.size() + kMetadataFooterBytes));
+  block.append(kMetadataTag, 8);
+  return block;
+}
+
+bool ReadCustomMetadata(const std::string& path, CustomMetadata& entries) {
+  entries.clear();
+  GridFile file;
+  if (!file.Open(path)) return false;
+  const std::int64_t size = file.Size();
+  unsigned char trailer[kCustomTrailerBytes] = {};
+  std::int64_t metadataBytes = 0;
+  if (size < kCustomTrailerBytes ||
+      !file.ReadExact(size - kCustomTrailerBytes, trailer, sizeof trailer) ||
+      !ValidLayout(file, TrailerGeometry(trailer), size, metadataBytes) || metadataBytes == 0)
+    return false;
+  std::string text(static_cast<std::size_t>(metadataBytes - kMetadataFooterBytes), '\0');
+  if (!file.ReadExact(size - kCustomTrailerBytes - metadataBytes, text.data(),
+                      static_cast<std::int64_t>(text.size())) ||
+      text.rfind(kMetadataFirstLine, 0) != 0)
+    return false;
+  std::size_t start = kMetadataFirstLine.size();
+  for (std::size_t end; (end = text.find('\n', start)) != std::string::npos; start = end + 1) {
+    const std::string line = text.substr(start, end - start);
+    const std::size_t equals = line.find('=');
+    if (equals != std::string::npos)
+      entries.emplace_back(line.substr(0, equals), line.substr(equals + 1));
+  }
+  return true;
+}
 
 GridSpec TrailerGeometry(const unsigned char* t) {
   GridSpec geometry;
@@ -70,7 +153,7 @@ bool OpenCustomGeoid(const std::string& path) {
     return false;
   }
   const GridSpec geometry = TrailerGeometry(trailer);
-  if (!readable || !ValidTrailer(geometry, size)) {
+  if (!readable || !ValidLayout(grid.file, geometry, size)) {
     grid.file.Close();
     Window().ShowMessageBox("Illegal Custom geoid file: \r\n\r\n" + path);
     return false;
@@ -87,12 +170,22 @@ bool OpenGridWithTrailer(const std::string& path) {
   unsigned char trailer[kCustomTrailerBytes] = {};
   if (size < kCustomTrailerBytes ||
       !grid.file.ReadExact(size - kCustomTrailerBytes, trailer, sizeof trailer) ||
-      !ValidTrailer(TrailerGeometry(trailer), size)) {
+      !ValidLayout(grid.file, TrailerGeometry(trailer), size)) {
     grid.file.Close();
     return false;
   }
   SetActiveGeometry(TrailerGeometry(trailer));
   return true;
+}
+
+bool IsCustomGeoidFile(const std::string& path) {
+  GridFile file;
+  if (!file.Open(path)) return false;
+  const std::int64_t size = file.Size();
+  unsigned char trailer[kCustomTrailerBytes] = {};
+  return size >= kCustomTrailerBytes &&
+         file.ReadExact(size - kCustomTrailerBytes, trailer, sizeof trailer) &&
+         ValidLayout(file, TrailerGeometry(trailer), size);
 }
 
 }  // namespace orthelev

@@ -134,17 +134,6 @@ bool IsgGeometry(const IsgHeader& header, GridLattice& lattice, double& noData, 
   return true;
 }
 
-// The international foot.
-constexpr double kMetresPerFoot = 0.3048;
-
-// True when the values are in feet ("data units : feet" in ISG 2.0, "units
-// : feet" before); metres otherwise.
-bool InFeet(const IsgHeader& header) {
-  for (const char* key : {"data units", "units"})
-    if (header.count(key)) return HeaderValueIs(header, key, "feet");
-  return false;
-}
-
 // Reads values into `values`, each times `metresPerUnit`.
 bool ReadIsgValues(TextLines& lines, double noData, double metresPerUnit,
                    std::vector<float>& values, std::string& error, const KeepReading& keepReading) {
@@ -183,6 +172,13 @@ bool ReadIsgValues(TextLines& lines, double noData, double metresPerUnit,
 }
 
 }  // namespace
+
+double IsgMetresPerUnit(const IsgHeader& header) {
+  constexpr double kMetresPerFoot = 0.3048;  // the international foot
+  for (const char* key : {"data units", "units"})
+    if (header.count(key)) return HeaderValueIs(header, key, "feet") ? kMetresPerFoot : 1;
+  return 1;
+}
 
 bool IsSpaceOrTab(char c) { return c == ' ' || c == '\t'; }
 
@@ -249,8 +245,7 @@ bool ReadIsgGrid(TextLines& lines, const IsgHeader& header, std::int64_t fileByt
   }
   std::vector<float> values(static_cast<std::size_t>(lattice.rows) *
                             static_cast<std::size_t>(lattice.columns));
-  if (!ReadIsgValues(lines, noData, InFeet(header) ? kMetresPerFoot : 1, values, error,
-                     keepReading))
+  if (!ReadIsgValues(lines, noData, IsgMetresPerUnit(header), values, error, keepReading))
     return false;
   grid.values = InRowOrder(values, order, lattice.rows, lattice.columns);
   return true;

@@ -35,6 +35,10 @@ bool ParseIsgAngle(std::string_view text, bool dms, double& value);
 // lower case without blanks.
 bool HeaderValueIs(const IsgHeader& header, const std::string& key, std::string_view expected);
 
+// Metres per unit of the values: 0.3048 when they are in feet ("data units
+// : feet" in ISG 2.0, "units : feet" before), else 1.
+double IsgMetresPerUnit(const IsgHeader& header);
+
 // A grid read whole: its lattice and values, rows north first, each west to
 // east, missing values (nodata) as NaN.
 struct GridValues {

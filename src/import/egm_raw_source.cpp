@@ -20,6 +20,9 @@ class EgmRawGrid : public GridSource {
   }
   GridFile& File() { return file_; }
   const SourceLattice& Lattice() const override { return lattice_; }
+  SourceDescription Description() const override {
+    return {"EGM2008", "WGS 84, tide free", "spline, as NGA's own interpolation program"};
+  }
   bool ReadRow(std::int32_t row, float* values, std::string& error) override {
     const std::int64_t stride = 4 * (static_cast<std::int64_t>(lattice_.columns) + 2);
     if (!file_.ReadExact(row * stride + 4, bytes_.data(),

@@ -140,6 +140,91 @@ bool GtxHeaderFits(const std::string& path, std::string& error) {
   return false;
 }
 
+// Metres per unit of a band's unit ("" and metres: 1); 0 for a unit that
+// is no length (arc seconds, velocities).
+double MetresPerUnit(std::string unit) {
+  for (char& c : unit) c = static_cast<char>(c >= 'A' && c <= 'Z' ? c - 'A' + 'a' : c);
+  struct Unit {
+    const char* name;
+    double metres;
+  };
+  static constexpr Unit kUnits[] = {
+      {"", 1},
+      {"m", 1},
+      {"metre", 1},
+      {"meter", 1},
+      {"metres", 1},
+      {"meters", 1},
+      {"mm", 0.001},
+      {"millimetre", 0.001},
+      {"millimeter", 0.001},
+      {"cm", 0.01},
+      {"ft", 0.3048},
+      {"foot", 0.3048},
+      {"feet", 0.3048},
+      {"international foot", 0.3048},
+      {"us-ft", 1200.0 / 3937},
+      {"us survey foot", 1200.0 / 3937},
+  };
+  for (const Unit& known : kUnits)
+    if (unit == known.name) return known.metres;
+  return 0;
+}
+
+// Drivers of horizontal datum shift grids, and PROJ's GeoTIFF grid types
+// (TYPE metadata) other than a geoid's.
+constexpr const char* kShiftGridDrivers[] = {"NTv2", "NTv1", "CTable2", "LOSLAS"};
+constexpr const char* kGeoidGridType = "VERTICAL_OFFSET_GEOGRAPHIC_TO_VERTICAL";
+
+bool ContainsWord(std::string text, const char* word) {
+  for (char& c : text) c = static_cast<char>(c >= 'A' && c <= 'Z' ? c - 'A' + 'a' : c);
+  return text.find(word) != std::string::npos;
+}
+
+// Why band 1 holds no geoid heights, from the driver, PROJ's TYPE, the
+// band's description and unit; "" when nothing says so. `metresPerUnit`
+// is set from the unit.
+std::string NotAGeoidReason(GDALDataset& dataset, GDALRasterBand& band, const std::string& path,
+                            double& metresPerUnit) {
+  const char* driver = dataset.GetDriverName();
+  for (const char* shift : kShiftGridDrivers)
+    if (driver != nullptr && EQUAL(driver, shift))
+      return path + " is a horizontal datum shift grid (" + driver + "), not a geoid model.";
+  const char* type = dataset.GetMetadataItem("TYPE");
+  if (type == nullptr) type = band.GetMetadataItem("TYPE");
+  if (type != nullptr && !EQUAL(type, kGeoidGridType))
+    return path + " is a PROJ grid of type " + type + ", not a geoid model (" + kGeoidGridType +
+           ").";
+  const std::string description = band.GetDescription() ? band.GetDescription() : "";
+  for (const char* word : {"latitude", "longitude", "velocity", "easting", "northing", "shift"})
+    if (ContainsWord(description, word))
+      return std::string("Band 1 of ").append(path).append(" is \"").append(description) +
+             "\", not a geoid height.";
+  const char* unit = band.GetUnitType();
+  metresPerUnit = MetresPerUnit(unit ? unit : "");
+  if (metresPerUnit == 0)
+    return "Band 1 of " + path + " is in " + unit + ", not in a unit of height.";
+  return "";
+}
+
+// The model's name and target reference from the metadata GDAL reads (PROJ's
+// GeoTIFF grids, NetCDF global attributes).
+SourceDescription DatasetDescription(GDALDataset& dataset) {
+  const auto item = [&dataset](std::initializer_list<const char*> keys) {
+    for (const char* key : keys) {
+      const char* value = dataset.GetMetadataItem(key);
+      if (value != nullptr && *value != '\0') return std::string(value);
+    }
+    return std::string();
+  };
+  SourceDescription description;
+  description.model = item({"TIFFTAG_IMAGEDESCRIPTION", "model_name", "NC_GLOBAL#title"});
+  const std::string epsg = item({"target_crs_epsg_code"});
+  description.datum = epsg.empty() ? item({"NC_GLOBAL#vertical_datum"}) : "EPSG:" + epsg;
+  description.interpolation = "bilinear, as PROJ and GDAL interpolate such grids";
+  return description;
+}
+
 // The files GDAL reads the dataset from, in its path forms.
 std::vector<std::string> DatasetFiles(GDALDataset& dataset) {
   std::vector<std::string> names;
@@ -163,10 +248,18 @@ std::vector<std::string> IgnoredBands(GDALDataset& dataset, const std::string& p
 class GdalRaster : public GridSource {
  public:
   GdalRaster(DatasetHandle dataset, GDALRasterBand* band, const SourceLattice& lattice,
-             bool southUp, const std::string& path)
-      : dataset_(std::move(dataset)), band_(band), lattice_(lattice), southUp_(southUp) {
+             bool southUp, double metresPerUnit, const std::string& path)
+      : dataset_(std::move(dataset)),
+        band_(band),
+        lattice_(lattice),
+        southUp_(southUp),
+        metresPerUnit_(metresPerUnit) {
     files_ = DatasetFiles(*dataset_);
+    description_ = DatasetDescription(*dataset_);
     notes_ = IgnoredBands(*dataset_, path);
+    if (metresPerUnit_ != 1)
+      notes_.push_back("The heights of " + path + " are in " + band_->GetUnitType() +
+                       ": converted to metres.");
     int hasNoData = 0;
     noData_ = band_->GetNoDataValue(&hasNoData);
     hasNoData_ = hasNoData != 0;
@@ -180,6 +273,7 @@ class GdalRaster : public GridSource {
   const SourceLattice& Lattice() const override { return lattice_; }
   std::vector<std::string> Files() const override { return files_; }
   std::vector<std::string> Notes() const override { return notes_; }
+  SourceDescription Description() const override { return description_; }
   bool ReadRow(std::int32_t row, float* values, std::string& error) override {
     const int line = southUp_ ? lattice_.rows - 1 - row : row;
     QuietGdalErrors quiet;
@@ -201,17 +295,19 @@ class GdalRaster : public GridSource {
         std::isnan(raw) ||
         (hasNoData_ && (raw == noData_ || static_cast<float>(raw) == static_cast<float>(noData_)));
     if (missing) return std::numeric_limits<float>::quiet_NaN();
-    return static_cast<float>(raw * scale_ + offset_);
+    return static_cast<float>((raw * scale_ + offset_) * metresPerUnit_);
   }
 
   DatasetHandle dataset_;
   GDALRasterBand* band_;
   SourceLattice lattice_;
   bool southUp_;
+  double metresPerUnit_;
   bool hasNoData_ = false;
   double noData_ = 0, scale_ = 1, offset_ = 0;
   std::vector<double> raw_;
   std::vector<std::string> files_, notes_;
+  SourceDescription description_;
 };
 
 // The subdataset names GDAL offers for a file of several grids (NetCDF,
@@ -293,6 +389,9 @@ std::unique_ptr<GridSource> OpenRaster(const std::string& path, bool& opened, st
     error = path + " holds complex numbers, not heights.";
     return nullptr;
   }
+  double metresPerUnit = 1;
+  error = NotAGeoidReason(*dataset, *band, path, metresPerUnit);
+  if (!error.empty()) return nullptr;
   if (!AnnouncedSizeFits(*dataset, *band, path, error)) return nullptr;
   double transform[6];
   if (dataset->GetGeoTransform(transform) != CE_None) {
@@ -323,7 +422,8 @@ std::unique_ptr<GridSource> OpenRaster(const std::string& path, bool& opened, st
   const bool southUp = transform[5] > 0;
   lattice.southLatitude = southUp ? transform[3] + transform[5] / 2
                                   : transform[3] + transform[5] * (lattice.rows - 0.5);
-  return std::make_unique<GdalRaster>(std::move(dataset), band, lattice, southUp, path);
+  return std::make_unique<GdalRaster>(std::move(dataset), band, lattice, southUp, metresPerUnit,
+                                      path);
 }
 
 }  // namespace

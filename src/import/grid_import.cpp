@@ -1,6 +1,7 @@
 #include "import/grid_import.hpp"
 
 #include <cerrno>
+#include <chrono>
 #include <cmath>
 #include <cstdio>
 #include <cstring>
@@ -10,6 +11,7 @@
 
 #include "base/file_io.hpp"
 #include "base/number_format.hpp"
+#include "base/paths.hpp"
 #include "geoid/custom_geoid.hpp"
 #include "geoid/node_values.hpp"
 #include "import/grid_source.hpp"
@@ -98,6 +100,27 @@ std::string NoValidNodeReason(const NodeCounts& counts) {
   return reason + "); nothing was written.";
 }
 
+// Today's date in UTC, YYYY-MM-DD.
+std::string TodayUtc() {
+  const std::chrono::year_month_day day{
+      std::chrono::floor<std::chrono::days>(std::chrono::system_clock::now())};
+  return FormatInt(static_cast<int>(day.year())) + "-" +
+         FormatFixed(static_cast<unsigned>(day.month()), 0, 2) + "-" +
+         FormatFixed(static_cast<unsigned>(day.day()), 0, 2);
+}
+
+// The metadata block of a file imported from `source`.
+std::string MetadataOf(const std::string& source, const GridSource& grid) {
+  const SourceDescription description = grid.Description();
+  CustomMetadata entries = {{"source", FileNameOf(source)}};
+  if (!description.model.empty()) entries.emplace_back("model", description.model);
+  if (!description.datum.empty()) entries.emplace_back("datum", description.datum);
+  entries.emplace_back("imported", TodayUtc());
+  if (!description.interpolation.empty())
+    entries.emplace_back("interpolation", description.interpolation);
+  return CustomMetadataBlock(entries);
+}
+
 bool WriteNodes(GridSource& source, const ImportPlan& plan, const ByteSink& put,
                 const ImportProgress& progress, NodeCounts& counts, std::string& error) {
   std::vector<float> row(static_cast<std::size_t>(source.Lattice().columns));
@@ -121,7 +144,7 @@ bool WriteNodes(GridSource& source, const ImportPlan& plan, const ByteSink& put,
     error = NoValidNodeReason(counts);
     return false;
   }
-  return put(Trailer(plan));
+  return true;
 }
 
 // True when `path` is one of GDAL's own forms (/vsizip/..., DRIVER:"file":...)
@@ -204,13 +227,15 @@ bool CheckPlainSource(const std::string& path, std::string& error) {
 }
 
 // A raster through GDAL, GeographicLib's .pgm geoid grids, or an ISG grid
-// GDAL does not take. When nothing reads it and its size fits an EGM2008
-// raw grid of another spacing, the refusal says how to import it.
+// (read by the program's own reader, which knows the ISG units and
+// versions GDAL's reader ignores). When
+// nothing reads it and its size fits an EGM2008 raw grid of another
+// spacing, the refusal says how to import it.
 std::unique_ptr<GridSource> OpenRaster(const std::string& path, std::string& error) {
   if (LooksLikeGeographicLibPgm(path)) return OpenGeographicLibPgm(path, error);
+  if (LooksLikeIsgGrid(path)) return OpenIsgGrid(path, error);
   bool recognised = false;
   auto source = OpenGdalRaster(path, recognised, error);
-  if (!source && !recognised && LooksLikeIsgGrid(path)) return OpenIsgGrid(path, error);
   const int egmNodes = EgmRawNodesPerDegree(FileBytes(path), true);
   if (!source && !recognised && egmNodes != 0) {
     if (!error.empty() && error.back() == '.') error.pop_back();
@@ -248,7 +273,7 @@ bool ParseRegionLimit(std::string_view& text, bool last, double& value) {
 }
 
 void Summarise(const ImportPlan& plan, const NodeCounts& counts, const GridSource& grid,
-               ImportSummary& summary) {
+               std::int64_t metadataBytes, ImportSummary& summary) {
   summary = ImportSummary{};
   summary.rows = plan.WrittenRows();
   summary.columns = static_cast<std::int32_t>(plan.sourceColumns.size());
@@ -261,8 +286,8 @@ void Summarise(const ImportPlan& plan, const NodeCounts& counts, const GridSourc
   summary.sourceNodes = counts.source;
   summary.missingNodes = counts.missing;
   summary.droppedNodes = counts.dropped;
-  summary.fileBytes =
-      4 * static_cast<std::int64_t>(summary.rows) * summary.columns + kCustomTrailerBytes;
+  summary.fileBytes = 4 * static_cast<std::int64_t>(summary.rows) * summary.columns +
+                      metadataBytes + kCustomTrailerBytes;
   summary.padded = plan.padColumns > 0 || plan.northPoleRow || plan.southPoleRow;
   summary.notes = grid.Notes();
 }
@@ -284,12 +309,14 @@ bool ImportGrid(const std::string& source, const std::string& destination,
   ImportPlan plan;
   if (!PlanImport(grid->Lattice(), region, plan, error)) return false;
   NodeCounts counts;
+  const std::string metadata = MetadataOf(source, *grid);
   TempFileRemoval removal;
   const bool written = WriteFileAtomicallyFrom(
       destination,
       [&](const ByteSink& put, std::string& reason) {
         try {
-          return WriteNodes(*grid, plan, put, progress, counts, reason);
+          return WriteNodes(*grid, plan, put, progress, counts, reason) && put(metadata) &&
+                 put(Trailer(plan));
         } catch (const std::exception& failure) {
           reason = std::string("The import failed: ") + failure.what() + ".";
           return false;
@@ -297,7 +324,7 @@ bool ImportGrid(const std::string& source, const std::string& destination,
       },
       error, -1, [&removal](const std::string& temp) { removal.Arm(temp); });
   removal.Disarm();
-  if (written) Summarise(plan, counts, *grid, summary);
+  if (written) Summarise(plan, counts, *grid, static_cast<std::int64_t>(metadata.size()), summary);
   return written;
 }
 

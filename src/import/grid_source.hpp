@@ -13,6 +13,14 @@
 
 namespace orthelev {
 
+// What a source says of itself, for the custom file's metadata block; ""
+// where it says nothing.
+struct SourceDescription {
+  std::string model;          // the model's name
+  std::string datum;          // the heights' reference (datum, frame, tide system)
+  std::string interpolation;  // how the source's own software interpolates it
+};
+
 class GridSource {
  public:
   virtual ~GridSource() = default;
@@ -26,19 +34,28 @@ class GridSource {
   // What the source holds and the import leaves out (extra bands), one
   // sentence each.
   virtual std::vector<std::string> Notes() const { return {}; }
+  virtual SourceDescription Description() const { return {}; }
 };
 
 // A grid held whole in memory, rows northernmost first.
 class MemoryGridSource : public GridSource {
  public:
-  MemoryGridSource(const SourceLattice& lattice, std::vector<float> values)
-      : lattice_(lattice), values_(std::move(values)) {}
+  MemoryGridSource(const SourceLattice& lattice, std::vector<float> values,
+                   std::vector<std::string> notes = {}, SourceDescription description = {})
+      : lattice_(lattice),
+        values_(std::move(values)),
+        notes_(std::move(notes)),
+        description_(std::move(description)) {}
   const SourceLattice& Lattice() const override { return lattice_; }
   bool ReadRow(std::int32_t row, float* values, std::string& error) override;
+  std::vector<std::string> Notes() const override { return notes_; }
+  SourceDescription Description() const override { return description_; }
 
  private:
   SourceLattice lattice_;
   std::vector<float> values_;
+  std::vector<std::string> notes_;
+  SourceDescription description_;
 };
 
 // EGM2008 raw grids: global, rows from 90° N to 90° S, each row a 4-byte
@@ -69,12 +86,15 @@ std::unique_ptr<GridSource> OpenGsiAsciiGrid(const std::string& path, std::strin
 bool LooksLikeIsgGrid(const std::string& path);
 
 // Reads the ISG geoid grid at `path` (ISG 1.0, 1.01 and 2.0 text layout,
+// values in metres or feet (converted to metres), other format versions
+// read as 2.0 with a note,
 // node-registered or cell-registered, decimal or degree-minute-second
 // coordinates, values in any order of the data ordering "N-to-S, W-to-E"
 // and its variants: S-to-N, E-to-W, and meridians first as in
 // "W-to-E, N-to-S"), and sparse files of points ("lat, lon, N", or
-// longitude first) that lie on a regular lattice and fill at least 1/64 of
-// it (missing lattice nodes are missing). Nullptr, with a reason in
+// longitude first) that lie on a regular lattice, to within the precision
+// their coordinates are written with, and fill at least 1/64 of it (missing
+// lattice nodes are missing). Nullptr, with a reason in
 // `error`, for projected grids or points, unknown orderings, grids of more
 // than kMaxGsiNodes nodes and malformed files.
 std::unique_ptr<GridSource> OpenIsgGrid(const std::string& path, std::string& error);

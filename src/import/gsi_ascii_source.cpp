@@ -69,7 +69,9 @@ std::unique_ptr<GridSource> OpenGsiAsciiGrid(const std::string& path, std::strin
   }
   const SourceLattice lattice{geometry.nlat,  geometry.nlon, geometry.glamn,
                               geometry.glomn, geometry.dgla, geometry.dglo};
-  return std::make_unique<MemoryGridSource>(lattice, std::move(values));
+  return std::make_unique<MemoryGridSource>(
+      lattice, std::move(values), std::vector<std::string>{},
+      SourceDescription{"", "", "bilinear, as GSI computes its heights"});
 }
 
 }  // namespace orthelev

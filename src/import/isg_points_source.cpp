@@ -34,8 +34,24 @@ bool ParseIsgPointOrdering(std::string_view text, bool& lonFirst) {
   return lonFirst || compact.rfind("lat,lon,", 0) == 0;
 }
 
+// Degrees of one unit of the last decimal a coordinate is written with
+// ("45.016667": 1e-6; in degrees, minutes and seconds, of the seconds).
+double WrittenPrecision(std::string_view text, bool dms) {
+  const std::size_t point = text.rfind('.');
+  int decimals = 0;
+  if (point != std::string_view::npos)
+    while (point + 1 + decimals < text.size() && text[point + 1 + decimals] >= '0' &&
+           text[point + 1 + decimals] <= '9')
+      ++decimals;
+  return std::pow(10.0, -decimals) / (dms ? 3600 : 1);
+}
+
+// The points' values, times `metresPerUnit`, and the coarsest precision
+// their coordinates are written with.
 bool ReadIsgPoints(TextLines& lines, std::int32_t count, bool lonFirst, bool dms, double noData,
-                   std::vector<IsgPoint>& points, std::string& error) {
+                   double metresPerUnit, std::vector<IsgPoint>& points, double& precision,
+                   std::string& error) {
+  precision = 0;
   std::string line;
   while (static_cast<std::int32_t>(points.size()) < count && lines.Next(line)) {
     std::string_view rest = TrimControlAndBlanks(line);
@@ -59,7 +75,9 @@ bool ReadIsgPoints(TextLines& lines, std::int32_t count, bool lonFirst, bool dms
       return false;
     }
     const bool missing = value == noData || static_cast<float>(value) == static_cast<float>(noData);
-    point.value = missing ? kMissingNode : static_cast<float>(value);
+    point.value = missing ? kMissingNode : static_cast<float>(value * metresPerUnit);
+    precision =
+        std::max({precision, WrittenPrecision(fields[0], dms), WrittenPrecision(fields[1], dms)});
     points.push_back(point);
   }
   if (static_cast<std::int32_t>(points.size()) < count) {
@@ -71,12 +89,14 @@ bool ReadIsgPoints(TextLines& lines, std::int32_t count, bool lonFirst, bool dms
 }
 
 // The lattice axis the coordinates lie on: its first value, spacing (the
-// smallest step between distinct values) and count. False when fewer than
-// two distinct values, a spacing finer than kFinestGridSpacing (values that
-// close are merged, so a finer one would leave points off the axis), one
-// value off the lattice, or more than `maxCount` nodes.
-bool LatticeAxis(std::vector<double> values, std::int64_t maxCount, double& first, double& step,
-                 std::int64_t& count) {
+// span over the number of smallest steps between distinct values) and
+// count. False when fewer than two distinct values, a spacing finer than
+// kFinestGridSpacing (values that close are merged, so a finer one would
+// leave points off the axis), one value farther off the lattice than the
+// `precision` the coordinates are written with, or more than `maxCount`
+// nodes.
+bool LatticeAxis(std::vector<double> values, std::int64_t maxCount, double precision, double& first,
+                 double& step, std::int64_t& count) {
   std::sort(values.begin(), values.end());
   values.erase(std::unique(values.begin(), values.end(),
                            [](double a, double b) { return std::fabs(a - b) < 1e-9; }),
@@ -88,9 +108,12 @@ bool LatticeAxis(std::vector<double> values, std::int64_t maxCount, double& firs
   first = values.front();
   const double steps = std::nearbyint((values.back() - first) / step);
   if (!(steps < static_cast<double>(maxCount))) return false;  // NaN and infinities too
+  step = (values.back() - first) / steps;
+  // Two written values may each be off by half their last decimal.
+  const double tolerance = std::max(1e-6 * step, precision);
   for (const double v : values) {
-    const double k = (v - first) / step;
-    if (std::fabs(k - std::nearbyint(k)) > 1e-6) return false;
+    const double k = std::nearbyint((v - first) / step);
+    if (std::fabs(v - (first + k * step)) > tolerance) return false;
   }
   count = static_cast<std::int64_t>(steps) + 1;
   return true;
@@ -99,7 +122,8 @@ bool LatticeAxis(std::vector<double> values, std::int64_t maxCount, double& firs
 }  // namespace
 
 std::unique_ptr<GridSource> OpenIsgPoints(TextLines& lines, const IsgHeader& header,
-                                          std::string& error) {
+                                          std::vector<std::string> notes,
+                                          SourceDescription description, std::string& error) {
   if (!HeaderValueIs(header, "coord type", "geodetic")) {
     error = "The ISG points are projected; only latitude/longitude grids can be imported.";
     return nullptr;
@@ -120,8 +144,9 @@ std::unique_ptr<GridSource> OpenIsgPoints(TextLines& lines, const IsgHeader& hea
     return nullptr;
   }
   std::vector<IsgPoint> points;
+  double precision = 0;
   if (!ReadIsgPoints(lines, count, lonFirst, !HeaderValueIs(header, "coord units", "deg"), noData,
-                     points, error))
+                     IsgMetresPerUnit(header), points, precision, error))
     return nullptr;
   std::vector<double> latitudes, longitudes;
   for (const IsgPoint& p : points)
@@ -130,8 +155,10 @@ std::unique_ptr<GridSource> OpenIsgPoints(TextLines& lines, const IsgHeader& hea
   std::int64_t rows = 0, columns = 0;
   // Each axis holds at most the lattice's nodes, so rows * columns cannot overflow.
   const std::int64_t maxNodes = kMaxLatticeNodesPerPoint * count;
-  if (!LatticeAxis(latitudes, maxNodes, lattice.southLatitude, lattice.latSpacing, rows) ||
-      !LatticeAxis(longitudes, maxNodes, lattice.westLongitude, lattice.lonSpacing, columns) ||
+  if (!LatticeAxis(latitudes, maxNodes, precision, lattice.southLatitude, lattice.latSpacing,
+                   rows) ||
+      !LatticeAxis(longitudes, maxNodes, precision, lattice.westLongitude, lattice.lonSpacing,
+                   columns) ||
       rows * columns > maxNodes) {
     error = kOffLattice;
     return nullptr;
@@ -150,7 +177,8 @@ std::unique_ptr<GridSource> OpenIsgPoints(TextLines& lines, const IsgHeader& hea
     values[static_cast<std::size_t>(r) * static_cast<std::size_t>(columns) +
            static_cast<std::size_t>(c)] = p.value;
   }
-  return std::make_unique<MemoryGridSource>(lattice, std::move(values));
+  return std::make_unique<MemoryGridSource>(lattice, std::move(values), std::move(notes),
+                                            std::move(description));
 }
 
 }  // namespace orthelev

@@ -77,6 +77,9 @@ class PgmGrid : public GridSource {
   }
   GridFile& File() { return file_; }
   const SourceLattice& Lattice() const override { return lattice_; }
+  SourceDescription Description() const override {
+    return {"", "", "bilinear or cubic, as GeographicLib's GeoidEval"};
+  }
   bool ReadRow(std::int32_t row, float* values, std::string& error) override {
     const std::int64_t rowBytes = 2 * header_.width;
     if (!file_.ReadExact(header_.dataStart + row * rowBytes, bytes_.data(), rowBytes)) {

@@ -20,8 +20,9 @@ namespace orthelev {
 std::string FirstLine(const std::string& path, std::size_t limit);
 
 // Reads the points of a sparse ISG file (data format other than grid) that
-// follow `header` as a grid of their lattice.
+// follow `header` as a grid of their lattice, with `notes` for the summary.
 std::unique_ptr<GridSource> OpenIsgPoints(TextLines& lines, const IsgHeader& header,
-                                          std::string& error);
+                                          std::vector<std::string> notes,
+                                          SourceDescription description, std::string& error);
 
 }  // namespace orthelev

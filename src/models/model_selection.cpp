@@ -15,6 +15,17 @@ namespace orthelev {
 
 namespace {
 
+// The preparer of other grids as the Custom Geoid model, installed once by
+// the program (knowingly no program state: it is how the program was built).
+struct InstalledPreparer {
+  CustomGridPreparer prepare = nullptr;
+};
+
+InstalledPreparer& Preparer() {
+  static InstalledPreparer installed;
+  return installed;
+}
+
 // The file a model reads and the filter of the dialog that asks for it.
 struct ModelFile {
   std::string name;
@@ -24,9 +35,26 @@ struct ModelFile {
 ModelFile FileOfModel(int index) {
   const std::string name = ModelFileName(index);
   const std::string& ext = TheSettings().customExt;
+  if (index == kCustomModelIndex && Preparer().prepare != nullptr)
+    return {name, "Custom Geoid file(*" + ext + ")|*" + ext +
+                      "|Geoid grid(*.gtx;*.tif;*.isg;*.pgm;*.nc)|*.gtx;*.tif;*.isg;*.pgm;*.nc|All "
+                      "files(*.*)|*.*"};
   if (index == kCustomModelIndex) return {name, "Custom Geoid file(*" + ext + ")|*" + ext};
   // A model of several files asks for the first.
   return {name, "Geoid file|" + name.substr(0, name.find(" + "))};
+}
+
+// Opens a custom geoid file, or what the installed preparer makes of a grid
+// of another format.
+bool OpenCustomGrid(const std::string& path) {
+  const CustomGridPreparer prepare = Preparer().prepare;
+  std::string usable = path, error;
+  if (prepare != nullptr && FileExists(path) && !IsCustomGeoidFile(path) &&
+      !prepare(path, usable, error)) {
+    Window().ShowMessageBox("Illegal Custom geoid file: \r\n\r\n" + path + "\r\n\r\n" + error);
+    return false;
+  }
+  return OpenCustomGeoid(usable);
 }
 
 bool OpenBuiltIn(const GridSpec& g, const std::string& fileName) {
@@ -38,7 +66,7 @@ bool OpenModel(int index, const std::string& name) {
   WindowServices& window = Window();
   if (index == kCustomModelIndex) {
     window.SetWaitingText(FileNameOf(s.customFname));
-    return !s.customFname.empty() && OpenCustomGeoid(s.dataFolder + s.customFname);
+    return !s.customFname.empty() && OpenCustomGrid(s.dataFolder + s.customFname);
   }
   if (index == 1 || index == 2) {
     window.SetGeoidModelText(window.GeoidModelItem(index));
@@ -144,5 +172,7 @@ void ComboBoxGeoidSelect() {
   SelectGeoidModel();
   CloseGrid();
 }
+
+void InstallCustomGridPreparer(CustomGridPreparer preparer) { Preparer().prepare = preparer; }
 
 }  // namespace orthelev

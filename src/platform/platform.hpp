@@ -176,6 +176,10 @@ std::string EnvironmentValue(const char* name);
 // home when HOME is not set). "" when none is known.
 std::string UserConfigFolder();
 
+// The folder for per-user caches: on Windows %LOCALAPPDATA%; elsewhere
+// $XDG_CACHE_HOME when absolute, else $HOME/.cache. "" when none is known.
+std::string UserCacheFolder();
+
 // The configuration folder by the XDG rules: `xdgConfigHome` when it is an
 // absolute path, else `home` + "/.config" when `home` is absolute, else "".
 // Either argument may be null (variable not set).

@@ -334,6 +334,13 @@ std::string UserConfigFolder() {
   return ConfigHomeFrom(std::getenv("XDG_CONFIG_HOME"), home.c_str());
 }
 
+std::string UserCacheFolder() {
+  const char* cacheHome = std::getenv("XDG_CACHE_HOME");
+  if (cacheHome != nullptr && IsAbsolutePath(cacheHome)) return cacheHome;
+  const std::string home = HomeFolder();
+  return IsAbsolutePath(home) ? home + "/.cache" : "";
+}
+
 std::string RunningProgramFile() {
   std::vector<char> buffer(PATH_MAX + 1);
   const ssize_t length = ::readlink("/proc/self/exe", buffer.data(), buffer.size() - 1);

@@ -334,6 +334,11 @@ std::string UserConfigFolder() {
   return IsAbsolutePath(appData) ? appData : "";
 }
 
+std::string UserCacheFolder() {
+  const std::string localAppData = EnvironmentValue("LOCALAPPDATA");
+  return IsAbsolutePath(localAppData) ? localAppData : "";
+}
+
 std::string RunningProgramFile() {
   std::wstring name(MAX_PATH, L'\0');
   for (;;) {

@@ -27,7 +27,8 @@ std::vector<std::string_view> ProgramStateTypes() {
 }
 
 std::vector<std::string_view> NotProgramStateTypes() {
-  return {"InstalledServices", "std::once_flag", "PendingTempFile", "MappingGuards"};
+  return {"InstalledServices", "InstalledPreparer", "std::once_flag", "PendingTempFile",
+          "MappingGuards"};
 }
 
 }  // namespace orthelev

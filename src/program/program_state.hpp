@@ -14,7 +14,9 @@
 //   TheProfiles()    the height profiles of the last batch's files
 //                    (conversion/height_profile.hpp)
 // Not program state, and so not reset here: the installed window services
-// (owned by whoever installs them), GDAL's one-time driver registration and
+// (owned by whoever installs them), the installed preparer of other grids
+// as the Custom Geoid model (InstalledPreparer in models/model_selection.cpp,
+// set by the program that has the grid import), GDAL's one-time driver registration and
 // the GDAL module, loaded once by the first raster import, the path of the
 // temporary file a signal removes during an import (PendingTempFile in
 // import/import_platform.cpp, set only while an import writes), the

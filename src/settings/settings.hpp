@@ -72,6 +72,11 @@ struct Settings {
   std::string storedVersion;     // the file's Version value, for the migration
   std::string settingsFileName;  // full path of the settings file
   std::string programFolder;     // the program file's folder, ending in a separator
+  // For one run of the console front end, never in the file: the folder
+  // outputs are written into ("": beside their inputs), and whether the
+  // report names each output.
+  std::string outputFolder;
+  bool reportOutputNames = false;
 
   std::string decimal, postfix, dataPath;
   HeightReference heightReference = HeightReference::AsFileSays;

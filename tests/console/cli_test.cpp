@@ -21,6 +21,8 @@
 #include "base/number_format.hpp"
 #include "ini/profile_file.hpp"
 #include "platform/platform.hpp"
+#include "support/environment.hpp"
+#include "support/folder_entries.hpp"
 #include "support/grid_writer.hpp"
 #include "support/nmea_text.hpp"
 #include "support/posix_only.hpp"
@@ -329,25 +331,83 @@ TEST_F(CliProcess, ImportsAGridAsACustomModel) {
   CliRun run = Invoke(
       {"import-grid", data.File("gsigeo2011_ver2_2.asc"), cdat, "--region", "35.5,36,139.5,140"});
   EXPECT_EQ(run.status, 0) << run.err;
-  EXPECT_EQ(ReadBytes(cdat).size(), 4u * 2 * 2 + 40);
+  const std::string imported = ReadBytes(cdat);
   // The summary on standard output; no progress line when standard error is no terminal.
   EXPECT_NE(run.out.find("\n  2 rows x 2 columns, latitudes 35.5 to 36, longitudes 139.5 to 140 "
                          "degrees\n  spacing 0.5 x 0.5 degrees\n"),
             std::string::npos)
       << run.out;
-  EXPECT_NE(run.out.find("\n  file size: 56 bytes\n"), std::string::npos) << run.out;
+  EXPECT_NE(run.out.find("\n  file size: " + FormatInt(static_cast<std::int64_t>(imported.size())) +
+                         " bytes\n"),
+            std::string::npos)
+      << run.out;
   EXPECT_EQ(run.err, "");
   run = Invoke({"--ini", ini, "--custom", cdat, "check", "36", "140"});
   EXPECT_EQ(run.out, "9.0000\n");
   run = Invoke({"--ini", ini, "--custom", cdat, "check", "35", "139"});
   EXPECT_EQ(run.out, "Out of range.\n");
+  // The file tells where it came from: to models, check -v and the report.
+  const std::string from = "from gsigeo2011_ver2_2.asc, imported 20";
+  run = Invoke({"--ini", ini, "--custom", cdat, "models"});
+  EXPECT_NE(run.out.find("0\tCustom Geoid\tcut.cdat\tok\treference unknown\t" + from),
+            std::string::npos)
+      << run.out;
+  EXPECT_NE(
+      run.out.find("\tlatitudes 35.5 to 36, longitudes 139.5 to 140, spacing 0.5 x 0.5 degrees\n"),
+      std::string::npos)
+      << run.out;
+  run = Invoke({"--ini", ini, "--custom", cdat, "check", "-v", "36", "140"});
+  EXPECT_NE(run.out.find("9.0000\nmodel: Custom Geoid\nfile: cut.cdat\nsource: "
+                         "gsigeo2011_ver2_2.asc\nimported: 20"),
+            std::string::npos)
+      << run.out;
+  EXPECT_NE(run.out.find(
+                "\ninterpolation: bilinear, as GSI computes its heights\nextent: latitudes 35.5"),
+            std::string::npos)
+      << run.out;
+  WriteBytes(logs.File("a.csv"), "LATITUDE,LONGITUDE,HEIGHT\r\n36,140,100.0\r\n");
+  run = Invoke({"--ini", ini, "--custom", cdat, "convert", logs.File("a.csv")});
+  EXPECT_EQ(run.out.rfind(" Geoid model: Custom Geoid, " + from, 0), 0u) << run.out;
 
   EXPECT_EQ(Invoke({"import-grid", data.File("gsigeo2011_ver2_2.asc")}).status, 2);
   EXPECT_EQ(Invoke({"import-grid", "a", "b", "--region", "north"}).status, 2);
   run = Invoke({"import-grid", logs.File("none.gtx"), cdat});
   EXPECT_EQ(run.status, 1);
   EXPECT_NE(run.err.find("orthelev-cli: import-grid: "), std::string::npos);
-  EXPECT_EQ(ReadBytes(cdat).size(), 4u * 2 * 2 + 40);  // the earlier file stays
+  EXPECT_EQ(ReadBytes(cdat), imported);  // the earlier file stays
+}
+
+// --custom takes any grid the import reads: imported once into the user's
+// cache folder, then used from there while the source stays the same.
+TEST_F(CliProcess, CustomTakesAnyGridThroughTheCache) {
+#ifndef ORTHELEV_WITH_IMPORT
+  GTEST_SKIP() << "the grid import needs GDAL, which this build has not";
+#endif
+  testing::SetEnvironment("XDG_CACHE_HOME", logs.File("cache"));
+  const std::string grid = data.File("gsigeo2011_ver2_2.asc");
+  const std::vector<std::string> check = {"--ini", ini, "--custom", grid, "check", "36", "140"};
+  CliRun run = Invoke(check);
+  EXPECT_EQ(run.status, 0) << run.err;
+  EXPECT_EQ(run.out, "9.0000\n");
+  const std::string cached = logs.File("cache") + "/orthelev/grids/";
+  EXPECT_EQ(run.err.rfind("orthelev-cli: the custom geoid is " + grid + ", imported into " +
+                              cached + "gsigeo2011_ver2_2-",
+                          0),
+            0u)
+      << run.err;
+  run = Invoke(check);
+  EXPECT_NE(run.err.find(", as cached in " + cached), std::string::npos) << run.err;
+  EXPECT_EQ(run.out, "9.0000\n");
+  // A changed source is imported again.
+  WriteBytes(grid, "35 139 0.5 0.5 3 3 1 test grid\n1 2 3\n4 5 6\n7 8 19\n");
+  run = Invoke(check);
+  EXPECT_NE(run.err.find(", imported into "), std::string::npos) << run.err;
+  EXPECT_EQ(run.out, "19.0000\n");
+  EXPECT_EQ(testing::FolderEntries(cached).size(), 1u);  // the outdated import is gone
+  run = Invoke({"--ini", ini, "--custom", logs.File("ini"), "check", "36", "140"});
+  EXPECT_EQ(run.status, 2);
+  EXPECT_NE(run.err.find("Geoid file is not found: " + logs.File("ini")), std::string::npos);
+  testing::UnsetEnvironment("XDG_CACHE_HOME");
 }
 
 TEST_F(CliProcess, ImportShowsItsProgressOnATerminal) {
@@ -366,7 +426,7 @@ TEST_F(CliProcess, ImportShowsItsProgressOnATerminal) {
             std::string::npos)
       << shown;
   EXPECT_NE(shown.find(": 100%\r\n"), std::string::npos) << shown;  // the line ends
-  EXPECT_EQ(ReadBytes(cdat).size(), 4u * 3 * 3 + 40);
+  EXPECT_GT(ReadBytes(cdat).size(), 4u * 3 * 3 + 40);  // the nodes, metadata and trailer
 #endif
 }
 
@@ -395,11 +455,12 @@ TEST_F(CliProcess, ExitStatuses) {
   WriteBytes(logs.File("a_g.nmea"), "");
   // Arguments are file names as given: a ";" is the name's own.
   WriteBytes(logs.File("day;1.nmea"), "$GPGGA,no position*00\r\n");
+  fs::create_directory(logs.File("empty"));
   struct Case {
     const char* what;
     std::vector<std::string> arguments;
     int status;
-    const char* inErr;
+    std::string inErr;
   };
   const Case cases[] = {
       {"no command", Base(), 2, "no command given"},
@@ -411,6 +472,32 @@ TEST_F(CliProcess, ExitStatuses) {
        {"--ini", ini, "--data-dir", logs.Path().string(), "convert", logs.File("a.nmea")},
        2,
        "Error: Geoid file is not found: "},
+      {"missing model's folder",
+       {"--ini", ini, "--data-dir", logs.Path().string(), "convert", logs.File("a.nmea")},
+       2,
+       "Und_min2.5x2.5_egm2008_isw=82_WGS84_TideFree_SE was looked for in " + logs.Path().string()},
+      {"unknown model", With({"check", "1", "2", "--model", "egm96"}), 2,
+       "unknown model \"egm96\"; the models are:\n  Custom Geoid\n  EGM2008 2.5'x2.5'\n"},
+      {"custom model without a file",
+       {"--ini", ini, "--model", "custom geoid", "check", "1", "2"},
+       2,
+       "the Custom Geoid model has no file: give one with --custom FILE"},
+      {"option of another command", With({"check", "--lon-lat", "1", "2"}), 2,
+       "--lon-lat belongs to heights, not to check"},
+      {"options after the command",
+       {"convert", logs.File("a.nmea"), "--ini", ini, "--data-dir", data.Path().string()},
+       3,
+       " Nothing corrected."},
+      {"negative numbers are no options", With({"check", "-35.6", "-139.7"}), 0, ""},
+      {"a command's help opens no model",
+       {"--data-dir", logs.Path().string(), "heights", "-h"},
+       0,
+       ""},
+      {"a folder without logs", With({"convert", logs.File("empty")}), 1, "no logs to convert"},
+      {"bad columns", With({"heights", "--columns", "0,2"}), 2, "--columns takes LAT,LON"},
+      {"no output folder",
+       With({"convert", "--output-dir", logs.File("none"), logs.File("a.nmea")}), 2,
+       "--output-dir: " + logs.File("none") + " is no folder"},
       {"skipped file", With({"convert", logs.File("a_g.nmea")}), 1, ""},
       {"unknown type", With({"convert", logs.File("a.xyz")}), 1, " Unknown file type: a.xyz"},
       {"unreadable file", With({"convert", logs.File("none.nmea")}), 1, " Done with error."},
@@ -425,6 +512,9 @@ TEST_F(CliProcess, ExitStatuses) {
   }
   EXPECT_EQ(Invoke({"--version"}).out, "Orthelev Ver2.07\n");
   EXPECT_NE(Invoke({"--help"}).out.find("--data-dir DIR"), std::string::npos);
+  const std::string heightsHelp = Invoke({"heights", "--help"}).out;
+  EXPECT_NE(heightsHelp.find("heights options:\n  --lon-lat, -w"), std::string::npos);
+  EXPECT_EQ(heightsHelp.find("convert options:"), std::string::npos) << heightsHelp;
 }
 
 // Every point line answered, every other line copied, on standard input and
@@ -496,7 +586,10 @@ TEST_F(CliProcess, HeightsAnswersPointsLineByLine) {
        "orthelev-cli: heights: cannot read " + logs.Path().string() + ": Is a directory\n"},
       {{"--ini", ini, "--data-dir", logs.Path().string(), "heights", logs.File("inside.txt")},
        2,
-       "Error: Geoid file is not found: \nUnd_min2.5x2.5_egm2008_isw=82_WGS84_TideFree_SE\n"},
+       "Error: Geoid file is not found: \nUnd_min2.5x2.5_egm2008_isw=82_WGS84_TideFree_SE\n"
+       "orthelev-cli: Und_min2.5x2.5_egm2008_isw=82_WGS84_TideFree_SE was looked for in " +
+           logs.Path().string() +
+           "/ (the data folder: --data-dir, --custom or the settings' DataFolder)\n"},
   };
   for (const Case& c : failures) {
     run = Invoke(c.arguments);
@@ -505,6 +598,88 @@ TEST_F(CliProcess, HeightsAnswersPointsLineByLine) {
     EXPECT_EQ(run.out, "");
   }
 #endif
+}
+
+// The options of heights, each on the input form it is for.
+TEST_F(CliProcess, HeightsOptions) {
+  auto n = [](int decimals) { return FormatFixed(PlaneAt(35.6, 139.7), decimals); };
+  auto plusN = FormatFixed(10 + PlaneAt(35.6, 139.7), 4);
+  auto minusN = FormatFixed(10 - PlaneAt(35.6, 139.7), 4);
+  struct Case {
+    std::vector<std::string> options;
+    std::string in, out;
+  };
+  const Case cases[] = {
+      {{"--lon-lat"}, "139.7 35.6 10\n", "139.7 35.6 10 " + n(4) + " " + minusN + "\n"},
+      {{"-w", "--inverse"}, "139.7 35.6 10\n", "139.7 35.6 10 " + n(4) + " " + plusN + "\n"},
+      {{"--decimal", "2"}, "35.6 139.7\n", "35.6 139.7 " + n(2) + "\n"},
+      {{"--header"},
+       "lat,lon,h\n35.6,139.7,10\n",
+       "lat,lon,h,N,H-N\n35.6,139.7,10," + n(4) + "," + minusN + "\n"},
+      {{"--columns", "Lat,\"LON\",alt"},
+       "id,lat,\"lon\",alt,note\r\n7,35.6,139.7,10,x\r\n",
+       "id,lat,\"lon\",alt,note,N,H-N\r\n7,35.6,139.7,10,x," + n(4) + "," + minusN + "\r\n"},
+      {{"--columns", "3,2"}, "a 139.7 35.6 b\n", "a 139.7 35.6 b " + n(4) + "\n"},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.in);
+    WriteBytes(logs.File("points.txt"), c.in);
+    std::vector<std::string> arguments = With({"heights", logs.File("points.txt")});
+    arguments.insert(arguments.end(), c.options.begin(), c.options.end());
+    const CliRun run = Invoke(arguments);
+    EXPECT_EQ(run.status, 0) << run.err;
+    EXPECT_EQ(run.out, ConsoleText(c.in == c.out ? c.in : c.out));
+  }
+  WriteBytes(logs.File("points.txt"), "lat,lon\n35.6,139.7\n");
+  const CliRun run = Invoke(With({"heights", "--columns", "lat,long", logs.File("points.txt")}));
+  EXPECT_EQ(run.status, 2);
+  EXPECT_EQ(run.err, "orthelev-cli: heights: " + logs.File("points.txt") +
+                         ": the header has no column \"long\"\n");
+}
+
+// convert DIR takes the logs of the folder (of its sub-folders with
+// --recursive), not its earlier outputs or other files; --output-dir puts
+// the outputs there; the report names each.
+TEST_F(CliProcess, ConvertsTheLogsOfAFolder) {
+  const std::string gga =
+      testing::Signed("$GPGGA,000010,3540.6300,N,13944.8717,E,1,08,1.0,50.0,M,39.0,M,,") + "\r\n";
+  TempDir outputs;
+  fs::create_directories(logs.File("day/sub"));
+  WriteBytes(logs.File("day/b.nmea"), gga);
+  WriteBytes(logs.File("day/a_g.nmea"), gga);  // an earlier output
+  WriteBytes(logs.File("day/readme.doc"), "notes\n");
+  WriteBytes(logs.File("day/sub/c.nmea"), gga);
+  struct Case {
+    std::vector<std::string> options;
+    std::vector<std::string> outputs;
+  };
+  const Case cases[] = {
+      {{}, {logs.File("day/b_g.nmea")}},
+      {{"--recursive", "--output-dir", outputs.Path().string()},
+       {outputs.File("b_g.nmea"), outputs.File("c_g.nmea")}},
+  };
+  for (const Case& c : cases) {
+    std::vector<std::string> arguments = With({"convert", logs.File("day")});
+    arguments.insert(arguments.end(), c.options.begin(), c.options.end());
+    const CliRun run = Invoke(arguments);
+    EXPECT_EQ(run.status, 0) << run.err;
+    for (const std::string& output : c.outputs) {
+      EXPECT_TRUE(fs::exists(output)) << output;
+      EXPECT_NE(run.out.find("    Output: " + output + "\n"), std::string::npos) << run.out;
+    }
+    EXPECT_EQ(run.out.find("a_g"), std::string::npos) << run.out;
+    EXPECT_EQ(run.out.find("readme"), std::string::npos) << run.out;
+  }
+  EXPECT_FALSE(fs::exists(logs.File("day/sub/c_g.nmea")));
+  // Logs of one name from two folders would overwrite each other's output.
+  WriteBytes(logs.File("day/sub/b.nmea"), gga);
+  const CliRun clash = Invoke(
+      With({"convert", logs.File("day"), "--recursive", "--output-dir", outputs.Path().string()}));
+  EXPECT_EQ(clash.status, 2);
+  EXPECT_NE(clash.err.find("day/b.nmea and " + logs.File("day/sub/b.nmea") +
+                           " would both be written as " + outputs.File("b_g.nmea")),
+            std::string::npos)
+      << clash.err;
 }
 
 // A point typed on a terminal is answered at once, while the input is open.

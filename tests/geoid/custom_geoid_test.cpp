@@ -54,6 +54,29 @@ TEST_F(CustomGeoid, GlobalGridWraps) {
   EXPECT_EQ(ReadGridNode(0, -1), Sequence(0, 35));
 }
 
+// The nodes, `between` and the trailer of the 2 x 3 grid.
+std::string WithBetweenNodesAndTrailer(const std::string& between) {
+  const std::string good = CustomGridBytes(2, 3, 35, 139, 0.5, 0.5, Sequence);
+  return good.substr(0, 24) + between + good.substr(24);
+}
+
+// A metadata block between the nodes and the trailer is read as the file's
+// description; the nodes stay where they were.
+TEST_F(CustomGeoid, MetadataBlockBetweenNodesAndTrailer) {
+  const std::string path = dir.File("described.cdat");
+  const CustomMetadata entries = {{"source", "egm96_15.gtx"}, {"datum", "EPSG:5773\r\nx"}};
+  WriteBytes(path, WithBetweenNodesAndTrailer(CustomMetadataBlock(entries)));
+  ASSERT_TRUE(OpenCustomGeoid(path));
+  EXPECT_EQ(ReadGridNode(1, 2), 6.0f);
+  CustomMetadata read;
+  ASSERT_TRUE(ReadCustomMetadata(path, read));
+  EXPECT_EQ(read, (CustomMetadata{{"source", "egm96_15.gtx"}, {"datum", "EPSG:5773  x"}}));
+  CloseGrid();  // Windows replaces no file that is open
+  WriteBytes(path, CustomGridBytes(2, 3, 35, 139, 0.5, 0.5, Sequence));
+  EXPECT_FALSE(ReadCustomMetadata(path, read));  // a file without the block
+  EXPECT_TRUE(read.empty());
+}
+
 TEST_F(CustomGeoid, RefusesFilesThatDoNotMatchTheirTrailer) {
   const double inf = INFINITY, nan = NAN;
   struct Case {
@@ -61,8 +84,13 @@ TEST_F(CustomGeoid, RefusesFilesThatDoNotMatchTheirTrailer) {
     std::string bytes;
   };
   const std::string good = CustomGridBytes(2, 3, 35, 139, 0.5, 0.5, Sequence);
+  const std::string block = CustomMetadataBlock({{"source", "a.gtx"}});
   const Case cases[] = {
       {"one extra byte", good + "x"},
+      {"metadata block with a byte more than its length", WithBetweenNodesAndTrailer("x" + block)},
+      {"metadata block claiming more than the file",
+       WithBetweenNodesAndTrailer(block.substr(0, block.size() - 12) + "\xff\xff\x00\x00" +
+                                  "OECGMETA")},
       {"empty", ""},
       {"39 bytes", std::string(39, '\0')},
       {"zero rows", CustomGridBytes(0, 3, 35, 139, 0.5, 0.5, Sequence)},

@@ -242,11 +242,17 @@ TEST_F(GridImport, Refusals) {
   unplaced.crs.clear();
   auto metres = Raster("GTiff", 10, 10, 500000, 4000000, 1);
   metres.crs.clear();
+  auto horizontal = Raster("GTiff", 10, 10, 130, 40, 1);
+  horizontal.type = "HORIZONTAL_OFFSET";
+  auto latitudeShift = Raster("GTiff", 10, 10, 130, 40, 1);
+  latitudeShift.description = "Latitude Offset (arc seconds)";
+  auto seconds = Raster("GTiff", 10, 10, 130, 40, 1);
+  seconds.unit = "arc-second";
   struct Case {
     const char* what;
     RasterSpec geometry;
     std::optional<Region> region;
-    const char* reason;
+    std::string reason;
   };
   const Case cases[] = {
       {"projected", projected, std::nullopt, "projected coordinate system"},
@@ -258,6 +264,12 @@ TEST_F(GridImport, Refusals) {
       {"region outside the grid", Raster("GTiff", 10, 10, 130, 40, 1), Region{-40, -30, 130, 140},
        "no row"},
       {"empty region", Raster("GTiff", 10, 10, 130, 40, 1), Region{35, 31, 130, 140}, "empty"},
+      {"PROJ horizontal offset grid", horizontal, std::nullopt,
+       "a PROJ grid of type HORIZONTAL_OFFSET, not a geoid model"},
+      {"band of latitude offsets", latitudeShift, std::nullopt,
+       "Band 1 of " + dir.File("source.tif") + " is \"Latitude Offset (arc seconds)\""},
+      {"band in a unit of angle", seconds, std::nullopt,
+       "is in arc-second, not in a unit of height"},
   };
   for (const Case& c : cases) {
     SCOPED_TRACE(c.what);
@@ -636,6 +648,16 @@ TEST_F(GridImport, IsgGrids) {
        "nodata         =   -9999.0000\nISG format     =        2.0\n"
        "end_of_head ==================================================\n",
        3, 4, 15.5, 120, 0.25, 0.3048},
+      {"ISG 1.01 in feet, cell limits (GDAL reads it, but as metres)",
+       "begin_of_head ================================================\n"
+       "model name     : TEST\nunits          : feet\n"
+       "lat min        :    29.500000\nlat max        :    32.500000\n"
+       "lon min        :   129.500000\nlon max        :   133.500000\n"
+       "delta lat      :     1.000000\ndelta lon      :     1.000000\n"
+       "nrows          :          3\nncols          :          4\n"
+       "nodata         :   -9999.0000\nISG format     :        1.01\n"
+       "end_of_head ==================================================\n",
+       3, 4, 32, 130, 1, 0.3048},
       {"ISG 2.0, node limits in degrees, minutes and seconds",
        "begin_of_head ================================================\n"
        "model name     : TEST\ndata format    : grid\ncoord type     : geodetic\ncoord units    : "
@@ -737,6 +759,29 @@ TEST_F(GridImport, IsgGridsInEveryOrdering) {
     ExpectHeightsAtNodes({{15.25, 120.25}});
     CloseGrid();
   }
+  // Points of a 1' lattice written to 6 decimals (45.016667) lie on it to
+  // within their own precision; values in feet; a format version unknown.
+  std::string text =
+      "begin_of_head ================================================\n"
+      "model name     : TEST\ndata units     : feet\ndata format    : sparse\n"
+      "coord type     : geodetic\ncoord units    : deg\n"
+      "nrows          =         16\nnodata         =   -9999.0000\n"
+      "ISG format     =        2.1\n"
+      "end_of_head ==================================================\n";
+  for (int k = 0; k < 16; ++k)
+    text +=
+        FormatFixed(45 + (k / 4) / 60.0, 6) + " " + FormatFixed(10 + (k % 4) / 60.0, 6) + " 100\n";
+  testing::WriteBytes(dir.File("points.isg"), text);
+  ASSERT_TRUE(Import(dir.File("points.isg"))) << error;
+  ASSERT_TRUE(OpenCustomGeoid(result));
+  EXPECT_EQ(TheActiveGrid().nrows, 4);
+  EXPECT_NEAR(TheActiveGrid().dglo, 1 / 60.0, 1e-7);
+  EXPECT_NEAR(InterpolateGeoid(kBilinearWindow, 45 + 1 / 60.0, 10 + 2 / 60.0), 30.48, 1e-4);
+  EXPECT_EQ(summary.notes,
+            (std::vector<std::string>{"The ISG values are in feet: converted to metres.",
+                                      "warning: ISG format 2.1 is none this program knows (1.0, "
+                                      "1.01, 2.0): read as ISG 2.0; check the imported heights."}));
+  CloseGrid();
   testing::WriteBytes(dir.File("model.isg"), IsgInOrder("N-to-S, N-to-S"));
   EXPECT_FALSE(Import(dir.File("model.isg")));
   EXPECT_NE(error.find("\"N-to-S, N-to-S\" is none this program knows"), std::string::npos)

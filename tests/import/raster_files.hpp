@@ -22,6 +22,8 @@ struct RasterSpec {
   std::optional<double> noData;
   std::string areaOrPoint;  // "Area", "Point" or empty
   int bands = 1;            // every band gets the same values
+  // PROJ's grid TYPE (dataset metadata), band 1's description and unit; empty: none.
+  std::string type, description, unit;
 };
 
 using PixelValue = std::function<float(int row, int column)>;
@@ -45,6 +47,10 @@ inline void WriteRaster(const std::string& path, const RasterSpec& geometry,
     crs.SetFromUserInput(geometry.crs.c_str());
     dataset->SetSpatialRef(&crs);
   }
+  if (!geometry.type.empty()) dataset->SetMetadataItem("TYPE", geometry.type.c_str());
+  if (!geometry.description.empty())
+    dataset->GetRasterBand(1)->SetDescription(geometry.description.c_str());
+  if (!geometry.unit.empty()) dataset->GetRasterBand(1)->SetUnitType(geometry.unit.c_str());
   std::vector<float> line(static_cast<std::size_t>(geometry.columns));
   for (int b = 1; b <= geometry.bands; ++b) {
     GDALRasterBand* band = dataset->GetRasterBand(b);

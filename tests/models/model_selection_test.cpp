@@ -65,6 +65,49 @@ TEST_F(ModelSelection, CustomModelAlwaysAsksForItsFile) {
   EXPECT_FALSE(TheActiveGrid().file.IsOpen());
 }
 
+// With a preparer installed (the desktop program with the grid import) the
+// Custom Geoid model takes other grids: the preparer's file opens, or its
+// reason is shown.
+TEST_F(ModelSelection, AnInstalledPreparerOpensOtherGridsAsTheCustomModel) {
+  InstallCustomGridPreparer([](const std::string& given, std::string& usable, std::string& error) {
+    if (given.size() < 4 || given.compare(given.size() - 4, 4, ".gtx") != 0) {
+      error = "not a grid";
+      return false;
+    }
+    usable = given + ".cdat";
+    testing::WriteBytes(
+        usable, testing::CustomGridBytes(2, 3, 35, 139, 0.5, 0.5, [](int, int) { return 7.0f; }));
+    return true;
+  });
+  struct Case {
+    std::string file;
+    bool opens;
+    std::vector<std::string> messages;
+  };
+  const Case cases[] = {
+      {elsewhere.File("egm.gtx"), true, {}},
+      {elsewhere.File("notes.txt"),
+       false,
+       {"Illegal Custom geoid file: \r\n\r\n" + elsewhere.File("notes.txt") +
+        "\r\n\r\nnot a grid"}},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.file);
+    testing::WriteBytes(c.file, "a grid of another format");
+    window.messages.clear();
+    window.dialogAnswers = {c.file};
+    Pick("Custom Geoid");
+    EXPECT_EQ(
+        window.dialogsShown.back().SFilter.rfind("Custom Geoid file(*.cdat)|*.cdat|Geoid grid(", 0),
+        0u);
+    EXPECT_EQ(window.messages, c.messages);  // validated as it is picked
+    SelectGeoidModel();
+    EXPECT_EQ(TheActiveGrid().open, c.opens);
+    CloseGrid();
+  }
+  InstallCustomGridPreparer(nullptr);
+}
+
 TEST_F(ModelSelection, CancellingTheCustomDialogOpensNothing) {
   Pick("Custom Geoid");
   EXPECT_EQ(window.dialogsShown.size(), 1u);
