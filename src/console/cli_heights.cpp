@@ -444,6 +444,9 @@ int HeightsCommand(const std::vector<std::string>& arguments, const HeightsOptio
   }
   if (!TheActiveGrid().open) SelectGeoidModel();
   if (!TheActiveGrid().open) return kExitUsage;
+  // Each line's end is written back as it was read.
+  platform::UseBytesUnchanged(stdin);
+  platform::UseBytesUnchanged(out);
   const bool fromStdin = arguments.empty() || arguments[0] == "-";
   const std::string name = fromStdin ? "standard input" : arguments[0];
   int fd = -1;

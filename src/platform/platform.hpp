@@ -191,6 +191,10 @@ std::string RunningProgramFile();
 // True when `stream` is a terminal (a console window on Windows).
 bool IsTerminal(std::FILE* stream);
 
+// Makes `stream` pass bytes unchanged: Windows' text mode would turn "\n"
+// into CR LF on output and CR LF into "\n" on input. Nothing elsewhere.
+void UseBytesUnchanged(std::FILE* stream);
+
 // Ctrl-C (SIGINT and SIGTERM; on Windows the console's Ctrl-C and
 // Ctrl-Break) sets a flag instead of ending the program, until
 // StopCatchingInterrupts. A second one ends the program as usual. Starting

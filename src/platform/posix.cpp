@@ -350,6 +350,8 @@ std::string RunningProgramFile() {
 
 bool IsTerminal(std::FILE* stream) { return ::isatty(::fileno(stream)) == 1; }
 
+void UseBytesUnchanged(std::FILE*) {}
+
 void StartCatchingInterrupts() {
   interrupted = 0;
   std::signal(SIGINT, OnInterruptSignal);

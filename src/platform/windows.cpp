@@ -356,6 +356,8 @@ bool IsTerminal(std::FILE* stream) {
   return ::GetConsoleMode(HandleOf(::_fileno(stream)), &mode) != 0;
 }
 
+void UseBytesUnchanged(std::FILE* stream) { ::_setmode(::_fileno(stream), _O_BINARY); }
+
 void StartCatchingInterrupts() {
   interrupted = false;
   ::SetConsoleCtrlHandler(OnConsoleControl, TRUE);
