@@ -255,6 +255,10 @@ bool ParseOptions(int argc, char** argv, Options& o, std::string& problem) {
     problem = "--height-reference takes file or ellipsoidal";
     return false;
   }
+  if (o.columns && o.heights.lonFirst) {
+    problem = "--lon-lat does not go with --columns, which names LAT,LON in this order";
+    return false;
+  }
   if (o.columns && !ParseHeightsColumns(*o.columns, o.heights, problem)) return false;
   return true;
 }
@@ -286,8 +290,10 @@ bool PrepareSettings(const Options& o, const char* argv0, ConsoleWindowServices&
     std::string custom, note;
     if (!CustomGridFile(*o.custom, custom, note, problem)) return false;
     if (!note.empty() && !o.quiet) std::fputs(("orthelev-cli: " + note + "\n").c_str(), err);
-    s.dataFolder = FolderOf(custom);
-    s.customFname = FileNameOf(custom);
+    s.customFname = custom;
+    // A custom geoid file used as it is lends its folder to the other
+    // models, unless --data-dir names theirs; the cache folder never does.
+    if (!o.dataDir && note.empty()) s.dataFolder = FolderOf(custom);
     window.SetGeoidModelText(kCustomModelTitle);
   }
   if (o.model) window.SetGeoidModelText(*o.model);
@@ -346,13 +352,25 @@ std::string CustomModelFields(const std::string& path) {
          CustomExtent(path);
 }
 
+// False, with the model titles on `err`, when `title` names no model.
+bool KnownModel(const std::string& title, const ConsoleWindowServices& window, std::FILE* err) {
+  if (window.FindGeoidModelItem(title) >= 0) return true;
+  std::string message = "orthelev-cli: unknown model \"" + title + "\"; the models are:\n";
+  for (const std::string& item : window.GeoidModelItems()) message += "  " + item + "\n";
+  std::fputs(message.c_str(), err);
+  return false;
+}
+
 int ListModels(const Options& o, ConsoleWindowServices& window, std::FILE* out, std::FILE* err) {
   if (o.picture) {
     if (o.arguments.size() > 1) {
       std::fputs("orthelev-cli: models --picture takes one model\n", err);
       return kExitUsage;
     }
-    if (o.arguments.size() == 1) window.SetGeoidModelText(o.arguments[0]);
+    if (o.arguments.size() == 1) {
+      if (!KnownModel(o.arguments[0], window, err)) return kExitUsage;
+      window.SetGeoidModelText(o.arguments[0]);
+    }
     return WriteModelPicture(*o.picture, out, err);
   }
   const std::vector<std::string>& items = window.GeoidModelItems();
@@ -363,12 +381,19 @@ int ListModels(const Options& o, ConsoleWindowServices& window, std::FILE* out, 
     std::string line =
         FormatInt(index) + "\t" + items[i] + "\t" + name + "\t" + (found ? "ok" : "missing");
     if (index >= kFirstGsiModelIndex) line += "\t" + VerticalDatumOf(name);
-    if (index == kCustomModelIndex && found)
-      line += CustomModelFields(TheSettings().dataFolder + name);
+    if (index == kCustomModelIndex && found) line += CustomModelFields(ModelFilePath(name));
     line += "\n";
     std::fputs(line.c_str(), out);
   }
   return kExitOk;
+}
+
+// How check -v names a metadata key: the source's own model name and the
+// import's advice must not read as the model and interpolation in use.
+std::string MetadataLabel(const std::string& key) {
+  if (key == "model") return "source model";
+  if (key == "interpolation") return "advised interpolation";
+  return key;
 }
 
 // check -v: the model, its file and, for the custom model, its extent and
@@ -376,12 +401,14 @@ int ListModels(const Options& o, ConsoleWindowServices& window, std::FILE* out, 
 void DescribeModel(const ConsoleWindowServices& window, std::FILE* out) {
   const int index = window.FindGeoidModelItem(window.GeoidModelText());
   const std::string name = index >= 0 ? ModelFileName(index) : "";
-  std::string text = "model: " + window.GeoidModelText() + "\nfile: " + name + "\n";
+  std::string text = "model: " + window.GeoidModelText() + "\nfile: " + name +
+                     "\ninterpolation: " + (SplineChosen() ? "spline" : "bilinear") + "\n";
   if (index == kCustomModelIndex) {
-    const std::string path = TheSettings().dataFolder + name;
+    const std::string path = ModelFilePath(name);
     CustomMetadata metadata;
     if (!ReadCustomMetadata(path, metadata)) text += "metadata: none\n";
-    for (const auto& [key, value] : metadata) text.append(key).append(": ").append(value) += '\n';
+    for (const auto& [key, value] : metadata)
+      text.append(MetadataLabel(key)).append(": ").append(value) += '\n';
     text += "extent: " + CustomExtent(path) + "\n";
   }
   std::fputs(text.c_str(), out);
@@ -474,17 +501,18 @@ int Convert(const Options& o, ConsoleWindowServices&, std::FILE*, std::FILE* err
   bool foldersRead = true;
   for (const std::string& argument : o.arguments) {
     std::string problem;
+    const size_t before = files.size();
     if (!IsFolder(argument)) {
       files.push_back(argument);
     } else if (!LogsOfFolder(argument, o.recursive, files, problem)) {
       std::fputs(("orthelev-cli: convert: " + problem + "\n").c_str(), err);
       foldersRead = false;
+    } else if (files.size() == before) {
+      std::fputs(("orthelev-cli: convert: no logs in " + argument + "\n").c_str(), err);
     }
   }
-  if (files.empty()) {
-    std::fputs("orthelev-cli: convert: no logs to convert\n", err);
-    return kExitFailed;
-  }
+  // Every argument was a folder, and each has had its line.
+  if (files.empty()) return kExitFailed;
   std::string clash;
   if (!TheSettings().outputFolder.empty() && !OutputsApart(files, clash)) {
     std::fputs(("orthelev-cli: convert: " + clash + "\n").c_str(), err);
@@ -553,13 +581,6 @@ std::string UsageHint(const std::string& command) {
   return "see: orthelev-cli " + (known ? command + " " : std::string()) + "--help\n";
 }
 
-// The model titles, one a line, for the message on an unknown --model.
-std::string KnownModelTitles(const ConsoleWindowServices& window) {
-  std::string titles;
-  for (const std::string& item : window.GeoidModelItems()) titles += "  " + item + "\n";
-  return titles;
-}
-
 // Names the folder a model's missing file was looked for in.
 void TellWhereTheModelWasLookedFor(const ConsoleWindowServices& window, std::FILE* err) {
   const int index = window.FindGeoidModelItem(window.GeoidModelText());
@@ -568,7 +589,8 @@ void TellWhereTheModelWasLookedFor(const ConsoleWindowServices& window, std::FIL
   if (name.empty() && index == kCustomModelIndex)
     std::fputs("orthelev-cli: the Custom Geoid model has no file: give one with --custom FILE\n",
                err);
-  if (name.empty() || ModelFileFound(index, name)) return;
+  // A path of its own (--custom) was found before the run.
+  if (name.empty() || FileNameStart(name) > 0 || ModelFileFound(index, name)) return;
   std::fputs(("orthelev-cli: " + name + " was looked for in " + TheSettings().dataFolder +
               " (the data folder: --data-dir, --custom or the settings' DataFolder)\n")
                  .c_str(),
@@ -602,12 +624,7 @@ int RunModelCommand(const CommandRule& command, const Options& options, const ch
   std::string problem;
   if (!PrepareSettings(options, argv0, window, err, problem)) {
     std::fputs(("orthelev-cli: " + problem + "\n").c_str(), err);
-  } else if (options.model && window.FindGeoidModelItem(*options.model) < 0) {
-    std::fputs(("orthelev-cli: unknown model \"" + *options.model + "\"; the models are:\n" +
-                KnownModelTitles(window))
-                   .c_str(),
-               err);
-  } else {
+  } else if (!options.model || KnownModel(*options.model, window, err)) {
     status = command.run(options, window, out, err);
     if (status == kExitUsage) TellWhereTheModelWasLookedFor(window, err);
   }

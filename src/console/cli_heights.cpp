@@ -257,7 +257,8 @@ class HeightsRun {
         inputName_(std::move(inputName)),
         interactive_(interactive),
         options_(options),
-        columns_(options.columns) {
+        columns_(options.columns),
+        headerPending_(options.header) {
     output_.reserve(kBlockBytes + kMaxLineBytes + 256);
   }
 
@@ -274,7 +275,8 @@ class HeightsRun {
         if (ending == Ending::Continues || piece.size() > kMaxLineBytes) {
           Complain("longer than " + FormatInt(kMaxLineBytes) + " bytes, no point");
           output_.append(piece);
-        } else if (lineNumber_ == 1 && options_.header) {
+        } else if (headerPending_ && !IsCommentOrBlank(piece)) {
+          headerPending_ = false;
           if (!AnswerHeader(piece)) return false;
         } else {
           AnswerLine(piece);
@@ -324,15 +326,32 @@ class HeightsRun {
                                     : ParsePointLine(line, point, options_.lonFirst);
   }
 
+  static bool IsCommentOrBlank(std::string_view line) {
+    const std::string_view trimmed = TrimControlAndBlanks(line);
+    return trimmed.empty() || trimmed.front() == '#';
+  }
+
+  // What a point line must hold, for the complaint about one that does not.
+  std::string PointForm() const {
+    if (options_.ColumnsChosen()) {
+      std::string chosen = FormatInt(columns_[0]) + "," + FormatInt(columns_[1]);
+      if (columns_[2] != 0) chosen += "," + FormatInt(columns_[2]);
+      return "LAT,LON" + std::string(columns_[2] != 0 ? ",H" : "") + " in columns " + chosen +
+             ", LAT from -90 to 90";
+    }
+    return options_.lonFirst ? "LON LAT or LON LAT H, LAT from -90 to 90"
+                             : "LAT LON or LAT LON H, LAT from -90 to 90";
+  }
+
   void AnswerLine(std::string_view line) {
     const std::string_view trimmed = TrimControlAndBlanks(line);
     PointLine point;
-    if (trimmed.empty() || trimmed.front() == '#') {
+    if (IsCommentOrBlank(line)) {
       output_.append(line);
       return;
     }
     if (!ParsePoint(trimmed, point)) {
-      Complain("not a point (LAT LON or LAT LON H, LAT from -90 to 90): " + std::string(trimmed));
+      Complain("not a point (" + PointForm() + "): " + std::string(trimmed));
       output_.append(line);
       return;
     }
@@ -384,6 +403,7 @@ class HeightsRun {
   bool interactive_;
   const HeightsOptions& options_;
   std::array<std::int32_t, 3> columns_;
+  bool headerPending_;
   bool usageError_ = false;
   int windowSize_ = InterpolationWindow(SplineChosen());
   std::string output_;
@@ -428,6 +448,14 @@ bool ParseHeightsColumns(std::string_view text, HeightsOptions& options, std::st
       options.columns[k] = number;
     else
       options.columnNames[k] = std::string(BareName(fields[k]));
+    for (size_t earlier = 0; earlier < k; ++earlier) {
+      if (number > 0
+              ? options.columns[earlier] == number
+              : EqualIgnoringAsciiCase(options.columnNames[earlier], options.columnNames[k])) {
+        problem = "--columns names the column " + std::string(fields[k]) + " twice";
+        return false;
+      }
+    }
   }
   if (!options.columnNames[0].empty() || !options.columnNames[1].empty() ||
       !options.columnNames[2].empty())

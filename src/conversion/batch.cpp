@@ -124,6 +124,8 @@ void ConvertOneFile(const std::string& path) {
     if (!TheFlags().startHidden) window.ShowReport();
     return;
   }
+  if (TheSettings().reportOutputNames)
+    window.AppendReportLine("    Output: " + ConvertedPathOf(path));
   if (TheConversion().nothingCorrected) {
     ++TheBatch().filesUncorrected;
     EndFile(" Nothing corrected.", " Nothing corrected.");
@@ -131,8 +133,6 @@ void ConvertOneFile(const std::string& path) {
     return;
   }
   ++TheBatch().filesConverted;
-  if (TheSettings().reportOutputNames)
-    window.AppendReportLine("    Output: " + ConvertedPathOf(path));
   EndFile(" " + FormatInt(result) + " records" + " done.", " Done.");
 }
 
@@ -144,7 +144,7 @@ std::string CustomSourceText() {
   const Settings& s = TheSettings();
   CustomMetadata metadata;
   if (Window().GeoidModelText() != kCustomModelTitle ||
-      !ReadCustomMetadata(s.dataFolder + s.customFname, metadata))
+      !ReadCustomMetadata(ModelFilePath(s.customFname), metadata))
     return "";
   std::string text;
   for (const auto& [key, value] : metadata) {

@@ -3,6 +3,7 @@
 
 #include <algorithm>
 #include <cmath>
+#include <utility>
 #include <vector>
 
 #include "base/ascii_text.hpp"
@@ -95,15 +96,30 @@ bool ReadIsgPoints(TextLines& lines, std::int32_t count, bool lonFirst, bool dms
 // leave points off the axis), one value farther off the lattice than the
 // `precision` the coordinates are written with, or more than `maxCount`
 // nodes.
+std::vector<double> DistinctValues(std::vector<double> values, double same) {
+  values.erase(std::unique(values.begin(), values.end(),
+                           [same](double a, double b) { return std::fabs(a - b) <= same; }),
+               values.end());
+  return values;
+}
+
+// The smallest gap between the sorted `values` (at least two).
+double SmallestGap(const std::vector<double>& values) {
+  double gap = values[1] - values[0];
+  for (std::size_t i = 2; i < values.size(); ++i) gap = std::min(gap, values[i] - values[i - 1]);
+  return gap;
+}
+
 bool LatticeAxis(std::vector<double> values, std::int64_t maxCount, double precision, double& first,
                  double& step, std::int64_t& count) {
   std::sort(values.begin(), values.end());
-  values.erase(std::unique(values.begin(), values.end(),
-                           [](double a, double b) { return std::fabs(a - b) < 1e-9; }),
-               values.end());
+  // Values a last written decimal apart are one node written twice, where
+  // that precision is fine enough to tell the nodes apart.
+  std::vector<double> nodes = DistinctValues(values, 1.01 * precision);
+  if (nodes.size() < 2 || SmallestGap(nodes) < 4 * precision) nodes = DistinctValues(values, 1e-9);
+  values = std::move(nodes);
   if (values.size() < 2) return false;
-  step = values[1] - values[0];
-  for (std::size_t i = 2; i < values.size(); ++i) step = std::min(step, values[i] - values[i - 1]);
+  step = SmallestGap(values);
   if (!(step >= kFinestGridSpacing)) return false;
   first = values.front();
   const double steps = std::nearbyint((values.back() - first) / step);

@@ -66,7 +66,7 @@ bool OpenModel(int index, const std::string& name) {
   WindowServices& window = Window();
   if (index == kCustomModelIndex) {
     window.SetWaitingText(FileNameOf(s.customFname));
-    return !s.customFname.empty() && OpenCustomGrid(s.dataFolder + s.customFname);
+    return !s.customFname.empty() && OpenCustomGrid(ModelFilePath(s.customFname));
   }
   if (index == 1 || index == 2) {
     window.SetGeoidModelText(window.GeoidModelItem(index));
@@ -107,13 +107,17 @@ std::string ModelFileName(int index) {
   return entry < names.size() ? names[entry] : std::string();
 }
 
+std::string ModelFilePath(const std::string& name) {
+  return FileNameStart(name) > 0 ? name : TheSettings().dataFolder + name;
+}
+
 bool ModelFileFound(int index, const std::string& name) {
   const std::string& folder = TheSettings().dataFolder;
   if (name.empty()) return false;
   if (index >= kFirstGsiModelIndex && FileExists(folder + CompanionFileName(name))) return true;
   if (index >= kFirstGsiModelIndex && IsJgd2024Entry(name))
     return Jgd2024SourcesFound(folder, name);
-  return FileExists(folder + name);
+  return FileExists(ModelFilePath(name));
 }
 
 std::vector<std::string> SplitList(const std::string& list) {

@@ -19,6 +19,10 @@ std::vector<std::string> SplitList(const std::string& list);
 // the list has no file for it); a GSIGEO entry names its ASCII grid.
 std::string ModelFileName(int index);
 
+// Where a model's file `name` is read: in the DataFolder, unless `name` is a
+// path of its own (as the console's --custom gives the Custom Geoid's).
+std::string ModelFilePath(const std::string& name);
+
 // True when the model's file (or, for a GSI entry, its companion or the
 // files it is prepared from) is in the DataFolder.
 bool ModelFileFound(int index, const std::string& name);

@@ -349,7 +349,7 @@ TEST_F(CliProcess, ImportsAGridAsACustomModel) {
   // The file tells where it came from: to models, check -v and the report.
   const std::string from = "from gsigeo2011_ver2_2.asc, imported 20";
   run = Invoke({"--ini", ini, "--custom", cdat, "models"});
-  EXPECT_NE(run.out.find("0\tCustom Geoid\tcut.cdat\tok\treference unknown\t" + from),
+  EXPECT_NE(run.out.find("0\tCustom Geoid\t" + cdat + "\tok\treference unknown\t" + from),
             std::string::npos)
       << run.out;
   EXPECT_NE(
@@ -357,13 +357,14 @@ TEST_F(CliProcess, ImportsAGridAsACustomModel) {
       std::string::npos)
       << run.out;
   run = Invoke({"--ini", ini, "--custom", cdat, "check", "-v", "36", "140"});
-  EXPECT_NE(run.out.find("9.0000\nmodel: Custom Geoid\nfile: cut.cdat\nsource: "
-                         "gsigeo2011_ver2_2.asc\nimported: 20"),
+  EXPECT_NE(run.out.find("9.0000\nmodel: Custom Geoid\nfile: " + cdat +
+                         "\ninterpolation: spline\nsource: gsigeo2011_ver2_2.asc\nimported: 20"),
             std::string::npos)
       << run.out;
-  EXPECT_NE(run.out.find(
-                "\ninterpolation: bilinear, as GSI computes its heights\nextent: latitudes 35.5"),
-            std::string::npos)
+  EXPECT_NE(
+      run.out.find(
+          "\nadvised interpolation: bilinear, as GSI computes its heights\nextent: latitudes 35.5"),
+      std::string::npos)
       << run.out;
   WriteBytes(logs.File("a.csv"), "LATITUDE,LONGITUDE,HEIGHT\r\n36,140,100.0\r\n");
   run = Invoke({"--ini", ini, "--custom", cdat, "convert", logs.File("a.csv")});
@@ -398,6 +399,9 @@ TEST_F(CliProcess, CustomTakesAnyGridThroughTheCache) {
   run = Invoke(check);
   EXPECT_NE(run.err.find(", as cached in " + cached), std::string::npos) << run.err;
   EXPECT_EQ(run.out, "9.0000\n");
+  // The cache folder is no data folder: the other models stay where --data-dir says.
+  run = Invoke(With({"--custom", grid, "--model", "EGM2008 2.5'x2.5'", "check", "35.6", "139.7"}));
+  EXPECT_EQ(run.out, FormatFixed(PlaneAt(35.6, 139.7), 4) + "\n") << run.err;
   // A changed source is imported again.
   WriteBytes(grid, "35 139 0.5 0.5 3 3 1 test grid\n1 2 3\n4 5 6\n7 8 19\n");
   run = Invoke(check);
@@ -493,8 +497,15 @@ TEST_F(CliProcess, ExitStatuses) {
        {"--data-dir", logs.Path().string(), "heights", "-h"},
        0,
        ""},
-      {"a folder without logs", With({"convert", logs.File("empty")}), 1, "no logs to convert"},
+      {"a folder without logs", With({"convert", logs.File("empty")}), 1,
+       "no logs in " + logs.File("empty")},
+      {"unknown model to draw", With({"models", "--picture", logs.File("p.svg"), "egm96"}), 2,
+       "unknown model \"egm96\"; the models are:\n"},
       {"bad columns", With({"heights", "--columns", "0,2"}), 2, "--columns takes LAT,LON"},
+      {"a column twice", With({"heights", "--columns", "Lat,lat"}), 2,
+       "--columns names the column lat twice"},
+      {"columns with longitude first", With({"heights", "-w", "--columns", "2,1"}), 2,
+       "--lon-lat does not go with --columns"},
       {"no output folder",
        With({"convert", "--output-dir", logs.File("none"), logs.File("a.nmea")}), 2,
        "--output-dir: " + logs.File("none") + " is no folder"},
@@ -614,8 +625,8 @@ TEST_F(CliProcess, HeightsOptions) {
       {{"-w", "--inverse"}, "139.7 35.6 10\n", "139.7 35.6 10 " + n(4) + " " + plusN + "\n"},
       {{"--decimal", "2"}, "35.6 139.7\n", "35.6 139.7 " + n(2) + "\n"},
       {{"--header"},
-       "lat,lon,h\n35.6,139.7,10\n",
-       "lat,lon,h,N,H-N\n35.6,139.7,10," + n(4) + "," + minusN + "\n"},
+       "# exported\nlat,lon,h\n35.6,139.7,10\n",
+       "# exported\nlat,lon,h,N,H-N\n35.6,139.7,10," + n(4) + "," + minusN + "\n"},
       {{"--columns", "Lat,\"LON\",alt"},
        "id,lat,\"lon\",alt,note\r\n7,35.6,139.7,10,x\r\n",
        "id,lat,\"lon\",alt,note,N,H-N\r\n7,35.6,139.7,10,x," + n(4) + "," + minusN + "\r\n"},

@@ -759,8 +759,9 @@ TEST_F(GridImport, IsgGridsInEveryOrdering) {
     ExpectHeightsAtNodes({{15.25, 120.25}});
     CloseGrid();
   }
-  // Points of a 1' lattice written to 6 decimals (45.016667) lie on it to
-  // within their own precision; values in feet; a format version unknown.
+  // Points of a 1' lattice written to 6 decimals (45.016667, once 45.016666)
+  // lie on it to within their own precision; values in feet; a format
+  // version unknown.
   std::string text =
       "begin_of_head ================================================\n"
       "model name     : TEST\ndata units     : feet\ndata format    : sparse\n"
@@ -769,8 +770,8 @@ TEST_F(GridImport, IsgGridsInEveryOrdering) {
       "ISG format     =        2.1\n"
       "end_of_head ==================================================\n";
   for (int k = 0; k < 16; ++k)
-    text +=
-        FormatFixed(45 + (k / 4) / 60.0, 6) + " " + FormatFixed(10 + (k % 4) / 60.0, 6) + " 100\n";
+    text += FormatFixed(45 + (k / 4) / 60.0 - (k == 5 ? 1e-6 : 0), 6) + " " +
+            FormatFixed(10 + (k % 4) / 60.0, 6) + " 100\n";
   testing::WriteBytes(dir.File("points.isg"), text);
   ASSERT_TRUE(Import(dir.File("points.isg"))) << error;
   ASSERT_TRUE(OpenCustomGeoid(result));
