@@ -5,6 +5,7 @@
 #include <map>
 #include <optional>
 #include <string>
+#include <string_view>
 #include <vector>
 
 #include "base/number_format.hpp"
@@ -46,7 +47,8 @@ struct Options {
 
 // An option, anywhere on the command line up to "--": its name (and short
 // form), the name of its value (null when it takes none), the command it
-// belongs to (null: every command), its line of --help and what it sets.
+// belongs to (null: every command that uses a model, kEveryCommand: import-grid
+// too), its line of --help and what it sets.
 struct OptionRule {
   const char* name;
   const char* shortName;
@@ -61,6 +63,7 @@ constexpr const char* kConvert = "convert";
 constexpr const char* kModels = "models";
 constexpr const char* kCheck = "check";
 constexpr const char* kImportCommand = "import-grid";  // runs without settings or a model
+constexpr const char* kEveryCommand = "";
 
 constexpr OptionRule kOptionRules[] = {
     {"--ini", nullptr, "FILE", nullptr,
@@ -93,10 +96,10 @@ constexpr OptionRule kOptionRules[] = {
      [](Options& o, const char* v) { o.heightReference = v; }},
     {"--quiet", nullptr, nullptr, nullptr, "no status lines on standard error",
      [](Options& o, const char*) { o.quiet = true; }},
-    {"--help", "-h", nullptr, nullptr,
+    {"--help", "-h", nullptr, kEveryCommand,
      "print this text (after a command: that command's), and exit",
      [](Options& o, const char*) { o.help = true; }},
-    {"--version", nullptr, nullptr, nullptr, "print the version, and exit",
+    {"--version", nullptr, nullptr, kEveryCommand, "print the version, and exit",
      [](Options& o, const char*) { o.version = true; }},
     {"--verbose", "-v", nullptr, kCheck,
      "after the height, the model, its file and, for a custom model, its extent\nand what its "
@@ -187,13 +190,21 @@ std::string OptionLine(const OptionRule& rule) {
   return line + "\n";
 }
 
-// The option lines of `command` (null: the options of every command).
-std::string OptionLines(const char* command) {
+// True when the option of `rule` is no one command's own.
+bool IsGeneral(const OptionRule& rule) { return rule.command == nullptr || *rule.command == '\0'; }
+
+// False when the option of `rule` does not apply to `command`.
+bool AppliesTo(const OptionRule& rule, const std::string& command) {
+  if (rule.command == nullptr) return command != kImportCommand;
+  return *rule.command == '\0' || command == rule.command;
+}
+
+// The option lines of the rules for which `shown(rule)` is true.
+template <typename Shown>
+std::string OptionLines(Shown shown) {
   std::string lines;
   for (const OptionRule& rule : kOptionRules)
-    if ((rule.command == nullptr) == (command == nullptr) &&
-        (command == nullptr || std::string(rule.command) == command))
-      lines += OptionLine(rule);
+    if (shown(rule)) lines += OptionLine(rule);
   return lines;
 }
 
@@ -238,8 +249,10 @@ bool ParseOptions(int argc, char** argv, Options& o, std::string& problem) {
   for (int i = 1; i < argc && std::string(argv[i]) != "--"; ++i) {
     const OptionRule* rule = LooksLikeOption(argv[i]) ? FindOptionRule(argv[i]) : nullptr;
     if (rule == nullptr) continue;
-    if (rule->command != nullptr && o.command != rule->command) {
-      problem = std::string(rule->name) + " belongs to " + rule->command + ", not to " + o.command;
+    if (!AppliesTo(*rule, o.command)) {
+      problem = std::string(rule->name) + " belongs to " +
+                (rule->command != nullptr ? rule->command : "the commands that use a model") +
+                ", not to " + o.command;
       return false;
     }
     if (rule->value != nullptr) ++i;
@@ -253,6 +266,10 @@ bool ParseOptions(int argc, char** argv, Options& o, std::string& problem) {
   if (o.decimal) o.heights.decimals = decimals;
   if (o.heightReference && *o.heightReference != "file" && *o.heightReference != "ellipsoidal") {
     problem = "--height-reference takes file or ellipsoidal";
+    return false;
+  }
+  if (o.command == kModels && !o.picture && !o.arguments.empty()) {
+    problem = "models takes a model only with --picture";
     return false;
   }
   if (o.columns && o.heights.lonFirst) {
@@ -357,6 +374,7 @@ bool KnownModel(const std::string& title, const ConsoleWindowServices& window, s
   if (window.FindGeoidModelItem(title) >= 0) return true;
   std::string message = "orthelev-cli: unknown model \"" + title + "\"; the models are:\n";
   for (const std::string& item : window.GeoidModelItems()) message += "  " + item + "\n";
+  message += "(a grid file of its own is used with --custom FILE)\n";
   std::fputs(message.c_str(), err);
   return false;
 }
@@ -565,9 +583,13 @@ std::string Usage(const std::string& command = "") {
   for (const CommandRule& rule : kCommandRules)
     if (shown(rule.name)) text += std::string("  ") + rule.usage;
   if (shown(kImportCommand)) text += std::string("  ") + ImportGridUsage();
-  text += "options:\n" + OptionLines(nullptr);
+  text += "options:\n" + OptionLines([&command](const OptionRule& rule) {
+            return IsGeneral(rule) && (command.empty() || AppliesTo(rule, command));
+          });
   for (const char* name : {kConvert, kCheck, kHeights, kModels, kImportCommand}) {
-    const std::string own = OptionLines(name);
+    const std::string own = OptionLines([name](const OptionRule& rule) {
+      return !IsGeneral(rule) && std::string_view(rule.command) == name;
+    });
     if (shown(name) && !own.empty()) text += std::string(name) + " options:\n" + own;
   }
   for (const CommandRule& rule : kCommandRules)

@@ -148,11 +148,15 @@ bool CustomGridFile(const std::string& given, std::string& path, std::string& no
   }
   if (!FileExists(source)) {
     error = "Geoid file is not found: " + source;
+    if (FileNameOf(given) == given) {
+      error += "\n  nor in PROJ's data folders:";
+      for (const std::string& folder : ProjDataFolders()) error += " " + folder;
+    }
     return false;
   }
   CachedGrid grid;
   if (!CachedCustomGrid(source, UserGridCacheFolder(), grid, error)) {
-    error = source + " is neither a custom geoid file nor a grid the import reads: " + error;
+    error = source + " cannot be used as the Custom Geoid model: " + error;
     return false;
   }
   path = grid.path;

@@ -1,5 +1,6 @@
 #include "import/custom_cache.hpp"
 
+#include <algorithm>
 #include <cstdint>
 #include <filesystem>
 #include <system_error>
@@ -117,7 +118,7 @@ bool PrepareCustomGrid(const std::string& given, std::string& usable, std::strin
   return true;
 }
 
-std::string FindProjGrid(const std::string& name) {
+std::vector<std::string> ProjDataFolders() {
 #ifdef _WIN32
   constexpr char kListSeparator = ';';
 #else
@@ -130,8 +131,12 @@ std::string FindProjGrid(const std::string& name) {
   if (!home.empty()) folders.push_back(home + "/.local/share/proj");
   folders.emplace_back("/usr/local/share/proj");
   folders.emplace_back("/usr/share/proj");
-  for (const std::string& folder : folders) {
-    if (folder.empty()) continue;
+  folders.erase(std::remove(folders.begin(), folders.end(), std::string()), folders.end());
+  return folders;
+}
+
+std::string FindProjGrid(const std::string& name) {
+  for (const std::string& folder : ProjDataFolders()) {
     std::string path = WithTrailingSeparator(folder) + name;
     if (IsRegularFile(path)) return path;
   }

@@ -4,6 +4,7 @@
 // file, of the same size and time of last write.
 
 #include <string>
+#include <vector>
 
 namespace orthelev {
 
@@ -32,10 +33,13 @@ struct CachedGrid {
 // orthelev/grids in the user's cache folder ("" when none is known).
 std::string UserGridCacheFolder();
 
+// PROJ's data folders, in the order they are searched: those of $PROJ_DATA
+// (or $PROJ_LIB), the user's share/proj, then /usr/local/share/proj and
+// /usr/share/proj.
+std::vector<std::string> ProjDataFolders();
+
 // The full path of the grid file `name` (a bare file name, such as
-// "us_nga_egm96_15.tif") in PROJ's data folders: those of $PROJ_DATA (or
-// $PROJ_LIB), the user's share/proj, then /usr/local/share/proj and
-// /usr/share/proj. "" when none holds it.
+// "us_nga_egm96_15.tif") in PROJ's data folders; "" when none holds it.
 std::string FindProjGrid(const std::string& name);
 
 }  // namespace orthelev
