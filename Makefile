@@ -85,8 +85,8 @@ fuzz: fuzz-build
 	bash scripts/run-fuzz.sh $(SANITIZE_BUILD) $(FUZZ_SECONDS) $(JOBS)
 
 # orthelev-cli.exe, the desktop program orthelev.exe (native windows) and
-# the tests for 64-bit Windows, statically linked, without the grid import
-# (GDAL).
+# the tests for 64-bit Windows, statically linked, without GDAL (the grid
+# import reads only the formats the program reads itself).
 windows: deps
 	cmake -S . -B $(WINDOWS_BUILD) $(STRICT) -DCMAKE_TOOLCHAIN_FILE=cmake/mingw-w64-x86_64.cmake \
 	  -DCMAKE_BUILD_TYPE=Release -DORTHELEV_BUILD_BENCH=OFF \

@@ -8,10 +8,8 @@
 #include <QApplication>
 #include <QIcon>
 
-#ifdef ORTHELEV_WITH_IMPORT
 #include "import/custom_cache.hpp"
 #include "models/model_selection.hpp"
-#endif
 #include "platform/platform.hpp"
 #include "program/program.hpp"
 #include "program/settings_store.hpp"
@@ -56,10 +54,8 @@ int main(int argc, char* argv[]) {
   // QApplication has switched the process to the user's locale; numbers
   // stay "." (the settings load makes sure of it again).
   orthelev::SetNumberFormat();
-#ifdef ORTHELEV_WITH_IMPORT
   // The Custom Geoid model takes any grid the import reads (GTX, GeoTIFF, ...).
   orthelev::InstallCustomGridPreparer(orthelev::PrepareCustomGrid);
-#endif
   const std::vector<std::string> parameters = Parameters(argc, argv);
   orthelev::DesktopProgram program(orthelev::CurrentSettingsLocation(), parameters);
   // The program ends when its main window closes, and only then: a helper

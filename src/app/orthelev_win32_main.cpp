@@ -4,6 +4,8 @@
 #include <string>
 #include <vector>
 
+#include "import/custom_cache.hpp"
+#include "models/model_selection.hpp"
 #include "platform/platform.hpp"
 #include "program/program.hpp"
 #include "program/settings_store.hpp"
@@ -24,6 +26,8 @@ int main(int argc, char* argv[]) {
                                         orthelev::ProgramTitle(where.programFile));
     return 0;
   }
+  // The Custom Geoid model takes any grid the import reads (ISG, .pgm, ...).
+  orthelev::InstallCustomGridPreparer(orthelev::PrepareCustomGrid);
   orthelev::win32::DesktopProgram program(where, std::move(parameters));
   return program.Run();
 }

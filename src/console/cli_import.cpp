@@ -2,17 +2,13 @@
 
 #include <optional>
 
-#include "base/paths.hpp"
-
-#ifdef ORTHELEV_WITH_IMPORT
-
 #include "base/file_io.hpp"
 #include "base/number_format.hpp"
+#include "base/paths.hpp"
 #include "geoid/custom_geoid.hpp"
 #include "import/custom_cache.hpp"
 #include "import/grid_import.hpp"
 #include "platform/platform.hpp"
-#endif
 
 namespace orthelev {
 
@@ -21,8 +17,6 @@ namespace {
 void Say(std::FILE* stream, const std::string& text) { std::fputs((text + "\n").c_str(), stream); }
 
 }  // namespace
-
-#ifdef ORTHELEV_WITH_IMPORT
 
 namespace {
 
@@ -91,9 +85,10 @@ void PrintSummary(const ImportSummary& s, std::FILE* out, std::FILE* err) {
 
 const char* ImportGridUsage() {
   return "orthelev-cli import-grid SRC DEST [--region S,N,W,E] [--format FORMAT]\n"
-         "                     write the geoid grid SRC (GTX, GeoTIFF, ISG or any raster GDAL\n"
-         "                     reads, an EGM2008 raw grid or a GSIGEO ASCII grid) as the custom\n"
-         "                     geoid file DEST (.cdat)\n";
+         "                     write the geoid grid SRC (ISG, GeographicLib .pgm, an EGM2008 raw\n"
+         "                     grid, a GSIGEO ASCII grid or, where GDAL is at hand, GTX, GeoTIFF,\n"
+         "                     NetCDF or any raster GDAL reads) as the custom geoid file DEST\n"
+         "                     (.cdat)\n";
 }
 
 int ImportGridCommand(const std::vector<std::string>& files,
@@ -164,26 +159,5 @@ bool CustomGridFile(const std::string& given, std::string& path, std::string& no
          (grid.imported ? ", imported into " : ", as cached in ") + grid.path;
   return true;
 }
-
-#else
-
-const char* ImportGridUsage() {
-  return "orthelev-cli import-grid SRC DEST ...    not available: this build has no GDAL\n";
-}
-
-int ImportGridCommand(const std::vector<std::string>&, const std::optional<std::string>&,
-                      const std::optional<std::string>&, std::FILE*, std::FILE* err) {
-  Say(err, "orthelev-cli: import-grid is not available: this build has no GDAL");
-  return 2;
-}
-
-// Without the grid import only custom geoid files can be used; the file's
-// own checks speak when it is none.
-bool CustomGridFile(const std::string& given, std::string& path, std::string&, std::string&) {
-  path = AbsolutePath(given);
-  return true;
-}
-
-#endif
 
 }  // namespace orthelev

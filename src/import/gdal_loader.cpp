@@ -25,6 +25,9 @@ struct GdalModule {
 // The module beside the program (the build folder), else where it is
 // installed relative to the program.
 GdalModule LoadGdalModule() {
+#ifndef ORTHELEV_GDAL_MODULE
+  return {nullptr, "this build has no GDAL"};
+#else
   const std::filesystem::path folder =
       platform::PathOf(platform::RunningProgramFile()).parent_path();
   std::string path = platform::Utf8Of(folder / ORTHELEV_GDAL_MODULE);
@@ -37,6 +40,7 @@ GdalModule LoadGdalModule() {
   const auto entry = reinterpret_cast<OpenRasterEntry>(
       platform::ModuleSymbol(module.handle, "orthelev_open_gdal_raster"));
   return {entry, entry ? "" : "no entry point in " + path};
+#endif
 }
 
 // Loaded on first use, once; it stays loaded, as the grids it opens live on.
@@ -80,7 +84,10 @@ std::unique_ptr<GridSource> OpenGdalRaster(const std::string& path, bool& opened
   opened = false;
   const GdalModule& module = TheGdalModule();
   if (!module.entry) {
-    error = path + " cannot be read: the GDAL module is missing (" + module.failure + ").";
+    error = path +
+            " cannot be read: it is none of the grids the program reads itself (ISG, "
+            "GeographicLib .pgm, EGM2008 raw, GSIGEO ASCII) and the GDAL module is missing (" +
+            module.failure + ").";
     return nullptr;
   }
   const std::int64_t budget = GdalBudget(path);
