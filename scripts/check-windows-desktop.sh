@@ -41,16 +41,7 @@ set -euo pipefail
 work=$1 setup=$2 shot=$3
 wine() { bash scripts/run-under-wine.sh --display "$@"; }
 fail() { echo "check-windows-desktop: $*" >&2; exit 1; }
-# Waits up to $1 tenths of a second for the command after it to succeed.
-wait_for() {
-  local tenths=$1
-  shift
-  for _ in $(seq "$tenths"); do
-    "$@" && return 0
-    sleep 0.1
-  done
-  return 1
-}
+source scripts/wait-for.sh
 main_window() { xdotool search --onlyvisible --name '^Orthelev Ver' 2>/dev/null | head -1; }
 # The client area's top-left on the screen: "X Y".
 client_origin() {

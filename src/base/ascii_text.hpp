@@ -34,4 +34,24 @@ inline bool EqualIgnoringAsciiCase(std::string_view a, std::string_view b) {
   return true;
 }
 
+inline bool IsAsciiLetter(char c) { return (c >= 'A' && c <= 'Z') || (c >= 'a' && c <= 'z'); }
+inline bool IsAsciiDigit(char c) { return c >= '0' && c <= '9'; }
+
+// Whether `word` stands in `text` (letter case ignored) as a word of its
+// own: no letter or digit just before it, no letter just after it (a model
+// number may follow a name: "eTrex" stands in "eTrex30").
+inline bool ContainsWord(std::string_view text, std::string_view word) {
+  if (word.empty()) return false;
+  const std::string lowerText = LowerAscii(text), lowerWord = LowerAscii(word);
+  for (std::size_t at = lowerText.find(lowerWord); at != std::string::npos;
+       at = lowerText.find(lowerWord, at + 1)) {
+    const std::size_t after = at + lowerWord.size();
+    const bool startsWord =
+        at == 0 || !(IsAsciiLetter(lowerText[at - 1]) || IsAsciiDigit(lowerText[at - 1]));
+    const bool endsWord = after == lowerText.size() || !IsAsciiLetter(lowerText[after]);
+    if (startsWord && endsWord) return true;
+  }
+  return false;
+}
+
 }  // namespace orthelev

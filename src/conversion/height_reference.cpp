@@ -7,26 +7,6 @@
 
 namespace orthelev {
 
-namespace {
-
-bool IsWordCharacter(char c) {
-  return (c >= 'a' && c <= 'z') || (c >= 'A' && c <= 'Z') || (c >= '0' && c <= '9');
-}
-
-// Whether `word` (lower case) stands in the lower-cased text as a word.
-bool HasWord(std::string_view text, std::string_view word) {
-  for (std::size_t at = text.find(word); at != std::string_view::npos;
-       at = text.find(word, at + 1)) {
-    const std::size_t after = at + word.size();
-    if ((at == 0 || !IsWordCharacter(text[at - 1])) &&
-        (after == text.size() || !IsWordCharacter(text[after])))
-      return true;
-  }
-  return false;
-}
-
-}  // namespace
-
 HeightEvidence StatedByUser() {
   if (TheSettings().heightReference == HeightReference::Ellipsoidal)
     return {HeightBasis::Ellipsoidal, "stated by the user"};
@@ -35,8 +15,10 @@ HeightEvidence StatedByUser() {
 
 HeightBasis StatementInText(std::string_view text) {
   const std::string lower = LowerAscii(text);
-  const bool ellipsoidal = lower.find("ellipsoid") != std::string::npos || HasWord(lower, "hae");
-  const bool seaLevel = lower.find("sea level") != std::string::npos || HasWord(lower, "msl") ||
+  const bool ellipsoidal =
+      lower.find("ellipsoid") != std::string::npos || ContainsWord(lower, "hae");
+  const bool seaLevel = lower.find("sea level") != std::string::npos ||
+                        ContainsWord(lower, "msl") ||
                         lower.find("orthometric") != std::string::npos;
   if (ellipsoidal == seaLevel) return HeightBasis::Unknown;
   return ellipsoidal ? HeightBasis::Ellipsoidal : HeightBasis::SeaLevel;

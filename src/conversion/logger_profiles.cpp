@@ -58,23 +58,6 @@ constexpr DefaultRow kDefaultGpxEllipsoidalRows[] = {
     {"GPSLogger", "1"},  {"MTK", "1"},       {"RTKLIB", "1"},
 };
 
-bool IsAsciiLetter(char c) { return (c >= 'A' && c <= 'Z') || (c >= 'a' && c <= 'z'); }
-bool IsAsciiDigit(char c) { return c >= '0' && c <= '9'; }
-
-bool ContainsWord(std::string_view text, std::string_view word) {
-  if (word.empty()) return false;
-  const std::string lowerText = LowerAscii(text), lowerWord = LowerAscii(word);
-  for (std::size_t at = lowerText.find(lowerWord); at != std::string::npos;
-       at = lowerText.find(lowerWord, at + 1)) {
-    const std::size_t after = at + lowerWord.size();
-    const bool startsWord =
-        at == 0 || !(IsAsciiLetter(lowerText[at - 1]) || IsAsciiDigit(lowerText[at - 1]));
-    const bool endsWord = after == lowerText.size() || !IsAsciiLetter(lowerText[after]);
-    if (startsWord && endsWord) return true;
-  }
-  return false;
-}
-
 bool HasRowNamed(const std::vector<std::string>& rows, std::string_view name) {
   for (const std::string& row : rows)
     if (EqualIgnoringAsciiCase(ProfileRowName(row), name)) return true;

@@ -176,7 +176,7 @@ double MetresPerUnit(std::string unit) {
 constexpr const char* kShiftGridDrivers[] = {"NTv2", "NTv1", "CTable2", "LOSLAS"};
 constexpr const char* kGeoidGridType = "VERTICAL_OFFSET_GEOGRAPHIC_TO_VERTICAL";
 
-bool ContainsWord(std::string text, const char* word) {
+bool Mentions(std::string text, const char* word) {
   for (char& c : text) c = static_cast<char>(c >= 'A' && c <= 'Z' ? c - 'A' + 'a' : c);
   return text.find(word) != std::string::npos;
 }
@@ -197,7 +197,7 @@ std::string NotAGeoidReason(GDALDataset& dataset, GDALRasterBand& band, const st
            ").";
   const std::string description = band.GetDescription() ? band.GetDescription() : "";
   for (const char* word : {"latitude", "longitude", "velocity", "easting", "northing", "shift"})
-    if (ContainsWord(description, word))
+    if (Mentions(description, word))
       return std::string("Band 1 of ").append(path).append(" is \"").append(description) +
              "\", not a geoid height.";
   const char* unit = band.GetUnitType();
