@@ -447,11 +447,6 @@ int Check(const Options& o, ConsoleWindowServices& window, std::FILE* out, std::
   return window.GeoidText() == "Out of range." ? kExitFailed : kExitOk;
 }
 
-std::string Utf8Of(const std::filesystem::path& path) {
-  const std::u8string text = path.u8string();
-  return {text.begin(), text.end()};
-}
-
 // A log of a folder: a name with an extension of a format's list, and not an
 // earlier output (its name before the extension ending in the postfix).
 bool IsLogOfFolder(const std::string& path) {
@@ -468,13 +463,13 @@ bool IsLogOfFolder(const std::string& path) {
 bool LogsOfFolder(const std::string& folder, bool recursive, std::vector<std::string>& logs,
                   std::string& problem) {
   namespace fs = std::filesystem;
-  const fs::path root(std::u8string(folder.begin(), folder.end()));
+  const fs::path root = platform::PathOf(folder);
   std::error_code failure;
   std::vector<std::string> found;
   const auto take = [&found](const fs::directory_entry& entry) {
     std::error_code ignored;
-    if (entry.is_regular_file(ignored) && IsLogOfFolder(Utf8Of(entry.path())))
-      found.push_back(Utf8Of(entry.path()));
+    if (entry.is_regular_file(ignored) && IsLogOfFolder(platform::Utf8Of(entry.path())))
+      found.push_back(platform::Utf8Of(entry.path()));
   };
   if (recursive) {
     for (fs::recursive_directory_iterator it(root, failure), end; !failure && it != end;

@@ -59,11 +59,11 @@ void RemoveOutdatedImports(const std::string& cacheFolder, const std::string& so
                            const std::string& current) {
   const std::string part = SourcePart(source);
   std::error_code failure;
-  for (std::filesystem::directory_iterator it(std::filesystem::path(cacheFolder), failure), end;
+  for (std::filesystem::directory_iterator it(platform::PathOf(cacheFolder), failure), end;
        !failure && it != end; it.increment(failure)) {
-    const std::string name = it->path().filename().string();
+    const std::string name = platform::Utf8Of(it->path().filename());
     if (name.rfind(part, 0) == 0 && name != current && name.size() == current.size())
-      platform::RemoveFile(it->path().string());
+      platform::RemoveFile(platform::Utf8Of(it->path()));
   }
 }
 
@@ -86,12 +86,14 @@ bool CachedCustomGrid(const std::string& source, const std::string& cacheFolder,
     return false;
   }
   if (cacheFolder.empty()) {
-    error = "No cache folder is known (neither XDG_CACHE_HOME nor HOME is set) to import " +
-            source + " into.";
+    error =
+        "No cache folder is known (XDG_CACHE_HOME or HOME; on Windows LOCALAPPDATA) to "
+        "import " +
+        source + " into.";
     return false;
   }
   std::error_code failure;
-  std::filesystem::create_directories(std::filesystem::path(cacheFolder), failure);
+  std::filesystem::create_directories(platform::PathOf(cacheFolder), failure);
   if (failure) {
     error = "Cannot make the cache folder " + cacheFolder + " (" + failure.message() + ").";
     return false;
