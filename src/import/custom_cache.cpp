@@ -1,6 +1,5 @@
 #include "import/custom_cache.hpp"
 
-#include <algorithm>
 #include <cstdint>
 #include <filesystem>
 #include <system_error>
@@ -133,7 +132,7 @@ std::vector<std::string> ProjDataFolders() {
   if (!home.empty()) folders.push_back(home + "/.local/share/proj");
   folders.emplace_back("/usr/local/share/proj");
   folders.emplace_back("/usr/share/proj");
-  folders.erase(std::remove(folders.begin(), folders.end(), std::string()), folders.end());
+  std::erase(folders, std::string());
   return folders;
 }
 
