@@ -55,7 +55,8 @@ int main(int argc, char* argv[]) {
   // stay "." (the settings load makes sure of it again).
   orthelev::SetNumberFormat();
   // The Custom Geoid model takes any grid the import reads (GTX, GeoTIFF, ...).
-  orthelev::InstallCustomGridPreparer(orthelev::PrepareCustomGrid);
+  orthelev::InstallCustomGridPreparer(orthelev::PrepareCustomGrid,
+                                      orthelev::ImportedGridPatterns());
   const std::vector<std::string> parameters = Parameters(argc, argv);
   orthelev::DesktopProgram program(orthelev::CurrentSettingsLocation(), parameters);
   // The program ends when its main window closes, and only then: a helper

@@ -27,7 +27,8 @@ int main(int argc, char* argv[]) {
     return 0;
   }
   // The Custom Geoid model takes any grid the import reads (ISG, .pgm, ...).
-  orthelev::InstallCustomGridPreparer(orthelev::PrepareCustomGrid);
+  orthelev::InstallCustomGridPreparer(orthelev::PrepareCustomGrid,
+                                      orthelev::ImportedGridPatterns());
   orthelev::win32::DesktopProgram program(where, std::move(parameters));
   return program.Run();
 }

@@ -107,6 +107,14 @@ bool CachedCustomGrid(const std::string& source, const std::string& cacheFolder,
   return true;
 }
 
+std::string ImportedGridPatterns() {
+#ifdef ORTHELEV_GDAL_MODULE
+  return "*.gtx;*.tif;*.isg;*.pgm;*.nc";
+#else
+  return "*.isg;*.pgm";
+#endif
+}
+
 std::string UserGridCacheFolder() {
   const std::string cache = platform::UserCacheFolder();
   return cache.empty() ? cache : cache + "/orthelev/grids";

@@ -29,6 +29,10 @@ struct CachedGrid {
 [[nodiscard]] bool PrepareCustomGrid(const std::string& given, std::string& usable,
                                      std::string& error);
 
+// The file patterns of the grids the import reads, for a file dialog:
+// "*.gtx;*.tif;*.isg;*.pgm;*.nc" with GDAL, "*.isg;*.pgm" without.
+std::string ImportedGridPatterns();
+
 // The folder of the grids imported for use as the custom model:
 // orthelev/grids in the user's cache folder ("" when none is known).
 std::string UserGridCacheFolder();

@@ -1,5 +1,7 @@
 #include "models/model_selection.hpp"
 
+#include <utility>
+
 #include "base/file_io.hpp"
 #include "base/paths.hpp"
 #include "flags/program_flags.hpp"
@@ -19,6 +21,7 @@ namespace {
 // the program (knowingly no program state: it is how the program was built).
 struct InstalledPreparer {
   CustomGridPreparer prepare = nullptr;
+  std::string gridPatterns;
 };
 
 InstalledPreparer& Preparer() {
@@ -35,10 +38,10 @@ struct ModelFile {
 ModelFile FileOfModel(int index) {
   const std::string name = ModelFileName(index);
   const std::string& ext = TheSettings().customExt;
+  const std::string& grids = Preparer().gridPatterns;
   if (index == kCustomModelIndex && Preparer().prepare != nullptr)
-    return {name, "Custom Geoid file(*" + ext + ")|*" + ext +
-                      "|Geoid grid(*.gtx;*.tif;*.isg;*.pgm;*.nc)|*.gtx;*.tif;*.isg;*.pgm;*.nc|All "
-                      "files(*.*)|*.*"};
+    return {name, "Custom Geoid file(*" + ext + ")|*" + ext + "|Geoid grid(" + grids + ")|" +
+                      grids + "|All files(*.*)|*.*"};
   if (index == kCustomModelIndex) return {name, "Custom Geoid file(*" + ext + ")|*" + ext};
   // A model of several files asks for the first.
   return {name, "Geoid file|" + name.substr(0, name.find(" + "))};
@@ -177,6 +180,8 @@ void ComboBoxGeoidSelect() {
   CloseGrid();
 }
 
-void InstallCustomGridPreparer(CustomGridPreparer preparer) { Preparer().prepare = preparer; }
+void InstallCustomGridPreparer(CustomGridPreparer preparer, std::string gridPatterns) {
+  Preparer() = {preparer, std::move(gridPatterns)};
+}
 
 }  // namespace orthelev

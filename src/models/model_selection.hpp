@@ -54,10 +54,11 @@ void ComboBoxGeoidSelect();
 
 // Makes a custom geoid file of a grid of another format (`given`, a full
 // path): the file to open in `usable`, or false with the reason. A program
-// built with the grid import installs one (null: none); without it only
-// custom geoid files open as the Custom Geoid model.
+// with the grid import installs one (null: none) with the file patterns of
+// the grids it reads ("*.isg;*.pgm"), which the file dialog offers; without
+// it only custom geoid files open as the Custom Geoid model.
 using CustomGridPreparer = bool (*)(const std::string& given, std::string& usable,
                                     std::string& error);
-void InstallCustomGridPreparer(CustomGridPreparer preparer);
+void InstallCustomGridPreparer(CustomGridPreparer preparer, std::string gridPatterns = "");
 
 }  // namespace orthelev

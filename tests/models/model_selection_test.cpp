@@ -69,16 +69,18 @@ TEST_F(ModelSelection, CustomModelAlwaysAsksForItsFile) {
 // Custom Geoid model takes other grids: the preparer's file opens, or its
 // reason is shown.
 TEST_F(ModelSelection, AnInstalledPreparerOpensOtherGridsAsTheCustomModel) {
-  InstallCustomGridPreparer([](const std::string& given, std::string& usable, std::string& error) {
-    if (given.size() < 4 || given.compare(given.size() - 4, 4, ".gtx") != 0) {
-      error = "not a grid";
-      return false;
-    }
-    usable = given + ".cdat";
-    testing::WriteBytes(
-        usable, testing::CustomGridBytes(2, 3, 35, 139, 0.5, 0.5, [](int, int) { return 7.0f; }));
-    return true;
-  });
+  InstallCustomGridPreparer(
+      [](const std::string& given, std::string& usable, std::string& error) {
+        if (given.size() < 4 || given.compare(given.size() - 4, 4, ".gtx") != 0) {
+          error = "not a grid";
+          return false;
+        }
+        usable = given + ".cdat";
+        testing::WriteBytes(usable, testing::CustomGridBytes(2, 3, 35, 139, 0.5, 0.5,
+                                                             [](int, int) { return 7.0f; }));
+        return true;
+      },
+      "*.gtx");
   struct Case {
     std::string file;
     bool opens;
@@ -97,9 +99,8 @@ TEST_F(ModelSelection, AnInstalledPreparerOpensOtherGridsAsTheCustomModel) {
     window.messages.clear();
     window.dialogAnswers = {c.file};
     Pick("Custom Geoid");
-    EXPECT_EQ(
-        window.dialogsShown.back().SFilter.rfind("Custom Geoid file(*.cdat)|*.cdat|Geoid grid(", 0),
-        0u);
+    EXPECT_EQ(window.dialogsShown.back().SFilter,
+              "Custom Geoid file(*.cdat)|*.cdat|Geoid grid(*.gtx)|*.gtx|All files(*.*)|*.*");
     EXPECT_EQ(window.messages, c.messages);  // validated as it is picked
     SelectGeoidModel();
     EXPECT_EQ(TheActiveGrid().open, c.opens);
