@@ -37,7 +37,9 @@ constexpr DWORD kEdit = ES_AUTOHSCROLL | kTab;
 constexpr DWORD kButton = BS_PUSHBUTTON | kTab;
 
 // One control as designed: created in this order, which is also the order of
-// the Tab key; the check box covers LabelWaiting while both are shown.
+// the Tab key; the check box covers LabelWaiting while both are shown. Each
+// field comes right after its label: screen readers name a field by the
+// label just before it.
 struct Design {
   HWND TFormMain::*handle;
   const wchar_t* windowClass;
@@ -99,6 +101,17 @@ const Hint kHints[] = {{&TFormMain::ButtonCalc, L"Geoid is calculated"},
 
 const wchar_t* const kDesignedModels[] = {L"EGM2008 2.5'x2.5'", L"EGM2008 1'x1'", L"GSIGEO 2011",
                                           L"Custom Geoid"};
+
+// The model changes on a deliberate pick only: the wheel over the closed
+// box, or over its text field, would step through the models.
+LRESULT CALLBACK KeepWheelOffModels(HWND window, UINT message, WPARAM wParam, LPARAM lParam,
+                                    UINT_PTR id, DWORD_PTR modelBox) {
+  if (message == WM_MOUSEWHEEL &&
+      !SendMessageW(reinterpret_cast<HWND>(modelBox), CB_GETDROPPEDSTATE, 0, 0))
+    return 0;
+  if (message == WM_NCDESTROY) RemoveWindowSubclass(window, &KeepWheelOffModels, id);
+  return DefSubclassProc(window, message, wParam, lParam);
+}
 
 }  // namespace
 
@@ -166,6 +179,10 @@ void TFormMain::CreateControls() {
   for (const wchar_t* model : kDesignedModels)
     SendMessageW(ComboBoxGeoid, CB_ADDSTRING, 0, reinterpret_cast<LPARAM>(model));
   SetWindowTextW(ComboBoxGeoid, kDesignedModels[0]);
+  const auto modelBox = reinterpret_cast<DWORD_PTR>(ComboBoxGeoid);
+  SetWindowSubclass(ComboBoxGeoid, &KeepWheelOffModels, 0, modelBox);
+  if (const HWND field = FindWindowExW(ComboBoxGeoid, nullptr, L"Edit", nullptr))
+    SetWindowSubclass(field, &KeepWheelOffModels, 0, modelBox);
   int parts[] = {-1};  // one panel; its text runs to the window's edge
   SendMessageW(StatusBar1, SB_SETPARTS, 1, reinterpret_cast<LPARAM>(parts));
 }
@@ -214,6 +231,24 @@ void TFormMain::SizeReportLabel() {
                SWP_NOMOVE | SWP_NOZORDER | SWP_NOACTIVATE);
 }
 
+void TFormMain::SizeModelListRows() {
+  // Rows with room above and below their text: the box's own rows are as
+  // high as the text alone.
+  constexpr int kPadding = 3;  // pixels above and below the text
+  const HDC dc = GetDC(ComboBoxGeoid);
+  const HGDIOBJ old = SelectObject(dc, font_);
+  TEXTMETRICW metrics{};
+  GetTextMetricsW(dc, &metrics);
+  SelectObject(dc, old);
+  ReleaseDC(ComboBoxGeoid, dc);
+  // Set on the list itself: Wine's box passes CB_SETITEMHEIGHT on only when
+  // it draws its own rows.
+  COMBOBOXINFO box{};
+  box.cbSize = sizeof(box);
+  if (GetComboBoxInfo(ComboBoxGeoid, &box))
+    SendMessageW(box.hwndList, LB_SETITEMHEIGHT, 0, metrics.tmHeight + 2 * Scaled(kPadding, dpi_));
+}
+
 void TFormMain::SetFont(const FontChoice& font) {
   fontChoice_ = font;
   ApplyFont();
@@ -233,6 +268,7 @@ void TFormMain::ApplyFont() {
       },
       reinterpret_cast<LPARAM>(font_));
   SendMessageW(ComboBoxGeoid, CB_SETITEMHEIGHT, static_cast<WPARAM>(-1), Scaled(21, dpi_) - 6);
+  SizeModelListRows();
   if (report_) report_->SetFont(font_);
   SizeReportLabel();
   if (old) DeleteObject(old);
@@ -428,6 +464,10 @@ void TFormMain::ShowModelCoverage() {
 }
 
 void TFormMain::OnDropFiles(HDROP drop) {
+  if (TheBatch().running) {
+    DragFinish(drop);  // a running batch keeps its list: refused, not queued
+    return;
+  }
   std::vector<std::string> paths;
   const UINT count = DragQueryFileW(drop, 0xFFFFFFFF, nullptr, 0);
   std::wstring name(kMaxDroppedName, L'\0');
@@ -468,6 +508,18 @@ void TFormMain::RunHandler(const std::function<void()>& handler) {
   }
 }
 
+void TFormMain::TakeDroppedFiles(bool take) {
+  // Without the style the pointer shows that files cannot be dropped.
+  const bool taking = (GetWindowLongPtrW(Handle, GWL_EXSTYLE) & WS_EX_ACCEPTFILES) != 0;
+  if (!take && taking) {
+    DragAcceptFiles(Handle, FALSE);
+    filesRefusedForBatch_ = true;
+  } else if (take && filesRefusedForBatch_) {
+    DragAcceptFiles(Handle, TRUE);
+    filesRefusedForBatch_ = false;
+  }
+}
+
 void TFormMain::FocusControl(HWND control) {
   SetFocus(control);
   lastFocus_ = control;
@@ -484,6 +536,7 @@ void TFormMain::SetConvertEnabled(bool enabled) {
   EnableWindow(ButtonConvert, enabled);
   // A model picked during a batch would replace the grid the batch reads.
   EnableWindow(ComboBoxGeoid, enabled);
+  TakeDroppedFiles(enabled);
   if (!enabled) {
     // Disabling the focused control leaves the keyboard nowhere: on to the next.
     if (focus && (!IsWindowEnabled(focus) || GetParent(focus) == ComboBoxGeoid))

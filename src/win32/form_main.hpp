@@ -99,6 +99,9 @@ class TFormMain {
   void CreateHints();
   void Layout();
   void SizeReportLabel();
+  void SizeModelListRows();
+  // Takes dropped files again after a batch, or refuses them while it runs.
+  void TakeDroppedFiles(bool take);
   void OnCommand(int id, int code);
   void OnClose();
   void OnDropFiles(HDROP drop);
@@ -123,6 +126,7 @@ class TFormMain {
   int handlerDepth_ = 0;
   bool closePending_ = false;
   bool closed_ = false;
+  bool filesRefusedForBatch_ = false;  // taken again once the batch has ended
   HWND focusBeforeBatch_ = nullptr, focusMovedTo_ = nullptr;
   HWND lastFocus_ = nullptr;  // the focused control when the window was last left
 };

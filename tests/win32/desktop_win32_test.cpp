@@ -1,6 +1,7 @@
 // The native Windows desktop program driven in the test process: layout and
-// texts, tab order, placement kept over restarts, drops, Esc during a long
-// batch, the hidden start, message boxes centred over the main window.
+// texts, tab order, placement kept over restarts, drops (refused during a
+// batch), the wheel kept off the model box, Esc during a long batch, the
+// hidden start, message boxes centred over the main window.
 
 #include <cstring>
 #include <memory>
@@ -13,6 +14,7 @@
 #include <shellapi.h>
 #include <shlobj.h>
 
+#include "conversion/batch.hpp"
 #include "conversion/profile_picture.hpp"
 #include "program/program_state.hpp"
 #include "services/placement.hpp"
@@ -157,6 +159,14 @@ TEST_F(Win32DesktopTest, ControlsStandWhereDesignedWithTheirTexts) {
     EXPECT_EQ(at.right - at.left, row.width);
     EXPECT_EQ(at.bottom - at.top, row.height);
   }
+  // Model list rows: the text with 3 pixels above and below.
+  const HDC dc = GetDC(m.ComboBoxGeoid);
+  const HGDIOBJ old = SelectObject(dc, m.Font());
+  TEXTMETRICW font{};
+  GetTextMetricsW(dc, &font);
+  SelectObject(dc, old);
+  ReleaseDC(m.ComboBoxGeoid, dc);
+  EXPECT_EQ(SendMessageW(m.ComboBoxGeoid, CB_GETITEMHEIGHT, 0, 0), font.tmHeight + 6);
   // "Report" sizes itself to its text, at its designed place.
   const RECT report = ClientRectIn(m.LabelReport, m.Handle);
   EXPECT_EQ(report.left, 317);
@@ -198,16 +208,80 @@ TEST_F(Win32DesktopTest, FirstStartCentresTheWindowAndARestartKeepsItsPlace) {
   EXPECT_EQ(again.top, work.top + 30);
 }
 
-TEST_F(Win32DesktopTest, DroppedLogsAreConvertedAndSettingsFilesLeftOut) {
+// Set by DropDuringBatch: whether the main window took dropped files while
+// the batch ran, and the drop it then made.
+bool takesFilesDuringBatch = true;
+HDROP dropDuringBatch = nullptr;
+
+// Once a batch runs: notes whether the main window takes files, drops
+// `dropDuringBatch` on it, then stops the batch as Esc does.
+void CALLBACK DropDuringBatch(HWND, UINT, UINT_PTR timer, DWORD) {
+  if (!TheBatch().running) return;
+  KillTimer(nullptr, timer);
+  const HWND main = FindWindowW(L"TFormMain", nullptr);
+  takesFilesDuringBatch = (GetWindowLongPtrW(main, GWL_EXSTYLE) & WS_EX_ACCEPTFILES) != 0;
+  PostMessageW(main, WM_DROPFILES, reinterpret_cast<WPARAM>(dropDuringBatch), 0);
+  PostMessageW(GetFocus(), WM_KEYDOWN, VK_ESCAPE, 0);
+}
+
+TEST_F(Win32DesktopTest, DroppedLogsAreConvertedAndSettingsFilesLeftOutUnlessABatchRuns) {
+  for (const bool duringBatch : {true, false}) {
+    SCOPED_TRACE(duringBatch ? "during a batch" : "no batch running");
+    Start();
+    const std::string prefix = duringBatch ? "running_" : "idle_";
+    const std::string a = folder_.WriteNmea(prefix + "a.nmea", 3),
+                      b = folder_.WriteNmea(prefix + "b.nmea", 2);
+    const HDROP drop = MakeDrop({a, folder_.SettingsFile(), b});
+    const std::string running = folder_.WriteNmea("long.nmea", 200000);
+    if (duringBatch) {
+      SetWindowTextW(Main().EditSorce, Wide(running).c_str());
+      dropDuringBatch = drop;
+      const UINT_PTR timer = SetTimer(nullptr, 0, 10, DropDuringBatch);
+      Click(Main().ButtonConvert);
+      KillTimer(nullptr, timer);
+      EXPECT_FALSE(takesFilesDuringBatch);
+      EXPECT_NE(Report().find("*** Aborted by user ***"), std::string::npos) << Report();
+    } else {
+      PostMessageW(Main().Handle, WM_DROPFILES, reinterpret_cast<WPARAM>(drop), 0);
+      Pump();
+      EXPECT_NE(Report().find(" Done."), std::string::npos) << Report();
+    }
+    // A running batch keeps its list: the drop is refused, not queued.
+    Pump();
+    EXPECT_EQ(TextOf(Main().EditSorce), duringBatch ? running : a + ";" + b);
+    for (const std::string output : {"a_g.nmea", "b_g.nmea"})
+      EXPECT_EQ(testing::ReadBytes(folder_.File(prefix + output)).empty(), duringBatch) << output;
+    EXPECT_NE(GetWindowLongPtrW(Main().Handle, GWL_EXSTYLE) & WS_EX_ACCEPTFILES, 0);
+  }
+}
+
+TEST_F(Win32DesktopTest, TheWheelOverTheClosedModelBoxNeverSwitchesTheModel) {
   Start();
-  const std::string a = folder_.WriteNmea("a.nmea", 3), b = folder_.WriteNmea("b.nmea", 2);
-  PostMessageW(Main().Handle, WM_DROPFILES,
-               reinterpret_cast<WPARAM>(MakeDrop({a, folder_.SettingsFile(), b})), 0);
-  Pump();
-  EXPECT_EQ(TextOf(Main().EditSorce), a + ";" + b);
-  for (const char* output : {"a_g.nmea", "b_g.nmea"})
-    EXPECT_NE(testing::ReadBytes(folder_.File(output)), "");
-  EXPECT_NE(Report().find(" Done."), std::string::npos) << Report();
+  const HWND field = FindWindowExW(Main().ComboBoxGeoid, nullptr, L"Edit", nullptr);
+  ASSERT_NE(field, nullptr);
+  const std::string model = TextOf(Main().ComboBoxGeoid);
+  const LRESULT selected = SendMessageW(Main().ComboBoxGeoid, CB_GETCURSEL, 0, 0);
+  struct Row {
+    const char* over;
+    HWND target;
+    short delta;
+  };
+  const Row rows[] = {{"box", Main().ComboBoxGeoid, WHEEL_DELTA},
+                      {"box", Main().ComboBoxGeoid, -WHEEL_DELTA},
+                      {"its text field", field, WHEEL_DELTA},
+                      {"its text field", field, -WHEEL_DELTA}};
+  for (const Row& row : rows) {
+    SCOPED_TRACE(std::string(row.over) + " " + std::to_string(row.delta));
+    seenBoxes.clear();
+    const UINT_PTR timer = SetTimer(nullptr, 0, 50, AnswerBox);  // a model that fails to open
+    SetFocus(row.target);
+    SendMessageW(row.target, WM_MOUSEWHEEL, MAKEWPARAM(0, row.delta), 0);
+    Pump();
+    KillTimer(nullptr, timer);
+    EXPECT_EQ(TextOf(Main().ComboBoxGeoid), model);
+    EXPECT_EQ(SendMessageW(Main().ComboBoxGeoid, CB_GETCURSEL, 0, 0), selected);
+    EXPECT_TRUE(seenBoxes.empty());
+  }
 }
 
 TEST_F(Win32DesktopTest, EscDuringALongBatchStopsIt) {
