@@ -273,7 +273,7 @@ void TFormMain::ApplicationEvents1Idle() {
   // After a hidden start, or when the settings file could not be placed, the
   // window waits minimised for the user: a program without any window could
   // be neither restored nor closed.
-  if (!isVisible() && !closePending_ && !closed_) ShowMinimizedFromStart();
+  if (!isVisible() && !handlers_.ClosePending() && !closed_) ShowMinimizedFromStart();
 }
 
 void TFormMain::ShowMinimizedFromStart() {
@@ -319,21 +319,10 @@ void TFormMain::DropFiles(const std::vector<std::string>& paths) {
 }
 
 void TFormMain::RequestClose() {
-  if (handlerDepth_ > 0)
-    closePending_ = true;
-  else
-    close();
+  if (!handlers_.DeferClose()) close();
 }
 
-void TFormMain::RunHandler(const std::function<void()>& handler) {
-  ++handlerDepth_;
-  RunShowingFailures(handler);
-  --handlerDepth_;
-  if (handlerDepth_ == 0 && closePending_) {
-    closePending_ = false;
-    close();
-  }
-}
+void TFormMain::RunHandler(const std::function<void()>& handler) { handlers_.Run(handler); }
 
 std::vector<DesignedText> TFormMain::DesignedTexts() const {
   std::vector<DesignedText> texts;
@@ -381,11 +370,10 @@ void TFormMain::changeEvent(QEvent* event) {
 }
 
 void TFormMain::closeEvent(QCloseEvent* event) {
-  if (handlerDepth_ > 0) {
-    // A batch (or other long work) is running: stop it as Esc would, and
-    // close once it has ended, so that nothing it uses is released under it.
+  if (handlers_.DeferClose()) {
+    // A batch (or other long work) is running: stop it as Esc would; the
+    // window closes once it has ended.
     TheFlags().abortRequested = true;
-    closePending_ = true;
     event->ignore();
     return;
   }

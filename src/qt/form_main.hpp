@@ -17,6 +17,7 @@
 #include <QStatusBar>
 #include <QWidget>
 
+#include "program/handler_runner.hpp"
 #include "qt/designed_font.hpp"
 #include "qt/placement_qt.hpp"
 #include "settings/settings_location.hpp"
@@ -73,7 +74,7 @@ class TFormMain : public FramedWindow {
   // Runs a handler: a failure escaping it goes to the general error display;
   // a close requested meanwhile takes effect once the outermost handler ends.
   void RunHandler(const std::function<void()>& handler);
-  bool HandlerRunning() const { return handlerDepth_ > 0; }
+  bool HandlerRunning() const { return handlers_.Running(); }
 
   // Each control's texts as designed, the model box's every entry and the
   // widest texts the logic shows in it: what the font must fit.
@@ -131,12 +132,10 @@ class TFormMain : public FramedWindow {
   PictureWidget* coverage_ = nullptr;  // a window, made at its first use
   QLabel* statusPanel_;
   std::string statusText_;
-  int handlerDepth_ = 0;
-  bool closePending_ = false;
+  HandlerRunner handlers_{[this] { close(); }};
   bool closed_ = false;
-  bool modelTextEdited_ = false;
-  bool mappingMinimized_ = false;  // shown minimised, the window system's answer pending  // typed
-                                   // into the model box since its last commit
+  bool modelTextEdited_ = false;   // typed into the model box since its last commit
+  bool mappingMinimized_ = false;  // shown minimised, the window system's answer pending
 };
 
 }  // namespace orthelev

@@ -396,7 +396,7 @@ void TFormMain::ApplicationEvents1Idle() {
   // After a hidden start, or when the settings file could not be placed, the
   // window waits minimised for the user: a program without any window could
   // be neither restored nor closed.
-  if (Handle && !closed_ && !closePending_ && !IsWindowVisible(Handle))
+  if (Handle && !closed_ && !handlers_.ClosePending() && !IsWindowVisible(Handle))
     ShowWindow(Handle, SW_SHOWMINNOACTIVE);
 }
 
@@ -484,11 +484,10 @@ void TFormMain::DropFiles(const std::vector<std::string>& paths) {
 }
 
 void TFormMain::RequestClose() {
-  if (handlerDepth_ > 0) {
-    // A batch (or other long work) is running: stop it as Esc would, and
-    // close once it has ended, so that nothing it uses is released under it.
+  if (handlers_.DeferClose()) {
+    // A batch (or other long work) is running: stop it as Esc would; the
+    // window closes once it has ended.
     TheFlags().abortRequested = true;
-    closePending_ = true;
     return;
   }
   if (closed_) return;
@@ -498,15 +497,7 @@ void TFormMain::RequestClose() {
   DestroyWindow(Handle);
 }
 
-void TFormMain::RunHandler(const std::function<void()>& handler) {
-  ++handlerDepth_;
-  RunShowingFailures(handler);
-  --handlerDepth_;
-  if (handlerDepth_ == 0 && closePending_) {
-    closePending_ = false;
-    RequestClose();
-  }
-}
+void TFormMain::RunHandler(const std::function<void()>& handler) { handlers_.Run(handler); }
 
 void TFormMain::TakeDroppedFiles(bool take) {
   // Without the style the pointer shows that files cannot be dropped.

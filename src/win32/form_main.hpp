@@ -12,6 +12,7 @@
 // after windows.h
 #include <shellapi.h>
 
+#include "program/handler_runner.hpp"
 #include "services/window_services.hpp"
 #include "settings/settings_location.hpp"
 
@@ -123,8 +124,7 @@ class TFormMain {
   bool busy_ = false;
   int dpi_ = 96;
   std::string statusText_;
-  int handlerDepth_ = 0;
-  bool closePending_ = false;
+  HandlerRunner handlers_{[this] { RequestClose(); }};
   bool closed_ = false;
   bool filesRefusedForBatch_ = false;  // taken again once the batch has ended
   HWND focusBeforeBatch_ = nullptr, focusMovedTo_ = nullptr;
