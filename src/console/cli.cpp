@@ -20,6 +20,7 @@
 #include "flags/program_flags.hpp"
 #include "geoid/active_grid.hpp"
 #include "geoid/custom_geoid.hpp"
+#include "import/import_platform.hpp"
 #include "models/geoid_check.hpp"
 #include "models/jgd2024_models.hpp"
 #include "models/model_selection.hpp"
@@ -280,13 +281,9 @@ bool ParseOptions(int argc, char** argv, Options& o, std::string& problem) {
   return true;
 }
 
-// Settings as the desktop program has them, read only, then this run's overrides.
-bool IsFolder(const std::string& path) {
-  platform::FileStatus status;
-  return platform::StatusAt(path, status) && status.kind == platform::FileKind::Directory;
-}
-
-// False, with the reason in `problem`, when --custom names no usable grid.
+// Settings as the desktop program has them, read only, then this run's
+// overrides; false, with the reason in `problem`, when an override names no
+// usable grid or folder.
 bool PrepareSettings(const Options& o, const char* argv0, ConsoleWindowServices& window,
                      std::FILE* err, std::string& problem) {
   Settings& s = TheSettings();
@@ -451,11 +448,8 @@ int Check(const Options& o, ConsoleWindowServices& window, std::FILE* out, std::
 // earlier output (its name before the extension ending in the postfix).
 bool IsLogOfFolder(const std::string& path) {
   const std::string name = FileNameOf(path);
-  const std::size_t dot = name.rfind('.');
-  if (dot == std::string::npos || LogFormatOf(path) == nullptr) return false;
-  const std::string postfix = EffectivePostfix();
-  return !(dot >= postfix.size() &&
-           name.compare(dot - postfix.size(), postfix.size(), postfix) == 0);
+  return name.find('.') != std::string::npos && LogFormatOf(path) != nullptr &&
+         !IsEarlierOutput(name);
 }
 
 // The logs of `folder` (and of its sub-folders with `recursive`), in the
@@ -558,7 +552,7 @@ constexpr CommandRule kCommandRules[] = {
      "                     geoid heights of the points of FILE (none or \"-\": standard\n"
      "                     input), one a line\n",
      Heights, kHeightsNotes},
-    {"models",
+    {kModels,
      "orthelev-cli [options] models\n"
      "                     list the model list: index, title, file name, ok|missing and,\n"
      "                     for the Japanese models, the heights' vertical datum\n",

@@ -89,10 +89,11 @@ bool SplitAtBlanks(std::string_view line, std::string_view (&fields)[kMaxFields]
   return !joinNext;
 }
 
-// Every field of a line, between commas when it has one, else between runs
-// of blanks and tabs; trimmed.
-std::vector<std::string_view> AllFields(std::string_view line) {
-  std::vector<std::string_view> fields;
+// Every field of a line into `fields` (its room kept from line to line),
+// between commas when the line has one, else between runs of blanks and
+// tabs; trimmed.
+void SplitAllFields(std::string_view line, std::vector<std::string_view>& fields) {
+  fields.clear();
   const bool commas = line.find(',') != std::string_view::npos;
   size_t i = 0;
   while (i <= line.size()) {
@@ -103,6 +104,11 @@ std::vector<std::string_view> AllFields(std::string_view line) {
     fields.push_back(TrimControlAndBlanks(line.substr(i, end - i)));
     i = end + 1;
   }
+}
+
+std::vector<std::string_view> AllFields(std::string_view line) {
+  std::vector<std::string_view> fields;
+  SplitAllFields(line, fields);
   return fields;
 }
 
@@ -115,11 +121,11 @@ std::string_view BareName(std::string_view field) {
   return field;
 }
 
-// The point in the chosen columns (counted from 1) of a line; false when
-// it is no point.
+// The point in the chosen columns (counted from 1) of a line, split into
+// `fields`; false when it is no point.
 bool ParseColumnsLine(std::string_view line, const std::array<std::int32_t, 3>& columns,
-                      PointLine& point) {
-  const std::vector<std::string_view> fields = AllFields(line);
+                      std::vector<std::string_view>& fields, PointLine& point) {
+  SplitAllFields(line, fields);
   const auto field = [&fields](std::int32_t column) {
     return column > 0 && static_cast<size_t>(column) <= fields.size()
                ? fields[static_cast<size_t>(column - 1)]
@@ -321,8 +327,8 @@ class HeightsRun {
     return true;
   }
 
-  bool ParsePoint(std::string_view line, PointLine& point) const {
-    return options_.ColumnsChosen() ? ParseColumnsLine(line, columns_, point)
+  bool ParsePoint(std::string_view line, PointLine& point) {
+    return options_.ColumnsChosen() ? ParseColumnsLine(line, columns_, fields_, point)
                                     : ParsePointLine(line, point, options_.lonFirst);
   }
 
@@ -403,6 +409,7 @@ class HeightsRun {
   bool interactive_;
   const HeightsOptions& options_;
   std::array<std::int32_t, 3> columns_;
+  std::vector<std::string_view> fields_;  // of the line being read, with --columns
   bool headerPending_;
   bool usageError_ = false;
   int windowSize_ = InterpolationWindow(SplineChosen());

@@ -35,12 +35,6 @@ std::string BaseName(const std::string& name) {
   return dot == std::string::npos ? name : name.substr(0, dot);
 }
 
-bool IsEarlierOutput(const std::string& name) {
-  const std::string base = BaseName(name), postfix = EffectivePostfix();
-  return base.size() >= postfix.size() &&
-         base.compare(base.size() - postfix.size(), postfix.size(), postfix) == 0;
-}
-
 void EndFile(const std::string& status, const std::string& report) {
   Window().SetStatusText(status);
   Window().AppendReportLine("\r\n" + report);
@@ -94,6 +88,12 @@ std::int32_t ConvertWithFormat(const LogFormat& format, const std::string& path)
 }
 
 }  // namespace
+
+bool IsEarlierOutput(const std::string& name) {
+  const std::string base = BaseName(name), postfix = EffectivePostfix();
+  return base.size() >= postfix.size() &&
+         base.compare(base.size() - postfix.size(), postfix.size(), postfix) == 0;
+}
 
 void ConvertOneFile(const std::string& path) {
   WindowServices& window = Window();

@@ -42,6 +42,10 @@ void RunBatchOf(const std::vector<std::string>& files);
 // otherwise clean, but a file had no height corrected.
 int ExitStatusOf(const BatchState& batch);
 
+// True when the file name `name` ends in the postfix before its extension:
+// an output of an earlier run, which a batch skips.
+bool IsEarlierOutput(const std::string& name);
+
 // Skips outputs of earlier runs, then converts the file by its format
 // (LogFormatForFile: its extension, else its content) and appends how it
 // ended to the report.
