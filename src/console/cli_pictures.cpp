@@ -2,15 +2,13 @@
 
 #include "base/file_io.hpp"
 #include "console/svg_picture.hpp"
+#include "import/import_platform.hpp"
 #include "models/model_coverage.hpp"
-#include "platform/platform.hpp"
 
 namespace orthelev {
 
 bool ProfileFolderExists(const std::string& folder, std::FILE* err) {
-  platform::FileStatus status;
-  if (platform::StatusAt(folder, status) && status.kind == platform::FileKind::Directory)
-    return true;
+  if (IsFolder(folder)) return true;
   std::fputs(("orthelev-cli: --profile: no folder " + folder + "\n").c_str(), err);
   return false;
 }

@@ -12,7 +12,9 @@
 #include <mutex>
 #include <numbers>
 #include <ogr_spatialref.h>
+#include <string_view>
 
+#include "base/ascii_text.hpp"
 #include "base/number_format.hpp"
 #include "import/grid_source.hpp"
 
@@ -142,8 +144,8 @@ bool GtxHeaderFits(const std::string& path, std::string& error) {
 
 // Metres per unit of a band's unit ("" and metres: 1); 0 for a unit that
 // is no length (arc seconds, velocities).
-double MetresPerUnit(std::string unit) {
-  for (char& c : unit) c = static_cast<char>(c >= 'A' && c <= 'Z' ? c - 'A' + 'a' : c);
+double MetresPerUnit(std::string_view unitName) {
+  const std::string unit = LowerAscii(unitName);
   struct Unit {
     const char* name;
     double metres;
@@ -176,9 +178,8 @@ double MetresPerUnit(std::string unit) {
 constexpr const char* kShiftGridDrivers[] = {"NTv2", "NTv1", "CTable2", "LOSLAS"};
 constexpr const char* kGeoidGridType = "VERTICAL_OFFSET_GEOGRAPHIC_TO_VERTICAL";
 
-bool Mentions(std::string text, const char* word) {
-  for (char& c : text) c = static_cast<char>(c >= 'A' && c <= 'Z' ? c - 'A' + 'a' : c);
-  return text.find(word) != std::string::npos;
+bool Mentions(std::string_view text, const char* word) {
+  return LowerAscii(text).find(word) != std::string::npos;
 }
 
 // Why band 1 holds no geoid heights, from the driver, PROJ's TYPE, the
