@@ -89,13 +89,8 @@ bool ReadIsgPoints(TextLines& lines, std::int32_t count, bool lonFirst, bool dms
   return true;
 }
 
-// The lattice axis the coordinates lie on: its first value, spacing (the
-// span over the number of smallest steps between distinct values) and
-// count. False when fewer than two distinct values, a spacing finer than
-// kFinestGridSpacing (values that close are merged, so a finer one would
-// leave points off the axis), one value farther off the lattice than the
-// `precision` the coordinates are written with, or more than `maxCount`
-// nodes.
+// The sorted `values` with those within `same` of the one kept before them
+// left out.
 std::vector<double> DistinctValues(std::vector<double> values, double same) {
   values.erase(std::unique(values.begin(), values.end(),
                            [same](double a, double b) { return std::fabs(a - b) <= same; }),
@@ -110,6 +105,13 @@ double SmallestGap(const std::vector<double>& values) {
   return gap;
 }
 
+// The lattice axis the coordinates lie on: its first value, spacing (the
+// span over the number of smallest steps between distinct values) and
+// count. False when fewer than two distinct values, a spacing finer than
+// kFinestGridSpacing (values that close are merged, so a finer one would
+// leave points off the axis), one value farther off the lattice than the
+// `precision` the coordinates are written with, or more than `maxCount`
+// nodes.
 bool LatticeAxis(std::vector<double> values, std::int64_t maxCount, double precision, double& first,
                  double& step, std::int64_t& count) {
   std::sort(values.begin(), values.end());
