@@ -133,10 +133,11 @@ void CorrectPacketHeights(std::string& line, std::size_t packetStart, NmeaCounte
   auto* packet = reinterpret_cast<unsigned char*>(line.data() + packetStart);
   const int length = static_cast<int>(line.size() - packetStart);
   if (packet[0] != 0xB5 && packet[0] != 0xA0) return;
-  if (PacketFrameLength(packet, length) != length || !PacketFrameChecks(packet, length)) return;
+  if (PacketFrameLength(packet, length) != length) return;
   Payload payload{};
+  // Most packets of a raw log hold no height: their checksum is not needed.
   const HeightPacketLayout* layout = LayoutOf(packet, length, payload);
-  if (layout == nullptr) return;
+  if (layout == nullptr || !PacketFrameChecks(packet, length)) return;
   ++counters.records;
   if (!IsValidFix(*layout, payload)) return;
 

@@ -106,9 +106,8 @@ int BytesAhead(LogReader& r, int need) {
 // in text.
 constexpr std::array<bool, 256> DecidingTextBytes() {
   std::array<bool, 256> deciding{};
-  for (unsigned char b : {kLf, kCr, std::uint8_t{0x04}, std::uint8_t{0xB5}, std::uint8_t{0xA0},
-                          std::uint8_t{0xD3}, std::uint8_t{0xBA}})
-    deciding[b] = true;
+  deciding[kLf] = deciding[kCr] = true;
+  for (const unsigned char b : kPacketStartBytes) deciding[b] = true;
   return deciding;
 }
 constexpr std::array<bool, 256> kDecidingTextBytes = DecidingTextBytes();

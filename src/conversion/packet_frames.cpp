@@ -87,10 +87,6 @@ constexpr std::array<std::uint32_t, 256> kCrc24qTable = Crc24qTable();
 
 }  // namespace
 
-bool MayStartPacket(unsigned char b) {
-  return b == 0xB5 || b == 0xA0 || b == 0x04 || b == 0xD3 || b == 0xBA;
-}
-
 int PacketFrameLength(const unsigned char* p, int available) {
   if (available < 3) return 0;
   if (p[0] == 0xD3)  // RTCM3: the header is 3 bytes

@@ -22,8 +22,16 @@ constexpr int kPacketHeaderBytes = 6;
 // cost a checksum over 64 KiB at every byte.
 constexpr int kMaxUbxPacketBytes = 8192 + 8;
 
+// The first bytes of the packets of every protocol read (UBX, SiRF, MTK,
+// RTCM3, CASIC).
+constexpr unsigned char kPacketStartBytes[] = {0xB5, 0xA0, 0x04, 0xD3, 0xBA};
+
 // True for a byte that may open a packet.
-bool MayStartPacket(unsigned char b);
+constexpr bool MayStartPacket(unsigned char b) {
+  for (const unsigned char start : kPacketStartBytes)
+    if (b == start) return true;
+  return false;
+}
 
 // The length of the packet whose header is the `available` bytes at
 // `bytes`, as its header states it; 0 when they open no packet (another
