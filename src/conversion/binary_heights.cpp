@@ -4,6 +4,7 @@
 #include <cstdint>
 #include <limits>
 
+#include "conversion/height_profile.hpp"
 #include "conversion/packet_frames.hpp"
 #include "geoid/interpolation.hpp"
 
@@ -150,12 +151,17 @@ void CorrectPacketHeights(std::string& line, std::size_t packetStart, NmeaCounte
       static_cast<double>(ellipsoidal.value - seaLevel.value) / ellipsoidal.perMetre;
   if (!(std::fabs(latitude) <= 90) || !(std::fabs(receiverGeoid) <= kMaxReceiverGeoid)) return;
   const double n = InterpolateGeoid(heights.window, latitude, longitude);
+  const double seaLevelRead = static_cast<double>(seaLevel.value) / seaLevel.perMetre;
   if (std::isnan(n)) {
+    ProfileRecord(seaLevelRead, n, n);
     ++counters.outsideRange;
     return;
   }
   const std::int64_t corrected = ellipsoidal.value - std::llround(n * ellipsoidal.perMetre);
-  if (!WriteSeaLevel(*layout, payload, corrected)) return;
+  const bool written = WriteSeaLevel(*layout, payload, corrected);
+  ProfileRecord(seaLevelRead,
+                written ? static_cast<double>(corrected) / ellipsoidal.perMetre : std::nan(""), n);
+  if (!written) return;
   ResignPacket(packet, length);
   ++(layout->protocol == Protocol::Ubx ? counters.ubxCorrected : counters.sirfCorrected);
   counters.diffSum += receiverGeoid - n;

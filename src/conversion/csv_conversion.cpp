@@ -109,7 +109,8 @@ void CorrectRecordLine(CsvLayout& layout, std::string& out, CsvCounters& counter
     return;
   }
   const double n = InterpolateGeoid(window, layout.latitude, layout.longitude);
-  ProfileRecord(layout.height, layout.height + layout.fileGeoid - n, n);
+  const double g = statedEllipsoidal ? 0.0 : layout.fileGeoid;
+  ProfileRecord(layout.height, layout.height + g - n, n);
   if (std::isnan(n)) {
     ++counters.outside;
     return;
@@ -117,7 +118,6 @@ void CorrectRecordLine(CsvLayout& layout, std::string& out, CsvCounters& counter
   ++counters.inside;
   if (layout.columns.height == 0) return;
   ++counters.corrected;
-  const double g = statedEllipsoidal ? 0.0 : layout.fileGeoid;
   counters.diffSum += g - n;
   // A packet behind the record's text keeps every byte.
   const std::string packet = CutPacket(out, layout.packetStart);

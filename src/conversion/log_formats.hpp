@@ -35,11 +35,11 @@ struct LogFormat {
   std::string_view dialogDescription;  // "NMEA file"
   // An extension in two lists goes to the format of the lower rank.
   int lookupRank;
-  // Converts the file into its corrected copy: the records written, or a
-  // value below 0 when the file could not be converted.
   // Whether a file's first bytes (up to kRecognisedBytes) are of this
   // format: how a file whose extension is in no list is recognised.
   bool (*recognise)(std::string_view head);
+  // Converts the file into its corrected copy: the records written, or a
+  // value below 0 when the file could not be converted.
   std::int32_t (*convert)(const std::string& inputPath);
   MimeFileType mime;
   std::string_view fuzzTarget;  // fuzz/<name>.cpp

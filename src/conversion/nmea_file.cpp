@@ -71,7 +71,7 @@ ConversionTally TallyOf(const NmeaCounters& counters) {
   // A packet's own ellipsoidal height is its evidence: the reading tells the sentences.
   if (counters.corrected > 0)
     tally.reading = ReadHeightSettings().statedEllipsoidal
-                        ? EllipsoidalReading("stated by the user")
+                        ? EllipsoidalReading(StatedByUser().source)
                         : "    Heights read as altitude + geoid separation";
   tally.packets = PacketsLine(counters);
   if (counters.records == 0) {

@@ -24,8 +24,8 @@ namespace orthelev {
 std::int32_t ConvertNmeaFile(const std::string& inputPath);
 
 // Whether a file's first bytes hold an NMEA sentence: a line that starts
-// with "$", an address of five letters or digits and a comma, and ends with
-// its right checksum.
+// with "$", its first comma at least six bytes in (an address of five or
+// more characters), and ends with its right checksum.
 bool LooksLikeNmea(std::string_view head);
 
 }  // namespace orthelev

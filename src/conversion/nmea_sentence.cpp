@@ -277,7 +277,9 @@ void CorrectSentence(std::string& line, NmeaCounters& counters, const HeightSett
   const bool hasSeparation = !std::isnan(fix.separation);
   if (hasSeparation && !(std::fabs(fix.separation) <= kMaxSeparation)) return;
   const double n = InterpolateGeoid(heights.window, fix.latitude, fix.longitude);
-  ProfileRecord(fix.altitude, (fix.altitude + fix.separation) - n, n);
+  // Heights stated ellipsoidal are the altitude itself, whatever the separation field holds.
+  const double separation = heights.statedEllipsoidal ? 0.0 : fix.separation;
+  ProfileRecord(fix.altitude, (fix.altitude + separation) - n, n);
   if (fix.fixIndicator > 0 && std::isnan(n)) ++counters.outsideRange;
   if (std::isnan(n)) return;
   if (std::isnan(fix.altitude)) {
@@ -288,8 +290,6 @@ void CorrectSentence(std::string& line, NmeaCounters& counters, const HeightSett
     ++counters.noSeparation;
     return;
   }
-  const double separation = heights.statedEllipsoidal ? 0.0 : fix.separation;
-
   ++counters.corrected;
   counters.diffSum += separation - n;
   const int decimals = heights.decimals;

@@ -15,6 +15,7 @@
 
 #include "conversion/batch.hpp"
 #include "program/settings_store.hpp"
+#include "settings/settings.hpp"
 #include "support/nmea_text.hpp"
 #include "support/recording_window_services.hpp"
 #include "support/synthetic_grid.hpp"
@@ -122,6 +123,32 @@ TEST_F(ProgramState, AFileThatFailsLeavesNoProfile) {
   ConvertOneFile(folder.File("missing.nmea"));
   EXPECT_TRUE(TheProfiles().files.empty());
   EXPECT_FALSE(TheProfiles().collecting);
+}
+
+// The profile's written height is the one the output holds: altitude plus
+// separation minus N, or altitude minus N when the user states the heights
+// ellipsoidal.
+TEST_F(ProgramState, TheProfileHoldsTheHeightWritten) {
+  struct Case {
+    HeightReference reference;
+    float written;
+  };
+  const Case cases[] = {{HeightReference::AsFileSays, 20.0F},
+                        {HeightReference::Ellipsoidal, -20.0F}};
+  for (const Case& c : cases) {
+    LoadDefaultSettings();
+    TheSettings().heightReference = c.reference;
+    TheProfiles().Reset();
+    TempDir folder;
+    ASSERT_TRUE(SyntheticGrid{}.WriteAndOpen(folder.Folder(), "plane.grd",
+                                             [](double, double) { return 30.0F; }));
+    const std::string log = folder.Write(
+        "track.nmea",
+        Signed("$GPGGA,000010,3540.6300,N,13944.8717,E,1,08,1.0,10.0,M,40.0,M,,") + "\r\n");
+    ConvertOneFile(log);
+    ASSERT_EQ(TheProfiles().files.size(), 1u);
+    EXPECT_FLOAT_EQ(TheProfiles().files[0].profile.Buckets().at(0).written.min, c.written);
+  }
 }
 
 }  // namespace
