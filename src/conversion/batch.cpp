@@ -141,10 +141,9 @@ namespace {
 // ", from SOURCE (MODEL), DATUM, imported DATE" for a custom model whose
 // file tells where it came from; "" otherwise.
 std::string CustomSourceText() {
-  const Settings& s = TheSettings();
   CustomMetadata metadata;
   if (Window().GeoidModelText() != kCustomModelTitle ||
-      !ReadCustomMetadata(ModelFilePath(s.customFname), metadata))
+      !ReadCustomMetadata(TheActiveGrid().file.Path(), metadata))
     return "";
   std::string text;
   for (const auto& [key, value] : metadata) {

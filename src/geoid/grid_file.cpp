@@ -17,6 +17,7 @@ bool GridFile::Open(const std::string& path) {
   }
   if (reading_ == GridReading::Mapped && info.kind == platform::FileKind::Regular)
     view_ = platform::MapForReading(fd_, info.size);  // the block reader when it fails
+  path_ = path;
   return true;
 }
 
@@ -25,6 +26,7 @@ void GridFile::Close() {
   if (fd_ >= 0)
     platform::CloseFile(fd_);  // nothing useful to do about a failed close of a read-only file
   fd_ = -1;
+  path_.clear();
   ForgetBlocks();
 }
 

@@ -43,6 +43,8 @@ class GridFile {
   bool IsMapped() const { return view_.data != nullptr; }
   void Close();
   bool IsOpen() const { return fd_ >= 0; }
+  // The path the open file was opened by; "" when closed.
+  const std::string& Path() const { return path_; }
 
   // Size in bytes at the time of the call; -1 when closed or on error.
   std::int64_t Size() const;
@@ -98,6 +100,7 @@ class GridFile {
   void LeaveMapping();
 
   int fd_ = -1;
+  std::string path_;
   GridReading reading_ = GridReading::Mapped;
   platform::FileView view_;
   std::uint64_t generation_ = 1;

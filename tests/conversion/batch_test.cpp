@@ -6,6 +6,8 @@
 
 #include "flags/program_flags.hpp"
 #include "geoid/active_grid.hpp"
+#include "geoid/custom_geoid.hpp"
+#include "models/model_selection.hpp"
 #include "program/settings_store.hpp"
 #include "support/grid_writer.hpp"
 #include "support/nmea_text.hpp"
@@ -203,6 +205,27 @@ TEST_F(BatchTest, ListEdgeCases) {
     Run(c.source);
     EXPECT_EQ(Tail(c.tail.size()), c.tail) << c.what;
   }
+}
+
+// A grid of another format picked as the Custom Geoid (the desktop keeps
+// its name in the settings) is opened as its prepared file, whose metadata
+// the report's model line tells.
+TEST_F(BatchTest, AGridOfAnotherFormatIsNamedByItsPreparedFile) {
+  std::string prepared =
+      testing::CustomGridBytes(2, 2, 35, 139, 1, 1, [](int, int) { return 30.0F; });
+  prepared.insert(prepared.size() - kCustomTrailerBytes,
+                  CustomMetadataBlock({{"source", "egm.gtx"}, {"imported", "2026-12-10"}}));
+  WriteBytes(dir.File("egm.gtx.cdat"), prepared);
+  WriteBytes(dir.File("egm.gtx"), "a grid of another format");
+  TheSettings().customFname = "egm.gtx";
+  InstallCustomGridPreparer([](const std::string& given, std::string& usable, std::string&) {
+    usable = given + ".cdat";
+    return true;
+  });
+  Run("");
+  InstallCustomGridPreparer(nullptr);
+  EXPECT_EQ(window.DisplayedReport().at(0),
+            " Geoid model: Custom Geoid, from egm.gtx, imported 2026-12-10");
 }
 
 TEST_F(BatchTest, EmptySourceLeavesTheModelOpenAndNoStatus) {
