@@ -8,6 +8,7 @@
 // in binary mode and not inherited by child processes. Failures leave the
 // reason in errno, so that ErrorText(errno) tells it.
 
+#include <atomic>
 #include <cstddef>
 #include <cstdint>
 #include <cstdio>
@@ -72,6 +73,9 @@ struct FileView {
   std::int64_t size = 0;
   void* mapping = nullptr;  // the mapping object on Windows
   int guard = -1;           // its entry in the table of guarded views (POSIX)
+  // The count of reads that found a lost page, kept by the guard; null
+  // when unguarded.
+  const std::atomic<std::uint64_t>* lostReads = nullptr;
 };
 
 // Maps the first `size` bytes of the open file `fd` (size > 0) for reading.
@@ -83,8 +87,11 @@ FileView MapForReading(int fd, std::int64_t size);
 // Releases the view (nothing when it holds none) and empties it.
 void Unmap(FileView& view);
 
-// How many reads of the view found a page the file no longer backs.
-std::uint64_t LostPageReads(const FileView& view);
+// How many reads of the view found a page the file no longer backs (read
+// before every mapped read, so inline).
+inline std::uint64_t LostPageReads(const FileView& view) {
+  return view.lostReads != nullptr ? view.lostReads->load() : 0;
+}
 
 // --- File status -------------------------------------------------------------
 

@@ -243,7 +243,11 @@ FileView MapForReading(int fd, std::int64_t size) {
   if (data == MAP_FAILED) return {};
   FileView view{static_cast<const unsigned char*>(data), size, nullptr, -1};
   view.guard = GuardView(view.data, size);
-  if (view.guard < 0) Unmap(view);  // unguarded reads could end the program
+  if (view.guard < 0) {
+    Unmap(view);  // unguarded reads could end the program
+    return view;
+  }
+  view.lostReads = &TheMappingGuards().entries[view.guard].lostReads;
   return view;
 }
 
@@ -256,10 +260,6 @@ void Unmap(FileView& view) {
   }
   ::munmap(const_cast<unsigned char*>(view.data), static_cast<std::size_t>(view.size));
   view = {};
-}
-
-std::uint64_t LostPageReads(const FileView& view) {
-  return view.guard >= 0 ? TheMappingGuards().entries[view.guard].lostReads.load() : 0;
 }
 
 bool TruncateToEmpty(int fd) { return ::ftruncate(fd, 0) == 0; }

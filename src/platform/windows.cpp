@@ -204,8 +204,6 @@ void Unmap(FileView& view) {
   view = {};
 }
 
-std::uint64_t LostPageReads(const FileView&) { return 0; }  // a mapped file cannot shrink
-
 std::int64_t ReadSome(int fd, void* to, std::size_t most) {
   const unsigned count = most > INT_MAX ? INT_MAX : static_cast<unsigned>(most);
   return ::_read(fd, to, count);
