@@ -57,9 +57,31 @@ bool ValidLayout(const GridFile& file, const GridSpec& geometry, std::int64_t si
   return metadataBytes > 0 && ValidTrailer(geometry, size - metadataBytes);
 }
 
-bool ValidLayout(const GridFile& file, const GridSpec& geometry, std::int64_t size) {
+enum class Layout { Unreadable, Invalid, Valid };
+
+// Reads the trailer of the open `file` into `geometry` and checks the
+// file's layout against it; `metadataBytes` is its block's length.
+Layout ReadLayout(const GridFile& file, GridSpec& geometry, std::int64_t& metadataBytes) {
+  metadataBytes = 0;
+  const std::int64_t size = file.Size();
+  if (size < 0) return Layout::Unreadable;
+  if (size < kCustomTrailerBytes) return Layout::Invalid;
+  unsigned char trailer[kCustomTrailerBytes] = {};
+  if (!file.ReadExact(size - kCustomTrailerBytes, trailer, sizeof trailer))
+    return Layout::Unreadable;
+  geometry = TrailerGeometry(trailer);
+  return ValidLayout(file, geometry, size, metadataBytes) ? Layout::Valid : Layout::Invalid;
+}
+
+Layout ReadLayout(const GridFile& file, GridSpec& geometry) {
   std::int64_t metadataBytes = 0;
-  return ValidLayout(file, geometry, size, metadataBytes);
+  return ReadLayout(file, geometry, metadataBytes);
+}
+
+// Opens `file` to read its trailer and metadata only: unmapped.
+bool OpenToInspect(GridFile& file, const std::string& path) {
+  file.SetReading(GridReading::Blocks);
+  return file.Open(path);
 }
 
 // Line ends would end an entry early; "=" in a key would move the split.
@@ -88,14 +110,12 @@ std::string CustomMetadataBlock(const CustomMetadata& entries) {
 bool ReadCustomMetadata(const std::string& path, CustomMetadata& entries) {
   entries.clear();
   GridFile file;
-  if (!file.Open(path)) return false;
-  const std::int64_t size = file.Size();
-  unsigned char trailer[kCustomTrailerBytes] = {};
+  GridSpec geometry;
   std::int64_t metadataBytes = 0;
-  if (size < kCustomTrailerBytes ||
-      !file.ReadExact(size - kCustomTrailerBytes, trailer, sizeof trailer) ||
-      !ValidLayout(file, TrailerGeometry(trailer), size, metadataBytes) || metadataBytes == 0)
+  if (!OpenToInspect(file, path) || ReadLayout(file, geometry, metadataBytes) != Layout::Valid ||
+      metadataBytes == 0)
     return false;
+  const std::int64_t size = file.Size();
   std::string text(static_cast<std::size_t>(metadataBytes - kMetadataFooterBytes), '\0');
   if (!file.ReadExact(size - kCustomTrailerBytes - metadataBytes, text.data(),
                       static_cast<std::int64_t>(text.size())) ||
@@ -143,19 +163,13 @@ bool OpenCustomGeoid(const std::string& path) {
     Window().ShowMessageBox("Geoid file is not found: \r\n" + path);
     return false;
   }
-  const std::int64_t size = grid.file.Size();
-  unsigned char trailer[kCustomTrailerBytes] = {};
-  const bool readable = size >= kCustomTrailerBytes &&
-                        grid.file.ReadExact(size - kCustomTrailerBytes, trailer, sizeof trailer);
-  if (size < 0 || (size >= kCustomTrailerBytes && !readable)) {
+  GridSpec geometry;
+  const Layout layout = ReadLayout(grid.file, geometry);
+  if (layout != Layout::Valid) {
     grid.file.Close();
-    Window().ShowMessageBox("Geoid file is not found: \r\n" + path);
-    return false;
-  }
-  const GridSpec geometry = TrailerGeometry(trailer);
-  if (!readable || !ValidLayout(grid.file, geometry, size)) {
-    grid.file.Close();
-    Window().ShowMessageBox("Illegal Custom geoid file: \r\n\r\n" + path);
+    Window().ShowMessageBox(layout == Layout::Unreadable
+                                ? "Geoid file is not found: \r\n" + path
+                                : "Illegal Custom geoid file: \r\n\r\n" + path);
     return false;
   }
   SetActiveGeometry(geometry);
@@ -166,26 +180,19 @@ bool OpenGridWithTrailer(const std::string& path) {
   ActiveGrid& grid = TheActiveGrid();
   grid.file.Close();
   if (!grid.file.Open(path)) return false;
-  const std::int64_t size = grid.file.Size();
-  unsigned char trailer[kCustomTrailerBytes] = {};
-  if (size < kCustomTrailerBytes ||
-      !grid.file.ReadExact(size - kCustomTrailerBytes, trailer, sizeof trailer) ||
-      !ValidLayout(grid.file, TrailerGeometry(trailer), size)) {
+  GridSpec geometry;
+  if (ReadLayout(grid.file, geometry) != Layout::Valid) {
     grid.file.Close();
     return false;
   }
-  SetActiveGeometry(TrailerGeometry(trailer));
+  SetActiveGeometry(geometry);
   return true;
 }
 
 bool IsCustomGeoidFile(const std::string& path) {
   GridFile file;
-  if (!file.Open(path)) return false;
-  const std::int64_t size = file.Size();
-  unsigned char trailer[kCustomTrailerBytes] = {};
-  return size >= kCustomTrailerBytes &&
-         file.ReadExact(size - kCustomTrailerBytes, trailer, sizeof trailer) &&
-         ValidLayout(file, TrailerGeometry(trailer), size);
+  GridSpec geometry;
+  return OpenToInspect(file, path) && ReadLayout(file, geometry) == Layout::Valid;
 }
 
 }  // namespace orthelev
