@@ -1,9 +1,7 @@
 #include "base/file_io.hpp"
 
 #include <cerrno>
-#include <filesystem>
 #include <fstream>
-#include <system_error>
 #include <utility>
 #include <vector>
 
@@ -21,9 +19,10 @@ std::string FileStart(const std::string& path, std::size_t limit) {
 }
 
 std::int64_t FileBytes(const std::string& path) {
-  std::error_code error;
-  const auto size = std::filesystem::file_size(platform::PathOf(path), error);
-  return error ? -1 : static_cast<std::int64_t>(size);
+  platform::FileStatus status;
+  return platform::StatusAt(path, status) && status.kind == platform::FileKind::Regular
+             ? status.size
+             : -1;
 }
 namespace {
 

@@ -265,7 +265,9 @@ bool ParseOptions(int argc, char** argv, Options& o, std::string& problem) {
     return false;
   }
   if (o.decimal) o.heights.decimals = decimals;
-  if (o.heightReference && *o.heightReference != "file" && *o.heightReference != "ellipsoidal") {
+  // Only the setting's own words, each of which reads back as itself.
+  if (o.heightReference &&
+      HeightReferenceText(HeightReferenceOf(*o.heightReference)) != *o.heightReference) {
     problem = "--height-reference takes file or ellipsoidal";
     return false;
   }

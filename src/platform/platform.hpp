@@ -187,9 +187,12 @@ std::string UserConfigFolder();
 // $XDG_CACHE_HOME when absolute, else $HOME/.cache. "" when none is known.
 std::string UserCacheFolder();
 
-// The configuration folder by the XDG rules: `xdgConfigHome` when it is an
-// absolute path, else `home` + "/.config" when `home` is absolute, else "".
-// Either argument may be null (variable not set).
+// A folder by the XDG rules: `xdgValue` (such as $XDG_CACHE_HOME) when it
+// is an absolute path, else `home` + "/" + `inHome` when `home` is
+// absolute, else "". Either of the first two may be null (variable not set).
+std::string XdgFolderFrom(const char* xdgValue, const char* home, const char* inHome);
+
+// The configuration folder: XdgFolderFrom($XDG_CONFIG_HOME, home, ".config").
 std::string ConfigHomeFrom(const char* xdgConfigHome, const char* home);
 
 // Full path of the running program file ("" when the system does not tell).

@@ -17,12 +17,16 @@ std::string Utf8Of(const std::filesystem::path& path) {
   return std::string(reinterpret_cast<const char*>(text.data()), text.size());
 }
 
-std::string ConfigHomeFrom(const char* xdgConfigHome, const char* home) {
+std::string XdgFolderFrom(const char* xdgValue, const char* home, const char* inHome) {
   const auto absolute = [](const char* path) { return path != nullptr && path[0] == '/'; };
-  if (absolute(xdgConfigHome)) return xdgConfigHome;
+  if (absolute(xdgValue)) return xdgValue;
   if (!absolute(home)) return "";
   const bool separated = home[std::strlen(home) - 1] == '/';
-  return std::string(home) + (separated ? "" : "/") + ".config";
+  return std::string(home) + (separated ? "" : "/") + inHome;
+}
+
+std::string ConfigHomeFrom(const char* xdgConfigHome, const char* home) {
+  return XdgFolderFrom(xdgConfigHome, home, ".config");
 }
 
 std::string ErrorText(int errorNumber) { return std::strerror(errorNumber); }

@@ -335,10 +335,8 @@ std::string UserConfigFolder() {
 }
 
 std::string UserCacheFolder() {
-  const char* cacheHome = std::getenv("XDG_CACHE_HOME");
-  if (cacheHome != nullptr && IsAbsolutePath(cacheHome)) return cacheHome;
   const std::string home = HomeFolder();
-  return IsAbsolutePath(home) ? home + "/.cache" : "";
+  return XdgFolderFrom(std::getenv("XDG_CACHE_HOME"), home.c_str(), ".cache");
 }
 
 std::string RunningProgramFile() {
