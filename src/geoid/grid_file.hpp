@@ -79,8 +79,10 @@ class GridFile {
   }
 
   // Changes whenever the cached bytes may have changed (an open, a close,
-  // any block read, leaving the mapping): while it stays the same, every CachedBytes call gives
-  // the bytes an earlier call gave for the same offset, without reading.
+  // any block read, leaving the mapping): while it stays the same, values
+  // kept from earlier CachedBytes calls may be used again. (A mapped file
+  // changed in place by another program is not seen: the file is taken as
+  // it was read.)
   std::uint64_t CacheGeneration() const { return generation_; }
 
   // Grows with every block read that failed (such a read is retried by the
