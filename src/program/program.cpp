@@ -10,6 +10,7 @@
 #include "conversion/output_file.hpp"
 #include "flags/program_flags.hpp"
 #include "geoid/active_grid.hpp"
+#include "models/model_coverage.hpp"
 #include "platform/platform.hpp"
 #include "program/settings_store.hpp"
 #include "services/window_services.hpp"
@@ -214,6 +215,15 @@ void DropFiles(const std::vector<std::string>& paths) {
   if (TheBatch().running) return;  // the running batch keeps its file list
   Window().SetSourceText(SourceList(paths));
   RunBatch();
+}
+
+Picture ModelCoverageOnRequest() {
+  if (TheBatch().running) return {};
+  struct BusyCursor {
+    BusyCursor() { Window().SetBusyCursor(true); }
+    ~BusyCursor() { Window().SetBusyCursor(false); }
+  } busy;
+  return SelectedModelCoverage();
 }
 
 }  // namespace orthelev

@@ -8,6 +8,7 @@
 #include <string>
 #include <vector>
 
+#include "services/picture.hpp"
 #include "settings/settings_location.hpp"
 
 namespace orthelev {
@@ -72,5 +73,10 @@ char EditSorceKeyPress(char key);
 // joined by ";", become the source field, and a batch starts (also when
 // none is left).
 void DropFiles(const std::vector<std::string>& paths);
+
+// The coverage picture of the model box's model, for the Coverage... item,
+// with the busy cursor meanwhile; empty (width 0) while a batch runs or
+// when the model cannot be opened (the model selection has told why).
+Picture ModelCoverageOnRequest();
 
 }  // namespace orthelev

@@ -18,7 +18,6 @@
 #include "conversion/batch.hpp"
 #include "flags/program_flags.hpp"
 #include "models/geoid_check.hpp"
-#include "models/model_coverage.hpp"
 #include "models/model_selection.hpp"
 #include "program/program.hpp"
 #include "qt/form_report.hpp"
@@ -207,11 +206,9 @@ void TFormMain::ConnectHandlers() {
 }
 
 void TFormMain::ShowModelCoverage() {
-  if (TheBatch().running) return;
-  Window().SetBusyCursor(true);
-  Picture picture = SelectedModelCoverage();
-  Window().SetBusyCursor(false);
-  if (picture.width == 0) return;  // the model selection has told why
+  Picture picture;
+  RunHandler([&picture] { picture = ModelCoverageOnRequest(); });
+  if (picture.width == 0) return;
   if (!coverage_) {
     coverage_ = new PictureWidget(this);
     coverage_->setObjectName("PictureCoverage");

@@ -7,7 +7,6 @@
 #include "conversion/batch.hpp"
 #include "flags/program_flags.hpp"
 #include "models/geoid_check.hpp"
-#include "models/model_coverage.hpp"
 #include "models/model_selection.hpp"
 #include "program/program.hpp"
 #include "services/window_services.hpp"
@@ -450,14 +449,9 @@ bool TFormMain::OfferCoverage(int x, int y) {
 }
 
 void TFormMain::ShowModelCoverage() {
-  if (TheBatch().running) return;
   Picture picture;
-  RunHandler([&picture] {
-    Window().SetBusyCursor(true);
-    picture = SelectedModelCoverage();
-    Window().SetBusyCursor(false);
-  });
-  if (picture.width == 0) return;  // the model selection has told why
+  RunHandler([&picture] { picture = ModelCoverageOnRequest(); });
+  if (picture.width == 0) return;
   if (!coverage_) coverage_ = std::make_unique<PictureWindow>(L"Coverage", false);
   coverage_->SetPicture(std::move(picture));
   coverage_->ShowSized();
