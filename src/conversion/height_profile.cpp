@@ -86,8 +86,10 @@ void BeginProfile(const std::string& name) {
 
 void EndProfile(bool converted) {
   ProfileState& state = TheProfiles();
-  if (converted && state.current.profile.Records() > 0)
+  if (converted && state.current.profile.Records() > 0) {
     state.files.push_back(std::move(state.current));
+    ++state.revision;
+  }
   state.current = FileProfile{};
   state.collecting = false;
 }

@@ -59,8 +59,15 @@ struct ProfileState {
   std::vector<FileProfile> files;
   bool collecting = false;
   FileProfile current;
+  // Changes whenever `files` does (also across resets): a window showing
+  // the files refreshes only when it moved.
+  std::uint64_t revision = 0;
 
-  void Reset() { *this = ProfileState{}; }
+  void Reset() {
+    const std::uint64_t next = revision + 1;
+    *this = ProfileState{};
+    revision = next;
+  }
 };
 
 ProfileState& TheProfiles();

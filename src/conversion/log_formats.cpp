@@ -78,12 +78,6 @@ std::string ExtensionOf(std::string_view path) {
   return dot == std::string_view::npos ? "" : std::string(name.substr(dot));
 }
 
-// Whole entries match when every entry begins with "."; a missing
-// extension ("" + ".") is in every list.
-bool InList(const std::string& lowerExt, std::string_view list) {
-  return (LowerAscii(list) + ".").find(lowerExt + ".") != std::string::npos;
-}
-
 std::array<const LogFormat*, std::size(kLogFormats)> FormatsByRank() {
   std::array<const LogFormat*, std::size(kLogFormats)> byRank{};
   for (const LogFormat& format : kLogFormats) byRank.at(format.lookupRank) = &format;
@@ -100,10 +94,16 @@ std::string_view ExtensionListOf(const LogFormat& format) {
   return found == lists.end() ? std::string_view() : std::string_view(found->second);
 }
 
+// Whole entries match when every entry begins with "."; a missing
+// extension ("" + ".") is in every list.
+bool ExtensionListHolds(std::string_view list, const std::string& lowerExt) {
+  return (LowerAscii(list) + ".").find(lowerExt + ".") != std::string::npos;
+}
+
 const LogFormat* LogFormatOf(std::string_view path) {
   const std::string ext = LowerAscii(ExtensionOf(path));
   for (const LogFormat* format : FormatsByRank())
-    if (InList(ext, ExtensionListOf(*format))) return format;
+    if (ExtensionListHolds(ExtensionListOf(*format), ext)) return format;
   return nullptr;
 }
 

@@ -53,6 +53,10 @@ std::span<const LogFormat> LogFormats();
 // settings are loaded, as every setting starts).
 std::string_view ExtensionListOf(const LogFormat& format);
 
+// Whether the extension list (".nmea.txt") holds `lowerExt` (".txt"), the
+// list's letters compared in lower case.
+bool ExtensionListHolds(std::string_view list, const std::string& lowerExt);
+
 // The format a file goes to by its extension (from the last "." of its
 // name; none when the name has no "."; both separators count on Windows),
 // looked up without regard to the case of A to Z in the lists by rank; a

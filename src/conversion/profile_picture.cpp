@@ -140,4 +140,10 @@ Picture ProfilePicture(const FileProfile& file, int width, int height) {
   return picture;
 }
 
+Picture ProfilePictureAt(long long index) {
+  const auto& files = TheProfiles().files;
+  if (index < 0 || index >= static_cast<long long>(files.size())) return {};
+  return ProfilePicture(files[static_cast<std::size_t>(index)]);
+}
+
 }  // namespace orthelev

@@ -19,4 +19,8 @@ inline constexpr Rgb kUncorrectedColour{150, 150, 150};
 
 Picture ProfilePicture(const FileProfile& file, int width = 640, int height = 360);
 
+// The picture of the batch's file at `index` of TheProfiles().files; an
+// empty picture (width 0) when there is none there.
+Picture ProfilePictureAt(long long index);
+
 }  // namespace orthelev

@@ -219,7 +219,7 @@ void AddListEntry(std::string& list, const std::string& entry) {
 // Appends `extension` (".log") to the extension list unless the list holds
 // it already, letters compared without regard to case.
 void AddExtension(std::string& list, const std::string& extension) {
-  if ((LowerAscii(list) + ".").find(extension + ".") == std::string::npos) list += extension;
+  if (!ExtensionListHolds(list, extension)) list += extension;
 }
 
 // Deletions of the migration reach the file at once (unless it is only

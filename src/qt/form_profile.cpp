@@ -30,6 +30,8 @@ TFormProfile::TFormProfile() {
 }
 
 void TFormProfile::Refresh() {
+  if (shownRevision_ == TheProfiles().revision) return;
+  shownRevision_ = TheProfiles().revision;
   const QString picked = ComboBoxFile->currentText();
   {
     const QSignalBlocker quiet(ComboBoxFile);
@@ -59,13 +61,7 @@ void TFormProfile::ShowBeside(const QWidget& beside) {
 }
 
 void TFormProfile::ShowPicked() {
-  const auto& files = TheProfiles().files;
-  const int index = ComboBoxFile->currentIndex();
-  if (index < 0 || index >= static_cast<int>(files.size())) {
-    PictureProfile->SetPicture({});
-    return;
-  }
-  PictureProfile->SetPicture(ProfilePicture(files[static_cast<std::size_t>(index)]));
+  PictureProfile->SetPicture(ProfilePictureAt(ComboBoxFile->currentIndex()));
 }
 
 }  // namespace orthelev

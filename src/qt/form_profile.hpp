@@ -3,6 +3,7 @@
 // in a list, and the height profile of the one picked (in the list, or by
 // clicking its lines in the report).
 
+#include <cstdint>
 #include <string>
 
 #include <QComboBox>
@@ -31,6 +32,8 @@ class TFormProfile : public QWidget {
 
  private:
   void ShowPicked();
+
+  std::uint64_t shownRevision_ = ~std::uint64_t{0};  // of TheProfiles(), none yet
 };
 
 }  // namespace orthelev

@@ -10,9 +10,8 @@ DesktopProgram::DesktopProgram(const SettingsLocation& where, std::vector<std::s
       FormReport(FormMain.Handle),
       services_(FormMain, FormReport, ProgramTitle(where.programFile)) {
   FormMain.SetReportWindow(&FormReport);
-  FormReport.SetFont(FormMain.Font());
   FormReport.SetProfileWindow(&FormProfile);
-  FormProfile.SetFont(FormMain.Font());
+  FormReport.SetFont(FormMain.Font());  // the main window's font, now and whenever it changes
   InstallWindowServices(&services_);
 }
 

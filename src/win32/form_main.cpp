@@ -374,10 +374,7 @@ void TFormMain::SelectModel() {
   // The box's text follows the picked entry only after this notification.
   const LRESULT index = SendMessageW(ComboBoxGeoid, CB_GETCURSEL, 0, 0);
   if (index == CB_ERR) return;
-  std::wstring entry(
-      static_cast<std::size_t>(SendMessageW(ComboBoxGeoid, CB_GETLBTEXTLEN, index, 0)) + 1, L'\0');
-  SendMessageW(ComboBoxGeoid, CB_GETLBTEXT, index, reinterpret_cast<LPARAM>(entry.data()));
-  SetWindowTextW(ComboBoxGeoid, entry.c_str());
+  Window().SetGeoidModelText(Window().GeoidModelItem(static_cast<int>(index)));
   RunHandler(orthelev::ComboBoxGeoidSelect);
 }
 

@@ -104,7 +104,6 @@ class TFormMain {
   // Takes dropped files again after a batch, or refuses them while it runs.
   void TakeDroppedFiles(bool take);
   void OnCommand(int id, int code);
-  void OnClose();
   void OnDropFiles(HDROP drop);
   // The context menu at screen point (x, y) when it lies on the model
   // group; false elsewhere.

@@ -110,6 +110,7 @@ std::string TFormReport::ReportText() const { return TextOfWindow(Memo1); }
 
 void TFormReport::SetFont(HFONT font) {
   SendMessageW(Memo1, WM_SETFONT, reinterpret_cast<WPARAM>(font), TRUE);
+  if (profile_) profile_->SetFont(font);
 }
 
 }  // namespace orthelev::win32

@@ -22,6 +22,7 @@ class TFormReport {
   // Visible and in front; centred over the main window when it was hidden.
   void ShowReport();
   std::string ReportText() const;
+  // The report's font, and its profile window's.
   void SetFont(HFONT font);
   // The profile window, shown beside the report with it and hidden with it
   // (not owned).

@@ -182,7 +182,8 @@ void PictureWindow::SetPicture(Picture picture) {
 }
 
 void PictureWindow::RefreshProfiles() {
-  if (!FileList) return;
+  if (!FileList || shownRevision_ == TheProfiles().revision) return;
+  shownRevision_ = TheProfiles().revision;
   const std::string picked = TextOfWindow(FileList);
   SendMessageW(FileList, CB_RESETCONTENT, 0, 0);
   for (const FileProfile& file : TheProfiles().files)
@@ -194,13 +195,7 @@ void PictureWindow::RefreshProfiles() {
 }
 
 void PictureWindow::ShowPicked() {
-  const auto& files = TheProfiles().files;
-  const LRESULT index = FileList ? SendMessageW(FileList, CB_GETCURSEL, 0, 0) : CB_ERR;
-  if (index == CB_ERR || index >= static_cast<LRESULT>(files.size())) {
-    SetPicture({});
-    return;
-  }
-  SetPicture(ProfilePicture(files[static_cast<std::size_t>(index)]));
+  SetPicture(ProfilePictureAt(FileList ? SendMessageW(FileList, CB_GETCURSEL, 0, 0) : CB_ERR));
 }
 
 void PictureWindow::ShowBeside(HWND other) {

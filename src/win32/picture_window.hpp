@@ -4,6 +4,7 @@
 // (with a drop-down list of the batch's files above the picture) and the
 // model's coverage. Hidden, not destroyed, when closed.
 
+#include <cstdint>
 #include <windows.h>
 
 #include "services/picture.hpp"
@@ -38,6 +39,7 @@ class PictureWindow {
   RECT PictureArea() const;
 
   Picture picture_;
+  std::uint64_t shownRevision_ = ~std::uint64_t{0};  // of TheProfiles(), none yet
 };
 
 // Paints the picture into `area` of `dc`, scaled to fit.
