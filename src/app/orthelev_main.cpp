@@ -64,6 +64,6 @@ int main(int argc, char* argv[]) {
   QApplication::setQuitOnLastWindowClosed(false);
   QObject::connect(
       &program.FormMain, &orthelev::TFormMain::closed, &application,
-      [] { QCoreApplication::exit(orthelev::DesktopProgram::ExitStatus()); }, Qt::QueuedConnection);
+      [] { QCoreApplication::exit(orthelev::DesktopExitStatus()); }, Qt::QueuedConnection);
   return application.exec();
 }

@@ -26,8 +26,6 @@ DesktopProgram::DesktopProgram(const SettingsLocation& where, std::vector<std::s
   qApp->installEventFilter(&escapeKeyHook_);
 }
 
-int DesktopProgram::ExitStatus() { return DesktopExitStatus(); }
-
 DesktopProgram::~DesktopProgram() {
   qApp->removeEventFilter(&escapeKeyHook_);
   InstallWindowServices(nullptr);

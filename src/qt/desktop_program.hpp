@@ -34,10 +34,6 @@ class DesktopProgram {
   DesktopProgram(const DesktopProgram&) = delete;
   DesktopProgram& operator=(const DesktopProgram&) = delete;
 
-  // The program's exit status once the main window has closed: after a
-  // command-line batch closed by /Q that of orthelev-cli convert, else 0.
-  static int ExitStatus();
-
   TFormMain FormMain;
   TFormReport FormReport;
   TFormProfile FormProfile;

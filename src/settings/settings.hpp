@@ -73,8 +73,8 @@ struct Settings {
   std::string settingsFileName;  // full path of the settings file
   std::string programFolder;     // the program file's folder, ending in a separator
   // For one run of the console front end, never in the file: the folder
-  // outputs are written into ("": beside their inputs), and whether the
-  // report names each output.
+  // outputs are written into, ending in a separator ("": beside their
+  // inputs), and whether the report names each output.
   std::string outputFolder;
   bool reportOutputNames = false;
 

@@ -213,9 +213,8 @@ void TFormMain::Layout() {
                  Scaled(design.parent.top + design.top, dpi_), Scaled(design.width, dpi_),
                  Scaled(height, dpi_), SWP_NOZORDER | SWP_NOACTIVATE);
   }
-  // The field's outer height is its item height and the 3D border.
-  SendMessageW(ComboBoxGeoid, CB_SETITEMHEIGHT, static_cast<WPARAM>(-1), Scaled(21, dpi_) - 6);
-  SizeReportLabel();
+  // The model box's heights and the "Report" label's size follow in
+  // ApplyFont, which comes after every layout.
 }
 
 void TFormMain::SizeReportLabel() {
@@ -266,6 +265,7 @@ void TFormMain::ApplyFont() {
         return TRUE;
       },
       reinterpret_cast<LPARAM>(font_));
+  // The field's outer height is its item height and the 3D border.
   SendMessageW(ComboBoxGeoid, CB_SETITEMHEIGHT, static_cast<WPARAM>(-1), Scaled(21, dpi_) - 6);
   SizeModelListRows();
   if (report_) report_->SetFont(font_);
