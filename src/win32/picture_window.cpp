@@ -32,15 +32,16 @@ struct Mapping {
 };
 
 void PaintRects(HDC dc, const Mapping& m, const Picture& picture) {
+  // The device context's own brush takes each colour: a coverage picture
+  // has thousands of rectangles, repainted at every resize.
+  const auto brush = static_cast<HBRUSH>(GetStockObject(DC_BRUSH));
   for (const PictureRect& r : picture.rects) {
     const RECT area{m.X(r.x), m.Y(r.y), m.X(r.x + r.width), m.Y(r.y + r.height)};
-    const HBRUSH fill = CreateSolidBrush(ColourOf(r.fill));
-    FillRect(dc, &area, fill);
-    DeleteObject(fill);
+    SetDCBrushColor(dc, ColourOf(r.fill));
+    FillRect(dc, &area, brush);
     if (!r.outlined) continue;
-    const HBRUSH outline = CreateSolidBrush(ColourOf(r.outline));
-    FrameRect(dc, &area, outline);
-    DeleteObject(outline);
+    SetDCBrushColor(dc, ColourOf(r.outline));
+    FrameRect(dc, &area, brush);
   }
 }
 
@@ -61,11 +62,15 @@ void PaintLines(HDC dc, const Mapping& m, const Picture& picture) {
 void PaintTexts(HDC dc, const Mapping& m, const Picture& picture) {
   const int pixels = std::max(1, static_cast<int>(std::lround(kPictureTextPixels * m.scale)));
   SetBkMode(dc, TRANSPARENT);
+  const auto fontOf = [pixels](int weight) {
+    return CreateFontW(-pixels, 0, 0, 0, weight, FALSE, FALSE, FALSE, DEFAULT_CHARSET,
+                       OUT_DEFAULT_PRECIS, CLIP_DEFAULT_PRECIS, DEFAULT_QUALITY, DEFAULT_PITCH,
+                       L"Tahoma");
+  };
+  const HFONT normal = fontOf(FW_NORMAL), bold = fontOf(FW_BOLD);
+  const HGDIOBJ old = SelectObject(dc, normal);
   for (const PictureText& text : picture.texts) {
-    const HFONT font = CreateFontW(-pixels, 0, 0, 0, text.bold ? FW_BOLD : FW_NORMAL, FALSE, FALSE,
-                                   FALSE, DEFAULT_CHARSET, OUT_DEFAULT_PRECIS, CLIP_DEFAULT_PRECIS,
-                                   DEFAULT_QUALITY, DEFAULT_PITCH, L"Tahoma");
-    const HGDIOBJ old = SelectObject(dc, font);
+    SelectObject(dc, text.bold ? bold : normal);
     const UINT align = text.anchor == TextAnchor::Middle ? TA_CENTER
                        : text.anchor == TextAnchor::End  ? TA_RIGHT
                                                          : TA_LEFT;
@@ -73,9 +78,10 @@ void PaintTexts(HDC dc, const Mapping& m, const Picture& picture) {
     SetTextColor(dc, ColourOf(text.colour));
     const std::wstring wide = Wide(text.text);
     TextOutW(dc, m.X(text.x), m.Y(text.y), wide.c_str(), static_cast<int>(wide.size()));
-    SelectObject(dc, old);
-    DeleteObject(font);
   }
+  SelectObject(dc, old);
+  DeleteObject(normal);
+  DeleteObject(bold);
 }
 
 }  // namespace
